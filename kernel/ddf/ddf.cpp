@@ -70,7 +70,7 @@ int32_t ddf_KindSize(int32_t kind) {
 int32_t ddf_GetFieldDefault(const DdfField *field, void *dest) {
     static const double constants[] = {0.0, 1.0, 3.14159265358979323846, 1.57079632679489661923,
                                        0.78539816339744830962};
-    if (!field || !dest) return ddf__Error(DDF_NULL_MEMPTR);
+    if (!field || !dest) return ddf__Error(DDF__E_NULL_MEMPTR);
     int32_t key = field->key;
     switch (field->kind) {
     case DDF_KIND_CHAR: {
@@ -113,7 +113,7 @@ int32_t ddf_GetFieldDefault(const DdfField *field, void *dest) {
         break;
     }
     default:
-        return ddf__Error(DDF_INVALID_ARG);
+        return ddf__Error(DDF__E_INVALID_ARG);
     }
     return 0;
 }
@@ -121,7 +121,7 @@ int32_t ddf_GetFieldDefault(const DdfField *field, void *dest) {
 int32_t ddf__ComputeLet(const DdfLetOp *ops, int32_t *value) {
     int32_t counters[256] = {0};
     int32_t last = 0;
-    if (!ops || !value) return ddf__Error(DDF_NULL_MEMPTR);
+    if (!ops || !value) return ddf__Error(DDF__E_NULL_MEMPTR);
     for (; ops->op != 'd'; ++ops) {
         int32_t a = ops->a < 0 ? counters[(-ops->a - 1) & 0xFF] : ops->a;
         int32_t b = ops->b < 0 ? counters[(-ops->b - 1) & 0xFF] : ops->b;

@@ -67,9 +67,8 @@ extern "C" {
 #define DDF_NO_INDEX 0xFFFFu
 #define DDF_MAX_DIMS 4
 
-/* Status codes of module DDF. */
-#define DDF_NULL_MEMPTR 0x80001
-#define DDF_INVALID_ARG 0x80002
+/* Soft result of a computed count with an unknown operation (the module's
+ * message codes are in ddf_msg.h). */
 #define DDF_UNKNOWN_LET_OP 0x8FFFE
 
 /* One dimension of a field: its extent, or -k for the count of link k. */
