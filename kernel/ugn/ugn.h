@@ -1,0 +1,56 @@
+/* General utilities: temporary file names (under "TRAMEL_TMP" when set),
+ * environment lookup through host-defined aliases, file existence, the
+ * process id, ASCII lower-casing and byte operations. */
+#ifndef VYR_KERNEL_UGN_H
+#define VYR_KERNEL_UGN_H
+
+#include <stddef.h>
+
+#include "vyr_export.h"
+#include "kernel/ugn/ugn_msg.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define UGN_NAME_SIZE 64
+
+VYR_EXPORT int ugn_Initialize(void);
+VYR_EXPORT int ugn_Terminate(void);
+
+/* Name of a new temporary file, in a buffer that the next call overwrites;
+ * null when no name fits. With "TRAMEL_TMP" set the name is that directory
+ * and "t%4.4x%03x.%03x" of the process id and a counter; otherwise a name
+ * with a random part in $TMPDIR or /tmp that no file has yet. The file is
+ * not created; create it with O_CREAT | O_EXCL. */
+VYR_EXPORT char *ugn_TempFile(void);
+
+/* *value = the value of the variable (null when unset), through its alias
+ * record when one exists: the record's cached value, else the value of the
+ * alias variable, else the variable's own. Returns 0. */
+VYR_EXPORT int ugn_GetEnv(int options, const char *name, char **value);
+
+/* Makes `name` an alias of the variable `alias` (may be null), with an
+ * optional fixed value that takes precedence (copied). Names have at most
+ * UGN_NAME_SIZE - 1 characters (ENV_VAR_TOO_LONG). */
+VYR_EXPORT int ugn_SetEnvAlias(int options, const char *name, const char *alias, const char *value);
+
+/* 1 when the file can be opened for reading or exists (any failure but a
+ * missing file counts as existing), 0 for a null path or a missing file. */
+VYR_EXPORT int ugn_FileExist(int options, const char *path);
+
+VYR_EXPORT int ugn_GetPID(void);
+
+/* Lower-cases ASCII letters in place (independent of the locale). */
+VYR_EXPORT void ugn_GetLower(char *string);
+
+VYR_EXPORT void ugn_ZeroByte(size_t count, void *address);
+VYR_EXPORT void ugn_FillByte(size_t count, int byte, void *address);
+/* Copies forward, first byte first, also when the areas overlap. */
+VYR_EXPORT void ugn_MoveByte(size_t count, const void *source, void *destination);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

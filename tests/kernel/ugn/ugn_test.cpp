@@ -1,0 +1,121 @@
+/* General utilities: temporary names, environment aliases, file existence,
+ * lower-casing and byte operations. */
+#include "../kernel_fixture.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "kernel/ugn/ugn_int.h"
+
+namespace {
+
+class UgnTest : public vyrtest::KernelTest {};
+
+TEST_F(UgnTest, TempNamesUnderTramelTmpCountUp)
+{
+    setenv("TRAMEL_TMP", "/some/dir", 1);
+    char expect[64];
+    for (int i = 0; i < 3; ++i) {
+        char *name = ugn_TempFile();
+        ASSERT_NE(name, nullptr);
+        snprintf(expect, sizeof expect, "/some/dir/t%4.4x%03x.%03x", (unsigned)getpid() & 0xFFFF, i, 0);
+        EXPECT_STREQ(name, expect);
+    }
+    ugn__TmpNum = 0x1A5;
+    setenv("TRAMEL_TMP", "/d/", 1); /* no second slash */
+    snprintf(expect, sizeof expect, "/d/t%4.4x%03x.%03x", (unsigned)getpid() & 0xFFFF, 0xA5, 1);
+    EXPECT_STREQ(ugn_TempFile(), expect);
+    EXPECT_EQ(ugn__TmpNum, 0x1A6);
+    unsetenv("TRAMEL_TMP");
+}
+
+TEST_F(UgnTest, TempNamesWithoutTramelTmpAreFreshAndDistinct)
+{
+    unsetenv("TRAMEL_TMP");
+    setenv("TMPDIR", "/tmp", 1);
+    std::string a = ugn_TempFile();
+    std::string b = ugn_TempFile();
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.rfind("/tmp/", 0), 0u);
+    struct stat st;
+    EXPECT_NE(lstat(a.c_str(), &st), 0);
+    /* the caller can create it exclusively */
+    int fd = open(a.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    unlink(a.c_str());
+}
+
+TEST_F(UgnTest, EnvironmentAliases)
+{
+    setenv("VYR_TEST_REAL", "real", 1);
+    setenv("VYR_TEST_OTHER", "other", 1);
+    char *v = nullptr;
+    ugn_GetEnv(0, "VYR_TEST_REAL", &v);
+    ASSERT_NE(v, nullptr);
+    EXPECT_STREQ(v, "real");
+    ugn_GetEnv(0, "VYR_TEST_UNSET_XYZ", &v);
+    EXPECT_EQ(v, nullptr);
+
+    ASSERT_EQ(ugn_SetEnvAlias(0, "VYR_TEST_REAL", "VYR_TEST_OTHER", nullptr), 0);
+    ugn_GetEnv(0, "VYR_TEST_REAL", &v);
+    EXPECT_STREQ(v, "other");
+    ASSERT_EQ(ugn_SetEnvAlias(0, "VYR_TEST_REAL", "VYR_TEST_UNSET_XYZ", nullptr), 0);
+    ugn_GetEnv(0, "VYR_TEST_REAL", &v); /* alias unset: the variable itself */
+    EXPECT_STREQ(v, "real");
+    ASSERT_EQ(ugn_SetEnvAlias(0, "VYR_TEST_REAL", "VYR_TEST_OTHER", "fixed"), 0);
+    ugn_GetEnv(0, "VYR_TEST_REAL", &v);
+    EXPECT_STREQ(v, "fixed");
+
+    std::string longname(80, 'A');
+    EXPECT_EQ(ugn_SetEnvAlias(0, longname.c_str(), nullptr, nullptr), UGN_ENV_VAR_TOO_LONG);
+}
+
+TEST_F(UgnTest, FileExistence)
+{
+    EXPECT_EQ(ugn_FileExist(0, nullptr), 0);
+    EXPECT_EQ(ugn_FileExist(0, "/definitely/not/here"), 0);
+    EXPECT_EQ(ugn_FileExist(0, "/proc/self/status"), 1);
+    EXPECT_EQ(ugn_FileExist(0, "/"), 1);
+    EXPECT_EQ(ugn_GetPID(), (int)getpid());
+}
+
+TEST_F(UgnTest, LowerCaseIsAsciiOnly)
+{
+    char s[] = "LaYeR_0 \xC4Z";
+    ugn_GetLower(s);
+    EXPECT_STREQ(s, "layer_0 \xC4z");
+    ugn_GetLower(nullptr);
+}
+
+TEST_F(UgnTest, ByteOperations)
+{
+    unsigned char buf[16];
+    ugn_FillByte(sizeof buf, 0xAB, buf);
+    EXPECT_EQ(buf[15], 0xAB);
+    ugn_ZeroByte(8, buf + 4);
+    EXPECT_EQ(buf[3], 0xAB);
+    EXPECT_EQ(buf[4], 0);
+    EXPECT_EQ(buf[11], 0);
+    EXPECT_EQ(buf[12], 0xAB);
+    unsigned char src[8] = {1, 2, 3, 4, 5, 6, 7, 8}, dst[8] = {};
+    ugn_MoveByte(8, src, dst);
+    EXPECT_EQ(memcmp(src, dst, 8), 0);
+    /* overlapping forward copy repeats the leading bytes */
+    unsigned char pat[8] = {1, 2, 0, 0, 0, 0, 0, 0};
+    ugn_MoveByte(6, pat, pat + 2);
+    const unsigned char expect[8] = {1, 2, 1, 2, 1, 2, 1, 2};
+    EXPECT_EQ(memcmp(pat, expect, 8), 0);
+    /* copying towards lower addresses is a plain move */
+    unsigned char down[6] = {0, 0, 3, 4, 5, 6};
+    ugn_MoveByte(4, down + 2, down);
+    const unsigned char expect_down[6] = {3, 4, 5, 6, 5, 6};
+    EXPECT_EQ(memcmp(down, expect_down, 6), 0);
+}
+
+} // namespace
