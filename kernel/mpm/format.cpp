@@ -11,7 +11,7 @@
  * and so the way to skip it, is unknown); conversions whose group was not
  * fetched, and conversions that give one position two different types, are
  * copied as they stand. Each standard conversion is rebuilt as a printf
- * specification with concrete numbers and formatted alone with snprintf,
+ * pattern with concrete numbers and formatted alone with snprintf,
  * measured first, so nothing is ever written past a buffer. %n consumes its
  * pointer and writes nothing; %p prints hexadecimal digits without "0x",
  * so that texts written as "0x%p" print one prefix. Widths and precisions
@@ -272,11 +272,11 @@ void fetch(Group &g, int options, va_list *ap)
 }
 
 template <typename T>
-void put_printf(Buf &out, const char *spec, T value)
+void put_printf(Buf &out, const char *pattern, T value)
 {
-    int n = snprintf(nullptr, 0, spec, value);
+    int n = snprintf(nullptr, 0, pattern, value);
     if (n <= 0 || !out.reserve((size_t)n)) return;
-    snprintf(out.p + out.len, (size_t)n + 1, spec, value);
+    snprintf(out.p + out.len, (size_t)n + 1, pattern, value);
     out.len += (size_t)n;
 }
 
@@ -307,26 +307,26 @@ void render(Buf &out, const Conv &c, const Group &g)
         if (g.pr < 0) has_prec = false;
         else prec = g.pr > kMaxField ? kMaxField : g.pr;
     }
-    char spec[64];
-    int n = snprintf(spec, sizeof spec, "%%%s", flags);
-    if (c.has_width) n += snprintf(spec + n, sizeof spec - (size_t)n, "%d", width);
-    if (has_prec) n += snprintf(spec + n, sizeof spec - (size_t)n, ".%d", prec);
+    char pattern[64];
+    int n = snprintf(pattern, sizeof pattern, "%%%s", flags);
+    if (c.has_width) n += snprintf(pattern + n, sizeof pattern - (size_t)n, "%d", width);
+    if (has_prec) n += snprintf(pattern + n, sizeof pattern - (size_t)n, ".%d", prec);
     if (c.conv == 'p') {
-        snprintf(spec + n, sizeof spec - (size_t)n, "lx");
-        put_printf(out, spec, (unsigned long)(uintptr_t)g.v.ptr);
+        snprintf(pattern + n, sizeof pattern - (size_t)n, "lx");
+        put_printf(out, pattern, (unsigned long)(uintptr_t)g.v.ptr);
         return;
     }
-    snprintf(spec + n, sizeof spec - (size_t)n, "%s%c", c.length, c.conv);
+    snprintf(pattern + n, sizeof pattern - (size_t)n, "%s%c", c.length, c.conv);
     switch (c.kind) {
-    case K_INT: put_printf(out, spec, g.v.n); break;
-    case K_LONG: put_printf(out, spec, g.v.l); break;
-    case K_LLONG: put_printf(out, spec, g.v.i); break;
-    case K_SIZE: put_printf(out, spec, g.v.z); break;
-    case K_INTMAX: put_printf(out, spec, g.v.j); break;
-    case K_PTRDIFF: put_printf(out, spec, g.v.t); break;
-    case K_DOUBLE: put_printf(out, spec, g.v.d); break;
-    case K_LDOUBLE: put_printf(out, spec, g.v.ld); break;
-    case K_STR: put_printf(out, spec, g.v.s ? g.v.s : "(null)"); break;
+    case K_INT: put_printf(out, pattern, g.v.n); break;
+    case K_LONG: put_printf(out, pattern, g.v.l); break;
+    case K_LLONG: put_printf(out, pattern, g.v.i); break;
+    case K_SIZE: put_printf(out, pattern, g.v.z); break;
+    case K_INTMAX: put_printf(out, pattern, g.v.j); break;
+    case K_PTRDIFF: put_printf(out, pattern, g.v.t); break;
+    case K_DOUBLE: put_printf(out, pattern, g.v.d); break;
+    case K_LDOUBLE: put_printf(out, pattern, g.v.ld); break;
+    case K_STR: put_printf(out, pattern, g.v.s ? g.v.s : "(null)"); break;
     default: break;
     }
 }
