@@ -5,6 +5,8 @@
 
 #include "kernel/ddf/ddf.h"
 #include "kernel/ddf/ddf_int.h"
+#include "kernel/mpm/mpm_int.h"
+#include "kernel/pdx/pdx_int.h"
 
 extern "C" {
 
@@ -70,7 +72,7 @@ int32_t ddf_KindSize(int32_t kind) {
 int32_t ddf_GetFieldDefault(const DdfField *field, void *dest) {
     static const double constants[] = {0.0, 1.0, 3.14159265358979323846, 1.57079632679489661923,
                                        0.78539816339744830962};
-    if (!field || !dest) return ddf__Error(DDF__E_NULL_MEMPTR);
+    if (!field || !dest) return ddf__Error(DDF_NULL_MEMPTR);
     int32_t key = field->key;
     switch (field->kind) {
     case DDF_KIND_CHAR: {
@@ -113,7 +115,7 @@ int32_t ddf_GetFieldDefault(const DdfField *field, void *dest) {
         break;
     }
     default:
-        return ddf__Error(DDF__E_INVALID_ARG);
+        return ddf__Error(DDF_INVALID_ARG);
     }
     return 0;
 }
@@ -121,7 +123,7 @@ int32_t ddf_GetFieldDefault(const DdfField *field, void *dest) {
 int32_t ddf__ComputeLet(const DdfLetOp *ops, int32_t *value) {
     int32_t counters[256] = {0};
     int32_t last = 0;
-    if (!ops || !value) return ddf__Error(DDF__E_NULL_MEMPTR);
+    if (!ops || !value) return ddf__Error(DDF_NULL_MEMPTR);
     for (; ops->op != 'd'; ++ops) {
         int32_t a = ops->a < 0 ? counters[(-ops->a - 1) & 0xFF] : ops->a;
         int32_t b = ops->b < 0 ? counters[(-ops->b - 1) & 0xFF] : ops->b;
@@ -158,9 +160,9 @@ int32_t ddf_SectionNumber(const char *name) {
     return -1;
 }
 
-int32_t ddf__Error(int32_t code) { return code; }
+int32_t ddf__Error(int32_t code) { return mpm__SetError(0, code, MPM_ERROR); }
 
-void ddf__Register(void) {}
+void ddf__Register(void) { pdx__RegisterModule(&ddf__Module); }
 
 int32_t ddf_Initialize(void) {
     ddf__Register();

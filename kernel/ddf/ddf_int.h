@@ -5,6 +5,7 @@
 #define VYR_KERNEL_DDF_DDF_INT_H
 
 #include "kernel/ddf/ddf.h"
+#include "kernel/ddf/ddf_msg.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -24,10 +25,6 @@ void ddf__SetCurrent(const DdfDef *def);
 int32_t ddf__ComputeLet(const DdfLetOp *ops, int32_t *value);
 
 extern const DdfDef ddf__Dxfi;
-
-/* Message codes used here until the module's message list is in place. */
-#define DDF__E_NULL_MEMPTR 0x80001
-#define DDF__E_INVALID_ARG 0x80002
 
 /* Records an error of module DDF with severity ERROR; returns the code. */
 int32_t ddf__Error(int32_t code);

@@ -313,9 +313,9 @@ TEST(DdfDefaults, EveryKind) {
     std::memcpy(&u, buf, 4);
     EXPECT_EQ(u, 0u);
 
-    EXPECT_EQ(ddf_GetFieldDefault(nullptr, buf), DDF__E_NULL_MEMPTR);
+    EXPECT_EQ(ddf_GetFieldDefault(nullptr, buf), DDF_NULL_MEMPTR);
     f.kind = DDF_KIND_ENDENT;
-    EXPECT_EQ(ddf_GetFieldDefault(&f, buf), DDF__E_INVALID_ARG);
+    EXPECT_EQ(ddf_GetFieldDefault(&f, buf), DDF_INVALID_ARG);
 }
 
 TEST(DdfLet, OperationsAndCounters) {

@@ -1,0 +1,315 @@
+/* Page files: opening and closing, byte transfers split at page boundaries,
+ * and the pool of page buffers with its replacement rule. A request advances
+ * the tick; every 16th tick halves every buffer's score; a hit adds 128. The
+ * victim is found in one pass: a buffer whose score is not above the lowest
+ * score seen so far and whose age beats the best age becomes the candidate.
+ *
+ * Pages beyond the end of the file are zero-filled in their buffer and
+ * counted in npages at once; the file grows when such a page is written back
+ * (a read of a page that lies in npages but not yet on disk yields zeros),
+ * so extending the file costs no extra writes. The statistics dump at close
+ * goes through the message manager's output routine. */
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "kernel/dof/dof.h"
+#include "kernel/dof/dof_int.h"
+#include "kernel/mpm/mpm_int.h"
+#include "kernel/pdx/pdx_int.h"
+#include "kernel/ugn/ugn.h"
+
+namespace {
+
+bool full_pwrite(int fd, const unsigned char *p, size_t n, int64_t off) {
+    while (n > 0) {
+        ssize_t w = pwrite(fd, p, n, off_t(off));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        p += w;
+        n -= size_t(w);
+        off += w;
+    }
+    return true;
+}
+
+/* Reads up to n bytes; what lies beyond the end of the file reads as 0. */
+bool full_pread(int fd, unsigned char *p, size_t n, int64_t off) {
+    while (n > 0) {
+        ssize_t r = pread(fd, p, n, off_t(off));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return false;
+        if (r == 0) {
+            std::memset(p, 0, n);
+            return true;
+        }
+        p += r;
+        n -= size_t(r);
+        off += r;
+    }
+    return true;
+}
+
+int32_t write_buffer(DofFile *f, DofBuffer *b) {
+    if (!full_pwrite(f->fd, b->data, size_t(f->page_size), b->page * f->page_size))
+        return dof__Error(DOF_WRITE_ERR, f);
+    f->pos = (b->page + 1) * f->page_size;
+    f->stats.pages_written++;
+    b->dirty = 0;
+    return 0;
+}
+
+void free_file(DofFile *f) {
+    if (!f) return;
+    if (f->buffers)
+        for (int32_t i = 0; i < f->nbuffers; ++i) std::free(f->buffers[i].data);
+    std::free(f->buffers);
+    if (f->classes)
+        for (int32_t i = 0; i < f->nclasses; ++i) std::free(f->classes[i].slots);
+    std::free(f->classes);
+    std::free(f->name);
+    std::free(f);
+}
+
+void dump_stats(const DofFile *f) {
+    const DofStats &s = f->stats;
+    mpm_Printf("page file %s: %lld read calls, %lld write calls, %lld pages read, "
+                 "%lld pages written, %lld page requests, %lld hits, %lld bytes allocated\n",
+                 f->name ? f->name : "", (long long)s.read_calls, (long long)s.write_calls,
+                 (long long)s.pages_read, (long long)s.pages_written, (long long)s.page_requests,
+                 (long long)s.page_hits, (long long)f->end);
+    for (int32_t c = 0; c < f->nclasses; ++c)
+        mpm_Printf("  class %d (limit %lld): %lld requests, %lld reused, %lld split, "
+                             "%lld freed, %d free extents\n",
+                     c, (long long)f->classes[c].limit, (long long)f->classes[c].requests,
+                     (long long)f->classes[c].reused, (long long)f->classes[c].split,
+                     (long long)f->classes[c].freed, f->classes[c].count);
+}
+
+} // namespace
+
+extern "C" {
+
+const int64_t dof__flist_sizes[DOF_NCLASSES] = {0, 1};
+
+int32_t dof__Error(int32_t code, const DofFile *file) {
+    return mpm__SetError(0, code, MPM_ERROR, file && file->name ? file->name : "");
+}
+
+int32_t dof_Initialize(void) {
+    pdx__RegisterModule(&dof__Module);
+    return 0;
+}
+
+int32_t dof_Open(int32_t mode, const char *name, int32_t buffers, int32_t page_size,
+                 DofFile **out) {
+    if (!out) return dof__Error(DOF_BAD_SLOT, nullptr);
+    *out = nullptr;
+    if (buffers < 1) buffers = DOF_DEFAULT_BUFFERS;
+    if (page_size < 1) page_size = DOF_DEFAULT_PAGE_SIZE;
+    DofFile *f = static_cast<DofFile *>(std::calloc(1, sizeof(DofFile)));
+    if (!f) return dof__Error(DOF_MALLOC_ERR, nullptr);
+    f->fd = -1;
+    f->mode = mode;
+    f->nbuffers = buffers;
+    f->page_size = page_size;
+    f->buffers = static_cast<DofBuffer *>(std::calloc(size_t(buffers), sizeof(DofBuffer)));
+    if (!f->buffers) {
+        free_file(f);
+        return dof__Error(DOF_MALLOC_ERR, nullptr);
+    }
+    for (int32_t i = 0; i < buffers; ++i) {
+        f->buffers[i].page = -1;
+        f->buffers[i].data = static_cast<unsigned char *>(std::malloc(size_t(page_size)));
+        if (!f->buffers[i].data) {
+            free_file(f);
+            return dof__Error(DOF_MALLOC_ERR, nullptr);
+        }
+    }
+    if (mode & DOF_MODE_BLOCKS) {
+        f->nclasses = DOF_NCLASSES;
+        f->classes = static_cast<DofClass *>(std::calloc(DOF_NCLASSES, sizeof(DofClass)));
+        if (!f->classes) {
+            free_file(f);
+            return dof__Error(DOF_MALLOC_ERR, nullptr);
+        }
+        for (int32_t c = 0; c < DOF_NCLASSES; ++c) {
+            f->classes[c].limit = dof__flist_sizes[c];
+            f->classes[c].per_table = 32;
+            f->classes[c].first_free = -1;
+            for (int32_t b = 0; b < DOF_BINS; ++b) f->classes[c].bins[b] = -1;
+        }
+    }
+
+    if (mode & DOF_MODE_TEMP) {
+        /* A fresh name, created exclusively: the file holds the drawing. */
+        for (int attempt = 0; attempt < 100 && f->fd < 0; ++attempt) {
+            const char *tmp = ugn_TempFile();
+            if (!tmp) break;
+            f->fd = open(tmp, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (f->fd >= 0) {
+                f->name = strdup(tmp);
+                if (!f->name) {
+                    close(f->fd);
+                    unlink(tmp);
+                    f->fd = -1;
+                    free_file(f);
+                    return dof__Error(DOF_MALLOC_ERR, nullptr);
+                }
+            } else if (errno != EEXIST) {
+                break;
+            }
+        }
+        if (f->fd < 0) {
+            int32_t code = dof__Error(DOF_OPEN_ERR, f);
+            free_file(f);
+            return code;
+        }
+    } else {
+        if (!name || !*name) {
+            free_file(f);
+            return dof__Error(DOF_OPEN_ERR, nullptr);
+        }
+        f->name = strdup(name);
+        if (!f->name) {
+            free_file(f);
+            return dof__Error(DOF_MALLOC_ERR, nullptr);
+        }
+        int flags = O_CLOEXEC;
+        if (mode & DOF_MODE_READONLY) flags |= O_RDONLY;
+        else if (mode & DOF_MODE_EXISTING) flags |= O_RDWR;
+        else flags |= O_RDWR | O_CREAT | O_TRUNC;
+        f->fd = open(name, flags, 0666);
+        if (f->fd < 0) {
+            int32_t code = dof__Error(DOF_OPEN_ERR, f);
+            free_file(f);
+            return code;
+        }
+        struct stat st;
+        if (fstat(f->fd, &st) == 0 && st.st_size > 0) {
+            f->npages = (int64_t(st.st_size) + page_size - 1) / page_size;
+            f->end = int64_t(st.st_size);
+        }
+    }
+    *out = f;
+    return 0;
+}
+
+int32_t dof_Close(int32_t options, DofFile *f) {
+    (void)options;
+    if (!f) return dof__Error(DOF_BAD_SLOT, nullptr);
+    int32_t status = 0;
+    if (f->mode & DOF_MODE_STATS) dump_stats(f);
+    if (!(f->mode & (DOF_MODE_TEMP | DOF_MODE_READONLY)))
+        for (int32_t i = 0; i < f->nbuffers; ++i)
+            if (f->buffers[i].dirty && !status) status = write_buffer(f, &f->buffers[i]);
+    if (f->fd >= 0 && close(f->fd) != 0 && !status) status = dof__Error(DOF_CLOSE_ERR, f);
+    if ((f->mode & DOF_MODE_TEMP) && f->name) unlink(f->name);
+    free_file(f);
+    return status;
+}
+
+int32_t dof_FlushPage(DofFile *f, DofBuffer *b) {
+    if (!f || !b) return dof__Error(DOF_BAD_SLOT, f);
+    if (!b->dirty || b->page < 0) return 0;
+    return write_buffer(f, b);
+}
+
+int32_t dof_GetPage(DofFile *f, int64_t page, DofBuffer **out) {
+    if (!f || !out) return dof__Error(DOF_BAD_SLOT, f);
+    if (page < 0) return dof__Error(DOF_BAD_OFFSET, f);
+    f->stats.page_requests++;
+    f->tick++;
+    if ((f->tick & 15) == 0)
+        for (int32_t i = 0; i < f->nbuffers; ++i) f->buffers[i].score >>= 1;
+
+    DofBuffer *hit = nullptr;
+    if (f->buffers[f->last].page == page) {
+        hit = &f->buffers[f->last];
+    } else if (page < f->npages) {
+        for (int32_t i = 0; i < f->nbuffers; ++i)
+            if (f->buffers[i].page == page) {
+                hit = &f->buffers[i];
+                f->last = i;
+                break;
+            }
+    }
+    if (hit) {
+        hit->score += 128;
+        hit->tick = f->tick;
+        f->stats.page_hits++;
+        *out = hit;
+        return 0;
+    }
+
+    int32_t victim = 0;
+    int32_t limit = 32767;
+    int64_t best_age = 0;
+    for (int32_t i = 0; i < f->nbuffers; ++i) {
+        DofBuffer &b = f->buffers[i];
+        int64_t age = f->tick - b.tick;
+        if (b.score <= limit && age > best_age) {
+            victim = i;
+            limit = b.score;
+            best_age = age;
+        }
+    }
+    DofBuffer *b = &f->buffers[victim];
+    if (b->dirty) {
+        int32_t status = write_buffer(f, b);
+        if (status) return status;
+    }
+    b->page = -1;
+    if (page < f->npages) {
+        if (!full_pread(f->fd, b->data, size_t(f->page_size), page * f->page_size))
+            return dof__Error(DOF_READ_ERR, f);
+        f->pos = (page + 1) * f->page_size;
+        f->stats.pages_read++;
+    } else {
+        std::memset(b->data, 0, size_t(f->page_size));
+        f->npages = page + 1;
+    }
+    b->page = page;
+    b->score = 128;
+    b->tick = f->tick;
+    b->dirty = 0;
+    f->last = victim;
+    *out = b;
+    return 0;
+}
+
+int32_t dof_ReadWrite(int32_t write, DofFile *f, int64_t count, int64_t offset, void *buffer) {
+    if (!f || (!buffer && count > 0)) return dof__Error(DOF_BAD_SLOT, f);
+    if (offset < 0 || count < 0) return dof__Error(DOF_BAD_OFFSET, f);
+    if (write) {
+        if (f->mode & DOF_MODE_READONLY) return dof__Error(DOF_WRITE_ERR, f);
+        f->stats.write_calls++;
+    } else {
+        f->stats.read_calls++;
+    }
+    unsigned char *p = static_cast<unsigned char *>(buffer);
+    const int64_t ps = f->page_size;
+    while (count > 0) {
+        int64_t page = offset / ps;
+        int64_t within = offset - page * ps;
+        int64_t piece = ps - within < count ? ps - within : count;
+        DofBuffer *b;
+        int32_t status = dof_GetPage(f, page, &b);
+        if (status) return status;
+        if (write) {
+            std::memcpy(b->data + within, p, size_t(piece));
+            b->dirty = 1;
+        } else {
+            std::memcpy(p, b->data + within, size_t(piece));
+        }
+        p += piece;
+        offset += piece;
+        count -= piece;
+    }
+    return 0;
+}
+
+} // extern "C"
