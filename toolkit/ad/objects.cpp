@@ -1,0 +1,263 @@
+/* Objects (OBJECTS section) and classes (CLASSES section), and the type
+ * numbers of class-defined kinds. An object node holds its AdObjectHeader
+ * followed by the record of its kind (dictionary, multiline style, group, or
+ * the generic record of every other kind); objects are indexed by handle.
+ * Classes carry no handle: they are kept in file order and found by number
+ * or DXF name. A class-defined entity or object kind takes the number of the
+ * class of its DXF name (0 when the drawing has no such class). */
+#include "toolkit/ad/ad_int.h"
+
+#include <cstring>
+
+namespace {
+
+size_t objrecsize(int16_t type) {
+  switch (type) {
+    case AD_OBJ_DICTIONARY: return sizeof(AdObjDictionary);
+    case AD_OBJ_MLINESTYLE: return sizeof(AdObjMlinestyle);
+    case AD_OBJ_GROUP: return sizeof(AdObjGroup);
+    default: return sizeof(AdObjProxy);
+  }
+}
+
+void freeobject(LLNode* n) {
+  const AdObjectHeader* h = static_cast<const AdObjectHeader*>(LL_RECORD(n));
+  const AdObjectRecord* r = reinterpret_cast<const AdObjectRecord*>(h + 1);
+  adDeleteBlob(h->reactorblob);
+  adDeleteBlob(h->xdblob);
+  switch (h->objtype) {
+    case AD_OBJ_DICTIONARY: adDeleteBlob(r->dict.itemblob); break;
+    case AD_OBJ_MLINESTYLE: adDeleteBlob(r->mlstyle.elementblob); break;
+    case AD_OBJ_GROUP: adDeleteBlob(r->group.entityblob); break;
+    default:
+      adDeleteBlob(r->proxy.datablob);
+      adDeleteBlob(r->proxy.objidblob);
+      break;
+  }
+}
+
+LLNode* findobject(AdDrawing* dwg, const unsigned char* handle) {
+  LLNode* n = static_cast<LLNode*>(bt_search(dwg, handle, dwg->btroot));
+  return n && n->list == dwg->objects ? n : nullptr;
+}
+
+bool packobject(const AdObjectHeader* hdr, const AdObjectRecord* rec, unsigned char* out) {
+  std::memcpy(out, hdr, sizeof *hdr);
+  if (rec) std::memcpy(out + sizeof *hdr, rec, objrecsize(hdr->objtype));
+  else std::memset(out + sizeof *hdr, 0, objrecsize(hdr->objtype));
+  return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+int adStartObjectGet(AdDrawing* dwg) {
+  if (!dwg) return 0;
+  LLRewindList(dwg->objects);
+  return 1;
+}
+
+int adGetObject(AdDrawing* dwg, AdObjectHeader* hdr, AdObjectRecord* rec) {
+  LLList* l = dwg ? dwg->objects : nullptr;
+  if (!l || !l->current) return 0;
+  const AdObjectHeader* h = static_cast<const AdObjectHeader*>(LL_RECORD(l->current));
+  std::memcpy(hdr, h, sizeof *hdr);
+  if (rec) {
+    std::memset(rec, 0, sizeof *rec);
+    std::memcpy(rec, h + 1, objrecsize(h->objtype));
+  }
+  l->current = l->current->next;
+  return 1;
+}
+
+long adNumObjects(AdDrawing* dwg) { return dwg ? LLGetNumLinks(dwg->objects) : 0; }
+
+int adSeekObject(AdDrawing* dwg, const unsigned char* handle, AdObjectHeader* hdr, AdObjectRecord* rec) {
+  if (!dwg || !handle) return 0;
+  LLNode* n = static_cast<LLNode*>(bt_search(dwg, handle, dwg->btroot));
+  if (!n) {
+    adseterror(303);
+    return 0;
+  }
+  if (LLSetCurNode(dwg->objects, n) != 0) {
+    adseterror(304);
+    return 0;
+  }
+  if (!adGetObject(dwg, hdr, rec)) {
+    adseterror(305);
+    return 0;
+  }
+  return 1;
+}
+
+int adAddObject(AdDrawing* dwg, const AdObjectHeader* hdr, const AdObjectRecord* rec) {
+  if (!dwg || !hdr) return 0;
+  unsigned char buf[sizeof(AdObjectHeader) + sizeof(AdObjectRecord)];
+  packobject(hdr, rec, buf);
+  return addobjecttolistandindex(dwg, dwg->objects, buf, sizeof *hdr + objrecsize(hdr->objtype),
+                                 hdr->handle, AD_PUT_TAIL, nullptr) != nullptr;
+}
+
+int adReplaceObject(AdDrawing* dwg, const AdObjectHeader* hdr, const AdObjectRecord* rec) {
+  if (!dwg || !hdr) return 0;
+  LLNode* old = findobject(dwg, hdr->handle);
+  if (!old) {
+    adseterror(303);
+    return 0;
+  }
+  const AdObjectHeader* oh = static_cast<const AdObjectHeader*>(LL_RECORD(old));
+  if (oh->objtype != hdr->objtype) {
+    adseterror(205);
+    return 0;
+  }
+  packobject(hdr, rec, static_cast<unsigned char*>(LL_RECORD(old)));
+  return 1;
+}
+
+int adDeleteObject(AdDrawing* dwg, const unsigned char* handle) {
+  if (!dwg || !handle) return 0;
+  LLNode* n = findobject(dwg, handle);
+  if (!n) {
+    adseterror(168);
+    return 0;
+  }
+  freeobject(n);
+  LLDelSpec(dwg->objects, n);
+  bt_del(dwg, handle);
+  ztvm_free(n);
+  return 1;
+}
+
+void adfreeobjectlist(AdDrawing* dwg) {
+  if (!dwg->objects) return;
+  for (LLNode* n = dwg->objects->head; n; n = n->next) freeobject(n);
+  LLDeleteList(dwg->objects);
+  dwg->objects = nullptr;
+}
+
+/* ---------------------------------------------------------------- classes */
+
+int adStartClassGet(AdDrawing* dwg) {
+  if (!dwg) return 0;
+  LLRewindList(dwg->classes);
+  return 1;
+}
+
+int adGetClass(AdDrawing* dwg, AdClass* rec) {
+  LLList* l = dwg ? dwg->classes : nullptr;
+  if (!l || !l->current) return 0;
+  std::memcpy(rec, LL_RECORD(l->current), sizeof *rec);
+  l->current = l->current->next;
+  return 1;
+}
+
+long adNumClasses(AdDrawing* dwg) { return dwg ? LLGetNumLinks(dwg->classes) : 0; }
+
+static LLNode* findclass(AdDrawing* dwg, int16_t classnum) {
+  if (!dwg || !dwg->classes) return nullptr;
+  for (LLNode* n = dwg->classes->head; n; n = n->next)
+    if (static_cast<const AdClass*>(LL_RECORD(n))->classnum == classnum) return n;
+  return nullptr;
+}
+
+int adAddClass(AdDrawing* dwg, const AdClass* rec) {
+  if (!dwg || !rec) return 0;
+  if (!dwg->classes) {
+    adseterror(176);
+    return 0;
+  }
+  return addobjecttolist(dwg->classes, rec, sizeof *rec, AD_PUT_TAIL, nullptr) != nullptr;
+}
+
+int adReplaceClass(AdDrawing* dwg, const AdClass* rec) {
+  LLNode* n = rec ? findclass(dwg, rec->classnum) : nullptr;
+  if (!n) {
+    adseterror(180);
+    return 0;
+  }
+  std::memcpy(LL_RECORD(n), rec, sizeof *rec);
+  return 1;
+}
+
+int adDeleteClass(AdDrawing* dwg, int16_t classnum) {
+  LLNode* n = findclass(dwg, classnum);
+  if (!n) {
+    adseterror(180);
+    return 0;
+  }
+  LLDelSpec(dwg->classes, n);
+  ztvm_free(n);
+  return 1;
+}
+
+int16_t adNextClassnum(AdDrawing* dwg) {
+  int16_t next = 500;
+  if (dwg && dwg->classes)
+    for (LLNode* n = dwg->classes->head; n; n = n->next) {
+      int16_t c = static_cast<const AdClass*>(LL_RECORD(n))->classnum;
+      if (c >= next) next = static_cast<int16_t>(c + 1);
+    }
+  return next;
+}
+
+int adGetClassNameFromId(AdDrawing* dwg, int16_t classnum, char* name) {
+  LLNode* n = findclass(dwg, classnum);
+  if (!n) {
+    if (name) name[0] = '\0';
+    return 0;
+  }
+  if (name) std::strcpy(name, static_cast<const AdClass*>(LL_RECORD(n))->dxfname);
+  return 1;
+}
+
+int16_t adClassnumOfName(AdDrawing* dwg, const char* dxfname) {
+  if (!dwg || !dwg->classes || !dxfname) return 0;
+  for (LLNode* n = dwg->classes->head; n; n = n->next) {
+    const AdClass* c = static_cast<const AdClass*>(LL_RECORD(n));
+    if (adstricmp(c->dxfname, dxfname) == 0) return c->classnum;
+  }
+  return 0;
+}
+
+void adfreeclasslist(AdDrawing* dwg) {
+  LLDeleteList(dwg->classes);
+  dwg->classes = nullptr;
+}
+
+#define AD_KIND(fn, name) \
+  int16_t fn(AdDrawing* dwg) { return adClassnumOfName(dwg, name); }
+AD_KIND(adLwplineEnttype, "LWPOLYLINE")
+AD_KIND(adHatchEnttype, "HATCH")
+AD_KIND(adImageEnttype, "IMAGE")
+AD_KIND(adOle2frameEnttype, "OLE2FRAME")
+AD_KIND(adRtextEnttype, "RTEXT")
+AD_KIND(adArcAlignedTextEnttype, "ARCALIGNEDTEXT")
+AD_KIND(adWipeoutEnttype, "WIPEOUT")
+AD_KIND(adXrecordObjtype, "XRECORD")
+AD_KIND(adDimAssocObjtype, "DIMASSOC")
+AD_KIND(adIdbufferObjtype, "IDBUFFER")
+AD_KIND(adDictionaryvarObjtype, "DICTIONARYVAR")
+AD_KIND(adImagedefObjtype, "IMAGEDEF")
+AD_KIND(adImagedefreactorObjtype, "IMAGEDEF_REACTOR")
+AD_KIND(adRastervariablesObjtype, "RASTERVARIABLES")
+AD_KIND(adSortentstableObjtype, "SORTENTSTABLE")
+AD_KIND(adSpatialfilterObjtype, "SPATIAL_FILTER")
+AD_KIND(adSpatialindexObjtype, "SPATIAL_INDEX")
+AD_KIND(adLayerindexObjtype, "LAYER_INDEX")
+AD_KIND(adObjectptrObjtype, "OBJECT_PTR")
+AD_KIND(adDictionarywdfltObjtype, "ACDBDICTIONARYWDFLT")
+AD_KIND(adPlaceholderObjtype, "ACDBPLACEHOLDER")
+AD_KIND(adLayoutObjtype, "LAYOUT")
+AD_KIND(adPlotsettingsObjtype, "PLOTSETTINGS")
+AD_KIND(adVbaProjectObjtype, "VBA_PROJECT")
+AD_KIND(adWipeoutVariablesObjtype, "WIPEOUTVARIABLES")
+#undef AD_KIND
+
+int adIsSupportedProxyEntType(AdDrawing* dwg, int type) {
+  if (type < 498) return 0;
+  return type == adHatchEnttype(dwg) || type == adImageEnttype(dwg) || type == adLwplineEnttype(dwg) ||
+         type == adOle2frameEnttype(dwg) || type == adRtextEnttype(dwg) || type == adWipeoutEnttype(dwg);
+}
+
+}  // extern "C"
