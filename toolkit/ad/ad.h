@@ -456,6 +456,22 @@ typedef union AdObjectRecord {
   AdObjDictionary dict; AdObjMlinestyle mlstyle; AdObjGroup group; AdObjProxy proxy;
 } AdObjectRecord;
 
+/* One element of a multiline style (adReadMlstyleSeginfo). */
+typedef struct AdMlstyleSeginfo {
+  double offset;          /* 49 */
+  int16_t color;          /* 62 */
+  int16_t ltypeindex;     /* position of its linetype in the linetype list */
+} AdMlstyleSeginfo;
+
+/* One hatch pattern line (adReadHatchPattern). */
+typedef struct AdHatchPatternLine {
+  double angle;           /* 53, radians */
+  double base[2];         /* 43, 44 */
+  double offset[2];       /* 45, 46 */
+  int16_t numdashes;      /* 79 */
+  double* dashes;         /* 49 each */
+} AdHatchPatternLine;
+
 /* Extended data item (adReadExtendeddata / adWriteExtendeddata). */
 typedef struct AdXdataItem {
   int16_t code;          /* 1000 ... 1071 */
@@ -708,6 +724,18 @@ VYR_EXPORT long adReadAcisString(AdBlobCursor* cur, char* buf, int* endflag);
 VYR_EXPORT int adReadDicItem(AdBlobCursor* cur, char* name, long capacity, unsigned char* handle);
 VYR_EXPORT int adWriteDicItem(AdBlobCursor* cur, const char* name, const unsigned char* handle);
 VYR_EXPORT long adReadMtextBlock(AdBlobCursor* cur, char* buf, long capacity);
+VYR_EXPORT int adReadMlstyleSeginfo(AdBlobCursor* cur, AdMlstyleSeginfo* seg);
+VYR_EXPORT int adWriteMlstyleSeginfo(AdBlobCursor* cur, const AdMlstyleSeginfo* seg);
+/* The pattern lines of a hatch, allocated; free with adDisposeHatchPattern. */
+VYR_EXPORT AdHatchPatternLine* adReadHatchPattern(AdBlob* blob, int16_t numlines);
+VYR_EXPORT void adDisposeHatchPattern(AdHatchPatternLine* lines, int16_t numlines);
+VYR_EXPORT AdBlobCursor* adStartProxyDataRead(AdBlob* blob);
+VYR_EXPORT int adReadProxyDataInt16(AdBlobCursor* cur, int16_t* v);
+VYR_EXPORT int adReadProxyDataInt32(AdBlobCursor* cur, int32_t* v);
+VYR_EXPORT int adReadProxyDataDouble(AdBlobCursor* cur, double* v);
+VYR_EXPORT int adReadProxyDataBytes(AdBlobCursor* cur, void* dst, long n);
+VYR_EXPORT int adEndProxyDataRead(AdBlobCursor* cur);
+VYR_EXPORT int adPurgeBlockheader(AdDrawing* dwg, const unsigned char* handle);
 
 #ifdef __cplusplus
 }

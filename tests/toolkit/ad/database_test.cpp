@@ -2,6 +2,7 @@
  * storage, the table, entity, object and class interfaces, extended data. */
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <set>
 
@@ -571,6 +572,131 @@ TEST_F(Database, EntityTypeNames) {
   EXPECT_STREQ(t, "NONE");
   getenttypestr(151, t);
   EXPECT_STREQ(t, "PROXY");
+}
+
+}  // namespace
+
+namespace {
+
+class BlobReaders : public ToolkitTest {};
+
+TEST_F(BlobReaders, HatchPatternAndStyleElements) {
+  AdBlob* b = adCreateBlobEx(16);
+  AdBlobCursor* w = adStartBlobWrite(b);
+  double base[2] = {1, 2}, off[2] = {0, 0.125};
+  for (int16_t n : {int16_t{2}, int16_t{0}}) {
+    adWriteBlobDouble(w, 0.5);
+    adWriteBlob2Double(w, base);
+    adWriteBlob2Double(w, off);
+    adWriteBlobShort(w, n);
+    for (int i = 0; i < n; ++i) adWriteBlobDouble(w, i + 0.25);
+  }
+  adEndBlobWrite(w);
+  AdHatchPatternLine* lines = adReadHatchPattern(b, 2);
+  ASSERT_NE(lines, nullptr);
+  EXPECT_EQ(lines[0].numdashes, 2);
+  EXPECT_EQ(lines[0].dashes[1], 1.25);
+  EXPECT_EQ(lines[1].offset[1], 0.125);
+  EXPECT_EQ(lines[1].dashes, nullptr);
+  adDisposeHatchPattern(lines, 2);
+  EXPECT_EQ(adReadHatchPattern(b, 3), nullptr);  /* more lines than the blob holds */
+  adDeleteBlob(b);
+
+  b = adCreateBlobEx(8);
+  w = adStartBlobWrite(b);
+  AdMlstyleSeginfo s{0.5, 1, 2};
+  ASSERT_TRUE(adWriteMlstyleSeginfo(w, &s));
+  adEndBlobWrite(w);
+  AdBlobCursor* r = adStartProxyDataRead(b);
+  AdMlstyleSeginfo g{};
+  ASSERT_TRUE(adReadMlstyleSeginfo(r, &g));
+  EXPECT_EQ(g.offset, 0.5);
+  EXPECT_EQ(g.ltypeindex, 2);
+  adRewindBlob(r);
+  int32_t lo;
+  ASSERT_TRUE(adReadProxyDataInt32(r, &lo));  /* little-endian bytes of 0.5 */
+  EXPECT_EQ(lo, 0);
+  adEndProxyDataRead(r);
+  adDeleteBlob(b);
+}
+
+}  // namespace
+
+namespace {
+
+class LoadPasses : public ToolkitTest {};
+
+TEST_F(LoadPasses, ExtendedDataNamesBecomeHandles) {
+  AdDrawing* d = adEmptyFile();
+  d->header = static_cast<AdHeader*>(ztmem_malloc(sizeof(AdHeader)));
+  AdRegapp app{};
+  std::strcpy(app.name, "ACAD");
+  H(0x12, app.handle);
+  ASSERT_TRUE(adAddRegapp(d, &app));
+  AdLayer lay{};
+  std::strcpy(lay.name, "Walls");
+  H(0x34, lay.handle);
+  ASSERT_TRUE(adAddLayer(d, &lay));
+  AdBlob* b = adCreateBlobEx(5);  /* handles straddle chunks */
+  AdBlobCursor* w = adStartBlobWrite(b);
+  unsigned char junk[24];
+  std::memset(junk, 0xAA, sizeof junk);
+  adWriteBlobBytesLong(w, junk, sizeof junk);
+  adEndBlobWrite(w);
+  ASSERT_TRUE(adaddxdresolve(d, AD_XDR_APP, b, 0, "acad"));
+  ASSERT_TRUE(adaddxdresolve(d, AD_XDR_LAYER, b, 8, "WALLS"));
+  ASSERT_TRUE(adaddxdresolve(d, AD_XDR_LAYER, b, 16, "missing"));
+  ASSERT_TRUE(finalxdresolve(d));
+  EXPECT_EQ(d->xdresolve, nullptr);
+  AdBlobCursor* r = adStartBlobRead(b);
+  unsigned char h[8];
+  adReadBlobObjhandle(r, h);
+  EXPECT_EQ(V(h), 0x12u);
+  adReadBlobObjhandle(r, h);
+  EXPECT_EQ(V(h), 0x34u);
+  adReadBlobObjhandle(r, h);
+  EXPECT_TRUE(adObjhandleIsNull(h));
+  adEndBlobRead(r);
+  adDeleteBlob(b);
+  adCloseFile(d);
+}
+
+TEST_F(LoadPasses, UniversalTimesFromLocalOnes) {
+  const char* old = std::getenv("TZ");
+  std::string saved = old ? old : "";
+  setenv("TZ", "XYZ-2", 1);  /* two hours east of Greenwich, no daylight saving */
+  tzset();
+  AdDrawing* d = adEmptyFile();
+  d->header = static_cast<AdHeader*>(ztmem_malloc(sizeof(AdHeader)));
+  d->header->tdcreate[0] = 2447893;        /* 1 January 1990 */
+  d->header->tdcreate[1] = 3600000 + 250;  /* 01:00:00.250 local */
+  d->header->tdupdate[0] = 2447893;
+  d->header->tdupdate[1] = 5;
+  d->header->tduupdate[0] = 7;             /* already given: kept */
+  localToUniversal(d);
+  EXPECT_EQ(d->header->tducreate[0], 2447892);
+  EXPECT_EQ(d->header->tducreate[1], 23 * 3600000 + 250);
+  EXPECT_EQ(d->header->tduupdate[0], 7);
+  adCloseFile(d);
+  if (old) setenv("TZ", saved.c_str(), 1);
+  else unsetenv("TZ");
+  tzset();
+}
+
+TEST_F(LoadPasses, OldFitSettingsAreSplit) {
+  AdDrawing* d = adEmptyFile();
+  d->version = AD_ACAD14;
+  AdDimstyle s{};
+  std::strcpy(s.name, "Standard");
+  H(0x50, s.handle);
+  s.dimatfit = 5;
+  adAddDimstyle(d, &s);
+  resolveDimstyles(d);
+  AdDimstyle g;
+  ASSERT_TRUE(adSeekDimstyle(d, s.handle, &g));
+  EXPECT_EQ(g.dimatfit, 3);
+  EXPECT_EQ(g.dimtmove, 2);
+  adCloseFile(d);
 }
 
 }  // namespace
