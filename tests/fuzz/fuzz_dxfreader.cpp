@@ -45,16 +45,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size) std::fwrite(data, 1, size, f);
   std::fclose(f);
 
-  int16_t err;
-  if (!adInitAd2(nullptr, &err)) return 0;
-  adSetupDxfRead();
-  adSetupDwgRead();
+  /* the toolkit stays started between inputs; each input starts clean */
+  if (!adin) {
+    int16_t err;
+    if (!adInitAd2(nullptr, &err)) return 0;
+    adSetupDxfRead();
+    adSetupDwgRead();
+  }
+  adErrorClear();
+  adin->acceptr14beta = 0;
   int version = size ? static_cast<int>(data[0] % 9) - 1 : -1;
   readall(AD_FILE_ASCII_DXF, version);
   readall(AD_FILE_BINARY_DXF, version);
   if (size && (data[0] & 0x80)) adAcceptR14BetaFiles();
   AdDrawing* d = adLoadFile(g_path.c_str(), 1, 0);
   if (d) adCloseFile(d);
-  adCloseAd2();
   return 0;
 }

@@ -24,15 +24,31 @@ enum {
 
 /* ---------------------------------------------------------------- reader table */
 
-/* Every reader has one signature; the meaning of a and b depends on the slot:
- * record readers (loadlayer ...) read one record and store it in the drawing
- * themselves (so that they can apply their table's rules), returning 1 per
- * record, 0 when the table or section has ended (the call that returns 0 may
- * add the table's default records) and -1 on failure with the error code set.
- * start readers position the stream (a: the block header record for
- * startblockdefload) and return 1 or -1. getnextobjecttype returns the next
- * object's type number, 0 at the end of the objects, -1 on failure.
- * loadheader is the whole scan pass for DXF (1 success, 0 or -1 failure). */
+/* Every reader has one signature; the meaning of a and b depends on the slot.
+ * - loadheader (a, b unused): for DXF the whole scan pass. The driver has
+ *   allocated dwg->header and set dwg->version from the sniffed bytes (-1
+ *   when none was found); the pass fills the header, the name buffers of the
+ *   toolkit state, dwg->scan, dwg->qualityflags, dwg->version (from $ACADVER)
+ *   and dwg->invalidversion. 1 success; 0 or -1 failure with the error code
+ *   set (309 for AC1018/AC1021 files).
+ * - start readers (startlayerload ...; a unused, except startblockdefload,
+ *   whose a is the AdBlockheader of the block, its entity list created):
+ *   position the stream; 1 when records follow, 0 when there is nothing to
+ *   read (the step then succeeds at once), -1 on failure.
+ * - record readers (loadlayer, loadclass, loadblockheader ...): read one
+ *   record and store it in the drawing themselves (adAddLayer, adAddClass
+ *   ..., so that they can apply their table's rules); 1 per record, 0 when
+ *   the table or section has ended (that call may add the table's default
+ *   records), -1 on failure with the error code set.
+ * - loadentity: a is the entity list to fill (a block's), or null for the
+ *   ENTITIES section, where the reader chooses model or paper space
+ *   (dwg->mspace, dwg->pspace) by group 67; same results as record readers;
+ *   the reader reports entity-load progress itself (adloadometer).
+ * - getnextobjecttype: the next object's type number (AD_OBJ_DICTIONARY,
+ *   AD_OBJ_MLINESTYLE, AD_OBJ_GROUP, a class number ...), 0 at the end of the
+ *   objects, -1 on failure; the driver then calls loaddictionaryobject,
+ *   loadmlstyle, loadgroup or loadproxyobject (a: the int16_t type) for it.
+ * The driver tests the stop flag between records. */
 typedef int16_t (*AdReaderFn)(AdDrawing* dwg, void* a, void* b);
 
 enum AdReaderSlot {
