@@ -53,13 +53,15 @@ int16_t LoadRec(AdDrawing* d, void* a, void*) {
   return 0;
 }
 
+int16_t g_handling = 1;
+
 int16_t Header(AdDrawing* d, void*, void*) {
   g_slots.push_back(AD_RD_LOADHEADER);
   if (g_failslot == AD_RD_LOADHEADER) {
     adseterror(30);
     return -1;
   }
-  d->header->handling = 1;
+  d->header->handling = g_handling;
   d->header->handseed[7] = 0x20;
   if (d->version < 0) d->version = AD_ACAD2000;
   return 1;
@@ -74,6 +76,7 @@ class Load : public ToolkitTest {
     g_progress.clear();
     g_slots.clear();
     g_stopat = g_failslot = -1;
+    g_handling = 1;
   }
   void InstallReaders() {
     AdReaderFn* s = adin->dxfreaders.slot;
@@ -216,6 +219,45 @@ TEST_F(Load, OldFilesGetHandlesAndDefaultObjects) {
   EXPECT_FALSE(adObjhandleIsNull(d->scan.tablecontrol[AD_TBL_LAYER]));
   /* root dictionary, group and multiline-style dictionaries, STANDARD style */
   EXPECT_EQ(adNumObjects(d), 4);
+  adCloseFile(d);
+}
+
+TEST_F(Load, HandlePolicy) {
+  InstallReaders();
+  struct {
+    const char* version;
+    int16_t handling;
+    int16_t force;
+    int ents, tables;
+  } cases[] = {
+      {"AC1009", 0, 0, 1, 1}, {"AC1009", 1, 0, 0, 0}, {"AC1009", 1, 1, 1, 1},
+      {"AC1006", 0, 0, 1, 1}, {"AC1006", 1, 0, 0, 1}, {"AC1004", 1, 0, 1, 1},
+      {"AC1012", 0, 0, 0, 0}, {"AC1015", 0, 1, 0, 0},
+  };
+  for (const auto& c : cases) {
+    g_handling = c.handling;
+    adForceAddingHandles(c.force);
+    AdDrawing* d = adLoadFile(TempFile(std::string("0\nSECTION\n1\n") + c.version + "\n").c_str(), 1, 0);
+    ASSERT_NE(d, nullptr) << c.version;
+    EXPECT_EQ(d->addhandles_ents, c.ents) << c.version << " " << c.handling << " " << c.force;
+    EXPECT_EQ(d->addhandles_tables, c.tables) << c.version << " " << c.handling << " " << c.force;
+    /* old files number their table controls from the seed: HANDSEED, or 1
+       without HANDLING */
+    bool old = std::strcmp(c.version, "AC1012") < 0;
+    EXPECT_EQ(d->scan.tablecontrol[0][7], old ? (c.handling ? 0x20 : 1) : 0) << c.version;
+    adCloseFile(d);
+  }
+}
+
+TEST_F(Load, BinaryWithoutSectionIsRefused) {
+  InstallReaders();
+  EXPECT_EQ(adLoadFile(TempFile(std::string("AutoCAD Binary DXF\r\n\x1a\0", 22)).c_str(), 1, 0), nullptr);
+  EXPECT_EQ(adError(), 5);
+  AdDrawing* d = adLoadFile(TempFile(kDxf).c_str(), 1, 0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(adGetXrefDbHandle(d, "/nonexistent/xref.dxf"), nullptr);
+  EXPECT_EQ(adError(), 3);
+  EXPECT_EQ(d->xref[0], nullptr);
   adCloseFile(d);
 }
 
