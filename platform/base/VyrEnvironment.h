@@ -1,0 +1,33 @@
+/* Environment and object creation of the base library.
+ *
+ * VyrCreateExternalObject creates an object by class name through a registry
+ * of factories. The library's own classes (the CGM generator under
+ * "VyrPrintCGMGenerator") are built in; a host or a test may register a
+ * factory under any name, which then takes precedence over the built-in one
+ * (tests register a recording generator under "VyrPrintCGMGenerator"). The
+ * result is a void pointer to an object of the named class: for a generator,
+ * a VyrPrintGenerator* converted to void*, so the caller converts it back to
+ * VyrPrintGenerator*. The library name is accepted and not used. */
+#ifndef VYR_PLATFORM_BASE_VYRENVIRONMENT_H
+#define VYR_PLATFORM_BASE_VYRENVIRONMENT_H
+
+#include "vyr_export.h"
+
+/* The value of environment variable `name`, or null when it is not set (an
+ * empty value is a value). */
+VYR_EXPORT const char* VyrGetEnv(const char* name);
+
+/* Makes one object; `arg` and `libraryArg` are handed to the factory. */
+typedef void* (*VyrObjectFactory)(const char* className, void* arg, void* libraryArg);
+
+/* Registers `factory` under `className` (null removes the registration) and
+ * returns the factory registered before, or null. */
+VYR_EXPORT VyrObjectFactory VyrRegisterObjectFactory(const char* className,
+                                                     VyrObjectFactory factory);
+
+/* An object of class `className`, or null when no factory knows the class or
+ * the factory fails. */
+VYR_EXPORT void* VyrCreateExternalObject(const char* className, void* arg,
+                                         const char* libraryName, void* libraryArg);
+
+#endif

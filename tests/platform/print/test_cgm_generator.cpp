@@ -1,0 +1,631 @@
+/* The CGM generator, checked by decoding what it wrote: descriptors, the
+ * element of every operation, attributes written only when they change,
+ * colour indices outside the table, long forms and partitions, text
+ * placement from font metrics, both profiles, versions and bad input. */
+#include "support/CgmCapture.h"
+
+#include "platform/base/VyrUnicodeString.h"
+#include "platform/font/VyrFont.h"
+#include "platform/print/VyrPrintParameters.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace {
+const float kPi = 3.14159265358979323846f;
+
+/* The driver's set-up: a 32400 square centred on the origin. */
+void DriverSetUp(VyrPrintCGMGenerator& g)
+{
+    ASSERT_EQ(g.SetExtent(32400, 32400), 0);
+    VyrPrintParameters p;
+    p.SetScale(1.0f);
+    p.SetMargins(0, 0, 0, 0);
+    p.SetPosition(0, 0);
+    p.GetCurrentForm()->SetSize(32400, 32400, VyrPrintUnitMillimetre);
+    ASSERT_EQ(g.SetParameters(p), 0);
+    ASSERT_EQ(g.SetViewport(0, 0, 32400, 32400), 0);
+    ASSERT_EQ(g.SetOrigin(16200, 16200), 0);
+}
+
+size_t Count(const std::vector<std::string>& names, const std::string& name)
+{
+    return static_cast<size_t>(std::count(names.begin(), names.end(), name));
+}
+
+/* The numbers of a listing line, in order. */
+std::vector<double> Numbers(const std::string& line)
+{
+    std::vector<double> out;
+    const char* p = line.c_str();
+    while (*p) {
+        if ((*p >= '0' && *p <= '9') || ((*p == '-' || *p == '.') && p[1] >= '0' && p[1] <= '9')) {
+            char* end;
+            out.push_back(std::strtod(p, &end));
+            p = end;
+        } else {
+            ++p;
+        }
+    }
+    return out;
+}
+} // namespace
+
+TEST(CgmGenerator, MetafileAndPictureDescriptors)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    cap->DrawLine(-100, 0, 100, 50);
+    cap.Finish();
+    std::vector<std::string> n = cap.Names();
+    std::vector<std::string> head(n.begin(), n.begin() + 20);
+    std::vector<std::string> expected = {
+        "BEGIN METAFILE", "METAFILE VERSION", "METAFILE DESCRIPTION", "VDC TYPE",
+        "COLOUR INDEX PRECISION", "MAXIMUM COLOUR INDEX", "METAFILE ELEMENT LIST",
+        "METAFILE DEFAULTS REPLACEMENT", "VDC REAL PRECISION", "FONT LIST", "CHARACTER SET LIST",
+        "CHARACTER CODING ANNOUNCER", "BEGIN PICTURE", "LINE WIDTH SPECIFICATION MODE",
+        "MARKER SIZE SPECIFICATION MODE", "EDGE WIDTH SPECIFICATION MODE", "VDC EXTENT",
+        "BACKGROUND COLOUR", "BEGIN PICTURE BODY", "LINE COLOUR"};
+    EXPECT_EQ(head, expected);
+    EXPECT_EQ(cap.Lines("METAFILE VERSION")[0], "METAFILE VERSION 3");
+    EXPECT_EQ(cap.Lines("VDC TYPE")[0], "VDC TYPE real");
+    EXPECT_EQ(cap.Lines("VDC REAL PRECISION")[0], "VDC REAL PRECISION floating 9 23");
+    EXPECT_EQ(cap.Lines("COLOUR INDEX PRECISION")[0], "COLOUR INDEX PRECISION 16");
+    EXPECT_EQ(cap.Lines("MAXIMUM COLOUR INDEX")[0], "MAXIMUM COLOUR INDEX 255");
+    EXPECT_EQ(cap.Lines("METAFILE ELEMENT LIST")[0], "METAFILE ELEMENT LIST 2 (-1,1) (-1,5)");
+    EXPECT_NE(cap.Lines("FONT LIST")[0].find("\"Helvetica\" \"Helvetica-Bold\""), std::string::npos);
+    EXPECT_EQ(cap.Lines("CHARACTER SET LIST")[0], "CHARACTER SET LIST 0 \"B\" 1 \"A\" 4 \"%/I\"");
+    /* the page with a margin of 1 % of its side */
+    EXPECT_EQ(cap.Lines("VDC EXTENT")[0], "VDC EXTENT (-16524,-16524) (16524,16524)");
+    EXPECT_EQ(cap.Lines("BACKGROUND COLOUR")[0], "BACKGROUND COLOUR (255,255,255)");
+    EXPECT_EQ(cap.Lines("LINE COLOUR")[0], "LINE COLOUR 7");
+    EXPECT_EQ(cap.Lines("LINE WIDTH")[0], "LINE WIDTH 0.13");
+    EXPECT_EQ(cap.Lines("POLYLINE")[0], "POLYLINE (-100,0) (100,50)");
+    EXPECT_EQ(n[n.size() - 2], "END PICTURE");
+    EXPECT_EQ(n.back(), "END METAFILE");
+}
+
+TEST(CgmGenerator, ColourTableAndColoursOutsideIt)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    for (int i = 1; i <= 255; ++i)
+        ASSERT_EQ(cap->DefineColor(i, i / 255.0f, 0.0f, 1.0f), 0);
+    EXPECT_EQ(cap->DefineColor(0, 1, 1, 1), -1);
+    EXPECT_EQ(cap->DefineColor(256, 1, 1, 1), -1);
+    cap->SetColor(3);
+    cap->DrawLine(0, 0, 1, 1);
+    cap->SetColor(256); /* an entity on a layer that exists nowhere */
+    cap->DrawLine(0, 0, 1, 2);
+    cap->SetColor(0);
+    cap->DrawLine(0, 0, 1, 3);
+    cap->SetColor(-5);
+    cap->DrawLine(0, 0, 1, 4);
+    cap->SetColor(255);
+    cap->DrawLine(0, 0, 1, 5);
+    cap.Finish();
+    std::vector<std::string> table = cap.Lines("COLOUR TABLE");
+    ASSERT_EQ(table.size(), 1u);
+    std::vector<double> v = Numbers(table[0]);
+    ASSERT_EQ(v.size(), 1 + 3 * 255u);
+    EXPECT_EQ(v[0], 1);
+    EXPECT_EQ(v[1 + 3 * 6], 7); /* index 7: red 7/255 */
+    EXPECT_EQ(v[1 + 3 * 254 + 2], 255);
+    std::vector<std::string> colours = cap.Lines("LINE COLOUR");
+    /* 256, 0 and -5 all give 7, written once */
+    EXPECT_EQ(colours, (std::vector<std::string>{"LINE COLOUR 3", "LINE COLOUR 7", "LINE COLOUR 255"}));
+}
+
+TEST(CgmGenerator, AttributesAreWrittenOnlyWhenTheyChange)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    cap->SetLineWidth(0.35f);
+    cap->SetLineType(2, 0, 0);
+    cap->DrawLine(0, 0, 1, 1);
+    cap->SetLineWidth(0.35f);
+    cap->SetLineType(2, 0, 0);
+    cap->DrawLine(0, 0, 2, 2);
+    cap->SetLineType(6, 0, 0);
+    cap->SetLineWidth(2.0f);
+    cap->DrawLine(0, 0, 3, 3);
+    cap->SetLineType(99, 0, 0); /* unknown: continuous */
+    cap->DrawLine(0, 0, 4, 4);
+    cap.Finish();
+    EXPECT_EQ(cap.Lines("LINE WIDTH"), (std::vector<std::string>{"LINE WIDTH 0.35", "LINE WIDTH 2"}));
+    EXPECT_EQ(cap.Lines("LINE TYPE"),
+              (std::vector<std::string>{"LINE TYPE 2", "LINE TYPE 4", "LINE TYPE 1"}));
+    EXPECT_EQ(cap.Lines("LINE COLOUR").size(), 1u);
+    EXPECT_EQ(cap.Lines("POLYLINE").size(), 4u);
+}
+
+TEST(CgmGenerator, LineWidthFollowsTheFormScale)
+{
+    CgmCapture cap;
+    ASSERT_EQ(cap->SetExtent(1000, 500), 0);
+    VyrPrintParameters p;
+    p.GetCurrentForm()->SetSize(50, 25, VyrPrintUnitCentimetre); /* 2 units per mm */
+    cap->SetParameters(p);
+    cap->SetLineWidth(1.0f);
+    cap->DrawLine(0, 0, 10, 10);
+    cap.Finish();
+    EXPECT_EQ(cap.Lines("LINE WIDTH")[0], "LINE WIDTH 2");
+    EXPECT_EQ(cap.Lines("VDC EXTENT")[0], "VDC EXTENT (-10,-10) (1010,510)");
+}
+
+TEST(CgmGenerator, LongPolylineUsesPartitions)
+{
+    const int n = 200000;
+    std::vector<float> xy(2 * n);
+    for (int i = 0; i < n; ++i) {
+        xy[2 * i] = static_cast<float>(i) * 0.25f;
+        xy[2 * i + 1] = static_cast<float>(i % 100) - 50.0f;
+    }
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    ASSERT_EQ(cap->DrawPolyline(n, xy.data()), 0);
+    const CgmDecoder& d = cap.Finish();
+    const CgmElement* poly = nullptr;
+    for (const CgmElement& e : d.Elements())
+        if (e.name == "POLYLINE")
+            poly = &e;
+    ASSERT_NE(poly, nullptr);
+    ASSERT_EQ(poly->params.size(), static_cast<size_t>(n) * 8);
+    /* long form with the continuation flag on the first partition */
+    const std::vector<uint8_t>& b = cap.Bytes();
+    EXPECT_EQ(b[poly->offset + 1] & 0x1F, 31);
+    EXPECT_EQ(b[poly->offset + 2] & 0x80, 0x80);
+    std::vector<double> v = Numbers(poly->text);
+    ASSERT_EQ(v.size(), 2u * n);
+    for (int i = 0; i < n; i += 9973) {
+        EXPECT_EQ(v[2 * i], xy[2 * i]);
+        EXPECT_EQ(v[2 * i + 1], xy[2 * i + 1]);
+    }
+    EXPECT_EQ(v[2 * n - 2], xy[2 * n - 2]);
+}
+
+TEST(CgmGenerator, LongTextsUseTheLongStringForm)
+{
+    for (size_t length : {254u, 255u, 10000u, 40000u}) {
+        std::string text;
+        for (size_t i = 0; i < length; ++i)
+            text.push_back(static_cast<char>('a' + i % 26));
+        CgmCapture cap;
+        DriverSetUp(cap.Generator());
+        ASSERT_EQ(cap->DrawText(0, 0, VyrUnicodeString(text.c_str())), 0);
+        cap.Finish();
+        std::vector<std::string> t = cap.Lines("TEXT");
+        ASSERT_EQ(t.size(), 1u) << length;
+        EXPECT_EQ(t[0], "TEXT (0,0) final \"" + text + "\"") << length;
+    }
+}
+
+TEST(CgmGenerator, ArcsAndCircles)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    cap->DrawArc(10, 20, 5, 0, kPi / 2, 0);
+    cap->DrawArc(10, 20, 5, 0, 2 * kPi, 0);
+    cap->DrawArc(10, 20, 5, 1, 1 + 2 * kPi, 0);
+    EXPECT_EQ(cap->DrawArc(10, 20, 0, 0, 1, 0), -1);
+    cap.Finish();
+    std::vector<std::string> arcs = cap.Lines("CIRCULAR ARC CENTRE");
+    ASSERT_EQ(arcs.size(), 1u);
+    std::vector<double> v = Numbers(arcs[0]);
+    ASSERT_EQ(v.size(), 7u);
+    EXPECT_EQ(v[0], 10);
+    EXPECT_EQ(v[2], 5);
+    EXPECT_EQ(v[3], 0);
+    EXPECT_NEAR(v[4], 0, 1e-6);
+    EXPECT_EQ(v[5], 5);
+    EXPECT_EQ(v[6], 5);
+    EXPECT_EQ(cap.Lines("CIRCLE"),
+              (std::vector<std::string>{"CIRCLE (10,20) 5", "CIRCLE (10,20) 5"}));
+    /* a circle's outline is its edge */
+    EXPECT_EQ(cap.Lines("INTERIOR STYLE")[0], "INTERIOR STYLE 4");
+    EXPECT_EQ(cap.Lines("EDGE VISIBILITY")[0], "EDGE VISIBILITY 1");
+    EXPECT_EQ(cap.Lines("EDGE COLOUR")[0], "EDGE COLOUR 7");
+    EXPECT_EQ(cap.Lines("EDGE WIDTH")[0], "EDGE WIDTH 0.13");
+}
+
+TEST(CgmGenerator, EllipsesAndEllipticalArcs)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    cap->DrawEllipse(0, 0, 10, 4, 0, 2 * kPi, kPi / 2, 0);
+    cap->DrawEllipse(100, 0, 10, 4, 0, kPi / 2, 0, 0);
+    cap.Finish();
+    std::vector<double> e = Numbers(cap.Lines("ELLIPSE")[0]);
+    ASSERT_EQ(e.size(), 6u);
+    EXPECT_NEAR(e[2], 0, 1e-5);
+    EXPECT_NEAR(e[3], 10, 1e-5);
+    EXPECT_NEAR(e[4], -4, 1e-5);
+    EXPECT_NEAR(e[5], 0, 1e-5);
+    std::vector<double> a = Numbers(cap.Lines("ELLIPTICAL ARC")[0]);
+    ASSERT_EQ(a.size(), 10u);
+    EXPECT_EQ(a[2], 110);
+    EXPECT_EQ(a[5], 4);
+    EXPECT_EQ(a[6], 10); /* start vector: parameter 0 */
+    EXPECT_EQ(a[7], 0);
+    EXPECT_NEAR(a[8], 0, 1e-5); /* end vector: parameter pi/2 */
+    EXPECT_NEAR(a[9], 4, 1e-5);
+}
+
+TEST(CgmGenerator, SmoothCurvePassesThroughItsPoints)
+{
+    const float xy[] = {0, 0, 10, 5, 20, -3, 25, 8, 40, 0};
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    ASSERT_EQ(cap->DrawCurve(5, xy), 0);
+    const float dup[] = {1, 1, 1, 1};
+    EXPECT_EQ(cap->DrawCurve(2, dup), -1);
+    const float two[] = {0, 0, 3, 4};
+    EXPECT_EQ(cap->DrawCurve(2, two), 0);
+    cap.Finish();
+    std::vector<std::string> b = cap.Lines("POLYBEZIER");
+    ASSERT_EQ(b.size(), 2u);
+    std::vector<double> v = Numbers(b[0]);
+    ASSERT_EQ(v.size(), 1 + 2 * 13u);
+    EXPECT_EQ(v[0], 2); /* continuous */
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(v[1 + 6 * k], xy[2 * k]);
+        EXPECT_EQ(v[2 + 6 * k], xy[2 * k + 1]);
+    }
+    std::vector<double> s = Numbers(b[1]);
+    ASSERT_EQ(s.size(), 9u);
+    EXPECT_NEAR(s[3], 1, 1e-6); /* control points on the straight line */
+    EXPECT_NEAR(s[4], 4.0 / 3, 1e-6);
+}
+
+TEST(CgmGenerator, NurbsBecomesBezierSegmentsOnTheCurve)
+{
+    /* a full circle as a rational quadratic B-spline */
+    const float h = std::sqrt(0.5f);
+    const float ctrl[] = {10, 0, 10, 10, 0, 10, -10, 10, -10, 0, -10, -10, 0, -10, 10, -10, 10, 0};
+    const float w[] = {1, h, 1, h, 1, h, 1, h, 1};
+    const float knots[] = {0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 4};
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    ASSERT_EQ(cap->DrawNurbs(3, ctrl, 9, knots, 12, 0, 1000.0f, w), 0);
+    cap.Finish();
+    std::vector<std::string> b = cap.Lines("POLYBEZIER");
+    ASSERT_EQ(b.size(), 1u);
+    std::vector<double> v = Numbers(b[0]);
+    size_t points = (v.size() - 1) / 2;
+    ASSERT_EQ(points % 3, 1u);
+    double worst = 0;
+    for (size_t k = 0; k + 3 < points; k += 3) {
+        for (int j = 0; j <= 16; ++j) {
+            double t = j / 16.0, s = 1 - t;
+            double bx = 0, by = 0;
+            double c[4] = {s * s * s, 3 * s * s * t, 3 * s * t * t, t * t * t};
+            for (int i = 0; i < 4; ++i) {
+                bx += c[i] * v[1 + 2 * (k + i)];
+                by += c[i] * v[2 + 2 * (k + i)];
+            }
+            worst = std::max(worst, std::fabs(std::hypot(bx, by) - 10.0));
+        }
+    }
+    EXPECT_LT(worst, 1e-4);
+}
+
+TEST(CgmGenerator, InvalidNurbsDrawsNothing)
+{
+    const float ctrl[] = {0, 0, 1, 1, 2, 0, 3, 1};
+    const float good[] = {0, 0, 0, 0, 1, 1, 1, 1};
+    const float down[] = {0, 0, 0, 0, 1, 1, 0.5f, 1};
+    const float flat[] = {1, 1, 1, 1, 1, 1, 1, 1};
+    const float w0[] = {1, 0, 1, 1};
+    const float nan[] = {0, 0, 0, 0, std::nanf(""), 1, 1, 1};
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    EXPECT_EQ(cap->DrawNurbs(4, ctrl, 4, good, 7, 0, 1000, nullptr), -1); /* too few knots */
+    EXPECT_EQ(cap->DrawNurbs(4, ctrl, 4, down, 8, 0, 1000, nullptr), -1);
+    EXPECT_EQ(cap->DrawNurbs(4, ctrl, 4, flat, 8, 0, 1000, nullptr), -1);
+    EXPECT_EQ(cap->DrawNurbs(4, ctrl, 4, good, 8, 0, 1000, w0), -1);
+    EXPECT_EQ(cap->DrawNurbs(4, ctrl, 4, nan, 8, 0, 1000, nullptr), -1);
+    EXPECT_EQ(cap->DrawNurbs(5, ctrl, 4, good, 9, 0, 1000, nullptr), -1);
+    EXPECT_EQ(cap->DrawNurbs(1, ctrl, 4, good, 8, 0, 1000, nullptr), -1);
+    EXPECT_EQ(cap->DrawNurbs(4, nullptr, 4, good, 8, 0, 1000, nullptr), -1);
+    EXPECT_EQ(cap->DrawNurbs(4, ctrl, 4, good, 8, 0, 1000, nullptr), 0);
+    cap.Finish();
+    EXPECT_EQ(cap.Lines("POLYBEZIER").size(), 1u);
+}
+
+TEST(CgmGenerator, NurbsElementOnRequest)
+{
+    const float ctrl[] = {0, 0, 1, 1, 2, 0, 3, 1};
+    const float knots[] = {0, 0, 0, 0, 1, 1, 1, 1};
+    CgmCapture cap;
+    cap->SetNurbsElement(true);
+    DriverSetUp(cap.Generator());
+    ASSERT_EQ(cap->DrawNurbs(4, ctrl, 4, knots, 8, 0, 1000, nullptr), 0);
+    cap.Finish();
+    EXPECT_EQ(cap.Lines("REAL PRECISION")[0], "REAL PRECISION floating 9 23");
+    EXPECT_EQ(cap.Lines("NON-UNIFORM RATIONAL B-SPLINE")[0],
+              "NON-UNIFORM RATIONAL B-SPLINE 4 4 (0,0) (1,1) (2,0) (3,1) 0 0 0 0 1 1 1 1 0 1 1 1 1 1");
+}
+
+TEST(CgmGenerator, MarkersOfEveryKind)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    for (int kind : {0, 1, 2, 3, 4, 8, 42})
+        ASSERT_EQ(cap->DrawMarker(1, 2, kind, 0), 0);
+    cap.Finish();
+    EXPECT_EQ(cap.Lines("MARKER TYPE"),
+              (std::vector<std::string>{"MARKER TYPE 5", "MARKER TYPE 2", "MARKER TYPE 4",
+                                        "MARKER TYPE 3", "MARKER TYPE 4", "MARKER TYPE 1"}));
+    EXPECT_EQ(cap.Lines("POLYMARKER").size(), 8u); /* the circled dot is two */
+    EXPECT_EQ(cap.Lines("MARKER SIZE")[0], "MARKER SIZE 2.5");
+    EXPECT_EQ(cap.Lines("MARKER COLOUR")[0], "MARKER COLOUR 7");
+}
+
+class CgmText : public ::testing::Test {
+protected:
+    /* Helvetica at a cap height of 7.29: one em is 10 units. */
+    void Text(CgmCapture& cap, const char* s, int align, float rotation = 0, float slant = 0,
+              float width = 1)
+    {
+        cap->SetTextFont(0, VyrFont::sGetFont("SwissCL.pfb", 0));
+        cap->SetTextParameter(6, rotation);
+        cap->SetTextParameter(2, 7.29f);
+        cap->SetTextParameter(9, width);
+        cap->SetTextParameter(7, static_cast<float>(align));
+        cap->SetTextParameter(4, 25);
+        cap->SetTextParameter(5, slant);
+        cap->SetTextParameter(8, 0);
+        cap->SetTextParameter(10, -10000);
+        ASSERT_EQ(cap->DrawText(100, 50, VyrUnicodeString::FromUtf8(s)), 0);
+    }
+    static std::vector<double> Start(const std::string& line)
+    {
+        std::vector<double> v = Numbers(line);
+        return {v[0], v[1]};
+    }
+};
+
+TEST_F(CgmText, AlignmentCodesPlaceTheStartPoint)
+{
+    /* "AV" is 1334/1000 em wide: 13.34 units; the descender is 218/1000 em */
+    struct {
+        int code;
+        double x, y;
+    } cases[] = {{29, 100, 50},       {33, 93.33, 50},     {37, 86.66, 50},
+                 {28, 100, 52.18},    {30, 100, 46.355},   {31, 100, 42.71},
+                 {34, 93.33, 46.355}, {39, 86.66, 42.71},  {36, 86.66, 52.18},
+                 {12, 100, 50}};
+    for (const auto& c : cases) {
+        CgmCapture cap;
+        DriverSetUp(cap.Generator());
+        Text(cap, "AV", c.code);
+        cap.Finish();
+        std::vector<double> s = Start(cap.Lines("TEXT")[0]);
+        EXPECT_NEAR(s[0], c.x, 1e-3) << c.code;
+        EXPECT_NEAR(s[1], c.y, 1e-3) << c.code;
+        EXPECT_EQ(cap.Lines("TEXT ALIGNMENT")[0], "TEXT ALIGNMENT 0 0 0 0");
+        EXPECT_EQ(cap.Lines("CHARACTER HEIGHT")[0], "CHARACTER HEIGHT 7.29");
+        EXPECT_TRUE(cap.Lines("CHARACTER ORIENTATION").empty());
+    }
+}
+
+TEST_F(CgmText, RotationSlantWidthAndFonts)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    Text(cap, "AV", 37, 90); /* right aligned, rotated a quarter turn */
+    Text(cap, "AV", 29, 0, 45);
+    Text(cap, "AV", 37, 0, 0, 0.5f);
+    cap->SetTextParameter(4, 26);
+    cap->SetTextFont(0, VyrFont::sGetFont("Coure.pfb", 0));
+    cap->DrawText(0, 0, VyrUnicodeString("x"));
+    cap->SetTextParameter(4, 25);
+    cap->SetTextParameter(0, 11);
+    cap->DrawText(0, 0, VyrUnicodeString("y"));
+    cap.Finish();
+    std::vector<std::string> t = cap.Lines("TEXT");
+    ASSERT_EQ(t.size(), 5u);
+    std::vector<double> s = Start(t[0]);
+    EXPECT_NEAR(s[0], 100, 1e-3);
+    EXPECT_NEAR(s[1], 50 - 13.34, 1e-3);
+    std::vector<std::string> o = cap.Lines("CHARACTER ORIENTATION");
+    ASSERT_EQ(o.size(), 3u);
+    std::vector<double> up = Numbers(o[0]);
+    EXPECT_NEAR(up[0], -7.29, 1e-5);
+    EXPECT_NEAR(up[1], 0, 1e-5);
+    EXPECT_NEAR(up[2], 0, 1e-5);
+    EXPECT_NEAR(up[3], 7.29, 1e-5);
+    std::vector<double> slanted = Numbers(o[1]);
+    EXPECT_NEAR(slanted[0], 7.29, 1e-5); /* up leans right by tan 45 */
+    EXPECT_NEAR(slanted[1], 7.29, 1e-5);
+    EXPECT_EQ(o[2], "CHARACTER ORIENTATION (0,1) (1,0)");
+    /* width factor: expansion, and the right-aligned start moves */
+    EXPECT_NEAR(Start(t[2])[0], 100 - 6.67, 1e-3);
+    EXPECT_EQ(cap.Lines("CHARACTER EXPANSION FACTOR"),
+              (std::vector<std::string>{"CHARACTER EXPANSION FACTOR 1",
+                                        "CHARACTER EXPANSION FACTOR 0.5"}));
+    EXPECT_EQ(cap.Lines("TEXT FONT INDEX"),
+              (std::vector<std::string>{"TEXT FONT INDEX 1", "TEXT FONT INDEX 10",
+                                        "TEXT FONT INDEX 1"}));
+}
+
+TEST_F(CgmText, CharacterSetsAndLines)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    Text(cap, "caf\xC3\xA9", 29);
+    Text(cap, "\xE2\x8C\x80 12", 29);
+    Text(cap, "top\nbottom", 31);
+    Text(cap, "tab\there", 29);
+    cap.Finish();
+    std::vector<std::string> t = cap.Lines("TEXT");
+    ASSERT_EQ(t.size(), 5u);
+    EXPECT_EQ(t[0], "TEXT (100,50) final \"caf\xE9\"");
+    EXPECT_EQ(t[1], "TEXT (100,50) final \"\xE2\x8C\x80 12\"");
+    EXPECT_EQ(cap.Lines("CHARACTER SET INDEX"),
+              (std::vector<std::string>{"CHARACTER SET INDEX 1", "CHARACTER SET INDEX 3",
+                                        "CHARACTER SET INDEX 1"}));
+    EXPECT_EQ(cap.Lines("ALTERNATE CHARACTER SET INDEX")[0], "ALTERNATE CHARACTER SET INDEX 2");
+    /* two lines, the first hanging from the point, the second 5/3 lower */
+    EXPECT_NEAR(Start(t[2])[1], 50 - 7.29, 1e-3);
+    EXPECT_NEAR(Start(t[3])[1], 50 - 7.29 - 7.29 * 5 / 3, 1e-3);
+    EXPECT_EQ(t[4], "TEXT (100,50) final \"tab here\"");
+}
+
+TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
+{
+    CgmCapture cap(VyrCgmProfileCompatible);
+    DriverSetUp(cap.Generator());
+    cap->DrawEllipse(0, 0, 10, 4, 0, 2 * kPi, 0.5f, 0);
+    cap->DrawEllipse(0, 0, 10, 4, 0, 1, 0, 0);
+    const float xy[] = {0, 0, 10, 5, 20, 0};
+    cap->DrawCurve(3, xy);
+    for (int kind : {0, 1, 2, 3, 4, 8})
+        cap->DrawMarker(5, 5, kind, 0);
+    cap->SetLineType(2, 0, 0);
+    cap->SetLineWidth(0.35f);
+    cap->DrawLine(0, 0, 100, 0); /* 100 mm dashed 6 + 1.5 */
+    cap->DrawArc(0, 0, 50, 0, 2 * kPi, 0);
+    cap->SetTextParameter(6, 30);
+    cap->SetTextParameter(5, 15);
+    cap->SetTextParameter(2, 7.29f);
+    cap->DrawText(10, 10, VyrUnicodeString("AV"));
+    cap.Finish();
+    std::vector<std::string> n = cap.Names();
+    for (const char* banned : {"ELLIPSE", "ELLIPTICAL ARC", "POLYBEZIER", "POLYMARKER",
+                               "CHARACTER ORIENTATION", "CIRCULAR ARC CENTRE"})
+        EXPECT_EQ(Count(n, banned), 0u) << banned;
+    for (const std::string& l : cap.Lines("LINE TYPE"))
+        EXPECT_EQ(l, "LINE TYPE 1");
+    EXPECT_EQ(cap.Lines("METAFILE DESCRIPTION")[0],
+              "METAFILE DESCRIPTION \"libVyrDxf2Cgm CGM generator, compatibility profile\"");
+    /* the dashed line: 13 whole periods of 7.5 and a last dash; the dashed
+     * circle another 42 */
+    EXPECT_GE(Count(n, "POLYLINE"), 14u + 40u);
+    /* the text: unrotated, the height and point LibreOffice needs */
+    std::vector<double> h = Numbers(cap.Lines("CHARACTER HEIGHT")[0]);
+    EXPECT_NEAR(h[0], 6, 1e-4);
+    std::vector<double> p = Numbers(cap.Lines("TEXT")[0]);
+    EXPECT_NEAR(p[0], 10 + 6.67, 1e-3);
+    EXPECT_NEAR(p[1], 10 + 6.8 + 1.25 / 280 * 33048, 1e-2);
+}
+
+TEST(CgmGenerator, VersionFromTheDriverDatum)
+{
+    struct {
+        const char* datum;
+        int version;
+        const char* curve;
+    } cases[] = {{"V3", 3, "POLYBEZIER"},
+                 {"Morvel V4", 4, "POLYBEZIER"},
+                 {"V1", 1, "POLYLINE"},
+                 {"V2", 2, "POLYLINE"},
+                 {"", 3, "POLYBEZIER"},
+                 {"V9", 3, "POLYBEZIER"}};
+    const float xy[] = {0, 0, 10, 5, 20, 0};
+    for (const auto& c : cases) {
+        CgmCapture cap(VyrCgmProfileStandard, c.datum);
+        EXPECT_EQ(cap->GetMetafileVersion(), c.version) << c.datum;
+        cap->DrawCurve(3, xy);
+        cap.Finish();
+        EXPECT_EQ(cap.Lines("METAFILE VERSION")[0], "METAFILE VERSION " + std::to_string(c.version));
+        EXPECT_EQ(cap.Lines(c.curve).size(), 1u) << c.datum;
+    }
+    CgmCapture v1(VyrCgmProfileStandard, "V1");
+    v1.Finish();
+    EXPECT_EQ(v1.Lines("METAFILE ELEMENT LIST")[0], "METAFILE ELEMENT LIST 1 (-1,0)");
+}
+
+TEST(CgmGenerator, EmptyPictureIsStillAMetafile)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    cap.Finish();
+    std::vector<std::string> n = cap.Names();
+    ASSERT_GE(n.size(), 4u);
+    EXPECT_EQ(Count(n, "BEGIN PICTURE BODY"), 1u);
+    EXPECT_EQ(n[n.size() - 2], "END PICTURE");
+    EXPECT_EQ(n.back(), "END METAFILE");
+}
+
+TEST(CgmGenerator, SetUpAfterTheFirstDrawingIsRefused)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    cap->DrawLine(0, 0, 1, 1);
+    EXPECT_EQ(cap->SetExtent(10, 10), -1);
+    EXPECT_EQ(cap->SetOrigin(1, 1), -1);
+    EXPECT_EQ(cap->SetViewport(0, 0, 1, 1), -1);
+    EXPECT_EQ(cap->EndPicture(), 0);
+    EXPECT_EQ(cap->EndPicture(), -1);
+    EXPECT_EQ(cap->DrawLine(0, 0, 2, 2), -1);
+    cap.Finish();
+    EXPECT_EQ(cap.Lines("POLYLINE").size(), 1u);
+    EXPECT_EQ(cap.Lines("END PICTURE").size(), 1u);
+}
+
+TEST(CgmGenerator, BadArgumentsWriteNothing)
+{
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    float nan = std::nanf("");
+    const float bad[] = {0, 0, nan, 1};
+    EXPECT_EQ(cap->DrawPolyline(2, bad), -1);
+    EXPECT_EQ(cap->DrawPolyline(1, bad), -1);
+    EXPECT_EQ(cap->DrawPolyline(2, nullptr), -1);
+    EXPECT_EQ(cap->DrawLine(0, 0, std::numeric_limits<float>::infinity(), 0), -1);
+    EXPECT_EQ(cap->DrawEllipse(0, 0, 0, 1, 0, 1, 0, 0), -1);
+    EXPECT_EQ(cap->DrawText(nan, 0, VyrUnicodeString("x")), -1);
+    EXPECT_EQ(cap->DrawText(0, 0, VyrUnicodeString("")), 0);
+    EXPECT_EQ(cap->DrawMarker(nan, 0, 1, 0), -1);
+    EXPECT_EQ(cap->SetLineWidth(-1), -1);
+    EXPECT_EQ(cap->SetTextParameter(3, 1), -1);
+    EXPECT_EQ(cap->SetExtent(0, 10), -1);
+    cap.Finish();
+    std::vector<std::string> n = cap.Names();
+    for (const char* none : {"POLYLINE", "ELLIPTICAL ARC", "TEXT", "POLYMARKER"})
+        EXPECT_EQ(Count(n, none), 0u) << none;
+}
+
+TEST(CgmGenerator, WithoutAStreamNothingIsWritten)
+{
+    VyrPrintCGMGenerator* g = VyrPrintCGMGenerator::sCreate();
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->DrawLine(0, 0, 1, 1), -1);
+    EXPECT_EQ(g->EndPicture(), -1);
+    g->Release();
+}
+
+TEST(CgmGenerator, WriteFailureIsNoticed)
+{
+    VyrPrintStream stream(VyrUnicodeString("/dev/full"), "CGM", "V3");
+    if (stream.OpenWrite() != 0)
+        GTEST_SKIP() << "no /dev/full";
+    VyrPrintCGMGenerator* g = VyrPrintCGMGenerator::sCreate();
+    g->SetStream(&stream);
+    std::vector<float> xy(2 * 300000, 1.0f);
+    g->DrawPolyline(300000, xy.data());
+    EXPECT_TRUE(g->HasWriteError());
+    g->Release();
+    stream.Close();
+    EXPECT_TRUE(stream.GetOutputStream().fail());
+}
+
+TEST(CgmGenerator, StreamThatCannotOpen)
+{
+    VyrPrintStream stream(VyrUnicodeString("/nonexistent-dir/x.cgm"), "CGM", "V3");
+    EXPECT_EQ(stream.OpenWrite(), -1);
+    EXPECT_FALSE(stream.IsGood());
+    EXPECT_FALSE(stream.GetOutputStream().good());
+    VyrPrintStream empty(VyrUnicodeString(""), "CGM", "V3");
+    EXPECT_EQ(empty.OpenWrite(), -1);
+    VyrPrintCGMGenerator* g = VyrPrintCGMGenerator::sCreate();
+    g->SetStream(&stream);
+    g->DrawLine(0, 0, 1, 1);
+    g->Release();
+}
