@@ -39,10 +39,9 @@ void VyrCgmParams::Float32(float v)
     uint32_t bits;
     static_assert(sizeof bits == sizeof v, "IEEE single expected");
     std::memcpy(&bits, &v, sizeof bits);
-    Byte(bits >> 24);
-    Byte((bits >> 16) & 0xFF);
-    Byte((bits >> 8) & 0xFF);
-    Byte(bits & 0xFF);
+    const uint8_t b[4] = {static_cast<uint8_t>(bits >> 24), static_cast<uint8_t>(bits >> 16),
+                          static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits)};
+    bytes_.insert(bytes_.end(), b, b + 4);
 }
 
 void VyrCgmParams::String(const char* data, size_t n)

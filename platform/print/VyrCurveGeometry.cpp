@@ -100,6 +100,10 @@ bool VyrNurbsCurve::Set(int order, const float* controlXY, int controlCount, con
     }
     degree_ = order - 1;
     count_ = controlCount;
+    polynomialCubic_ = degree_ <= 3;
+    for (double w : w_)
+        if (w != w_[0])
+            polynomialCubic_ = false;
     if (!(DomainStart() < DomainEnd())) {
         count_ = 0;
         return false;
@@ -111,31 +115,43 @@ void VyrNurbsCurve::Evaluate(int span, double u, VyrPt& point, VyrPt& derivative
 {
     const int p = degree_;
     const std::vector<double>& U = knots_;
-    std::vector<double> left(static_cast<size_t>(p) + 1), right(static_cast<size_t>(p) + 1);
-    /* ndu[j][r]: upper triangle basis values, lower triangle knot differences */
-    std::vector<std::vector<double>> ndu(static_cast<size_t>(p) + 1,
-                                         std::vector<double>(static_cast<size_t>(p) + 1));
-    ndu[0][0] = 1.0;
+    /* Small degrees (all that drawings use) work on the stack. */
+    const int kSmall = 8;
+    double leftSmall[kSmall + 1], rightSmall[kSmall + 1], nduSmall[(kSmall + 1) * (kSmall + 1)];
+    std::vector<double> big;
+    double* left = leftSmall;
+    double* right = rightSmall;
+    double* table = nduSmall;
+    if (p > kSmall) {
+        big.resize(static_cast<size_t>(p + 1) * static_cast<size_t>(p + 3));
+        left = big.data();
+        right = left + p + 1;
+        table = right + p + 1;
+    }
+    const int stride = p + 1;
+    /* ndu(j, r): upper triangle basis values, lower triangle knot differences */
+    auto ndu = [table, stride](int j, int r) -> double& { return table[j * stride + r]; };
+    ndu(0, 0) = 1.0;
     for (int j = 1; j <= p; ++j) {
         left[j] = u - U[static_cast<size_t>(span + 1 - j)];
         right[j] = U[static_cast<size_t>(span + j)] - u;
         double saved = 0.0;
         for (int r = 0; r < j; ++r) {
-            ndu[j][r] = right[r + 1] + left[j - r];
-            double temp = ndu[r][j - 1] / ndu[j][r];
-            ndu[r][j] = saved + right[r + 1] * temp;
+            ndu(j, r) = right[r + 1] + left[j - r];
+            double temp = ndu(r, j - 1) / ndu(j, r);
+            ndu(r, j) = saved + right[r + 1] * temp;
             saved = left[j - r] * temp;
         }
-        ndu[j][j] = saved;
+        ndu(j, j) = saved;
     }
     double ax = 0, ay = 0, aw = 0, dx = 0, dy = 0, dw = 0;
     for (int r = 0; r <= p; ++r) {
-        double n = ndu[r][p];
+        double n = ndu(r, p);
         double d = 0.0;
         if (r > 0)
-            d += ndu[r - 1][p - 1] / ndu[p][r - 1];
+            d += ndu(r - 1, p - 1) / ndu(p, r - 1);
         if (r < p)
-            d -= ndu[r][p - 1] / ndu[p][r];
+            d -= ndu(r, p - 1) / ndu(p, r);
         d *= p;
         size_t i = static_cast<size_t>(span - p + r);
         double w = w_[i];
@@ -202,7 +218,7 @@ void VyrNurbsCurve::ToBezier(double tolerance, std::vector<VyrPath>& chains,
             VyrPt c1{p0.x + d0.x * h, p0.y + d0.y * h};
             VyrPt c2{p3.x - d3.x * h, p3.y - d3.y * h};
             bool ok = true;
-            if (pc.depth < kMaxDepth) {
+            if (!polynomialCubic_ && pc.depth < kMaxDepth) {
                 for (int j = 1; j < 8 && ok; ++j) {
                     double t = j / 8.0;
                     VyrPt q, dq;

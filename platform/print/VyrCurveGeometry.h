@@ -50,6 +50,7 @@ public:
 private:
     int degree_ = 0;
     int count_ = 0;
+    bool polynomialCubic_ = false; /* degree <= 3 and equal weights: exact */
     std::vector<double> knots_;
     std::vector<double> cx_, cy_, w_;
 };
