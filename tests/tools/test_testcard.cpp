@@ -158,6 +158,18 @@ TEST(TestCard, LibreOfficeDrawsTheCompatibilityCard)
     std::string text = svg.str();
     ASSERT_FALSE(text.empty());
 
+    /* the strokes: every primitive drawn, in the colours of the table (the
+     * card's palette has 249 distinct colours among its 255 entries) */
+    std::set<std::string> strokeColours;
+    size_t strokes = 0;
+    std::regex strokeRe("stroke=\"(rgb\\([0-9,]+\\))\"");
+    for (std::sregex_iterator it(text.begin(), text.end(), strokeRe), end; it != end; ++it) {
+        strokeColours.insert((*it)[1]);
+        ++strokes;
+    }
+    EXPECT_GT(strokes, 450u);
+    EXPECT_EQ(strokeColours.size(), 249u);
+
     /* every alignment text, with its start point (SVG: y grows downwards) */
     std::map<int, std::pair<double, double>> texts;
     std::regex textRe("x=\"(-?[0-9]+)\" y=\"(-?[0-9]+)\"><tspan[^>]*>Agy ([0-9]+)<");
