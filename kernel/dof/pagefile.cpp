@@ -7,13 +7,15 @@
  * Pages beyond the end of the file are zero-filled in their buffer and
  * counted in npages at once; the file grows when such a page is written back
  * (a read of a page that lies in npages but not yet on disk yields zeros),
- * so extending the file costs no extra writes. The statistics dump at close
+ * so extending the file costs no extra writes. A dirty victim is written
+ * together with the dirty buffers of its neighbouring pages. The statistics dump at close
  * goes through the message manager's output routine. */
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "kernel/dof/dof.h"
@@ -59,6 +61,59 @@ int32_t write_buffer(DofFile *f, DofBuffer *b) {
     f->pos = (b->page + 1) * f->page_size;
     f->stats.pages_written++;
     b->dirty = 0;
+    return 0;
+}
+
+/* The buffer holding a page, if it is dirty. */
+DofBuffer *dirty_buffer(DofFile *f, int64_t page) {
+    for (int32_t i = 0; i < f->nbuffers; ++i)
+        if (f->buffers[i].page == page) return f->buffers[i].dirty ? &f->buffers[i] : nullptr;
+    return nullptr;
+}
+
+/* Writes a dirty victim together with the dirty buffers of the pages next
+ * to it, in one call: sequential writing then costs one call per run of
+ * buffered pages instead of one per page. The neighbours stay buffered,
+ * clean. */
+int32_t write_run(DofFile *f, DofBuffer *victim) {
+    enum { kMaxRun = 64 };
+    DofBuffer *run[kMaxRun];
+    int64_t first = victim->page;
+    int n = 0;
+    while (n < kMaxRun / 2 && first > 0 && dirty_buffer(f, first - 1)) {
+        --first;
+        ++n;
+    }
+    n = 0;
+    for (int64_t p = first; n < kMaxRun; ++p) {
+        DofBuffer *b = p == victim->page ? victim : dirty_buffer(f, p);
+        if (!b) break;
+        run[n++] = b;
+    }
+    if (n == 1) return write_buffer(f, victim);
+    struct iovec iov[kMaxRun];
+    for (int k = 0; k < n; ++k) iov[k] = {run[k]->data, size_t(f->page_size)};
+    int64_t off = first * f->page_size;
+    size_t left = size_t(n) * size_t(f->page_size);
+    int k = 0;
+    while (left > 0) {
+        ssize_t w = pwritev(f->fd, iov + k, n - k, off_t(off));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return dof__Error(DOF_WRITE_ERR, f);
+        left -= size_t(w);
+        off += w;
+        while (k < n && size_t(w) >= iov[k].iov_len) {
+            w -= ssize_t(iov[k].iov_len);
+            ++k;
+        }
+        if (k < n && w > 0) {
+            iov[k].iov_base = static_cast<unsigned char *>(iov[k].iov_base) + w;
+            iov[k].iov_len -= size_t(w);
+        }
+    }
+    for (int j = 0; j < n; ++j) run[j]->dirty = 0;
+    f->stats.pages_written += n;
+    f->pos = off;
     return 0;
 }
 
@@ -259,7 +314,7 @@ int32_t dof_GetPage(DofFile *f, int64_t page, DofBuffer **out) {
     }
     DofBuffer *b = &f->buffers[victim];
     if (b->dirty) {
-        int32_t status = write_buffer(f, b);
+        int32_t status = write_run(f, b);
         if (status) return status;
     }
     b->page = -1;

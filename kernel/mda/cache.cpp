@@ -6,16 +6,19 @@
  * is dropped. When every slot holds a locked entity the caller keeps its
  * entity uncached (MDA_CACHE_FULL, not recorded).
  *
- * Images: an entity's blocks are written back to back (mda_int.h). A
- * single-block entity, the common case, goes to and from the page file
- * without an intermediate copy; larger chains are assembled in one staging
- * buffer that lives as long as the module (no allocation per trip once it
- * has grown). Headers read back are checked (mark, sizes within the image,
- * ordinals within the chain) before anything is allocated from them. */
+ * Images: an entity's blocks are written back to back and stored packed
+ * (mda_int.h). A single-block entity, the common case, is packed straight
+ * from its record and unpacked straight into its new record; larger chains
+ * are assembled in a staging buffer. Both buffers live as long as the module
+ * (no allocation per trip once they have grown). Headers read back are
+ * checked (mark, sizes within the image, ordinals within the chain) and the
+ * packed stream is bounded by the stored length before anything is allocated
+ * or written from them. */
 #include <cstdlib>
 #include <cstring>
 
 #include "kernel/mda/mda_int.h"
+#include "kernel/mpm/mpm.h"
 
 extern "C" {
 uint32_t mda__DefCacheStat = 0;
@@ -24,18 +27,84 @@ int32_t mda__CacheCursor = 0;
 
 namespace {
 
-unsigned char *g_stage = nullptr;
-size_t g_stage_capacity = 0;
+struct Buffer {
+    unsigned char *p = nullptr;
+    size_t capacity = 0;
+    bool reserve(size_t n) {
+        if (n <= capacity) return true;
+        size_t grown = capacity ? capacity : 4096;
+        while (grown < n) grown *= 2;
+        unsigned char *q = static_cast<unsigned char *>(std::realloc(p, grown));
+        if (!q) return false;
+        p = q;
+        capacity = grown;
+        return true;
+    }
+    void release() {
+        std::free(p);
+        p = nullptr;
+        capacity = 0;
+    }
+};
 
-bool stage_reserve(size_t n) {
-    if (n <= g_stage_capacity) return true;
-    size_t grown = g_stage_capacity ? g_stage_capacity : 4096;
-    while (grown < n) grown *= 2;
-    unsigned char *p = static_cast<unsigned char *>(std::realloc(g_stage, grown));
-    if (!p) return false;
-    g_stage = p;
-    g_stage_capacity = grown;
+Buffer g_image;  /* an unpacked image of several blocks */
+Buffer g_stored; /* a stored (packed) image */
+
+/* Most bytes packing n bytes can take. */
+size_t pack_bound(size_t n) { return n + 4 * (n / (8 * 65535) + 2); }
+
+/* Packs n bytes (a multiple of 8) as tokens {literal words, zero words,
+ * literals}; returns the packed length. */
+size_t pack(const unsigned char *src, size_t n, unsigned char *dst) {
+    const size_t words = n / 8;
+    unsigned char *out = dst;
+    size_t i = 0;
+    while (i < words) {
+        size_t lit = i;
+        uint64_t w;
+        while (i < words && i - lit < 65535 && (std::memcpy(&w, src + 8 * i, 8), w != 0)) ++i;
+        size_t nlit = i - lit, zero = i;
+        while (i < words && i - zero < 65535 && (std::memcpy(&w, src + 8 * i, 8), w == 0)) ++i;
+        uint16_t t[2] = {uint16_t(nlit), uint16_t(i - zero)};
+        std::memcpy(out, t, 4);
+        std::memcpy(out + 4, src + 8 * lit, 8 * nlit);
+        out += 4 + 8 * nlit;
+    }
+    return size_t(out - dst);
+}
+
+/* Unpacks exactly n bytes from at most len packed bytes; false when the
+ * stream is short or overruns n. */
+bool unpack(const unsigned char *src, size_t len, unsigned char *dst, size_t n) {
+    size_t in = 0, out = 0;
+    while (out < n) {
+        uint16_t t[2];
+        if (len - in < 4) return false;
+        std::memcpy(t, src + in, 4);
+        in += 4;
+        size_t lit = size_t(t[0]) * 8, zero = size_t(t[1]) * 8;
+        if ((lit == 0 && zero == 0) || lit > len - in || lit + zero > n - out) return false;
+        std::memcpy(dst + out, src + in, lit);
+        std::memset(dst + out + lit, 0, zero);
+        in += lit;
+        out += lit + zero;
+    }
     return true;
+}
+
+/* Fills `stored` with the stored form of an image whose first header is h
+ * and whose remaining bytes are body[0..n); returns its length. */
+size_t store(MdaDiskHdr h, const unsigned char *body, size_t n, unsigned char *stored) {
+    size_t packed = pack(body, n, stored + sizeof h);
+    if (packed < n) {
+        h.packed = 1;
+    } else {
+        h.packed = 0;
+        std::memcpy(stored + sizeof h, body, n);
+        packed = n;
+    }
+    std::memcpy(stored, &h, sizeof h);
+    return sizeof h + packed;
 }
 
 /* A vector that needs no allocation for up to 32 elements. */
@@ -141,9 +210,8 @@ void disk_header(MBlock *b, MdaDiskHdr *h) {
     h->tag = b->tag;
 }
 
-/* Writes the image of a chain into `out`; positions are reported from
- * `base` (the file offset of the image, or 0 in memory). */
-bool serialize(SmallVec<MBlock *> &blocks, int64_t total, int64_t base, unsigned char *out) {
+/* Writes the image of a chain into `out`. */
+bool serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out) {
     RefOrd *sorted = nullptr;
     if (blocks.n > 32) {
         sorted = static_cast<RefOrd *>(std::malloc(blocks.n * sizeof(RefOrd)));
@@ -166,7 +234,7 @@ bool serialize(SmallVec<MBlock *> &blocks, int64_t total, int64_t base, unsigned
             MBlock *succ = blocks[i + 1];
             h.ref_offset = succ->back.field.offset;
             h.ref_ordinal = ordinal_of(blocks, sorted, succ->back.field.holder);
-            h.next = base + pos + int64_t(b->size);
+            h.next = pos + int64_t(b->size);
         }
         std::memcpy(out + pos, &h, sizeof h);
         std::memcpy(out + pos + MDA_MBLOCK_HDR, reinterpret_cast<unsigned char *>(b) + MDA_MBLOCK_HDR,
@@ -189,7 +257,7 @@ bool serialize(SmallVec<MBlock *> &blocks, int64_t total, int64_t base, unsigned
 }
 
 /* Rebuilds a chain from an image; the record's data, or null (recorded). */
-void *deserialize(const unsigned char *image, int64_t total, int64_t base, db_ptr ptr) {
+void *deserialize(const unsigned char *image, int64_t total, db_ptr ptr) {
     SmallVec<MBlock *> blocks;
     SmallVec<MdaDiskHdr> headers;
     int64_t pos = 0;
@@ -237,7 +305,7 @@ void *deserialize(const unsigned char *image, int64_t total, int64_t base, db_pt
             b->prev->next = b;
         }
         if (h.next == -1) break;
-        int64_t next = h.next - base;
+        int64_t next = h.next;
         if (next != pos + h.size || next > total - int64_t(sizeof(MdaDiskHdr))) {
             mda__Error(MDA_DBG_BADBLOCKNUM, int(blocks.n), ptr);
             bad = 1;
@@ -285,9 +353,8 @@ db_ptr ptr_of(const MdaModel *m, uint32_t index) {
 extern "C" {
 
 void mda__FreeStage(void) {
-    std::free(g_stage);
-    g_stage = nullptr;
-    g_stage_capacity = 0;
+    g_image.release();
+    g_stored.release();
 }
 
 void mda__FreeStored(MdaModel *m, MdaDirEntry *e) {
@@ -344,15 +411,38 @@ int32_t mda__SwapToDisk(int32_t keep, db_ptr ptr) {
     int64_t total = 0;
     if (!collect(e->mloc, blocks, total)) return mda__Error(MDA_MALLOC_ERR);
     if (total > MDA_MAX_IMAGE) return mda__Error(MDA_DBG_BIGDBLOCK, long(total), ptr);
+    const bool memory_only = (m->options & MDA_MEMORY_ONLY) != 0;
 
-    if (m->options & MDA_MEMORY_ONLY) {
-        unsigned char *image = static_cast<unsigned char *>(std::malloc(size_t(total)));
-        if (!image || !serialize(blocks, total, 0, image)) {
-            std::free(image);
+    /* The stored form, in g_stored (after an 8-byte length in memory-only
+     * models, whose stored copy is that buffer's copy). */
+    const size_t lead = memory_only ? 8 : 0;
+    const size_t body = size_t(total) - MDA_MBLOCK_HDR;
+    if (!g_stored.reserve(lead + MDA_MBLOCK_HDR + pack_bound(body))) return mda__Error(MDA_MALLOC_ERR);
+    size_t stored;
+    if (blocks.n == 1) {
+        MBlock *b = blocks[0];
+        MdaDiskHdr h;
+        disk_header(b, &h);
+        h.total = total;
+        if (b->kind == MDA_KIND_ARRAY)
+            reinterpret_cast<MdaArrayHdr *>(b + 1)->former = reinterpret_cast<uintptr_t>(mda__DataOf(b));
+        stored = store(h, reinterpret_cast<unsigned char *>(b) + MDA_MBLOCK_HDR, body, g_stored.p + lead);
+    } else {
+        if (!g_image.reserve(size_t(total)) || !serialize(blocks, total, g_image.p))
             return mda__Error(MDA_MALLOC_ERR);
-        }
+        MdaDiskHdr h;
+        std::memcpy(&h, g_image.p, sizeof h);
+        stored = store(h, g_image.p + MDA_MBLOCK_HDR, body, g_stored.p + lead);
+    }
+
+    if (memory_only) {
+        unsigned char *copy = static_cast<unsigned char *>(std::malloc(lead + stored));
+        if (!copy) return mda__Error(MDA_MALLOC_ERR);
+        int64_t len = int64_t(stored);
+        std::memcpy(g_stored.p, &len, 8);
+        std::memcpy(copy, g_stored.p, lead + stored);
         mda__FreeStored(m, e);
-        e->dloc = int64_t(reinterpret_cast<intptr_t>(image));
+        e->dloc = int64_t(reinterpret_cast<intptr_t>(copy));
         mda__FreeChain(e->mloc);
         e->mloc = nullptr;
         e->status &= ~(MDA_ST_MODIFIED | MDA_ST_INCACHE);
@@ -364,7 +454,7 @@ int32_t mda__SwapToDisk(int32_t keep, db_ptr ptr) {
         int64_t capacity = 0;
         status = dof_GetBlockSize(m->pagefile, e->dloc, &capacity);
         if (status) return status;
-        if (capacity < total) {
+        if (capacity < int64_t(stored)) {
             status = dof_FreeBlock(m->pagefile, e->dloc);
             if (status) return status;
             e->dloc = MDA_NOT_WRITTEN;
@@ -372,26 +462,11 @@ int32_t mda__SwapToDisk(int32_t keep, db_ptr ptr) {
     }
     if (e->dloc == MDA_NOT_WRITTEN) {
         int64_t offset = -1;
-        status = dof_AllocateBlock(m->pagefile, total, &offset);
+        status = dof_AllocateBlock(m->pagefile, int64_t(stored), &offset);
         if (status) return status;
         e->dloc = offset;
     }
-    if (blocks.n == 1) {
-        MBlock *b = blocks[0];
-        MdaDiskHdr h;
-        disk_header(b, &h);
-        h.total = total;
-        status = dof_ReadWrite(1, m->pagefile, sizeof h, e->dloc, &h);
-        if (!status) {
-            if (b->kind == MDA_KIND_ARRAY) reinterpret_cast<MdaArrayHdr *>(b + 1)->former = reinterpret_cast<uintptr_t>(mda__DataOf(b));
-            status = dof_ReadWrite(1, m->pagefile, total - MDA_MBLOCK_HDR, e->dloc + MDA_MBLOCK_HDR,
-                                   reinterpret_cast<unsigned char *>(b) + MDA_MBLOCK_HDR);
-        }
-    } else {
-        if (!stage_reserve(size_t(total)) || !serialize(blocks, total, e->dloc, g_stage))
-            return mda__Error(MDA_MALLOC_ERR);
-        status = dof_ReadWrite(1, m->pagefile, total, e->dloc, g_stage);
-    }
+    status = dof_ReadWrite(1, m->pagefile, int64_t(stored), e->dloc, g_stored.p);
     if (status) return status;
     if (!keep) {
         mda__FreeChain(e->mloc);
@@ -402,7 +477,95 @@ int32_t mda__SwapToDisk(int32_t keep, db_ptr ptr) {
     return 0;
 }
 
-void *mda__SwapFromDisk(int32_t options, db_ptr ptr) {
+} // extern "C"
+
+namespace {
+
+/* The stored form of an entity, read into g_stored (page file) or found in
+ * memory; its length in *len. */
+const unsigned char *stored_copy(MdaModel *m, MdaDirEntry *e, int64_t *len) {
+    if (m->options & MDA_MEMORY_ONLY) {
+        const unsigned char *copy = reinterpret_cast<const unsigned char *>(intptr_t(e->dloc));
+        if (!copy) return nullptr;
+        std::memcpy(len, copy, 8);
+        return copy + 8;
+    }
+    if (e->dloc == MDA_NOT_WRITTEN) return nullptr;
+    int64_t capacity = 0;
+    if (dof_GetBlockSize(m->pagefile, e->dloc, &capacity)) return nullptr;
+    if (capacity < MDA_MBLOCK_HDR || capacity > MDA_MAX_IMAGE + MDA_MAX_IMAGE / 8 ||
+        !g_stored.reserve(size_t(capacity))) {
+        mda__Error(MDA_MALLOC_ERR);
+        return nullptr;
+    }
+    if (dof_ReadWrite(0, m->pagefile, capacity, e->dloc, g_stored.p)) return nullptr;
+    *len = capacity;
+    return g_stored.p;
+}
+
+/* The image bytes after the first header, into dst (n bytes). */
+bool expand(const MdaDiskHdr &h, const unsigned char *stored, int64_t len, unsigned char *dst, size_t n) {
+    const unsigned char *body = stored + MDA_MBLOCK_HDR;
+    size_t avail = size_t(len) - MDA_MBLOCK_HDR;
+    if (h.packed) return unpack(body, avail, dst, n);
+    if (n > avail) return false;
+    std::memcpy(dst, body, n);
+    return true;
+}
+
+} // namespace
+
+extern "C" int32_t mda__ReadStoredPrefix(MdaModel *m, MdaDirEntry *e, unsigned char *out, int64_t want) {
+    if (want < MDA_MBLOCK_HDR) return 0;
+    const unsigned char *stored = nullptr;
+    unsigned char local[2048];
+    int64_t len = 0;
+    if (m->options & MDA_MEMORY_ONLY) {
+        const unsigned char *copy = reinterpret_cast<const unsigned char *>(intptr_t(e->dloc));
+        if (!copy) return 0;
+        std::memcpy(&len, copy, 8);
+        stored = copy + 8;
+    } else {
+        if (e->dloc == MDA_NOT_WRITTEN) return 0;
+        int64_t capacity = 0;
+        if (dof_GetBlockSize(m->pagefile, e->dloc, &capacity)) return 0;
+        len = capacity < int64_t(sizeof local) ? capacity : int64_t(sizeof local);
+        if (dof_ReadWrite(0, m->pagefile, len, e->dloc, local)) return 0;
+        stored = local;
+    }
+    if (len < MDA_MBLOCK_HDR) return 0;
+    MdaDiskHdr h;
+    std::memcpy(&h, stored, sizeof h);
+    if (h.magic != MDA_MAGIC || h.total < want) return 0;
+    std::memcpy(out, stored, MDA_MBLOCK_HDR);
+    /* Only a prefix is wanted: unpack into a scratch image of that size. */
+    const unsigned char *body = stored + MDA_MBLOCK_HDR;
+    size_t avail = size_t(len) - MDA_MBLOCK_HDR, need = size_t(want) - MDA_MBLOCK_HDR, in = 0, got = 0;
+    unsigned char *dst = out + MDA_MBLOCK_HDR;
+    if (!h.packed) {
+        if (need > avail) return 0;
+        std::memcpy(dst, body, need);
+        return 1;
+    }
+    while (got < need) {
+        uint16_t t[2];
+        if (avail - in < 4) return 0;
+        std::memcpy(t, body + in, 4);
+        in += 4;
+        size_t lit = size_t(t[0]) * 8, zero = size_t(t[1]) * 8;
+        if ((lit == 0 && zero == 0) || lit > avail - in) return 0;
+        size_t take = lit < need - got ? lit : need - got;
+        std::memcpy(dst + got, body + in, take);
+        got += take;
+        size_t z = zero < need - got ? zero : need - got;
+        std::memset(dst + got, 0, z);
+        got += z;
+        in += lit;
+    }
+    return 1;
+}
+
+extern "C" void *mda__SwapFromDisk(int32_t options, db_ptr ptr) {
     (void)options;
     MdaModel *m = nullptr;
     MdaDirEntry *e = mda__Lookup(ptr, &m);
@@ -410,60 +573,56 @@ void *mda__SwapFromDisk(int32_t options, db_ptr ptr) {
         mda__Error(MDA_INVALID_PTR);
         return nullptr;
     }
+    int64_t len = 0;
+    const unsigned char *stored = stored_copy(m, e, &len);
+    if (!stored) {
+        if (!mpm_GetLastError()) mda__Error(MDA_INVALID_PTR);
+        return nullptr;
+    }
+    MdaDiskHdr h;
+    std::memcpy(&h, stored, sizeof h);
+    if (h.magic != MDA_MAGIC || h.total < h.size || h.total > MDA_MAX_IMAGE || h.size < MDA_MBLOCK_HDR ||
+        (h.size & 7) || (h.total & 7)) {
+        mda__Error(MDA_DBG_BIGDBLOCK, long(h.total), ptr);
+        return nullptr;
+    }
     void *data = nullptr;
-    if (m->options & MDA_MEMORY_ONLY) {
-        const unsigned char *image = reinterpret_cast<const unsigned char *>(intptr_t(e->dloc));
-        if (!image) {
-            mda__Error(MDA_INVALID_PTR);
+    if (h.total == h.size && h.kind == MDA_KIND_PLAIN && h.next == -1) {
+        MBlock *b = static_cast<MBlock *>(std::malloc(size_t(h.size)));
+        if (!b) {
+            mda__Error(MDA_MALLOC_ERR);
             return nullptr;
         }
-        MdaDiskHdr h;
-        std::memcpy(&h, image, sizeof h);
-        data = deserialize(image, h.total, 0, ptr);
+        if (!expand(h, stored, len, reinterpret_cast<unsigned char *>(b) + MDA_MBLOCK_HDR,
+                    size_t(h.size) - MDA_MBLOCK_HDR)) {
+            std::free(b);
+            mda__Error(MDA_DBG_BADBLOCKNUM, 0, ptr);
+            return nullptr;
+        }
+        std::memset(b, 0, MDA_MBLOCK_HDR);
+        b->size = uint64_t(h.size);
+        b->magic = MDA_MAGIC;
+        b->kind = MDA_KIND_PLAIN;
+        b->flags = MDA_FLAG_INDEPENDENT | MDA_FLAG_RECORD;
+        b->data_back = MDA_MBLOCK_HDR;
+        b->ref = mda__NewRef(mda__DataOf(b));
+        if (!b->ref) {
+            std::free(b);
+            mda__Error(MDA_MALLOC_ERR);
+            return nullptr;
+        }
+        data = mda__DataOf(b);
     } else {
-        if (e->dloc == MDA_NOT_WRITTEN) {
-            mda__Error(MDA_INVALID_PTR);
+        if (!g_image.reserve(size_t(h.total))) {
+            mda__Error(MDA_MALLOC_ERR);
             return nullptr;
         }
-        MdaDiskHdr h;
-        if (dof_ReadWrite(0, m->pagefile, sizeof h, e->dloc, &h)) return nullptr;
-        if (h.magic != MDA_MAGIC || h.total < h.size || h.total > MDA_MAX_IMAGE ||
-            h.size < MDA_MBLOCK_HDR || (h.size & 7)) {
-            mda__Error(MDA_DBG_BIGDBLOCK, long(h.total), ptr);
+        std::memcpy(g_image.p, &h, sizeof h);
+        if (!expand(h, stored, len, g_image.p + MDA_MBLOCK_HDR, size_t(h.total) - MDA_MBLOCK_HDR)) {
+            mda__Error(MDA_DBG_BADBLOCKNUM, 0, ptr);
             return nullptr;
         }
-        if (h.total == h.size && h.kind == MDA_KIND_PLAIN && h.next == -1) {
-            MBlock *b = static_cast<MBlock *>(std::malloc(size_t(h.size)));
-            if (!b) {
-                mda__Error(MDA_MALLOC_ERR);
-                return nullptr;
-            }
-            std::memset(b, 0, MDA_MBLOCK_HDR);
-            b->size = uint64_t(h.size);
-            b->magic = MDA_MAGIC;
-            b->kind = MDA_KIND_PLAIN;
-            b->flags = MDA_FLAG_INDEPENDENT | MDA_FLAG_RECORD;
-            b->data_back = MDA_MBLOCK_HDR;
-            if (dof_ReadWrite(0, m->pagefile, h.size - MDA_MBLOCK_HDR, e->dloc + MDA_MBLOCK_HDR,
-                              reinterpret_cast<unsigned char *>(b) + MDA_MBLOCK_HDR)) {
-                std::free(b);
-                return nullptr;
-            }
-            b->ref = mda__NewRef(mda__DataOf(b));
-            if (!b->ref) {
-                std::free(b);
-                mda__Error(MDA_MALLOC_ERR);
-                return nullptr;
-            }
-            data = mda__DataOf(b);
-        } else {
-            if (!stage_reserve(size_t(h.total))) {
-                mda__Error(MDA_MALLOC_ERR);
-                return nullptr;
-            }
-            if (dof_ReadWrite(0, m->pagefile, h.total, e->dloc, g_stage)) return nullptr;
-            data = deserialize(g_stage, h.total, e->dloc, ptr);
-        }
+        data = deserialize(g_image.p, h.total, ptr);
     }
     if (!data) return nullptr;
     e->mloc = data;
@@ -472,6 +631,7 @@ void *mda__SwapFromDisk(int32_t options, db_ptr ptr) {
     return data;
 }
 
+extern "C" {
 int32_t mda__FlushCache(int32_t model) {
     MdaModel *m = mda__Model(model);
     if (!m) return mda__Error(MDA_INVALID_MODEL);

@@ -24,14 +24,11 @@ bool read_stored(MdaModel *m, MdaDirEntry *e, int32_t offset, char *out, int32_t
         std::memcpy(out, static_cast<unsigned char *>(e->mloc) + offset, size_t(n));
         return true;
     }
-    if (m->options & MDA_MEMORY_ONLY) {
-        const unsigned char *image = reinterpret_cast<const unsigned char *>(intptr_t(e->dloc));
-        if (!image) return false;
-        std::memcpy(out, image + MDA_MBLOCK_HDR + offset, size_t(n));
-        return true;
-    }
-    if (e->dloc == MDA_NOT_WRITTEN) return false;
-    return dof_ReadWrite(0, m->pagefile, n, e->dloc + MDA_MBLOCK_HDR + offset, out) == 0;
+    unsigned char image[MDA_MBLOCK_HDR + 256];
+    const int64_t want = MDA_MBLOCK_HDR + offset + n;
+    if (want > int64_t(sizeof image) || !mda__ReadStoredPrefix(m, e, image, want)) return false;
+    std::memcpy(out, image + MDA_MBLOCK_HDR + offset, size_t(n));
+    return true;
 }
 
 int describe_origin(uint32_t ptr, FmtOrigin *out) {

@@ -21,8 +21,14 @@
  * Page-file image of an entity: its blocks in chain order, back to back, each
  * with an MdaDiskHdr in place of its MBlock. Block i's header names where the
  * pointer to block i+1 lies (offset within, and ordinal of, its holder); that
- * field holds i+1 on disk. The first header also carries the total size. A
- * memory-only model keeps the same image in memory. */
+ * field holds i+1 on disk. The first header also carries the total size.
+ *
+ * Stored form: the first header as it is, then the rest of the image packed
+ * (a record is mostly zero: empty fixed strings, unset fields) as tokens of
+ * 8-byte words {uint16 literal words L, uint16 zero words Z, L words}, or
+ * unpacked when packing would not make it smaller (flag `packed` of the first
+ * header). A memory-only model keeps the stored form in memory behind an
+ * 8-byte length. */
 #ifndef VYR_KERNEL_MDA_MDA_INT_H
 #define VYR_KERNEL_MDA_MDA_INT_H
 
@@ -87,13 +93,13 @@ typedef struct MdaDiskHdr {
     int64_t size;
     int64_t ref_offset;  /* field referring to the next block, 0 in the last */
     int64_t ref_ordinal; /* its holder's ordinal, -1 in the last */
-    int64_t next;        /* position of the next block, -1 in the last */
+    int64_t next;        /* position of the next block in the image, -1 in the last */
     uint32_t magic;
     uint8_t kind;
     uint8_t flags;
     uint8_t tag;
-    uint8_t reserved;
-    int64_t total; /* first block: bytes of the whole image */
+    uint8_t packed; /* first block: the rest of the image is packed */
+    int64_t total;  /* first block: bytes of the whole image */
 } MdaDiskHdr;
 
 typedef struct MdaDirEntry {
@@ -200,6 +206,10 @@ int32_t mda__SwapToDisk(int32_t keep, db_ptr ptr);
 void *mda__SwapFromDisk(int32_t options, db_ptr ptr);
 int32_t mda__FlushCache(int32_t model);
 void mda__FreeStored(MdaModel *m, MdaDirEntry *e);
+/* The first `want` bytes of an entity's image (headers included) from its
+ * stored copy, into out; 0 when it cannot be read, else 1. Uses no shared
+ * buffer, so it may run while an entity is being written. */
+int32_t mda__ReadStoredPrefix(MdaModel *m, MdaDirEntry *e, unsigned char *out, int64_t want);
 void mda__FreeStage(void);
 
 /* Deletes an entity. Options: 1 keep the memory, 2 allow parents, 4 keep

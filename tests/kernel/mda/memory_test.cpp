@@ -246,8 +246,9 @@ TEST_F(MdaTest, GrownEntitiesMoveShrunkOnesStay) {
     void *mem;
     ASSERT_EQ(mda_LockEntity(MDA_LOCK_RW, p, &mem), 0);
     dxf_hatch *h = static_cast<dxf_hatch *>(mem);
-    h->numpath = 40;
-    ASSERT_EQ(mda_Realloc(0, h, mda_Deref(h->path), 40 * sizeof(dxf_hatch_path), &h->path), 0);
+    h->numpath = 400;
+    ASSERT_EQ(mda_Realloc(0, h, mda_Deref(h->path), 400 * sizeof(dxf_hatch_path), &h->path), 0);
+    for (int i = 2; i < 400; ++i) Deref<dxf_hatch_path>(h->path)[i].pathflag = i;
     const int64_t freed = pf->classes[DOF_NCLASSES - 1].freed;
     ASSERT_EQ(mda_UnlockEntity(0, p), 0);
     const int64_t second = Entry(p)->dloc;
@@ -263,10 +264,11 @@ TEST_F(MdaTest, GrownEntitiesMoveShrunkOnesStay) {
     ASSERT_EQ(mda__FlushCache(model), 0);
     ASSERT_EQ(mda_LockEntity(0, p, &mem), 0);
     h = static_cast<dxf_hatch *>(mem);
-    EXPECT_EQ(h->numpath, 40);
+    EXPECT_EQ(h->numpath, 400);
     EXPECT_EQ(h->seedpoint, 0u);
     EXPECT_EQ(Deref<dxf_hatch_path>(h->path)[1].pathflag, 2);
-    EXPECT_EQ(Deref<dxf_hatch_path>(h->path)[39].pathflag, 0);
+    EXPECT_EQ(Deref<dxf_hatch_path>(h->path)[399].pathflag, 399);
+    EXPECT_EQ(Deref<dxf_hatch_path>(h->path)[399].seg, 0u);
     ASSERT_EQ(mda_UnlockEntity(0, p), 0);
 }
 
@@ -309,6 +311,68 @@ TEST_F(MdaTest, CorruptStoredHeadersAreRefused) {
     ASSERT_EQ(dof_ReadWrite(1, pf, sizeof h, Entry(q)->dloc, &h), 0);
     EXPECT_EQ(mda_LockEntity(0, q, &mem), MDA_DBG_BADPTRNUM);
     EXPECT_EQ(mem, nullptr);
+}
+
+TEST_F(MdaTest, StoredImagesPackZeroRuns) {
+    int32_t model = NewModel();
+    DofFile *pf = mda__Models[model].pagefile;
+
+    /* Nothing to pack: every word of the record set, stored as it is. */
+    void *mem;
+    db_ptr full = 0;
+    ASSERT_EQ(mda_AllocateEntity2(0, model, DXFI_TF_dxf_line, &mem, &full), 0);
+    std::memset(static_cast<unsigned char *>(mem) + 16, 0x5A, 768 - 16);
+    ASSERT_EQ(mda_UnlockEntity(0, full), 0);
+    MdaDiskHdr h;
+    ASSERT_EQ(dof_ReadWrite(0, pf, sizeof h, Entry(full)->dloc, &h), 0);
+    EXPECT_EQ(h.packed, 0);
+    int64_t capacity = 0;
+    ASSERT_EQ(dof_GetBlockSize(pf, Entry(full)->dloc, &capacity), 0);
+    EXPECT_GE(capacity, 48 + 768);
+
+    /* A mostly empty record with a large zero block: runs longer than one
+     * token can count. */
+    db_ptr sparse = 0;
+    ASSERT_EQ(mda_AllocateEntity2(0, model, DXFI_TF_dxf_lwpolyline, &mem, &sparse), 0);
+    dxf_lwpolyline *l = static_cast<dxf_lwpolyline *>(mem);
+    l->npoints = 70000;
+    ASSERT_EQ(mda_Malloc(0, l, 70000 * 2 * sizeof(double), &l->points), 0);
+    Deref<double>(l->points)[139999] = 1.25;
+    l->elev = 3.0;
+    ASSERT_EQ(mda_UnlockEntity(0, sparse), 0);
+    ASSERT_EQ(dof_ReadWrite(0, pf, sizeof h, Entry(sparse)->dloc, &h), 0);
+    EXPECT_EQ(h.packed, 1);
+    ASSERT_EQ(dof_GetBlockSize(pf, Entry(sparse)->dloc, &capacity), 0);
+    EXPECT_LT(capacity, 2048) << "1.1 MB of image, mostly zeros";
+
+    ASSERT_EQ(mda__FlushCache(model), 0);
+    ASSERT_EQ(mda_LockEntity(0, full, &mem), 0);
+    for (int i = 16; i < 768; ++i) ASSERT_EQ(static_cast<unsigned char *>(mem)[i], 0x5A) << i;
+    ASSERT_EQ(mda_UnlockEntity(0, full), 0);
+    ASSERT_EQ(mda_LockEntity(0, sparse, &mem), 0);
+    l = static_cast<dxf_lwpolyline *>(mem);
+    EXPECT_EQ(l->elev, 3.0);
+    EXPECT_EQ(Deref<double>(l->points)[139999], 1.25);
+    EXPECT_EQ(Deref<double>(l->points)[70000], 0.0);
+    ASSERT_EQ(mda_UnlockEntity(0, sparse), 0);
+
+    /* A damaged packed stream is refused: a token that counts nothing, and
+     * one that runs past the image. */
+    ASSERT_EQ(mda__FlushCache(model), 0);
+    const int64_t body = Entry(sparse)->dloc + 48;
+    uint16_t token[2] = {0, 0};
+    ASSERT_EQ(dof_ReadWrite(1, pf, 4, body, token), 0);
+    mem = reinterpret_cast<void *>(1);
+    EXPECT_EQ(mda_LockEntity(0, sparse, &mem), MDA_DBG_BADBLOCKNUM);
+    EXPECT_EQ(mem, nullptr);
+    token[1] = 65535;
+    token[0] = 65535;
+    ASSERT_EQ(dof_ReadWrite(1, pf, 4, body, token), 0);
+    EXPECT_EQ(mda_LockEntity(0, sparse, &mem), MDA_DBG_BADBLOCKNUM);
+    char *text = mpm__Format("%<OrigDesc>", sparse);
+    EXPECT_STREQ(text, ("#" + std::to_string(model) + ":2").c_str())
+        << "an unreadable origin prints as the pointer";
+    std::free(text);
 }
 
 struct Seen {
