@@ -1,0 +1,580 @@
+/* The conversion driver and the model walker.
+ *
+ * Convert runs one conversion on the caller's thread: it creates the print
+ * stream, starts the kernel, has it parse the drawing into a new model while
+ * the parse callback sorts every created entity into four collection lists,
+ * walks those lists into drawing elements (dxfParse), writes the picture of
+ * the root elements through the CGM generator, and tears everything down.
+ * The kernel is shut down and the model freed on every path, the failing
+ * ones included, so each conversion starts from the same state.
+ *
+ * Class-wide state (the tables, the root list, the counters, the collection
+ * lists, PDMODE) is shared by all converters; the conversion mutex keeps two
+ * threads from using it at once. Invariants between conversions: no
+ * generator, no stream, empty collection lists, no layer, text-style or
+ * block table; the root list holds the last conversion's elements, which
+ * refer to freed tables and are never written again. */
+#include "Dxf2Cgm/VyrDxf2Cgm.h"
+
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "Dxf2Cgm/VyrDxfArc.h"
+#include "Dxf2Cgm/VyrDxfAttribute.h"
+#include "Dxf2Cgm/VyrDxfAttributesConverter.h"
+#include "Dxf2Cgm/VyrDxfBlock.h"
+#include "Dxf2Cgm/VyrDxfCircle.h"
+#include "Dxf2Cgm/VyrDxfDimension.h"
+#include "Dxf2Cgm/VyrDxfEllipse.h"
+#include "Dxf2Cgm/VyrDxfEntHeader.h"
+#include "Dxf2Cgm/VyrDxfEntityLock.h"
+#include "Dxf2Cgm/VyrDxfGroup.h"
+#include "Dxf2Cgm/VyrDxfInsert.h"
+#include "Dxf2Cgm/VyrDxfKernelInterface.h"
+#include "Dxf2Cgm/VyrDxfLWPolyline.h"
+#include "Dxf2Cgm/VyrDxfLayer.h"
+#include "Dxf2Cgm/VyrDxfLeader.h"
+#include "Dxf2Cgm/VyrDxfLine.h"
+#include "Dxf2Cgm/VyrDxfMText.h"
+#include "Dxf2Cgm/VyrDxfMline.h"
+#include "Dxf2Cgm/VyrDxfPoint.h"
+#include "Dxf2Cgm/VyrDxfPolyline.h"
+#include "Dxf2Cgm/VyrDxfSmoothedPolyline.h"
+#include "Dxf2Cgm/VyrDxfSolid.h"
+#include "Dxf2Cgm/VyrDxfSpline.h"
+#include "Dxf2Cgm/VyrDxfText.h"
+#include "Dxf2Cgm/VyrDxfTextStyle.h"
+#include "Dxf2Cgm/VyrDxfUCConverter.h"
+#include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
+#include "kernel/mda/mda.h"
+#include "kernel/mpm/mpm_int.h"
+#include "platform/base/VyrEnvironment.h"
+#include "platform/base/VyrUnicodeString.h"
+#include "platform/math/VyrMathTransformation2D.h"
+#include "platform/print/VyrPrintGenerator.h"
+#include "platform/print/VyrPrintParameters.h"
+#include "platform/print/VyrPrintStream.h"
+
+int32_t PDMODE = 0;
+
+VyrListOfVyrDxfElem* VyrDxf2Cgm::blockTable = nullptr;
+VyrListOfVyrDxfElem* VyrDxf2Cgm::layerTable = nullptr;
+VyrListOfVyrDxfElem* VyrDxf2Cgm::textStyleTable = nullptr;
+VyrListOfVyrDxfElem* VyrDxf2Cgm::listOfRootEntity = nullptr;
+VyrDxfUCConverter* VyrDxf2Cgm::_UCConverter = nullptr;
+
+namespace {
+
+/* The picture space: a fixed square centred on the model origin. */
+const float kPictureMin = -16200.0f;
+const float kPictureMax = 16200.0f;
+const float kPictureSize = kPictureMax - kPictureMin;
+
+std::mutex& ConversionMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+uint32_t zelCounters[ZelWordCount];
+
+/* A collection list: a chain of entity pointers with head, cursor and tail,
+ * all null when empty. */
+struct MdaPtrNode {
+    MdaPtrNode* next;
+    db_ptr entity;
+};
+struct MdaPtrList {
+    MdaPtrNode* head = nullptr;
+    MdaPtrNode* cursor = nullptr;
+    MdaPtrNode* tail = nullptr;
+};
+
+MdaPtrList listOfLayerTableMDA_PTR;
+MdaPtrList listOfTextStyleTableMDA_PTR;
+MdaPtrList listOfBlockTableMDA_PTR;
+MdaPtrList listOfMDA_PTR;
+
+void Append(MdaPtrList& list, db_ptr entity)
+{
+    MdaPtrNode* node = new (std::nothrow) MdaPtrNode{nullptr, entity};
+    if (!node) return;
+    if (!list.head) {
+        list.head = list.cursor = list.tail = node;
+    } else {
+        list.tail->next = node;
+        list.tail = node;
+    }
+}
+
+void Free(MdaPtrList& list)
+{
+    MdaPtrNode* node = list.head;
+    while (node) {
+        MdaPtrNode* next = node->next;
+        delete node;
+        node = next;
+    }
+    list.head = list.cursor = list.tail = nullptr;
+}
+
+void FreeCollectionLists()
+{
+    Free(listOfLayerTableMDA_PTR);
+    Free(listOfBlockTableMDA_PTR);
+    Free(listOfTextStyleTableMDA_PTR);
+    Free(listOfMDA_PTR);
+}
+
+/* Builds one element of a drawable kind, counting it as made or failed. */
+template <class Element>
+Element* Make(db_ptr entity, VyrDxfLayer* layer, VyrDxfBlock* block, int madeWord)
+{
+    Element* element = new (std::nothrow) Element(entity, layer, block);
+    zelCounters[element ? madeWord : madeWord + ZelFailedOffset]++;
+    return element;
+}
+
+/* Appends to a class-wide list, creating it first; deletes the element when
+ * it cannot be kept. */
+void AppendOwned(VyrListOfVyrDxfElem*& list, VyrDxfElement* element)
+{
+    if (!element) return;
+    if (!list) list = new (std::nothrow) VyrListOfVyrDxfElem();
+    if (!list || list->AddElement(element) != 0) delete element;
+}
+
+/* The db_ptr entries of a table entity (every table form has the same
+ * layout: entry count and entry array). */
+template <class Table>
+const db_ptr* TableEntries(const void* record, int& count)
+{
+    const Table* table = static_cast<const Table*>(record);
+    count = table->num_entries;
+    const db_ptr* entries = VyrDxfDeref<db_ptr>(table->table_data);
+    if (!entries || count < 0) count = 0;
+    return entries;
+}
+
+} // namespace
+
+void VyrDxf2Cgm::Count(int word)
+{
+    if (word >= 0 && word < ZelWordCount) zelCounters[word]++;
+}
+
+VyrDxf2Cgm::~VyrDxf2Cgm()
+{
+    std::lock_guard<std::mutex> hold(ConversionMutex());
+    ReleaseOutput();
+    delete blockTable;
+    blockTable = nullptr;
+    delete layerTable;
+    layerTable = nullptr;
+    delete textStyleTable;
+    textStyleTable = nullptr;
+    delete listOfRootEntity;
+    listOfRootEntity = nullptr;
+    delete _UCConverter;
+    _UCConverter = nullptr;
+}
+
+int VyrDxf2Cgm::GetZelResults(ZelResults* results)
+{
+    if (!results) return 1;
+    for (int i = 1; i < ZelWordCount; ++i) results->word[i] = zelCounters[i];
+    return 0;
+}
+
+void VyrDxf2Cgm::InitZelResults()
+{
+    std::memset(zelCounters, 0, sizeof zelCounters);
+}
+
+namespace {
+
+template <class Object>
+bool MakeAndDelete()
+{
+    Object* object = new (std::nothrow) Object();
+    delete object;
+    return object != nullptr;
+}
+
+} // namespace
+
+int VyrDxf2Cgm::ZelComplete()
+{
+    const bool complete =
+        MakeAndDelete<VyrDxfArc>() && MakeAndDelete<VyrDxfAttribute>() &&
+        MakeAndDelete<VyrDxfAttributesConverter>() && MakeAndDelete<VyrDxfBlock>() &&
+        MakeAndDelete<VyrDxfCircle>() && MakeAndDelete<VyrDxfDimension>() && MakeAndDelete<VyrDxfEllipse>() &&
+        MakeAndDelete<VyrDxfEntHeader>() && MakeAndDelete<VyrDxfGroup>() && MakeAndDelete<VyrDxfInsert>() &&
+        MakeAndDelete<VyrDxfLWPolyline>() && MakeAndDelete<VyrDxfLayer>() && MakeAndDelete<VyrDxfLeader>() &&
+        MakeAndDelete<VyrDxfLine>() && MakeAndDelete<VyrDxfMText>() && MakeAndDelete<VyrDxfMline>() &&
+        MakeAndDelete<VyrDxfPoint>() && MakeAndDelete<VyrDxfPolyline>() &&
+        MakeAndDelete<VyrDxfSmoothedPolyline>() && MakeAndDelete<VyrDxfSolid>() &&
+        MakeAndDelete<VyrDxfSpline>() && MakeAndDelete<VyrDxfText>() && MakeAndDelete<VyrDxfTextStyle>();
+    return complete ? 0 : 1;
+}
+
+int VyrDxf2Cgm::CollectModelEntity(uint32_t entity, void*)
+{
+    int32_t type = 0;
+    int32_t form = 0;
+    mda_ReadTypeForm(entity, &type, &form);
+    if (type != 100) {
+        Append(listOfMDA_PTR, entity);
+    } else if (form == 10) {
+        Append(listOfBlockTableMDA_PTR, entity);
+    } else if (form == 2) {
+        Append(listOfLayerTableMDA_PTR, entity);
+    } else if (form == 3) {
+        Append(listOfTextStyleTableMDA_PTR, entity);
+    } else {
+        zelCounters[ZelOtherTables]++;
+    }
+    return 1;
+}
+
+/* ---- the conversion ---------------------------------------------------- */
+
+int VyrDxf2Cgm::Convert(const char* dxfPath, const char* cgmPath)
+{
+    if (!dxfPath || !*dxfPath || !cgmPath || !*cgmPath) return -1;
+    std::lock_guard<std::mutex> hold(ConversionMutex());
+
+    if (CreateStream(cgmPath) != 0) return -1;
+    InitZelResults();
+    generator = nullptr;
+    PDMODE = 0;
+
+#if VYR_DXF2CGM_KERNEL_INTERFACE
+    pdx_Initialize();
+    dxfi_Initialize();
+    mpm__Option |= MPM_OPT_DUMP_ALL;
+
+    MdaModelInfo defaults;
+    mda_GetModelDefaults(0, &defaults);
+    dxfi_InitModelInfo(0, &defaults);
+    defaults.backptrs = 1;
+    int model = 0;
+    mda_AllocateModel(0, &defaults, &model);
+
+    StartWalk(model);
+    const int status = dxfi_ParseFile(0x200, model, dxfPath, CollectModelEntity);
+    if (status != 0) {
+        /* The message text may hold conversions whose arguments were never
+         * passed here: issue it raw. */
+        mpm__IssueError(MPM_OPT_CLEAR_AFTER_ISSUE | MPM_OPT_RAW, status, 0x10004);
+        FreeCollectionLists();
+        ReleaseOutput();
+        dxfi_Terminate();
+        if (model) mda_FreeModel(0, model);
+        pdx_Terminate();
+        return -1;
+    }
+
+    WalkCollectedEntities();
+    WritePicture(model);
+    ReleaseOutput();
+    FreeConversionTables();
+
+    int result = 0;
+    if (mpm__LastError != 0) {
+        mpm_DumpStack(0);
+        result = -1;
+    }
+    dxfi_Terminate();
+    if (model) mda_FreeModel(0, model);
+    pdx_Terminate();
+    return result;
+#else
+    (void)dxfPath;
+    ReleaseOutput();
+    return -1;
+#endif
+}
+
+int VyrDxf2Cgm::CreateStream(const char* cgmPath)
+{
+    ReleaseOutput();
+    const char* datum = VyrGetEnv("CGMV1") ? "Morvel V4" : "V3";
+    stream = new (std::nothrow) VyrPrintStream(VyrUnicodeString(cgmPath), "CGM", datum);
+    return stream ? 0 : -1;
+}
+
+void VyrDxf2Cgm::StartWalk(int model)
+{
+    VyrDxfElement::SetModel(model);
+    delete listOfRootEntity;
+    listOfRootEntity = new (std::nothrow) VyrListOfVyrDxfElem();
+}
+
+void VyrDxf2Cgm::WalkCollectedEntities()
+{
+    for (MdaPtrNode* node = listOfLayerTableMDA_PTR.head; node; node = node->next)
+        dxfParse(node->entity, 0, nullptr, nullptr);
+    for (MdaPtrNode* node = listOfTextStyleTableMDA_PTR.head; node; node = node->next)
+        dxfParse(node->entity, 0, nullptr, nullptr);
+    /* Entities owned by a block definition are reached through the inserts
+     * of their block; groups owned by a block are written all the same. */
+    for (MdaPtrNode* node = listOfMDA_PTR.head; node; node = node->next) {
+        int32_t count = 0;
+        db_ptr* parents = nullptr;
+        mda_GetParentsByTF(0, node->entity, MDA_TF(200, 0), &count, &parents);
+        if (parents) mda_FreeParents(parents);
+        int32_t type = 0;
+        int32_t form = 0;
+        if (count > 0) mda_ReadTypeForm(node->entity, &type, &form);
+        if (count <= 0 || type == 801) dxfParse(node->entity, 0, nullptr, nullptr);
+    }
+}
+
+int VyrDxf2Cgm::InitGenerator()
+{
+    VyrPrintGenerator* created = static_cast<VyrPrintGenerator*>(
+        VyrCreateExternalObject("VyrPrintCGMGenerator", nullptr, "VyrPrtDriverCGM", nullptr));
+    if (!created) return 0;
+    if (!stream) {
+        created->Release();
+        return 0;
+    }
+    created->SetStream(stream);
+    generator = created;
+    stream->OpenWrite();
+    return stream->IsGood() ? 1 : 0;
+}
+
+void VyrDxf2Cgm::ReadDrawingHeader(int model)
+{
+    /* The header entity is the first (and only) entity of its type. */
+    MdaModelInfo info;
+    if (model <= 0 || mda_GetModelInfo(model, &info) != 0 || !info.entlist ||
+        info.entlist->ntfi <= DXFI_TFI_dxf_header)
+        return;
+    const db_ptr header = info.entlist->first[DXFI_TFI_dxf_header];
+    void* memory = nullptr;
+    if (header == MDA_NULL_PTR || mda_LockEntity(0, header, &memory) != 0) return;
+    const dxf_header* rec = static_cast<const dxf_header*>(memory);
+    if (rec && MDA_TF_TYPE(rec->hdr.tf) == 1) {
+        char codePage[sizeof rec->dwgcodepage + 1];
+        VyrDxfCopyField(codePage, sizeof codePage, rec->dwgcodepage, sizeof rec->dwgcodepage);
+        delete _UCConverter;
+        _UCConverter = new (std::nothrow) VyrDxfUCConverter();
+        if (_UCConverter) _UCConverter->SetCodePage(codePage);
+        PDMODE = rec->pdmode;
+    }
+    mda_UnlockEntity(1, header);
+}
+
+void VyrDxf2Cgm::WritePicture(int model)
+{
+    if (!InitGenerator()) return;
+    if (!generator || !listOfRootEntity || listOfRootEntity->Size() == 0) return;
+
+    generator->SetExtent(kPictureSize, kPictureSize);
+    ReadDrawingHeader(model);
+
+    VyrPrintParameters parameters;
+    parameters.SetScale(1.0f);
+    parameters.SetMargins(0.0f, 0.0f, 0.0f, 0.0f);
+    parameters.SetPosition((kPictureMin + kPictureMax) * 0.5f, (kPictureMin + kPictureMax) * 0.5f);
+    parameters.GetCurrentForm()->SetSize(kPictureSize, kPictureSize, static_cast<VyrPrintUnit>(0));
+    generator->SetParameters(parameters);
+    generator->SetViewport(0.0f, 0.0f, kPictureSize, kPictureSize);
+    generator->SetOrigin(-kPictureMin, -kPictureMin);
+
+    for (int index = 1; index <= VyrDxfAttributesConverter::kColorCount; ++index) {
+        double rgb[3];
+        VyrDxfAttributesConverter::BuildFromACI(index, rgb);
+        generator->DefineColor(index, static_cast<float>(rgb[0] / 255.0), static_cast<float>(rgb[1] / 255.0),
+                               static_cast<float>(rgb[2] / 255.0));
+    }
+
+    generator->SetLineWidth(0.13f);
+    generator->SetLineType(0, 0, 0);
+    generator->SetColor(7);
+    generator->SetFillColor(7);
+    VyrDxfEntity::ResetAttributeCache();
+
+    VyrMathTransformation2D identity(VyrMathO2D, 1.0, VyrMathScaling);
+    for (listOfRootEntity->Init(); listOfRootEntity->More(); listOfRootEntity->Next())
+        if (VyrDxfEntity* element = static_cast<VyrDxfEntity*>(listOfRootEntity->Value()))
+            element->Write(generator, &identity);
+    if (blockTable) {
+        for (blockTable->Init(); blockTable->More(); blockTable->Next()) {
+            VyrDxfBlock* block = static_cast<VyrDxfBlock*>(blockTable->Value());
+            if (block && !block->IsAlreadyTranscripted()) block->Write(generator, &identity);
+        }
+    }
+    generator->EndPicture();
+}
+
+void VyrDxf2Cgm::ReleaseOutput()
+{
+    if (generator) {
+        generator->Release();
+        generator = nullptr;
+    }
+    if (stream) {
+        stream->Close();
+        delete stream;
+        stream = nullptr;
+    }
+}
+
+void VyrDxf2Cgm::FreeConversionTables()
+{
+    FreeCollectionLists();
+    delete blockTable;
+    blockTable = nullptr;
+    delete layerTable;
+    layerTable = nullptr;
+    delete textStyleTable;
+    textStyleTable = nullptr;
+}
+
+/* ---- the model walker -------------------------------------------------- */
+
+void VyrDxf2Cgm::ParseTable(uint32_t, const void* record, int form, VyrDxfLayer* layer)
+{
+    int count = 0;
+    const db_ptr* entries = nullptr;
+    switch (form) {
+    case 2:
+        entries = TableEntries<dxf_layer_table>(record, count);
+        for (int i = 0; i < count; ++i) {
+            if (!layerTable) layerTable = new (std::nothrow) VyrListOfVyrDxfElem();
+            zelCounters[ZelLayers]++;
+            AppendOwned(layerTable, new (std::nothrow) VyrDxfLayer(entries[i]));
+        }
+        break;
+    case 3:
+        entries = TableEntries<dxf_text_style_table>(record, count);
+        for (int i = 0; i < count; ++i) {
+            if (!textStyleTable) textStyleTable = new (std::nothrow) VyrListOfVyrDxfElem();
+            zelCounters[ZelTextStyles]++;
+            AppendOwned(textStyleTable, new (std::nothrow) VyrDxfTextStyle(entries[i]));
+        }
+        break;
+    case 10:
+        entries = TableEntries<dxf_block_record_table>(record, count);
+        for (int i = 0; i < count; ++i) {
+            if (!blockTable) blockTable = new (std::nothrow) VyrListOfVyrDxfElem();
+            db_ptr definition = MDA_NULL_PTR;
+            {
+                VyrDxfEntityLock lock(entries[i]);
+                if (const dxf_block_record_table_data* rec = lock.As<dxf_block_record_table_data>(10001))
+                    definition = rec->block_ptr;
+            }
+            int32_t type = 0;
+            int32_t recordForm = 0;
+            if (definition != MDA_NULL_PTR) mda_ReadTypeForm(definition, &type, &recordForm);
+            if (type != 200 || (blockTable && blockTable->FindElementByPtr(definition))) continue;
+            AppendOwned(blockTable, new (std::nothrow) VyrDxfBlock(definition, layer));
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void VyrDxf2Cgm::ParseBlockDefinition(uint32_t entity, VyrDxfLayer* layer)
+{
+    if (blockTable && blockTable->FindElementByPtr(entity)) return;
+    VyrDxfBlock* block = new (std::nothrow) VyrDxfBlock(entity, layer);
+    if (!block) return;
+    /* Building the block may have entered blocks of its inserts, and even
+     * created the table. */
+    AppendOwned(blockTable, block);
+}
+
+intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer* layer, VyrDxfBlock* block)
+{
+    const db_ptr self = static_cast<db_ptr>(entity);
+    void* memory = nullptr;
+    if (mda_LockEntity(0, self, &memory) != 0) return 0;
+    int32_t type = 0;
+    int32_t form = 0;
+    mda_ReadTypeForm(self, &type, &form);
+
+    VyrDxfLayer* entityLayer = nullptr;
+    if (type != 100 && type < 800 && memory && layerTable && VyrDxfEntityLock::HasCommonHeader(type)) {
+        const dxf_any* rec = static_cast<const dxf_any*>(memory);
+        char name[VyrDxfLayer::kNameSize];
+        VyrDxfCopyField(name, sizeof name, rec->dxfhdr.lay_name, sizeof rec->dxfhdr.lay_name);
+        entityLayer = static_cast<VyrDxfLayer*>(layerTable->FindElementByName(name));
+    }
+
+    VyrDxfElement* made = nullptr;
+    switch (type) {
+    case 1:
+        break;
+    case 100:
+        if (!asChild && memory) ParseTable(self, memory, form, entityLayer);
+        break;
+    case 200:
+        if (!asChild) ParseBlockDefinition(self, entityLayer);
+        break;
+    case 300: made = Make<VyrDxfLine>(self, entityLayer, block, ZelLines); break;
+    case 301: made = Make<VyrDxfPoint>(self, entityLayer, block, ZelPoints); break;
+    case 302: made = Make<VyrDxfCircle>(self, entityLayer, block, ZelCircles); break;
+    case 303: made = Make<VyrDxfArc>(self, entityLayer, block, ZelArcs); break;
+    case 304:
+    case 305: made = Make<VyrDxfSolid>(self, entityLayer, block, ZelSolids); break;
+    case 306: {
+        VyrDxfText* text = Make<VyrDxfText>(self, entityLayer, block, ZelTexts);
+        if (text) {
+            const dxf_text* rec = static_cast<const dxf_text*>(memory);
+            if (rec && textStyleTable)
+                text->SetTextStyle(
+                    static_cast<VyrDxfTextStyle*>(textStyleTable->FindElementByPtr(rec->shapefileobjhandle)));
+        }
+        made = text;
+        break;
+    }
+    case 308: {
+        VyrDxfInsert* insert = new (std::nothrow) VyrDxfInsert(self, entityLayer, block);
+        if (!insert) break;
+        if (insert->IsValid()) {
+            zelCounters[ZelInserts]++;
+            made = insert;
+        } else {
+            delete insert;
+            zelCounters[ZelInsertsDropped]++;
+        }
+        break;
+    }
+    case 309:
+    case 325: made = Make<VyrDxfPolyline>(self, entityLayer, block, ZelPolylines); break;
+    case 312: made = Make<VyrDxfDimension>(self, entityLayer, block, ZelDimensions); break;
+    case 313: made = Make<VyrDxfEllipse>(self, entityLayer, block, ZelEllipses); break;
+    case 314: made = Make<VyrDxfLeader>(self, entityLayer, block, ZelLeaders); break;
+    case 315: made = Make<VyrDxfMline>(self, entityLayer, block, ZelMlines); break;
+    case 316: made = Make<VyrDxfMText>(self, entityLayer, block, ZelMTexts); break;
+    case 320: made = Make<VyrDxfSpline>(self, entityLayer, block, ZelSplines); break;
+    case 326:
+    case 327:
+    case 328: made = Make<VyrDxfSmoothedPolyline>(self, entityLayer, block, ZelSmoothedPolylines); break;
+    case 334:
+    case 10003: made = Make<VyrDxfLWPolyline>(self, entityLayer, block, ZelLWPolylines); break;
+    case 500: made = Make<VyrDxfAttribute>(self, entityLayer, block, ZelAttributes); break;
+    case 801:
+        made = asChild ? Make<VyrDxfGroup>(self, layer, block, ZelGroups)
+                       : Make<VyrDxfGroup>(self, nullptr, nullptr, ZelGroups);
+        break;
+    default:
+        zelCounters[ZelUnhandledTypes]++;
+        break;
+    }
+
+    if (made && !asChild) {
+        /* Without a root list the element cannot be kept. */
+        if (!listOfRootEntity || listOfRootEntity->AddElement(made) != 0) delete made;
+        made = nullptr;
+    }
+    mda_UnlockEntity(0, self);
+    return reinterpret_cast<intptr_t>(made);
+}

@@ -1,0 +1,44 @@
+/* A circular arc: built from an arc entity (angles in degrees, mirrored in
+ * x when the extrusion points down), or from numbers handed over by other
+ * elements (angles in radians). The arc runs anticlockwise from its start
+ * angle to its end angle. */
+#ifndef VYR_DXF2CGM_VYRDXFARC_H
+#define VYR_DXF2CGM_VYRDXFARC_H
+
+#include "Dxf2Cgm/VyrDxfEntity.h"
+
+class VyrDxfArc : public VyrDxfEntity {
+public:
+    VyrDxfArc() { kind = VyrDxfKindArc; }
+    VyrDxfArc(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    /* Angles in radians; a non-zero `mirror` negates cx and mirrors the
+     * angles as a downward extrusion does. */
+    VyrDxfArc(double cx, double cy, double radius, double start, double end, VyrDxfEntHeader* header,
+              int mirror);
+    ~VyrDxfArc() override = default;
+
+    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+
+    /* Degrees to radians, the angle first brought into 0 to 360 (360 stays
+     * 360, -360 becomes 360). */
+    static double DegreeToRadian(double degrees);
+
+    double GetCenterX() const { return centerX; }
+    double GetCenterY() const { return centerY; }
+    double GetRadius() const { return radius; }
+    double GetStartAngle() const { return startAngle; }
+    double GetEndAngle() const { return endAngle; }
+
+private:
+    /* Mirrors the angles in x: the mirrored start becomes the end. */
+    void MirrorAngles();
+
+    double centerX = 0.0;
+    double centerY = 0.0;
+    double radius = 0.0;
+    double endAngle = 0.0;
+    double startAngle = 0.0;
+    int fromNumbers = 0;
+};
+
+#endif

@@ -1,0 +1,173 @@
+/* Property resolution and the attribute step of the drawable elements.
+ * Colour: BYBLOCK (0) takes the owning block's colour (7 at top level),
+ * BYLAYER (256) the layer's (through the kernel's layer table when the
+ * element has no layer), and a negative colour of a switched-off layer
+ * counts as its absolute value. Line weight: BYLAYER (-1) takes the layer's
+ * (default without layer), BYBLOCK (-2) the block's (25 at top level), the
+ * default (-3) is 25 hundredths of a millimetre. */
+#include "Dxf2Cgm/VyrDxfEntity.h"
+
+#include <new>
+
+#include "Dxf2Cgm/VyrDxfAttributesConverter.h"
+#include "Dxf2Cgm/VyrDxfBlock.h"
+#include "Dxf2Cgm/VyrDxfEntHeader.h"
+#include "Dxf2Cgm/VyrDxfEntityLock.h"
+#include "Dxf2Cgm/VyrDxfKernelInterface.h"
+#include "Dxf2Cgm/VyrDxfLayer.h"
+#include "platform/base/VyrUnicodeString.h"
+#include "platform/print/VyrPrintGenerator.h"
+
+int VyrDxfEntity::_currentColor = 7;
+int VyrDxfEntity::_currentFillColor = 7;
+int VyrDxfEntity::_currentThickness = 1;
+int VyrDxfEntity::_currentLineType = 1;
+
+namespace {
+
+const int kByBlock = 0;
+const int kByLayer = 256;
+
+/* Upper-cases the ASCII letters of `name` into `out` (capacity size). */
+void UpperCopy(char* out, int size, const char* name)
+{
+    int n = 0;
+    if (name)
+        for (; n < size - 1 && name[n]; ++n)
+            out[n] = (name[n] >= 'a' && name[n] <= 'z') ? static_cast<char>(name[n] - 32) : name[n];
+    out[n] = '\0';
+}
+
+bool Equal(const char* a, const char* b)
+{
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+/* Colour of a layer known only by name, through the kernel's layer table:
+ * 256 when no such layer exists. */
+int KernelLayerColor(const char* layerName)
+{
+#if VYR_DXF2CGM_KERNEL_INTERFACE
+    int flags = 0;
+    int color = kByLayer;
+    char lineType[VyrDxfKernelNameSize];
+    lineType[0] = '\0';
+    dxfi_GetLayerInfo(0, layerName ? layerName : "", &flags, &color, lineType);
+    return color;
+#else
+    (void)layerName;
+    return kByLayer;
+#endif
+}
+
+} // namespace
+
+VyrDxfEntity::VyrDxfEntity(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    : VyrDxfElement(entity), layer(layer), block(block)
+{
+    if (entity != 0) header = new (std::nothrow) VyrDxfEntHeader(entity);
+}
+
+VyrDxfEntity::~VyrDxfEntity()
+{
+    delete header;
+}
+
+void VyrDxfEntity::SetBlockAndLayerPtr(VyrDxfBlock* newBlock, VyrDxfLayer* newLayer)
+{
+    block = newBlock;
+    layer = newLayer;
+}
+
+void VyrDxfEntity::ResetAttributeCache()
+{
+    _currentColor = 7;
+    _currentFillColor = 7;
+    _currentThickness = 1;
+    _currentLineType = 1;
+}
+
+int VyrDxfEntity::GetColor()
+{
+    int color = kByBlock;
+    VyrDxfName layerName;
+    if (header) {
+        color = header->GetColor();
+        layerName.Set(header->GetLayerName());
+    } else {
+        VyrDxfEntityLock lock(entity);
+        if (const dxf_any* rec = lock.Common()) {
+            color = rec->dxfhdr.color;
+            layerName.Set(rec->dxfhdr.lay_name, sizeof rec->dxfhdr.lay_name);
+        }
+    }
+    if (color == kByBlock) color = block ? block->GetColor() : 7;
+    if (color == kByLayer) color = layer ? layer->GetColor() : KernelLayerColor(layerName.Get());
+    return color < 0 ? -color : color;
+}
+
+double VyrDxfEntity::GetThickness()
+{
+    double weight = 13.0;
+    if (header) {
+        weight = header->GetThickness();
+    } else {
+        VyrDxfEntityLock lock(entity);
+        if (const dxf_any* rec = lock.Common()) weight = rec->dxfhdr.lineweight;
+    }
+    if (weight == -1.0) weight = layer ? layer->GetThickness() : -3.0;
+    if (weight == -2.0) return block ? block->GetThickness() : 25.0;
+    if (weight == -3.0) return 25.0;
+    return weight;
+}
+
+const char* VyrDxfEntity::GetLineType()
+{
+    if (!header) return nullptr;
+    char upper[VyrDxfName::kMaxLength + 1];
+    UpperCopy(upper, sizeof upper, header->GetLineType());
+    if (Equal(upper, "BYBLOCK")) {
+        if (!block) return "";
+        header->SetLineType(block->GetLineType());
+    }
+    if (Equal(upper, "BYLAYER")) {
+        if (!layer) return "";
+        header->SetLineType(layer->GetLineType());
+    }
+    return header->GetLineType();
+}
+
+int VyrDxfEntity::MappVyrLineType()
+{
+    if (!header) return 1;
+    const char* name = GetLineType();
+    return VyrDxfAttributesConverter::GetVyrLineType(VyrUnicodeString(name ? name : ""));
+}
+
+int VyrDxfEntity::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation)
+{
+    if (!generator) return -1;
+    if (!transformation) return 1;
+
+    const int thickness = VyrDxfAttributesConverter::GetVyrLineThicknessInd(GetThickness());
+    if (thickness != _currentThickness) {
+        _currentThickness = thickness;
+        generator->SetLineWidth(VyrDxfAttributesConverter::GetMMThickness(thickness));
+    }
+
+    const char* name = GetLineType();
+    const int lineType =
+        name ? VyrDxfAttributesConverter::GetVyrLineType(VyrUnicodeString(name)) : _currentLineType;
+    if (lineType != _currentLineType) {
+        _currentLineType = lineType;
+        generator->SetLineType(VyrDxfAttributesConverter::GetLineType(lineType), 0, 0);
+    }
+
+    const int color = GetColor();
+    if (color != _currentColor) {
+        _currentColor = color;
+        generator->SetColor(color);
+    }
+    return 0;
+}

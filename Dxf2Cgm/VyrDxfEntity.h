@@ -1,0 +1,91 @@
+/* The drawable elements' common base: the element's kind, its layer and
+ * owning block (both borrowed), its header of common properties (owned),
+ * the resolution of colour, line weight and line type through BYLAYER and
+ * BYBLOCK, and the attribute step every element runs before its primitives.
+ *
+ * The attribute cache (_current...) mirrors the generator's current line
+ * width, line type, colour and fill colour, so an attribute is sent only
+ * when it changes. The driver sets the generator to the cache's starting
+ * values at the start of every picture and resets the cache with them:
+ * colour 7, fill colour 7, thickness index 1 (0.13 mm), line type index 1. */
+#ifndef VYR_DXF2CGM_VYRDXFENTITY_H
+#define VYR_DXF2CGM_VYRDXFENTITY_H
+
+#include "Dxf2Cgm/VyrDxfElement.h"
+
+class VyrDxfBlock;
+class VyrDxfEntHeader;
+class VyrDxfLayer;
+class VyrMathTransformation2D;
+class VyrPrintGenerator;
+
+/* Element kind codes. */
+enum VyrDxfKind {
+    VyrDxfKindNone = 0,
+    VyrDxfKindArc = 1,
+    VyrDxfKindBlock = 2,
+    VyrDxfKindCircle = 3,
+    VyrDxfKindDimension = 4,
+    VyrDxfKindEllipse = 5,
+    VyrDxfKindInsert = 7,
+    VyrDxfKindLine = 9,
+    VyrDxfKindLWPolyline = 10,
+    VyrDxfKindMline = 11,
+    VyrDxfKindMText = 12,
+    VyrDxfKindPoint = 14,
+    VyrDxfKindPolyline = 15,
+    VyrDxfKindSolid = 16,
+    VyrDxfKindSpline = 17,
+    VyrDxfKindText = 18,
+    VyrDxfKindBoundary = 19,
+    VyrDxfKindLeader = 20,
+    VyrDxfKindAttribute = 22,
+    VyrDxfKindGroup = 24
+};
+
+class VyrDxfEntity : public VyrDxfElement {
+public:
+    VyrDxfEntity() = default;
+    /* Keeps the three and, for a non-null entity, copies its header. */
+    VyrDxfEntity(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    ~VyrDxfEntity() override;
+
+    /* Writes the element through the transformation: 0 when done, 1 when
+     * there was nothing to write. The base runs the attribute step only
+     * (-1 without generator, 1 without transformation, else 0); derived
+     * classes call it before their primitives. */
+    virtual int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) = 0;
+    /* Colour index for the generator, BYBLOCK and BYLAYER resolved. */
+    virtual int GetColor();
+    /* Line weight in hundredths of a millimetre, BYLAYER, BYBLOCK and the
+     * default resolved. */
+    virtual double GetThickness();
+    /* Line type name with BYBLOCK and BYLAYER resolved (and stored back in
+     * the header); null without header. */
+    virtual const char* GetLineType();
+
+    /* Line type index of the resolved line type; 1 without header. */
+    int MappVyrLineType();
+    void SetBlockAndLayerPtr(VyrDxfBlock* block, VyrDxfLayer* layer);
+
+    int GetKind() const { return kind; }
+    VyrDxfLayer* GetLayer() const { return layer; }
+    VyrDxfBlock* GetBlock() const { return block; }
+    VyrDxfEntHeader* GetHeader() const { return header; }
+
+    /* Puts the attribute cache back to the generator's starting state. */
+    static void ResetAttributeCache();
+
+    static int _currentColor;
+    static int _currentFillColor;
+    static int _currentThickness;
+    static int _currentLineType;
+
+protected:
+    int kind = VyrDxfKindNone;
+    VyrDxfLayer* layer = nullptr;
+    VyrDxfBlock* block = nullptr;
+    VyrDxfEntHeader* header = nullptr;
+};
+
+#endif

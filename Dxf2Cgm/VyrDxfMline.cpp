@@ -1,0 +1,7 @@
+/* Multilines are not drawn yet. */
+#include "Dxf2Cgm/VyrDxfMline.h"
+
+int VyrDxfMline::Write(VyrPrintGenerator*, VyrMathTransformation2D*)
+{
+    return 1;
+}

@@ -1,0 +1,58 @@
+/* The owning list of drawing elements, used for the layer, text style and
+ * block tables, the root list of a conversion and the contents of blocks,
+ * groups and solids. A singly linked chain of nodes with a cursor; the list
+ * owns its elements: destroying a node destroys its element. The count
+ * rises with every AddElement call, also when no node could be allocated
+ * (then the element stays with the caller), so Size() counts requests. */
+#ifndef VYR_DXF2CGM_VYRLISTOFVYRDXFELEM_H
+#define VYR_DXF2CGM_VYRLISTOFVYRDXFELEM_H
+
+#include "Dxf2Cgm/VyrDxfElement.h"
+
+class EltOfListOfDxfElement {
+public:
+    explicit EltOfListOfDxfElement(VyrDxfElement* element) : element(element) {}
+    EltOfListOfDxfElement(const EltOfListOfDxfElement&) = delete;
+    EltOfListOfDxfElement& operator=(const EltOfListOfDxfElement&) = delete;
+    /* Destroys the element. */
+    ~EltOfListOfDxfElement() { delete element; }
+
+    EltOfListOfDxfElement* next = nullptr;
+    VyrDxfElement* element;
+};
+
+class VyrListOfVyrDxfElem : public VyrDxfElement {
+public:
+    VyrListOfVyrDxfElem() = default;
+    ~VyrListOfVyrDxfElem() override;
+
+    /* Appends at the tail. Returns 0, or -1 when the node could not be
+     * allocated; the list then does not own the element. */
+    int AddElement(VyrDxfElement* element);
+    /* Destroys every node and element; the list is empty afterwards. */
+    void Delete();
+
+    void Init() { cursor = head; }
+    int More() const { return cursor != nullptr; }
+    void Next()
+    {
+        if (cursor) cursor = cursor->next;
+    }
+    VyrDxfElement* Value() const { return cursor ? cursor->element : nullptr; }
+    int Size() const { return count; }
+
+    /* The first element built from `entity`, or null; the cursor stays on
+     * the match (or at the end). */
+    VyrDxfElement* FindElementByPtr(unsigned long entity);
+    /* The first element whose name equals `name` byte for byte; elements
+     * without a name never match. */
+    VyrDxfElement* FindElementByName(const char* name);
+
+private:
+    EltOfListOfDxfElement* head = nullptr;
+    EltOfListOfDxfElement* cursor = nullptr;
+    EltOfListOfDxfElement* tail = nullptr;
+    int count = 0;
+};
+
+#endif

@@ -1,0 +1,114 @@
+/* The attribute tables and their lookups: colour rows (with the irregular
+ * ones), the line width thresholds at their single-precision boundaries,
+ * the line type names and codes. */
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "Dxf2Cgm/VyrDxfAttributesConverter.h"
+#include "platform/base/VyrUnicodeString.h"
+
+namespace {
+
+using C = VyrDxfAttributesConverter;
+
+std::array<double, 3> Rgb(int index)
+{
+    std::array<double, 3> rgb{-1, -1, -1};
+    EXPECT_EQ(C::BuildFromACI(index, rgb.data()), index);
+    return rgb;
+}
+
+TEST(AttributesConverter, ColourRows)
+{
+    using A = std::array<double, 3>;
+    EXPECT_EQ(Rgb(1), (A{255, 0, 0}));
+    EXPECT_EQ(Rgb(7), (A{0, 0, 0}));
+    EXPECT_EQ(Rgb(8), (A{134, 134, 134}));
+    EXPECT_EQ(Rgb(9), (A{187, 187, 187}));
+    EXPECT_EQ(Rgb(168), (A{0, 9.5, 38}));
+    EXPECT_EQ(Rgb(250), (A{84, 84, 84}));
+    EXPECT_EQ(Rgb(255), (A{255, 255, 255}));
+    /* Rows that break the pattern of their neighbours stay as they are. */
+    EXPECT_EQ(Rgb(102), (A{0, 165, 141}));
+    EXPECT_EQ(Rgb(111), (A{128, 255, 91}));
+    EXPECT_EQ(Rgb(172), (A{0, 0, 160}));
+    EXPECT_EQ(Rgb(231), (A{255, 128, 192}));
+    EXPECT_EQ(Rgb(241), (A{255, 128, 153}));
+    /* Spot checks of the regular pattern in every decade. */
+    EXPECT_EQ(Rgb(21), (A{255, 159, 128}));
+    EXPECT_EQ(Rgb(44), (A{128, 95, 0}));
+    EXPECT_EQ(Rgb(96), (A{0, 76, 0}));
+    EXPECT_EQ(Rgb(140), (A{0, 191, 255}));
+    EXPECT_EQ(Rgb(199), (A{28, 19, 38}));
+    EXPECT_EQ(Rgb(228), (A{38, 0, 28}));
+    for (int i = 1; i <= 255; ++i)
+        for (double v : Rgb(i)) {
+            EXPECT_GE(v, 0.0) << i;
+            EXPECT_LE(v, 255.0) << i;
+        }
+}
+
+TEST(AttributesConverter, LineWidths)
+{
+    const float widths[] = {0.13f, 0.35f, 0.7f, 1.0f, 1.4f, 2.0f};
+    for (int i = 1; i <= 6; ++i) EXPECT_EQ(C::GetMMThickness(i), widths[i - 1]);
+    EXPECT_EQ(C::GetMMThickness(0), 0.13f);
+    EXPECT_EQ(C::GetMMThickness(7), 0.13f);
+    EXPECT_EQ(C::GetMMThickness(-3), 0.13f);
+    EXPECT_EQ(C::GetMMThickness(15), 0.13f);
+}
+
+TEST(AttributesConverter, ThicknessIndexBoundaries)
+{
+    auto index = [](double w) { return C::GetVyrLineThicknessInd(w); };
+    EXPECT_EQ(index(-5.0), 1);
+    EXPECT_EQ(index(0.0), 1);
+    EXPECT_EQ(index(13.0), 1);
+    EXPECT_EQ(index(24.0), 1);
+    EXPECT_EQ(index(24.0001), 2);
+    EXPECT_EQ(index(25.0), 2);
+    /* The threshold between 0.35 and 0.7 is 52.499996 in single precision. */
+    EXPECT_EQ(index(52.49999), 2);
+    EXPECT_EQ(index(52.5), 3);
+    EXPECT_EQ(index(85.0), 3);
+    EXPECT_EQ(index(85.001), 4);
+    EXPECT_EQ(index(120.0), 4);
+    /* 120.0000076 in single precision. */
+    EXPECT_EQ(index(120.000007), 4);
+    EXPECT_EQ(index(120.00001), 5);
+    EXPECT_EQ(index(170.0), 5);
+    EXPECT_EQ(index(170.01), 6);
+    EXPECT_EQ(index(211.0), 6);
+    EXPECT_EQ(C::GetMMThickness(index(25.0)), 0.35f);
+    EXPECT_EQ(C::GetMMThickness(index(211.0)), 2.0f);
+}
+
+TEST(AttributesConverter, LineTypeNames)
+{
+    auto index = [](const char* name) { return C::GetVyrLineType(VyrUnicodeString(name)); };
+    EXPECT_EQ(index("CONTINUOUS"), 1);
+    EXPECT_EQ(index("SOLID"), 1);
+    EXPECT_EQ(index(""), 1) << "the empty places of row 1 match an empty name";
+    EXPECT_EQ(index("CACHE"), 2);
+    EXPECT_EQ(index("ACAD_ISO03W100"), 2);
+    EXPECT_EQ(index("DASHED"), 3);
+    EXPECT_EQ(index("Dashed"), 3) << "names compare without regard to case";
+    EXPECT_EQ(index("ACAD_ISO10W100"), 4);
+    EXPECT_EQ(index("FANTOME"), 5);
+    EXPECT_EQ(index("dot"), 6);
+    EXPECT_EQ(index("CENTER"), 7);
+    EXPECT_EQ(index("CENTRE"), 7);
+    EXPECT_EQ(index("ZIGZAG"), 8);
+    EXPECT_EQ(index("BORDER"), 1) << "an unknown name";
+    EXPECT_EQ(index("DASHED2"), 1);
+
+    EXPECT_EQ(C::GetLineType(index("CENTER")), 6);
+    EXPECT_EQ(C::GetLineType(index("ZIGZAG")), 0);
+    EXPECT_EQ(C::GetLineType(index("BORDER")), 0);
+    for (int i = 1; i <= 7; ++i) EXPECT_EQ(C::GetLineType(i), i - 1);
+    EXPECT_EQ(C::GetLineType(0), 0);
+    EXPECT_EQ(C::GetLineType(9), 0);
+}
+
+} // namespace

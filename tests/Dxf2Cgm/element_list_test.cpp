@@ -1,0 +1,102 @@
+/* The owning element list: order, cursor, lookup by entity and by name,
+ * ownership of the elements, and reuse after Delete. */
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
+
+namespace {
+
+int destroyed = 0;
+
+class Named : public VyrDxfElement {
+public:
+    Named(unsigned long entity, const char* name) : VyrDxfElement(entity), name_(name) {}
+    ~Named() override { ++destroyed; }
+    const char* GetName() override { return name_; }
+
+private:
+    const char* name_;
+};
+
+std::string Names(VyrListOfVyrDxfElem& list)
+{
+    std::string s;
+    for (list.Init(); list.More(); list.Next()) s += list.Value()->GetName() ? list.Value()->GetName() : "-";
+    return s;
+}
+
+TEST(ElementList, OrderCursorAndOwnership)
+{
+    destroyed = 0;
+    {
+        VyrListOfVyrDxfElem list;
+        EXPECT_EQ(list.Size(), 0);
+        list.Init();
+        EXPECT_FALSE(list.More());
+        EXPECT_EQ(list.Value(), nullptr);
+        list.Next(); /* harmless at the end */
+        EXPECT_EQ(list.GetEntity(), 0u);
+
+        EXPECT_EQ(list.AddElement(new Named(1, "a")), 0);
+        EXPECT_EQ(list.AddElement(new Named(2, "b")), 0);
+        EXPECT_EQ(list.AddElement(new Named(3, "c")), 0);
+        EXPECT_EQ(list.Size(), 3);
+        EXPECT_EQ(Names(list), "abc");
+        EXPECT_FALSE(list.More());
+
+        list.Delete();
+        EXPECT_EQ(destroyed, 3);
+        EXPECT_EQ(list.Size(), 0);
+        list.Init();
+        EXPECT_FALSE(list.More());
+
+        /* An emptied list can be filled again. */
+        list.AddElement(new Named(4, "d"));
+        list.AddElement(new Named(5, "e"));
+        EXPECT_EQ(Names(list), "de");
+    }
+    EXPECT_EQ(destroyed, 5) << "destroying the list destroys its elements";
+}
+
+TEST(ElementList, FindByEntity)
+{
+    VyrListOfVyrDxfElem list;
+    Named* a = new Named(10, "a");
+    Named* b = new Named(20, "b");
+    Named* b2 = new Named(20, "b2");
+    list.AddElement(a);
+    list.AddElement(b);
+    list.AddElement(b2);
+    EXPECT_EQ(list.FindElementByPtr(20), b) << "the first match";
+    EXPECT_EQ(list.Value(), b) << "the cursor stays on the match";
+    list.Next();
+    EXPECT_EQ(list.Value(), b2);
+    EXPECT_EQ(list.FindElementByPtr(10), a);
+    EXPECT_EQ(list.FindElementByPtr(30), nullptr);
+    EXPECT_FALSE(list.More()) << "after a miss the cursor is at the end";
+}
+
+TEST(ElementList, FindByName)
+{
+    VyrListOfVyrDxfElem list;
+    const char* shared = "Walls";
+    Named* unnamed = new Named(1, nullptr);
+    Named* empty = new Named(2, "");
+    Named* walls = new Named(3, shared);
+    Named* doors = new Named(4, "DOORS");
+    list.AddElement(unnamed);
+    list.AddElement(empty);
+    list.AddElement(walls);
+    list.AddElement(doors);
+    EXPECT_EQ(list.FindElementByName("Walls"), walls);
+    EXPECT_EQ(list.FindElementByName(shared), walls) << "the same pointer matches";
+    EXPECT_EQ(list.FindElementByName("WALLS"), nullptr) << "names compare byte for byte";
+    EXPECT_EQ(list.FindElementByName("DOORS"), doors);
+    EXPECT_EQ(list.FindElementByName(""), empty);
+    EXPECT_EQ(list.FindElementByName(nullptr), nullptr) << "elements without a name never match";
+    EXPECT_EQ(list.FindElementByName("Wall"), nullptr);
+}
+
+} // namespace
