@@ -210,14 +210,33 @@ void disk_header(MBlock *b, MdaDiskHdr *h) {
     h->tag = b->tag;
 }
 
-/* Writes the image of a chain into `out`. */
-bool serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out) {
+/* Writes the image of a chain into `out`; 0 or a status (recorded). */
+int32_t serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out) {
     RefOrd *sorted = nullptr;
     if (blocks.n > 32) {
         sorted = static_cast<RefOrd *>(std::malloc(blocks.n * sizeof(RefOrd)));
-        if (!sorted) return false;
+        if (!sorted) return mda__Error(MDA_MALLOC_ERR);
         for (size_t j = 0; j < blocks.n; ++j) sorted[j] = {blocks[j]->ref, uint32_t(j)};
         std::qsort(sorted, blocks.n, sizeof(RefOrd), compare_reford);
+    }
+    /* Every block but the record is referred to from a field that lies in
+     * a block of the chain. */
+    SmallVec<uint32_t> holders;
+    for (size_t i = 0; i < blocks.n; ++i) {
+        MBlock *b = blocks[i];
+        uint32_t holder = 0;
+        if (i > 0) {
+            holder = b->tag == MDA_BACKREF_FIELD ? ordinal_of(blocks, sorted, b->back.field.holder) : UINT32_MAX;
+            if (holder == UINT32_MAX ||
+                uint64_t(b->back.field.offset) + 4 > blocks[holder]->size - blocks[holder]->data_back) {
+                std::free(sorted);
+                return mda__Error(MDA_BAD_MBLOCK, static_cast<void *>(b));
+            }
+        }
+        if (!holders.push(holder)) {
+            std::free(sorted);
+            return mda__Error(MDA_MALLOC_ERR);
+        }
     }
     int64_t pos = 0;
     SmallVec<int64_t> at;
@@ -225,7 +244,7 @@ bool serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out) {
         MBlock *b = blocks[i];
         if (!at.push(pos)) {
             std::free(sorted);
-            return false;
+            return mda__Error(MDA_MALLOC_ERR);
         }
         MdaDiskHdr h;
         disk_header(b, &h);
@@ -233,7 +252,7 @@ bool serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out) {
         if (i + 1 < blocks.n) {
             MBlock *succ = blocks[i + 1];
             h.ref_offset = succ->back.field.offset;
-            h.ref_ordinal = ordinal_of(blocks, sorted, succ->back.field.holder);
+            h.ref_ordinal = holders[i + 1];
             h.next = pos + int64_t(b->size);
         }
         std::memcpy(out + pos, &h, sizeof h);
@@ -248,12 +267,12 @@ bool serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out) {
     /* Fields referring to blocks of the chain hold ordinals on disk. */
     for (size_t i = 1; i < blocks.n; ++i) {
         MBlock *b = blocks[i];
-        uint32_t holder = ordinal_of(blocks, sorted, b->back.field.holder);
+        uint32_t holder = holders[i];
         uint32_t ordinal = uint32_t(i);
         std::memcpy(out + at[holder] + blocks[holder]->data_back + b->back.field.offset, &ordinal, 4);
     }
     std::free(sorted);
-    return true;
+    return 0;
 }
 
 /* Rebuilds a chain from an image; the record's data, or null (recorded). */
@@ -428,8 +447,9 @@ int32_t mda__SwapToDisk(int32_t keep, db_ptr ptr) {
             reinterpret_cast<MdaArrayHdr *>(b + 1)->former = reinterpret_cast<uintptr_t>(mda__DataOf(b));
         stored = store(h, reinterpret_cast<unsigned char *>(b) + MDA_MBLOCK_HDR, body, g_stored.p + lead);
     } else {
-        if (!g_image.reserve(size_t(total)) || !serialize(blocks, total, g_image.p))
-            return mda__Error(MDA_MALLOC_ERR);
+        if (!g_image.reserve(size_t(total))) return mda__Error(MDA_MALLOC_ERR);
+        int32_t status = serialize(blocks, total, g_image.p);
+        if (status) return status;
         MdaDiskHdr h;
         std::memcpy(&h, g_image.p, sizeof h);
         stored = store(h, g_image.p + MDA_MBLOCK_HDR, body, g_stored.p + lead);

@@ -23,6 +23,12 @@
 #include "kernel/mda/mda_int.h"
 #include "kernel/mpm/mpm_int.h"
 
+static_assert(sizeof(MBlock) == MDA_MBLOCK_HDR && sizeof(MdaDiskHdr) == MDA_MBLOCK_HDR,
+              "one block header size in memory and in the page file");
+static_assert(MDA_MBLOCK_HDR % 16 == 0 && sizeof(MdaArrayHdr) == MDA_ARRAY_HDR &&
+                  MDA_ARRAY_HDR % 16 == 0,
+              "headers keep the doubles behind them aligned");
+
 namespace {
 
 uintptr_t *g_table = nullptr;
@@ -91,6 +97,21 @@ int32_t attach(MBlock *b, void *owner, void *out) {
     return 0;
 }
 
+void drop_block(MBlock *b, bool clear);
+
+/* Frees the blocks of the chain whose referring field lies in `holder` at or
+ * beyond `from`: they could no longer be reached. */
+void drop_dependents(MBlock *head, uint32_t holder, uint64_t from) {
+    for (MBlock *x = head; x;) {
+        MBlock *next = x->next;
+        if (x->tag == MDA_BACKREF_FIELD && x->back.field.holder == holder && x->back.field.offset >= from) {
+            drop_block(x, false);
+            next = head; /* the chain changed: start again */
+        }
+        x = next;
+    }
+}
+
 /* Clears the field or variable that refers to a block, if it still does. */
 void clear_referrer(MBlock *b) {
     if (b->tag == MDA_BACKREF_FIELD) {
@@ -105,6 +126,18 @@ void clear_referrer(MBlock *b) {
         std::memcpy(&cur, b->back.machine, sizeof cur);
         if (cur == mda__DataOf(b)) std::memset(b->back.machine, 0, sizeof cur);
     }
+}
+
+/* Unlinks and frees a block of a chain with everything only it refers to;
+ * `clear` also zeroes the field that refers to it. */
+void drop_block(MBlock *b, bool clear) {
+    MBlock *head = head_of(b);
+    if (clear) clear_referrer(b);
+    if (b->prev) b->prev->next = b->next;
+    if (b->next) b->next->prev = b->prev;
+    b->prev = b->next = nullptr;
+    if (head != b) drop_dependents(head, b->ref, 0);
+    mda__DropBlock(b);
 }
 
 } // namespace
@@ -288,6 +321,7 @@ int32_t mda_Realloc(int32_t options, void *owner, void *mem, size_t size, void *
     if (nb->next) nb->next->prev = nb;
     unsigned char *data = mda__DataOf(nb);
     mda__SetRef(nb->ref, data);
+    if (total < old_total) drop_dependents(head_of(nb), nb->ref, total - MDA_MBLOCK_HDR - 3);
     /* Machine pointers kept inside the moved block move with it. */
     MBlock *head = head_of(nb);
     for (MBlock *x = head; x; x = x->next) {
@@ -316,16 +350,16 @@ int32_t mda_Free(int32_t options, void *owner, void *mem) {
         mda__FreeChain(mem);
         return 0;
     }
-    clear_referrer(b);
-    if (b->prev) b->prev->next = b->next;
-    if (b->next) b->next->prev = b->prev;
-    b->prev = b->next = nullptr;
     if (options & 1) {
+        clear_referrer(b);
+        if (b->prev) b->prev->next = b->next;
+        if (b->next) b->next->prev = b->prev;
+        b->prev = b->next = nullptr;
         b->flags = MDA_FLAG_INDEPENDENT;
         b->tag = MDA_BACKREF_NONE;
         return 0;
     }
-    mda__DropBlock(b);
+    drop_block(b, true);
     return 0;
 }
 

@@ -49,9 +49,9 @@ int32_t mda__AllocPtr(MdaModel *m, uint32_t *index) {
         return 0;
     }
     uint32_t i = m->next_index;
-    if (i > m->highest || m->dir[i >> MDA_DIR_SHIFT] == nullptr) {
+    if (i > m->highest) {
         uint32_t page = i >> MDA_DIR_SHIFT;
-        if (int32_t(page) >= m->top_capacity) {
+        while (page >= uint32_t(m->top_capacity)) {
             if (m->top_capacity >= MDA_TOP_MAX) return mda__Error(MDA_NO_MORE_PTR);
             int32_t grown = m->top_capacity * 2;
             MdaDirEntry **top = static_cast<MdaDirEntry **>(

@@ -272,6 +272,39 @@ TEST_F(MdaTest, GrownEntitiesMoveShrunkOnesStay) {
     ASSERT_EQ(mda_UnlockEntity(0, p), 0);
 }
 
+size_t ChainLength(void *record) {
+    size_t n = 0;
+    for (MBlock *b = mda__BlockOf(record); b; b = b->next) ++n;
+    return n;
+}
+
+TEST_F(MdaTest, FreeingABlockFreesWhatOnlyItReaches) {
+    int32_t model = NewModel();
+    db_ptr p = MakeHatch(model);
+    void *mem = Entry(p)->mloc;
+    dxf_hatch *h = static_cast<dxf_hatch *>(mem);
+    ASSERT_EQ(ChainLength(mem), 12u);
+    /* Shrinking the path block to one path cuts off the second path's
+     * boundary objects, segments and knots. */
+    ASSERT_EQ(mda_Realloc(0, h, mda_Deref(h->path), sizeof(dxf_hatch_path), &h->path), 0);
+    h->numpath = 1;
+    EXPECT_EQ(ChainLength(mem), 9u);
+    /* Freeing the path block takes the first path's blocks along. */
+    ASSERT_EQ(mda_Free(0, h, mda_Deref(h->path)), 0);
+    EXPECT_EQ(h->path, 0u);
+    h->numpath = 0;
+    EXPECT_EQ(ChainLength(mem), 5u) << "record, extended data (3 blocks), seed points";
+    ASSERT_EQ(mda_UnlockEntity(0, p), 0);
+    ASSERT_EQ(mda__FlushCache(model), 0);
+    ASSERT_EQ(mda_LockEntity(0, p, &mem), 0);
+    EXPECT_EQ(ChainLength(mem), 5u);
+    EXPECT_STREQ(static_cast<char *>(mda_Deref(Deref<dxfxed_appxdata_xdata>(
+                     Deref<dxfxed_appxdata>(static_cast<dxf_hatch *>(mem)->dxfxed.appxdata)->xdata)
+                                                ->gc_data.tval)),
+                 "extended text");
+    ASSERT_EQ(mda_UnlockEntity(0, p), 0);
+}
+
 TEST_F(MdaTest, MemoryOnlyModelKeepsImages) {
     int32_t model = NewModel(MDA_MEMORY_ONLY);
     EXPECT_EQ(mda__Models[model].pagefile, nullptr);

@@ -101,6 +101,30 @@ TEST_F(MdaTest, ModelInfoCurrentAndCallbacks) {
     EXPECT_EQ(g_model_calls[1], "free 7 2");
 }
 
+TEST_F(MdaTest, TheDirectoryEndsAtTheIndexLimit) {
+    int32_t model = NewModel();
+    MdaModel &m = mda__Models[model];
+    const uint32_t saved = m.next_index;
+    m.next_index = uint32_t(MDA_TOP_MAX) * MDA_DIR_PAGE; /* 2^25: one past the last index */
+    db_ptr p = 0;
+    EXPECT_EQ(mda_ReserveEntity2(0, model, &p), MDA_NO_MORE_PTR);
+    EXPECT_EQ(m.top_capacity, MDA_TOP_MAX) << "the top array doubled up to its limit";
+    m.next_index = saved;
+    ASSERT_EQ(mda_ReserveEntity2(0, model, &p), 0);
+    EXPECT_EQ(MDA_PTR_INDEX(p), saved);
+
+    /* Past the first top array: 1024 pages of 2048 entries. */
+    const uint32_t beyond = uint32_t(MDA_TOP_INITIAL) * MDA_DIR_PAGE + 5;
+    while (MDA_PTR_INDEX(p) < beyond) ASSERT_EQ(mda_ReserveEntity2(0, model, &p), 0);
+    EXPECT_GT(m.top_capacity, MDA_TOP_INITIAL);
+    db_ptr line = NewLine(model, 8.0);
+    EXPECT_EQ(MDA_PTR_INDEX(line), beyond + 1);
+    void *mem;
+    ASSERT_EQ(mda_LockEntity(0, line, &mem), 0);
+    EXPECT_EQ(static_cast<dxf_line *>(mem)->xyzstr[0], 8.0);
+    ASSERT_EQ(mda_UnlockEntity(0, line), 0);
+}
+
 TEST_F(MdaTest, PointersAndTypeForms) {
     int32_t model = NewModel();
     int32_t type = 0, form = 0;
