@@ -307,6 +307,7 @@ int32_t mda_Terminate(void) {
     mda__CurModelNum = 0;
     mda__FreeRegistry();
     mda__FreeStage();
+    mda__FreeRefTable(); /* blocks that outlive the module keep no reference */
     mda__InstallFormatHooks(0);
     return 0;
 }
