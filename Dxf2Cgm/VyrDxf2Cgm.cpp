@@ -81,7 +81,8 @@ uint32_t zelCounters[ZelWordCount];
 
 /* A collection list: a chain of entity pointers with head, cursor and tail,
  * all null when empty. */
-struct MdaPtrNode {
+struct MdaPtrNode : VyrDxfPooled {
+    MdaPtrNode(MdaPtrNode* next, db_ptr entity) : next(next), entity(entity) {}
     MdaPtrNode* next;
     db_ptr entity;
 };
@@ -98,7 +99,7 @@ MdaPtrList listOfMDA_PTR;
 
 void Append(MdaPtrList& list, db_ptr entity)
 {
-    MdaPtrNode* node = new (std::nothrow) MdaPtrNode{nullptr, entity};
+    MdaPtrNode* node = new (std::nothrow) MdaPtrNode(nullptr, entity);
     if (!node) return;
     if (!list.head) {
         list.head = list.cursor = list.tail = node;
@@ -206,6 +207,7 @@ bool MakeAndDelete()
 
 int VyrDxf2Cgm::ZelComplete()
 {
+    std::lock_guard<std::mutex> hold(ConversionMutex());
     const bool complete =
         MakeAndDelete<VyrDxfArc>() && MakeAndDelete<VyrDxfAttribute>() &&
         MakeAndDelete<VyrDxfAttributesConverter>() && MakeAndDelete<VyrDxfBlock>() &&

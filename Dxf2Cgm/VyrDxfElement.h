@@ -5,7 +5,9 @@
 #ifndef VYR_DXF2CGM_VYRDXFELEMENT_H
 #define VYR_DXF2CGM_VYRDXFELEMENT_H
 
-class VyrDxfElement {
+#include "Dxf2Cgm/VyrDxfPool.h"
+
+class VyrDxfElement : public VyrDxfPooled {
 public:
     VyrDxfElement() = default;
     explicit VyrDxfElement(unsigned long entity) : entity(entity) {}

@@ -7,8 +7,9 @@
 #define VYR_DXF2CGM_VYRDXFENTHEADER_H
 
 #include "Dxf2Cgm/VyrDxfName.h"
+#include "Dxf2Cgm/VyrDxfPool.h"
 
-class VyrDxfEntHeader {
+class VyrDxfEntHeader : public VyrDxfPooled {
 public:
     /* Empty names, colour 0, thickness -1.0, extrusion zero. */
     VyrDxfEntHeader() = default;

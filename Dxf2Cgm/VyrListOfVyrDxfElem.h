@@ -9,7 +9,7 @@
 
 #include "Dxf2Cgm/VyrDxfElement.h"
 
-class EltOfListOfDxfElement {
+class EltOfListOfDxfElement : public VyrDxfPooled {
 public:
     explicit EltOfListOfDxfElement(VyrDxfElement* element) : element(element) {}
     EltOfListOfDxfElement(const EltOfListOfDxfElement&) = delete;

@@ -1,9 +1,12 @@
 /* The owning element list: order, cursor, lookup by entity and by name,
- * ownership of the elements, and reuse after Delete. */
+ * ownership of the elements, and reuse after Delete; and the pool the
+ * elements and nodes come from. */
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
+#include "Dxf2Cgm/VyrDxfPool.h"
 #include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
 
 namespace {
@@ -97,6 +100,44 @@ TEST(ElementList, FindByName)
     EXPECT_EQ(list.FindElementByName(""), empty);
     EXPECT_EQ(list.FindElementByName(nullptr), nullptr) << "elements without a name never match";
     EXPECT_EQ(list.FindElementByName("Wall"), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+/* The pool behind elements and list nodes: freed objects are reused, and
+ * when the last one goes every block is given back. */
+TEST(ElementPool, ReusesAndReleases)
+{
+    ASSERT_EQ(VyrDxfPool::Live(), 0u);
+    void* a = VyrDxfPool::Allocate(40);
+    void* b = VyrDxfPool::Allocate(48);
+    void* big = VyrDxfPool::Allocate(VyrDxfPool::kMaxSize + 1);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(a) % 16, 0u);
+    EXPECT_EQ(VyrDxfPool::Live(), 3u);
+    VyrDxfPool::Release(a, 40);
+    void* again = VyrDxfPool::Allocate(33);
+    if (VyrDxfPool::Reserved() > 0) {
+        EXPECT_EQ(again, a) << "same size class, reused";
+    }
+    VyrDxfPool::Release(again, 33);
+    VyrDxfPool::Release(big, VyrDxfPool::kMaxSize + 1);
+    VyrDxfPool::Release(b, 48);
+    VyrDxfPool::Release(nullptr, 8);
+    EXPECT_EQ(VyrDxfPool::Live(), 0u);
+    EXPECT_EQ(VyrDxfPool::Reserved(), 0u);
+
+    {
+        VyrListOfVyrDxfElem list;
+        for (int i = 0; i < 100000; ++i) list.AddElement(new Named(i, "x"));
+        EXPECT_EQ(VyrDxfPool::Live(), 200000u) << "the nodes and their elements";
+    }
+    EXPECT_EQ(VyrDxfPool::Live(), 0u);
+    EXPECT_EQ(VyrDxfPool::Reserved(), 0u);
 }
 
 } // namespace
