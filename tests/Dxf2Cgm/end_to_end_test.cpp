@@ -1,0 +1,253 @@
+/* Drawing files converted from end to end through the kernel, the mapping
+ * layer and the toolkit: every test drawing converts and its picture
+ * decodes; the reference drawing gives the primitives and coordinates it
+ * holds; the sample drawing converts and an independent viewer draws it;
+ * failures report and leave no state behind; two threads converting at once
+ * get what each would get alone. */
+#include "Dxf2Cgm/VyrDxfKernelInterface.h"
+
+#if VYR_DXF2CGM_KERNEL_INTERFACE
+
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Dxf2Cgm/VyrDxf2Cgm.h"
+#include "kernel/mpm/mpm.h"
+#include "platform/print/VyrPrintCGMGenerator.h"
+#include "tools/cgmdecode/CgmDecoder.h"
+
+namespace {
+
+std::string SourceDir()
+{
+    std::string dir = VYR_TEST_DATA_DIR;
+    for (int up = 0; up < 2; ++up) dir.erase(dir.find_last_of('/'));
+    return dir;
+}
+
+/* The drawings under `dir` and its subdirectories, sorted. */
+std::vector<std::string> DrawingsIn(const std::string& dir)
+{
+    std::vector<std::string> out;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            const std::string path = dir + "/" + name;
+            struct stat st;
+            if (::stat(path.c_str(), &st) != 0) continue;
+            if (S_ISDIR(st.st_mode)) {
+                for (const std::string& inner : DrawingsIn(path)) out.push_back(inner);
+            } else if (name.size() > 4 &&
+                       (name.substr(name.size() - 4) == ".dxf" || name.substr(name.size() - 4) == ".DXF")) {
+                out.push_back(path);
+            }
+        }
+        ::closedir(d);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::string messages;
+void Capture(const char* line, FILE*)
+{
+    messages += line;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char dir[] = "/tmp/vyr_e2e_XXXXXX";
+        ASSERT_NE(::mkdtemp(dir), nullptr);
+        work = dir;
+        messages.clear();
+        mpm_SetOutputRoutine(Capture);
+        ::unsetenv("CGMV1");
+    }
+    void TearDown() override
+    {
+        mpm_SetOutputRoutine(nullptr);
+        VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileStandard);
+        std::system(("rm -rf '" + work + "'").c_str());
+    }
+
+    std::vector<uint8_t> Read(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+
+    /* Converts and decodes; the decoder is empty when either failed. */
+    bool ConvertAndDecode(const std::string& drawing, CgmDecoder& decoder, ZelResults* results = nullptr)
+    {
+        const std::string output = work + "/out.cgm";
+        VyrDxf2Cgm converter;
+        const int r = converter.Convert(drawing.c_str(), output.c_str());
+        EXPECT_EQ(r, 0) << drawing << "\n" << messages;
+        if (results) converter.GetZelResults(results);
+        if (r != 0) return false;
+        const std::vector<uint8_t> bytes = Read(output);
+        const bool decoded = decoder.Decode(bytes.data(), bytes.size());
+        EXPECT_TRUE(decoded) << drawing << ": " << decoder.Error();
+        return decoded;
+    }
+
+    std::string work;
+};
+
+TEST_F(EndToEnd, EveryTestDrawingConvertsAndDecodes)
+{
+    /* The drawings of the conversion tests are named convert_*.dxf; other
+     * tests keep broken drawings beside them on purpose. */
+    std::vector<std::string> drawings;
+    for (const std::string& path : DrawingsIn(VYR_TEST_DATA_DIR))
+        if (path.find("/convert_") != std::string::npos) drawings.push_back(path);
+    drawings.push_back(SourceDir() + "/examples/sample.dxf");
+    ASSERT_GE(drawings.size(), 3u);
+    for (const std::string& drawing : drawings) {
+        CgmDecoder decoder;
+        if (!ConvertAndDecode(drawing, decoder)) continue;
+        EXPECT_EQ(decoder.Lines("BEGIN PICTURE").size(), 1u) << drawing;
+        EXPECT_EQ(decoder.Lines("END METAFILE").size(), 1u) << drawing;
+    }
+}
+
+TEST_F(EndToEnd, ReferenceDrawing)
+{
+    CgmDecoder decoder;
+    ZelResults results{};
+    ASSERT_TRUE(ConvertAndDecode(VYR_TEST_DATA_DIR "/convert_reference.dxf", decoder, &results));
+    auto lines = [&](const char* name) { return decoder.Lines(name); };
+    EXPECT_EQ(lines("POLYLINE"),
+              (std::vector<std::string>{"POLYLINE (0,0) (100,0)", "POLYLINE (0,10) (100,10)",
+                                        /* the triangle solid: three edges */
+                                        "POLYLINE (0,-10) (10,-10)", "POLYLINE (10,-10) (5,-2)", "POLYLINE (5,-2) (0,-10)",
+                                        /* the square solid */
+                                        "POLYLINE (20,-10) (30,-10)", "POLYLINE (30,-10) (30,0)",
+                                        "POLYLINE (30,0) (20,0)", "POLYLINE (20,0) (20,-10)",
+                                        "POLYLINE (-20,-20) (-20,20)"}));
+    EXPECT_EQ(lines("CIRCLE"), (std::vector<std::string>{"CIRCLE (-50,50) 20"})) << "mirrored by its extrusion";
+    const std::vector<std::string> arcs = lines("CIRCULAR ARC CENTRE");
+    ASSERT_EQ(arcs.size(), 2u);
+    EXPECT_EQ(arcs[0].rfind("CIRCULAR ARC CENTRE (0,0) (30,0) (", 0), 0u) << arcs[0];
+    EXPECT_EQ(arcs[1].rfind("CIRCULAR ARC CENTRE (-10,0) (", 0), 0u) << arcs[1];
+    EXPECT_EQ(lines("POLYMARKER"), (std::vector<std::string>{"POLYMARKER (5,5)"}));
+    EXPECT_EQ(lines("ELLIPSE"), (std::vector<std::string>{"ELLIPSE (50,-30) (70,-30) (50,-20)"}));
+    EXPECT_EQ(lines("ELLIPTICAL ARC").size(), 1u);
+    EXPECT_EQ(lines("POLYBEZIER").size(), 4u) << "two fit-point curves and two B-splines as Bezier segments";
+    EXPECT_NE(decoder.Listing().find("LINE WIDTH 2\n"), std::string::npos) << "the 2.11 mm line";
+
+    EXPECT_EQ(results.word[ZelLayers], 3u);
+    EXPECT_EQ(results.word[ZelLines], 3u);
+    EXPECT_EQ(results.word[ZelArcs], 2u);
+    EXPECT_EQ(results.word[ZelCircles], 1u);
+    EXPECT_EQ(results.word[ZelPoints], 1u);
+    EXPECT_EQ(results.word[ZelSolids], 2u);
+    EXPECT_EQ(results.word[ZelEllipses], 2u);
+    EXPECT_EQ(results.word[ZelSplines], 4u);
+}
+
+TEST_F(EndToEnd, MetafileVersionFollowsCGMV1)
+{
+    CgmDecoder v3, v4;
+    ASSERT_TRUE(ConvertAndDecode(VYR_TEST_DATA_DIR "/convert_r12.dxf", v3));
+    EXPECT_EQ(v3.Lines("METAFILE VERSION"), (std::vector<std::string>{"METAFILE VERSION 3"}));
+    ::setenv("CGMV1", "", 1);
+    ASSERT_TRUE(ConvertAndDecode(VYR_TEST_DATA_DIR "/convert_r12.dxf", v4));
+    EXPECT_EQ(v4.Lines("METAFILE VERSION"), (std::vector<std::string>{"METAFILE VERSION 4"}));
+}
+
+TEST_F(EndToEnd, FailuresReportAndLeaveNoState)
+{
+    const std::string output = work + "/missing.cgm";
+    VyrDxf2Cgm converter;
+    /* More failures than there are model slots: each must free its model. */
+    for (int i = 0; i < 70; ++i) {
+        messages.clear();
+        ASSERT_EQ(converter.Convert((work + "/no-such.dxf").c_str(), output.c_str()), -1) << i;
+        EXPECT_FALSE(messages.empty()) << "the failure is reported";
+    }
+    struct stat st;
+    EXPECT_NE(::stat(output.c_str(), &st), 0) << "no picture for a failed parse";
+    std::ofstream(work + "/garbage.dxf") << "this is not a drawing\n";
+    EXPECT_EQ(converter.Convert((work + "/garbage.dxf").c_str(), output.c_str()), -1);
+    /* The same object converts a good drawing afterwards. */
+    messages.clear();
+    EXPECT_EQ(converter.Convert(VYR_TEST_DATA_DIR "/convert_r12.dxf", output.c_str()), 0) << messages;
+    ZelResults results{};
+    converter.GetZelResults(&results);
+    EXPECT_EQ(results.word[ZelLines], 2u);
+    EXPECT_EQ(converter.Convert(VYR_TEST_DATA_DIR "/convert_r12.dxf", output.c_str()), 0);
+    converter.GetZelResults(&results);
+    EXPECT_EQ(results.word[ZelLines], 2u) << "counters start afresh";
+}
+
+TEST_F(EndToEnd, TwoThreadsConvertOneAfterTheOther)
+{
+    const std::string alone = work + "/alone.cgm";
+    VyrDxf2Cgm reference;
+    ASSERT_EQ(reference.Convert(VYR_TEST_DATA_DIR "/convert_reference.dxf", alone.c_str()), 0);
+    const std::vector<uint8_t> expected = Read(alone);
+    int results[2] = {-1, -1};
+    auto convert = [&](int i) {
+        VyrDxf2Cgm converter;
+        for (int k = 0; k < 5 && results[i] != 1; ++k) {
+            const std::string out = work + "/thread" + std::to_string(i) + ".cgm";
+            results[i] = converter.Convert(VYR_TEST_DATA_DIR "/convert_reference.dxf", out.c_str()) == 0 &&
+                                 Read(out) == expected
+                             ? 0
+                             : 1;
+        }
+    };
+    std::thread a(convert, 0), b(convert, 1);
+    a.join();
+    b.join();
+    EXPECT_EQ(results[0], 0);
+    EXPECT_EQ(results[1], 0);
+}
+
+TEST_F(EndToEnd, LibreOfficeDrawsTheSample)
+{
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+    VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileCompatible);
+    const std::string output = work + "/sample.cgm";
+    VyrDxf2Cgm converter;
+    ASSERT_EQ(converter.Convert((SourceDir() + "/examples/sample.dxf").c_str(), output.c_str()), 0) << messages;
+    const std::string command = "cd '" + work + "' && HOME='" + work + "' timeout 120 soffice -env:UserInstallation=file://" +
+                                work + "/profile --headless --convert-to png --outdir '" + work +
+                                "' sample.cgm >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::vector<uint8_t> png = Read(work + "/sample.png");
+    ASSERT_GT(png.size(), 2000u) << "no picture was drawn";
+    EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+}
+
+/* Drawings of other programs, when the collection is there. */
+TEST_F(EndToEnd, SampleCollection)
+{
+    const std::vector<std::string> drawings = DrawingsIn(VYR_SAMPLES_DIR);
+    if (drawings.empty()) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
+    for (const std::string& drawing : drawings) {
+        messages.clear();
+        VyrDxf2Cgm converter;
+        const int r = converter.Convert(drawing.c_str(), (work + "/sample.cgm").c_str());
+        EXPECT_TRUE(r == 0 || r == -1) << drawing;
+    }
+}
+
+} // namespace
+
+#endif
