@@ -45,6 +45,9 @@ extern PdxModule pdx__Table[PDX_MAX_MODULES];
 extern clock_t pdx__CpuBase;
 extern time_t pdx__ClockBase;
 
+/* Nesting level of pdx_Initialize (0 while the kernel is stopped). */
+int pdx__NestingLevel(void);
+
 /* Copies a module's static record into its slot. */
 void pdx__RegisterModule(const PdxModule *record);
 /* Empties every slot. */
