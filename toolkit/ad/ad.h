@@ -612,6 +612,14 @@ AD_TABLE_FAMILY(AdDimstyle, Dimstyle, Dimstyles)
 AD_TABLE_FAMILY(AdBlockheader, Blockheader, Blockheaders)
 #undef AD_TABLE_FAMILY
 
+/* The handles of the drawing's table control objects, indexed by
+ * AD_CTRL_*; the array is overwritten by the next call. */
+enum { AD_CTRL_BLOCK_RECORD, AD_CTRL_LAYER, AD_CTRL_STYLE, AD_CTRL_LTYPE, AD_CTRL_VIEW,
+       AD_CTRL_UCS, AD_CTRL_VPORT, AD_CTRL_APPID, AD_CTRL_DIMSTYLE, AD_CTRL_COUNT };
+VYR_EXPORT const AdObjhandle* adCtrlObjhandlePtr(AdDrawing* dwg);
+/* A new handle from the drawing's handle seed, which then moves on. */
+VYR_EXPORT int adGenerateObjhandle(AdDrawing* dwg, unsigned char* handle);
+
 VYR_EXPORT int adStartClassGet(AdDrawing* dwg);
 VYR_EXPORT int adGetClass(AdDrawing* dwg, AdClass* rec);
 VYR_EXPORT long adNumClasses(AdDrawing* dwg);
