@@ -1,0 +1,47 @@
+/* The DXF-to-model mapping layer (module DNFP): has the drawing file toolkit
+ * load a drawing and copies it, section by section, into entities of the
+ * current model, linking them by handle. Called by the kernel's DXF
+ * interface (dxfi_ParseFile); status codes are in dnfp_msg.h. */
+#ifndef VYR_DNFP_DNFP_H
+#define VYR_DNFP_DNFP_H
+
+#include <stdint.h>
+
+#include "dnfp/dnfp_msg.h"
+#include "kernel/mda/mda_types.h"
+#include "vyr_export.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Called after each entity, table entry, block and class is created (the
+ * same type as the kernel's DxfiEntityFn). */
+typedef int (*DnfpEntityFn)(db_ptr entity, void *memory);
+
+/* Options of dnfp_ParseFile (the kernel passes on only these bits). */
+#define DNFP_OPT_CONVERT_PLINES 0x80
+#define DNFP_OPT_AUDIT 0x100
+#define DNFP_OPT_ACAD_XDATA 0x200
+#define DNFP_OPT_MULTI_PSPACE 0x1000
+
+/* Registers the module's messages. Returns 0. */
+VYR_EXPORT int dnfp_Initialize(void);
+/* Returns 0; the toolkit is stopped inside every dnfp_ParseFile. */
+VYR_EXPORT int dnfp_Terminate(void);
+
+/* Maps the drawing at `path` into the current model. `file_type_info` is the
+ * descriptor of pdx_GetFileType (not read); `callback` may be null. Returns 0
+ * or a status code. */
+VYR_EXPORT int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info,
+                              DnfpEntityFn callback);
+
+/* An optional progress callback (percent of the load), registered with the
+ * toolkit at every start-up; null for none. */
+VYR_EXPORT void dnfp_SetProgressFn(void (*fn)(short percent));
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,190 @@
+/* Internals of the mapping layer: the mapping state shared by the walk, the
+ * module globals, and the functions of the driver, the dispatch, the shared
+ * entity machinery and the mappers.
+ *
+ * One parse at a time: everything here is process-wide and lives for one
+ * dnfp_ParseFile call (the handle maps, the block list) or one toolkit
+ * start-up (the record buffers, the style counter). Mappers return 0 or a
+ * status code; an entity mapper int dnfp__Parse<Type>(db_ptr *out) sets *out
+ * to the pointer of the entity it created (0 when none). */
+#ifndef VYR_DNFP_DNFP_INT_H
+#define VYR_DNFP_DNFP_INT_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "dnfp/dnfp.h"
+#include "kernel/ddf/dxfi_records.h"
+#include "kernel/olm/olm.h"
+#include "kernel/otm/otm.h"
+#include "toolkit/ad/ad.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* An 8-byte toolkit handle, most significant byte first. */
+typedef unsigned char handle8;
+
+#define DNFP_PI 3.141592653589793
+/* Radians to degrees in the order the mapping keeps: divided by pi, then
+ * multiplied by 180. */
+#define DNFP_DEGREES(radians) ((radians) / DNFP_PI * 180.0)
+
+/* Lengths of texts copied from the toolkit into fixed model fields. */
+#define DNFP_NAME_MAX 255
+#define DNFP_HANDLE_TEXT 20
+
+/* The mapping state. The record buffers are allocated, zeroed, by the
+ * toolkit start-up and freed by its shutdown. */
+typedef struct DnfpState {
+    AdDrawing *drawing;          /* the loaded drawing, or null */
+    AdObjectHeader objhdr;       /* filled by the object walk */
+    AdObjectRecord objrec;
+    AdEntityHeader *enthdr;      /* the entity being mapped */
+    AdEntityRecord *entrec;
+    AdTableRecord *tblrec;       /* table and block header records */
+    AdXdataItem *xditem;         /* one extended data item */
+    AdEntityList curlist;        /* the list the entity walk reads */
+} DnfpState;
+
+extern DnfpState dnfp_g;
+
+/* Element of the block list: the block's pointer, its name and the handle
+ * text of its block header (280 bytes). */
+typedef struct DnfpBlockRecord {
+    db_ptr block;
+    char name[256];
+    char handle[DNFP_HANDLE_TEXT];
+} DnfpBlockRecord;
+
+/* Element of the handle maps (24 bytes): handle text, then the db_ptr or
+ * style number. */
+typedef struct DnfpHandleEntry {
+    char text[DNFP_HANDLE_TEXT];
+    uint32_t value;
+} DnfpHandleEntry;
+
+/* The dimension style "UNNAMED" that dimensions without a style use. */
+typedef struct DnfpUnnamedDimStyle {
+    AdObjhandle handle;
+    char name[AD_NAME_LEN];
+} DnfpUnnamedDimStyle;
+
+extern int dnfp__OnlyAcadXdata;
+extern int dnfp__MultiPspaces;
+extern DnfpEntityFn dnfp__DNFPFunc;
+extern int dnfp__BlockFlag;
+extern OtmTree *dnfp__EntPtrTree;
+extern OtmTree *dnfp__HandStyleTree;
+extern OlmList *dnfp__BlockList;
+extern int dnfp__CurHandle;
+extern int dnfp__CurStyle;
+extern int dnfp__readentity_called;
+extern AdPercentFn dnfp__PercentageParsed;
+extern DnfpUnnamedDimStyle dnfp__UnnamedDimStyle;
+
+/* The load step, adLoadFile unless a test replaces it. */
+typedef AdDrawing *(*DnfpLoadFn)(const char *path, unsigned char preloadmode, int16_t add2000objects);
+extern DnfpLoadFn dnfp__LoadFile;
+/* Seconds the external converter may run before it is killed. */
+extern int dnfp__ProcessorTimeLimit;
+
+/* ---- driver (driver.cpp) */
+
+int dnfp__StartToolkit(unsigned options);
+int dnfp__StopToolkit(void);
+/* Issues the pending toolkit error (if any) as KESTRANE_ERR, then clears it. */
+void dnfp__ReportToolkitError(void);
+/* Runs the external converter on `path` into the preprocessor file; returns
+ * 0 when it converted (or, exit status 5, found nothing to convert: the
+ * preprocessor name then names `path`), else -1. */
+int dnfp__RunProcessor(const char *path, int viewports);
+
+/* The paper-space viewports of a DWG file: 1 when its paper space holds a
+ * VIEWPORT; numbering of those without a number (1, 2, 3 in file order). */
+int dnfp__HasPaperSpaceViewports(void);
+void dnfp__NumberPaperSpaceViewports(void);
+
+/* Init-data callbacks of the toolkit. */
+int dnfp__OpenInitFile(const char *name);
+int dnfp__CloseInitFile(void);
+int dnfp__ReadCharFromInitFile(void);
+int dnfp__ReadCharsFromInitFile(void *buffer, size_t size, size_t count);
+int dnfp__SeekInitFile(long offset, int whence);
+
+/* ---- dispatch (dispatch.cpp) */
+
+int dnfp__DispatchSection(unsigned options);
+int dnfp__DispatchTable(void);
+int dnfp__DispatchEntity(unsigned options);
+int dnfp__DispatchBlock(void);
+int dnfp__DispatchObject(unsigned options);
+int dnfp__DispatchClasses(unsigned options);
+int dnfp__ResolveInsertBlockName(int option);
+int dnfp__ReadEnts(AdEntityList list);
+int dnfp__GetEntityData(db_ptr *out);
+
+/* ---- shared machinery (create.cpp, subent.cpp) */
+
+int dnfp__CreateEntity(int option, const handle8 *handle, const handle8 *owner, void *memory,
+                       db_ptr *out, int *created);
+int dnfp__GetPtrFromHandle(const char *text, db_ptr *out);
+int dnfp__GetPtrFromObjHandle(const handle8 *handle, db_ptr *out);
+db_ptr dnfp__ObjHandleBeenCreated(const handle8 *handle);
+int dnfp__GetStyleFromHandle(const handle8 *handle, int *style);
+int dnfp__CompGrpIDs(const void *a, const void *b);
+int dnfp__MapSubent(dxfhdr *header);
+int dnfp__MapExtEntData(dxfxed *xed, void *owner, int table_entry);
+int dnfp__ReadExtEntData(AdBlob *blob, dxfxed *xed, void *owner, int table_entry);
+/* Handle text of an 8-byte handle (at least DNFP_HANDLE_TEXT bytes). */
+void dnfp__HandleText(const handle8 *handle, char *text);
+/* Copies at most DNFP_NAME_MAX characters of src into a field of `size`
+ * bytes, terminated. */
+void dnfp__CopyName(char *dest, size_t size, const char *src);
+/* Ends an entity mapper: frees a record that was not created (or whose
+ * mapping failed before creation), calls the callback for a created one and
+ * unlocks it. Returns the first failure of `status` and its own steps. */
+int dnfp__FinishEntity(int status, void *memory, db_ptr *out, int created, const char *file,
+                       int line);
+
+/* ---- header and tables (header.cpp, tables.cpp) */
+
+int dnfp__ParseHeader(void);
+int dnfp__ParseLayerTable(void);
+int dnfp__ParseTextStyleTable(void);
+int dnfp__ParseLineTypeTable(void);
+int dnfp__ParseViewTable(void);
+int dnfp__ParseUCSTable(void);
+int dnfp__ParseViewPortTable(void);
+int dnfp__ParseApplicationTable(void);
+int dnfp__ParseDimensionStyleTable(void);
+int dnfp__CreateDimStyleFromHeader(void);
+int dnfp__CreateBlockRecordTable(void);
+/* The text of a code page number for dwgcodepage. */
+const char *dnfp__CodePageName(int number, int version);
+
+/* ---- curves and solids (curves.cpp, solids.cpp) */
+
+int dnfp__ParseLine(db_ptr *out);
+int dnfp__Parse3DLine(db_ptr *out);
+int dnfp__ParsePoint(db_ptr *out);
+int dnfp__ParseCircle(db_ptr *out);
+int dnfp__ParseArc(db_ptr *out);
+int dnfp__ParseEllipse(db_ptr *out);
+int dnfp__ParseRay(db_ptr *out);
+int dnfp__ParseXline(db_ptr *out);
+int dnfp__ParseTrace(db_ptr *out);
+int dnfp__ParseSolid(db_ptr *out);
+int dnfp__Parse3DFace(db_ptr *out);
+int dnfp__ParseShape(db_ptr *out);
+int dnfp__ParseSpline(db_ptr *out);
+int dnfp__ParseRegion(db_ptr *out);
+int dnfp__ParseBody(db_ptr *out);
+int dnfp__Parse3DSolid(db_ptr *out);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,475 @@
+/* The parse driver: one dnfp_ParseFile call is one toolkit cycle. The toolkit
+ * starts (serving its init data from the built-in copy), loads the whole
+ * drawing, and, for drawings of releases it cannot read or DWG files whose
+ * paper space holds viewports, the external converter program turns the file
+ * into one it can read, which is loaded instead. Then the pre-passes run
+ * (version and file type into the model's format data, numbering of DWG
+ * paper-space viewports), the sections are mapped, and the toolkit stops.
+ *
+ * The toolkit offers neither an audit of a loaded drawing nor the explosion
+ * of proxy entities into simple ones, so the option DNFP_OPT_AUDIT has no
+ * effect and proxies reach the entity dispatch as they are.
+ *
+ * Every path out of dnfp_ParseFile stops the toolkit, deletes the handle
+ * maps and the block list, and removes the converter's output file, so a
+ * failed parse leaves nothing behind but the entities already created. */
+#include "dnfp/dnfp_int.h"
+
+#include <errno.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "kernel/dxfi/dxfi_int.h"
+#include "kernel/mpm/mpm_int.h"
+#include "kernel/pdx/pdx_int.h"
+#include "kernel/ugn/ugn.h"
+
+extern char **environ;
+
+extern "C" {
+
+DnfpState dnfp_g;
+int dnfp__OnlyAcadXdata = 0;
+int dnfp__MultiPspaces = 0;
+DnfpEntityFn dnfp__DNFPFunc = nullptr;
+int dnfp__BlockFlag = 0;
+OtmTree *dnfp__EntPtrTree = nullptr;
+OtmTree *dnfp__HandStyleTree = nullptr;
+OlmList *dnfp__BlockList = nullptr;
+int dnfp__CurHandle = 0;
+int dnfp__CurStyle = 1;
+int dnfp__readentity_called = 0;
+AdPercentFn dnfp__PercentageParsed = nullptr;
+DnfpUnnamedDimStyle dnfp__UnnamedDimStyle;
+DnfpLoadFn dnfp__LoadFile = adLoadFile;
+int dnfp__ProcessorTimeLimit = 600;
+
+} // extern "C"
+
+namespace {
+
+/* ---- init data */
+
+const unsigned char *g_initdata = nullptr;
+long g_initsize = 0;
+long g_initpos = -1; /* -1: closed */
+
+/* ---- toolkit errors and names */
+
+constexpr int kErrorNewVersion = 309; /* AC1018 and AC1021 files */
+
+int compare_text(const void *a, const void *b)
+{
+    return strcmp(static_cast<const char *>(a), static_cast<const char *>(b));
+}
+
+bool is_paper_space(const char *name)
+{
+    char lower[DNFP_NAME_MAX + 1];
+    dnfp__CopyName(lower, sizeof lower, name);
+    ugn_GetLower(lower);
+    return strcmp(lower, "*paper_space") == 0;
+}
+
+/* Calls fn(list) for the entity list of every block header named
+ * "*paper_space" (any case); stops when fn returns true. */
+template <class Fn>
+void for_each_paper_space(Fn fn)
+{
+    AdDrawing *d = dnfp_g.drawing;
+    AdBlockheader *b = &dnfp_g.tblrec->blkh;
+    adStartBlockheaderGet(d);
+    dnfp__ReportToolkitError();
+    long count = adNumBlockheaders(d);
+    for (long i = 0; i < count; ++i) {
+        if (!adGetBlockheader(d, b)) {
+            dnfp__ReportToolkitError();
+            break;
+        }
+        if (!b->entitylist || !is_paper_space(b->name)) continue;
+        dnfp_g.curlist = b->entitylist;
+        adStartEntityGet(b->entitylist);
+        if (fn(b->entitylist)) return;
+    }
+}
+
+/* True when a DWG file's paper space holds a VIEWPORT entity. */
+bool paper_space_viewports()
+{
+    bool found = false;
+    for_each_paper_space([&](AdEntityList list) {
+        while (adGetEntity(list, dnfp_g.enthdr, dnfp_g.entrec)) {
+            int type = dnfp_g.enthdr->enttype;
+            if (type == AD_ENT_VIEWPORT) {
+                found = true;
+                break;
+            }
+            if (type == AD_ENT_ENDBLK) break;
+        }
+        return false;
+    });
+    return found;
+}
+
+/* Numbers the paper-space viewports of a DWG file that have none (id 0),
+ * 1, 2, 3 in file order; a block's numbering stops at the first viewport
+ * that has a number already. */
+void number_viewports()
+{
+    AdDrawing *d = dnfp_g.drawing;
+    for_each_paper_space([&](AdEntityList list) {
+        int16_t counter = 1;
+        while (adGetEntity(list, dnfp_g.enthdr, dnfp_g.entrec)) {
+            int type = dnfp_g.enthdr->enttype;
+            if (type == AD_ENT_VIEWPORT) {
+                if (dnfp_g.entrec->vport.id != 0) break;
+                dnfp_g.entrec->vport.id = counter++;
+                if (!adReplaceEntity(d, list, dnfp_g.enthdr->handle, dnfp_g.enthdr, dnfp_g.entrec))
+                    dnfp__ReportToolkitError();
+            }
+            if (type == AD_ENT_ENDBLK) break;
+        }
+        return false;
+    });
+}
+
+/* DXF version number of a file version index. */
+int32_t version_number(int index)
+{
+    switch (index) {
+    case AD_ACAD25:
+    case AD_ACAD26:
+    case AD_ACAD9:
+        return 9;
+    case AD_ACAD10:
+        return 10;
+    case AD_ACAD11:
+        return 11;
+    case AD_ACAD13:
+        return 13;
+    case AD_ACAD14:
+        return 14;
+    default:
+        return 2000;
+    }
+}
+
+/* File type (pdx_GetFileType numbering) of a toolkit file kind. */
+int32_t file_type(int kind)
+{
+    switch (kind) {
+    case AD_FILE_DWG:
+        return PDX_FILE_DWG;
+    case AD_FILE_BINARY_DXF:
+        return PDX_FILE_DXF_BINARY;
+    default:
+        return PDX_FILE_DXF;
+    }
+}
+
+void free_buffers()
+{
+    free(dnfp_g.enthdr);
+    free(dnfp_g.entrec);
+    free(dnfp_g.tblrec);
+    free(dnfp_g.xditem);
+    dnfp_g.enthdr = nullptr;
+    dnfp_g.entrec = nullptr;
+    dnfp_g.tblrec = nullptr;
+    dnfp_g.xditem = nullptr;
+}
+
+void delete_maps()
+{
+    if (dnfp__BlockList) olm_DeleteList(0, dnfp__BlockList);
+    if (dnfp__EntPtrTree) otm_DeleteTree(0, dnfp__EntPtrTree);
+    if (dnfp__HandStyleTree) otm_DeleteTree(0, dnfp__HandStyleTree);
+    dnfp__BlockList = nullptr;
+    dnfp__EntPtrTree = nullptr;
+    dnfp__HandStyleTree = nullptr;
+}
+
+double seconds_since(const timespec &start)
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec - start.tv_sec) + double(now.tv_nsec - start.tv_nsec) * 1e-9;
+}
+
+/* Waits for the child; kills it when it outlives the time limit. Returns the
+ * wait status, or -1 when it had to be killed or could not be waited for. */
+int wait_limited(pid_t pid, int limit)
+{
+    timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    long pause_ns = 1000000;
+    for (;;) {
+        int status = 0;
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) return status;
+        if (r < 0 && errno != EINTR) return -1;
+        if (seconds_since(start) >= double(limit)) {
+            kill(-pid, SIGKILL); /* the program and whatever it started */
+            kill(pid, SIGKILL);
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            return -1;
+        }
+        timespec pause = {0, pause_ns};
+        nanosleep(&pause, nullptr);
+        if (pause_ns < 50000000) pause_ns *= 2;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+int dnfp__HasPaperSpaceViewports(void)
+{
+    return paper_space_viewports() ? 1 : 0;
+}
+
+void dnfp__NumberPaperSpaceViewports(void)
+{
+    number_viewports();
+}
+
+/* ---- init-data callbacks */
+
+int dnfp__OpenInitFile(const char *name)
+{
+    (void)name;
+    size_t size = 0;
+    g_initdata = adBuiltinInitData(&size);
+    g_initsize = g_initdata ? long(size) : 0;
+    g_initpos = 0;
+    return 1;
+}
+
+int dnfp__CloseInitFile(void)
+{
+    g_initpos = -1;
+    return 1;
+}
+
+int dnfp__ReadCharFromInitFile(void)
+{
+    if (g_initpos < 0 || g_initpos >= g_initsize) return -1;
+    return g_initdata[g_initpos++];
+}
+
+int dnfp__ReadCharsFromInitFile(void *buffer, size_t size, size_t count)
+{
+    if (!buffer || g_initpos < 0) return 0;
+    if (size != 0 && count > size_t(-1) / size) return 0;
+    size_t n = size * count;
+    if (n > size_t(g_initsize - g_initpos)) return 0;
+    unsigned char *out = static_cast<unsigned char *>(buffer);
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<unsigned char>(dnfp__ReadCharFromInitFile());
+    return 1;
+}
+
+int dnfp__SeekInitFile(long offset, int whence)
+{
+    if (g_initpos < 0) return -1;
+    long next;
+    switch (whence) {
+    case 0:
+        next = offset;
+        break;
+    case 1:
+        next = g_initpos + offset;
+        break;
+    case 2:
+        next = g_initsize + offset;
+        break;
+    default:
+        next = 0;
+        break;
+    }
+    if (next < 0 || next >= g_initsize) return -1;
+    g_initpos = next;
+    return 0;
+}
+
+/* ---- toolkit cycle */
+
+void dnfp__ReportToolkitError(void)
+{
+    int code = adError();
+    if (code != 0) mpm__IssueError(0, DXFI_KESTRANE_ERR, MPM_ERROR, adErrorStr(code));
+    adErrorClear();
+}
+
+int dnfp__StartToolkit(unsigned options)
+{
+    dnfp_g.drawing = nullptr;
+    dnfp_g.curlist = nullptr;
+    free_buffers();
+    dnfp__CurHandle = 0;
+    dnfp__CurStyle = 1;
+
+    dnfp_g.enthdr = static_cast<AdEntityHeader *>(calloc(1, sizeof(AdEntityHeader)));
+    dnfp_g.entrec = static_cast<AdEntityRecord *>(calloc(1, sizeof(AdEntityRecord)));
+    dnfp_g.tblrec = static_cast<AdTableRecord *>(calloc(1, sizeof(AdTableRecord)));
+    dnfp_g.xditem = static_cast<AdXdataItem *>(calloc(1, sizeof(AdXdataItem)));
+    if (!dnfp_g.enthdr || !dnfp_g.entrec || !dnfp_g.tblrec || !dnfp_g.xditem) {
+        free_buffers();
+        return DNFP_MALLOC_ERR;
+    }
+
+    adSetAd2OpenInitFileFn(dnfp__OpenInitFile);
+    adSetAd2CloseInitFileFn(dnfp__CloseInitFile);
+    adSetAd2ReadInitFileCharFn(dnfp__ReadCharFromInitFile);
+    adSetAd2ReadInitFileCharsFn(dnfp__ReadCharsFromInitFile);
+    adSetAd2SeekInitFileFn(dnfp__SeekInitFile);
+
+    int16_t error = 0;
+    if (!adInitAd2(nullptr, &error)) {
+        free_buffers();
+        return mpm__IssueError(0, DNFP_INITIALIZE_ERROR, MPM_ERROR, adErrorStr(error));
+    }
+    adSetupDwgRead();
+    dnfp__ReportToolkitError();
+    adSetupDxfRead();
+    dnfp__ReportToolkitError();
+    adConvertPlinesOnLoad(int((options >> 7) & 1u));
+    adAcceptR14BetaFiles();
+    if (dnfp__PercentageParsed) adSetAd2LoadometerFn(dnfp__PercentageParsed);
+    return 0;
+}
+
+int dnfp__StopToolkit(void)
+{
+    if (dnfp_g.drawing) {
+        adCloseFile(dnfp_g.drawing);
+        dnfp__ReportToolkitError();
+    }
+    dnfp_g.drawing = nullptr;
+    dnfp_g.curlist = nullptr;
+    adCloseAd2();
+    free_buffers();
+    adSetAd2OpenInitFileFn(nullptr);
+    adSetAd2CloseInitFileFn(nullptr);
+    adSetAd2ReadInitFileCharFn(nullptr);
+    adSetAd2ReadInitFileCharsFn(nullptr);
+    adSetAd2SeekInitFileFn(nullptr);
+    return 0;
+}
+
+int dnfp__RunProcessor(const char *path, int viewports)
+{
+    if (!dxfi__preprocessor_tmpfile) dxfi_SetProcessorTmpFilePath(nullptr);
+    if (dxfi__CreatePreprocessorFile() != 0) return -1;
+    const char *program = dxfi__processor ? dxfi__processor : DXFI_DEFAULT_PROCESSOR;
+    char *argv[] = {const_cast<char *>(program), const_cast<char *>(path),
+                    dxfi__preprocessor_tmpfile,
+                    const_cast<char *>(viewports ? "preprocView" : "preprocess"), nullptr};
+    /* The program runs in a process group of its own, so that a time-out
+     * stops everything it started. */
+    posix_spawnattr_t attributes;
+    if (posix_spawnattr_init(&attributes) != 0) return -1;
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = 0;
+    int spawned = posix_spawnp(&pid, program, nullptr, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) return -1;
+    int status = wait_limited(pid, dnfp__ProcessorTimeLimit);
+    if (status == -1) return -1;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 5)
+        return dxfi__UseInputAsPreprocessorFile(path);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+}
+
+/* ---- the parse */
+
+int dnfp_Initialize(void)
+{
+    pdx__RegisterModule(&dnfp__Module);
+    return 0;
+}
+
+int dnfp_Terminate(void)
+{
+    return 0;
+}
+
+void dnfp_SetProgressFn(void (*fn)(short percent))
+{
+    dnfp__PercentageParsed = fn;
+}
+
+int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, DnfpEntityFn callback)
+{
+    (void)file_type_info;
+    int status = dnfp__StartToolkit(options);
+    if (status) return status;
+
+    dnfp__OnlyAcadXdata = (options & DNFP_OPT_ACAD_XDATA) ? 1 : 0;
+    dnfp__MultiPspaces = (options & DNFP_OPT_MULTI_PSPACE) ? 1 : 0;
+    dnfp__DNFPFunc = callback;
+    dnfp__BlockFlag = 0;
+    dnfp__readentity_called = 0;
+    memset(&dnfp__UnnamedDimStyle, 0, sizeof dnfp__UnnamedDimStyle);
+
+    dnfp__EntPtrTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), compare_text, nullptr);
+    dnfp__HandStyleTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), compare_text, nullptr);
+    dnfp__BlockList = olm_CreateList(0, int(sizeof(DnfpBlockRecord)), 1, nullptr);
+    if (!dnfp__EntPtrTree || !dnfp__HandStyleTree || !dnfp__BlockList) {
+        status = mpm__SetError(0, DNFP_TREE_ERR, MPM_ERROR);
+    } else {
+        dnfp_g.drawing = dnfp__LoadFile(path, 1, 0);
+        const int load_error = adError();
+        int viewports = 0;
+        if (load_error == 0 && dnfp_g.drawing && adFileTypeLoaded(dnfp_g.drawing) == AD_FILE_DWG)
+            viewports = dnfp__HasPaperSpaceViewports();
+
+        if (load_error == kErrorNewVersion || viewports) {
+            if (dnfp__RunProcessor(path, viewports) != 0)
+                mpm__IssueError(0, DNFP_READ_ERROR, MPM_ERROR,
+                                dxfi__preprocessor_tmpfile ? dxfi__preprocessor_tmpfile : "");
+            adErrorClear();
+            dnfp__StopToolkit();
+            status = dnfp__StartToolkit(options);
+            if (!status) {
+                dnfp_g.drawing = dnfp__LoadFile(dxfi__preprocessor_tmpfile, 1, 0);
+                dnfp__ReportToolkitError();
+            }
+        } else {
+            dnfp__ReportToolkitError();
+        }
+
+        if (!status && !dnfp_g.drawing)
+            status = mpm__IssueError(0, DNFP_READ_ERROR, MPM_ERROR, path ? path : "");
+        if (!status) {
+            AdDrawing *d = dnfp_g.drawing;
+            const int version = adFileVersionLoaded(d);
+            const int kind = adFileTypeLoaded(d);
+            if (version < AD_ACAD2000) dnfp__MultiPspaces = 0;
+            if (dxfi__CurModelData) {
+                dxfi__CurModelData->version = version_number(version);
+                if (adError() != 0) mpm_Printf("\n%s\n", adErrorStr(adError()));
+                dxfi__CurModelData->filetype = file_type(kind);
+            }
+            if (kind == AD_FILE_DWG) dnfp__NumberPaperSpaceViewports();
+            status = dnfp__DispatchSection(kind == AD_FILE_DWG ? 8u : 0u);
+        }
+    }
+
+    if (dnfp_g.enthdr) {
+        int stopped = dnfp__StopToolkit();
+        if (!status) status = stopped;
+    }
+    delete_maps();
+    dxfi__DropPreprocessorFile();
+    return status;
+}
+
+} // extern "C"

@@ -1,0 +1,440 @@
+/* The parse driver: failure paths and their messages, the external converter
+ * (started without a shell, its exit status, its time limit, its output
+ * file), the init-data callbacks, DWG paper-space viewports, and that a parse
+ * leaves no temporary file behind. */
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "mapping_fixture.h"
+
+using namespace maptest;
+
+namespace {
+
+/* The paths the load step was asked for, and what it answers. */
+struct LoadScript {
+    std::vector<std::string> paths;
+    std::vector<int> errors;        /* toolkit error left by each call (0: a drawing) */
+};
+
+LoadScript &script()
+{
+    static LoadScript s;
+    return s;
+}
+
+AdDrawing *scripted_load(const char *path, unsigned char, int16_t)
+{
+    LoadScript &s = script();
+    size_t call = s.paths.size();
+    s.paths.push_back(path ? path : "(null)");
+    int error = call < s.errors.size() ? s.errors[call] : 0;
+    if (error) {
+        adseterror(static_cast<int16_t>(error));
+        return nullptr;
+    }
+    Drawing dwg;
+    if (builder()) builder()(dwg);
+    adErrorClear();
+    return dwg.d;
+}
+
+std::string Slurp(const std::string &path)
+{
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+bool Exists(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+int CountFiles(const std::string &dir)
+{
+    int n = 0;
+    if (DIR *d = opendir(dir.c_str())) {
+        while (dirent *e = readdir(d))
+            if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+class Driver : public MappingTest {
+protected:
+    void SetUp() override
+    {
+        MappingTest::SetUp();
+        script() = LoadScript();
+        dnfp__LoadFile = scripted_load;
+        char dir[] = "/tmp/vyr_mapping_dir_XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        tmpdir = dir;
+        setenv("TRAMEL_TMP", tmpdir.c_str(), 1);
+        char bin[] = "/tmp/vyr_mapping_bin_XXXXXX";
+        ASSERT_NE(mkdtemp(bin), nullptr);
+        bindir = bin;
+        log = bindir + "/log";
+    }
+
+    void TearDown() override
+    {
+        unsetenv("TRAMEL_TMP");
+        dnfp__ProcessorTimeLimit = 600;
+        MappingTest::TearDown();
+        EXPECT_EQ(CountFiles(tmpdir), 0) << "temporary files left behind";
+        std::string cmd = "rm -rf '" + tmpdir + "' '" + bindir + "'";
+        EXPECT_EQ(system(cmd.c_str()), 0);
+    }
+
+    /* A stand-in converter: a shell script that logs its arguments and the
+     * mode of its output file, then runs `body`. */
+    void Converter(const std::string &body)
+    {
+        std::string program = bindir + "/convert";
+        std::ofstream out(program);
+        out << "#!/bin/sh\n"
+            << "printf '%s|' \"$@\" > '" << log << "'\n"
+            << "stat -c '%a' \"$2\" >> '" << log << "'\n"
+            << body << "\n";
+        out.close();
+        chmod(program.c_str(), 0700);
+        dxfi_SetProcessor(program.c_str());
+    }
+
+    std::string tmpdir, bindir, log;
+};
+
+TEST_F(Driver, UnreadableFileGivesToolkitTextThenReadError)
+{
+    script().errors = {3};
+    EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
+    int count = 0, total = 0;
+    mpm_GetErrorCount(DXFI_KESTRANE_ERR, &count, &total);
+    EXPECT_EQ(count, 1);
+    mpm_GetErrorCount(DNFP_READ_ERROR, &count, &total);
+    EXPECT_EQ(count, 1);
+    EXPECT_NE(printed().find(adErrorStr(3)), std::string::npos) << printed();
+    EXPECT_NE(printed().find("Error reading from the file '" + path + "'"), std::string::npos);
+    EXPECT_EQ(script().paths.size(), 1u);
+    EXPECT_EQ(All(DXFI_TF_dxf_layer_table).size(), 0u);
+}
+
+TEST_F(Driver, ParseTargetsMustBeValidAndEmpty)
+{
+    EXPECT_EQ(dxfi_ParseFile(0, 65, path.c_str(), nullptr), DXFI_INVALID_PARSE_MODEL);
+    EXPECT_EQ(dxfi_ParseFile(0, -1, path.c_str(), nullptr), DXFI_INVALID_PARSE_MODEL);
+    EXPECT_EQ(dxfi_ParseFile(0, 7, path.c_str(), nullptr), DXFI_INVALID_PARSE_MODEL);
+    EXPECT_EQ(mpm_GetLastError(), 0);
+    ASSERT_EQ(Parse([](Drawing &g) { g.Line(0x100, 0, 0, 0, 1, 1); }), 0);
+    EXPECT_EQ(Parse([](Drawing &g) { g.Line(0x100, 0, 0, 0, 1, 1); }), DXFI_MODEL_NOT_EMPTY);
+    EXPECT_EQ(mpm_GetLastError(), 0);
+    EXPECT_EQ(All(DXFI_TF_dxf_line).size(), 1u);
+    /* option 8 parses into it all the same */
+    EXPECT_EQ(Parse([](Drawing &g) { g.Line(0x100, 0, 0, 0, 1, 1); }, DXFI_PARSE_NOT_EMPTY), 0);
+    EXPECT_EQ(All(DXFI_TF_dxf_line).size(), 2u);
+    EXPECT_EQ(All(DXFI_TF_dxf_header).size(), 1u);
+}
+
+TEST_F(Driver, MissingFileIsReportedByDetection)
+{
+    EXPECT_EQ(dxfi_ParseFile(0, model, "/nonexistent/drawing.dxf", nullptr), PDX_NOT_FOUND);
+    EXPECT_EQ(mpm_GetLastError(), PDX_NOT_FOUND);
+    mpm_DumpStack(MPM_OPT_DUMP_ALL);
+    EXPECT_NE(printed().find("File '/nonexistent/drawing.dxf' does not exist."), std::string::npos) << printed();
+    EXPECT_TRUE(script().paths.empty());
+}
+
+TEST_F(Driver, ParseRestoresTheCurrentModel)
+{
+    MdaModelInfo info;
+    mda_GetModelDefaults(0, &info);
+    dxfi_InitModelInfo(0, &info);
+    int other = 0;
+    ASSERT_EQ(mda_AllocateModel(0, &info, &other), 0);
+    ASSERT_EQ(mda_GetCurModel(), other);
+    ASSERT_EQ(Parse([](Drawing &g) { g.Line(0x100, 0, 0, 0, 1, 1); }), 0);
+    EXPECT_EQ(mda_GetCurModel(), other);
+    EXPECT_EQ(dxfi__CurModelData, dxfi__ModelData(other));
+    EXPECT_EQ(All(DXFI_TF_dxf_line).size(), 1u);
+    mda_FreeModel(0, other);
+}
+
+TEST_F(Driver, NewReleaseGoesThroughTheConverter)
+{
+    Converter("printf converted > \"$2\"; exit 0");
+    script().errors = {309, 0};
+    ASSERT_EQ(Parse([](Drawing &g) { g.Line(0x100, 0, 0, 0, 1, 1); }), 0) << printed();
+    ASSERT_EQ(script().paths.size(), 2u);
+    EXPECT_EQ(script().paths[0], path);
+    const std::string output = script().paths[1];
+    EXPECT_EQ(output.rfind(tmpdir + "/t", 0), 0u) << output;
+    EXPECT_EQ(Slurp(log), path + "|" + output + "|preprocess|600\n");
+    EXPECT_FALSE(Exists(output));
+    EXPECT_EQ(All(DXFI_TF_dxf_line).size(), 1u);
+    EXPECT_EQ(mpm_GetLastError(), 0) << printed();
+    EXPECT_EQ(dxfi__preprocessor_tmpfile, nullptr);
+}
+
+TEST_F(Driver, NothingToConvertLoadsTheInputAgainAndKeepsIt)
+{
+    Converter("exit 5");
+    script().errors = {309, 0};
+    ASSERT_EQ(Parse([](Drawing &) {}), 0) << printed();
+    ASSERT_EQ(script().paths.size(), 2u);
+    EXPECT_EQ(script().paths[1], path);
+    EXPECT_TRUE(Exists(path));
+    EXPECT_EQ(mpm_GetLastError(), 0);
+}
+
+TEST_F(Driver, MissingConverterFailsWithTheTemporaryThenTheInputPath)
+{
+    dxfi_SetProcessor((bindir + "/no-such-program").c_str());
+    script().errors = {309, 3};
+    EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
+    ASSERT_EQ(script().paths.size(), 2u);
+    const std::string output = script().paths[1];
+    EXPECT_NE(printed().find("Error reading from the file '" + output + "'"), std::string::npos) << printed();
+    EXPECT_NE(printed().find("Error reading from the file '" + path + "'"), std::string::npos);
+    int count = 0, total = 0;
+    mpm_GetErrorCount(DNFP_READ_ERROR, &count, &total);
+    EXPECT_EQ(count, 2);
+    EXPECT_FALSE(Exists(output));
+}
+
+TEST_F(Driver, DefaultConverterNameIsLookedUpAndMayBeMissing)
+{
+    script().errors = {309, 3};
+    EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
+    EXPECT_EQ(script().paths.size(), 2u);
+}
+
+TEST_F(Driver, ConverterFailureStatusesAreFailures)
+{
+    /* exit status 1, and death by signal 5, which is not exit status 5 */
+    for (const char *body : {"exit 1", "kill -TRAP $$"}) {
+        Converter(body);
+        script() = LoadScript();
+        script().errors = {309, 0};
+        printed().clear();
+        mpm_ClearStack(0);
+        ASSERT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), 0) << body;
+        ASSERT_EQ(script().paths.size(), 2u);
+        EXPECT_NE(script().paths[1], path) << body;
+        EXPECT_NE(printed().find("Error reading from the file '" + script().paths[1] + "'"), std::string::npos)
+            << body << printed();
+    }
+}
+
+TEST_F(Driver, ConverterThatOutlivesItsTimeLimitIsStopped)
+{
+    dnfp__ProcessorTimeLimit = 1;
+    Converter("sleep 30");
+    script().errors = {309, 3};
+    timespec start, end;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    EXPECT_LT(end.tv_sec - start.tv_sec, 10);
+}
+
+TEST_F(Driver, FileNamesAreArgumentsNotShellText)
+{
+    const std::string marker = "vyr_mapping_pwned";
+    const std::string odd = tmpdir + "/in'\"; touch " + marker + "; echo \"'$(touch " + marker + ").dxf";
+    {
+        std::ofstream out(odd);
+        out << "  0\nSECTION\n  0\nEOF\n";
+    }
+    Converter("exit 5");
+    script().errors = {309, 0};
+    builder() = [](Drawing &) {};
+    ASSERT_EQ(dxfi_ParseFile(0, model, odd.c_str(), collect), 0) << printed();
+    EXPECT_FALSE(Exists(marker));
+    EXPECT_EQ(Slurp(log).rfind(odd + "|", 0), 0u);
+    EXPECT_TRUE(Exists(odd));
+    unlink(odd.c_str());
+}
+
+TEST_F(Driver, DwgPaperSpaceViewportsAreNumberedAndConverted)
+{
+    Converter("exit 5");
+    auto build = [](Drawing &g) {
+        g.d->filetype = AD_FILE_DWG;
+        AdEntityRecord r;
+        memset(&r, 0, sizeof r);
+        r.vport.id = 0;
+        g.Add(Drawing::Header(AD_ENT_VIEWPORT, 0x200), r, true);
+        g.Add(Drawing::Header(AD_ENT_VIEWPORT, 0x201), r, true);
+        r.vport.id = 7;
+        g.Add(Drawing::Header(AD_ENT_VIEWPORT, 0x202), r, true);
+        r.vport.id = 0;
+        g.Add(Drawing::Header(AD_ENT_VIEWPORT, 0x203), r, true);
+        g.Line(0x100, 0, 0, 0, 1, 1, 0.0, true);
+        g.Line(0x101, 0, 0, 0, 1, 1);
+    };
+    ASSERT_EQ(Parse(build), 0) << printed();
+    EXPECT_NE(Slurp(log).find("|preprocView|"), std::string::npos);
+    /* a DWG file maps only its model space here */
+    auto lines = All(DXFI_TF_dxf_line);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_STREQ(Read<dxf_line>(lines[0]).dxfsubhdr.handle, "101");
+    EXPECT_EQ(dxfi__ModelData(model)->filetype, 4);
+
+    /* the numbering itself */
+    ASSERT_EQ(dnfp__StartToolkit(0), 0);
+    Drawing g;
+    build(g);
+    dnfp_g.drawing = g.d;
+    EXPECT_EQ(dnfp__HasPaperSpaceViewports(), 1);
+    dnfp__NumberPaperSpaceViewports();
+    std::vector<int> ids;
+    adStartEntityGet(g.d->pspace);
+    AdEntityHeader h;
+    AdEntityRecord r;
+    while (adGetEntity(g.d->pspace, &h, &r))
+        if (h.enttype == AD_ENT_VIEWPORT) ids.push_back(r.vport.id);
+    EXPECT_EQ(ids, (std::vector<int>{1, 2, 7, 0}));
+    dnfp__StopToolkit();
+}
+
+TEST_F(Driver, DxfFilesWithViewportsAreNotConverted)
+{
+    Converter("exit 1");
+    ASSERT_EQ(Parse([](Drawing &g) {
+                  AdEntityRecord r;
+                  memset(&r, 0, sizeof r);
+                  g.Add(Drawing::Header(AD_ENT_VIEWPORT, 0x200), r, true);
+              }),
+              0);
+    EXPECT_EQ(script().paths.size(), 1u);
+    EXPECT_FALSE(Exists(log));
+}
+
+TEST_F(Driver, VersionAndMultiplePaperSpaces)
+{
+    ASSERT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_MULTI_PSPACE), 0);
+    EXPECT_EQ(dnfp__MultiPspaces, 1);
+    EXPECT_EQ(dxfi__ModelData(model)->version, 2000);
+    ASSERT_EQ(Parse([](Drawing &g) { g.d->version = AD_ACAD14; },
+                    DXFI_PARSE_MULTI_PSPACE | DXFI_PARSE_NOT_EMPTY),
+              0);
+    EXPECT_EQ(dnfp__MultiPspaces, 0);
+    EXPECT_EQ(dxfi__ModelData(model)->version, 14);
+    ASSERT_EQ(Parse([](Drawing &g) {
+                  g.d->version = AD_ACAD9;
+                  g.d->filetype = AD_FILE_BINARY_DXF;
+              },
+                    DXFI_PARSE_NOT_EMPTY),
+              0);
+    EXPECT_EQ(dxfi__ModelData(model)->version, 9);
+    EXPECT_EQ(dxfi__ModelData(model)->filetype, 3);
+}
+
+TEST_F(Driver, ParsingTwiceLeavesNothingBehind)
+{
+    Converter("printf x > \"$2\"; exit 0");
+    for (int round = 0; round < 2; ++round) {
+        dxfi_Terminate();
+        mda_FreeModel(0, model);
+        pdx_Terminate();
+        pdx_Initialize();
+        dxfi_Initialize();
+        mpm_SetOutputRoutine(capture);
+        Converter("printf x > \"$2\"; exit 0");
+        MdaModelInfo info;
+        mda_GetModelDefaults(0, &info);
+        dxfi_InitModelInfo(0, &info);
+        ASSERT_EQ(mda_AllocateModel(0, &info, &model), 0);
+        script() = LoadScript();
+        script().errors = {309, 0};
+        ASSERT_EQ(Parse([](Drawing &g) {
+                      g.Layer("0", 0x10);
+                      g.Line(0x100, 0x10, 0, 0, 1, 1);
+                  }),
+                  0)
+            << printed();
+        ASSERT_EQ(script().paths.size(), 2u);
+        EXPECT_FALSE(Exists(script().paths[1]));
+        EXPECT_EQ(dxfi__preprocessor_tmpfile, nullptr);
+    }
+}
+
+class InitData : public ::testing::Test {
+protected:
+    void SetUp() override { data = adBuiltinInitData(&size); }
+    const unsigned char *data = nullptr;
+    size_t size = 0;
+};
+
+TEST_F(InitData, ServesTheBuiltInDataByteByByte)
+{
+    ASSERT_GT(size, 100u);
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), -1); /* not open */
+    EXPECT_EQ(dnfp__OpenInitFile("anything"), 1);
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), data[0]);
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), data[1]);
+    unsigned char buf[16];
+    EXPECT_EQ(dnfp__ReadCharsFromInitFile(buf, 4, 4), 1);
+    EXPECT_EQ(memcmp(buf, data + 2, 16), 0);
+    EXPECT_EQ(dnfp__CloseInitFile(), 1);
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), -1);
+    EXPECT_EQ(dnfp__ReadCharsFromInitFile(buf, 1, 1), 0);
+    EXPECT_EQ(dnfp__SeekInitFile(0, 0), -1);
+}
+
+TEST_F(InitData, NeverReadsOutsideTheData)
+{
+    dnfp__OpenInitFile(nullptr);
+    EXPECT_EQ(dnfp__SeekInitFile(-1, 2), 0);
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), data[size - 1]);
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), -1);
+    unsigned char buf[8];
+    EXPECT_EQ(dnfp__SeekInitFile(long(size) - 4, 0), 0);
+    EXPECT_EQ(dnfp__ReadCharsFromInitFile(buf, 1, 8), 0); /* more than remains */
+    EXPECT_EQ(dnfp__ReadCharsFromInitFile(buf, 2, 2), 1);
+    EXPECT_EQ(memcmp(buf, data + size - 4, 4), 0);
+    EXPECT_EQ(dnfp__ReadCharsFromInitFile(buf, size_t(1) << 40, size_t(1) << 40), 0); /* overflow */
+    dnfp__CloseInitFile();
+}
+
+TEST_F(InitData, SeekRules)
+{
+    dnfp__OpenInitFile(nullptr);
+    EXPECT_EQ(dnfp__SeekInitFile(10, 0), 0);
+    EXPECT_EQ(dnfp__SeekInitFile(5, 1), 0);
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), data[15]);
+    EXPECT_EQ(dnfp__SeekInitFile(-100, 1), -1); /* before the start: unchanged */
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), data[16]);
+    EXPECT_EQ(dnfp__SeekInitFile(0, 2), -1); /* one past the end */
+    EXPECT_EQ(dnfp__SeekInitFile(long(size), 0), -1);
+    EXPECT_EQ(dnfp__SeekInitFile(123, 7), 0); /* unknown whence: the start */
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), data[0]);
+    dnfp__CloseInitFile();
+}
+
+TEST_F(InitData, TheToolkitStartsFromThem)
+{
+    pdx_Initialize();
+    dnfp_Initialize();
+    ASSERT_EQ(dnfp__StartToolkit(0x80), 0);
+    EXPECT_NE(adin, nullptr);
+    EXPECT_EQ(adin->convertplines, 1);
+    EXPECT_EQ(adin->acceptr14beta, 1);
+    EXPECT_EQ(dnfp__CurStyle, 1);
+    dnfp__StopToolkit();
+    EXPECT_EQ(adin, nullptr);
+    EXPECT_EQ(dnfp__ReadCharFromInitFile(), -1);
+    pdx_Terminate();
+}
+
+} // namespace
