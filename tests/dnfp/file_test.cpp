@@ -1,0 +1,205 @@
+/* Whole DXF files of tests/data/mapping parsed into a model through the
+ * toolkit's loader, then read back through the model interface. */
+#include <cmath>
+
+#include "mapping_fixture.h"
+
+using namespace maptest;
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+/* True when the toolkit can read DXF files in this build. */
+bool ToolkitReadsDxf()
+{
+    int16_t error = 0;
+    if (!adInitAd2(nullptr, &error)) return false;
+    adSetupDxfRead();
+    bool can = adin->dxfreaders.slot[AD_RD_LOADHEADER] != nullptr;
+    adCloseAd2();
+    return can;
+}
+
+class Files : public MappingTest {
+protected:
+    void SetUp() override
+    {
+        MappingTest::SetUp();
+        dnfp__LoadFile = adLoadFile;
+    }
+
+    /* Tests that need a loaded drawing skip while the toolkit cannot read
+     * DXF files (every load then fails). */
+    bool CannotLoad() { return !ToolkitReadsDxf(); }
+
+    int ParseFile(const char *name, int options = 0)
+    {
+        std::string file = std::string(VYR_TEST_DATA_DIR) + "/mapping/" + name;
+        return dxfi_ParseFile(options, model, file.c_str(), collect);
+    }
+
+    /* The entity of a type-form whose sub-header handle is `handle`. */
+    template <class Rec>
+    db_ptr ByHandle(mda_tf tf, const char *handle)
+    {
+        for (db_ptr p : All(tf))
+            if (strcmp(Read<Rec>(p).dxfsubhdr.handle, handle) == 0) return p;
+        return 0;
+    }
+
+    template <class Rec>
+    db_ptr ByName(mda_tf tf, const char *name)
+    {
+        for (db_ptr p : All(tf))
+            if (strcmp(Read<Rec>(p).entry_name, name) == 0) return p;
+        return 0;
+    }
+};
+
+TEST_F(Files, HeaderTablesAndCurves)
+{
+    if (CannotLoad()) GTEST_SKIP() << "the toolkit has no DXF section loaders in this build";
+    ASSERT_EQ(ParseFile("mapping_r2000.dxf"), 0) << printed();
+    db_ptr walls = ByName<dxf_layer_table_data>(DXFI_TF_dxf_layer_table_data, "Walls");
+    db_ptr dashed = ByName<dxf_line_type_table_data>(DXFI_TF_dxf_line_type_table_data, "DASHED");
+    db_ptr slanted = ByName<dxf_text_style_table_data>(DXFI_TF_dxf_text_style_table_data, "Slanted");
+    ASSERT_NE(walls, 0u);
+    ASSERT_NE(dashed, 0u);
+    ASSERT_NE(slanted, 0u);
+
+    /* one header, with the drawing's values */
+    auto headers = All(DXFI_TF_dxf_header);
+    ASSERT_EQ(headers.size(), 1u);
+    dxf_header h = Read<dxf_header>(headers[0]);
+    EXPECT_EQ(h.pdmode, 3);
+    EXPECT_STREQ(h.dwgcodepage, "ansi_932");
+    EXPECT_EQ(h.pdsize, 0.5);
+    EXPECT_EQ(h.ltscale, 2.0);
+    EXPECT_STREQ(h.acadver, "AC1015");
+    EXPECT_STREQ(h.clayer, "Walls");
+    EXPECT_EQ(h.curlayerobjhandle, walls);
+    EXPECT_STREQ(h.textstyle, "Slanted");
+    EXPECT_EQ(h.curtextstyleobjhandle, slanted);
+    EXPECT_EQ(h.extmax[0], 100.0);
+    EXPECT_EQ(dxfi__ModelData(model)->version, 2000);
+    EXPECT_EQ(dxfi__ModelData(model)->filetype, 2);
+
+    /* tables */
+    dxf_layer_table_data layer = Read<dxf_layer_table_data>(walls);
+    EXPECT_EQ(layer.color_num, -3);
+    EXPECT_STREQ(layer.line_type, "DASHED");
+    EXPECT_EQ(layer.linetypeobjhandle, dashed);
+    EXPECT_STREQ(layer.entry_handle, "31");
+    EXPECT_STREQ(layer.owner_handle, "2");
+    EXPECT_DOUBLE_EQ(Read<dxf_text_style_table_data>(slanted).oblique_ang, 15.0);
+    Locked<dxf_line_type_table_data>(dashed, [](dxf_line_type_table_data &t) {
+        EXPECT_STREQ(t.desc, "Dashed __ __ __");
+        EXPECT_EQ(t.pattern_len, 0.75);
+        ASSERT_EQ(t.num_shapes, 2);
+        const dxf_line_type_table_data_shape *s =
+            static_cast<const dxf_line_type_table_data_shape *>(mda_Deref(t.shape));
+        EXPECT_EQ(s[0].val, 0.5);
+        EXPECT_EQ(s[1].val, -0.25);
+    });
+    dxf_view_port_table_data vport =
+        Read<dxf_view_port_table_data>(ByName<dxf_view_port_table_data>(DXFI_TF_dxf_view_port_table_data, "*ACTIVE"));
+    EXPECT_NEAR(vport.snap_ang, 30.0, 1e-9);
+    EXPECT_NEAR(vport.twist, kPi / 4, 1e-12);
+    EXPECT_NE(ByName<dxf_application_table_data>(DXFI_TF_dxf_application_table_data, "MYAPP"), 0u);
+    EXPECT_NE(ByName<dxf_dimension_style_table_data>(DXFI_TF_dxf_dimension_style_table_data, "UNNAMED"), 0u);
+    EXPECT_NE(ByName<dxf_dimension_style_table_data>(DXFI_TF_dxf_dimension_style_table_data, "Standard"), 0u);
+
+    /* entities */
+    db_ptr line = ByHandle<dxf_line>(DXFI_TF_dxf_line, "100");
+    db_ptr circle = ByHandle<dxf_circle>(DXFI_TF_dxf_circle, "10A");
+    ASSERT_NE(line, 0u);
+    ASSERT_NE(circle, 0u);
+    dxf_line l = Read<dxf_line>(line);
+    EXPECT_EQ(l.dxfhdr.entlayerobjhandle, walls);
+    EXPECT_STREQ(l.dxfhdr.lay_name, "Walls");
+    EXPECT_EQ(l.xyzstr[2], 3.0);
+    EXPECT_EQ(l.xyzend[1], 5.0);
+    Locked<dxf_line>(line, [&](dxf_line &rec) {
+        ASSERT_EQ(rec.dxfxed.napps, 2);
+        const dxfxed_appxdata *app = static_cast<const dxfxed_appxdata *>(mda_Deref(rec.dxfxed.appxdata));
+        EXPECT_STREQ(app[0].appid, "MYAPP");
+        ASSERT_EQ(app[0].ngroups, 5);
+        const dxfxed_appxdata_xdata *x = static_cast<const dxfxed_appxdata_xdata *>(mda_Deref(app[0].xdata));
+        EXPECT_STREQ(static_cast<const char *>(mda_Deref(x[0].gc_data.tval)), "hello");
+        EXPECT_STREQ(static_cast<const char *>(mda_Deref(x[1].gc_data.tval)), "{");
+        EXPECT_EQ(x[2].gc_data.ival, 7);
+        EXPECT_EQ(x[3].gc_data.pval, circle); /* a forward reference */
+        EXPECT_STREQ(app[1].appid, "ACAD");
+    });
+    dxf_line thick = Read<dxf_line>(ByHandle<dxf_line>(DXFI_TF_dxf_line_ext, "101"));
+    EXPECT_EQ(thick.dxfhdr.thickness, 0.5);
+    EXPECT_EQ(thick.dxfhdr.color, 1);
+    dxf_arc a = Read<dxf_arc>(All(DXFI_TF_dxf_arc).at(0));
+    EXPECT_NEAR(a.sang, 90.0, 1e-9);
+    EXPECT_NEAR(a.eang, 180.0, 1e-9);
+    EXPECT_NEAR(Read<dxf_point>(All(DXFI_TF_dxf_point).at(0)).xaxisang, kPi / 2, 1e-12);
+    dxf_solid s = Read<dxf_solid>(All(DXFI_TF_dxf_solid).at(0));
+    EXPECT_EQ(s.xyz3[1], 1.0);
+    EXPECT_EQ(s.xyz4[0], 1.0);
+    EXPECT_EQ(Read<dxf_3dface>(All(DXFI_TF_dxf_3dface).at(0)).iveflg, 5);
+    dxf_ellipse e = Read<dxf_ellipse>(All(DXFI_TF_dxf_ellipse).at(0));
+    EXPECT_EQ(e.majaxis[0], 4.0);
+    EXPECT_EQ(e.minlen, 0.5);
+    Locked<dxf_spline>(All(DXFI_TF_dxf_spline).at(0), [](dxf_spline &sp) {
+        EXPECT_EQ(sp.degree, 3);
+        EXPECT_EQ(sp.numknot, 8);
+        EXPECT_EQ(sp.numcntrl, 4);
+        EXPECT_EQ(sp.weight, MDA_NULL_REF);
+        EXPECT_EQ(static_cast<const double *>(mda_Deref(sp.cntrlpnt))[4], 2.0);
+    });
+    EXPECT_EQ(All(DXFI_TF_dxf_ray).size(), 1u);
+    EXPECT_EQ(All(DXFI_TF_dxf_xline).size(), 1u);
+    EXPECT_EQ(All(DXFI_TF_dxf_trace).size(), 1u);
+    /* paper space first */
+    auto lines = All(DXFI_TF_dxf_line);
+    ASSERT_FALSE(lines.empty());
+    dxf_line first = Read<dxf_line>(lines[0]);
+    EXPECT_STREQ(first.dxfsubhdr.handle, "200");
+    EXPECT_EQ(first.dxfhdr.space, 1);
+
+    /* the layer table of the kernel */
+    int flag = 0, color = 0;
+    char ltype[256];
+    dxfi_GetLayerInfo(0, "Walls", &flag, &color, ltype);
+    EXPECT_EQ(color, -3);
+    EXPECT_STREQ(ltype, "DASHED");
+}
+
+TEST_F(Files, AcadOnlyExtendedData)
+{
+    if (CannotLoad()) GTEST_SKIP() << "the toolkit has no DXF section loaders in this build";
+    ASSERT_EQ(ParseFile("mapping_r2000.dxf", DXFI_PARSE_ACAD_XDATA), 0) << printed();
+    Locked<dxf_line>(ByHandle<dxf_line>(DXFI_TF_dxf_line, "100"), [](dxf_line &rec) {
+        ASSERT_EQ(rec.dxfxed.napps, 1);
+        const dxfxed_appxdata *app = static_cast<const dxfxed_appxdata *>(mda_Deref(rec.dxfxed.appxdata));
+        EXPECT_STREQ(app[0].appid, "ACAD");
+        ASSERT_EQ(app[0].ngroups, 1);
+        const dxfxed_appxdata_xdata *x = static_cast<const dxfxed_appxdata_xdata *>(mda_Deref(app[0].xdata));
+        EXPECT_EQ(x[0].gc, 1040);
+        EXPECT_EQ(x[0].gc_data.fval, 2.5);
+    });
+}
+
+TEST_F(Files, RejectedFileGivesToolkitTextAndReadError)
+{
+    char name[] = "/tmp/vyr_mapping_bad_XXXXXX";
+    int fd = mkstemp(name);
+    ASSERT_GE(fd, 0);
+    const char text[] = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n";
+    ASSERT_EQ(write(fd, text, sizeof text - 1), ssize_t(sizeof text - 1));
+    close(fd);
+    EXPECT_EQ(dxfi_ParseFile(0, model, name, collect), DNFP_READ_ERROR);
+    int count = 0, total = 0;
+    mpm_GetErrorCount(DXFI_KESTRANE_ERR, &count, &total);
+    EXPECT_EQ(count, 1);
+    EXPECT_NE(printed().find(std::string("Error reading from the file '") + name + "'"), std::string::npos);
+    unlink(name);
+}
+
+} // namespace
