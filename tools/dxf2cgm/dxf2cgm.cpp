@@ -6,9 +6,11 @@
  * With -o every input becomes DIR/<name>.cgm; -j N converts them in up to N
  * worker processes at once (the library runs one conversion at a time per
  * process). The kernel's messages go to standard error, so a failed
- * conversion says why; -v prints the counts of converted elements. Exit
- * status: 0 when every conversion succeeded, 1 when one failed, 2 for a
- * usage error. */
+ * conversion says why; -v prints the counts of converted elements. While a
+ * large drawing loads, a progress bar runs on standard error when that is a
+ * terminal (not with worker processes, which would share it). Exit status:
+ * 0 when every conversion succeeded, 1 when one failed, 2 for a usage
+ * error. */
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
+#include "dnfp/dnfp.h"
 #include "kernel/mpm/mpm.h"
 #include "platform/print/VyrPrintCGMGenerator.h"
 
@@ -43,13 +46,42 @@ struct Options {
     int workers = 1;
     bool verbose = false;
     bool compat = false;
+    bool progress = false;
     std::vector<std::string> inputs;
     std::string output;
 };
 
+/* Drawings at least this large show a progress bar while they load. */
+const off_t kProgressSize = 4 * 1024 * 1024;
+const int kBarWidth = 40;
+
+/* The progress bar's state: the drawing's name while a bar is shown. */
+std::string progressName;
+int progressShown = -1;
+
+void ClearProgress()
+{
+    if (progressShown < 0) return;
+    std::fprintf(stderr, "\r%*s\r", static_cast<int>(progressName.size()) + kBarWidth + 16, "");
+    progressShown = -1;
+}
+
+void ShowProgress(short percent)
+{
+    if (progressName.empty()) return;
+    const int p = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    if (p == progressShown) return;
+    progressShown = p;
+    const int filled = p * kBarWidth / 100;
+    std::fprintf(stderr, "\r%s [%s%s] %3d%%", progressName.c_str(), std::string(filled, '#').c_str(),
+                 std::string(kBarWidth - filled, ' ').c_str(), p);
+    std::fflush(stderr);
+}
+
 /* Kernel messages, whatever stream they were meant for, are diagnostics. */
 void ToStandardError(const char* line, FILE*)
 {
+    ClearProgress();
     std::fputs(line, stderr);
 }
 
@@ -144,13 +176,15 @@ void PrintSummary(const std::string& input, const ZelResults& r)
 }
 
 /* Converts one drawing; 0 on success, 1 on failure (with a message). */
-int ConvertOne(const std::string& input, const std::string& output, bool verbose)
+int ConvertOne(const std::string& input, const std::string& output, bool verbose, bool progress)
 {
     const int in = ::open(input.c_str(), O_RDONLY);
     if (in < 0) {
         std::fprintf(stderr, "dxf2cgm: cannot read %s: %s\n", input.c_str(), std::strerror(errno));
         return 1;
     }
+    struct stat inputStat;
+    const bool large = ::fstat(in, &inputStat) == 0 && inputStat.st_size >= kProgressSize;
     ::close(in);
 
     /* The library reports an output it cannot open only by writing nothing:
@@ -165,7 +199,11 @@ int ConvertOne(const std::string& input, const std::string& output, bool verbose
     ::close(out);
 
     VyrDxf2Cgm converter;
-    if (converter.Convert(input.c_str(), output.c_str()) != 0) {
+    progressName = progress && large ? input : std::string();
+    const int result = converter.Convert(input.c_str(), output.c_str());
+    ClearProgress();
+    progressName.clear();
+    if (result != 0) {
         std::fprintf(stderr, "dxf2cgm: %s could not be converted\n", input.c_str());
         if (!existed) ::unlink(output.c_str());
         return 1;
@@ -183,7 +221,8 @@ int ConvertAll(const Options& o)
 {
     if (o.workers <= 1) {
         int failed = 0;
-        for (const std::string& input : o.inputs) failed |= ConvertOne(input, OutputFor(o.outputDir, input), o.verbose);
+        for (const std::string& input : o.inputs)
+            failed |= ConvertOne(input, OutputFor(o.outputDir, input), o.verbose, o.progress);
         return failed;
     }
     int failed = 0;
@@ -195,7 +234,7 @@ int ConvertAll(const Options& o)
             std::fflush(stderr);
             const pid_t pid = ::fork();
             if (pid == 0) {
-                const int r = ConvertOne(o.inputs[next], OutputFor(o.outputDir, o.inputs[next]), o.verbose);
+                const int r = ConvertOne(o.inputs[next], OutputFor(o.outputDir, o.inputs[next]), o.verbose, false);
                 std::fflush(stdout);
                 std::fflush(stderr);
                 ::_exit(r);
@@ -236,8 +275,10 @@ int main(int argc, char** argv)
 
     mpm_SetOutputRoutine(ToStandardError);
     if (o.compat) VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileCompatible);
+    o.progress = ::isatty(STDERR_FILENO) == 1;
+    if (o.progress) dnfp_SetProgressFn(ShowProgress);
 
-    if (o.outputDir.empty()) return ConvertOne(o.inputs[0], o.output, o.verbose);
+    if (o.outputDir.empty()) return ConvertOne(o.inputs[0], o.output, o.verbose, o.progress);
     struct stat st;
     if (::stat(o.outputDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         std::fprintf(stderr, "dxf2cgm: %s is not a directory\n", o.outputDir.c_str());
