@@ -1,0 +1,398 @@
+/* The whole conversion of large drawings, beside dxflib merely reading the
+ * same files. The benchmark writes its own drawings into a temporary
+ * directory (removed at the end): a million LINE entities, as the reader
+ * benchmark writes them, and a mixed drawing of the kinds the conversion
+ * draws (lines, arcs, circles, points, solids, ellipses, splines) on a few
+ * layers. Every measured run happens in a child process, so that its peak
+ * resident memory is its own; the child reports its times through a pipe.
+ *
+ * Reported per run: wall time (the benchmark's time), MB/s of input, the
+ * child's peak resident memory, and for the staged run the share of each
+ * stage: toolkit load, mapping into the model, element building (the walk)
+ * and CGM writing. The staged run repeats Convert's steps one by one; the
+ * "whole" run calls VyrDxf2Cgm::Convert as a host does. */
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "Dxf2Cgm/VyrDxf2Cgm.h"
+#include "Dxf2Cgm/VyrDxfKernelInterface.h"
+#include "dnfp/dnfp.h"
+#include "kernel/mpm/mpm_int.h"
+
+#ifdef VYR_HAVE_DXFLIB
+#include <dl_creationadapter.h>
+#include <dl_dxf.h>
+#endif
+
+namespace {
+
+std::string g_dir, g_lines, g_mixed;
+constexpr int kEntities = 1000000;
+
+double Now()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+struct Writer {
+    FILE* f;
+    char t[64];
+    void pair(int code, const char* text) { std::fprintf(f, "%3d\n%s\n", code, text); }
+    void num(int code, double v)
+    {
+        std::snprintf(t, sizeof t, "%.6f", v);
+        pair(code, t);
+    }
+    void integer(int code, long v)
+    {
+        std::snprintf(t, sizeof t, "%ld", v);
+        pair(code, t);
+    }
+    void entity(const char* kind, long handle, const char* layer, const char* subclass)
+    {
+        pair(0, kind);
+        std::snprintf(t, sizeof t, "%lX", 0x100 + handle);
+        pair(5, t);
+        pair(330, "1F");
+        pair(100, "AcDbEntity");
+        pair(8, layer);
+        if (subclass) pair(100, subclass);
+    }
+};
+
+FILE* Open(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) std::abort();
+    static char buffer[1 << 20];
+    std::setvbuf(f, buffer, _IOFBF, sizeof buffer);
+    return f;
+}
+
+/* The reader benchmark's drawing: a million LINE entities. */
+void WriteLines(const std::string& path)
+{
+    Writer o{Open(path), {}};
+    o.pair(0, "SECTION");
+    o.pair(2, "HEADER");
+    o.pair(9, "$ACADVER");
+    o.pair(1, "AC1015");
+    o.pair(0, "ENDSEC");
+    o.pair(0, "SECTION");
+    o.pair(2, "ENTITIES");
+    for (int i = 0; i < kEntities; ++i) {
+        o.entity("LINE", i, "0", nullptr);
+        o.pair(62, "7");
+        o.pair(100, "AcDbLine");
+        const double x = i * 0.125, y = 1000.0 - i * 0.0625;
+        o.num(10, x);
+        o.num(20, y);
+        o.pair(30, "0.0");
+        o.num(11, x + 12.5);
+        o.num(21, y - 7.25);
+        o.pair(31, "0.0");
+    }
+    o.pair(0, "ENDSEC");
+    o.pair(0, "EOF");
+    std::fclose(o.f);
+}
+
+/* A million entities of every kind the conversion draws, on four layers. */
+void WriteMixed(const std::string& path)
+{
+    Writer o{Open(path), {}};
+    o.pair(0, "SECTION");
+    o.pair(2, "HEADER");
+    o.pair(9, "$ACADVER");
+    o.pair(1, "AC1015");
+    o.pair(9, "$PDMODE");
+    o.pair(70, "3");
+    o.pair(0, "ENDSEC");
+    o.pair(0, "SECTION");
+    o.pair(2, "TABLES");
+    o.pair(0, "TABLE");
+    o.pair(2, "LAYER");
+    o.pair(5, "2");
+    o.pair(330, "0");
+    o.pair(100, "AcDbSymbolTable");
+    o.pair(70, "4");
+    const char* layers[4] = {"0", "Outline", "Center", "Hidden"};
+    const int colours[4] = {7, 1, 3, 5};
+    for (int l = 0; l < 4; ++l) {
+        o.pair(0, "LAYER");
+        o.integer(5, 0x10 + l);
+        o.pair(330, "2");
+        o.pair(100, "AcDbSymbolTableRecord");
+        o.pair(100, "AcDbLayerTableRecord");
+        o.pair(2, layers[l]);
+        o.pair(70, "0");
+        o.integer(62, colours[l]);
+        o.pair(6, "Continuous");
+        o.integer(370, l == 1 ? 50 : -3);
+    }
+    o.pair(0, "ENDTAB");
+    o.pair(0, "ENDSEC");
+    o.pair(0, "SECTION");
+    o.pair(2, "ENTITIES");
+    for (int i = 0; i < kEntities; ++i) {
+        const double x = (i % 1000) * 30.0 - 15000.0, y = (i / 1000) * 30.0 - 15000.0;
+        const char* layer = layers[i % 4];
+        switch (i % 20) {
+        case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7:
+            o.entity("LINE", i, layer, "AcDbLine");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, x + 20), o.num(21, y + 10), o.pair(31, "0.0");
+            break;
+        case 8: case 9: case 10:
+            o.entity("ARC", i, layer, "AcDbCircle");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 8.0);
+            o.pair(100, "AcDbArc"), o.num(50, (i % 360) * 1.0), o.num(51, (i % 360) + 120.0);
+            break;
+        case 11: case 12: case 13:
+            o.entity("CIRCLE", i, layer, "AcDbCircle");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 5.0);
+            break;
+        case 14: case 15:
+            o.entity("POINT", i, layer, "AcDbPoint");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0");
+            break;
+        case 16:
+            o.entity("SOLID", i, layer, "AcDbTrace");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, x + 10), o.num(21, y), o.pair(31, "0.0");
+            o.num(12, x), o.num(22, y + 10), o.pair(32, "0.0"), o.num(13, x + 10), o.num(23, y + 10), o.pair(33, "0.0");
+            break;
+        case 17: case 18:
+            o.entity("ELLIPSE", i, layer, "AcDbEllipse");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, 9.0), o.num(21, 4.0), o.pair(31, "0.0");
+            o.pair(210, "0.0"), o.pair(220, "0.0"), o.pair(230, "1.0");
+            o.num(40, 0.5), o.num(41, 0.0), o.num(42, 2 * M_PI);
+            break;
+        default:
+            o.entity("SPLINE", i, layer, "AcDbSpline");
+            o.pair(210, "0.0"), o.pair(220, "0.0"), o.pair(230, "1.0");
+            o.pair(70, "8"), o.pair(71, "3"), o.pair(72, "8"), o.pair(73, "4"), o.pair(74, "0");
+            o.pair(42, "0.0000000001"), o.pair(43, "0.0000000001");
+            for (double k : {0.0, 0.0, 0.0, 0.0, 1.0, 1.0, 1.0, 1.0}) o.num(40, k);
+            for (int c = 0; c < 4; ++c) o.num(10, x + 6.0 * c), o.num(20, y + (c % 2) * 8.0), o.pair(30, "0.0");
+            break;
+        }
+    }
+    o.pair(0, "ENDSEC");
+    o.pair(0, "EOF");
+    std::fclose(o.f);
+}
+
+long FileSize(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return 0;
+    std::fseek(f, 0, SEEK_END);
+    const long n = std::ftell(f);
+    std::fclose(f);
+    return n;
+}
+
+/* What a child measured. */
+struct Report {
+    int ok = 0;
+    double wall = 0;
+    double load = 0, mapping = 0, walk = 0, write = 0;
+    long peakKiB = 0;
+    long entities = 0;
+};
+
+/* Runs `work` in a child process and collects its report and peak memory. */
+template <class Work>
+Report InChild(Work work)
+{
+    int fds[2];
+    if (::pipe(fds) != 0) std::abort();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        Report r = work();
+        if (::write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) ::_exit(1);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    Report r;
+    if (::read(fds[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) r.ok = 0;
+    ::close(fds[0]);
+    int status = 0;
+    struct rusage usage;
+    ::wait4(pid, &status, 0, &usage);
+    r.peakKiB = usage.ru_maxrss;
+    return r;
+}
+
+double g_loadEnd = 0;
+void OnProgress(short percent)
+{
+    if (percent >= 100 && g_loadEnd == 0) g_loadEnd = Now();
+}
+
+#if VYR_DXF2CGM_KERNEL_INTERFACE
+/* The driver with its stages opened, to time them one by one. */
+class StagedDriver : public VyrDxf2Cgm {
+public:
+    Report Run(const char* path, const char* output)
+    {
+        Report r;
+        const double t0 = Now();
+        pdx_Initialize();
+        dxfi_Initialize();
+        mpm__Option |= MPM_OPT_DUMP_ALL;
+        MdaModelInfo defaults;
+        mda_GetModelDefaults(0, &defaults);
+        dxfi_InitModelInfo(0, &defaults);
+        defaults.backptrs = 1;
+        int32_t model = 0;
+        mda_AllocateModel(0, &defaults, &model);
+        if (CreateStream(output) != 0) return r;
+        InitZelResults();
+        StartWalk(model);
+        g_loadEnd = 0;
+        dnfp_SetProgressFn(OnProgress);
+        const int status = dxfi_ParseFile(0x200, model, path, CollectModelEntity);
+        const double t1 = Now();
+        if (status != 0) return r;
+        WalkCollectedEntities();
+        const double t2 = Now();
+        WritePicture(model);
+        ReleaseOutput();
+        const double t3 = Now();
+        FreeConversionTables();
+        dxfi_Terminate();
+        mda_FreeModel(0, model);
+        pdx_Terminate();
+        const double t4 = Now();
+        r.ok = mpm__LastError == 0;
+        r.wall = t4 - t0;
+        const double loadEnd = g_loadEnd > 0 ? g_loadEnd : t1;
+        r.load = loadEnd - t0;
+        r.mapping = t1 - loadEnd;
+        r.walk = t2 - t1;
+        r.write = t3 - t2 + (t4 - t3);
+        ZelResults z{};
+        GetZelResults(&z);
+        for (int w = 4; w <= 22; ++w) r.entities += z.word[w];
+        return r;
+    }
+};
+#endif
+
+void SetUp(benchmark::State& state, const Report& r, const std::string& path)
+{
+    if (!r.ok) {
+        state.SkipWithError("the conversion failed");
+        return;
+    }
+    state.SetIterationTime(r.wall);
+    state.counters["MB/s"] = FileSize(path) / 1e6 / r.wall;
+    state.counters["peak_MB"] = r.peakKiB / 1024.0;
+    state.counters["input_MB"] = FileSize(path) / 1e6;
+}
+
+void Whole(benchmark::State& state, const std::string* path)
+{
+    const std::string output = g_dir + "/whole.cgm";
+    for (auto _ : state) {
+        const Report r = InChild([&] {
+            Report c;
+            const double t0 = Now();
+            VyrDxf2Cgm converter;
+            c.ok = converter.Convert(path->c_str(), output.c_str()) == 0;
+            c.wall = Now() - t0;
+            return c;
+        });
+        SetUp(state, r, *path);
+    }
+}
+
+#if VYR_DXF2CGM_KERNEL_INTERFACE
+void Staged(benchmark::State& state, const std::string* path)
+{
+    const std::string output = g_dir + "/staged.cgm";
+    for (auto _ : state) {
+        const Report r = InChild([&] { return StagedDriver().Run(path->c_str(), output.c_str()); });
+        SetUp(state, r, *path);
+        if (!r.ok) continue;
+        state.counters["load_%"] = 100 * r.load / r.wall;
+        state.counters["mapping_%"] = 100 * r.mapping / r.wall;
+        state.counters["walk_%"] = 100 * r.walk / r.wall;
+        state.counters["write_%"] = 100 * r.write / r.wall;
+        state.counters["elements"] = static_cast<double>(r.entities);
+    }
+}
+#endif
+
+#ifdef VYR_HAVE_DXFLIB
+/* dxflib reading the file into a creation interface that counts. */
+class Counter : public DL_CreationAdapter {
+public:
+    long n = 0;
+    void addLine(const DL_LineData&) override { ++n; }
+    void addArc(const DL_ArcData&) override { ++n; }
+    void addCircle(const DL_CircleData&) override { ++n; }
+    void addPoint(const DL_PointData&) override { ++n; }
+    void addSolid(const DL_SolidData&) override { ++n; }
+    void addEllipse(const DL_EllipseData&) override { ++n; }
+    void addSpline(const DL_SplineData&) override { ++n; }
+};
+
+void Dxflib(benchmark::State& state, const std::string* path)
+{
+    for (auto _ : state) {
+        const Report r = InChild([&] {
+            Report c;
+            const double t0 = Now();
+            Counter counter;
+            DL_Dxf dxf;
+            c.ok = dxf.in(*path, &counter);
+            c.wall = Now() - t0;
+            c.entities = counter.n;
+            return c;
+        });
+        SetUp(state, r, *path);
+        state.counters["entities"] = static_cast<double>(r.entities);
+    }
+}
+#endif
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    char dir[] = "/tmp/vyr_convert_bench_XXXXXX";
+    if (!::mkdtemp(dir)) return 1;
+    g_dir = dir;
+    g_lines = g_dir + "/lines.dxf";
+    g_mixed = g_dir + "/mixed.dxf";
+    WriteLines(g_lines);
+    WriteMixed(g_mixed);
+
+    benchmark::RegisterBenchmark("convert/whole/million_lines", Whole, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("convert/whole/mixed", Whole, &g_mixed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+#if VYR_DXF2CGM_KERNEL_INTERFACE
+    benchmark::RegisterBenchmark("convert/staged/million_lines", Staged, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("convert/staged/mixed", Staged, &g_mixed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+#endif
+#ifdef VYR_HAVE_DXFLIB
+    benchmark::RegisterBenchmark("dxflib/read/million_lines", Dxflib, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("dxflib/read/mixed", Dxflib, &g_mixed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+#endif
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::system(("rm -rf '" + g_dir + "'").c_str());
+    return 0;
+}
