@@ -234,13 +234,14 @@ Report InChild(Work work)
     return r;
 }
 
+#if VYR_DXF2CGM_KERNEL_INTERFACE
+/* The moment the toolkit reported the whole file loaded. */
 double g_loadEnd = 0;
 void OnProgress(short percent)
 {
     if (percent >= 100 && g_loadEnd == 0) g_loadEnd = Now();
 }
 
-#if VYR_DXF2CGM_KERNEL_INTERFACE
 /* The driver with its stages opened, to time them one by one. */
 class StagedDriver : public VyrDxf2Cgm {
 public:
