@@ -78,16 +78,19 @@ int dnfp__GetPtrFromHandle(const char *text, db_ptr *out)
 {
     *out = MDA_NULL_PTR;
     if (!text || is_null_text(text)) return 0;
+    /* One descent of the tree: the entry is added with no pointer yet, or
+     * the stored one is found; a new entry then gets its reserved pointer. */
     DnfpHandleEntry key = key_of(text);
-    if (const DnfpHandleEntry *found =
-            static_cast<const DnfpHandleEntry *>(otm_GetObject(OTM_SILENT, dnfp__EntPtrTree, &key))) {
-        *out = found->value;
+    const int before = otm_GetCount(dnfp__EntPtrTree);
+    DnfpHandleEntry *entry = static_cast<DnfpHandleEntry *>(otm_AddObject(0, dnfp__EntPtrTree, &key));
+    if (!entry) return mpm__SetError(0, DNFP_TREE_ERR, MPM_ERROR);
+    if (otm_GetCount(dnfp__EntPtrTree) == before) {
+        *out = entry->value;
         return 0;
     }
     int status = mda_ReserveEntity2(0, mda_GetCurModel(), out);
     if (status) return status;
-    key.value = *out;
-    if (!otm_AddObject(0, dnfp__EntPtrTree, &key)) return mpm__SetError(0, DNFP_TREE_ERR, MPM_ERROR);
+    entry->value = *out;
     return 0;
 }
 

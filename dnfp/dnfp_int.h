@@ -135,6 +135,9 @@ db_ptr dnfp__ObjHandleBeenCreated(const handle8 *handle);
 int dnfp__GetStyleFromHandle(const handle8 *handle, int *style);
 int dnfp__CompGrpIDs(const void *a, const void *b);
 int dnfp__MapSubent(dxfhdr *header);
+/* Forgets the layer and linetype names dnfp__MapSubent remembers (at every
+ * toolkit start-up). */
+void dnfp__ForgetNames(void);
 int dnfp__MapExtEntData(dxfxed *xed, void *owner, int table_entry);
 int dnfp__ReadExtEntData(AdBlob *blob, dxfxed *xed, void *owner, int table_entry);
 /* Handle text of an 8-byte handle (at least DNFP_HANDLE_TEXT bytes). */

@@ -314,6 +314,7 @@ int dnfp__StartToolkit(unsigned options)
     free_buffers();
     dnfp__CurHandle = 0;
     dnfp__CurStyle = 1;
+    dnfp__ForgetNames();
 
     dnfp_g.enthdr = static_cast<AdEntityHeader *>(calloc(1, sizeof(AdEntityHeader)));
     dnfp_g.entrec = static_cast<AdEntityRecord *>(calloc(1, sizeof(AdEntityRecord)));

@@ -20,6 +20,31 @@ namespace {
 
 AdTableRecord g_scratch;
 
+/* The name of the last layer and the last linetype looked up: entities
+ * mostly come in runs on one layer and linetype. */
+struct NameCache {
+    bool valid;
+    bool found;
+    AdObjhandle handle;
+    char name[DNFP_NAME_MAX + 1];
+};
+NameCache g_layer, g_linetype;
+
+/* The name of the table entry a handle designates, through the cache;
+ * false when there is none (the toolkit's error is then cleared). */
+template <class Rec>
+bool cached_name(NameCache &cache, const unsigned char *handle,
+                 int (*seek)(AdDrawing *, const unsigned char *, Rec *), Rec *record)
+{
+    if (cache.valid && memcmp(cache.handle, handle, sizeof cache.handle) == 0) return cache.found;
+    cache.valid = true;
+    memcpy(cache.handle, handle, sizeof cache.handle);
+    cache.found = !adObjhandleIsNull(handle) && seek(dnfp_g.drawing, handle, record);
+    if (cache.found) dnfp__CopyName(cache.name, sizeof cache.name, record->name);
+    else adErrorClear();
+    return cache.found;
+}
+
 /* Name of a registered application, "" when its handle is unknown. */
 void app_name(const handle8 *handle, char *name, size_t size)
 {
@@ -129,23 +154,23 @@ int count_applications(AdBlobCursor *reader)
 
 extern "C" {
 
+void dnfp__ForgetNames(void)
+{
+    g_layer.valid = false;
+    g_linetype.valid = false;
+}
+
 int dnfp__MapSubent(dxfhdr *h)
 {
-    AdDrawing *d = dnfp_g.drawing;
     const AdEntityHeader *e = dnfp_g.enthdr;
-
-    if (!adObjhandleIsNull(e->ltypehandle) && adSeekLinetype(d, e->ltypehandle, &g_scratch.ltype)) {
-        dnfp__CopyName(h->line_type, sizeof h->line_type, g_scratch.ltype.name);
-    } else {
-        adErrorClear();
+    if (cached_name(g_linetype, e->ltypehandle, adSeekLinetype, &g_scratch.ltype))
+        strcpy(h->line_type, g_linetype.name);
+    else
         strcpy(h->line_type, "CONTIUOUS");
-    }
-    if (!adObjhandleIsNull(e->layerhandle) && adSeekLayer(d, e->layerhandle, &g_scratch.layer)) {
-        dnfp__CopyName(h->lay_name, sizeof h->lay_name, g_scratch.layer.name);
-    } else {
-        adErrorClear();
+    if (cached_name(g_layer, e->layerhandle, adSeekLayer, &g_scratch.layer))
+        strcpy(h->lay_name, g_layer.name);
+    else
         strcpy(h->lay_name, "0");
-    }
     h->elevation = 0.0;
     h->thickness = e->thickness;
     h->ltype_scale = e->ltscale;
