@@ -104,6 +104,8 @@ typedef struct AdHeader {
   /* names resolved to handles after loading */
   AdObjhandle celtype, clayer, cmlstyle, dimstyle, dimtxsty, pucsbase, pucsname,
       pucsorthoref, textstyle, ucsbase, ucsname, ucsorthoref, dimldrblkhandle;
+  /* the blocks named by DIMBLK, DIMBLK1, DIMBLK2 (null when not found) */
+  AdObjhandle dimblkhandle, dimblk1handle, dimblk2handle;
 } AdHeader;
 
 /* ---------------------------------------------------------------- entities */
@@ -133,176 +135,238 @@ enum {
   AD_EHF_PLOTSTYLE_TYPE = 0x20, AD_EHF_PLOTSTYLE_DEFAULT = 0x40
 };
 
-typedef struct AdEntLine { double pt0[3], pt1[3]; } AdEntLine;
-typedef struct AdEntPoint { double pt0[3]; double xaxisang; } AdEntPoint;
-typedef struct AdEntCircle { double pt0[3]; double radius; } AdEntCircle;
+/* Type-specific entity records. Each field names the DXF group code it is
+ * read from; fields without a code are filled by the loader's rules. Angles
+ * are in radians, colours as in the entity header. Blob layouts (all
+ * numbers in host order):
+ *   SPLINE datablob: numknots knot values; then per control point x, y, z
+ *     and, when flag & 4 (rational), its weight; then numfitpts fit points
+ *     x, y, z. The counts are those of the values actually read.
+ *   LWPOLYLINE vertblob: per vertex x, y; the bulge when flag has
+ *     AD_LWPLINE_HAS_BULGES; start and end width when AD_LWPLINE_HAS_WIDTHS.
+ *   LEADER ptblob: numpoints points x, y, z.
+ *   MLINE vertblob: per vertex the vertex, the segment direction and the
+ *     miter direction (3 x 3 doubles); then per element (numlines of them)
+ *     a 16-bit parameter count and that many doubles (41), a 16-bit
+ *     area-fill count and that many doubles (42).
+ *   MTEXT textblob: the chunks 3 ... 3, 1 joined, without terminator.
+ *   ACIS (REGION, 3DSOLID, BODY) acisblob: the ACIS text, one line per
+ *     DXF line (codes 1; a code 3 continues the line before), each ended by
+ *     '\n'; the character substitution of the file is undone, so the blob
+ *     reads as plain SAT text (adReadAcisString).
+ *   HATCH: see AdEntHatch.
+ *   IMAGE/WIPEOUT clipvertblob: numclipverts points x, y.
+ *   OLE2FRAME datablob: the binary data (310) as read.
+ *   VIEWPORT frozenlayerblob: numfrozenlayers 8-byte layer handles.
+ *   Proxy graphicsblob, dataentblob: the binary chunks (310) as read;
+ *     objidblob: numobjids 8-byte handles (330, 340, 350, 360).
+ *   pairblob (kinds this toolkit does not read): every pair of the entity
+ *     after the common ones, as adReadBlobPair returns them. */
+typedef struct AdEntLine { double pt0[3], pt1[3]; } AdEntLine;    /* 10, 11 */
+typedef struct AdEntPoint { double pt0[3]; double xaxisang; } AdEntPoint;  /* 10; 50 */
+typedef struct AdEntCircle { double pt0[3]; double radius; } AdEntCircle;  /* 10; 40 */
 typedef struct AdEntShape {
-  double pt0[3]; double size; double rotang; double widthfactor; double oblique;
-  int16_t shapenum; AdObjhandle stylehandle; char shapename[AD_NAME_LEN];
+  double pt0[3]; double size; double rotang; double widthfactor; double oblique; /* 10 40 50 41 51 */
+  int16_t shapenum;                      /* resolved from the name through the shape file */
+  AdObjhandle stylehandle;               /* the text style (shape file) of the shape */
+  char shapename[AD_NAME_LEN];           /* 2 */
 } AdEntShape;
 typedef struct AdEntEllipse {
-  double pt0[3], pt1[3]; double minortomajor, startparam, endparam;
+  double pt0[3], pt1[3]; double minortomajor, startparam, endparam;   /* 10 11 40 41 42 */
 } AdEntEllipse;
 typedef struct AdEntSpline {
-  int16_t degree, flag, numknots, numctlpts, numfitpts;
-  double knottol, ctltol, fittol;
-  double sttandir[3], endtandir[3];
-  AdBlob* knotblob;   /* numknots doubles */
-  AdBlob* ctlblob;    /* numctlpts x (x, y, z) and, when flag & 4, a weight each */
-  AdBlob* fitblob;    /* numfitpts x (x, y, z) */
+  int16_t degree, flag, numknots, numctlpts, numfitpts;   /* 71 70 72 73 74 */
+  double knottol, ctltol, fittol;                         /* 42 43 44 */
+  double sttandir[3], endtandir[3];                       /* 12 13 */
+  AdBlob* datablob;                                       /* knots, control points, fit points */
 } AdEntSpline;
 typedef struct AdEntText {
-  double pt0[3]; double height, rotang, widthfactor, oblique;
-  unsigned char generationflag, hjust, vjust;
-  double alignpt[2];
-  AdObjhandle stylehandle;            /* 7 resolved */
+  double pt0[3]; double height, rotang, widthfactor, oblique;   /* 10 40 50 41 51 */
+  unsigned char generationflag, hjust, vjust;                   /* 71 72 73 */
+  double alignpt[2];                                            /* 11 */
+  AdObjhandle stylehandle;            /* 7 resolved ("STANDARD" when absent) */
   char text[AD_TEXT_LEN];             /* 1 */
 } AdEntText;
-typedef struct AdEntArc { double pt0[3]; double radius, stang, endang; } AdEntArc;
-typedef struct AdEntTrace { double pt0[3], pt1[3], pt2[3], pt3[3]; } AdEntTrace;
+typedef struct AdEntArc { double pt0[3]; double radius, stang, endang; } AdEntArc; /* 10 40 50 51 */
+typedef struct AdEntTrace { double pt0[3], pt1[3], pt2[3], pt3[3]; } AdEntTrace;  /* 10-13 */
 typedef struct AdEntTrace AdEntSolid;
 typedef struct AdEntBlock {
-  double base[3];
+  double base[3];              /* 10 */
   char name2[AD_NAME_LEN];     /* 2 and 3 */
   char xrefpath[AD_NAME_LEN];  /* 1 */
+  unsigned char flag;          /* 70 */
+  char description[AD_NAME_LEN]; /* 4 */
 } AdEntBlock;
 typedef struct AdEntInsert {
   int16_t attribsfollow;                 /* 66 */
-  double pt0[3]; double xscale, yscale, zscale, rotang; double rowspacing, colspacing;
-  int16_t numrows, numcols;              /* 71, 70 */
+  double pt0[3]; double xscale, yscale, zscale, rotang;   /* 10 41 42 43 50 */
+  double rowspacing, colspacing;         /* 45 44 */
+  int16_t numrows, numcols;              /* 71 70 */
   AdObjhandle blockheaderhandle;         /* 2 resolved */
 } AdEntInsert;
 typedef struct AdEntAttdef {
   double pt0[3]; unsigned char flag; int16_t fieldlen; double height, rotang,
-      widthfactor, oblique; unsigned char generationflag, hjust, vjust;
-  double alignpt[2];
+      widthfactor, oblique; unsigned char generationflag, hjust, vjust;  /* 10 70 73 40 50 41 51 71 72 74 */
+  double alignpt[2];                      /* 11 */
   char prompt[AD_NAME_LEN];               /* 3 */
   char tag[AD_NAME_LEN];                  /* 2 */
-  AdObjhandle stylehandle;
+  AdObjhandle stylehandle;                /* 7 resolved */
   char defval[AD_TEXT_LEN];               /* 1 */
 } AdEntAttdef;
 typedef struct AdEntAttrib {
   double pt0[3]; unsigned char flag; int16_t fieldlen; double height, rotang,
-      widthfactor, oblique; unsigned char generationflag, hjust, vjust;
-  double alignpt[2];
+      widthfactor, oblique; unsigned char generationflag, hjust, vjust;  /* as ATTDEF */
+  double alignpt[3];                      /* 11, 21, 31 */
   char tag[AD_NAME_LEN];                  /* 2 */
-  AdObjhandle stylehandle;
+  AdObjhandle stylehandle;                /* 7 resolved */
   char attval[AD_TEXT_LEN];               /* 1 */
 } AdEntAttrib;
 typedef struct AdEntPolyline {
-  double elevation, startwidth, endwidth;
-  int16_t polyfittype, meshn, meshm, meshndensity, meshmdensity, flag;
+  double elevation, startwidth, endwidth;          /* 30 (or 38) 40 41 */
+  int16_t polyfittype, mdensity, ndensity, mcount, ncount, flag;  /* 75 73 74 71 72 70 */
 } AdEntPolyline;
 typedef struct AdEntVertex {
-  double pt0[3]; int16_t flag; double startwidth, endwidth, bulge, tangentdir;
-  int16_t polyfaceindex[4];
+  double pt0[3]; int16_t flag; double startwidth, endwidth, bulge, tangentdir; /* 10 70 40 41 42 50 */
+  int16_t polyfaceindex[4];                                        /* 71-74 */
   unsigned char startwidthgiven, endwidthgiven, numfaceindices;
 } AdEntVertex;
 typedef struct AdEntLine AdEntLine3d;
 typedef struct AdEntFace3d { double pt0[3], pt1[3], pt2[3], pt3[3]; int16_t invisflags; } AdEntFace3d;
 typedef struct AdEntDimension {
-  int16_t dimclonepointgiven;            /* 1 when 12/22/32 was read */
-  double dimclonepoint[3]; unsigned char dimflag; double dimtextmidpt[3] /*16*/;
-  double defpt2[3], defpt3[3], defpt4[3];  /* 13, 14, 15 */
-  double leaderlen; double dimrotang, dimobliqueang, dimtexthorizontal;
-  double dimtextmidpt2[3] /* 11 */; double defpt[3] /* 10 */;
-  double dimtextrot; int16_t attachpoint, linespacingstyle;
-  double linespacingfactor, actualmeasurement; double horizdir;
+  int16_t clonepointgiven;               /* 1 when 12/22/32 was read */
+  double clonepoint[3];                  /* 12 */
+  unsigned char dimflag;                 /* 70 */
+  double defpt4[3];                      /* 16 */
+  double defpt2[3], defpt3[3], defpt5[3];  /* 13 14 15 */
+  double leaderlen;                      /* 40 */
+  double rotang;                         /* 50 */
+  double textrot;                        /* 53 */
+  double oblique;                        /* 52 */
+  double textmidpt[3];                   /* 11 */
+  double defpt[3];                       /* 10 */
+  double horizdir;                       /* 51 */
+  int16_t attachpoint, linespacingstyle; /* 71 72 */
+  double linespacingfactor, actualmeasurement;  /* 41 42 */
+  double angle54;                        /* 54 */
   char dimtext[AD_NAME_LEN];             /* 1 */
   AdObjhandle blockheaderhandle;         /* 2 resolved */
   AdObjhandle dimstylehandle;            /* 3 resolved */
 } AdEntDimension;
 typedef struct AdEntViewport {
-  int16_t status; double pt0[3]; double width, height; int16_t id;
-  AdObjhandle plotstylesheet; int32_t statusflags; int16_t rendermode;
-  char stylesheet[AD_NAME_LEN];
-  int16_t ucsvp, ucsicon; double ucsorg[3], ucsxdir[3], ucsydir[3];
-  int16_t ucsorthotype; double elevation; AdObjhandle ucshandle, clipboundaryhandle;
-  double viewtarget[3], viewdir[3]; double viewtwist, viewheight;
-  double viewctr[2]; double lenslength, frontclip, backclip; int16_t circlezoom;
-  double snapbase[2], snapspacing[2]; double snapangle; double gridspacing[2];
-  char plotstylename[AD_NAME_LEN];
-  AdObjhandle baseucshandle;
-  int32_t numfrozenlayers; AdBlob* frozenlayerblob;  /* 8-byte layer handles */
+  int16_t status; double pt0[3]; double width, height; int16_t id;  /* 68 10 40 41 69 */
+  AdObjhandle plotstylesheet;            /* unused by DXF files */
+  int32_t statusflags; int16_t rendermode;   /* 90 281 */
+  char stylesheet[AD_NAME_LEN];          /* 1 */
+  int16_t ucsvp, ucsicon; double ucsorg[3], ucsxdir[3], ucsydir[3];  /* 71 74 110 111 112 */
+  int16_t ucsorthotype; double elevation; AdObjhandle ucshandle, clipboundaryhandle; /* 79 146 345 340 */
+  double viewtarget[3], viewdir[3]; double viewtwist, viewheight;    /* 17 16 51 45 */
+  double viewctr[2]; double lenslength, frontclip, backclip; int16_t circlezoom; /* 12 42 43 44 72 */
+  double snapbase[2], snapspacing[2]; double snapangle; double gridspacing[2];  /* 13 14 50 15 */
+  char plotstylename[AD_NAME_LEN];       /* 2 */
+  AdObjhandle baseucshandle;             /* 346 */
+  int32_t numfrozenlayers; AdBlob* frozenlayerblob;  /* 331 (or 1003 in old files) */
 } AdEntViewport;
 typedef struct AdEntLine AdEntRay;
 typedef struct AdEntLine AdEntXline;
 typedef struct AdEntMtext {
-  double pt0[3], xdir[3]; double height, refwidth;
-  unsigned char attachpoint, drawingdir; int16_t linespacingstyle;
-  double linespacingfactor;
+  double pt0[3], xdir[3]; double height, refwidth;       /* 10 11 40 41 */
+  unsigned char attachpoint, drawingdir; int16_t linespacingstyle;   /* 71 72 73 */
+  double linespacingfactor;                              /* 44 */
   AdBlob* textblob;                      /* chunks of 3 ... 3, 1 joined, or null */
-  AdObjhandle stylehandle;
-  double rotang;
-  char text[AD_TEXT_LEN];                /* 1 and 3 */
+  AdObjhandle stylehandle;               /* 7 resolved ("STANDARD" when absent) */
+  double rotang;                         /* 50 */
+  double boxwidth, boxheight;            /* 42 43 */
+  char text[AD_TEXT_LEN];                /* 1 when no 3 precedes it */
 } AdEntMtext;
 typedef struct AdEntLeader {
-  int16_t numpoints; unsigned char pathtype, arrowheadflag, hooklineonxdir,
-      hooklineflag; int16_t creationflag, colorinfo;
-  double textheight, textwidth;
-  double offsettoblockinspt[3], lastleaderptoffset[3], horizdir[3];
-  AdObjhandle associatedannotation;
-  AdObjhandle dimstylehandle;
+  int16_t numpoints; unsigned char pathtype, arrowheadflag, hookdir,
+      hooklineflag; int16_t creationflag, colorinfo;    /* 76 72 71 74 75 73 77 */
+  double textheight, textwidth;                         /* 40 41 */
+  double annotationoffset[3], horizdir[3], blockoffset[3];  /* 213 211 212 */
+  AdObjhandle associatedannotation;      /* 340 */
+  AdObjhandle dimstylehandle;            /* 3 resolved */
   AdBlob* ptblob;                        /* numpoints x (x, y, z) */
+  double normal[3];                      /* 210 */
 } AdEntLeader;
 typedef struct AdEntTolerance {
-  double pt0[3], xdir[3];
-  AdObjhandle dimstylehandle;
-  char text[AD_TEXT_LEN];
+  double pt0[3], xdir[3];                /* 10 11 */
+  AdObjhandle dimstylehandle;            /* 3 resolved */
+  char text[AD_TEXT_LEN];                /* 1 */
 } AdEntTolerance;
 typedef struct AdEntMline {
-  double scale; int16_t flags, numverts_unused, numlines; int16_t justification;
-  int32_t numverts;   /* 72 */
-  double startpt[3]; AdObjhandle mlstylehandle;
+  double scale; int16_t justification, flags, numlines;  /* 40 70 71 73 */
+  int32_t numverts;                      /* 72 */
+  double startpt[3];                     /* 10 */
+  AdObjhandle mlstylehandle;             /* 340, or 2 resolved after the objects */
   AdBlob* vertblob;
-  char stylename[AD_NAME_LEN];
+  char stylename[AD_NAME_LEN];           /* 2 */
 } AdEntMline;
-/* ACIS-carrying kinds (REGION, 3DSOLID, BODY): the text lines in a blob. */
+/* ACIS-carrying kinds (REGION, 3DSOLID, BODY). */
 typedef struct AdEntAcis {
-  int16_t modelerversion; AdBlob* acisblob;
+  double pt0[3];                         /* no DXF code: always 0 */
+  int16_t modelerversion;                /* 70 */
+  AdBlob* acisblob;
 } AdEntAcis;
 typedef struct AdEntLwpline {
-  int32_t numverts; int16_t flag; double elevation; double constwidth;
+  int32_t numverts; int16_t flag; double elevation; double constwidth;  /* 90 70 38 43 */
   AdBlob* vertblob;
 } AdEntLwpline;
 enum { AD_LWPLINE_CONSTWIDTH = 0x004, AD_LWPLINE_HAS_BULGES = 0x010,
        AD_LWPLINE_HAS_WIDTHS = 0x020, AD_LWPLINE_PLINEGEN = 0x100,
        AD_LWPLINE_CLOSED = 0x200 };
+/* HATCH. Boundary blob, per path in file order: path type flags (92,
+ * 32-bit); a polyline path (flags & 2): has-bulge, closed (72, 73, 16-bit
+ * each), vertex count (93, 32-bit), per vertex x, y and, with has-bulge,
+ * the bulge; other paths: edge count (93, 32-bit), per edge a type byte
+ * (72) and: 1 line x1 y1 x2 y2; 2 arc cx cy r start end (radians) and the
+ * counter-clockwise flag (16-bit); 3 elliptic arc cx cy mx my ratio, start
+ * and end parameter, counter-clockwise flag (16-bit); 4 spline degree (94,
+ * 32-bit), rational, periodic (73, 74, 16-bit), knot count, control-point
+ * count (95, 96, 32-bit), then the knots, the control points x, y and, when
+ * rational, the weights; then per path its source-object count (97,
+ * 32-bit). Source-object blob: the 330 handles of all paths, 8 bytes each.
+ * Pattern-line blob: per line the angle (radians), base x, y, offset x, y,
+ * dash count (16-bit), dash lengths. Seed blob: x, y per seed point. */
 typedef struct AdEntHatch {
-  double pt0[3]; char patternname[AD_NAME_LEN]; int16_t associativity, solidfill;
-  AdBlob* pathblob; int32_t numpaths; int16_t hatchstyle, patterntype;
-  double patternangle, patternscale; int16_t patterndouble, numpatlines;
-  AdBlob* patlineblob; AdBlob* srcobjblob; double pixelsize; AdBlob* seedblob;
-  int32_t numseedpoints;
+  double pt0[3]; char patternname[AD_NAME_LEN]; int16_t associativity, solidfill; /* 10 2 71 70 */
+  AdBlob* pathblob; int32_t numpaths; int16_t hatchstyle, patterntype;   /* 91 75 76 */
+  double patternangle, patternscale; int16_t patterndouble, numpatlines; /* 52 41 77 78 */
+  AdBlob* patlineblob; AdBlob* srcobjblob; double pixelsize; AdBlob* seedblob;  /* 47 */
+  int32_t numseedpoints;                                                 /* 98 */
 } AdEntHatch;
 typedef struct AdEntImage {
-  double pt0[3], uvec[3], vvec[3]; double size[2]; AdObjhandle imagedefhandle;
-  int16_t displayprops, clipping; unsigned char brightness, contrast, fade;
-  AdObjhandle imagedefreactorhandle; int16_t cliptype; int32_t numclipverts;
-  AdBlob* clipvertblob;
+  double pt0[3], uvec[3], vvec[3]; double size[2]; AdObjhandle imagedefhandle;  /* 10 11 12 13 340 */
+  int16_t displayprops, clipping; unsigned char brightness, contrast, fade;      /* 70 280 281 282 283 */
+  AdObjhandle imagedefreactorhandle; int16_t cliptype; int32_t numclipverts;     /* 360 71 91 */
+  AdBlob* clipvertblob;                                                          /* 14 */
+  int32_t classversion;                                                          /* 90 */
 } AdEntImage;
 typedef struct AdEntOle2frame {
-  int16_t version; double upperleft[3], lowerright[3]; int16_t oletype, tilemode;
-  int32_t datalength; AdBlob* datablob;
+  int16_t version; double upperleft[3], lowerright[3]; int16_t oletype, tilemode; /* 70 10 11 71 72 */
+  int32_t datalength; AdBlob* datablob;                                          /* 90 310 */
 } AdEntOle2frame;
 typedef struct AdEntRtext {
-  double pt0[3], rotang, height; int16_t flags; AdObjhandle stylehandle;
-  char text[AD_TEXT_LEN];
+  double pt0[3], rotang, height; int16_t flags; AdObjhandle stylehandle;  /* 10 50 40 70 7 */
+  char text[AD_TEXT_LEN];                                                 /* 1 */
 } AdEntRtext;
 typedef struct AdEntArcAlignedText {
   double center[3], radius, widthfactor, height, charspacing, offsetfromarc,
-      rightoffset, leftoffset, startang, endang;
+      rightoffset, leftoffset, startang, endang;    /* 10 40 41 42 43 44 45 46 50 51 */
   int16_t reversed, direction, alignment, side, bold, italic, underline,
-      charset, pitch, fonttype, color;
-  AdObjhandle stylehandle, archandle;
-  char fontname[AD_NAME_LEN];
-  char text[AD_TEXT_LEN];
+      charset, pitch, fonttype, wizardflag;         /* 70-79, 280 */
+  int32_t color;                                    /* 90 */
+  AdObjhandle stylehandle, archandle;               /* 7 resolved, 330 */
+  char fontname[AD_NAME_LEN];                       /* 2 */
+  char bigfontname[AD_NAME_LEN];                    /* 3 */
+  char text[AD_TEXT_LEN];                           /* 1 */
 } AdEntArcAlignedText;
-/* Proxy entities and unknown class kinds: the proxy data kept in a blob. */
+/* Proxy entities (ACAD_PROXY_ENTITY and the like) and kinds this toolkit
+ * does not read (their pairs are kept in pairblob). */
 typedef struct AdEntProxy {
-  int32_t classid, appclassid; int32_t graphicsbytes; AdBlob* graphicsblob;
-  int32_t databytes; AdBlob* dataentblob; int32_t numobjids; AdBlob* objidblob;
-  AdBlob* acisblob;
+  int32_t classid, appclassid; int32_t graphicsbytes; AdBlob* graphicsblob;  /* 90 91 92 */
+  int32_t databytes; AdBlob* dataentblob; int32_t numobjids; AdBlob* objidblob; /* 93 */
+  AdBlob* acisblob;                      /* ACIS text of proxies that carry it (1, 3) */
+  AdBlob* pairblob;
 } AdEntProxy;
 
 typedef union AdEntityRecord {
@@ -331,7 +395,9 @@ typedef struct AdLinetype {
   unsigned char alignment, flag; int16_t numdashes; double patternlength;
   double dashlength[12]; int16_t shapeflag[12]; int16_t shapenum[12];
   AdObjhandle shapestylehandle[12]; double shapescale[12], shaperot[12];
-  double shapexoffset[12], shapeyoffset[12]; char strarea[256];
+  double shapexoffset[12], shapeyoffset[12];
+  char strarea[256];          /* the texts of text dashes (9), each terminated */
+  int16_t stroffset[12];      /* a text dash's text: its offset in strarea */
   AdObjhandle handle; AdObjhandle xdicthandle;
   AD_TABLE_COMMON_TAIL;
 } AdLinetype;
@@ -435,7 +501,8 @@ typedef struct AdObjectHeader {
 
 typedef struct AdObjDictionary {
   int32_t numitems; AdBlob* itemblob;   /* adReadDicItem: name and handle each */
-  int16_t hardowner, cloning; AdObjhandle defaulthandle;
+  int16_t hardowner, cloning;           /* 280 281 */
+  AdObjhandle defaulthandle;            /* 340 of ACDBDICTIONARYWDFLT */
 } AdObjDictionary;
 typedef struct AdObjMlinestyle {
   char name[AD_NAME_LEN]; int16_t flags; char description[AD_NAME_LEN];
@@ -446,15 +513,46 @@ typedef struct AdObjGroup {
   char description[AD_NAME_LEN]; int16_t unnamed, selectable;
   int32_t numentities; AdBlob* entityblob;   /* 8-byte member handles */
 } AdObjGroup;
-/* Every other kind keeps its pairs as read, for readers of those kinds. */
+/* LAYOUT (the plot settings part is kept in the pairs of the object). */
+typedef struct AdObjLayout {
+  char name[AD_NAME_LEN];               /* 1 of AcDbLayout */
+  int16_t flag, taborder;               /* 70 71 */
+  double limmin[2], limmax[2];          /* 10 11 */
+  double inspt[3], extmin[3], extmax[3];  /* 12 14 15 */
+  double elevation;                     /* 146 */
+  double ucsorg[3], ucsxdir[3], ucsydir[3];  /* 13 16 17 */
+  int16_t orthotype;                    /* 76 */
+  AdObjhandle blockheaderhandle;        /* 330 of AcDbLayout: its paper-space block */
+  AdObjhandle lastvporthandle;          /* 331 */
+  AdObjhandle ucshandle, baseucshandle; /* 345 346 */
+  char pagesetupname[AD_NAME_LEN];      /* 1 of AcDbPlotSettings */
+  AdBlob* pairblob;                     /* every pair of the object, as read */
+} AdObjLayout;
+/* Every other kind: proxy objects keep their data chunks (310) and object
+ * ids; all kinds keep their pairs as read (adReadBlobPair). */
 typedef struct AdObjProxy {
-  int32_t classid; int32_t databytes; AdBlob* datablob; int32_t numobjids;
-  AdBlob* objidblob;
+  int32_t classid; int32_t databytes; AdBlob* datablob; int32_t numobjids;  /* 91 93 310 */
+  AdBlob* objidblob;                    /* 330 340 350 360 of proxy objects */
+  AdBlob* pairblob;
 } AdObjProxy;
 
 typedef union AdObjectRecord {
-  AdObjDictionary dict; AdObjMlinestyle mlstyle; AdObjGroup group; AdObjProxy proxy;
+  AdObjDictionary dict; AdObjMlinestyle mlstyle; AdObjGroup group; AdObjLayout layout;
+  AdObjProxy proxy;
 } AdObjectRecord;
+
+/* One pair of a pair blob (adReadBlobPair). */
+typedef struct AdBlobPair {
+  int16_t code;
+  int kind;                 /* AD_PAIR_* */
+  double real;
+  int32_t integer;          /* 16- and 32-bit values */
+  AdObjhandle handle;
+  long length;              /* bytes of text or binary data */
+  char text[AD_TEXT_LEN];   /* strings; binary data (310, 1004) as bytes */
+} AdBlobPair;
+enum { AD_PAIR_STRING, AD_PAIR_REAL, AD_PAIR_INT16, AD_PAIR_INT32, AD_PAIR_HANDLE,
+       AD_PAIR_BINARY };
 
 /* One element of a multiline style (adReadMlstyleSeginfo). */
 typedef struct AdMlstyleSeginfo {
@@ -574,6 +672,31 @@ VYR_EXPORT int adFileVersionLoaded(const AdDrawing* dwg);
 VYR_EXPORT const char* adGetFileLoadName(const AdDrawing* dwg);
 VYR_EXPORT unsigned adDxfQualityFlags(const AdDrawing* dwg);
 VYR_EXPORT AdHeader* adHeaderOf(AdDrawing* dwg);
+VYR_EXPORT AdHeader* adHeaderPointer(AdDrawing* dwg);
+/* The handles of the table control objects, in the order AD_CTRL_*. */
+enum { AD_CTRL_BLOCK_RECORD, AD_CTRL_LAYER, AD_CTRL_STYLE, AD_CTRL_LTYPE, AD_CTRL_VIEW,
+       AD_CTRL_UCS, AD_CTRL_VPORT, AD_CTRL_APPID, AD_CTRL_DIMSTYLE, AD_CTRL_VPENTHDR,
+       AD_CTRL_COUNT };
+VYR_EXPORT AdObjhandle* adCtrlObjhandlePtr(AdDrawing* dwg);
+/* A fresh handle from the drawing's seed, one no record carries yet. */
+VYR_EXPORT int adGenerateObjhandle(AdDrawing* dwg, unsigned char* handle);
+
+/* Defaults of the public DXF reference: the header variables; a dimension
+ * style from the header's DIM variables; a paper-space viewport entity. */
+VYR_EXPORT void adSetHeaderDefaults(AdHeader* h);
+VYR_EXPORT void adSetDefaultDimstyleFromHeader(AdDrawing* dwg, AdDimstyle* ds);
+VYR_EXPORT void adSetViewportEntityDefaults(AdEntViewport* vp);
+/* The parameter of the point of an ellipse (axis ratio) seen at an angle. */
+VYR_EXPORT double adEllipseParameterFromAngle(double angle, double ratio);
+/* Copies a DXF text, decoding caret sequences (^J a control character,
+ * "^ " a caret) except after the lead byte of a double-byte character of
+ * the code page; at most capacity - 1 bytes and the terminator. */
+VYR_EXPORT void adstrcpytrans(char* dst, const char* src, size_t capacity, int codepage);
+
+/* Code-page names of $DWGCODEPAGE and their numbers. */
+VYR_EXPORT int adNumValidCodePages(void);
+VYR_EXPORT const char* adCodePageName(int number);
+VYR_EXPORT int adAsciiCodePageToShort(const char* name, int16_t* number);
 
 /* ---------------------------------------------------------------- handles, hex */
 
@@ -744,6 +867,26 @@ VYR_EXPORT int adReadProxyDataDouble(AdBlobCursor* cur, double* v);
 VYR_EXPORT int adReadProxyDataBytes(AdBlobCursor* cur, void* dst, long n);
 VYR_EXPORT int adEndProxyDataRead(AdBlobCursor* cur);
 VYR_EXPORT int adPurgeBlockheader(AdDrawing* dwg, const unsigned char* handle);
+/* Makes the block header of that handle the active paper space (its
+ * entities become the drawing's paper-space list). */
+VYR_EXPORT int adSetActivePaperSpaceBlock(AdDrawing* dwg, const unsigned char* handle);
+/* Adds an external-reference block header (flag 4) named name for path. */
+VYR_EXPORT int adCreateXrefBlock(AdDrawing* dwg, const char* name, const char* path,
+                                 unsigned char* handle);
+/* The next pair of a pair blob; false at its end. */
+VYR_EXPORT int adReadBlobPair(AdBlobCursor* cur, AdBlobPair* pair);
+/* Turns a proxy entity's graphics into ordinary entities of the list after
+ * it; 1 when it did. Proxy graphics are not decoded by this toolkit, so the
+ * result is always 0 and the proxy stays as it is. */
+VYR_EXPORT int adExplodeProxyToList(AdDrawing* dwg, const AdEntityHeader* hdr,
+                                    const AdEntityRecord* rec, AdEntityList list, int flags,
+                                    const unsigned char* handle);
+/* Checks the references of a loaded drawing (layers, linetypes, styles,
+ * blocks of entities and records); each problem is reported through the
+ * callback with its text. fix is not used: nothing is changed. Returns the
+ * number of problems found. */
+typedef int (*AdAuditFn)(const char* text);
+VYR_EXPORT long adAudit(AdDrawing* dwg, int fix, int level, AdAuditFn report);
 
 #ifdef __cplusplus
 }

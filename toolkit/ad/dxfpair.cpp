@@ -106,7 +106,8 @@ bool getbinarypair(AdDrawing* dwg) {
   ZtStream* st = dwg->stream;
   for (;;) {
     int c;
-    if (dwg->version < AD_ACAD13 && !adin->bincode16) {
+    bool onebyte = dwg->bincodes ? dwg->bincodes == 1 : dwg->version < AD_ACAD13 && !adin->bincode16;
+    if (onebyte) {
       c = ztior_getc(st);
       if (c < 0) return false;
       if (c == 255) c = static_cast<uint16_t>(frdshort(dwg));

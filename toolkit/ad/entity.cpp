@@ -275,11 +275,7 @@ void adFreeEntityData(const AdEntityHeader* hdr, const AdEntityRecord* rec) {
   adDeleteBlob(hdr->reactorblob);
   if (!rec) return;
   switch (hdr->enttype) {
-    case AD_ENT_SPLINE:
-      adDeleteBlob(rec->spline.knotblob);
-      adDeleteBlob(rec->spline.ctlblob);
-      adDeleteBlob(rec->spline.fitblob);
-      return;
+    case AD_ENT_SPLINE: adDeleteBlob(rec->spline.datablob); return;
     case AD_ENT_MTEXT: adDeleteBlob(rec->mtext.textblob); return;
     case AD_ENT_LEADER: adDeleteBlob(rec->leader.ptblob); return;
     case AD_ENT_MLINE: adDeleteBlob(rec->mline.vertblob); return;
@@ -289,32 +285,37 @@ void adFreeEntityData(const AdEntityHeader* hdr, const AdEntityRecord* rec) {
   }
 }
 
-/* Frees the blobs of a stored entity; class-defined kinds need the drawing. */
+/* Frees the blobs of an entity; class-defined kinds need the drawing. */
+void adfreeentityblobs(AdDrawing* dwg, const AdEntityHeader* hdr, const AdEntityRecord* rec) {
+  adFreeEntityData(hdr, rec);
+  if (!rec || fixedsize(hdr->enttype) != static_cast<size_t>(-1)) return;
+  switch (classkind(dwg, hdr->enttype)) {
+    case CK_LWPLINE: adDeleteBlob(rec->lwpline.vertblob); break;
+    case CK_HATCH:
+      adDeleteBlob(rec->hatch.pathblob);
+      adDeleteBlob(rec->hatch.patlineblob);
+      adDeleteBlob(rec->hatch.srcobjblob);
+      adDeleteBlob(rec->hatch.seedblob);
+      break;
+    case CK_IMAGE: adDeleteBlob(rec->image.clipvertblob); break;
+    case CK_OLE: adDeleteBlob(rec->ole2frame.datablob); break;
+    case CK_PROXY:
+      adDeleteBlob(rec->proxy.graphicsblob);
+      adDeleteBlob(rec->proxy.dataentblob);
+      adDeleteBlob(rec->proxy.objidblob);
+      adDeleteBlob(rec->proxy.acisblob);
+      adDeleteBlob(rec->proxy.pairblob);
+      break;
+    default: break;
+  }
+}
+
 void adfreeentitynode(AdDrawing* dwg, LLNode* n) {
   AdEntityHeader hdr;
   AdEntityRecord* rec = static_cast<AdEntityRecord*>(ztmem_malloc(sizeof(AdEntityRecord)));
   adUnpackEntity(n, &hdr, rec);
-  adFreeEntityData(&hdr, rec);
-  if (rec && fixedsize(hdr.enttype) == static_cast<size_t>(-1)) {
-    switch (classkind(dwg, hdr.enttype)) {
-      case CK_LWPLINE: adDeleteBlob(rec->lwpline.vertblob); break;
-      case CK_HATCH:
-        adDeleteBlob(rec->hatch.pathblob);
-        adDeleteBlob(rec->hatch.patlineblob);
-        adDeleteBlob(rec->hatch.srcobjblob);
-        adDeleteBlob(rec->hatch.seedblob);
-        break;
-      case CK_IMAGE: adDeleteBlob(rec->image.clipvertblob); break;
-      case CK_OLE: adDeleteBlob(rec->ole2frame.datablob); break;
-      case CK_PROXY:
-        adDeleteBlob(rec->proxy.graphicsblob);
-        adDeleteBlob(rec->proxy.dataentblob);
-        adDeleteBlob(rec->proxy.objidblob);
-        adDeleteBlob(rec->proxy.acisblob);
-        break;
-      default: break;
-    }
-  }
+  if (rec) adfreeentityblobs(dwg, &hdr, rec);
+  else adFreeEntityData(&hdr, nullptr);
   ztmem_free(rec);
 }
 

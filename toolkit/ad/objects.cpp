@@ -11,27 +11,50 @@
 
 namespace {
 
-size_t objrecsize(int16_t type) {
+/* The record kind of an object type: the dictionary record also serves
+ * ACDBDICTIONARYWDFLT, the layout record LAYOUT, the proxy record every
+ * other kind. */
+enum RecKind { RK_DICT, RK_MLSTYLE, RK_GROUP, RK_LAYOUT, RK_PROXY };
+
+RecKind reckind(AdDrawing* dwg, int16_t type) {
   switch (type) {
-    case AD_OBJ_DICTIONARY: return sizeof(AdObjDictionary);
-    case AD_OBJ_MLINESTYLE: return sizeof(AdObjMlinestyle);
-    case AD_OBJ_GROUP: return sizeof(AdObjGroup);
+    case AD_OBJ_DICTIONARY: return RK_DICT;
+    case AD_OBJ_MLINESTYLE: return RK_MLSTYLE;
+    case AD_OBJ_GROUP: return RK_GROUP;
+    default: break;
+  }
+  if (type >= 500 && dwg) {
+    if (type == adDictionarywdfltObjtype(dwg)) return RK_DICT;
+    if (type == adLayoutObjtype(dwg)) return RK_LAYOUT;
+  }
+  return RK_PROXY;
+}
+
+size_t objrecsize(AdDrawing* dwg, int16_t type) {
+  switch (reckind(dwg, type)) {
+    case RK_DICT: return sizeof(AdObjDictionary);
+    case RK_MLSTYLE: return sizeof(AdObjMlinestyle);
+    case RK_GROUP: return sizeof(AdObjGroup);
+    case RK_LAYOUT: return sizeof(AdObjLayout);
     default: return sizeof(AdObjProxy);
   }
 }
 
-void freeobject(LLNode* n) {
+void freeobject(AdDrawing* dwg, LLNode* n) {
   const AdObjectHeader* h = static_cast<const AdObjectHeader*>(LL_RECORD(n));
-  const AdObjectRecord* r = reinterpret_cast<const AdObjectRecord*>(h + 1);
+  AdObjectRecord r;
+  std::memcpy(&r, h + 1, objrecsize(dwg, h->objtype));
   adDeleteBlob(h->reactorblob);
   adDeleteBlob(h->xdblob);
-  switch (h->objtype) {
-    case AD_OBJ_DICTIONARY: adDeleteBlob(r->dict.itemblob); break;
-    case AD_OBJ_MLINESTYLE: adDeleteBlob(r->mlstyle.elementblob); break;
-    case AD_OBJ_GROUP: adDeleteBlob(r->group.entityblob); break;
+  switch (reckind(dwg, h->objtype)) {
+    case RK_DICT: adDeleteBlob(r.dict.itemblob); break;
+    case RK_MLSTYLE: adDeleteBlob(r.mlstyle.elementblob); break;
+    case RK_GROUP: adDeleteBlob(r.group.entityblob); break;
+    case RK_LAYOUT: adDeleteBlob(r.layout.pairblob); break;
     default:
-      adDeleteBlob(r->proxy.datablob);
-      adDeleteBlob(r->proxy.objidblob);
+      adDeleteBlob(r.proxy.datablob);
+      adDeleteBlob(r.proxy.objidblob);
+      adDeleteBlob(r.proxy.pairblob);
       break;
   }
 }
@@ -41,10 +64,11 @@ LLNode* findobject(AdDrawing* dwg, const unsigned char* handle) {
   return n && n->list == dwg->objects ? n : nullptr;
 }
 
-bool packobject(const AdObjectHeader* hdr, const AdObjectRecord* rec, unsigned char* out) {
+bool packobject(AdDrawing* dwg, const AdObjectHeader* hdr, const AdObjectRecord* rec, unsigned char* out) {
+  size_t n = objrecsize(dwg, hdr->objtype);
   std::memcpy(out, hdr, sizeof *hdr);
-  if (rec) std::memcpy(out + sizeof *hdr, rec, objrecsize(hdr->objtype));
-  else std::memset(out + sizeof *hdr, 0, objrecsize(hdr->objtype));
+  if (rec) std::memcpy(out + sizeof *hdr, rec, n);
+  else std::memset(out + sizeof *hdr, 0, n);
   return true;
 }
 
@@ -65,7 +89,7 @@ int adGetObject(AdDrawing* dwg, AdObjectHeader* hdr, AdObjectRecord* rec) {
   std::memcpy(hdr, h, sizeof *hdr);
   if (rec) {
     std::memset(rec, 0, sizeof *rec);
-    std::memcpy(rec, h + 1, objrecsize(h->objtype));
+    std::memcpy(rec, h + 1, objrecsize(dwg, h->objtype));
   }
   l->current = l->current->next;
   return 1;
@@ -94,8 +118,8 @@ int adSeekObject(AdDrawing* dwg, const unsigned char* handle, AdObjectHeader* hd
 int adAddObject(AdDrawing* dwg, const AdObjectHeader* hdr, const AdObjectRecord* rec) {
   if (!dwg || !hdr) return 0;
   unsigned char buf[sizeof(AdObjectHeader) + sizeof(AdObjectRecord)];
-  packobject(hdr, rec, buf);
-  return addobjecttolistandindex(dwg, dwg->objects, buf, sizeof *hdr + objrecsize(hdr->objtype),
+  packobject(dwg, hdr, rec, buf);
+  return addobjecttolistandindex(dwg, dwg->objects, buf, sizeof *hdr + objrecsize(dwg, hdr->objtype),
                                  hdr->handle, AD_PUT_TAIL, nullptr) != nullptr;
 }
 
@@ -111,7 +135,7 @@ int adReplaceObject(AdDrawing* dwg, const AdObjectHeader* hdr, const AdObjectRec
     adseterror(205);
     return 0;
   }
-  packobject(hdr, rec, static_cast<unsigned char*>(LL_RECORD(old)));
+  packobject(dwg, hdr, rec, static_cast<unsigned char*>(LL_RECORD(old)));
   return 1;
 }
 
@@ -122,7 +146,7 @@ int adDeleteObject(AdDrawing* dwg, const unsigned char* handle) {
     adseterror(168);
     return 0;
   }
-  freeobject(n);
+  freeobject(dwg, n);
   LLDelSpec(dwg->objects, n);
   bt_del(dwg, handle);
   ztvm_free(n);
@@ -131,7 +155,7 @@ int adDeleteObject(AdDrawing* dwg, const unsigned char* handle) {
 
 void adfreeobjectlist(AdDrawing* dwg) {
   if (!dwg->objects) return;
-  for (LLNode* n = dwg->objects->head; n; n = n->next) freeobject(n);
+  for (LLNode* n = dwg->objects->head; n; n = n->next) freeobject(dwg, n);
   LLDeleteList(dwg->objects);
   dwg->objects = nullptr;
 }

@@ -189,6 +189,22 @@ AdEntityList adEntityList(AdDrawing* dwg, const unsigned char* blkhhandle) {
   return static_cast<AdBlockheader*>(LL_RECORD(n))->entitylist;
 }
 
+static const TableDesc* const kAllTables[] = {&kLinetype, &kLayer, &kShapefile, &kView, &kVport,
+                                              &kUcs, &kRegapp, &kDimstyle, &kBlockheader};
+
+LLList* adtablelist(AdDrawing* dwg, int list) { return dwg->*kAllTables[list]->list; }
+size_t adtablerecsize(int list) { return kAllTables[list]->size; }
+const char* adtablename(int list, const void* rec) { return nameof(*kAllTables[list], rec); }
+unsigned char* adtablehandle(int list, void* rec) {
+  return static_cast<unsigned char*>(rec) + kAllTables[list]->handleoff;
+}
+LLNode* adtablefindnode(AdDrawing* dwg, int list, const char* name) {
+  LLList* l = adtablelist(dwg, list);
+  for (LLNode* n = l ? l->head : nullptr; n; n = n->next)
+    if (adstricmp(adtablename(list, LL_RECORD(n)), name) == 0) return n;
+  return nullptr;
+}
+
 /* Frees a table list with the extended data and reactors of its records. */
 void adfreetablelist(AdDrawing* dwg, int table) {
   static const TableDesc* const kAll[] = {&kLinetype, &kLayer, &kShapefile, &kView, &kVport,
