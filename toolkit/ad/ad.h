@@ -139,9 +139,10 @@ enum {
  * read from; fields without a code are filled by the loader's rules. Angles
  * are in radians, colours as in the entity header. Blob layouts (all
  * numbers in host order):
- *   SPLINE datablob: numknots knot values; then per control point x, y, z
- *     and, when flag & 4 (rational), its weight; then numfitpts fit points
- *     x, y, z. The counts are those of the values actually read.
+ *   SPLINE knotblob: numknots knot values; ctlblob: per control point x,
+ *     y, z and, when flag & 4 (rational), its weight (1.0 where the file
+ *     gave none); fitblob: numfitpts fit points x, y, z. The counts are
+ *     those of the values actually read; a blob is null when it is empty.
  *   LWPOLYLINE vertblob: per vertex x, y; the bulge when flag has
  *     AD_LWPLINE_HAS_BULGES; start and end width when AD_LWPLINE_HAS_WIDTHS.
  *   LEADER ptblob: numpoints points x, y, z.
@@ -178,7 +179,9 @@ typedef struct AdEntSpline {
   int16_t degree, flag, numknots, numctlpts, numfitpts;   /* 71 70 72 73 74 */
   double knottol, ctltol, fittol;                         /* 42 43 44 */
   double sttandir[3], endtandir[3];                       /* 12 13 */
-  AdBlob* datablob;                                       /* knots, control points, fit points */
+  AdBlob* knotblob;   /* 40 */
+  AdBlob* ctlblob;    /* 10, 20, 30 and 41 */
+  AdBlob* fitblob;    /* 11, 21, 31 */
 } AdEntSpline;
 typedef struct AdEntText {
   double pt0[3]; double height, rotang, widthfactor, oblique;   /* 10 40 50 41 51 */

@@ -80,7 +80,7 @@ bool hatchspline(AdDrawing* dwg, AdBytes* b) {
     return false;
   for (int32_t i = 0; i < nknots; ++i)
     if (!seq(dwg) || !putd(b, dxfreal())) return false;
-  for (int32_t i = 0; i < 2 * nctl; ++i)
+  for (int64_t i = 0; i < 2 * static_cast<int64_t>(nctl); ++i)
     if (!seq(dwg) || !putd(b, dxfreal())) return false;
   if (rational)
     for (int32_t i = 0; i < nctl; ++i)
@@ -97,7 +97,7 @@ bool hatchspline(AdDrawing* dwg, AdBytes* b) {
   bool fit = adin->curcode == 11 || adin->curcode == 12;
   if (!fit) return dxfseek(dwg, at) != 0;
   dxfback(dwg);
-  for (int32_t i = 0; i < 2 * nfit; ++i)
+  for (int64_t i = 0; i < 2 * static_cast<int64_t>(nfit); ++i)
     if (!seq(dwg)) return false;
   for (int k = 0; k < 2; ++k) {
     if (!dxfnext(dwg)) return false;
@@ -124,7 +124,7 @@ bool hatchpaths(AdDrawing* dwg, AdEntCtx* c, int32_t npaths) {
       if (!seq(dwg)) return false;
       int32_t n = count(dxfint());
       if (!puts16(b, hasbulge) || !puts16(b, closed) || !puts32(b, n)) return false;
-      for (int32_t i = 0; i < n * (hasbulge ? 3 : 2); ++i)
+      for (int64_t i = 0; i < static_cast<int64_t>(n) * (hasbulge ? 3 : 2); ++i)
         if (!seq(dwg) || !putd(b, dxfreal())) return false;
     } else {
       if (!seq(dwg)) return false;
@@ -422,7 +422,7 @@ int dxfentrule(AdDrawing* dwg, AdEntCtx* c, AdEntityHeader* h, AdEntityRecord* r
         }
         case 98: {
           int32_t n = count(dxfint());
-          for (int32_t i = 0; i < 2 * n; ++i)
+          for (int64_t i = 0; i < 2 * static_cast<int64_t>(n); ++i)
             if (!seq(dwg) || !putd(&c->d, dxfreal())) return -1;
           c->n3 += n;
           return 1;
@@ -612,6 +612,7 @@ int dxfentrule(AdDrawing* dwg, AdEntCtx* c, AdEntityHeader* h, AdEntityRecord* r
         return 1;
       }
       if (iscommon(code)) return 0;
+      if (code == 100 && !std::strcmp(adin->curstr, "AcDbEntity")) return 1;
       AdEntProxy& p = r->proxy;
       if (c->type != 498) return dxfputpair(&c->c) ? 1 : -1;
       {
@@ -707,15 +708,9 @@ int dxfentfinish(AdDrawing* dwg, AdEntCtx* c, AdEntityHeader* h, AdEntityRecord*
       s.numctlpts = static_cast<int16_t>(c->countgiven & 8 ? c->n2 : 0);
       s.numfitpts = static_cast<int16_t>(c->countgiven & 16 ? c->n3 : 0);
       bool failed = c->a.failed || c->b.failed || c->c.failed;
-      AdBytes all{};
-      adbytesput(&all, c->a.p, c->a.n);
-      adbytesput(&all, c->b.p, c->b.n);
-      adbytesput(&all, c->c.p, c->c.n);
-      adbytesfree(&c->a);
-      adbytesfree(&c->b);
-      adbytesfree(&c->c);
-      failed = failed || all.failed;
-      s.datablob = adbytesblob(&all);
+      s.knotblob = adbytesblob(&c->a);
+      s.ctlblob = adbytesblob(&c->b);
+      s.fitblob = adbytesblob(&c->c);
       return failed ? -1 : 1;
     }
     case AD_ENT_MTEXT: {

@@ -179,6 +179,7 @@ int16_t dxfloadheader(AdDrawing* dwg, void*, void*) {
 
   bool header = false, tables = false, entities = false, objects = false;
   bool sawend = false;
+  adseterror(30);
   while (adin->loading) {
     if (!scanpair(dwg)) break;
     if (adin->curcode != 0) continue;
@@ -219,16 +220,13 @@ int16_t dxfloadheader(AdDrawing* dwg, void*, void*) {
       objects = true;
       adseterror(35);
       ok = processobjects(dwg);
-    } else if (std::strcmp(name, "CLASSES") == 0) {
-      if (s.classpos == 0) s.classpos = ztior_tell(dwg->stream);
-      ok = skipsection(dwg);
     } else {
+      if (std::strcmp(name, "CLASSES") == 0 && s.classpos == 0) s.classpos = ztior_tell(dwg->stream);
+      adseterror(30);
       ok = skipsection(dwg);
     }
-    if (!ok) {
-      if (adin->error == 0) adseterror(30);
-      return failscan(dwg);
-    }
+    if (!ok) return failscan(dwg);
+    adseterror(30);
   }
   if (!adin->loading) return failscan(dwg);
   if (!sawend) {

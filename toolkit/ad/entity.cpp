@@ -275,7 +275,11 @@ void adFreeEntityData(const AdEntityHeader* hdr, const AdEntityRecord* rec) {
   adDeleteBlob(hdr->reactorblob);
   if (!rec) return;
   switch (hdr->enttype) {
-    case AD_ENT_SPLINE: adDeleteBlob(rec->spline.datablob); return;
+    case AD_ENT_SPLINE:
+      adDeleteBlob(rec->spline.knotblob);
+      adDeleteBlob(rec->spline.ctlblob);
+      adDeleteBlob(rec->spline.fitblob);
+      return;
     case AD_ENT_MTEXT: adDeleteBlob(rec->mtext.textblob); return;
     case AD_ENT_LEADER: adDeleteBlob(rec->leader.ptblob); return;
     case AD_ENT_MLINE: adDeleteBlob(rec->mline.vertblob); return;
