@@ -676,13 +676,6 @@ VYR_EXPORT const char* adGetFileLoadName(const AdDrawing* dwg);
 VYR_EXPORT unsigned adDxfQualityFlags(const AdDrawing* dwg);
 VYR_EXPORT AdHeader* adHeaderOf(AdDrawing* dwg);
 VYR_EXPORT AdHeader* adHeaderPointer(AdDrawing* dwg);
-/* The handles of the table control objects, in the order AD_CTRL_*. */
-enum { AD_CTRL_BLOCK_RECORD, AD_CTRL_LAYER, AD_CTRL_STYLE, AD_CTRL_LTYPE, AD_CTRL_VIEW,
-       AD_CTRL_UCS, AD_CTRL_VPORT, AD_CTRL_APPID, AD_CTRL_DIMSTYLE, AD_CTRL_VPENTHDR,
-       AD_CTRL_COUNT };
-VYR_EXPORT AdObjhandle* adCtrlObjhandlePtr(AdDrawing* dwg);
-/* A fresh handle from the drawing's seed, one no record carries yet. */
-VYR_EXPORT int adGenerateObjhandle(AdDrawing* dwg, unsigned char* handle);
 
 /* Defaults of the public DXF reference: the header variables; a dimension
  * style from the header's DIM variables; a paper-space viewport entity. */
@@ -743,7 +736,8 @@ AD_TABLE_FAMILY(AdBlockheader, Blockheader, Blockheaders)
 enum { AD_CTRL_BLOCK_RECORD, AD_CTRL_LAYER, AD_CTRL_STYLE, AD_CTRL_LTYPE, AD_CTRL_VIEW,
        AD_CTRL_UCS, AD_CTRL_VPORT, AD_CTRL_APPID, AD_CTRL_DIMSTYLE, AD_CTRL_COUNT };
 VYR_EXPORT const AdObjhandle* adCtrlObjhandlePtr(AdDrawing* dwg);
-/* A new handle from the drawing's handle seed, which then moves on. */
+/* A new handle from the drawing's handle seed, which then moves on; a
+ * handle some record of the drawing already carries is passed over. */
 VYR_EXPORT int adGenerateObjhandle(AdDrawing* dwg, unsigned char* handle);
 
 VYR_EXPORT int adStartClassGet(AdDrawing* dwg);

@@ -300,7 +300,6 @@ struct AdDrawing {
   AdObjhandle vpenthdrcontrol;
   void* xdresolve;          /* extended data resolve record of the entity loader */
   void* blkhindex;          /* block-header index list of old DWG files */
-  AdObjhandle ctrl[AD_CTRL_COUNT];   /* table control handles (adCtrlObjhandlePtr) */
   AdObjhandle plotstyledict;         /* ACAD_PLOTSTYLENAME of AC1015 ASCII files */
   signed char bincodes;     /* binary DXF group codes: 0 by version, 1 one byte, 2 two */
   AdDxfLoad* dxf;           /* the DXF loaders' state while loading */

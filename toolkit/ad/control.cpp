@@ -1,6 +1,7 @@
 /* The handles of a drawing's table control objects, in the order clients
  * index them, and the generation of new handles from the drawing's handle
- * seed. */
+ * seed (passing over handles already indexed, so that a file whose seed is
+ * too small still gets handles of its own). */
 #include "toolkit/ad/ad_int.h"
 
 #include <cstring>
@@ -29,8 +30,16 @@ int adGenerateObjhandle(AdDrawing* dwg, unsigned char* handle) {
   if (!dwg || !handle) return 0;
   if (adObjhandleIsNull(dwg->handseed)) std::memcpy(dwg->handseed, adin ? adin->handle1a : dwg->handseed, 8);
   if (adObjhandleIsNull(dwg->handseed)) dwg->handseed[7] = 1;
-  std::memcpy(handle, dwg->handseed, 8);
-  adIncrementObjhandle(dwg->handseed);
+  /* a drawing whose seed lags behind its handles must not hand out a
+     handle twice */
+  for (long guard = 0;; ++guard) {
+    std::memcpy(handle, dwg->handseed, 8);
+    if (!adIncrementObjhandle(dwg->handseed) || guard > 1L << 24) {
+      adseterror(2);
+      return 0;
+    }
+    if (!bt_search(dwg, handle, dwg->btroot)) break;
+  }
   if (dwg->header) std::memcpy(dwg->header->handseed, dwg->handseed, 8);
   return 1;
 }

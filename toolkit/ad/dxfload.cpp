@@ -351,21 +351,6 @@ int dxfcodepage(AdDrawing* dwg) { return dwg->header ? dwg->header->dwgcodepage 
 
 /* ---------------------------------------------------------------- handles */
 
-int adGenerateObjhandle(AdDrawing* dwg, unsigned char* handle) {
-  if (!dwg || !handle) return 0;
-  if (adObjhandleIsNull(dwg->handseed)) dwg->handseed[7] = 1;
-  for (int guard = 0; guard < 1 << 20; ++guard) {
-    std::memcpy(handle, dwg->handseed, 8);
-    if (!adIncrementObjhandle(dwg->handseed)) {
-      adseterror(2);
-      return 0;
-    }
-    if (!bt_search(dwg, handle, dwg->btroot)) return 1;
-  }
-  adseterror(2);
-  return 0;
-}
-
 int dxfstoreentity(AdDrawing* dwg, LLList* list, AdEntityHeader* hdr, AdEntityRecord* rec) {
   if (adObjhandleIsNull(hdr->handle) || bt_search(dwg, hdr->handle, dwg->btroot)) {
     if (!adObjhandleIsNull(hdr->handle) && adin->warning) adin->warning("Duplicate handle in file");

@@ -366,11 +366,6 @@ AdDrawing* adloadfilex(const char* path, unsigned char preloadmode, AdDrawing** 
   }
   std::memcpy(dwg->header->handseed, dwg->handseed, 8);
   if (dwg->isdxf) nexthandle(dwg, dwg->vpenthdrcontrol);
-  static const int kCtrl[AD_CTRL_COUNT - 1] = {AD_TBL_BLOCK_RECORD, AD_TBL_LAYER, AD_TBL_STYLE,
-                                               AD_TBL_LTYPE,        AD_TBL_VIEW,  AD_TBL_UCS,
-                                               AD_TBL_VPORT,        AD_TBL_APPID, AD_TBL_DIMSTYLE};
-  for (int i = 0; i < AD_CTRL_COUNT - 1; ++i) std::memcpy(dwg->ctrl[i], dwg->scan.tablecontrol[kCtrl[i]], 8);
-  std::memcpy(dwg->ctrl[AD_CTRL_VPENTHDR], dwg->vpenthdrcontrol, 8);
   if (dwg->version == AD_ACAD14) markunloadedxrefs(dwg);
   if (out) *out = dwg;
   return dwg;
@@ -413,6 +408,5 @@ int adFileVersionLoaded(const AdDrawing* dwg) { return dwg ? dwg->version : -1; 
 const char* adGetFileLoadName(const AdDrawing* dwg) { return dwg ? dwg->filename : nullptr; }
 unsigned adDxfQualityFlags(const AdDrawing* dwg) { return dwg ? dwg->qualityflags : 0; }
 AdHeader* adHeaderOf(AdDrawing* dwg) { return dwg ? dwg->header : nullptr; }
-AdObjhandle* adCtrlObjhandlePtr(AdDrawing* dwg) { return dwg ? dwg->ctrl : nullptr; }
 
 }  // extern "C"

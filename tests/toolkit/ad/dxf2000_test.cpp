@@ -78,7 +78,7 @@ TEST_P(Dxf2000, Header) {
   ASSERT_TRUE(adFindLayerByName(dwg, "NewLayer", made));
   EXPECT_GT(HV(h->handseed), HV(made));
   /* table control objects */
-  AdObjhandle* ctrl = adCtrlObjhandlePtr(dwg);
+  const AdObjhandle* ctrl = adCtrlObjhandlePtr(dwg);
   EXPECT_EQ(HV(ctrl[AD_CTRL_BLOCK_RECORD]), 1u);
   EXPECT_EQ(HV(ctrl[AD_CTRL_LAYER]), 2u);
   EXPECT_EQ(HV(ctrl[AD_CTRL_STYLE]), 3u);
@@ -88,7 +88,7 @@ TEST_P(Dxf2000, Header) {
   EXPECT_EQ(HV(ctrl[AD_CTRL_VPORT]), 8u);
   EXPECT_EQ(HV(ctrl[AD_CTRL_APPID]), 9u);
   EXPECT_EQ(HV(ctrl[AD_CTRL_DIMSTYLE]), 0xAu);
-  EXPECT_FALSE(adObjhandleIsNull(ctrl[AD_CTRL_VPENTHDR]));
+  EXPECT_FALSE(adObjhandleIsNull(dwg->vpenthdrcontrol));
 }
 
 TEST_P(Dxf2000, Linetypes) {
