@@ -302,6 +302,7 @@ struct AdDrawing {
   void* blkhindex;          /* block-header index list of old DWG files */
   AdObjhandle plotstyledict;         /* ACAD_PLOTSTYLENAME of AC1015 ASCII files */
   signed char bincodes;     /* binary DXF group codes: 0 by version, 1 one byte, 2 two */
+  ZtArena* entityarena;     /* database memory of the entity nodes */
   AdDxfLoad* dxf;           /* the DXF loaders' state while loading */
 };
 
@@ -323,6 +324,8 @@ void localToUniversal(AdDrawing* dwg);
  * 8-byte handle in it, and the name with its terminator. */
 enum { AD_XDR_APP = 0, AD_XDR_LAYER = 1 };
 int adaddxdresolve(AdDrawing* dwg, int kind, AdBlob* blob, int32_t pos, const char* name);
+/* A blob of n bytes made in an arena (see blob.cpp). */
+AdBlob* adblobinarena(ZtArena* a, const void* src, long n);
 /* Overwrites n bytes of a blob at pos. */
 int adBlobPatch(AdBlob* blob, long pos, const void* src, long n);
 
@@ -350,6 +353,7 @@ typedef struct AdToolkitState {
   /* the current pair of the DXF reader */
   uint16_t curcode;
   char* curstr;                   /* AD_LINEBUF_SIZE + 1 bytes */
+  size_t curlen;                  /* characters of the line read last (ASCII) */
   double curreal;
   int16_t curshort;
   int32_t curlong;
@@ -403,6 +407,10 @@ void adloadometer(int16_t percent);
 /* ---------------------------------------------------------------- DXF reader */
 
 int getdxfpair(AdDrawing* dwg);
+/* As getdxfpair, but only the values of the codes 0, 2, 5 and 105 are read
+ * (the others are passed over and curstr is left empty): the scan pass's
+ * reader outside the HEADER section. */
+int getdxfpairlite(AdDrawing* dwg);
 int readbufline(AdDrawing* dwg);
 void updatescanometer(AdDrawing* dwg);
 void adstartscanometer(AdDrawing* dwg);
@@ -431,6 +439,8 @@ void reverselong(unsigned char* b);
 void reversedouble(unsigned char* b);
 int isunnormalizeddouble(const unsigned char* bigendian);
 double zt_atof(const char* text);
+double zt_atofn(const char* text, size_t n);   /* text of n characters */
+int32_t adatoln(const char* text, size_t n);   /* adatol of n characters */
 int32_t adatol(const char* text);    /* 64-bit parse saturated to 32 bits */
 int16_t adatoi(const char* text);    /* decimal, truncated to 16 bits */
 int adstricmp(const char* a, const char* b);
@@ -484,6 +494,7 @@ typedef struct AdVpentHdr {
 
 /* Pair access with one pair of look-back (see AdDxfLoad). */
 int dxfnext(AdDrawing* dwg);
+int dxfnextlite(AdDrawing* dwg);   /* with getdxfpairlite */
 void dxfback(AdDrawing* dwg);
 int dxfseek(AdDrawing* dwg, int64_t pos);
 int dxfis(uint16_t code, const char* text);  /* the current pair is (code, text) */
@@ -497,6 +508,9 @@ void dxfcopy(char* dst, const char* src, size_t capacity);  /* cut to capacity -
 int dxfloadstart(AdDrawing* dwg);       /* allocates dwg->dxf */
 void dxfloadend(AdDrawing* dwg);        /* frees it (and the blobs it holds) */
 void dxffreeblkrecs(AdDrawing* dwg);    /* the BLOCK_RECORD records not used */
+/* Creates the standard arrowhead block of a name ("_OPEN" ...): 1 and its
+ * handle, 0 when the name is none of them or on failure. */
+int adcreatearrowblock(AdDrawing* dwg, const char* name, unsigned char* handle);
 /* Positions the stream at the BLOCK_RECORD table: 1, 0 when it is empty. */
 int dxfstartblockrecords(AdDrawing* dwg);
 /* The HEADER section up to its ENDSEC: 1, 0 failure, -2 too new (309). */

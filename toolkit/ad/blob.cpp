@@ -79,6 +79,34 @@ AdBlob* adCreateBlobEx(uint16_t chunksize) {
   return b;
 }
 
+/* A blob holding n bytes, made in one piece of an arena: control block,
+ * chunk list and chunks. Deleting it frees nothing (arena pieces are freed
+ * with the arena); writing to it later adds chunks from the heap. */
+AdBlob* adblobinarena(ZtArena* a, const void* src, long n) {
+  if (!a || n <= 0) return nullptr;
+  long cs = n <= 65535 ? n : 4096;
+  long nchunks = (n + cs - 1) / cs;
+  size_t size = sizeof(AdBlob) + sizeof(LLList) + static_cast<size_t>(nchunks) * (sizeof(LLNode) + static_cast<size_t>(cs));
+  unsigned char* p = static_cast<unsigned char*>(ztvm_arenaalloc(a, size));
+  if (!p) return nullptr;
+  AdBlob* b = reinterpret_cast<AdBlob*>(p);
+  LLList* l = reinterpret_cast<LLList*>(p + sizeof(AdBlob));
+  b->magic = kMagic;
+  b->chunksize = static_cast<uint16_t>(cs);
+  b->total = n;
+  b->chunks = l;
+  unsigned char* at = p + sizeof(AdBlob) + sizeof(LLList);
+  const unsigned char* from = static_cast<const unsigned char*>(src);
+  for (long k = 0; k < nchunks; ++k) {
+    LLNode* node = reinterpret_cast<LLNode*>(at);
+    long m = n - k * cs < cs ? n - k * cs : cs;
+    std::memcpy(LL_RECORD(node), from + k * cs, static_cast<size_t>(m));
+    LLPutTail(l, node);
+    at += sizeof(LLNode) + static_cast<size_t>(cs);
+  }
+  return b;
+}
+
 void adDeleteBlob(AdBlob* b) {
   if (!valid(b)) return;
   LLDeleteList(b->chunks);

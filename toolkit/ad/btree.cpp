@@ -1,8 +1,11 @@
 /* The handle index: one B-tree per drawing mapping an 8-byte handle to the
  * database address of the record that carries it. A node holds up to 22
  * keys in ascending order (compared as unsigned byte strings) and, unless it
- * is a leaf, one more child than keys; every node but the root holds at least
- * 11 keys. Searches read nodes through a cache of 16 node copies with hit
+ * is a leaf, one more child than keys. A node split by a key greater than
+ * all it holds keeps 21 keys, so that loading handles in ascending order
+ * fills the nodes; deleting keeps every node but the root at 11 keys or more
+ * where it can (a node filled by ascending inserts may hold fewer until a
+ * deletion touches it). Searches read nodes through a cache of 16 node copies with hit
  * counters; every change to a node refreshes its cached copy and a freed
  * node leaves the cache. */
 #include "toolkit/ad/ad_int.h"
@@ -16,13 +19,28 @@ constexpr int kMin = BT_KEYS / 2;
 
 bool isleaf(const BtNode* n) { return n->child[0] == nullptr; }
 
-int cmp(const unsigned char* a, const unsigned char* b) { return std::memcmp(a, b, 8); }
+/* A handle as a number: its bytes most significant first. */
+inline uint64_t num(const unsigned char* h) {
+  uint64_t v = 0;
+  for (int i = 0; i < 8; ++i) v = v << 8 | h[i];
+  return v;
+}
 
-/* Index of the first key not less than h (linear scan). */
+int cmp(const unsigned char* a, const unsigned char* b) {
+  uint64_t x = num(a), y = num(b);
+  return x < y ? -1 : x > y;
+}
+
+/* Index of the first key not less than h (by halving). */
 int position(const BtNode* n, const unsigned char* h) {
-  int i = 0;
-  while (i < n->count && cmp(n->key[i], h) < 0) ++i;
-  return i;
+  uint64_t k = num(h);
+  int lo = 0, hi = n->count;
+  while (lo < hi) {
+    int mid = (lo + hi) / 2;
+    if (num(n->key[mid]) < k) lo = mid + 1;
+    else hi = mid;
+  }
+  return lo;
 }
 
 const BtNode* cached(BtNode* addr) {
@@ -66,10 +84,9 @@ BtNode* newnode() {
   return static_cast<BtNode*>(ztvm_malloc(sizeof(BtNode)));
 }
 
-bool reserve(const BtNode* root, const unsigned char* h) {
-  int need = 1;  /* a new root */
-  for (const BtNode* n = root; n; n = isleaf(n) ? nullptr : n->child[position(n, h)])
-    need = n->count == BT_KEYS ? need + 1 : 1;
+bool reserve(const BtNode* root) {
+  int need = 1;  /* a new root, and one node per level at most */
+  for (const BtNode* n = root; n; n = n->child[0]) ++need;
   while (g_npool < need && g_npool < 32) {
     BtNode* n = static_cast<BtNode*>(ztvm_malloc(sizeof(BtNode)));
     if (!n) return false;
@@ -108,11 +125,22 @@ int insert(BtNode* n, const unsigned char* h, void* addr, Up* up, bool* split) {
     val = cu.addr;
     right = cu.right;
   }
-  /* place (key, val, right) at i in a node of up to BT_KEYS + 1 keys */
+  int cnt = n->count;
+  if (cnt < BT_KEYS) {
+    std::memmove(n->key + i + 1, n->key + i, sizeof(AdObjhandle) * static_cast<size_t>(cnt - i));
+    std::memmove(n->addr + i + 1, n->addr + i, sizeof(void*) * static_cast<size_t>(cnt - i));
+    std::memmove(n->child + i + 2, n->child + i + 1, sizeof(BtNode*) * static_cast<size_t>(cnt - i));
+    std::memcpy(n->key[i], key, 8);
+    n->addr[i] = val;
+    n->child[i + 1] = right;
+    n->count = cnt + 1;
+    touched(n);
+    return 1;
+  }
+  /* a full node: place (key, val, right) at i among BT_KEYS + 1 keys */
   AdObjhandle keys[BT_KEYS + 1];
   void* vals[BT_KEYS + 1];
   BtNode* kids[BT_KEYS + 2];
-  int cnt = n->count;
   std::memcpy(keys, n->key, sizeof(AdObjhandle) * static_cast<size_t>(cnt));
   std::memcpy(vals, n->addr, sizeof(void*) * static_cast<size_t>(cnt));
   std::memcpy(kids, n->child, sizeof(BtNode*) * static_cast<size_t>(cnt + 1));
@@ -123,17 +151,12 @@ int insert(BtNode* n, const unsigned char* h, void* addr, Up* up, bool* split) {
   vals[i] = val;
   kids[i + 1] = right;
   ++cnt;
-  if (cnt <= BT_KEYS) {
-    std::memcpy(n->key, keys, sizeof(AdObjhandle) * static_cast<size_t>(cnt));
-    std::memcpy(n->addr, vals, sizeof(void*) * static_cast<size_t>(cnt));
-    std::memcpy(n->child, kids, sizeof(BtNode*) * static_cast<size_t>(cnt + 1));
-    n->count = cnt;
-    touched(n);
-    return 1;
-  }
   BtNode* r = newnode();
   if (!r) return 0;
-  int mid = cnt / 2;  /* 11: left keeps 0..10, median 11, right 12..22 */
+  /* 11: left keeps 0..10, median 11, right 12..22; a key added after all
+     the others (handles mostly come in ascending order) leaves the left
+     node nearly full and starts the right one with that key alone */
+  int mid = i == cnt - 1 ? cnt - 2 : cnt / 2;
   std::memset(n, 0, sizeof(BtNode));
   n->count = mid;
   std::memcpy(n->key, keys, sizeof(AdObjhandle) * static_cast<size_t>(mid));
@@ -291,7 +314,7 @@ int bt_insert(AdDrawing* dwg, const unsigned char* handle, void* addr) {
       return 0;
     }
   }
-  if (!reserve(dwg->btroot, handle)) {
+  if (!reserve(dwg->btroot)) {
     releasepool();
     adseterror(214);
     return 0;

@@ -143,12 +143,15 @@ void rd3double(double* out) {
   out[2] = rddouble();
 }
 
-double zt_atof(const char* text) {
-  const char* p = skipblanks(text);
+double zt_atof(const char* text) { return zt_atofn(text, std::strlen(text)); }
+
+double zt_atofn(const char* text, size_t n) {
+  const char* end = text + n;
+  const char* p = text;
+  while (p < end && (*p == ' ' || *p == '\t')) ++p;
   bool neg = false;
-  if (*p == '+' || *p == '-') neg = *p++ == '-';
+  if (p < end && (*p == '+' || *p == '-')) neg = *p++ == '-';
   double v = 0.0;
-  const char* end = p + std::strlen(p);
   auto r = std::from_chars(p, end, v);
   if (r.ec == std::errc::result_out_of_range) {
     /* like strtod: overflow gives infinity, underflow zero */
@@ -166,6 +169,22 @@ int32_t adatol(const char* text) {
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
   return static_cast<int32_t>(v);
+}
+
+int32_t adatoln(const char* text, size_t n) {
+  /* the common case, a few digits with blanks around them, directly */
+  const char* p = text;
+  const char* end = text + n;
+  while (p < end && *p == ' ') ++p;
+  bool neg = p < end && *p == '-';
+  if (neg) ++p;
+  const char* d = p;
+  int32_t v = 0;
+  while (p < end && p - d < 9 && *p >= '0' && *p <= '9') v = v * 10 + (*p++ - '0');
+  const char* q = p;
+  while (q < end && *q == ' ') ++q;
+  if (p > d && q == end && !(p < end && *p >= '0' && *p <= '9')) return neg ? -v : v;
+  return adatol(text);
 }
 
 int16_t adatoi(const char* text) {

@@ -117,6 +117,16 @@ int dxfnext(AdDrawing* dwg) {
   return getdxfpair(dwg);
 }
 
+int dxfnextlite(AdDrawing* dwg) {
+  AdDxfLoad* s = dwg->dxf;
+  if (s->pushed) {
+    s->pushed = 0;
+    return 1;
+  }
+  s->lastpos = ztior_tell(dwg->stream);
+  return getdxfpairlite(dwg);
+}
+
 void dxfback(AdDrawing* dwg) { dwg->dxf->pushed = 1; }
 
 int dxfseek(AdDrawing* dwg, int64_t pos) {
@@ -173,7 +183,13 @@ void dxfcopy(char* dst, const char* src, size_t capacity) {
 
 /* ---------------------------------------------------------------- state */
 
+/* The arena of the drawing being loaded: the blobs the loaders make live in
+ * it (adbytesblob). */
+static ZtArena* g_blobarena = nullptr;
+
 int dxfloadstart(AdDrawing* dwg) {
+  if (!dwg->entityarena) dwg->entityarena = ztvm_arenacreate();
+  g_blobarena = dwg->entityarena;
   if (dwg->dxf) return 1;
   dwg->dxf = static_cast<AdDxfLoad*>(ztmem_malloc(sizeof(AdDxfLoad)));
   if (!dwg->dxf) {
@@ -185,6 +201,7 @@ int dxfloadstart(AdDrawing* dwg) {
 }
 
 void dxfloadend(AdDrawing* dwg) {
+  if (g_blobarena == dwg->entityarena) g_blobarena = nullptr;
   AdDxfLoad* s = dwg->dxf;
   if (!s) return;
   if (s->plineopen) adFreeEntityData(&s->plinehdr, nullptr);
@@ -352,16 +369,14 @@ int dxfcodepage(AdDrawing* dwg) { return dwg->header ? dwg->header->dwgcodepage 
 /* ---------------------------------------------------------------- handles */
 
 int dxfstoreentity(AdDrawing* dwg, LLList* list, AdEntityHeader* hdr, AdEntityRecord* rec) {
-  if (adObjhandleIsNull(hdr->handle) || bt_search(dwg, hdr->handle, dwg->btroot)) {
-    if (!adObjhandleIsNull(hdr->handle) && adin->warning) adin->warning("Duplicate handle in file");
-    if (!dxfnewhandle(dwg, hdr->handle)) return 0;
+  if (adObjhandleIsNull(hdr->handle) && !dxfnewhandle(dwg, hdr->handle)) return 0;
+  if (adStoreEntity(dwg, list, hdr, rec)) return 1;
+  if (adin->error == 172) {   /* a handle the file gave twice: a fresh one */
+    if (adin->warning) adin->warning("Duplicate handle in file");
+    if (dxfnewhandle(dwg, hdr->handle) && adStoreEntity(dwg, list, hdr, rec)) return 1;
   }
-  if (!adStoreEntity(dwg, list, hdr, rec)) {
-    if (adin->error == 172 || adin->error == 173) adseterror(290);
-    else adseterror(289);
-    return 0;
-  }
-  return 1;
+  adseterror(adin->error == 172 || adin->error == 173 ? 290 : 289);
+  return 0;
 }
 
 }  // extern "C"
@@ -433,7 +448,10 @@ int adbytesput(AdBytes* b, const void* src, size_t n) {
 
 AdBlob* adbytesblob(AdBytes* b) {
   AdBlob* blob = nullptr;
-  if (!b->failed && b->n > 0) {
+  if (!b->failed && b->n > 0 && g_blobarena) {
+    blob = adblobinarena(g_blobarena, b->p, static_cast<long>(b->n));
+    if (!blob) b->failed = 1;
+  } else if (!b->failed && b->n > 0) {
     blob = adCreateBlobEx(static_cast<uint16_t>(b->n < 4096 ? b->n : 4096));
     AdBlobCursor* c = blob ? adStartBlobWrite(blob) : nullptr;
     bool ok = c && adWriteBlobBytesLong(c, b->p, static_cast<long>(b->n));

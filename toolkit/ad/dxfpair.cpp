@@ -41,7 +41,46 @@ void sethandle(char* text) {
   if (n <= 16) adAsciiObjhandleToBinary(text, adin->curhandle);
 }
 
-bool getasciipair(AdDrawing* dwg) {
+/* The scan pass reads only the values of these codes (lite reading). */
+inline bool wanted(uint16_t code) { return code == 0 || code == 2 || code == 5 || code == 105; }
+
+/* Passes over one line without copying it; false when the stream is at its
+ * end before the line. */
+bool skipbufline(AdDrawing* dwg) {
+  ZtStream* st = dwg->stream;
+  bool any = false;
+  for (;;) {
+    if (st->cur == st->end && !ztior_fill(st)) return any;
+    any = true;
+    unsigned char* q = st->cur;
+    unsigned char* e = st->end;
+    while (q < e && *q != '\n' && *q != '\r') ++q;
+    st->cur = q;
+    if (q < e) {
+      unsigned char c = *st->cur++;
+      if (st->cur < st->end || ztior_fill(st)) {
+        unsigned char d = *st->cur;
+        if ((c == '\r' && d == '\n') || (c == '\n' && d == '\r')) ++st->cur;
+      }
+      return true;
+    }
+  }
+}
+
+/* Passes over a zero-terminated binary string. */
+bool skipbinstring(ZtStream* st) {
+  for (;;) {
+    if (st->cur == st->end && !ztior_fill(st)) return false;
+    unsigned char* z = static_cast<unsigned char*>(std::memchr(st->cur, 0, static_cast<size_t>(st->end - st->cur)));
+    if (z) {
+      st->cur = z + 1;
+      return true;
+    }
+    st->cur = st->end;
+  }
+}
+
+bool getasciipair(AdDrawing* dwg, bool lite) {
   char* s = adin->curstr;
   for (;;) {
     do {
@@ -55,13 +94,21 @@ bool getasciipair(AdDrawing* dwg) {
         return false;
       }
     }
-    adin->curcode = static_cast<uint16_t>(adatoi(s));
-    if (!readbufline(dwg)) return false;
+    adin->curcode = static_cast<uint16_t>(static_cast<uint32_t>(adatoln(s, adin->curlen)));
     uint16_t code = adin->curcode;
+    if (lite && !wanted(code)) {
+      if (!skipbufline(dwg)) return false;
+      if (code == 999 && !ztior_atend(dwg->stream)) continue;
+      s[0] = '\0';
+      return true;
+    }
+    if (!readbufline(dwg)) return false;
     switch (advaluekind(code)) {
-      case AD_VK_REAL: adin->curreal = zt_atof(s); break;
-      case AD_VK_INT16: adin->curshort = adatoi(s); break;
-      case AD_VK_INT32: adin->curlong = adatol(s); break;
+      case AD_VK_REAL: adin->curreal = zt_atofn(s, adin->curlen); break;
+      case AD_VK_INT16:
+        adin->curshort = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(adatoln(s, adin->curlen))));
+        break;
+      case AD_VK_INT32: adin->curlong = adatoln(s, adin->curlen); break;
       case AD_VK_HANDLE: sethandle(s); break;
       case AD_VK_COMMENT:
         if (ztior_atend(dwg->stream)) return true;
@@ -102,7 +149,7 @@ bool readbinstring(ZtStream* st) {
   }
 }
 
-bool getbinarypair(AdDrawing* dwg) {
+bool getbinarypair(AdDrawing* dwg, bool lite) {
   ZtStream* st = dwg->stream;
   for (;;) {
     int c;
@@ -138,10 +185,19 @@ bool getbinarypair(AdDrawing* dwg) {
         break;
       }
       case AD_VK_HANDLE:
+        if (lite && !wanted(code)) {
+          if (!skipbinstring(st)) return false;
+          break;
+        }
         if (!readbinstring(st)) return false;
         if (std::strlen(adin->curstr) <= 16) adAsciiObjhandleToBinary(adin->curstr, adin->curhandle);
         break;
       default:
+        if (lite && !wanted(code)) {
+          if (!skipbinstring(st)) return false;
+          adin->curstr[0] = '\0';
+          break;
+        }
         if (!readbinstring(st)) return false;
         break;
     }
@@ -197,6 +253,7 @@ int readbufline(AdDrawing* dwg) {
   }
   if (cut < n) n = cut;
   out[n] = '\0';
+  adin->curlen = n;
   if (n > AD_MAX_LINE) {
     adcriticalerror(6);
     adseterror(298);
@@ -207,7 +264,12 @@ int readbufline(AdDrawing* dwg) {
 
 int getdxfpair(AdDrawing* dwg) {
   if (!dwg || !dwg->stream || !adin) return 0;
-  return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg) : getasciipair(dwg);
+  return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, false) : getasciipair(dwg, false);
+}
+
+int getdxfpairlite(AdDrawing* dwg) {
+  if (!dwg || !dwg->stream || !adin) return 0;
+  return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, true) : getasciipair(dwg, true);
 }
 
 int adbinaryskipsentinel(AdDrawing* dwg) {

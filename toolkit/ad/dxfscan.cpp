@@ -18,9 +18,10 @@ namespace {
 const char* const kTableNames[AD_TBL_COUNT] = {"LTYPE", "LAYER", "STYLE", "VIEW", "VPORT",
                                                "APPID", "DIMSTYLE", "UCS", "BLOCK_RECORD"};
 
-/* The next pair, counted for the scan progress. */
+/* The next pair, counted for the scan progress; only the values of the
+ * codes 0, 2, 5 and 105 are read (the HEADER section reads all). */
 bool scanpair(AdDrawing* dwg) {
-  if (!dxfnext(dwg)) return false;
+  if (!dxfnextlite(dwg)) return false;
   AdDxfScan& s = dwg->scan;
   if (++s.counter >= 100) {
     if (adin->dxfscanometer) updatescanometer(dwg);

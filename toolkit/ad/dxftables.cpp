@@ -604,13 +604,24 @@ int16_t dxfloadregapp(AdDrawing* dwg, void*, void*) {
 
 /* ---------------------------------------------------------------- DIMSTYLE */
 
+/* The block an arrow name designates; a standard arrowhead the file lacks
+ * is created when adCreateMissingDimblks asks for it. */
+static void arrowblock(AdDrawing* dwg, const char* name, unsigned char* handle) {
+  if (!name[0]) {
+    std::memset(handle, 0, 8);
+    return;
+  }
+  if (!adFindBlockheaderByName(dwg, name, handle) && adin->createmissingdimblks)
+    adcreatearrowblock(dwg, name, handle);
+}
+
 int16_t dxfstartdimstyleload(AdDrawing* dwg, void*, void*) {
   /* the header's arrow blocks, now that the block headers are loaded */
   AdHeader* h = dwg->header;
-  adFindBlockheaderByName(dwg, h->dimblk, h->dimblkhandle);
-  adFindBlockheaderByName(dwg, h->dimblk1, h->dimblk1handle);
-  adFindBlockheaderByName(dwg, h->dimblk2, h->dimblk2handle);
-  adFindBlockheaderByName(dwg, h->dimldrblk, h->dimldrblkhandle);
+  arrowblock(dwg, h->dimblk, h->dimblkhandle);
+  arrowblock(dwg, h->dimblk1, h->dimblk1handle);
+  arrowblock(dwg, h->dimblk2, h->dimblk2handle);
+  arrowblock(dwg, h->dimldrblk, h->dimldrblkhandle);
   return starttable(dwg, AD_LIST_DIMSTYLE, true);
 }
 
@@ -623,7 +634,7 @@ int16_t dxfloaddimstyle(AdDrawing* dwg, void*, void*) {
     unsigned char* blk[3] = {d.dimblk, d.dimblk1, d.dimblk2};
     for (int i = 0; i < 3; ++i)
       if (c.dimblkgiven[i]) {
-        if (c.dimblk[i][0]) adFindBlockheaderByName(dwg, c.dimblk[i], blk[i]);
+        if (c.dimblk[i][0]) arrowblock(dwg, c.dimblk[i], blk[i]);
         else std::memset(blk[i], 0, 8);
       }
     return storerecord(dwg, AD_LIST_DIMSTYLE, &d, AD_PUT_TAIL) ? 1 : -1;

@@ -8,8 +8,10 @@
  *   the stored bytes of the layer handle and low nibble those of the
  *   linetype handle, then those bytes; the stored length and the full length
  *   of the type-specific record (16-bit each); the record without its
- *   trailing zero bytes.
+ *   trailing zero bytes, its other runs of 8 or more zero bytes left out
+ *   (packzeros).
  *
+ * Entity nodes come from the drawing's arena (freed with the drawing).
  * Handles are stored without their leading zero bytes and restored right-
  * aligned; a field whose bit is clear reads back as its default. The node's
  * bytes are unaligned: every value is copied in and out with memcpy. A record
@@ -132,6 +134,50 @@ size_t classsize(ClassKind k) {
   }
 }
 
+/* A record as runs: each a 16-bit count of zero bytes to pass over, a
+ * 16-bit count of bytes that follow, those bytes. Runs of fewer than 8 zero
+ * bytes stay among the bytes. */
+size_t packzeros(const unsigned char* rec, size_t n, unsigned char* out) {
+  size_t o = 0, i = 0;
+  while (i < n) {
+    size_t z = i;
+    while (z < n && rec[z] == 0) ++z;
+    uint16_t skip = static_cast<uint16_t>(z - i);
+    size_t start = z, end = z;
+    while (end < n) {
+      if (rec[end] != 0) {
+        ++end;
+        continue;
+      }
+      size_t e = end;
+      while (e < n && e - end < 8 && rec[e] == 0) ++e;
+      if (e - end >= 8 || e == n) break;
+      end = e;
+    }
+    uint16_t len = static_cast<uint16_t>(end - start);
+    std::memcpy(out + o, &skip, 2);
+    std::memcpy(out + o + 2, &len, 2);
+    std::memcpy(out + o + 4, rec + start, len);
+    o += 4 + len;
+    i = end;
+  }
+  return o;
+}
+
+void unpackzeros(const unsigned char* in, size_t n, unsigned char* rec, size_t full) {
+  size_t pos = 0, i = 0;
+  while (i + 4 <= n) {
+    uint16_t skip, len;
+    std::memcpy(&skip, in + i, 2);
+    std::memcpy(&len, in + i + 2, 2);
+    pos += skip;
+    if (pos + len > full || i + 4 + len > n) return;
+    std::memcpy(rec + pos, in + i + 4, len);
+    pos += len;
+    i += 4 + len;
+  }
+}
+
 LLNode* findnode(AdDrawing* dwg, LLList* list, const unsigned char* handle) {
   LLNode* n = static_cast<LLNode*>(bt_search(dwg, handle, dwg->btroot));
   return n && n->list == list ? n : nullptr;
@@ -159,6 +205,9 @@ LLNode* adPackEntity(AdDrawing* dwg, const AdEntityHeader* hdr, const AdEntityRe
   const unsigned char* rb = reinterpret_cast<const unsigned char*>(rec);
   size_t reclen = full;
   while (reclen > 0 && rb[reclen - 1] == 0) --reclen;
+  /* the record without its runs of zero bytes */
+  unsigned char enc[sizeof(AdEntityRecord) * 3 / 2 + 16];   /* a token per 9 bytes at worst */
+  size_t enclen = packzeros(rb, reclen, enc);
 
   uint16_t mask = 0;
   if (!same(&hdr->thickness, &kZero, sizeof(double))) mask |= P_THICKNESS;
@@ -197,8 +246,9 @@ LLNode* adPackEntity(AdDrawing* dwg, const AdEntityHeader* hdr, const AdEntityRe
   }
   uint16_t varlen = static_cast<uint16_t>(v.p - var);
 
-  size_t size = kFixed + varlen + sizeof(int16_t) + 1 + ll + tl + 2 * sizeof(uint16_t) + reclen;
-  LLNode* n = LLAlloc(size);
+  size_t size = kFixed + varlen + sizeof(int16_t) + 1 + ll + tl + 2 * sizeof(uint16_t) + enclen;
+  if (dwg && !dwg->entityarena) dwg->entityarena = ztvm_arenacreate();
+  LLNode* n = dwg ? static_cast<LLNode*>(ztvm_arenaalloc(dwg->entityarena, sizeof(LLNode) + size)) : LLAlloc(size);
   if (!n) {
     adseterror(223);
     adcriticalerror(2);
@@ -216,10 +266,10 @@ LLNode* adPackEntity(AdDrawing* dwg, const AdEntityHeader* hdr, const AdEntityRe
   w.put(&nib, 1);
   w.handle(hdr->layerhandle, ll);
   w.handle(hdr->ltypehandle, tl);
-  uint16_t rl = static_cast<uint16_t>(reclen), fl = static_cast<uint16_t>(full);
+  uint16_t rl = static_cast<uint16_t>(enclen), fl = static_cast<uint16_t>(full);
   w.put(&rl, sizeof rl);
   w.put(&fl, sizeof fl);
-  w.put(rec, reclen);
+  w.put(enc, enclen);
   return n;
 }
 
@@ -265,7 +315,7 @@ void adUnpackEntity(const LLNode* n, AdEntityHeader* hdr, AdEntityRecord* rec) {
   r.get(&fl, sizeof fl);
   if (rec) {
     std::memset(rec, 0, fl);
-    r.get(rec, rl);
+    unpackzeros(r.p, rl, reinterpret_cast<unsigned char*>(rec), fl);
   }
 }
 

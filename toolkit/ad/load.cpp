@@ -44,6 +44,7 @@ void freedrawing(AdDrawing* dwg) {
   if (dwg->stream) ztior_close(dwg->stream);
   ztmem_free(dwg->blkhindex);
   ztmem_free(dwg->header);
+  ztvm_arenadestroy(dwg->entityarena);
   ztmem_free(dwg);
 }
 

@@ -66,6 +66,12 @@ int ztvm_init(void);
 int ztvm_term(void);
 void* ztvm_malloc(size_t size);
 void ztvm_free(void* p);
+/* Arenas of database memory for records that live as long as their
+ * drawing; ztvm_free of a piece of an arena does nothing. */
+typedef struct ZtArena ZtArena;
+ZtArena* ztvm_arenacreate(void);
+void* ztvm_arenaalloc(ZtArena* a, size_t size);   /* zero-filled, 16-byte aligned */
+void ztvm_arenadestroy(ZtArena* a);
 int ztvm_readbytes(void* dst, const void* addr, uint16_t count);
 int ztvm_writebytes(void* addr, const void* src, uint16_t count);
 

@@ -466,3 +466,47 @@ TEST_F(Quirks, BinaryWithOneByteGroupCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Quirks, MissingArrowheadBlocksAreCreatedOnRequest) {
+  std::string text = Header(P(9, "$ACADVER") + P(1, "AC1014") + P(9, "$DIMBLK") + P(1, "_OPEN") + P(9, "$DIMBLK1") +
+                            P(1, "_NOSUCH")) +
+                     Section("TABLES", P(0, "TABLE") + P(2, "DIMSTYLE") + P(0, "DIMSTYLE") + P(105, "40") +
+                                           P(2, "Arch") + P(5, "_ArchTick") + P(6, "_DOT") + P(0, "ENDTAB")) +
+                     Eof();
+  ASSERT_NE(Load(text), nullptr);
+  EXPECT_TRUE(adObjhandleIsNull(adHeaderPointer(dwg)->dimblkhandle));
+  EXPECT_EQ(adNumBlockheaders(dwg), 2);
+  adCreateMissingDimblks(1);
+  ASSERT_NE(Load(text), nullptr);
+  const AdHeader* h = adHeaderPointer(dwg);
+  unsigned char open[8], tick[8];
+  ASSERT_TRUE(adFindBlockheaderByName(dwg, "_OPEN", open));
+  EXPECT_EQ(HV(h->dimblkhandle), HV(open));
+  EXPECT_TRUE(adObjhandleIsNull(h->dimblk1handle));
+  ASSERT_TRUE(adFindBlockheaderByName(dwg, "_ARCHTICK", tick));
+  AdDimstyle d;
+  ASSERT_TRUE(adFindDimstyleByName(dwg, "Arch", nullptr));
+  adStartDimstyleGet(dwg);
+  ASSERT_TRUE(adGetDimstyle(dwg, &d));
+  EXPECT_EQ(HV(d.dimblk), HV(tick));
+  EXPECT_FALSE(adObjhandleIsNull(d.dimblk1));
+  /* BLOCK, three lines, ENDBLK; the spaces stay the last two headers */
+  std::vector<Ent> e = Entities(adEntityList(dwg, open));
+  ASSERT_EQ(e.size(), 5u);
+  EXPECT_EQ(e[0].h.enttype, AD_ENT_BLOCK);
+  EXPECT_EQ(e[1].h.enttype, AD_ENT_LINE);
+  EXPECT_EQ(e[1].h.color, 0);
+  EXPECT_EQ(e[4].h.enttype, AD_ENT_ENDBLK);
+  std::vector<AdBlockheader> b;
+  AdBlockheader r;
+  adStartBlockheaderGet(dwg);
+  while (adGetBlockheader(dwg, &r)) b.push_back(r);
+  ASSERT_EQ(b.size(), 5u);
+  EXPECT_STREQ(b[3].name, "*Model_Space");
+  EXPECT_EQ(HV(b[0].blockentityhandle), HV(e[0].h.handle));
+  EXPECT_EQ(adAudit(dwg, 0, 2, nullptr), 0);
+}
+
+}  // namespace

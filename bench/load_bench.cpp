@@ -1,0 +1,473 @@
+/* Speed and memory of the toolkit's whole DXF load (adLoadFile: the scan
+ * pass and the load pass into the drawing database), beside the reader
+ * benchmark's plain pair-splitting loop (fgets and strtod/strtol of every
+ * pair) and our own pair reader merely reading the same files, and beside
+ * Debian's dxflib merely reading them (when libdxflib-dev is installed;
+ * dxflib reads ASCII DXF only). The benchmark writes its drawings into a
+ * temporary directory, removed at the end: a million LINE entities as
+ * ASCII and as binary DXF (the reader benchmark's drawing), and a mixed
+ * drawing of 300,000 entities (lightweight polylines with bulges, arcs,
+ * circles, texts, inserts of a block with an attribute, dimensions) on a
+ * few layers. Every run happens in a child process, so that its peak
+ * resident memory is its own; reported: wall time, MB/s of input, peak
+ * resident memory and its ratio to the file's size. */
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "toolkit/ad/ad_int.h"
+
+#ifdef VYR_HAVE_DXFLIB
+#include <dl_creationadapter.h>
+#include <dl_dxf.h>
+#endif
+
+namespace {
+
+std::string g_dir, g_lines, g_linesbin, g_mixed;
+constexpr int kLines = 1000000;
+constexpr int kMixed = 300000;
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool isreal(unsigned c) {
+  return (c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) || (c >= 1010 && c <= 1059);
+}
+bool isint(unsigned c) {
+  return (c >= 60 && c <= 79) || (c >= 90 && c <= 99) || (c >= 170 && c <= 179) || (c >= 270 && c <= 299) ||
+         (c >= 370 && c <= 389) || (c >= 400 && c <= 409) || (c >= 1060 && c <= 1071);
+}
+
+struct Out {
+  FILE* f;
+  bool bin;
+  char t[64];
+  void pair(unsigned code, const char* text) {
+    if (!bin) {
+      std::fprintf(f, "%3u\n%s\n", code, text);
+      return;
+    }
+    std::fputc(static_cast<int>(code & 0xFF), f);
+    std::fputc(static_cast<int>(code >> 8), f);
+    if (isreal(code)) {
+      unsigned char b[8];
+      double2buf(std::strtod(text, nullptr), b);
+      std::fwrite(b, 1, 8, f);
+    } else if (code >= 60 && code <= 79) {
+      unsigned char b[2];
+      short2buf(static_cast<int16_t>(std::strtol(text, nullptr, 10)), b);
+      std::fwrite(b, 1, 2, f);
+    } else if (code >= 90 && code <= 99) {
+      unsigned char b[4];
+      long2buf(static_cast<int32_t>(std::strtol(text, nullptr, 10)), b);
+      std::fwrite(b, 1, 4, f);
+    } else {
+      std::fputs(text, f);
+      std::fputc(0, f);
+    }
+  }
+  void num(unsigned code, double v) {
+    std::snprintf(t, sizeof t, "%.6f", v);
+    pair(code, t);
+  }
+  void integer(unsigned code, long v) {
+    std::snprintf(t, sizeof t, "%ld", v);
+    pair(code, t);
+  }
+  void entity(const char* kind, long handle, const char* layer, const char* subclass) {
+    pair(0, kind);
+    std::snprintf(t, sizeof t, "%lX", 0x1000 + handle);
+    pair(5, t);
+    pair(330, "1F");
+    pair(100, "AcDbEntity");
+    pair(8, layer);
+    if (subclass) pair(100, subclass);
+  }
+};
+
+FILE* Open(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) std::abort();
+  static char buffer[1 << 20];
+  std::setvbuf(f, buffer, _IOFBF, sizeof buffer);
+  return f;
+}
+
+/* The reader benchmark's drawing: a million LINE entities. */
+void WriteLines(const std::string& path, bool bin) {
+  Out o{Open(path), bin, {}};
+  if (bin) std::fwrite("AutoCAD Binary DXF\r\n\x1a", 1, 22, o.f);
+  o.pair(0, "SECTION");
+  o.pair(2, "HEADER");
+  o.pair(9, "$ACADVER");
+  o.pair(1, "AC1015");
+  o.pair(0, "ENDSEC");
+  o.pair(0, "SECTION");
+  o.pair(2, "ENTITIES");
+  for (int i = 0; i < kLines; ++i) {
+    o.pair(0, "LINE");
+    std::snprintf(o.t, sizeof o.t, "%X", 0x100 + i);
+    o.pair(5, o.t);
+    o.pair(330, "1F");
+    o.pair(100, "AcDbEntity");
+    o.pair(8, "0");
+    o.pair(62, "7");
+    o.pair(100, "AcDbLine");
+    double x = i * 0.125, y = 1000.0 - i * 0.0625;
+    o.num(10, x);
+    o.num(20, y);
+    o.pair(30, "0.0");
+    o.num(11, x + 12.5);
+    o.num(21, y - 7.25);
+    o.pair(31, "0.0");
+  }
+  o.pair(0, "ENDSEC");
+  o.pair(0, "EOF");
+  std::fclose(o.f);
+}
+
+void WriteMixed(const std::string& path) {
+  Out o{Open(path), false, {}};
+  o.pair(0, "SECTION");
+  o.pair(2, "HEADER");
+  o.pair(9, "$ACADVER");
+  o.pair(1, "AC1015");
+  o.pair(0, "ENDSEC");
+  o.pair(0, "SECTION");
+  o.pair(2, "TABLES");
+  o.pair(0, "TABLE");
+  o.pair(2, "LAYER");
+  o.pair(70, "4");
+  const char* layers[4] = {"0", "Outline", "Text", "Dims"};
+  for (int l = 0; l < 4; ++l) {
+    o.pair(0, "LAYER");
+    o.integer(5, 0x10 + l);
+    o.pair(100, "AcDbSymbolTableRecord");
+    o.pair(100, "AcDbLayerTableRecord");
+    o.pair(2, layers[l]);
+    o.pair(70, "0");
+    o.integer(62, l + 1);
+    o.pair(6, "Continuous");
+  }
+  o.pair(0, "ENDTAB");
+  o.pair(0, "ENDSEC");
+  o.pair(0, "SECTION");
+  o.pair(2, "BLOCKS");
+  o.pair(0, "BLOCK"), o.pair(5, "20"), o.pair(8, "0"), o.pair(2, "Bolt"), o.pair(70, "2");
+  o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "Bolt");
+  o.pair(0, "CIRCLE"), o.pair(5, "21"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(40, "2.0");
+  o.pair(0, "ATTDEF"), o.pair(5, "22"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "3.0"), o.pair(40, "1.0");
+  o.pair(1, "M8"), o.pair(3, "Size?"), o.pair(2, "SIZE"), o.pair(70, "0");
+  o.pair(0, "ENDBLK"), o.pair(5, "23"), o.pair(8, "0");
+  o.pair(0, "BLOCK"), o.pair(5, "24"), o.pair(8, "0"), o.pair(2, "*D1"), o.pair(70, "1");
+  o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "*D1");
+  o.pair(0, "LINE"), o.pair(5, "25"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(11, "10.0"),
+      o.pair(21, "0.0");
+  o.pair(0, "ENDBLK"), o.pair(5, "26"), o.pair(8, "0");
+  o.pair(0, "ENDSEC");
+  o.pair(0, "SECTION");
+  o.pair(2, "ENTITIES");
+  for (long i = 0, h = 0; i < kMixed; ++i) {
+    const double x = (i % 1000) * 30.0, y = (i / 1000) * 30.0;
+    const char* layer = layers[i % 4];
+    switch (i % 10) {
+      case 0: case 1: case 2:
+        o.entity("LWPOLYLINE", h++, layer, "AcDbPolyline");
+        o.pair(90, "5"), o.pair(70, "1");
+        for (int v = 0; v < 5; ++v) {
+          o.num(10, x + v * 4.0), o.num(20, y + (v % 2) * 3.0);
+          if (v % 2) o.num(42, 0.41421356);
+        }
+        break;
+      case 3: case 4:
+        o.entity("ARC", h++, layer, "AcDbCircle");
+        o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 8.0);
+        o.pair(100, "AcDbArc"), o.num(50, (i % 360) * 1.0), o.num(51, (i % 360) + 120.0);
+        break;
+      case 5:
+        o.entity("CIRCLE", h++, layer, "AcDbCircle");
+        o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 5.0);
+        break;
+      case 6: case 7:
+        o.entity("TEXT", h++, layer, "AcDbText");
+        o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 2.5);
+        std::snprintf(o.t, sizeof o.t, "Part %ld of the drawing", i);
+        o.pair(1, o.t), o.num(50, (i % 8) * 45.0), o.pair(100, "AcDbText");
+        break;
+      case 8:
+        o.entity("INSERT", h++, layer, "AcDbBlockReference");
+        o.pair(66, "1"), o.pair(2, "Bolt"), o.num(10, x), o.num(20, y), o.pair(30, "0.0");
+        o.num(41, 1.5), o.num(42, 1.5), o.num(50, (i % 4) * 90.0);
+        o.entity("ATTRIB", h++, layer, "AcDbText");
+        o.num(10, x), o.num(20, y + 3), o.pair(30, "0.0"), o.num(40, 1.0), o.pair(1, "M8");
+        o.pair(100, "AcDbAttribute"), o.pair(2, "SIZE"), o.pair(70, "0");
+        o.entity("SEQEND", h++, layer, nullptr);
+        break;
+      default:
+        o.entity("DIMENSION", h++, layer, "AcDbDimension");
+        o.pair(2, "*D1"), o.num(10, x + 10), o.num(20, y + 5), o.pair(30, "0.0"), o.num(11, x + 5), o.num(21, y + 6);
+        o.pair(31, "0.0"), o.pair(70, "32"), o.pair(1, ""), o.pair(3, "Standard");
+        o.pair(100, "AcDbAlignedDimension"), o.num(13, x), o.num(23, y), o.pair(33, "0.0");
+        o.num(14, x + 10), o.num(24, y), o.pair(34, "0.0"), o.pair(100, "AcDbRotatedDimension");
+        break;
+    }
+  }
+  o.pair(0, "ENDSEC");
+  o.pair(0, "EOF");
+  std::fclose(o.f);
+}
+
+long FileSize(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return 0;
+  std::fseek(f, 0, SEEK_END);
+  long n = std::ftell(f);
+  std::fclose(f);
+  return n;
+}
+
+struct Report {
+  int ok = 0;
+  double wall = 0;
+  long startKiB = 0;
+  long peakKiB = 0;
+  long items = 0;
+};
+
+long RssKiB() {
+  FILE* f = std::fopen("/proc/self/statm", "r");
+  long pages = 0, rss = 0;
+  if (f) {
+    if (std::fscanf(f, "%ld %ld", &pages, &rss) != 2) rss = 0;
+    std::fclose(f);
+  }
+  return rss * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+template <class Work>
+Report InChild(Work work) {
+  int fds[2];
+  if (::pipe(fds) != 0) std::abort();
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    Report r;
+    r.startKiB = RssKiB();
+    double t0 = Now();
+    r.items = work(r);
+    r.wall = Now() - t0;
+    if (::write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) ::_exit(1);
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  Report r;
+  if (::read(fds[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) r.ok = 0;
+  ::close(fds[0]);
+  int status = 0;
+  struct rusage usage;
+  ::wait4(pid, &status, 0, &usage);
+  r.peakKiB = usage.ru_maxrss;
+  return r;
+}
+
+void Record(benchmark::State& state, const Report& r, const std::string& path) {
+  if (!r.ok) {
+    state.SkipWithError("the run failed");
+    return;
+  }
+  double mb = FileSize(path) / 1e6;
+  state.SetIterationTime(r.wall);
+  state.counters["MB/s"] = mb / r.wall;
+  state.counters["input_MB"] = mb;
+  state.counters["peak_MB"] = r.peakKiB / 1024.0;
+  state.counters["peak/input"] = (r.peakKiB - r.startKiB) / 1024.0 * 1.048576 / mb;
+  state.counters["items"] = static_cast<double>(r.items);
+}
+
+/* adLoadFile of the whole drawing; items are the entities loaded. */
+void Load(benchmark::State& state, const std::string* path) {
+  for (auto _ : state) {
+    Report r = InChild([&](Report& rep) {
+      int16_t err;
+      adInitAd2(nullptr, &err);
+      adSetupDxfRead();
+      adConvertPlinesOnLoad(0);
+      AdDrawing* d = adLoadFile(path->c_str(), 1, 0);
+      long n = 0;
+      if (d) {
+        rep.ok = 1;
+        n = adNumEntities(adModelSpaceEntityList(d)) + adNumEntities(adPaperSpaceEntityList(d));
+      }
+      return n;  /* the drawing is left to the exit, as a process would */
+    });
+    Record(state, r, *path);
+  }
+}
+
+/* Our pair reader merely reading every pair. */
+void Pairs(benchmark::State& state, const std::string* path, int filetype) {
+  for (auto _ : state) {
+    Report r = InChild([&](Report& rep) {
+      int16_t err;
+      adInitAd2(nullptr, &err);
+      AdDrawing* d = adEmptyFile();
+      d->stream = ztior_open(path->c_str());
+      d->filetype = static_cast<int16_t>(filetype);
+      d->version = AD_ACAD2000;
+      if (filetype == AD_FILE_BINARY_DXF) adbinaryskipsentinel(d);
+      long pairs = 0;
+      double sum = 0;
+      while (getdxfpair(d)) {
+        ++pairs;
+        if (advaluekind(adin->curcode) == AD_VK_REAL) sum += adin->curreal;
+        if (adin->curcode == 0 && std::strcmp(adin->curstr, "EOF") == 0) break;
+      }
+      benchmark::DoNotOptimize(sum);
+      rep.ok = 1;
+      return pairs;
+    });
+    Record(state, r, *path);
+  }
+}
+
+/* The reader benchmark's plain loop: fgets two lines, strtol the code,
+ * strtod/strtol the numbers. */
+void PlainAscii(benchmark::State& state, const std::string* path) {
+  for (auto _ : state) {
+    Report r = InChild([&](Report& rep) {
+      static char vbuf[1 << 20];
+      char code[256], value[4096];
+      double sum = 0;
+      long isum = 0, pairs = 0;
+      FILE* f = std::fopen(path->c_str(), "rb");
+      std::setvbuf(f, vbuf, _IOFBF, sizeof vbuf);
+      while (std::fgets(code, sizeof code, f) && std::fgets(value, sizeof value, f)) {
+        unsigned c = static_cast<unsigned>(std::strtol(code, nullptr, 10));
+        ++pairs;
+        if (isreal(c)) sum += std::strtod(value, nullptr);
+        else if (isint(c)) isum += std::strtol(value, nullptr, 10);
+      }
+      std::fclose(f);
+      benchmark::DoNotOptimize(sum);
+      benchmark::DoNotOptimize(isum);
+      rep.ok = 1;
+      return pairs;
+    });
+    Record(state, r, *path);
+  }
+}
+
+void PlainBinary(benchmark::State& state, const std::string* path) {
+  for (auto _ : state) {
+    Report r = InChild([&](Report& rep) {
+      static char vbuf[1 << 20];
+      double sum = 0;
+      long pairs = 0;
+      FILE* f = std::fopen(path->c_str(), "rb");
+      std::setvbuf(f, vbuf, _IOFBF, sizeof vbuf);
+      std::fseek(f, 22, SEEK_SET);
+      unsigned char cb[2];
+      while (std::fread(cb, 1, 2, f) == 2) {
+        unsigned c = cb[0] | cb[1] << 8;
+        ++pairs;
+        if (isreal(c)) {
+          double v;
+          if (std::fread(&v, 1, 8, f) != 8) break;
+          sum += v;
+        } else if (c >= 60 && c <= 79) {
+          short s;
+          if (std::fread(&s, 1, 2, f) != 2) break;
+        } else {
+          int ch;
+          while ((ch = getc_unlocked(f)) > 0) {
+          }
+          if (ch < 0) break;
+        }
+      }
+      std::fclose(f);
+      benchmark::DoNotOptimize(sum);
+      rep.ok = 1;
+      return pairs;
+    });
+    Record(state, r, *path);
+  }
+}
+
+#ifdef VYR_HAVE_DXFLIB
+/* dxflib reading into a creation interface that only counts. */
+class Counter : public DL_CreationAdapter {
+ public:
+  long n = 0;
+  void addLine(const DL_LineData&) override { ++n; }
+  void addArc(const DL_ArcData&) override { ++n; }
+  void addCircle(const DL_CircleData&) override { ++n; }
+  void addPolyline(const DL_PolylineData&) override { ++n; }
+  void addText(const DL_TextData&) override { ++n; }
+  void addInsert(const DL_InsertData&) override { ++n; }
+  void addAttribute(const DL_AttributeData&) override { ++n; }
+  void addDimLinear(const DL_DimensionData&, const DL_DimLinearData&) override { ++n; }
+  void addDimAlign(const DL_DimensionData&, const DL_DimAlignedData&) override { ++n; }
+};
+
+void Dxflib(benchmark::State& state, const std::string* path) {
+  for (auto _ : state) {
+    Report r = InChild([&](Report& rep) {
+      Counter counter;
+      DL_Dxf dxf;
+      rep.ok = dxf.in(*path, &counter);
+      return counter.n;
+    });
+    Record(state, r, *path);
+  }
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  char dir[] = "/tmp/vyr_load_bench_XXXXXX";
+  if (!::mkdtemp(dir)) return 1;
+  g_dir = dir;
+  g_lines = g_dir + "/lines.dxf";
+  g_linesbin = g_dir + "/lines-bin.dxf";
+  g_mixed = g_dir + "/mixed.dxf";
+  WriteLines(g_lines, false);
+  WriteLines(g_linesbin, true);
+  WriteMixed(g_mixed);
+
+  auto reg = [](benchmark::internal::Benchmark* b) {
+    b->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+  };
+  reg(benchmark::RegisterBenchmark("load/ascii_million_lines", Load, &g_lines));
+  reg(benchmark::RegisterBenchmark("load/binary_million_lines", Load, &g_linesbin));
+  reg(benchmark::RegisterBenchmark("load/ascii_mixed", Load, &g_mixed));
+  reg(benchmark::RegisterBenchmark("pairs/ascii_million_lines", Pairs, &g_lines, AD_FILE_ASCII_DXF));
+  reg(benchmark::RegisterBenchmark("pairs/binary_million_lines", Pairs, &g_linesbin, AD_FILE_BINARY_DXF));
+  reg(benchmark::RegisterBenchmark("pairs/ascii_mixed", Pairs, &g_mixed, AD_FILE_ASCII_DXF));
+  reg(benchmark::RegisterBenchmark("plain_loop/ascii_million_lines", PlainAscii, &g_lines));
+  reg(benchmark::RegisterBenchmark("plain_loop/binary_million_lines", PlainBinary, &g_linesbin));
+  reg(benchmark::RegisterBenchmark("plain_loop/ascii_mixed", PlainAscii, &g_mixed));
+#ifdef VYR_HAVE_DXFLIB
+  reg(benchmark::RegisterBenchmark("dxflib/ascii_million_lines", Dxflib, &g_lines));
+  reg(benchmark::RegisterBenchmark("dxflib/ascii_mixed", Dxflib, &g_mixed));
+#endif
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::remove(g_lines.c_str());
+  std::remove(g_linesbin.c_str());
+  std::remove(g_mixed.c_str());
+  ::rmdir(g_dir.c_str());
+  return 0;
+}
