@@ -329,7 +329,9 @@ enum { AD_LWPLINE_CONSTWIDTH = 0x004, AD_LWPLINE_HAS_BULGES = 0x010,
  * rational, the weights; then per path its source-object count (97,
  * 32-bit). Source-object blob: the 330 handles of all paths, 8 bytes each.
  * Pattern-line blob: per line the angle (radians), base x, y, offset x, y,
- * dash count (16-bit), dash lengths. Seed blob: x, y per seed point. */
+ * dash count (16-bit), dash lengths. Seed blob: x, y per seed point. The
+ * counts are those of the data read (numpaths 0 when the file gave no 91);
+ * a blob is null when it is empty. */
 typedef struct AdEntHatch {
   double pt0[3]; char patternname[AD_NAME_LEN]; int16_t associativity, solidfill; /* 10 2 71 70 */
   AdBlob* pathblob; int32_t numpaths; int16_t hatchstyle, patterntype;   /* 91 75 76 */

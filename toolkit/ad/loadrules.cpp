@@ -243,7 +243,8 @@ int fixViewportEnts(AdDrawing* dwg) {
 }
 
 /* Files before AC1015 keep the text fit in DIMFIT (0-5); later ones split it
- * into DIMATFIT (0-3) and DIMTMOVE. */
+ * into DIMATFIT (0-3) and DIMTMOVE. (The standard arrowhead blocks a style
+ * names are created when the styles are read, see arrowheads.cpp.) */
 int resolveDimstyles(AdDrawing* dwg) {
   if (dwg->version >= AD_ACAD2000) return 1;
   for (LLNode* n = dwg->dimstyles->head; n; n = n->next) {
