@@ -461,6 +461,19 @@ void resolvenames(AdDrawing* dwg, AdEntCtx& c, AdEntityHeader* h, AdEntityRecord
       resolveblock(dwg, c, r->dim.blockheaderhandle);
       resolvedimstyle(dwg, c, r->dim.dimstylehandle);
       break;
+    case AD_ENT_SHAPE: {
+      /* the shape file: the drawing's one text style that is a shape file
+         (which of several holds the shape needs the shape files themselves) */
+      int found = 0;
+      for (LLNode* n = dwg->shapes->head; n; n = n->next) {
+        const AdShapefile* st = static_cast<const AdShapefile*>(LL_RECORD(n));
+        if (st->flag & 1) {
+          if (!found++) std::memcpy(r->shape.stylehandle, st->handle, 8);
+        }
+      }
+      if (found != 1) std::memset(r->shape.stylehandle, 0, 8);
+      break;
+    }
     case AD_ENT_LEADER: resolvedimstyle(dwg, c, r->leader.dimstylehandle); break;
     case AD_ENT_TOLERANCE: resolvedimstyle(dwg, c, r->tolerance.dimstylehandle); break;
     default: break;

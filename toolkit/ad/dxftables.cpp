@@ -359,8 +359,10 @@ int storerecord(AdDrawing* dwg, int list, void* rec, int mode) {
 }
 
 /* Stores a record, or replaces the stored one of the same name (which
- * keeps its handle and place). */
+ * keeps its handle and place); records without a name are all stored. */
 int storeorreplace(AdDrawing* dwg, int list, void* rec) {
+  /* shape-file styles go without names, and are all kept */
+  if (!adtablename(list, rec)[0]) return storerecord(dwg, list, rec, AD_PUT_TAIL);
   LLNode* n = adtablefindnode(dwg, list, adtablename(list, rec));
   if (!n) return storerecord(dwg, list, rec, AD_PUT_TAIL);
   void* old = LL_RECORD(n);

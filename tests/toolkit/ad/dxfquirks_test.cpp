@@ -561,3 +561,24 @@ TEST_F(Quirks, PositionsBeyondTwoGibibytes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Quirks, ShapesTakeTheOneShapeFileStyle) {
+  auto styles = [](int n) {
+    std::string t = P(0, "TABLE") + P(2, "STYLE");
+    for (int i = 0; i < n; ++i)
+      t += P(0, "STYLE") + P(5, std::to_string(60 + i)) + P(2, "") + P(70, "1") + P(3, "shapes" + std::to_string(i) + ".shx");
+    return Section("TABLES", t + P(0, "ENDTAB"));
+  };
+  std::string shape = Section("ENTITIES", P(0, "SHAPE") + P(8, "0") + P(2, "BOX") + P(40, "1"));
+  ASSERT_NE(Load(Version("AC1015") + styles(1) + shape + Eof()), nullptr);
+  std::vector<Ent> e = Entities(adModelSpaceEntityList(dwg));
+  ASSERT_EQ(e.size(), 1u);
+  EXPECT_EQ(HV(e[0]->shape.stylehandle), 0x60u);
+  ASSERT_NE(Load(Version("AC1015") + styles(2) + shape + Eof()), nullptr);
+  e = Entities(adModelSpaceEntityList(dwg));
+  EXPECT_TRUE(adObjhandleIsNull(e[0]->shape.stylehandle));
+}
+
+}  // namespace
