@@ -102,6 +102,37 @@ TEST_F(Samples, EveryDrawingLoads) {
   EXPECT_GE(toonew, 5);
 }
 
+/* Every drawing of tests/data, ours and the other layers', loads. */
+TEST_F(Samples, EveryTestDrawingLoads) {
+  std::vector<std::string> files;
+  std::vector<std::string> dirs = {VYR_TEST_DATA_DIR};
+  while (!dirs.empty()) {
+    std::string dir = dirs.back();
+    dirs.pop_back();
+    DIR* d = opendir(dir.c_str());
+    if (!d) continue;
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n[0] == '.') continue;
+      std::string path = dir + "/" + n;
+      if (DIR* sub = opendir(path.c_str())) {
+        closedir(sub);
+        dirs.push_back(path);
+      } else if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf") {
+        files.push_back(path);
+      }
+    }
+    closedir(d);
+  }
+  ASSERT_GE(files.size(), 5u);
+  for (const std::string& f : files) {
+    AdDrawing* d = adLoadFile(f.c_str(), 1, 0);
+    ASSERT_NE(d, nullptr) << f << ": " << adError();
+    EXPECT_GT(Walk(d), 0) << f;
+    adCloseFile(d);
+  }
+}
+
 /* The drawings of AC1018 and AC1021 relabelled AC1024 (a release the
  * version table does not know) load through the unknown-version path: the
  * entities are all there, with fresh handles. */
