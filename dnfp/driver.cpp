@@ -6,10 +6,6 @@
  * (version and file type into the model's format data, numbering of DWG
  * paper-space viewports), the sections are mapped, and the toolkit stops.
  *
- * The toolkit offers neither an audit of a loaded drawing nor the explosion
- * of proxy entities into simple ones, so the option DNFP_OPT_AUDIT has no
- * effect and proxies reach the entity dispatch as they are.
- *
  * Every path out of dnfp_ParseFile stops the toolkit, deletes the handle
  * maps and the block list, and removes the converter's output file, so a
  * failed parse leaves nothing behind but the entities already created. */
@@ -62,6 +58,7 @@ long g_initpos = -1; /* -1: closed */
 /* ---- toolkit errors and names */
 
 constexpr int kErrorNewVersion = 309; /* AC1018 and AC1021 files */
+constexpr int kFirstProxyCode = 498;
 
 int compare_text(const void *a, const void *b)
 {
@@ -136,6 +133,41 @@ void number_viewports()
         }
         return false;
     });
+}
+
+/* Hands every proxy entity of a kind the toolkit does not read itself to
+ * adExplodeProxyToList; a proxy it turned into ordinary entities is
+ * removed. */
+void explode_proxies()
+{
+    AdDrawing *d = dnfp_g.drawing;
+    AdBlockheader *b = &dnfp_g.tblrec->blkh;
+    adStartBlockheaderGet(d);
+    dnfp__ReportToolkitError();
+    long count = adNumBlockheaders(d);
+    for (long i = 0; i < count; ++i) {
+        if (!adGetBlockheader(d, b)) {
+            dnfp__ReportToolkitError();
+            break;
+        }
+        AdEntityList list = b->entitylist;
+        if (!list) continue;
+        adStartEntityGet(list);
+        while (adGetEntity(list, dnfp_g.enthdr, dnfp_g.entrec)) {
+            const int type = dnfp_g.enthdr->enttype;
+            if (type < kFirstProxyCode || adIsSupportedProxyEntType(d, type)) continue;
+            AdObjhandle handle;
+            memcpy(handle, dnfp_g.enthdr->handle, sizeof handle);
+            if (adExplodeProxyToList(d, dnfp_g.enthdr, dnfp_g.entrec, list, 0, handle))
+                adDeleteEntity(d, list, handle, 1);
+        }
+    }
+}
+
+int audit_report(const char *text)
+{
+    mpm_Printf("Kestrane Audit: %s\n", text);
+    return 1;
 }
 
 /* DXF version number of a file version index. */
@@ -454,12 +486,17 @@ int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, Dnf
             const int version = adFileVersionLoaded(d);
             const int kind = adFileTypeLoaded(d);
             if (version < AD_ACAD2000) dnfp__MultiPspaces = 0;
+            if (options & DNFP_OPT_AUDIT) {
+                adAudit(d, 0, 2, audit_report);
+                dnfp__ReportToolkitError();
+            }
             if (dxfi__CurModelData) {
                 dxfi__CurModelData->version = version_number(version);
                 if (adError() != 0) mpm_Printf("\n%s\n", adErrorStr(adError()));
                 dxfi__CurModelData->filetype = file_type(kind);
             }
             if (kind == AD_FILE_DWG) dnfp__NumberPaperSpaceViewports();
+            explode_proxies();
             status = dnfp__DispatchSection(kind == AD_FILE_DWG ? 8u : 0u);
         }
     }

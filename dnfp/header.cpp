@@ -123,14 +123,14 @@ int resolve(db_ptr header, Seek kind, const unsigned char *handle, char (&name)[
 }
 
 /* An arrow block the header names (dimblk, dimblk1, dimblk2): the name is
- * copied, and the pointer set when a block of that name exists. */
+ * copied as the header holds it, and the pointer set when the name was
+ * resolved to a block. */
 template <size_t N>
-int resolve_block_name(db_ptr header, const char *source, char (&name)[N], db_ptr *field)
+int arrow_block(db_ptr header, const char *source, const unsigned char *handle, char (&name)[N],
+                db_ptr *field)
 {
     dnfp__CopyName(name, N, source);
-    if (!source[0]) return 0;
-    AdObjhandle handle;
-    if (!adFindBlockheaderByName(dnfp_g.drawing, source, handle)) return 0;
+    if (adObjhandleIsNull(handle)) return 0;
     return set_pointer(header, handle, field);
 }
 
@@ -164,9 +164,9 @@ int copy_header(db_ptr ptr, dxf_header *h, const AdHeader *a, int32_t version)
     h->userr5 = a->userr[4];
     dnfp__CopyName(h->dwgcodepage, sizeof h->dwgcodepage, dnfp__CodePageName(a->dwgcodepage, version));
 
-    int status = resolve_block_name(ptr, a->dimblk, h->dimblk, &h->dimblkobjhandle);
-    if (!status) status = resolve_block_name(ptr, a->dimblk1, h->dimblk1, &h->dimblk1objhandle);
-    if (!status) status = resolve_block_name(ptr, a->dimblk2, h->dimblk2, &h->dimblk2objhandle);
+    int status = arrow_block(ptr, a->dimblk, a->dimblkhandle, h->dimblk, &h->dimblkobjhandle);
+    if (!status) status = arrow_block(ptr, a->dimblk1, a->dimblk1handle, h->dimblk1, &h->dimblk1objhandle);
+    if (!status) status = arrow_block(ptr, a->dimblk2, a->dimblk2handle, h->dimblk2, &h->dimblk2objhandle);
     if (!status) {
         dnfp__CopyName(h->dimldrblk, sizeof h->dimldrblk, a->dimldrblk);
         status = resolve(ptr, kBlock, a->dimldrblkhandle, h->dimldrblk, &h->dimldrblkobjhandle);
@@ -219,7 +219,7 @@ int dnfp__ParseHeader(void)
     }
     if (status) return status;
     status = dxfi_InitHeader(0, memory);
-    const AdHeader *a = adHeaderOf(dnfp_g.drawing);
+    const AdHeader *a = adHeaderPointer(dnfp_g.drawing);
     if (!status && a) status = copy_header(ptr, static_cast<dxf_header *>(memory), a, version);
     int unlocked = mda_UnlockEntity(MDA_UNLOCK_MODIFIED, ptr);
     return status ? status : unlocked;

@@ -32,17 +32,6 @@
     X(dimdsep) X(dimtmove) X(dimdec) X(dimtolj) X(dimtzin) X(dimupt) X(dimtdec) X(dimsoxd) \
     X(dimzin) X(dimaltu) X(dimjust) X(dimlwd) X(dimlwe)
 
-/* Dimension variables a default style takes from the header under the same
- * name. */
-#define DNFP_HEADER_DIMVARS(X) \
-    X(dimadec) X(dimalt) X(dimaltd) X(dimaltf) X(dimaltrnd) X(dimasz) X(dimazin) X(dimcen) \
-    X(dimclrd) X(dimclre) X(dimclrt) X(dimdle) X(dimdli) X(dimexe) X(dimexo) X(dimgap) \
-    X(dimlfac) X(dimlim) X(dimrnd) X(dimsah) X(dimscale) X(dimse1) X(dimse2) X(dimtfac) \
-    X(dimtad) X(dimtm) X(dimtix) X(dimtih) X(dimtol) X(dimtp) X(dimtsz) X(dimtvp) X(dimtxt) \
-    X(dimsd1) X(dimsd2) X(dimtofl) X(dimtoh) X(dimalttd) X(dimaltz) X(dimaunit) X(dimfrac) \
-    X(dimlunit) X(dimdsep) X(dimtmove) X(dimdec) X(dimtolj) X(dimtzin) X(dimupt) X(dimtdec) \
-    X(dimsoxd) X(dimzin) X(dimatfit) X(dimsho) X(dimaltu) X(dimjust) X(dimlwd) X(dimlwe)
-
 namespace {
 
 AdTableRecord g_seek;
@@ -138,7 +127,7 @@ int fill(dxf_line_type_table_data *e, const AdLinetype &r, int)
         s[i].val = r.dashlength[i];
         s[i].complexshapecode = r.shapenum[i];
         s[i].shapeflag = r.shapeflag[i];
-        s[i].stroffset = 0;
+        s[i].stroffset = r.stroffset[i];
         s[i].scale = r.shapescale[i];
         s[i].rotang = r.shaperot[i];
         s[i].offset[0] = r.shapexoffset[i];
@@ -329,24 +318,6 @@ int map_table(const char *name, mda_tf table_tf, mda_tf entry_tf, int control,
     return create_and_report(adCtrlObjhandlePtr(d)[control], zero, memory, &ptr);
 }
 
-/* A dimension style record with the header's dimension variables. */
-void dimstyle_from_header(AdDimstyle *s, const AdHeader *h)
-{
-    memset(s, 0, sizeof *s);
-    if (!h) return;
-#define DNFP_COPY_HEADER_DIMVAR(f) s->f = h->f;
-    DNFP_HEADER_DIMVARS(DNFP_COPY_HEADER_DIMVAR)
-#undef DNFP_COPY_HEADER_DIMVAR
-    s->dimaltzin = h->dimalttz;
-    dnfp__CopyName(s->dimpost, sizeof s->dimpost, h->dimpost);
-    dnfp__CopyName(s->dimapost, sizeof s->dimapost, h->dimapost);
-    AdDrawing *d = dnfp_g.drawing;
-    if (h->dimblk[0]) adFindBlockheaderByName(d, h->dimblk, s->dimblk);
-    if (h->dimblk1[0]) adFindBlockheaderByName(d, h->dimblk1, s->dimblk1);
-    if (h->dimblk2[0]) adFindBlockheaderByName(d, h->dimblk2, s->dimblk2);
-    memcpy(s->dimldrblk, h->dimldrblkhandle, sizeof s->dimldrblk);
-}
-
 } // namespace
 
 extern "C" {
@@ -415,9 +386,10 @@ int dnfp__CreateDimStyleFromHeader(void)
     if (adFindDimstyleByName(d, "UNNAMED", u.handle)) return 0;
 
     AdDimstyle *s = &g_seek.dimstyle;
-    dimstyle_from_header(s, adHeaderOf(d));
+    adSetDefaultDimstyleFromHeader(d, s);
     strcpy(s->name, "UNNAMED");
     if (!adFindShapefileByName(d, "STANDARD", s->dimtxsty)) adFindShapefileByName(d, "Standard", s->dimtxsty);
+    adErrorClear();
     memcpy(s->ownerhandle, adCtrlObjhandlePtr(d)[AD_CTRL_DIMSTYLE], sizeof s->ownerhandle);
     adGenerateObjhandle(d, s->handle);
     if (!adAddDimstyle(d, s)) dnfp__ReportToolkitError();

@@ -438,3 +438,19 @@ TEST_F(InitData, TheToolkitStartsFromThem)
 }
 
 } // namespace
+
+namespace {
+
+class Audit : public MappingTest {};
+
+TEST_F(Audit, ProblemsArePrintedWhenAsked)
+{
+    auto build = [](Drawing &g) { g.Layer("Lost", 0x10, 7, 0x99); };
+    ASSERT_EQ(Parse(build, DXFI_PARSE_AUDIT), 0) << printed();
+    EXPECT_NE(printed().find("Kestrane Audit: "), std::string::npos) << printed();
+    printed().clear();
+    ASSERT_EQ(Parse(build, DXFI_PARSE_NOT_EMPTY), 0);
+    EXPECT_EQ(printed().find("Kestrane Audit"), std::string::npos);
+}
+
+} // namespace

@@ -203,3 +203,76 @@ TEST_F(Files, RejectedFileGivesToolkitTextAndReadError)
 }
 
 } // namespace
+
+namespace {
+
+/* Every drawing of tests/data and of the sample drawings of other programs:
+ * each parses, or is refused with READ_ERROR; a parsed one has its header
+ * and a layer table. */
+class AllFiles : public MappingTest {
+protected:
+    void SetUp() override
+    {
+        MappingTest::SetUp();
+        dnfp__LoadFile = adLoadFile;
+    }
+
+    std::vector<std::string> Drawings(const std::string &dir)
+    {
+        std::vector<std::string> out;
+        std::string cmd = "find '" + dir + "' -iname '*.dxf' 2>/dev/null | sort";
+        FILE *f = popen(cmd.c_str(), "r");
+        char line[4096];
+        while (f && fgets(line, sizeof line, f)) {
+            line[strcspn(line, "\n")] = '\0';
+            out.push_back(line);
+        }
+        if (f) pclose(f);
+        return out;
+    }
+
+    void ParseEach(const std::vector<std::string> &files, int *parsed)
+    {
+        for (const std::string &file : files) {
+            mda_FreeModel(0, model);
+            MdaModelInfo info;
+            mda_GetModelDefaults(0, &info);
+            dxfi_InitModelInfo(0, &info);
+            info.backptrs = 1;
+            ASSERT_EQ(mda_AllocateModel(0, &info, &model), 0);
+            printed().clear();
+            int status = dxfi_ParseFile(DXFI_PARSE_ACAD_XDATA, model, file.c_str(), collect);
+            EXPECT_TRUE(status == 0 || status == DNFP_READ_ERROR) << file << ": " << printed();
+            if (status != 0) {
+                std::printf("refused: %s\n", file.c_str());
+                continue;
+            }
+            ++*parsed;
+            EXPECT_EQ(All(DXFI_TF_dxf_header).size(), 1u) << file;
+            EXPECT_EQ(All(DXFI_TF_dxf_layer_table).size(), 1u) << file;
+        }
+    }
+};
+
+TEST_F(AllFiles, OurDrawings)
+{
+    if (!ToolkitReadsDxf()) GTEST_SKIP() << "the toolkit has no DXF section loaders in this build";
+    auto files = Drawings(VYR_TEST_DATA_DIR);
+    ASSERT_FALSE(files.empty());
+    int parsed = 0;
+    ParseEach(files, &parsed);
+    EXPECT_EQ(parsed, int(files.size()));
+}
+
+TEST_F(AllFiles, SampleDrawingsOfOtherPrograms)
+{
+    if (!ToolkitReadsDxf()) GTEST_SKIP() << "the toolkit has no DXF section loaders in this build";
+    auto files = Drawings(VYR_SAMPLES_DIR);
+    if (files.empty()) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
+    int parsed = 0;
+    ParseEach(files, &parsed);
+    std::printf("%d of %zu sample drawings parsed\n", parsed, files.size());
+    EXPECT_GT(parsed, int(files.size()) / 2);
+}
+
+} // namespace

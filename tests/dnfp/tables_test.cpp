@@ -86,6 +86,14 @@ TEST_F(Tables, HeaderNamesResolveToEntriesCreatedLater)
                   set_handle(g.d->header->textstyle, 0x30);
                   set_handle(g.d->header->dimtxsty, 0x99); /* names nothing */
                   set_handle(g.d->header->handseed, 0x400);
+                  AdBlockheader b;
+                  memset(&b, 0, sizeof b);
+                  strcpy(b.name, "_ArchTick");
+                  set_handle(b.handle, 0x90);
+                  adAddBlockheader(g.d, &b);
+                  strcpy(g.d->header->dimblk, "_ArchTick");
+                  set_handle(g.d->header->dimblkhandle, 0x90);
+                  strcpy(g.d->header->dimblk1, "_Missing");
               }),
               0)
         << printed();
@@ -99,6 +107,10 @@ TEST_F(Tables, HeaderNamesResolveToEntriesCreatedLater)
     EXPECT_STREQ(h.dimtxsty, "STANDARD");
     EXPECT_EQ(h.curdimtextstyleobjhandle, 0u);
     EXPECT_NE(h.handseed, 0u);
+    EXPECT_STREQ(h.dimblk, "_ArchTick");
+    EXPECT_NE(h.dimblkobjhandle, 0u);
+    EXPECT_STREQ(h.dimblk1, "_Missing");
+    EXPECT_EQ(h.dimblk1objhandle, 0u);
     EXPECT_EQ(mpm_GetLastError(), 0);
     /* the header is registered as a parent of the layer it points at */
     int32_t count = 0;
@@ -236,6 +248,7 @@ TEST_F(Tables, TextStylesLinetypesViewportsViewsAndUcs)
                   t.shapescale[2] = 0.1;
                   t.shaperot[2] = 0.5;
                   t.shapexoffset[2] = 0.2;
+                  t.stroffset[2] = 3;
                   adAddLinetype(g.d, &t);
 
                   AdVport v;
@@ -306,6 +319,7 @@ TEST_F(Tables, TextStylesLinetypesViewportsViewsAndUcs)
         EXPECT_EQ(sh[2].scale, 0.1);
         EXPECT_EQ(sh[2].rotang, 0.5);
         EXPECT_EQ(sh[2].offset[0], 0.2);
+        EXPECT_EQ(sh[2].stroffset, 3);
         EXPECT_EQ(sh[2].ref, styles[1]);
         EXPECT_EQ(sh[3].ref, 0u);
     });
