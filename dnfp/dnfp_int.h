@@ -58,8 +58,8 @@ typedef struct DnfpBlockRecord {
     char handle[DNFP_HANDLE_TEXT];
 } DnfpBlockRecord;
 
-/* Element of the handle maps (24 bytes): handle text, then the db_ptr or
- * style number. */
+/* Element of the handle maps (24 bytes): handle text, zero-filled to its
+ * full length, then the db_ptr or style number. */
 typedef struct DnfpHandleEntry {
     char text[DNFP_HANDLE_TEXT];
     uint32_t value;
@@ -134,6 +134,9 @@ int dnfp__GetPtrFromObjHandle(const handle8 *handle, db_ptr *out);
 db_ptr dnfp__ObjHandleBeenCreated(const handle8 *handle);
 int dnfp__GetStyleFromHandle(const handle8 *handle, int *style);
 int dnfp__CompGrpIDs(const void *a, const void *b);
+/* Compare function of the handle maps: the order of strcmp on the texts of
+ * two elements (whose texts are zero-filled). */
+int dnfp__CompareHandleText(const void *a, const void *b);
 int dnfp__MapSubent(dxfhdr *header);
 /* Forgets the layer and linetype names dnfp__MapSubent remembers (at every
  * toolkit start-up). */

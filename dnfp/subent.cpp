@@ -20,13 +20,16 @@ namespace {
 
 AdTableRecord g_scratch;
 
-/* The name of the last layer and the last linetype looked up: entities
- * mostly come in runs on one layer and linetype. */
+/* The name and pointer of the last layer and the last linetype looked up:
+ * entities mostly come in runs on one layer and linetype, and a handle's
+ * pointer does not change during a parse. */
 struct NameCache {
     bool valid;
     bool found;
     AdObjhandle handle;
     char name[DNFP_NAME_MAX + 1];
+    bool has_ptr;
+    db_ptr ptr;
 };
 NameCache g_layer, g_linetype;
 
@@ -38,6 +41,7 @@ bool cached_name(NameCache &cache, const unsigned char *handle,
 {
     if (cache.valid && memcmp(cache.handle, handle, sizeof cache.handle) == 0) return cache.found;
     cache.valid = true;
+    cache.has_ptr = false;
     memcpy(cache.handle, handle, sizeof cache.handle);
     cache.found = !adObjhandleIsNull(handle) && seek(dnfp_g.drawing, handle, record);
     if (cache.found) dnfp__CopyName(cache.name, sizeof cache.name, record->name);
@@ -150,6 +154,21 @@ int count_applications(AdBlobCursor *reader)
     return count;
 }
 
+/* The pointer of the cached handle (cached_name was called for it). */
+int cached_ptr(NameCache &cache, const unsigned char *handle, db_ptr *out)
+{
+    if (cache.has_ptr) {
+        *out = cache.ptr;
+        return 0;
+    }
+    int status = dnfp__GetPtrFromObjHandle(handle, out);
+    if (!status) {
+        cache.ptr = *out;
+        cache.has_ptr = true;
+    }
+    return status;
+}
+
 } // namespace
 
 extern "C" {
@@ -181,8 +200,8 @@ int dnfp__MapSubent(dxfhdr *h)
     memcpy(h->extrusion, e->extrusion, sizeof h->extrusion);
     h->block_flag = char(dnfp__BlockFlag);
     h->entflags = char(e->flags);
-    int status = dnfp__GetPtrFromObjHandle(e->layerhandle, &h->entlayerobjhandle);
-    if (!status) status = dnfp__GetPtrFromObjHandle(e->ltypehandle, &h->entltypeobjhandle);
+    int status = cached_ptr(g_layer, e->layerhandle, &h->entlayerobjhandle);
+    if (!status) status = cached_ptr(g_linetype, e->ltypehandle, &h->entltypeobjhandle);
     return status;
 }
 

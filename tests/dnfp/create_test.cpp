@@ -6,17 +6,12 @@ using namespace maptest;
 
 namespace {
 
-int CompareText(const void *a, const void *b)
-{
-    return strcmp(static_cast<const char *>(a), static_cast<const char *>(b));
-}
-
 class Create : public MappingTest {
 protected:
     void SetUp() override
     {
         MappingTest::SetUp();
-        dnfp__EntPtrTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), CompareText, nullptr);
+        dnfp__EntPtrTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), dnfp__CompareHandleText, nullptr);
         mda_SetCurModel(model);
     }
     void TearDown() override
@@ -117,6 +112,25 @@ TEST_F(Create, GroupIdentifiersCompareAsUnsignedWords)
     EXPECT_EQ(dnfp__CompGrpIDs(a, b), -1);
     EXPECT_EQ(dnfp__CompGrpIDs(b, a), 1);
     EXPECT_EQ(dnfp__CompGrpIDs(a, c), 0);
+}
+
+TEST(HandleMap, ComparisonIsTheOrderOfTheTexts)
+{
+    const char *texts[] = {"", "0", "1", "1F", "1F0", "2", "A", "A0", "FFFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFE",
+                           "10000", "ABCDEF0123456789", "9", "B"};
+    for (const char *a : texts) {
+        for (const char *b : texts) {
+            DnfpHandleEntry x, y;
+            memset(&x, 0, sizeof x);
+            memset(&y, 0, sizeof y);
+            strcpy(x.text, a);
+            strcpy(y.text, b);
+            x.value = 1; /* the value takes no part */
+            int expected = strcmp(a, b);
+            expected = expected < 0 ? -1 : expected > 0 ? 1 : 0;
+            EXPECT_EQ(dnfp__CompareHandleText(&x, &y), expected) << a << " " << b;
+        }
+    }
 }
 
 TEST_F(Create, FinishingAFailedMapperFreesItsRecord)
