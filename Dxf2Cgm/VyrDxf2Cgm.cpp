@@ -31,7 +31,6 @@
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "Dxf2Cgm/VyrDxfGroup.h"
 #include "Dxf2Cgm/VyrDxfInsert.h"
-#include "Dxf2Cgm/VyrDxfKernelInterface.h"
 #include "Dxf2Cgm/VyrDxfLWPolyline.h"
 #include "Dxf2Cgm/VyrDxfLayer.h"
 #include "Dxf2Cgm/VyrDxfLeader.h"
@@ -48,7 +47,9 @@
 #include "Dxf2Cgm/VyrDxfUCConverter.h"
 #include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
 #include "kernel/mda/mda.h"
+#include "kernel/dxfi/dxfi.h"
 #include "kernel/mpm/mpm_int.h"
+#include "kernel/pdx/pdx.h"
 #include "platform/base/VyrEnvironment.h"
 #include "platform/base/VyrUnicodeString.h"
 #include "platform/math/VyrMathTransformation2D.h"
@@ -252,7 +253,6 @@ int VyrDxf2Cgm::Convert(const char* dxfPath, const char* cgmPath)
     generator = nullptr;
     PDMODE = 0;
 
-#if VYR_DXF2CGM_KERNEL_INTERFACE
     pdx_Initialize();
     dxfi_Initialize();
     mpm__Option |= MPM_OPT_DUMP_ALL;
@@ -292,11 +292,6 @@ int VyrDxf2Cgm::Convert(const char* dxfPath, const char* cgmPath)
     if (model) mda_FreeModel(0, model);
     pdx_Terminate();
     return result;
-#else
-    (void)dxfPath;
-    ReleaseOutput();
-    return -1;
-#endif
 }
 
 int VyrDxf2Cgm::CreateStream(const char* cgmPath)

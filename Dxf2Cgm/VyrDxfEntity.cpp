@@ -13,8 +13,8 @@
 #include "Dxf2Cgm/VyrDxfBlock.h"
 #include "Dxf2Cgm/VyrDxfEntHeader.h"
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
-#include "Dxf2Cgm/VyrDxfKernelInterface.h"
 #include "Dxf2Cgm/VyrDxfLayer.h"
+#include "kernel/dxfi/dxfi.h"
 #include "platform/base/VyrUnicodeString.h"
 #include "platform/print/VyrPrintGenerator.h"
 
@@ -48,17 +48,12 @@ bool Equal(const char* a, const char* b)
  * 256 when no such layer exists. */
 int KernelLayerColor(const char* layerName)
 {
-#if VYR_DXF2CGM_KERNEL_INTERFACE
     int flags = 0;
     int color = kByLayer;
-    char lineType[VyrDxfKernelNameSize];
+    char lineType[256]; /* the kernel copies at most 255 characters */
     lineType[0] = '\0';
     dxfi_GetLayerInfo(0, layerName ? layerName : "", &flags, &color, lineType);
     return color;
-#else
-    (void)layerName;
-    return kByLayer;
-#endif
 }
 
 } // namespace

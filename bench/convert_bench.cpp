@@ -25,9 +25,10 @@
 #include <string>
 
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
-#include "Dxf2Cgm/VyrDxfKernelInterface.h"
 #include "dnfp/dnfp.h"
+#include "kernel/dxfi/dxfi.h"
 #include "kernel/mpm/mpm_int.h"
+#include "kernel/pdx/pdx.h"
 
 #ifdef VYR_HAVE_DXFLIB
 #include <dl_creationadapter.h>
@@ -234,7 +235,6 @@ Report InChild(Work work)
     return r;
 }
 
-#if VYR_DXF2CGM_KERNEL_INTERFACE
 /* The moment the toolkit reported the whole file loaded. */
 double g_loadEnd = 0;
 void OnProgress(short percent)
@@ -289,7 +289,6 @@ public:
         return r;
     }
 };
-#endif
 
 void SetUp(benchmark::State& state, const Report& r, const std::string& path)
 {
@@ -319,7 +318,6 @@ void Whole(benchmark::State& state, const std::string* path)
     }
 }
 
-#if VYR_DXF2CGM_KERNEL_INTERFACE
 void Staged(benchmark::State& state, const std::string* path)
 {
     const std::string output = g_dir + "/staged.cgm";
@@ -334,7 +332,6 @@ void Staged(benchmark::State& state, const std::string* path)
         state.counters["elements"] = static_cast<double>(r.entities);
     }
 }
-#endif
 
 #ifdef VYR_HAVE_DXFLIB
 /* dxflib reading the file into a creation interface that counts. */
@@ -383,10 +380,8 @@ int main(int argc, char** argv)
 
     benchmark::RegisterBenchmark("convert/whole/million_lines", Whole, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("convert/whole/mixed", Whole, &g_mixed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-#if VYR_DXF2CGM_KERNEL_INTERFACE
     benchmark::RegisterBenchmark("convert/staged/million_lines", Staged, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("convert/staged/mixed", Staged, &g_mixed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-#endif
 #ifdef VYR_HAVE_DXFLIB
     benchmark::RegisterBenchmark("dxflib/read/million_lines", Dxflib, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("dxflib/read/mixed", Dxflib, &g_mixed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

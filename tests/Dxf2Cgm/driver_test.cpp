@@ -15,7 +15,6 @@
 
 #include "Dxf2Cgm/VyrDxfAttributesConverter.h"
 #include "Dxf2Cgm/VyrDxfBlock.h"
-#include "Dxf2Cgm/VyrDxfKernelInterface.h"
 #include "Dxf2Cgm/VyrDxfUCConverter.h"
 #include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
 
@@ -129,15 +128,6 @@ TEST_F(Driver, RejectsMissingPaths)
     EXPECT_EQ(R::CreatedCount(), 0);
 }
 
-#if !VYR_DXF2CGM_KERNEL_INTERFACE
-TEST_F(Driver, WithoutKernelInterfaceConvertFailsCleanly)
-{
-    VyrDxf2Cgm converter;
-    EXPECT_EQ(converter.Convert("drawing.dxf", output.c_str()), -1);
-    EXPECT_FALSE(Exists(output));
-    EXPECT_EQ(R::CreatedCount(), 0);
-}
-#endif
 
 TEST_F(Driver, DriverDatumFollowsCGMV1)
 {

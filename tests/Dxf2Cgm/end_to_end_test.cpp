@@ -4,10 +4,6 @@
  * holds; the sample drawing converts and an independent viewer draws it;
  * failures report and leave no state behind; two threads converting at once
  * get what each would get alone. */
-#include "Dxf2Cgm/VyrDxfKernelInterface.h"
-
-#if VYR_DXF2CGM_KERNEL_INTERFACE
-
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -235,19 +231,45 @@ TEST_F(EndToEnd, LibreOfficeDrawsTheSample)
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
 }
 
-/* Drawings of other programs, when the collection is there. */
+/* The $ACADVER value of an ASCII drawing, "" when it has none. */
+std::string Version(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.find("$ACADVER") == std::string::npos) continue;
+        std::getline(in, line); /* group code 1 */
+        std::getline(in, line);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        return line;
+    }
+    return "";
+}
+
+/* Drawings of other programs, when the collection is there: every release
+ * the toolkit reads itself converts and decodes; releases AC1018 and AC1021
+ * need the external converter, which this machine lacks, and fail with a
+ * message instead. */
 TEST_F(EndToEnd, SampleCollection)
 {
     const std::vector<std::string> drawings = DrawingsIn(VYR_SAMPLES_DIR);
     if (drawings.empty()) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
+    int converted = 0;
     for (const std::string& drawing : drawings) {
         messages.clear();
-        VyrDxf2Cgm converter;
-        const int r = converter.Convert(drawing.c_str(), (work + "/sample.cgm").c_str());
-        EXPECT_TRUE(r == 0 || r == -1) << drawing;
+        const std::string version = Version(drawing);
+        if (version == "AC1018" || version == "AC1021") {
+            if (std::system("command -v RozOzoRoruveziz >/dev/null 2>&1") == 0) continue;
+            VyrDxf2Cgm converter;
+            EXPECT_EQ(converter.Convert(drawing.c_str(), (work + "/sample.cgm").c_str()), -1) << drawing;
+            EXPECT_FALSE(messages.empty()) << drawing;
+            continue;
+        }
+        CgmDecoder decoder;
+        if (ConvertAndDecode(drawing, decoder)) ++converted;
     }
+    EXPECT_GT(converted, 20);
 }
 
 } // namespace
 
-#endif

@@ -13,8 +13,6 @@
 #include <sstream>
 #include <string>
 
-#include "Dxf2Cgm/VyrDxfKernelInterface.h"
-
 namespace {
 
 const std::string kTool = std::string(VYR_BINARY_DIR) + "/tools/dxf2cgm";
@@ -126,7 +124,6 @@ TEST_F(Dxf2CgmTool, ManyInputsIntoADirectory)
     }
 }
 
-#if VYR_DXF2CGM_KERNEL_INTERFACE
 TEST_F(Dxf2CgmTool, ConvertsTheSample)
 {
     const std::string output = work + "/sample.cgm";
@@ -135,15 +132,5 @@ TEST_F(Dxf2CgmTool, ConvertsTheSample)
     EXPECT_NE(r.out.find("lines"), std::string::npos) << r.out;
     EXPECT_GT(Slurp(output).size(), 100u);
 }
-#else
-TEST_F(Dxf2CgmTool, WithoutKernelInterfaceConversionFails)
-{
-    const std::string output = work + "/sample.cgm";
-    Outcome r = Tool(kSample + " " + output);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("could not be converted"), std::string::npos) << r.err;
-    EXPECT_FALSE(Exists(output)) << "the output the tool created is removed again";
-}
-#endif
 
 } // namespace
