@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -290,47 +291,67 @@ public:
     }
 };
 
-void SetUp(benchmark::State& state, const Report& r, const std::string& path)
-{
-    if (!r.ok) {
-        state.SkipWithError("the conversion failed");
-        return;
+/* Sums over the iterations of one benchmark; the counters are set from
+ * them at the end, so MB/s is the input over the mean time and the peak
+ * memory the largest of the runs. */
+struct Totals {
+    double wall = 0, load = 0, mapping = 0, walk = 0, write = 0;
+    long peakKiB = 0;
+    long entities = 0;
+    bool failed = false;
+
+    void Add(benchmark::State& state, const Report& r)
+    {
+        if (!r.ok) {
+            failed = true;
+            state.SkipWithError("the conversion failed");
+            return;
+        }
+        state.SetIterationTime(r.wall);
+        wall += r.wall, load += r.load, mapping += r.mapping, walk += r.walk, write += r.write;
+        peakKiB = std::max(peakKiB, r.peakKiB);
+        entities = r.entities;
     }
-    state.SetIterationTime(r.wall);
-    state.counters["MB/s"] = FileSize(path) / 1e6 / r.wall;
-    state.counters["peak_MB"] = r.peakKiB / 1024.0;
-    state.counters["input_MB"] = FileSize(path) / 1e6;
-}
+    void Report(benchmark::State& state, const std::string& path, bool stages)
+    {
+        if (failed || wall <= 0) return;
+        const double mb = FileSize(path) / 1e6;
+        state.counters["input_MB"] = mb;
+        state.counters["MB/s"] = mb * static_cast<double>(state.iterations()) / wall;
+        state.counters["peak_MB"] = peakKiB / 1024.0;
+        if (entities) state.counters["entities"] = static_cast<double>(entities);
+        if (!stages) return;
+        state.counters["load_%"] = 100 * load / wall;
+        state.counters["mapping_%"] = 100 * mapping / wall;
+        state.counters["walk_%"] = 100 * walk / wall;
+        state.counters["write_%"] = 100 * write / wall;
+    }
+};
 
 void Whole(benchmark::State& state, const std::string* path)
 {
     const std::string output = g_dir + "/whole.cgm";
+    Totals totals;
     for (auto _ : state) {
-        const Report r = InChild([&] {
+        totals.Add(state, InChild([&] {
             Report c;
             const double t0 = Now();
             VyrDxf2Cgm converter;
             c.ok = converter.Convert(path->c_str(), output.c_str()) == 0;
             c.wall = Now() - t0;
             return c;
-        });
-        SetUp(state, r, *path);
+        }));
     }
+    totals.Report(state, *path, false);
 }
 
 void Staged(benchmark::State& state, const std::string* path)
 {
     const std::string output = g_dir + "/staged.cgm";
-    for (auto _ : state) {
-        const Report r = InChild([&] { return StagedDriver().Run(path->c_str(), output.c_str()); });
-        SetUp(state, r, *path);
-        if (!r.ok) continue;
-        state.counters["load_%"] = 100 * r.load / r.wall;
-        state.counters["mapping_%"] = 100 * r.mapping / r.wall;
-        state.counters["walk_%"] = 100 * r.walk / r.wall;
-        state.counters["write_%"] = 100 * r.write / r.wall;
-        state.counters["elements"] = static_cast<double>(r.entities);
-    }
+    Totals totals;
+    for (auto _ : state)
+        totals.Add(state, InChild([&] { return StagedDriver().Run(path->c_str(), output.c_str()); }));
+    totals.Report(state, *path, true);
 }
 
 #ifdef VYR_HAVE_DXFLIB
@@ -349,8 +370,9 @@ public:
 
 void Dxflib(benchmark::State& state, const std::string* path)
 {
+    Totals totals;
     for (auto _ : state) {
-        const Report r = InChild([&] {
+        totals.Add(state, InChild([&] {
             Report c;
             const double t0 = Now();
             Counter counter;
@@ -359,10 +381,9 @@ void Dxflib(benchmark::State& state, const std::string* path)
             c.wall = Now() - t0;
             c.entities = counter.n;
             return c;
-        });
-        SetUp(state, r, *path);
-        state.counters["entities"] = static_cast<double>(r.entities);
+        }));
     }
+    totals.Report(state, *path, false);
 }
 #endif
 
