@@ -59,6 +59,9 @@ const double kCompatEmPerHeight = 1.0 / 0.6;
 const double kCompatBaselineEm = 0.68;
 const double kCompatPaddingPerWidth = 1.25 / 280.0;
 
+/* The smallest sweep of an arc the compatibility profile writes as an arc. */
+const double kCompatMinArcSweep = 2.0 * kPi / 180.0;
+
 VyrCgmProfile gDefaultProfile = VyrCgmProfileStandard;
 
 /* Element classes and ids used here. */
@@ -671,7 +674,13 @@ int VyrPrintCGMGenerator::DrawArc(float cx, float cy, float radius, float start,
         return -1;
     double sweep = static_cast<double>(end) - start;
     bool full = std::fabs(sweep) >= 2 * kPi - 1e-6;
-    if (profile_ == VyrCgmProfileCompatible && lineType_ != 0) {
+    double ccwSweep = std::fmod(sweep, 2 * kPi);
+    if (ccwSweep < 0)
+        ccwSweep += 2 * kPi;
+    /* LibreOffice draws an arc of a sweep under about one degree as a whole
+     * circle; such an arc is nearly straight, so a polyline serves it. */
+    bool tiny = !full && ccwSweep < kCompatMinArcSweep;
+    if (profile_ == VyrCgmProfileCompatible && (lineType_ != 0 || tiny)) {
         VyrPath path;
         VyrFlattenArc(cx, cy, radius, start, full ? start + 2 * kPi : end, path);
         WritePathStyled(path);
