@@ -604,6 +604,9 @@ void adbytesfree(AdBytes* b);
  * class-defined kinds. */
 enum { AD_EK_LWPLINE = 100, AD_EK_HATCH, AD_EK_IMAGE, AD_EK_OLE, AD_EK_RTEXT, AD_EK_ARCTEXT,
        AD_EK_PROXY };
+/* The record kind of a class-defined entity type, by its class's DXF name;
+ * AD_EK_PROXY for a class of no other kind or a type with no class. */
+int adclasskind(AdDrawing* dwg, int16_t type);
 
 /* What the entity reader collects beside the entity's fields. */
 typedef struct AdEntCtx {

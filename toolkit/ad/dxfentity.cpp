@@ -243,19 +243,6 @@ AdFieldTable* fieldsof(int kind) {
   }
 }
 
-/* The record kind of a class-defined type. */
-int classkindof(AdDrawing* dwg, int16_t type) {
-  char name[AD_NAME_LEN];
-  if (!adGetClassNameFromId(dwg, type, name)) return AD_EK_PROXY;
-  if (!adstricmp(name, "LWPOLYLINE")) return AD_EK_LWPLINE;
-  if (!adstricmp(name, "HATCH")) return AD_EK_HATCH;
-  if (!adstricmp(name, "IMAGE") || !adstricmp(name, "WIPEOUT")) return AD_EK_IMAGE;
-  if (!adstricmp(name, "OLE2FRAME")) return AD_EK_OLE;
-  if (!adstricmp(name, "RTEXT")) return AD_EK_RTEXT;
-  if (!adstricmp(name, "ARCALIGNEDTEXT")) return AD_EK_ARCTEXT;
-  return AD_EK_PROXY;
-}
-
 /* Values an entity has when its file leaves them out. */
 void recorddefaults(int kind, AdEntityRecord* r) {
   switch (kind) {
@@ -641,7 +628,7 @@ int16_t dxfloadentity(AdDrawing* dwg, void* a, void*) {
       c.kind = AD_EK_PROXY;
     } else {
       c.type = dxfclasstype(dwg, name, 1);
-      c.kind = c.type ? classkindof(dwg, c.type) : AD_EK_PROXY;
+      c.kind = c.type ? adclasskind(dwg, c.type) : AD_EK_PROXY;
       if (!c.type) c.type = 498;
     }
     c.xd.length = 0;

@@ -107,29 +107,15 @@ size_t fixedsize(int type) {
   }
 }
 
-/* Record kinds of class-defined entity types, by the class's DXF name. */
-enum ClassKind { CK_PROXY, CK_LWPLINE, CK_HATCH, CK_IMAGE, CK_OLE, CK_RTEXT, CK_ARCTEXT };
-
-ClassKind classkind(AdDrawing* dwg, int type) {
-  char name[AD_NAME_LEN];
-  if (!dwg || !adGetClassNameFromId(dwg, static_cast<int16_t>(type), name)) return CK_PROXY;
-  if (!adstricmp(name, "LWPOLYLINE")) return CK_LWPLINE;
-  if (!adstricmp(name, "HATCH")) return CK_HATCH;
-  if (!adstricmp(name, "IMAGE") || !adstricmp(name, "WIPEOUT")) return CK_IMAGE;
-  if (!adstricmp(name, "OLE2FRAME")) return CK_OLE;
-  if (!adstricmp(name, "RTEXT")) return CK_RTEXT;
-  if (!adstricmp(name, "ARCALIGNEDTEXT")) return CK_ARCTEXT;
-  return CK_PROXY;
-}
-
-size_t classsize(ClassKind k) {
-  switch (k) {
-    case CK_LWPLINE: return sizeof(AdEntLwpline);
-    case CK_HATCH: return sizeof(AdEntHatch);
-    case CK_IMAGE: return sizeof(AdEntImage);
-    case CK_OLE: return sizeof(AdEntOle2frame);
-    case CK_RTEXT: return sizeof(AdEntRtext);
-    case CK_ARCTEXT: return sizeof(AdEntArcAlignedText);
+/* The record size of a class-defined kind (AD_EK_*). */
+size_t classsize(int kind) {
+  switch (kind) {
+    case AD_EK_LWPLINE: return sizeof(AdEntLwpline);
+    case AD_EK_HATCH: return sizeof(AdEntHatch);
+    case AD_EK_IMAGE: return sizeof(AdEntImage);
+    case AD_EK_OLE: return sizeof(AdEntOle2frame);
+    case AD_EK_RTEXT: return sizeof(AdEntRtext);
+    case AD_EK_ARCTEXT: return sizeof(AdEntArcAlignedText);
     default: return sizeof(AdEntProxy);
   }
 }
@@ -187,6 +173,18 @@ LLNode* findnode(AdDrawing* dwg, LLList* list, const unsigned char* handle) {
 
 extern "C" {
 
+int adclasskind(AdDrawing* dwg, int16_t type) {
+  char name[AD_NAME_LEN];
+  if (!dwg || !adGetClassNameFromId(dwg, type, name)) return AD_EK_PROXY;
+  if (!adstricmp(name, "LWPOLYLINE")) return AD_EK_LWPLINE;
+  if (!adstricmp(name, "HATCH")) return AD_EK_HATCH;
+  if (!adstricmp(name, "IMAGE") || !adstricmp(name, "WIPEOUT")) return AD_EK_IMAGE;
+  if (!adstricmp(name, "OLE2FRAME")) return AD_EK_OLE;
+  if (!adstricmp(name, "RTEXT")) return AD_EK_RTEXT;
+  if (!adstricmp(name, "ARCALIGNEDTEXT")) return AD_EK_ARCTEXT;
+  return AD_EK_PROXY;
+}
+
 void getenttypestr(int type, char* text) {
   const char* s = "NONE";
   if (type >= 151) s = "PROXY";
@@ -197,7 +195,7 @@ void getenttypestr(int type, char* text) {
 size_t adEntityRecordSize(AdDrawing* dwg, int type) {
   size_t s = fixedsize(type);
   if (s != static_cast<size_t>(-1)) return s;
-  return classsize(classkind(dwg, type));
+  return classsize(adclasskind(dwg, static_cast<int16_t>(type)));
 }
 
 LLNode* adPackEntity(AdDrawing* dwg, const AdEntityHeader* hdr, const AdEntityRecord* rec) {
@@ -343,17 +341,17 @@ void adFreeEntityData(const AdEntityHeader* hdr, const AdEntityRecord* rec) {
 void adfreeentityblobs(AdDrawing* dwg, const AdEntityHeader* hdr, const AdEntityRecord* rec) {
   adFreeEntityData(hdr, rec);
   if (!rec || fixedsize(hdr->enttype) != static_cast<size_t>(-1)) return;
-  switch (classkind(dwg, hdr->enttype)) {
-    case CK_LWPLINE: adDeleteBlob(rec->lwpline.vertblob); break;
-    case CK_HATCH:
+  switch (adclasskind(dwg, hdr->enttype)) {
+    case AD_EK_LWPLINE: adDeleteBlob(rec->lwpline.vertblob); break;
+    case AD_EK_HATCH:
       adDeleteBlob(rec->hatch.pathblob);
       adDeleteBlob(rec->hatch.patlineblob);
       adDeleteBlob(rec->hatch.srcobjblob);
       adDeleteBlob(rec->hatch.seedblob);
       break;
-    case CK_IMAGE: adDeleteBlob(rec->image.clipvertblob); break;
-    case CK_OLE: adDeleteBlob(rec->ole2frame.datablob); break;
-    case CK_PROXY:
+    case AD_EK_IMAGE: adDeleteBlob(rec->image.clipvertblob); break;
+    case AD_EK_OLE: adDeleteBlob(rec->ole2frame.datablob); break;
+    case AD_EK_PROXY:
       adDeleteBlob(rec->proxy.graphicsblob);
       adDeleteBlob(rec->proxy.dataentblob);
       adDeleteBlob(rec->proxy.objidblob);
