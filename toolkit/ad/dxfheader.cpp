@@ -173,20 +173,14 @@ constexpr NameVar kNames[] = {
     {"TEXTSTYLE", AD_NM_TEXTSTYLE}, {"UCSBASE", AD_NM_UCSBASE},   {"UCSNAME", AD_NM_UCSNAME},
     {"UCSORTHOREF", AD_NM_UCSORTHOREF}};
 
-int upcmp(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-    if (x != y || !x) return x - y;
-  }
-}
-
+/* The tables' names are upper case, so adstricmp orders them as they are
+ * sorted. */
 template <class T, size_t N>
 const T* lookup(const T (&table)[N], const char* name) {
   size_t lo = 0, hi = N;
   while (lo < hi) {
     size_t mid = (lo + hi) / 2;
-    int c = upcmp(name, table[mid].name);
+    int c = adstricmp(name, table[mid].name);
     if (c == 0) return &table[mid];
     if (c < 0) hi = mid;
     else lo = mid + 1;
