@@ -23,19 +23,13 @@ AdSeekInitFn g_seekinit = ztior_fseek;
 AdCloseInitFn g_closeinit = ztior_fclose;
 const char kVersion[] = "VyrDxf2Cgm drawing file toolkit 1.0 (DXF AC1002 to AC1015)";
 
-uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t le32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 /* Reads n packed 6-byte entries (16-bit number, 32-bit value) field by field. */
 bool readentries(AdInitEntry* out, int n) {
   unsigned char raw[6];
   for (int i = 0; i < n; ++i) {
     if (!adin->readinitchars(raw, 1, sizeof raw)) return false;
-    out[i].number = le16(raw);
-    out[i].value = le32(raw + 2);
+    out[i].number = static_cast<uint16_t>(bts(raw));
+    out[i].value = static_cast<uint32_t>(btl(raw + 2));
   }
   return true;
 }
@@ -62,7 +56,7 @@ bool readinitdata() {
          readentries(adin->font2index, 103) &&
          adin->readinitchars(adin->font2data, 1, sizeof adin->font2data);
     if (ok) {
-      for (int i = 0; i < AD_INIT_CODEPAGES; ++i) adin->codepageoffset[i] = le32(offs + 4 * i);
+      for (int i = 0; i < AD_INIT_CODEPAGES; ++i) adin->codepageoffset[i] = static_cast<uint32_t>(btl(offs + 4 * i));
     } else {
       adin->error = 183;
     }
