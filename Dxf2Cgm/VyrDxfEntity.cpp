@@ -15,6 +15,7 @@
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "Dxf2Cgm/VyrDxfLayer.h"
 #include "kernel/dxfi/dxfi.h"
+#include "platform/base/VyrString.h"
 #include "platform/base/VyrUnicodeString.h"
 #include "platform/print/VyrPrintGenerator.h"
 
@@ -27,22 +28,6 @@ namespace {
 
 const int kByBlock = 0;
 const int kByLayer = 256;
-
-/* Upper-cases the ASCII letters of `name` into `out` (capacity size). */
-void UpperCopy(char* out, int size, const char* name)
-{
-    int n = 0;
-    if (name)
-        for (; n < size - 1 && name[n]; ++n)
-            out[n] = (name[n] >= 'a' && name[n] <= 'z') ? static_cast<char>(name[n] - 32) : name[n];
-    out[n] = '\0';
-}
-
-bool Equal(const char* a, const char* b)
-{
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
-}
 
 /* Colour of a layer known only by name, through the kernel's layer table:
  * 256 when no such layer exists. */
@@ -120,13 +105,10 @@ double VyrDxfEntity::GetThickness()
 const char* VyrDxfEntity::GetLineType()
 {
     if (!header) return nullptr;
-    char upper[VyrDxfName::kMaxLength + 1];
-    UpperCopy(upper, sizeof upper, header->GetLineType());
-    if (Equal(upper, "BYBLOCK")) {
+    if (VyrAsciiCompare(header->GetLineType(), "BYBLOCK") == 0) {
         if (!block) return "";
         header->SetLineType(block->GetLineType());
-    }
-    if (Equal(upper, "BYLAYER")) {
+    } else if (VyrAsciiCompare(header->GetLineType(), "BYLAYER") == 0) {
         if (!layer) return "";
         header->SetLineType(layer->GetLineType());
     }

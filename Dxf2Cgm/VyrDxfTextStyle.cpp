@@ -3,13 +3,14 @@
 #include "Dxf2Cgm/VyrDxfTextStyle.h"
 
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
+#include "platform/base/VyrString.h"
 
 namespace {
 
 void UpperCase(char* text)
 {
     for (; *text; ++text)
-        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 32);
+        *text = VyrAsciiUpper(*text);
 }
 
 } // namespace

@@ -18,8 +18,13 @@ bool VyrString::operator==(const char* text) const
 
 int VyrString::Compare(const char* text) const
 {
-    const unsigned char* a = reinterpret_cast<const unsigned char*>(text_.c_str());
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(text ? text : "");
+    return VyrAsciiCompare(text_.c_str(), text);
+}
+
+int VyrAsciiCompare(const char* textA, const char* textB)
+{
+    const unsigned char* a = reinterpret_cast<const unsigned char*>(textA ? textA : "");
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(textB ? textB : "");
     for (;; ++a, ++b) {
         int ca = static_cast<unsigned char>(VyrAsciiUpper(static_cast<char>(*a)));
         int cb = static_cast<unsigned char>(VyrAsciiUpper(static_cast<char>(*b)));

@@ -38,5 +38,7 @@ private:
 /* ASCII-only helpers shared by the string classes. */
 inline char VyrAsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 inline char VyrAsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+/* VyrString::Compare of two plain texts, without copying either. */
+int VyrAsciiCompare(const char* a, const char* b);
 
 #endif

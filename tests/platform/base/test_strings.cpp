@@ -17,6 +17,10 @@ TEST(VyrString, CompareIsZeroForTextsEqualIgnoringCase)
     EXPECT_GT(VyrString("b").Compare("A"), 0);
     EXPECT_EQ(VyrString().Compare(nullptr), 0);
     EXPECT_EQ(VyrString(nullptr).Compare(""), 0);
+    EXPECT_EQ(VyrAsciiCompare("ByLayer", "BYLAYER"), 0);
+    EXPECT_EQ(VyrAsciiCompare(nullptr, ""), 0);
+    EXPECT_LT(VyrAsciiCompare(nullptr, "a"), 0);
+    EXPECT_GT(VyrAsciiCompare("\xE9", "Z"), 0);
 }
 
 TEST(VyrString, EqualityIsExactAndToUpperIsAscii)
