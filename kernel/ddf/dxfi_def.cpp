@@ -78,21 +78,6 @@ namespace {
     static_assert(offsetof(S, SUB) == (off), #SUB);       \
     static_assert(sizeof(S::SUB) == sizeof(SUB), #SUB " size");
 #include "kernel/ddf/dxfi_catalogue.def"
-#undef DXFI_STRUCT
-#undef DXFI_STRUCT_END
-#undef DXFI_UNION
-#undef DXFI_UNION_END
-#undef DXFI_SUBENTITY
-#undef DXFI_ENTITY
-#undef DXFI_SAME
-#undef DXFI_END
-#undef DXFI_SCALAR
-#undef DXFI_FIXED
-#undef DXFI_COUNT
-#undef DXFI_VARRAY
-#undef DXFI_VSTRUCT
-#undef DXFI_INLINE
-#undef DXFI_SUBENT
 
 /* Sizes the drawing elements and the mapping layer rely on, spelled out. */
 static_assert(sizeof(dxf_line) == 768 && offsetof(dxf_line, xyzstr) == 720 &&
@@ -159,21 +144,6 @@ enum TypeId {
 #include "kernel/ddf/dxfi_catalogue.def"
     TY_COUNT
 };
-#undef DXFI_STRUCT
-#undef DXFI_STRUCT_END
-#undef DXFI_UNION
-#undef DXFI_UNION_END
-#undef DXFI_SUBENTITY
-#undef DXFI_ENTITY
-#undef DXFI_SAME
-#undef DXFI_END
-#undef DXFI_SCALAR
-#undef DXFI_FIXED
-#undef DXFI_COUNT
-#undef DXFI_VARRAY
-#undef DXFI_VSTRUCT
-#undef DXFI_INLINE
-#undef DXFI_SUBENT
 
 #define DXFI_STRUCT(T, size, align) {SH_TYPE_BEGIN, 0, 0, 0, 0, TY_##T, #T, "", 0, size, 0},
 #define DXFI_STRUCT_END(T) {SH_TYPE_END, 0, 0, 0, 0, 0, #T, "", 0, 0, 0},
@@ -202,21 +172,6 @@ enum TypeId {
 constexpr Raw kRaw[] = {
 #include "kernel/ddf/dxfi_catalogue.def"
 };
-#undef DXFI_STRUCT
-#undef DXFI_STRUCT_END
-#undef DXFI_UNION
-#undef DXFI_UNION_END
-#undef DXFI_SUBENTITY
-#undef DXFI_ENTITY
-#undef DXFI_SAME
-#undef DXFI_END
-#undef DXFI_SCALAR
-#undef DXFI_FIXED
-#undef DXFI_COUNT
-#undef DXFI_VARRAY
-#undef DXFI_VSTRUCT
-#undef DXFI_INLINE
-#undef DXFI_SUBENT
 
 constexpr int kNumRaw = int(sizeof(kRaw) / sizeof(kRaw[0]));
 

@@ -62,21 +62,6 @@
 #define DXFI_INLINE(off, name, T, desc)
 #define DXFI_SUBENT(off, SUB)
 #include "kernel/ddf/dxfi_catalogue.def"
-#undef DXFI_STRUCT
-#undef DXFI_STRUCT_END
-#undef DXFI_UNION
-#undef DXFI_UNION_END
-#undef DXFI_SUBENTITY
-#undef DXFI_ENTITY
-#undef DXFI_SAME
-#undef DXFI_END
-#undef DXFI_SCALAR
-#undef DXFI_FIXED
-#undef DXFI_COUNT
-#undef DXFI_VARRAY
-#undef DXFI_VSTRUCT
-#undef DXFI_INLINE
-#undef DXFI_SUBENT
 
 /* Pass 2: the definitions. */
 #define DXFI_STRUCT(T, size, align) struct DXFI__ALIGN_##align T {
@@ -95,21 +80,6 @@
 #define DXFI_INLINE(off, name, T, desc) struct T name;
 #define DXFI_SUBENT(off, SUB) struct SUB SUB;
 #include "kernel/ddf/dxfi_catalogue.def"
-#undef DXFI_STRUCT
-#undef DXFI_STRUCT_END
-#undef DXFI_UNION
-#undef DXFI_UNION_END
-#undef DXFI_SUBENTITY
-#undef DXFI_ENTITY
-#undef DXFI_SAME
-#undef DXFI_END
-#undef DXFI_SCALAR
-#undef DXFI_FIXED
-#undef DXFI_COUNT
-#undef DXFI_VARRAY
-#undef DXFI_VSTRUCT
-#undef DXFI_INLINE
-#undef DXFI_SUBENT
 
 /* Pass 3: TF values of the entity records and the TFI of every record. */
 #define DXFI_STRUCT(T, size, align)
@@ -131,31 +101,25 @@ enum dxfi_tf_value {
 #include "kernel/ddf/dxfi_catalogue.def"
     DXFI_TF_NONE = 0
 };
-#undef DXFI_ENTITY
-#undef DXFI_SAME
-#undef DXFI_SUBENTITY
+#define DXFI_STRUCT(T, size, align)
+#define DXFI_STRUCT_END(T)
+#define DXFI_UNION(T, size, align)
+#define DXFI_UNION_END(T)
 #define DXFI_SUBENTITY(name, type, form, size, info) DXFI_TFI_##name,
 #define DXFI_ENTITY(name, type, form, size, info) DXFI_TFI_##name,
 #define DXFI_SAME(name, type, form, size, info, base) DXFI_TFI_##name,
+#define DXFI_END(name)
+#define DXFI_SCALAR(off, name, KIND, desc)
+#define DXFI_FIXED(off, name, KIND, n, desc)
+#define DXFI_COUNT(off, name, link, desc)
+#define DXFI_VARRAY(off, name, KIND, link, row, desc)
+#define DXFI_VSTRUCT(off, name, T, link, desc)
+#define DXFI_INLINE(off, name, T, desc)
+#define DXFI_SUBENT(off, SUB)
 enum dxfi_tfi_value {
 #include "kernel/ddf/dxfi_catalogue.def"
     DXFI_TFI_COUNT
 };
-#undef DXFI_STRUCT
-#undef DXFI_STRUCT_END
-#undef DXFI_UNION
-#undef DXFI_UNION_END
-#undef DXFI_SUBENTITY
-#undef DXFI_ENTITY
-#undef DXFI_SAME
-#undef DXFI_END
-#undef DXFI_SCALAR
-#undef DXFI_FIXED
-#undef DXFI_COUNT
-#undef DXFI_VARRAY
-#undef DXFI_VSTRUCT
-#undef DXFI_INLINE
-#undef DXFI_SUBENT
 
 /* Selector values of the union elements: the position of the member's first
  * field record among the union's field records (checked in dxfi_def.cpp). */
