@@ -17,6 +17,7 @@
 #include "Dxf2Cgm/VyrDxfBlock.h"
 #include "Dxf2Cgm/VyrDxfUCConverter.h"
 #include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
+#include "support/VyrTempFile.h"
 
 namespace {
 
@@ -44,18 +45,12 @@ protected:
     void SetUp() override
     {
         vyrtest::Dxf2CgmTest::SetUp();
-        char name[] = "/tmp/vyr_driver_XXXXXX";
-        const int fd = ::mkstemp(name);
-        ASSERT_GE(fd, 0);
-        ::close(fd);
-        ::unlink(name);
-        output = std::string(name) + ".cgm";
+        output = picture.Path();
         ::unsetenv("CGMV1");
     }
     void TearDown() override
     {
         vyrtest::Dxf2CgmTest::TearDown();
-        ::unlink(output.c_str());
         ::unsetenv("CGMV1");
     }
 
@@ -91,6 +86,7 @@ protected:
         return lines;
     }
 
+    VyrTempFile picture{".cgm"};
     std::string output;
     VyrRecordingScope recording;
 };

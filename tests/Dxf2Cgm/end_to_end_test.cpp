@@ -21,6 +21,7 @@
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 #include "kernel/mpm/mpm.h"
 #include "platform/print/VyrPrintCGMGenerator.h"
+#include "support/VyrTempFile.h"
 #include "tools/cgmdecode/CgmDecoder.h"
 
 namespace {
@@ -66,9 +67,8 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char dir[] = "/tmp/vyr_e2e_XXXXXX";
-        ASSERT_NE(::mkdtemp(dir), nullptr);
-        work = dir;
+        ASSERT_FALSE(dir.Path().empty());
+        work = dir.Path();
         messages.clear();
         mpm_SetOutputRoutine(Capture);
         ::unsetenv("CGMV1");
@@ -77,7 +77,6 @@ protected:
     {
         mpm_SetOutputRoutine(nullptr);
         VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileStandard);
-        std::system(("rm -rf '" + work + "'").c_str());
     }
 
     std::vector<uint8_t> Read(const std::string& path)
@@ -101,6 +100,7 @@ protected:
         return decoded;
     }
 
+    VyrTempDir dir{"vyr_e2e"};
     std::string work;
 };
 

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/print/VyrPrintCGMGenerator.h"
+#include "support/VyrTempFile.h"
 #include "tools/cgmdecode/CgmDecoder.h"
 
 namespace {
@@ -30,16 +31,14 @@ protected:
     void SetUp() override
     {
         vyrtest::Dxf2CgmTest::SetUp();
-        char dir[] = "/tmp/vyr_picture_XXXXXX";
-        ASSERT_NE(::mkdtemp(dir), nullptr);
-        work = dir;
+        ASSERT_FALSE(dir.Path().empty());
+        work = dir.Path();
         output = work + "/picture.cgm";
     }
     void TearDown() override
     {
         VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileStandard);
         vyrtest::Dxf2CgmTest::TearDown();
-        std::system(("rm -rf '" + work + "'").c_str());
     }
 
     /* A plate with holes, a slot, a curve, marks and an arrow. */
@@ -74,6 +73,7 @@ protected:
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
     }
 
+    VyrTempDir dir{"vyr_picture"};
     std::string work;
     std::string output;
 };

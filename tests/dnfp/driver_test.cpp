@@ -76,13 +76,11 @@ protected:
         MappingTest::SetUp();
         script() = LoadScript();
         dnfp__LoadFile = scripted_load;
-        char dir[] = "/tmp/vyr_mapping_dir_XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        tmpdir = dir;
+        ASSERT_FALSE(tmp.Path().empty());
+        tmpdir = tmp.Path();
         setenv("TRAMEL_TMP", tmpdir.c_str(), 1);
-        char bin[] = "/tmp/vyr_mapping_bin_XXXXXX";
-        ASSERT_NE(mkdtemp(bin), nullptr);
-        bindir = bin;
+        ASSERT_FALSE(bin.Path().empty());
+        bindir = bin.Path();
         log = bindir + "/log";
     }
 
@@ -92,8 +90,8 @@ protected:
         dnfp__ProcessorTimeLimit = 600;
         MappingTest::TearDown();
         EXPECT_EQ(CountFiles(tmpdir), 0) << "temporary files left behind";
-        std::string cmd = "rm -rf '" + tmpdir + "' '" + bindir + "'";
-        EXPECT_EQ(system(cmd.c_str()), 0);
+        EXPECT_TRUE(tmp.Remove());
+        EXPECT_TRUE(bin.Remove());
     }
 
     /* A stand-in converter: a shell script that logs its arguments and the
@@ -111,6 +109,7 @@ protected:
         dxfi_SetProcessor(program.c_str());
     }
 
+    VyrTempDir tmp{"vyr_mapping_dir"}, bin{"vyr_mapping_bin"};
     std::string tmpdir, bindir, log;
 };
 

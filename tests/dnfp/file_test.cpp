@@ -188,18 +188,14 @@ TEST_F(Files, AcadOnlyExtendedData)
 
 TEST_F(Files, RejectedFileGivesToolkitTextAndReadError)
 {
-    char name[] = "/tmp/vyr_mapping_bad_XXXXXX";
-    int fd = mkstemp(name);
-    ASSERT_GE(fd, 0);
-    const char text[] = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n";
-    ASSERT_EQ(write(fd, text, sizeof text - 1), ssize_t(sizeof text - 1));
-    close(fd);
-    EXPECT_EQ(dxfi_ParseFile(0, model, name, collect), DNFP_READ_ERROR);
+    VyrTempFile bad("");
+    ASSERT_TRUE(bad.Write("  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n"));
+    const std::string name = bad.Path();
+    EXPECT_EQ(dxfi_ParseFile(0, model, name.c_str(), collect), DNFP_READ_ERROR);
     int count = 0, total = 0;
     mpm_GetErrorCount(DXFI_KESTRANE_ERR, &count, &total);
     EXPECT_EQ(count, 1);
-    EXPECT_NE(printed().find(std::string("Error reading from the file '") + name + "'"), std::string::npos);
-    unlink(name);
+    EXPECT_NE(printed().find("Error reading from the file '" + name + "'"), std::string::npos);
 }
 
 } // namespace

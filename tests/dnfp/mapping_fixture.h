@@ -21,6 +21,7 @@
 #include "kernel/mda/mda.h"
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx.h"
+#include "support/VyrTempFile.h"
 #include "toolkit/ad/ad_int.h"
 
 namespace maptest {
@@ -274,13 +275,8 @@ protected:
         ASSERT_EQ(dxfi_InitModelInfo(0, &info), 0);
         info.backptrs = 1;
         ASSERT_EQ(mda_AllocateModel(0, &info, &model), 0);
-        char name[] = "/tmp/vyr_mapping_XXXXXX";
-        int fd = mkstemp(name);
-        ASSERT_GE(fd, 0);
-        const char text[] = "  0\nSECTION\n  0\nEOF\n";
-        ASSERT_EQ(write(fd, text, sizeof text - 1), ssize_t(sizeof text - 1));
-        close(fd);
-        path = name;
+        ASSERT_TRUE(file.Write("  0\nSECTION\n  0\nEOF\n"));
+        path = file.Path();
         dnfp__LoadFile = load_built;
     }
 
@@ -292,7 +288,6 @@ protected:
         dxfi_Terminate();
         mda_FreeModel(0, model);
         pdx_Terminate();
-        unlink(path.c_str());
     }
 
     /* Parses the drawing `build` makes into the model. */
@@ -341,6 +336,7 @@ protected:
     }
 
     int model = 0;
+    VyrTempFile file{""};
     std::string path;
 };
 

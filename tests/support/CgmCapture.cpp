@@ -5,39 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
-
-VyrTempFile::VyrTempFile(const char* suffix)
-{
-    static std::atomic<int> counter{0};
-    const char* dir = std::getenv("TMPDIR");
-    path_ = std::string(dir && *dir ? dir : "/tmp") + "/vyr-test-" +
-            std::to_string(static_cast<long>(getpid())) + "-" + std::to_string(counter++) +
-            (suffix ? suffix : "");
-}
-
-VyrTempFile::~VyrTempFile()
-{
-    std::remove(path_.c_str());
-}
-
-std::vector<uint8_t> VyrTempFile::Read() const
-{
-    std::vector<uint8_t> data;
-    FILE* f = std::fopen(path_.c_str(), "rb");
-    if (!f)
-        return data;
-    unsigned char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        data.insert(data.end(), buf, buf + n);
-    std::fclose(f);
-    return data;
-}
-
 CgmCapture::CgmCapture(VyrCgmProfile profile, const char* datum)
     : stream_(new VyrPrintStream(VyrUnicodeString(file_.Path().c_str()), "CGM", datum)),
       g_(VyrPrintCGMGenerator::sCreate())

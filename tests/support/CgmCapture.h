@@ -7,21 +7,11 @@
 #include "platform/print/VyrPrintStream.h"
 #include "tools/cgmdecode/CgmDecoder.h"
 
+#include "VyrTempFile.h"
+
 #include <memory>
 #include <string>
 #include <vector>
-
-/* A temporary file name, unique in the process; the file is removed with it. */
-class VyrTempFile {
-public:
-    explicit VyrTempFile(const char* suffix = ".cgm");
-    ~VyrTempFile();
-    const std::string& Path() const { return path_; }
-    std::vector<uint8_t> Read() const;
-
-private:
-    std::string path_;
-};
 
 class CgmCapture {
 public:

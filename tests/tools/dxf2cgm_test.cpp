@@ -13,6 +13,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/VyrTempFile.h"
+
 namespace {
 
 const std::string kTool = std::string(VYR_BINARY_DIR) + "/tools/dxf2cgm";
@@ -50,13 +52,8 @@ protected:
     void SetUp() override
     {
         if (!Exists(kTool)) GTEST_SKIP() << "dxf2cgm is not built";
-        char dir[] = "/tmp/vyr_tool_XXXXXX";
-        ASSERT_NE(::mkdtemp(dir), nullptr);
-        work = dir;
-    }
-    void TearDown() override
-    {
-        if (!work.empty()) std::system(("rm -rf '" + work + "'").c_str());
+        ASSERT_FALSE(dir.Path().empty());
+        work = dir.Path();
     }
 
     /* Runs the tool with `args` (already quoted as needed). */
@@ -71,6 +68,7 @@ protected:
         return r;
     }
 
+    VyrTempDir dir{"vyr_tool"};
     std::string work;
 };
 

@@ -192,12 +192,9 @@ TEST(CgmDump, ListsAFileAndFailsClearlyOnBadInput)
         CgmCapture cap;
         cap->DrawLine(0, 0, 1, 1);
         cap.Finish();
-        FILE* f = std::fopen(good.Path().c_str(), "wb");
-        std::fwrite(cap.Bytes().data(), 1, cap.Bytes().size(), f);
-        std::fclose(f);
-        f = std::fopen(bad.Path().c_str(), "wb");
-        std::fwrite(cap.Bytes().data(), 1, 41, f);
-        std::fclose(f);
+        const std::string bytes(cap.Bytes().begin(), cap.Bytes().end());
+        good.Write(bytes);
+        bad.Write(bytes.substr(0, 41));
     }
     EXPECT_EQ(RunCommand(tool + " " + good.Path() + " > " + out.Path()), 0);
     std::vector<uint8_t> listing = out.Read();

@@ -141,9 +141,9 @@ TEST(TestCard, LibreOfficeDrawsTheCompatibilityCard)
     std::string office = FindOnPath("soffice");
     if (office.empty())
         GTEST_SKIP() << "LibreOffice (soffice) is not installed";
-    char dir[] = "/tmp/vyr-lo-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string d = dir;
+    VyrTempDir dir("vyr-lo");
+    ASSERT_FALSE(dir.Path().empty());
+    std::string d = dir.Path();
     std::string card = d + "/card.cgm";
     ASSERT_EQ(VyrWriteTestCardFile(card.c_str(), VyrCgmProfileCompatible, 0), 0);
     std::string command = "timeout 240 '" + office + "' --headless --norestore " +
@@ -153,7 +153,7 @@ TEST(TestCard, LibreOfficeDrawsTheCompatibilityCard)
     std::ifstream in(d + "/card.svg");
     std::stringstream svg;
     svg << in.rdbuf();
-    std::system(("rm -rf '" + d + "'").c_str());
+    dir.Remove();
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
     std::string text = svg.str();
     ASSERT_FALSE(text.empty());

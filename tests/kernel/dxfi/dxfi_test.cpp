@@ -16,6 +16,7 @@
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx_int.h"
 #include "kernel/ugn/ugn_int.h"
+#include "support/VyrTempFile.h"
 
 namespace {
 
@@ -296,8 +297,9 @@ TEST_F(Dxfi, TemporaryFileNames)
 
 TEST_F(Dxfi, CreatedTemporaryFilesArePrivateAndRemoved)
 {
-    char dir[] = "/tmp/vyr_dxfi_XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
+    VyrTempDir tmp("vyr_dxfi");
+    ASSERT_FALSE(tmp.Path().empty());
+    const char *dir = tmp.Path().c_str();
     ASSERT_EQ(dxfi_SetProcessorTmpFilePath(dir), 0);
     std::string name = dxfi__preprocessor_tmpfile;
     ASSERT_EQ(dxfi__CreatePreprocessorFile(), 0);
@@ -325,8 +327,6 @@ TEST_F(Dxfi, CreatedTemporaryFilesArePrivateAndRemoved)
     dxfi_Terminate();
     dxfi_Initialize();
     EXPECT_EQ(stat(name.c_str(), &st), 0);
-    unlink(name.c_str());
-    rmdir(dir);
 }
 
 TEST_F(Dxfi, StartupNestsAndSetsDefaults)

@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <list>
 #include <string>
 #include <vector>
 
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx_int.h"
+#include "support/VyrTempFile.h"
 
 namespace {
 
@@ -33,18 +35,14 @@ protected:
     {
         mpm_SetOutputRoutine(nullptr);
         pdx_Terminate();
-        for (const std::string &p : files_) unlink(p.c_str());
+        files_.clear();
     }
 
     std::string File(const std::string &bytes)
     {
-        char name[] = "/tmp/vyr_pdx_XXXXXX";
-        int fd = mkstemp(name);
-        EXPECT_GE(fd, 0);
-        EXPECT_EQ(write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-        close(fd);
-        files_.push_back(name);
-        return name;
+        files_.emplace_back("");
+        files_.back().Write(bytes);
+        return files_.back().Path();
     }
 
     /* The type of a file holding `bytes`; the status must be `status`. */
@@ -75,7 +73,7 @@ protected:
     }
 
 private:
-    std::vector<std::string> files_;
+    std::list<VyrTempFile> files_;
 };
 
 TEST_F(FileType, AsciiDxfWhateverTheWhiteSpace)

@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <list>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "support/VyrTempFile.h"
 #include "toolkit/ad/ad_int.h"
 
 class ToolkitTest : public ::testing::Test {
@@ -25,23 +24,14 @@ class ToolkitTest : public ::testing::Test {
   void TearDown() override {
     for (AdDrawing* d : drawings_) adCloseFile(d);
     adCloseAd2();
-    for (const std::string& p : files_) std::remove(p.c_str());
+    files_.clear();
   }
 
   /* Writes bytes to a new temporary file and returns its path. */
   std::string TempFile(const std::string& bytes) {
-    char name[] = "/tmp/vyr_toolkit_XXXXXX";
-    int fd = mkstemp(name);
-    EXPECT_GE(fd, 0);
-    size_t done = 0;
-    while (done < bytes.size()) {
-      ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
-    close(fd);
-    files_.push_back(name);
-    return name;
+    files_.emplace_back("");
+    files_.back().Write(bytes);
+    return files_.back().Path();
   }
 
   /* A drawing whose stream reads the file, as the scan pass sets it up. */
@@ -62,7 +52,7 @@ class ToolkitTest : public ::testing::Test {
   }
 
  private:
-  std::vector<std::string> files_;
+  std::list<VyrTempFile> files_;
   std::vector<AdDrawing*> drawings_;
 };
 

@@ -1,6 +1,6 @@
 /* Toolkit start-up and shutdown, settings, the error table and the init data. */
+#include <algorithm>
 #include <cstring>
-#include <fcntl.h>
 
 #include "fixture.h"
 
@@ -82,11 +82,10 @@ int FailOpen(const char*) { return 0; }
 TEST(ToolkitState, InitDataFromFileAndErrors) {
   size_t size;
   const unsigned char* d = adBuiltinInitData(&size);
-  char name[] = "/tmp/vyr_init_XXXXXX";
-  int fd = mkstemp(name);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(write(fd, d, size), static_cast<ssize_t>(size));
-  close(fd);
+  const char* bytes = reinterpret_cast<const char*>(d);
+  VyrTempFile init("");
+  const char* name = init.Path().c_str();
+  ASSERT_TRUE(init.Write(std::string(bytes, size)));
   int16_t err = -1;
   EXPECT_TRUE(adInitAd2(name, &err));
   EXPECT_EQ(err, 0);
@@ -95,22 +94,18 @@ TEST(ToolkitState, InitDataFromFileAndErrors) {
 
   /* a banner that does not end in 'H' */
   std::vector<unsigned char> bad(d, d + size);
-  unsigned char* z = static_cast<unsigned char*>(std::memchr(bad.data(), 0, bad.size()));
-  z[-1] = 'X';
-  fd = open(name, O_WRONLY | O_TRUNC);
-  ASSERT_EQ(write(fd, bad.data(), bad.size()), static_cast<ssize_t>(bad.size()));
-  close(fd);
+  const size_t banner = static_cast<size_t>(std::find(bad.begin(), bad.end(), 0) - bad.begin());
+  ASSERT_TRUE(banner > 0 && banner < bad.size());
+  bad[banner - 1] = 'X';
+  ASSERT_TRUE(init.Write(std::string(bad.begin(), bad.end())));
   EXPECT_FALSE(adInitAd2(name, &err));
   EXPECT_EQ(err, 183);
   EXPECT_EQ(adin, nullptr);
 
   /* truncated init data */
-  fd = open(name, O_WRONLY | O_TRUNC);
-  ASSERT_EQ(write(fd, d, 100), 100);
-  close(fd);
+  ASSERT_TRUE(init.Write(std::string(bytes, 100)));
   EXPECT_FALSE(adInitAd2(name, &err));
   EXPECT_EQ(err, 183);
-  std::remove(name);
 
   EXPECT_FALSE(adInitAd2("/nonexistent/vyr/init", &err));
   EXPECT_EQ(err, 182);
