@@ -21,6 +21,7 @@
 #include "kernel/mda/mda.h"
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx.h"
+#include "support/HandleBytes.h"
 #include "support/VyrTempFile.h"
 #include "toolkit/ad/ad_int.h"
 
@@ -40,10 +41,7 @@ inline void capture(const char *line, FILE *)
 /* An 8-byte handle of a number. */
 struct H {
     unsigned char b[8];
-    explicit H(uint64_t v = 0)
-    {
-        for (int i = 7; i >= 0; --i, v >>= 8) b[i] = static_cast<unsigned char>(v);
-    }
+    explicit H(uint64_t v = 0) { HS(v, b); }
     operator const unsigned char *() const { return b; }
 };
 

@@ -10,15 +10,6 @@
 
 namespace {
 
-void H(uint64_t v, unsigned char* h) {
-  for (int i = 7; i >= 0; --i, v >>= 8) h[i] = static_cast<unsigned char>(v);
-}
-uint64_t V(const unsigned char* h) {
-  uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v = v << 8 | h[i];
-  return v;
-}
-
 class Database : public ToolkitTest {
  protected:
   void SetUp() override {
@@ -42,28 +33,28 @@ TEST_F(Database, BtreeWithManyRandomHandles) {
   unsigned char h[8];
   for (uint64_t k : order) {
     if (k == 0) continue;
-    H(k, h);
+    HS(k, h);
     ASSERT_EQ(bt_insert(dwg, h, reinterpret_cast<void*>(static_cast<uintptr_t>(k * 2 + 1))), 1);
   }
   keys.erase(0);
   EXPECT_EQ(bt_count(dwg), static_cast<long>(keys.size()));
-  H(*keys.rbegin(), h);
+  HS(*keys.rbegin(), h);
   EXPECT_EQ(std::memcmp(adin->largesthandle, h, 8), 0);
   /* a duplicate is refused and reported */
-  H(order[5] ? order[5] : order[6], h);
+  HS(order[5] ? order[5] : order[6], h);
   EXPECT_EQ(bt_insert(dwg, h, nullptr), 2);
   EXPECT_EQ(adError(), 292);
   EXPECT_EQ(std::memcmp(adErrorObjhandle(), h, 8), 0);
   for (uint64_t k : keys) {
-    H(k, h);
+    HS(k, h);
     ASSERT_EQ(bt_search(dwg, h, dwg->btroot), reinterpret_cast<void*>(static_cast<uintptr_t>(k * 2 + 1)));
   }
-  H(*keys.rbegin() + 1, h);
+  HS(*keys.rbegin() + 1, h);
   EXPECT_EQ(bt_search(dwg, h, dwg->btroot), nullptr);
   /* iteration in ascending handle order */
   std::vector<uint64_t> walked;
   bt_walk(dwg, [](const unsigned char* k, void*, void* ctx) {
-    static_cast<std::vector<uint64_t>*>(ctx)->push_back(V(k));
+    static_cast<std::vector<uint64_t>*>(ctx)->push_back(HV(k));
   }, &walked);
   EXPECT_TRUE(std::equal(walked.begin(), walked.end(), keys.begin(), keys.end()));
   /* delete every other key in random order */
@@ -71,28 +62,28 @@ TEST_F(Database, BtreeWithManyRandomHandles) {
   for (uint64_t k : order)
     if (k && (k & 1)) gone.push_back(k);
   for (uint64_t k : gone) {
-    H(k, h);
+    HS(k, h);
     ASSERT_EQ(bt_del(dwg, h), 1);
     keys.erase(k);
   }
-  H(gone[0], h);
+  HS(gone[0], h);
   EXPECT_EQ(bt_del(dwg, h), 0);
   EXPECT_EQ(bt_count(dwg), static_cast<long>(keys.size()));
   for (uint64_t k : gone) {
-    H(k, h);
+    HS(k, h);
     ASSERT_EQ(bt_search(dwg, h, dwg->btroot), nullptr);
   }
   for (uint64_t k : keys) {
-    H(k, h);
+    HS(k, h);
     ASSERT_NE(bt_search(dwg, h, dwg->btroot), nullptr);
   }
   walked.clear();
   bt_walk(dwg, [](const unsigned char* k, void*, void* ctx) {
-    static_cast<std::vector<uint64_t>*>(ctx)->push_back(V(k));
+    static_cast<std::vector<uint64_t>*>(ctx)->push_back(HV(k));
   }, &walked);
   EXPECT_TRUE(std::equal(walked.begin(), walked.end(), keys.begin(), keys.end()));
   for (uint64_t k : keys) {
-    H(k, h);
+    HS(k, h);
     ASSERT_EQ(bt_del(dwg, h), 1);
   }
   EXPECT_EQ(dwg->btroot, nullptr);
@@ -140,7 +131,7 @@ TEST_F(Database, BlobsAcrossChunks) {
   AdBlobCursor* w = adStartBlobWrite(b);
   ASSERT_NE(w, nullptr);
   unsigned char h[8];
-  H(0x10F, h);
+  HS(0x10F, h);
   for (int i = 0; i < 50; ++i) {
     ASSERT_TRUE(adWriteBlobByte(w, static_cast<unsigned char>(i)));
     ASSERT_TRUE(adWriteBlobDouble(w, i * 1.5));
@@ -174,7 +165,7 @@ TEST_F(Database, BlobsAcrossChunks) {
     ASSERT_TRUE(adReadBlobLong(r, &l));
     EXPECT_EQ(l, i * 100000);
     ASSERT_TRUE(adReadBlobObjhandle(r, hh));
-    EXPECT_EQ(V(hh), 0x10Fu);
+    EXPECT_EQ(HV(hh), 0x10Fu);
     ASSERT_TRUE(adReadBlobString(r, str, sizeof str));
     EXPECT_STREQ(str, "abc");
   }
@@ -237,7 +228,7 @@ TEST_F(Database, AcisLinesAndMtextBlock) {
 AdEntityHeader DefaultHeader(int type, uint64_t handle) {
   AdEntityHeader h{};
   h.enttype = static_cast<int16_t>(type);
-  H(handle, h.handle);
+  HS(handle, h.handle);
   h.color = 256;
   h.extrusion[2] = 1.0;
   h.ltscale = 1.0;
@@ -246,7 +237,7 @@ AdEntityHeader DefaultHeader(int type, uint64_t handle) {
 
 TEST_F(Database, CompactEntityDefaultsAreNotStored) {
   AdEntityHeader h = DefaultHeader(AD_ENT_LINE, 0x2A);
-  H(0x10F, h.layerhandle);
+  HS(0x10F, h.layerhandle);
   AdEntityRecord rec{};
   rec.line.pt1[0] = 5.0;
   LLNode* n = adPackEntity(dwg, &h, &rec);
@@ -263,7 +254,7 @@ TEST_F(Database, CompactEntityDefaultsAreNotStored) {
   std::memset(&rb, 0x55, sizeof rb);
   adUnpackEntity(n, &back, &rb);
   EXPECT_EQ(std::memcmp(&back, &h, sizeof h), 0);
-  EXPECT_EQ(V(back.layerhandle), 0x10Fu);
+  EXPECT_EQ(HV(back.layerhandle), 0x10Fu);
   EXPECT_EQ(rb.line.pt1[0], 5.0);
   EXPECT_EQ(rb.line.pt0[2], 0.0);
   ztvm_free(n);
@@ -271,10 +262,10 @@ TEST_F(Database, CompactEntityDefaultsAreNotStored) {
 
 TEST_F(Database, CompactEntityEveryFieldRoundTrips) {
   AdEntityHeader h = DefaultHeader(AD_ENT_CIRCLE, 0x0102030405060708ull);
-  H(0xFFFFFFFFFFFFFFFFull, h.layerhandle);
-  H(0x1, h.ltypehandle);
-  H(0xABCDEF, h.xdicthandle);
-  H(0x10, h.plotstylehandle);
+  HS(0xFFFFFFFFFFFFFFFFull, h.layerhandle);
+  HS(0x1, h.ltypehandle);
+  HS(0xABCDEF, h.xdicthandle);
+  HS(0x10, h.plotstylehandle);
   h.thickness = -0.0;  /* not the default bit pattern */
   h.color = 7;
   h.extrusion[0] = 1.0;
@@ -340,18 +331,18 @@ TEST_F(Database, EntityListEditing) {
   EXPECT_EQ(adError(), 231);
   /* insert after the second */
   unsigned char after[8];
-  H(0x102, after);
+  HS(0x102, after);
   AdEntityHeader six = DefaultHeader(AD_ENT_LINE, 0x200);
   ASSERT_TRUE(adAddEntityToListAfter(dwg, list, after, &six, &rec));
   /* replace the fourth by a circle */
   unsigned char h4[8];
-  H(0x104, h4);
+  HS(0x104, h4);
   AdEntityHeader circ = DefaultHeader(AD_ENT_CIRCLE, 0x104);
   AdEntityRecord crec{};
   crec.circle.radius = 9.0;
   ASSERT_TRUE(adReplaceEntity(dwg, list, h4, &circ, &crec));
   unsigned char h1[8];
-  H(0x101, h1);
+  HS(0x101, h1);
   ASSERT_TRUE(adDeleteEntity(dwg, list, h1, 1));
   EXPECT_FALSE(adDeleteEntity(dwg, list, h1, 1));
   EXPECT_EQ(adError(), 152);
@@ -359,13 +350,13 @@ TEST_F(Database, EntityListEditing) {
   AdEntityHeader eh;
   AdEntityRecord er;
   ASSERT_TRUE(adStartEntityGet(list));
-  while (adGetEntity(list, &eh, &er)) seen.push_back(V(eh.handle));
+  while (adGetEntity(list, &eh, &er)) seen.push_back(HV(eh.handle));
   EXPECT_EQ(seen, (std::vector<uint64_t>{0x102, 0x200, 0x103, 0x104, 0x105}));
   ASSERT_TRUE(adSeekEntity(dwg, list, h4, &eh, &er));
   EXPECT_EQ(eh.enttype, AD_ENT_CIRCLE);
   EXPECT_EQ(er.circle.radius, 9.0);
   ASSERT_TRUE(adGetEntity(list, &eh, &er));  /* the seek left the cursor after it */
-  EXPECT_EQ(V(eh.handle), 0x105u);
+  EXPECT_EQ(HV(eh.handle), 0x105u);
   EXPECT_FALSE(adSeekEntity(dwg, list, h1, &eh, &er));
   EXPECT_EQ(adError(), 303);
   EXPECT_FALSE(adSeekEntity(dwg, dwg->pspace, h4, &eh, &er));
@@ -376,18 +367,18 @@ TEST_F(Database, EntityListEditing) {
 TEST_F(Database, TableFamilies) {
   AdLayer l{};
   std::strcpy(l.name, "WALLS");
-  H(0x10, l.handle);
+  HS(0x10, l.handle);
   l.color = 3;
   ASSERT_TRUE(adAddLayer(dwg, &l));
   std::strcpy(l.name, "0");
-  H(0x11, l.handle);
+  HS(0x11, l.handle);
   ASSERT_TRUE(adAddLayer(dwg, &l));
   EXPECT_FALSE(adAddLayer(dwg, &l));
   EXPECT_EQ(adError(), 172);
   EXPECT_EQ(adNumLayers(dwg), 2);
   unsigned char h[8];
   ASSERT_TRUE(adFindLayerByName(dwg, "walls", h));
-  EXPECT_EQ(V(h), 0x10u);
+  EXPECT_EQ(HV(h), 0x10u);
   EXPECT_FALSE(adFindLayerByName(dwg, "missing", h));
   EXPECT_TRUE(adObjhandleIsNull(h));
   AdLayer got;
@@ -401,7 +392,7 @@ TEST_F(Database, TableFamilies) {
   EXPECT_STREQ(got.name, "WALLS");
   got.color = -3;
   ASSERT_TRUE(adReplaceLayer(dwg, &got));
-  H(0x10, h);
+  HS(0x10, h);
   AdLayer sought;
   ASSERT_TRUE(adSeekLayer(dwg, h, &sought));
   EXPECT_EQ(sought.color, -3);
@@ -414,28 +405,28 @@ TEST_F(Database, TableFamilies) {
   EXPECT_EQ(adError(), 303);
   EXPECT_FALSE(adDeleteLayer(dwg, h));
   EXPECT_EQ(adError(), 104);
-  H(0x99, got.handle);
+  HS(0x99, got.handle);
   EXPECT_FALSE(adReplaceLayer(dwg, &got));
   EXPECT_EQ(adError(), 303);
 
   AdBlockheader b{};
   std::strcpy(b.name, "DOOR");
-  H(0x20, b.handle);
+  HS(0x20, b.handle);
   b.entitylist = LLCreate();
   ASSERT_TRUE(adAddBlockheader(dwg, &b));
   AdEntityHeader eh = DefaultHeader(AD_ENT_LINE, 0x21);
   AdEntityRecord er{};
-  H(0x20, h);
+  HS(0x20, h);
   AdEntityList el = adEntityList(dwg, h);
   ASSERT_EQ(el, b.entitylist);
   EXPECT_EQ(adError(), 0);
   ASSERT_TRUE(adAddEntityToList(dwg, el, &eh, &er));
-  H(0x77, h);
+  HS(0x77, h);
   EXPECT_EQ(adEntityList(dwg, h), nullptr);
   EXPECT_EQ(adError(), 73);
-  H(0x20, h);
+  HS(0x20, h);
   ASSERT_TRUE(adDeleteBlockheader(dwg, h));  /* its entities go with it */
-  H(0x21, h);
+  HS(0x21, h);
   EXPECT_EQ(bt_search(dwg, h, dwg->btroot), nullptr);
 }
 
@@ -480,11 +471,11 @@ TEST_F(Database, ObjectsClassesAndKinds) {
   AdObjectHeader oh{};
   AdObjectRecord orec{};
   oh.objtype = AD_OBJ_DICTIONARY;
-  H(0xC, oh.handle);
+  HS(0xC, oh.handle);
   orec.dict.numitems = 1;
   orec.dict.itemblob = adCreateBlobEx(4096);
   unsigned char item[8];
-  H(0xD, item);
+  HS(0xD, item);
   w = adStartBlobWrite(orec.dict.itemblob);
   adWriteDicItem(w, "ACAD_GROUP", item);
   adEndBlobWrite(w);
@@ -498,7 +489,7 @@ TEST_F(Database, ObjectsClassesAndKinds) {
   unsigned char got[8];
   ASSERT_TRUE(adReadDicItem(r, name, sizeof name, got));
   EXPECT_STREQ(name, "ACAD_GROUP");
-  EXPECT_EQ(V(got), 0xDu);
+  EXPECT_EQ(HV(got), 0xDu);
   adEndBlobRead(r);
   EXPECT_FALSE(adGetObject(dwg, &gh, &gr));
   oh.objtype = AD_OBJ_GROUP;
@@ -515,7 +506,7 @@ TEST_F(Database, ExtendedDataItems) {
   AdBlobCursor* w = adStartBlobWrite(b);
   AdXdataItem it{};
   it.code = 1001;
-  H(0x12, it.v.handle);
+  HS(0x12, it.v.handle);
   ASSERT_TRUE(adWriteExtendeddata(w, &it));
   it = AdXdataItem{};
   it.code = 1000;
@@ -544,7 +535,7 @@ TEST_F(Database, ExtendedDataItems) {
   AdXdataItem g;
   ASSERT_TRUE(adReadExtendeddata(r, &g));
   EXPECT_EQ(g.code, 1001);
-  EXPECT_EQ(V(g.v.handle), 0x12u);
+  EXPECT_EQ(HV(g.v.handle), 0x12u);
   ASSERT_TRUE(adReadExtendeddata(r, &g));
   EXPECT_STREQ(g.v.str, "some text");
   EXPECT_EQ(g.codepage, 30);
@@ -631,11 +622,11 @@ TEST_F(LoadPasses, ExtendedDataNamesBecomeHandles) {
   d->header = static_cast<AdHeader*>(ztmem_malloc(sizeof(AdHeader)));
   AdRegapp app{};
   std::strcpy(app.name, "ACAD");
-  H(0x12, app.handle);
+  HS(0x12, app.handle);
   ASSERT_TRUE(adAddRegapp(d, &app));
   AdLayer lay{};
   std::strcpy(lay.name, "Walls");
-  H(0x34, lay.handle);
+  HS(0x34, lay.handle);
   ASSERT_TRUE(adAddLayer(d, &lay));
   AdBlob* b = adCreateBlobEx(5);  /* handles straddle chunks */
   AdBlobCursor* w = adStartBlobWrite(b);
@@ -651,9 +642,9 @@ TEST_F(LoadPasses, ExtendedDataNamesBecomeHandles) {
   AdBlobCursor* r = adStartBlobRead(b);
   unsigned char h[8];
   adReadBlobObjhandle(r, h);
-  EXPECT_EQ(V(h), 0x12u);
+  EXPECT_EQ(HV(h), 0x12u);
   adReadBlobObjhandle(r, h);
-  EXPECT_EQ(V(h), 0x34u);
+  EXPECT_EQ(HV(h), 0x34u);
   adReadBlobObjhandle(r, h);
   EXPECT_TRUE(adObjhandleIsNull(h));
   adEndBlobRead(r);
@@ -688,7 +679,7 @@ TEST_F(LoadPasses, OldFitSettingsAreSplit) {
   d->version = AD_ACAD14;
   AdDimstyle s{};
   std::strcpy(s.name, "Standard");
-  H(0x50, s.handle);
+  HS(0x50, s.handle);
   s.dimatfit = 5;
   adAddDimstyle(d, &s);
   resolveDimstyles(d);

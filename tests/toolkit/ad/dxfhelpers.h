@@ -12,15 +12,6 @@
 
 #include "fixture.h"
 
-inline uint64_t HV(const unsigned char* h) {
-  uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v = v << 8 | h[i];
-  return v;
-}
-inline void HS(uint64_t v, unsigned char* h) {
-  for (int i = 7; i >= 0; --i, v >>= 8) h[i] = static_cast<unsigned char>(v);
-}
-
 constexpr double kPi = 3.14159265358979323846;
 inline double rad(double deg) { return deg * kPi / 180.0; }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/HandleBytes.h"
 #include "support/VyrTempFile.h"
 #include "toolkit/ad/ad_int.h"
 
