@@ -29,6 +29,7 @@
 #include "kernel/otm/otm.h"
 #include "kernel/ugn/ugn.h"
 #include "platform/math/VyrMathTransformation2D.h"
+#include "support/ModelDatabaseModules.h"
 #include "support/VyrRecordingGenerator.h"
 
 namespace vyrtest {
@@ -75,14 +76,7 @@ class Dxf2CgmTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        olm_Initialize();
-        otm_Initialize();
-        ugn_Initialize();
-        mpm_Initialize();
-        ddf_Initialize();
-        mda_Initialize();
-        fmt_Initialize();
-        dof_Initialize();
+        StartModelDatabaseModules();
         MdaModelInfo info;
         mda_GetModelDefaults(0, &info);
         info.ddf = ddf_DxfiDefinition();
@@ -101,10 +95,7 @@ protected:
         {
             VyrDxf2Cgm cleanup; /* its destructor deletes the class-wide lists */
         }
-        ugn_Terminate();
-        mda_Terminate();
-        ddf_Terminate();
-        mpm_Terminate();
+        StopModelDatabaseModules();
     }
 
     /* Allocates a record of `tf`, locked; End unlocks it and reports it. */

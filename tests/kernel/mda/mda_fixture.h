@@ -8,33 +8,14 @@
 
 #include "kernel/ddf/ddf.h"
 #include "kernel/ddf/dxfi_records.h"
-#include "kernel/dof/dof.h"
-#include "kernel/fmt/fmt.h"
 #include "kernel/mda/mda.h"
 #include "kernel/mda/mda_int.h"
-#include "kernel/mpm/mpm.h"
-#include "kernel/olm/olm.h"
-#include "kernel/otm/otm.h"
-#include "kernel/ugn/ugn.h"
+#include "support/ModelDatabaseModules.h"
 
 class MdaTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        olm_Initialize();
-        otm_Initialize();
-        ugn_Initialize();
-        mpm_Initialize();
-        ddf_Initialize();
-        mda_Initialize();
-        fmt_Initialize();
-        dof_Initialize();
-    }
-    void TearDown() override {
-        ugn_Terminate();
-        mda_Terminate();
-        ddf_Terminate();
-        mpm_Terminate();
-    }
+    void SetUp() override { vyrtest::StartModelDatabaseModules(); }
+    void TearDown() override { vyrtest::StopModelDatabaseModules(); }
     /* A model of the DXF definition; options as for mda_AllocateModel. */
     int32_t NewModel(int32_t options = 0, bool backptrs = false) {
         MdaModelInfo info;
