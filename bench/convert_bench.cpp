@@ -13,12 +13,7 @@
  * "whole" run calls VyrDxf2Cgm::Convert as a host does. */
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +21,7 @@
 #include <string>
 
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
+#include "bench/bench_support.h"
 #include "dnfp/dnfp.h"
 #include "kernel/dxfi/dxfi.h"
 #include "kernel/mpm/mpm_int.h"
@@ -41,78 +37,10 @@ namespace {
 std::string g_dir, g_lines, g_mixed;
 constexpr int kEntities = 1000000;
 
-double Now()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-struct Writer {
-    FILE* f;
-    char t[64];
-    void pair(int code, const char* text) { std::fprintf(f, "%3d\n%s\n", code, text); }
-    void num(int code, double v)
-    {
-        std::snprintf(t, sizeof t, "%.6f", v);
-        pair(code, t);
-    }
-    void integer(int code, long v)
-    {
-        std::snprintf(t, sizeof t, "%ld", v);
-        pair(code, t);
-    }
-    void entity(const char* kind, long handle, const char* layer, const char* subclass)
-    {
-        pair(0, kind);
-        std::snprintf(t, sizeof t, "%lX", 0x100 + handle);
-        pair(5, t);
-        pair(330, "1F");
-        pair(100, "AcDbEntity");
-        pair(8, layer);
-        if (subclass) pair(100, subclass);
-    }
-};
-
-FILE* Open(const std::string& path)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) std::abort();
-    static char buffer[1 << 20];
-    std::setvbuf(f, buffer, _IOFBF, sizeof buffer);
-    return f;
-}
-
-/* The reader benchmark's drawing: a million LINE entities. */
-void WriteLines(const std::string& path)
-{
-    Writer o{Open(path), {}};
-    o.pair(0, "SECTION");
-    o.pair(2, "HEADER");
-    o.pair(9, "$ACADVER");
-    o.pair(1, "AC1015");
-    o.pair(0, "ENDSEC");
-    o.pair(0, "SECTION");
-    o.pair(2, "ENTITIES");
-    for (int i = 0; i < kEntities; ++i) {
-        o.entity("LINE", i, "0", nullptr);
-        o.pair(62, "7");
-        o.pair(100, "AcDbLine");
-        const double x = i * 0.125, y = 1000.0 - i * 0.0625;
-        o.num(10, x);
-        o.num(20, y);
-        o.pair(30, "0.0");
-        o.num(11, x + 12.5);
-        o.num(21, y - 7.25);
-        o.pair(31, "0.0");
-    }
-    o.pair(0, "ENDSEC");
-    o.pair(0, "EOF");
-    std::fclose(o.f);
-}
-
 /* A million entities of every kind the conversion draws, on four layers. */
 void WriteMixed(const std::string& path)
 {
-    Writer o{Open(path), {}};
+    vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
     o.pair(0, "SECTION");
     o.pair(2, "HEADER");
     o.pair(9, "$ACADVER");
@@ -151,35 +79,35 @@ void WriteMixed(const std::string& path)
         const char* layer = layers[i % 4];
         switch (i % 20) {
         case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7:
-            o.entity("LINE", i, layer, "AcDbLine");
+            o.entity("LINE", 0x100 + i, layer, "AcDbLine");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, x + 20), o.num(21, y + 10), o.pair(31, "0.0");
             break;
         case 8: case 9: case 10:
-            o.entity("ARC", i, layer, "AcDbCircle");
+            o.entity("ARC", 0x100 + i, layer, "AcDbCircle");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 8.0);
             o.pair(100, "AcDbArc"), o.num(50, (i % 360) * 1.0), o.num(51, (i % 360) + 120.0);
             break;
         case 11: case 12: case 13:
-            o.entity("CIRCLE", i, layer, "AcDbCircle");
+            o.entity("CIRCLE", 0x100 + i, layer, "AcDbCircle");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 5.0);
             break;
         case 14: case 15:
-            o.entity("POINT", i, layer, "AcDbPoint");
+            o.entity("POINT", 0x100 + i, layer, "AcDbPoint");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0");
             break;
         case 16:
-            o.entity("SOLID", i, layer, "AcDbTrace");
+            o.entity("SOLID", 0x100 + i, layer, "AcDbTrace");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, x + 10), o.num(21, y), o.pair(31, "0.0");
             o.num(12, x), o.num(22, y + 10), o.pair(32, "0.0"), o.num(13, x + 10), o.num(23, y + 10), o.pair(33, "0.0");
             break;
         case 17: case 18:
-            o.entity("ELLIPSE", i, layer, "AcDbEllipse");
+            o.entity("ELLIPSE", 0x100 + i, layer, "AcDbEllipse");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, 9.0), o.num(21, 4.0), o.pair(31, "0.0");
             o.pair(210, "0.0"), o.pair(220, "0.0"), o.pair(230, "1.0");
             o.num(40, 0.5), o.num(41, 0.0), o.num(42, 2 * M_PI);
             break;
         default:
-            o.entity("SPLINE", i, layer, "AcDbSpline");
+            o.entity("SPLINE", 0x100 + i, layer, "AcDbSpline");
             o.pair(210, "0.0"), o.pair(220, "0.0"), o.pair(230, "1.0");
             o.pair(70, "8"), o.pair(71, "3"), o.pair(72, "8"), o.pair(73, "4"), o.pair(74, "0");
             o.pair(42, "0.0000000001"), o.pair(43, "0.0000000001");
@@ -190,17 +118,7 @@ void WriteMixed(const std::string& path)
     }
     o.pair(0, "ENDSEC");
     o.pair(0, "EOF");
-    std::fclose(o.f);
-}
-
-long FileSize(const std::string& path)
-{
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return 0;
-    std::fseek(f, 0, SEEK_END);
-    const long n = std::ftell(f);
-    std::fclose(f);
-    return n;
+    o.close();
 }
 
 /* What a child measured. */
@@ -212,35 +130,11 @@ struct Report {
     long entities = 0;
 };
 
-/* Runs `work` in a child process and collects its report and peak memory. */
-template <class Work>
-Report InChild(Work work)
-{
-    int fds[2];
-    if (::pipe(fds) != 0) std::abort();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        Report r = work();
-        if (::write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) ::_exit(1);
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    Report r;
-    if (::read(fds[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) r.ok = 0;
-    ::close(fds[0]);
-    int status = 0;
-    struct rusage usage;
-    ::wait4(pid, &status, 0, &usage);
-    r.peakKiB = usage.ru_maxrss;
-    return r;
-}
-
 /* The moment the toolkit reported the whole file loaded. */
 double g_loadEnd = 0;
 void OnProgress(short percent)
 {
-    if (percent >= 100 && g_loadEnd == 0) g_loadEnd = Now();
+    if (percent >= 100 && g_loadEnd == 0) g_loadEnd = vyrbench::Now();
 }
 
 /* The driver with its stages opened, to time them one by one. */
@@ -249,7 +143,7 @@ public:
     Report Run(const char* path, const char* output)
     {
         Report r;
-        const double t0 = Now();
+        const double t0 = vyrbench::Now();
         pdx_Initialize();
         dxfi_Initialize();
         mpm__Option |= MPM_OPT_DUMP_ALL;
@@ -265,18 +159,18 @@ public:
         g_loadEnd = 0;
         dnfp_SetProgressFn(OnProgress);
         const int status = dxfi_ParseFile(0x200, model, path, CollectModelEntity);
-        const double t1 = Now();
+        const double t1 = vyrbench::Now();
         if (status != 0) return r;
         WalkCollectedEntities();
-        const double t2 = Now();
+        const double t2 = vyrbench::Now();
         WritePicture(model);
         ReleaseOutput();
-        const double t3 = Now();
+        const double t3 = vyrbench::Now();
         FreeConversionTables();
         dxfi_Terminate();
         mda_FreeModel(0, model);
         pdx_Terminate();
-        const double t4 = Now();
+        const double t4 = vyrbench::Now();
         r.ok = mpm__LastError == 0;
         r.wall = t4 - t0;
         const double loadEnd = g_loadEnd > 0 ? g_loadEnd : t1;
@@ -315,7 +209,7 @@ struct Totals {
     void Report(benchmark::State& state, const std::string& path, bool stages)
     {
         if (failed || wall <= 0) return;
-        const double mb = FileSize(path) / 1e6;
+        const double mb = vyrbench::FileSize(path) / 1e6;
         state.counters["input_MB"] = mb;
         state.counters["MB/s"] = mb * static_cast<double>(state.iterations()) / wall;
         state.counters["peak_MB"] = peakKiB / 1024.0;
@@ -333,12 +227,12 @@ void Whole(benchmark::State& state, const std::string* path)
     const std::string output = g_dir + "/whole.cgm";
     Totals totals;
     for (auto _ : state) {
-        totals.Add(state, InChild([&] {
+        totals.Add(state, vyrbench::InChild<Report>([&] {
             Report c;
-            const double t0 = Now();
+            const double t0 = vyrbench::Now();
             VyrDxf2Cgm converter;
             c.ok = converter.Convert(path->c_str(), output.c_str()) == 0;
-            c.wall = Now() - t0;
+            c.wall = vyrbench::Now() - t0;
             return c;
         }));
     }
@@ -350,7 +244,7 @@ void Staged(benchmark::State& state, const std::string* path)
     const std::string output = g_dir + "/staged.cgm";
     Totals totals;
     for (auto _ : state)
-        totals.Add(state, InChild([&] { return StagedDriver().Run(path->c_str(), output.c_str()); }));
+        totals.Add(state, vyrbench::InChild<Report>([&] { return StagedDriver().Run(path->c_str(), output.c_str()); }));
     totals.Report(state, *path, true);
 }
 
@@ -372,13 +266,13 @@ void Dxflib(benchmark::State& state, const std::string* path)
 {
     Totals totals;
     for (auto _ : state) {
-        totals.Add(state, InChild([&] {
+        totals.Add(state, vyrbench::InChild<Report>([&] {
             Report c;
-            const double t0 = Now();
+            const double t0 = vyrbench::Now();
             Counter counter;
             DL_Dxf dxf;
             c.ok = dxf.in(*path, &counter);
-            c.wall = Now() - t0;
+            c.wall = vyrbench::Now() - t0;
             c.entities = counter.n;
             return c;
         }));
@@ -396,7 +290,7 @@ int main(int argc, char** argv)
     g_dir = dir;
     g_lines = g_dir + "/lines.dxf";
     g_mixed = g_dir + "/mixed.dxf";
-    WriteLines(g_lines);
+    vyrbench::WriteMillionLines(g_lines, false);
     WriteMixed(g_mixed);
 
     benchmark::RegisterBenchmark("convert/whole/million_lines", Whole, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

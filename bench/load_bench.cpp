@@ -13,17 +13,15 @@
  * resident memory and its ratio to the file's size. */
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "toolkit/ad/ad_int.h"
 
 #ifdef VYR_HAVE_DXFLIB
@@ -34,111 +32,10 @@
 namespace {
 
 std::string g_dir, g_lines, g_linesbin, g_mixed;
-constexpr int kLines = 1000000;
 constexpr int kMixed = 300000;
 
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-bool isreal(unsigned c) {
-  return (c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) || (c >= 1010 && c <= 1059);
-}
-bool isint(unsigned c) {
-  return (c >= 60 && c <= 79) || (c >= 90 && c <= 99) || (c >= 170 && c <= 179) || (c >= 270 && c <= 299) ||
-         (c >= 370 && c <= 389) || (c >= 400 && c <= 409) || (c >= 1060 && c <= 1071);
-}
-
-struct Out {
-  FILE* f;
-  bool bin;
-  char t[64];
-  void pair(unsigned code, const char* text) {
-    if (!bin) {
-      std::fprintf(f, "%3u\n%s\n", code, text);
-      return;
-    }
-    std::fputc(static_cast<int>(code & 0xFF), f);
-    std::fputc(static_cast<int>(code >> 8), f);
-    if (isreal(code)) {
-      unsigned char b[8];
-      double2buf(std::strtod(text, nullptr), b);
-      std::fwrite(b, 1, 8, f);
-    } else if (code >= 60 && code <= 79) {
-      unsigned char b[2];
-      short2buf(static_cast<int16_t>(std::strtol(text, nullptr, 10)), b);
-      std::fwrite(b, 1, 2, f);
-    } else if (code >= 90 && code <= 99) {
-      unsigned char b[4];
-      long2buf(static_cast<int32_t>(std::strtol(text, nullptr, 10)), b);
-      std::fwrite(b, 1, 4, f);
-    } else {
-      std::fputs(text, f);
-      std::fputc(0, f);
-    }
-  }
-  void num(unsigned code, double v) {
-    std::snprintf(t, sizeof t, "%.6f", v);
-    pair(code, t);
-  }
-  void integer(unsigned code, long v) {
-    std::snprintf(t, sizeof t, "%ld", v);
-    pair(code, t);
-  }
-  void entity(const char* kind, long handle, const char* layer, const char* subclass) {
-    pair(0, kind);
-    std::snprintf(t, sizeof t, "%lX", 0x1000 + handle);
-    pair(5, t);
-    pair(330, "1F");
-    pair(100, "AcDbEntity");
-    pair(8, layer);
-    if (subclass) pair(100, subclass);
-  }
-};
-
-FILE* Open(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) std::abort();
-  static char buffer[1 << 20];
-  std::setvbuf(f, buffer, _IOFBF, sizeof buffer);
-  return f;
-}
-
-/* The reader benchmark's drawing: a million LINE entities. */
-void WriteLines(const std::string& path, bool bin) {
-  Out o{Open(path), bin, {}};
-  if (bin) std::fwrite("AutoCAD Binary DXF\r\n\x1a", 1, 22, o.f);
-  o.pair(0, "SECTION");
-  o.pair(2, "HEADER");
-  o.pair(9, "$ACADVER");
-  o.pair(1, "AC1015");
-  o.pair(0, "ENDSEC");
-  o.pair(0, "SECTION");
-  o.pair(2, "ENTITIES");
-  for (int i = 0; i < kLines; ++i) {
-    o.pair(0, "LINE");
-    std::snprintf(o.t, sizeof o.t, "%X", 0x100 + i);
-    o.pair(5, o.t);
-    o.pair(330, "1F");
-    o.pair(100, "AcDbEntity");
-    o.pair(8, "0");
-    o.pair(62, "7");
-    o.pair(100, "AcDbLine");
-    double x = i * 0.125, y = 1000.0 - i * 0.0625;
-    o.num(10, x);
-    o.num(20, y);
-    o.pair(30, "0.0");
-    o.num(11, x + 12.5);
-    o.num(21, y - 7.25);
-    o.pair(31, "0.0");
-  }
-  o.pair(0, "ENDSEC");
-  o.pair(0, "EOF");
-  std::fclose(o.f);
-}
-
 void WriteMixed(const std::string& path) {
-  Out o{Open(path), false, {}};
+  vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
   o.pair(0, "SECTION");
   o.pair(2, "HEADER");
   o.pair(9, "$ACADVER");
@@ -183,7 +80,7 @@ void WriteMixed(const std::string& path) {
     const char* layer = layers[i % 4];
     switch (i % 10) {
       case 0: case 1: case 2:
-        o.entity("LWPOLYLINE", h++, layer, "AcDbPolyline");
+        o.entity("LWPOLYLINE", 0x1000 + h++, layer, "AcDbPolyline");
         o.pair(90, "5"), o.pair(70, "1");
         for (int v = 0; v < 5; ++v) {
           o.num(10, x + v * 4.0), o.num(20, y + (v % 2) * 3.0);
@@ -191,31 +88,31 @@ void WriteMixed(const std::string& path) {
         }
         break;
       case 3: case 4:
-        o.entity("ARC", h++, layer, "AcDbCircle");
+        o.entity("ARC", 0x1000 + h++, layer, "AcDbCircle");
         o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 8.0);
         o.pair(100, "AcDbArc"), o.num(50, (i % 360) * 1.0), o.num(51, (i % 360) + 120.0);
         break;
       case 5:
-        o.entity("CIRCLE", h++, layer, "AcDbCircle");
+        o.entity("CIRCLE", 0x1000 + h++, layer, "AcDbCircle");
         o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 5.0);
         break;
       case 6: case 7:
-        o.entity("TEXT", h++, layer, "AcDbText");
+        o.entity("TEXT", 0x1000 + h++, layer, "AcDbText");
         o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 2.5);
         std::snprintf(o.t, sizeof o.t, "Part %ld of the drawing", i);
         o.pair(1, o.t), o.num(50, (i % 8) * 45.0), o.pair(100, "AcDbText");
         break;
       case 8:
-        o.entity("INSERT", h++, layer, "AcDbBlockReference");
+        o.entity("INSERT", 0x1000 + h++, layer, "AcDbBlockReference");
         o.pair(66, "1"), o.pair(2, "Bolt"), o.num(10, x), o.num(20, y), o.pair(30, "0.0");
         o.num(41, 1.5), o.num(42, 1.5), o.num(50, (i % 4) * 90.0);
-        o.entity("ATTRIB", h++, layer, "AcDbText");
+        o.entity("ATTRIB", 0x1000 + h++, layer, "AcDbText");
         o.num(10, x), o.num(20, y + 3), o.pair(30, "0.0"), o.num(40, 1.0), o.pair(1, "M8");
         o.pair(100, "AcDbAttribute"), o.pair(2, "SIZE"), o.pair(70, "0");
-        o.entity("SEQEND", h++, layer, nullptr);
+        o.entity("SEQEND", 0x1000 + h++, layer, nullptr);
         break;
       default:
-        o.entity("DIMENSION", h++, layer, "AcDbDimension");
+        o.entity("DIMENSION", 0x1000 + h++, layer, "AcDbDimension");
         o.pair(2, "*D1"), o.num(10, x + 10), o.num(20, y + 5), o.pair(30, "0.0"), o.num(11, x + 5), o.num(21, y + 6);
         o.pair(31, "0.0"), o.pair(70, "32"), o.pair(1, ""), o.pair(3, "Standard");
         o.pair(100, "AcDbAlignedDimension"), o.num(13, x), o.num(23, y), o.pair(33, "0.0");
@@ -225,16 +122,7 @@ void WriteMixed(const std::string& path) {
   }
   o.pair(0, "ENDSEC");
   o.pair(0, "EOF");
-  std::fclose(o.f);
-}
-
-long FileSize(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return 0;
-  std::fseek(f, 0, SEEK_END);
-  long n = std::ftell(f);
-  std::fclose(f);
-  return n;
+  o.close();
 }
 
 struct Report {
@@ -255,30 +143,18 @@ long RssKiB() {
   return rss * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+/* Runs work(report) in a child process, timed, with the child's resident
+ * memory at the start; work returns the count of items. */
 template <class Work>
-Report InChild(Work work) {
-  int fds[2];
-  if (::pipe(fds) != 0) std::abort();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
+Report Measure(Work work) {
+  return vyrbench::InChild<Report>([&] {
     Report r;
     r.startKiB = RssKiB();
-    double t0 = Now();
+    double t0 = vyrbench::Now();
     r.items = work(r);
-    r.wall = Now() - t0;
-    if (::write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) ::_exit(1);
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  Report r;
-  if (::read(fds[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) r.ok = 0;
-  ::close(fds[0]);
-  int status = 0;
-  struct rusage usage;
-  ::wait4(pid, &status, 0, &usage);
-  r.peakKiB = usage.ru_maxrss;
-  return r;
+    r.wall = vyrbench::Now() - t0;
+    return r;
+  });
 }
 
 void Record(benchmark::State& state, const Report& r, const std::string& path) {
@@ -286,7 +162,7 @@ void Record(benchmark::State& state, const Report& r, const std::string& path) {
     state.SkipWithError("the run failed");
     return;
   }
-  double mb = FileSize(path) / 1e6;
+  double mb = vyrbench::FileSize(path) / 1e6;
   state.SetIterationTime(r.wall);
   state.counters["MB/s"] = mb / r.wall;
   state.counters["input_MB"] = mb;
@@ -298,7 +174,7 @@ void Record(benchmark::State& state, const Report& r, const std::string& path) {
 /* adLoadFile of the whole drawing; items are the entities loaded. */
 void Load(benchmark::State& state, const std::string* path) {
   for (auto _ : state) {
-    Report r = InChild([&](Report& rep) {
+    Report r = Measure([&](Report& rep) {
       int16_t err;
       adInitAd2(nullptr, &err);
       adSetupDxfRead();
@@ -318,7 +194,7 @@ void Load(benchmark::State& state, const std::string* path) {
 /* Our pair reader merely reading every pair. */
 void Pairs(benchmark::State& state, const std::string* path, int filetype) {
   for (auto _ : state) {
-    Report r = InChild([&](Report& rep) {
+    Report r = Measure([&](Report& rep) {
       int16_t err;
       adInitAd2(nullptr, &err);
       AdDrawing* d = adEmptyFile();
@@ -345,7 +221,7 @@ void Pairs(benchmark::State& state, const std::string* path, int filetype) {
  * strtod/strtol the numbers. */
 void PlainAscii(benchmark::State& state, const std::string* path) {
   for (auto _ : state) {
-    Report r = InChild([&](Report& rep) {
+    Report r = Measure([&](Report& rep) {
       static char vbuf[1 << 20];
       char code[256], value[4096];
       double sum = 0;
@@ -355,8 +231,8 @@ void PlainAscii(benchmark::State& state, const std::string* path) {
       while (std::fgets(code, sizeof code, f) && std::fgets(value, sizeof value, f)) {
         unsigned c = static_cast<unsigned>(std::strtol(code, nullptr, 10));
         ++pairs;
-        if (isreal(c)) sum += std::strtod(value, nullptr);
-        else if (isint(c)) isum += std::strtol(value, nullptr, 10);
+        if (vyrbench::IsRealCode(c)) sum += std::strtod(value, nullptr);
+        else if (vyrbench::IsIntCode(c)) isum += std::strtol(value, nullptr, 10);
       }
       std::fclose(f);
       benchmark::DoNotOptimize(sum);
@@ -370,7 +246,7 @@ void PlainAscii(benchmark::State& state, const std::string* path) {
 
 void PlainBinary(benchmark::State& state, const std::string* path) {
   for (auto _ : state) {
-    Report r = InChild([&](Report& rep) {
+    Report r = Measure([&](Report& rep) {
       static char vbuf[1 << 20];
       double sum = 0;
       long pairs = 0;
@@ -381,7 +257,7 @@ void PlainBinary(benchmark::State& state, const std::string* path) {
       while (std::fread(cb, 1, 2, f) == 2) {
         unsigned c = cb[0] | cb[1] << 8;
         ++pairs;
-        if (isreal(c)) {
+        if (vyrbench::IsRealCode(c)) {
           double v;
           if (std::fread(&v, 1, 8, f) != 8) break;
           sum += v;
@@ -422,7 +298,7 @@ class Counter : public DL_CreationAdapter {
 
 void Dxflib(benchmark::State& state, const std::string* path) {
   for (auto _ : state) {
-    Report r = InChild([&](Report& rep) {
+    Report r = Measure([&](Report& rep) {
       Counter counter;
       DL_Dxf dxf;
       rep.ok = dxf.in(*path, &counter);
@@ -442,8 +318,8 @@ int main(int argc, char** argv) {
   g_lines = g_dir + "/lines.dxf";
   g_linesbin = g_dir + "/lines-bin.dxf";
   g_mixed = g_dir + "/mixed.dxf";
-  WriteLines(g_lines, false);
-  WriteLines(g_linesbin, true);
+  vyrbench::WriteMillionLines(g_lines, false);
+  vyrbench::WriteMillionLines(g_linesbin, true);
   WriteMixed(g_mixed);
 
   auto reg = [](benchmark::internal::Benchmark* b) {

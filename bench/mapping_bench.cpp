@@ -15,8 +15,6 @@
  * (--benchmark_filter) for a meaningful peak. */
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,6 +22,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "dnfp/dnfp_int.h"
 #include "kernel/dxfi/dxfi_int.h"
 #include "kernel/mda/mda.h"
@@ -37,20 +36,6 @@ constexpr int kLines = 1000000;
 double g_step = 0; /* seconds of the load step (or of building the drawing) */
 double g_loaded_rss = 0; /* peak resident memory when the drawing was loaded */
 
-double Now()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-double PeakRssMB()
-{
-    struct rusage ru;
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_maxrss) / 1024.0;
-}
-
 void SetHandle(unsigned char *h, uint64_t v)
 {
     for (int i = 7; i >= 0; --i, v >>= 8) h[i] = static_cast<unsigned char>(v);
@@ -58,7 +43,7 @@ void SetHandle(unsigned char *h, uint64_t v)
 
 AdDrawing *BuildDrawing(const char *, unsigned char, int16_t)
 {
-    double start = Now();
+    double start = vyrbench::Now();
     AdDrawing *d = adEmptyFile();
     d->version = AD_ACAD2000;
     d->filetype = AD_FILE_ASCII_DXF;
@@ -93,59 +78,18 @@ AdDrawing *BuildDrawing(const char *, unsigned char, int16_t)
         r.line.pt1[1] = r.line.pt0[1] - 7.25;
         adAddEntityToList(d, d->mspace, &h, &r);
     }
-    g_step = Now() - start;
-    g_loaded_rss = PeakRssMB();
+    g_step = vyrbench::Now() - start;
+    g_loaded_rss = vyrbench::PeakRssMB();
     return d;
 }
 
 AdDrawing *TimedLoad(const char *path, unsigned char preload, int16_t add2000)
 {
-    double start = Now();
+    double start = vyrbench::Now();
     AdDrawing *d = adLoadFile(path, preload, add2000);
-    g_step = Now() - start;
-    g_loaded_rss = PeakRssMB();
+    g_step = vyrbench::Now() - start;
+    g_loaded_rss = vyrbench::PeakRssMB();
     return d;
-}
-
-void WriteLineFile(const std::string &path)
-{
-    FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f) std::abort();
-    static char buf[1 << 20];
-    std::setvbuf(f, buf, _IOFBF, sizeof buf);
-    auto pair = [f](unsigned code, const char *text) { std::fprintf(f, "%3u\n%s\n", code, text); };
-    pair(0, "SECTION");
-    pair(2, "HEADER");
-    pair(9, "$ACADVER");
-    pair(1, "AC1015");
-    pair(0, "ENDSEC");
-    pair(0, "SECTION");
-    pair(2, "ENTITIES");
-    char t[64];
-    for (int i = 0; i < kLines; ++i) {
-        pair(0, "LINE");
-        std::snprintf(t, sizeof t, "%X", 0x100 + i);
-        pair(5, t);
-        pair(330, "1F");
-        pair(100, "AcDbEntity");
-        pair(8, "0");
-        pair(62, "7");
-        pair(100, "AcDbLine");
-        double x = i * 0.125, y = 1000.0 - i * 0.0625;
-        std::snprintf(t, sizeof t, "%.6f", x);
-        pair(10, t);
-        std::snprintf(t, sizeof t, "%.6f", y);
-        pair(20, t);
-        pair(30, "0.0");
-        std::snprintf(t, sizeof t, "%.6f", x + 12.5);
-        pair(11, t);
-        std::snprintf(t, sizeof t, "%.6f", y - 7.25);
-        pair(21, t);
-        pair(31, "0.0");
-    }
-    pair(0, "ENDSEC");
-    pair(0, "EOF");
-    std::fclose(f);
 }
 
 /* One parse into a fresh model; returns the status. */
@@ -159,9 +103,9 @@ int ParseOnce(const char *path, double *seconds)
     info.backptrs = 1;
     int model = 0;
     mda_AllocateModel(0, &info, &model);
-    double start = Now();
+    double start = vyrbench::Now();
     int status = dxfi_ParseFile(0x200, model, path, nullptr);
-    *seconds = Now() - start;
+    *seconds = vyrbench::Now() - start;
     dxfi_Terminate();
     mda_FreeModel(0, model);
     pdx_Terminate();
@@ -186,7 +130,7 @@ void Run(benchmark::State &state, const std::string &path, const char *step_name
     state.counters["total_s"] = total / runs;
     state.counters[step_name] = step / runs;
     state.counters["mapping_s"] = (total - step) / runs;
-    state.counters["peak_rss_MB"] = PeakRssMB();
+    state.counters["peak_rss_MB"] = vyrbench::PeakRssMB();
     state.counters["loaded_rss_MB"] = g_loaded_rss;
     state.SetItemsProcessed(int64_t(runs) * kLines);
 }
@@ -211,7 +155,7 @@ void BM_ParseMillionLineFile(benchmark::State &state)
     char dir[] = "/tmp/vyr_mapping_bench_XXXXXX";
     if (!mkdtemp(dir)) std::abort();
     std::string path = std::string(dir) + "/lines.dxf";
-    WriteLineFile(path);
+    vyrbench::WriteMillionLines(path, false);
     dnfp__LoadFile = TimedLoad;
     Run(state, path, "load_s");
     dnfp__LoadFile = adLoadFile;

@@ -8,14 +8,13 @@
  * of the page file (page_file_MB). */
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "kernel/ddf/ddf.h"
 #include "kernel/ddf/dxfi_records.h"
 #include "kernel/dof/dof.h"
@@ -33,12 +32,6 @@ constexpr int kEntities = 1000000;
 
 int32_t g_model = 0;
 std::vector<db_ptr> g_ptrs;
-
-double PeakRssMB() {
-    struct rusage ru;
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_maxrss) / 1024.0;
-}
 
 void StartKernel() {
     static bool started = false;
@@ -92,7 +85,7 @@ void BM_CreateLines(benchmark::State &state) {
         }
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * kEntities);
-    state.counters["peak_rss_MB"] = PeakRssMB();
+    state.counters["peak_rss_MB"] = vyrbench::PeakRssMB();
     state.counters["page_file_MB"] = double(mda__Models[g_model].pagefile->end) / (1024.0 * 1024.0);
 }
 
@@ -118,7 +111,7 @@ void BM_ReadInCreationOrder(benchmark::State &state) {
     }
     for (auto _ : state) benchmark::DoNotOptimize(ReadAll(state, g_ptrs));
     state.SetItemsProcessed(int64_t(state.iterations()) * kEntities);
-    state.counters["peak_rss_MB"] = PeakRssMB();
+    state.counters["peak_rss_MB"] = vyrbench::PeakRssMB();
 }
 
 void BM_ReadInRandomOrder(benchmark::State &state) {
@@ -130,7 +123,7 @@ void BM_ReadInRandomOrder(benchmark::State &state) {
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(42));
     for (auto _ : state) benchmark::DoNotOptimize(ReadAll(state, shuffled));
     state.SetItemsProcessed(int64_t(state.iterations()) * kEntities);
-    state.counters["peak_rss_MB"] = PeakRssMB();
+    state.counters["peak_rss_MB"] = vyrbench::PeakRssMB();
 }
 
 BENCHMARK(BM_CreateLines)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -11,95 +11,12 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/bench_support.h"
 #include "toolkit/ad/ad_int.h"
 
 namespace {
 
 std::string g_dir, g_ascii, g_binary;
-constexpr int kLines = 1000000;
-
-bool isreal(unsigned c) {
-  return (c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) || (c >= 1010 && c <= 1059);
-}
-bool isint(unsigned c) {
-  return (c >= 60 && c <= 79) || (c >= 90 && c <= 99) || (c >= 170 && c <= 179) || (c >= 270 && c <= 299) ||
-         (c >= 370 && c <= 389) || (c >= 400 && c <= 409) || (c >= 1060 && c <= 1071);
-}
-
-struct Out {
-  FILE* f;
-  bool bin;
-  void pair(unsigned code, const char* text) {
-    if (!bin) {
-      std::fprintf(f, "%3u\n%s\n", code, text);
-      return;
-    }
-    std::fputc(static_cast<int>(code & 0xFF), f);
-    std::fputc(static_cast<int>(code >> 8), f);
-    if (isreal(code)) {
-      double v = std::strtod(text, nullptr);
-      unsigned char b[8];
-      double2buf(v, b);
-      std::fwrite(b, 1, 8, f);
-    } else if (code >= 60 && code <= 79) {
-      unsigned char b[2];
-      short2buf(static_cast<int16_t>(std::strtol(text, nullptr, 10)), b);
-      std::fwrite(b, 1, 2, f);
-    } else {
-      std::fputs(text, f);
-      std::fputc(0, f);
-    }
-  }
-};
-
-void writedrawing(const std::string& path, bool bin) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) std::abort();
-  static char buf[1 << 20];
-  std::setvbuf(f, buf, _IOFBF, sizeof buf);
-  if (bin) std::fwrite("AutoCAD Binary DXF\r\n\x1a", 1, 22, f);
-  Out o{f, bin};
-  o.pair(0, "SECTION");
-  o.pair(2, "HEADER");
-  o.pair(9, "$ACADVER");
-  o.pair(1, "AC1015");
-  o.pair(0, "ENDSEC");
-  o.pair(0, "SECTION");
-  o.pair(2, "ENTITIES");
-  char t[64];
-  for (int i = 0; i < kLines; ++i) {
-    o.pair(0, "LINE");
-    std::snprintf(t, sizeof t, "%X", 0x100 + i);
-    o.pair(5, t);
-    o.pair(330, "1F");
-    o.pair(100, "AcDbEntity");
-    o.pair(8, "0");
-    o.pair(62, "7");
-    o.pair(100, "AcDbLine");
-    double x = i * 0.125, y = 1000.0 - i * 0.0625;
-    std::snprintf(t, sizeof t, "%.6f", x);
-    o.pair(10, t);
-    std::snprintf(t, sizeof t, "%.6f", y);
-    o.pair(20, t);
-    o.pair(30, "0.0");
-    std::snprintf(t, sizeof t, "%.6f", x + 12.5);
-    o.pair(11, t);
-    std::snprintf(t, sizeof t, "%.6f", y - 7.25);
-    o.pair(21, t);
-    o.pair(31, "0.0");
-  }
-  o.pair(0, "ENDSEC");
-  o.pair(0, "EOF");
-  std::fclose(f);
-}
-
-long filesize(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  std::fseek(f, 0, SEEK_END);
-  long n = std::ftell(f);
-  std::fclose(f);
-  return n;
-}
 
 void OurReader(benchmark::State& state, const std::string* path, int filetype) {
   int16_t err;
@@ -121,9 +38,9 @@ void OurReader(benchmark::State& state, const std::string* path, int filetype) {
   }
   benchmark::DoNotOptimize(sum);
   adCloseAd2();
-  state.SetBytesProcessed(state.iterations() * filesize(*path));
+  state.SetBytesProcessed(state.iterations() * vyrbench::FileSize(*path));
   state.counters["pairs"] = static_cast<double>(pairs / state.iterations());
-  state.counters["file_MB"] = static_cast<double>(filesize(*path)) / 1e6;
+  state.counters["file_MB"] = static_cast<double>(vyrbench::FileSize(*path)) / 1e6;
 }
 
 /* The plain loop: fgets two lines, strtol the code, strtod/strtol numbers. */
@@ -138,14 +55,14 @@ void PlainAscii(benchmark::State& state) {
     while (std::fgets(code, sizeof code, f) && std::fgets(value, sizeof value, f)) {
       unsigned c = static_cast<unsigned>(std::strtol(code, nullptr, 10));
       ++pairs;
-      if (isreal(c)) sum += std::strtod(value, nullptr);
-      else if (isint(c)) isum += std::strtol(value, nullptr, 10);
+      if (vyrbench::IsRealCode(c)) sum += std::strtod(value, nullptr);
+      else if (vyrbench::IsIntCode(c)) isum += std::strtol(value, nullptr, 10);
     }
     std::fclose(f);
   }
   benchmark::DoNotOptimize(sum);
   benchmark::DoNotOptimize(isum);
-  state.SetBytesProcessed(state.iterations() * filesize(g_ascii));
+  state.SetBytesProcessed(state.iterations() * vyrbench::FileSize(g_ascii));
   state.counters["pairs"] = static_cast<double>(pairs / state.iterations());
 }
 
@@ -162,7 +79,7 @@ void PlainBinary(benchmark::State& state) {
     while (std::fread(cb, 1, 2, f) == 2) {
       unsigned c = cb[0] | cb[1] << 8;
       ++pairs;
-      if (isreal(c)) {
+      if (vyrbench::IsRealCode(c)) {
         double v;
         if (std::fread(&v, 1, 8, f) != 8) break;
         sum += v;
@@ -179,7 +96,7 @@ void PlainBinary(benchmark::State& state) {
     std::fclose(f);
   }
   benchmark::DoNotOptimize(sum);
-  state.SetBytesProcessed(state.iterations() * filesize(g_binary));
+  state.SetBytesProcessed(state.iterations() * vyrbench::FileSize(g_binary));
   state.counters["pairs"] = static_cast<double>(pairs / state.iterations());
 }
 
@@ -192,8 +109,8 @@ int main(int argc, char** argv) {
   g_dir = dir;
   g_ascii = g_dir + "/lines.dxf";
   g_binary = g_dir + "/lines-bin.dxf";
-  writedrawing(g_ascii, false);
-  writedrawing(g_binary, true);
+  vyrbench::WriteMillionLines(g_ascii, false);
+  vyrbench::WriteMillionLines(g_binary, true);
   benchmark::RegisterBenchmark("ascii/our_reader", OurReader, &g_ascii, AD_FILE_ASCII_DXF)
       ->Unit(benchmark::kMillisecond)->Iterations(3);
   benchmark::RegisterBenchmark("ascii/plain_fgets_strtod", PlainAscii)
