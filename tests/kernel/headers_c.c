@@ -1,11 +1,19 @@
-/* Proves that the public kernel headers of the containers, utilities and
- * message manager compile as C, and exercises a little of them from C. */
+/* Proves that every public header of the kernel and of the mapping layer
+ * compiles as C, and exercises a little of them from C. */
+#include "dnfp/dnfp.h"
 #include "kernel/cfg/cfg.h"
+#include "kernel/dgdx/dgdx.h"
+#include "kernel/dmap/dmap.h"
+#include "kernel/dnff/dnff.h"
+#include "kernel/dof/dof.h"
+#include "kernel/dxfi/dxfi.h"
 #include "kernel/eam/eam.h"
 #include "kernel/evm/evm.h"
 #include "kernel/fmt/fmt.h"
 #include "kernel/hdb/hdb.h"
 #include "kernel/map/map.h"
+#include "kernel/mda/mda.h"
+#include "kernel/mda/mda_types.h"
 #include "kernel/mpm/mpm.h"
 #include "kernel/mth/mth.h"
 #include "kernel/olm/olm.h"

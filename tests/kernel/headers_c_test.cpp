@@ -1,5 +1,5 @@
-/* Calls the C translation unit that includes every public kernel header of
- * the containers and the message manager. */
+/* Calls the C translation unit that includes every public header of the
+ * kernel and of the mapping layer. */
 #include "kernel_fixture.h"
 
 extern "C" int vyr_kernel_headers_from_c(void);

@@ -1,5 +1,6 @@
-/* Proves that the toolkit's public header compiles as C. */
+/* Proves that the toolkit's public headers compile as C. */
 #include "toolkit/ad/ad.h"
+#include "toolkit/zt/zt.h"
 
 int vyr_toolkit_header_is_c(void);
 int vyr_toolkit_header_is_c(void) {
