@@ -217,24 +217,14 @@ void Pairs(benchmark::State& state, const std::string* path, int filetype) {
   }
 }
 
-/* The reader benchmark's plain loop: fgets two lines, strtol the code,
- * strtod/strtol the numbers. */
+/* The reader benchmark's plain loops: fgets two lines, strtol the code,
+ * strtod/strtol the numbers; binary: fread the code and values. */
 void PlainAscii(benchmark::State& state, const std::string* path) {
   for (auto _ : state) {
     Report r = Measure([&](Report& rep) {
-      static char vbuf[1 << 20];
-      char code[256], value[4096];
       double sum = 0;
-      long isum = 0, pairs = 0;
-      FILE* f = std::fopen(path->c_str(), "rb");
-      std::setvbuf(f, vbuf, _IOFBF, sizeof vbuf);
-      while (std::fgets(code, sizeof code, f) && std::fgets(value, sizeof value, f)) {
-        unsigned c = static_cast<unsigned>(std::strtol(code, nullptr, 10));
-        ++pairs;
-        if (vyrbench::IsRealCode(c)) sum += std::strtod(value, nullptr);
-        else if (vyrbench::IsIntCode(c)) isum += std::strtol(value, nullptr, 10);
-      }
-      std::fclose(f);
+      long isum = 0;
+      long pairs = vyrbench::PlainAsciiPairs(*path, &sum, &isum);
       benchmark::DoNotOptimize(sum);
       benchmark::DoNotOptimize(isum);
       rep.ok = 1;
@@ -247,31 +237,8 @@ void PlainAscii(benchmark::State& state, const std::string* path) {
 void PlainBinary(benchmark::State& state, const std::string* path) {
   for (auto _ : state) {
     Report r = Measure([&](Report& rep) {
-      static char vbuf[1 << 20];
       double sum = 0;
-      long pairs = 0;
-      FILE* f = std::fopen(path->c_str(), "rb");
-      std::setvbuf(f, vbuf, _IOFBF, sizeof vbuf);
-      std::fseek(f, 22, SEEK_SET);
-      unsigned char cb[2];
-      while (std::fread(cb, 1, 2, f) == 2) {
-        unsigned c = cb[0] | cb[1] << 8;
-        ++pairs;
-        if (vyrbench::IsRealCode(c)) {
-          double v;
-          if (std::fread(&v, 1, 8, f) != 8) break;
-          sum += v;
-        } else if (c >= 60 && c <= 79) {
-          short s;
-          if (std::fread(&s, 1, 2, f) != 2) break;
-        } else {
-          int ch;
-          while ((ch = getc_unlocked(f)) > 0) {
-          }
-          if (ch < 0) break;
-        }
-      }
-      std::fclose(f);
+      long pairs = vyrbench::PlainBinaryPairs(*path, &sum);
       benchmark::DoNotOptimize(sum);
       rep.ok = 1;
       return pairs;

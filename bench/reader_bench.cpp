@@ -45,21 +45,9 @@ void OurReader(benchmark::State& state, const std::string* path, int filetype) {
 
 /* The plain loop: fgets two lines, strtol the code, strtod/strtol numbers. */
 void PlainAscii(benchmark::State& state) {
-  static char vbuf[1 << 20];
-  char code[256], value[4096];
   double sum = 0;
   long isum = 0, pairs = 0;
-  for (auto _ : state) {
-    FILE* f = std::fopen(g_ascii.c_str(), "rb");
-    std::setvbuf(f, vbuf, _IOFBF, sizeof vbuf);
-    while (std::fgets(code, sizeof code, f) && std::fgets(value, sizeof value, f)) {
-      unsigned c = static_cast<unsigned>(std::strtol(code, nullptr, 10));
-      ++pairs;
-      if (vyrbench::IsRealCode(c)) sum += std::strtod(value, nullptr);
-      else if (vyrbench::IsIntCode(c)) isum += std::strtol(value, nullptr, 10);
-    }
-    std::fclose(f);
-  }
+  for (auto _ : state) pairs += vyrbench::PlainAsciiPairs(g_ascii, &sum, &isum);
   benchmark::DoNotOptimize(sum);
   benchmark::DoNotOptimize(isum);
   state.SetBytesProcessed(state.iterations() * vyrbench::FileSize(g_ascii));
@@ -68,33 +56,9 @@ void PlainAscii(benchmark::State& state) {
 
 /* The plain loop on binary DXF: 2-byte codes, values by kind. */
 void PlainBinary(benchmark::State& state) {
-  static char vbuf[1 << 20];
   double sum = 0;
   long pairs = 0;
-  for (auto _ : state) {
-    FILE* f = std::fopen(g_binary.c_str(), "rb");
-    std::setvbuf(f, vbuf, _IOFBF, sizeof vbuf);
-    std::fseek(f, 22, SEEK_SET);
-    unsigned char cb[2];
-    while (std::fread(cb, 1, 2, f) == 2) {
-      unsigned c = cb[0] | cb[1] << 8;
-      ++pairs;
-      if (vyrbench::IsRealCode(c)) {
-        double v;
-        if (std::fread(&v, 1, 8, f) != 8) break;
-        sum += v;
-      } else if (c >= 60 && c <= 79) {
-        short s;
-        if (std::fread(&s, 1, 2, f) != 2) break;
-      } else {
-        int ch;
-        while ((ch = getc_unlocked(f)) > 0) {
-        }
-        if (ch < 0) break;
-      }
-    }
-    std::fclose(f);
-  }
+  for (auto _ : state) pairs += vyrbench::PlainBinaryPairs(g_binary, &sum);
   benchmark::DoNotOptimize(sum);
   state.SetBytesProcessed(state.iterations() * vyrbench::FileSize(g_binary));
   state.counters["pairs"] = static_cast<double>(pairs / state.iterations());
