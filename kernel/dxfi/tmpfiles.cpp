@@ -34,14 +34,10 @@ char *new_name(const char *directory)
         const char *name = ugn_TempFile();
         return name ? strdup(name) : nullptr;
     }
-    size_t len = strlen(directory);
-    const char *sep = len > 0 && directory[len - 1] == '/' ? "" : "/";
-    char tail[32];
-    snprintf(tail, sizeof tail, "t%4.4x%03x.%03x", unsigned(getpid()) & 0xFFFFu,
-             unsigned(ugn__TmpNum) & 0xFFu, unsigned(ugn__TmpNum) >> 8);
-    size_t size = len + strlen(sep) + strlen(tail) + 1;
-    char *name = static_cast<char *>(malloc(size));
-    if (name) snprintf(name, size, "%s%s%s", directory, sep, tail);
+    const int n = ugn__NumberedTempName(directory, nullptr, 0);
+    if (n < 0) return nullptr;
+    char *name = static_cast<char *>(malloc(size_t(n) + 1));
+    if (name) ugn__NumberedTempName(directory, name, size_t(n) + 1);
     return name;
 }
 

@@ -98,17 +98,21 @@ int ugn_Terminate(void)
     return 0;
 }
 
+int ugn__NumberedTempName(const char *dir, char *out, size_t size)
+{
+    size_t len = strlen(dir);
+    const char *sep = len > 0 && dir[len - 1] == '/' ? "" : "/";
+    return snprintf(out, size, "%s%st%4.4x%03x.%03x", dir, sep, (unsigned)getpid() & 0xFFFFu,
+                    (unsigned)ugn__TmpNum & 0xFFu, (unsigned)ugn__TmpNum >> 8);
+}
+
 char *ugn_TempFile(void)
 {
     char *dir = nullptr;
     ugn_GetEnv(0, "TRAMEL_TMP", &dir);
     int n;
     if (dir) {
-        size_t len = strlen(dir);
-        const char *sep = len > 0 && dir[len - 1] == '/' ? "" : "/";
-        n = snprintf(ugn__TmpNam, sizeof ugn__TmpNam, "%s%st%4.4x%03x.%03x", dir, sep,
-                     (unsigned)getpid() & 0xFFFFu, (unsigned)ugn__TmpNum & 0xFFu,
-                     (unsigned)ugn__TmpNum >> 8);
+        n = ugn__NumberedTempName(dir, ugn__TmpNam, sizeof ugn__TmpNam);
         ugn__TmpNum++;
     } else {
         const char *base = getenv("TMPDIR");
