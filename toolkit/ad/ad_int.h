@@ -500,6 +500,7 @@ int dxfseek(AdDrawing* dwg, int64_t pos);
 int dxfis(uint16_t code, const char* text);  /* the current pair is (code, text) */
 int32_t dxfint(void);      /* the current value as an integer, whatever its kind */
 double dxfreal(void);      /* the current value as a real, whatever its kind */
+double dxfangle(void);     /* the current value, an angle in degrees, in radians */
 /* The next pair of a sequence whose length a count gave: fails with error 32
  * at the end of the file or at a group code 0 (handed back). */
 int dxfseq(AdDrawing* dwg);

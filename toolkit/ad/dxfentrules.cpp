@@ -522,7 +522,7 @@ int dxfentrule(AdDrawing* dwg, AdEntCtx* c, AdEntityHeader* h, AdEntityRecord* r
         }
         case 7: dxfcopy(c->style, adin->curstr, sizeof c->style); c->hasstyle = 1; return 1;
         case 50: {
-          double a = dxfreal() * kDeg;
+          double a = dxfangle();
           r->mtext.rotang = a;
           r->mtext.xdir[0] = std::cos(a);
           r->mtext.xdir[1] = std::sin(a);

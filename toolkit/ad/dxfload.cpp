@@ -161,6 +161,8 @@ double dxfreal(void) {
   }
 }
 
+double dxfangle(void) { return dxfreal() * (3.14159265358979323846 / 180.0); }
+
 int dxfseq(AdDrawing* dwg) {
   if (!dxfnext(dwg)) {
     if (adin->error != 298 && adin->error != 299) adseterror(32);
@@ -410,7 +412,7 @@ extern "C" int dxffieldread(AdFieldTable* t, void* rec, int codepage) {
       break;
     }
     case AD_F_ANGLE: {
-      double v = dxfreal() * (3.14159265358979323846 / 180.0);
+      double v = dxfangle();
       std::memcpy(p, &v, 8);
       break;
     }

@@ -107,8 +107,8 @@ bool mlstylepair(AdDrawing* dwg, AdObjectHeader*, AdObjectRecord* r, ObjCtx& c) 
     case 70: m.flags = static_cast<int16_t>(dxfint()); return true;
     case 3: dxfcopy(m.description, adin->curstr, sizeof m.description); return true;
     case 62: m.fillcolor = static_cast<int16_t>(dxfint()); return true;
-    case 51: m.startang = dxfreal() * (3.14159265358979323846 / 180.0); return true;
-    case 52: m.endang = dxfreal() * (3.14159265358979323846 / 180.0); return true;
+    case 51: m.startang = dxfangle(); return true;
+    case 52: m.endang = dxfangle(); return true;
     case 71: return true;
     default: return false;
   }

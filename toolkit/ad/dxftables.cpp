@@ -172,7 +172,7 @@ bool special(AdDrawing*, int list, void* rec, RecCtx& c) {
         else if (code == 75) l->shapenum[d] = static_cast<int16_t>(dxfint());
         else if (code == 340) std::memcpy(l->shapestylehandle[d], adin->curhandle, 8);
         else if (code == 46) l->shapescale[d] = dxfreal();
-        else if (code == 50) l->shaperot[d] = dxfreal() * (3.14159265358979323846 / 180.0);
+        else if (code == 50) l->shaperot[d] = dxfangle();
         else if (code == 44) l->shapexoffset[d] = dxfreal();
         else if (code == 45) l->shapeyoffset[d] = dxfreal();
         else {
