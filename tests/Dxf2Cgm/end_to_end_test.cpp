@@ -81,8 +81,8 @@ protected:
 
     std::vector<uint8_t> Read(const std::string& path)
     {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+        const std::string bytes = VyrReadFile(path);
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
     }
 
     /* Converts and decodes; the decoder is empty when either failed. */

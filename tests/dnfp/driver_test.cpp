@@ -44,14 +44,6 @@ AdDrawing *scripted_load(const char *path, unsigned char, int16_t)
     return dwg.d;
 }
 
-std::string Slurp(const std::string &path)
-{
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 bool Exists(const std::string &path)
 {
     struct stat st;
@@ -177,7 +169,7 @@ TEST_F(Driver, NewReleaseGoesThroughTheConverter)
     EXPECT_EQ(script().paths[0], path);
     const std::string output = script().paths[1];
     EXPECT_EQ(output.rfind(tmpdir + "/t", 0), 0u) << output;
-    EXPECT_EQ(Slurp(log), path + "|" + output + "|preprocess|600\n");
+    EXPECT_EQ(VyrReadFile(log), path + "|" + output + "|preprocess|600\n");
     EXPECT_FALSE(Exists(output));
     EXPECT_EQ(All(DXFI_TF_dxf_line).size(), 1u);
     EXPECT_EQ(mpm_GetLastError(), 0) << printed();
@@ -259,7 +251,7 @@ TEST_F(Driver, FileNamesAreArgumentsNotShellText)
     builder() = [](Drawing &) {};
     ASSERT_EQ(dxfi_ParseFile(0, model, odd.c_str(), collect), 0) << printed();
     EXPECT_FALSE(Exists(marker));
-    EXPECT_EQ(Slurp(log).rfind(odd + "|", 0), 0u);
+    EXPECT_EQ(VyrReadFile(log).rfind(odd + "|", 0), 0u);
     EXPECT_TRUE(Exists(odd));
     unlink(odd.c_str());
 }
@@ -282,7 +274,7 @@ TEST_F(Driver, DwgPaperSpaceViewportsAreNumberedAndConverted)
         g.Line(0x101, 0, 0, 0, 1, 1);
     };
     ASSERT_EQ(Parse(build), 0) << printed();
-    EXPECT_NE(Slurp(log).find("|preprocView|"), std::string::npos);
+    EXPECT_NE(VyrReadFile(log).find("|preprocView|"), std::string::npos);
     /* a DWG file maps only its model space here */
     auto lines = All(DXFI_TF_dxf_line);
     ASSERT_EQ(lines.size(), 1u);

@@ -25,6 +25,20 @@ int RemoveOne(const char* path, const struct stat*, int, struct FTW*)
 
 } // namespace
 
+std::string VyrReadFile(const std::string& path)
+{
+    std::string data;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return data;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        data.append(buf, n);
+    std::fclose(f);
+    return data;
+}
+
 VyrTempFile::VyrTempFile(const char* suffix)
 {
     static std::atomic<int> counter{0};
@@ -49,16 +63,8 @@ bool VyrTempFile::Write(const std::string& bytes) const
 
 std::vector<uint8_t> VyrTempFile::Read() const
 {
-    std::vector<uint8_t> data;
-    FILE* f = std::fopen(path_.c_str(), "rb");
-    if (!f)
-        return data;
-    unsigned char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        data.insert(data.end(), buf, buf + n);
-    std::fclose(f);
-    return data;
+    const std::string bytes = VyrReadFile(path_);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 VyrTempDir::VyrTempDir(const char* tag)

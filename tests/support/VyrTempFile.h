@@ -1,13 +1,17 @@
-/* Test helpers for temporary files and directories under $TMPDIR (or /tmp):
- * a file name unique in the process, whose file is removed with the object,
- * and a private directory removed with everything in it. Failures to create
- * or write them are reported as test failures. */
+/* Test helpers for files: the whole contents of a file, and temporary files
+ * and directories under $TMPDIR (or /tmp): a file name unique in the
+ * process, whose file is removed with the object, and a private directory
+ * removed with everything in it. Failures to create or write them are
+ * reported as test failures. */
 #ifndef VYR_TESTS_SUPPORT_VYRTEMPFILE_H
 #define VYR_TESTS_SUPPORT_VYRTEMPFILE_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+/* The bytes of a file; empty when it cannot be read. */
+std::string VyrReadFile(const std::string& path);
 
 /* A temporary file name; the file, if one was made, is removed with it. */
 class VyrTempFile {

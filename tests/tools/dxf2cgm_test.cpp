@@ -33,14 +33,6 @@ struct Outcome {
     std::string err;
 };
 
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 bool Exists(const std::string& path)
 {
     struct stat st;
@@ -63,8 +55,8 @@ protected:
         const std::string out = work + "/stdout", err = work + "/stderr";
         const int status = std::system((kTool + " " + args + " >" + out + " 2>" + err).c_str());
         r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
+        r.out = VyrReadFile(out);
+        r.err = VyrReadFile(err);
         return r;
     }
 
@@ -128,7 +120,7 @@ TEST_F(Dxf2CgmTool, ConvertsTheSample)
     Outcome r = Tool("-v " + kSample + " " + output);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("lines"), std::string::npos) << r.out;
-    EXPECT_GT(Slurp(output).size(), 100u);
+    EXPECT_GT(VyrReadFile(output).size(), 100u);
 }
 
 } // namespace

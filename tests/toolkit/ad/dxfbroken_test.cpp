@@ -13,11 +13,6 @@ namespace {
 
 std::string P(int code, const std::string& value) { return std::to_string(code) + "\n" + value + "\n"; }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
 class Broken : public ToolkitTest {
  protected:
   int16_t LoadError(const std::string& text) {
@@ -31,7 +26,7 @@ class Broken : public ToolkitTest {
 };
 
 TEST_F(Broken, TruncatedInEverySection) {
-  std::string full = ReadFile(Data("ac1015.dxf"));
+  std::string full = VyrReadFile(Data("ac1015.dxf"));
   ASSERT_GT(full.size(), 10000u);
   struct Span {
     const char* name;
@@ -61,7 +56,7 @@ TEST_F(Broken, TruncatedInEverySection) {
 }
 
 TEST_F(Broken, BinaryTruncatedAnywhere) {
-  std::string full = ReadFile(Data("ac1015-binary.dxf"));
+  std::string full = VyrReadFile(Data("ac1015-binary.dxf"));
   ASSERT_GT(full.size(), 10000u);
   for (size_t cut = 30; cut + 1 < full.size(); cut += 53) EXPECT_NE(LoadError(full.substr(0, cut)), 0) << cut;
 }
@@ -117,7 +112,7 @@ TEST_F(Broken, CountsLargerThanTheirData) {
 }
 
 TEST_F(Broken, NulBytesAndGarbage) {
-  std::string full = ReadFile(Data("ac1015.dxf"));
+  std::string full = VyrReadFile(Data("ac1015.dxf"));
   for (size_t at = 100; at < full.size(); at += 397) {
     std::string s = full;
     s[at] = '\0';
@@ -126,7 +121,7 @@ TEST_F(Broken, NulBytesAndGarbage) {
     if (d) adCloseFile(d);
     else EXPECT_NE(adError(), 0) << at;
   }
-  std::string bin = ReadFile(Data("ac1015-binary.dxf"));
+  std::string bin = VyrReadFile(Data("ac1015-binary.dxf"));
   uint32_t x = 12345;
   for (int round = 0; round < 60; ++round) {
     std::string s = bin;

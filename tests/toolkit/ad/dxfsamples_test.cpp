@@ -36,11 +36,6 @@ std::vector<std::string> SampleFiles() {
   return out;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
 bool TooNew(const std::string& text) {
   size_t v = text.find("$ACADVER");
   if (v == std::string::npos) return false;
@@ -76,7 +71,7 @@ TEST_F(Samples, EveryDrawingLoads) {
   int loaded = 0, toonew = 0;
   adConvertPlinesOnLoad(0);
   for (const std::string& f : files) {
-    std::string text = ReadFile(f);
+    std::string text = VyrReadFile(f);
     AdDrawing* d = adLoadFile(f.c_str(), 1, 0);
     if (TooNew(text)) {
       EXPECT_EQ(d, nullptr) << f;
@@ -141,7 +136,7 @@ TEST_F(Samples, NewerReleasesLoadThroughTheUnknownVersionPath) {
   if (files.empty()) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
   int tried = 0;
   for (const std::string& f : files) {
-    std::string text = ReadFile(f);
+    std::string text = VyrReadFile(f);
     if (!TooNew(text)) continue;
     size_t v = text.find("AC1018", text.find("$ACADVER"));
     if (v == std::string::npos || v > text.find("$ACADVER") + 40) v = text.find("AC1021", text.find("$ACADVER"));
