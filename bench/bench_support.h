@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 namespace vyrbench {
 

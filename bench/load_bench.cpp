@@ -22,7 +22,7 @@
 #include <string>
 
 #include "bench/bench_support.h"
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #ifdef VYR_HAVE_DXFLIB
 #include <dl_creationadapter.h>

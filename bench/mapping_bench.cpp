@@ -28,7 +28,7 @@
 #include "kernel/mda/mda.h"
 #include "kernel/mpm/mpm.h"
 #include "kernel/pdx/pdx.h"
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "bench/bench_support.h"
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "kernel/pdx/pdx.h"
 #include "support/HandleBytes.h"
 #include "support/VyrTempFile.h"
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 namespace maptest {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 namespace {
 

@@ -308,4 +308,56 @@ long adReadMtextBlock(AdBlobCursor* c, char* buf, long capacity) {
   return n;
 }
 
+/* The arena of the drawing being loaded: the blobs that adbytesblob makes
+ * live in it while it is set. */
+static ZtArena* g_blobarena = nullptr;
+
+void adsetblobarena(ZtArena* a) { g_blobarena = a; }
+ZtArena* adblobarena(void) { return g_blobarena; }
+
+int adbytesput(AdBytes* b, const void* src, size_t n) {
+  if (b->failed) return 0;
+  if (n == 0) return 1;
+  if (b->n + n > b->cap) {
+    size_t ncap = b->cap ? b->cap * 2 : 256;
+    while (ncap < b->n + n) ncap *= 2;
+    unsigned char* np = static_cast<unsigned char*>(ztmem_realloc(b->p, ncap));
+    if (!np) {
+      b->failed = 1;
+      return 0;
+    }
+    b->p = np;
+    b->cap = ncap;
+  }
+  std::memcpy(b->p + b->n, src, n);
+  b->n += n;
+  return 1;
+}
+
+AdBlob* adbytesblob(AdBytes* b) {
+  AdBlob* blob = nullptr;
+  if (!b->failed && b->n > 0 && g_blobarena) {
+    blob = adblobinarena(g_blobarena, b->p, static_cast<long>(b->n));
+    if (!blob) b->failed = 1;
+  } else if (!b->failed && b->n > 0) {
+    blob = adCreateBlobEx(static_cast<uint16_t>(b->n < 4096 ? b->n : 4096));
+    AdBlobCursor* c = blob ? adStartBlobWrite(blob) : nullptr;
+    bool ok = c && adWriteBlobBytesLong(c, b->p, static_cast<long>(b->n));
+    ok = adEndBlobWrite(c) && ok;
+    if (!ok) {
+      adDeleteBlob(blob);
+      blob = nullptr;
+      b->failed = 1;
+    }
+  }
+  adbytesfree(b);
+  return blob;
+}
+
+void adbytesfree(AdBytes* b) {
+  ztmem_free(b->p);
+  b->p = nullptr;
+  b->n = b->cap = 0;
+}
+
 }  // extern "C"

@@ -302,7 +302,7 @@ int addA2kDefaultObjects(AdDrawing* dwg) {
   std::memcpy(roothandle, rh->handle, 8);
   const AdObjDictionary* rd = reinterpret_cast<const AdObjDictionary*>(rh + 1);
   if (!dictionaryhas(rd, "ACAD_LAYOUT", nullptr)) {
-    int16_t type = dxfclasstype(dwg, "LAYOUT", 0);
+    int16_t type = adclasstype(dwg, "LAYOUT", 0);
     AdObjhandle dict, model, layout1, ms{}, ps{};
     for (LLNode* n = dwg->blkhs->head; n; n = n->next) {
       const AdBlockheader* b = static_cast<const AdBlockheader*>(LL_RECORD(n));
@@ -322,8 +322,8 @@ int addA2kDefaultObjects(AdDrawing* dwg) {
   rh = static_cast<const AdObjectHeader*>(LL_RECORD(rootdictionary(dwg)));
   rd = reinterpret_cast<const AdObjDictionary*>(rh + 1);
   if (!dictionaryhas(rd, "ACAD_PLOTSTYLENAME", nullptr)) {
-    int16_t wdflt = dxfclasstype(dwg, "ACDBDICTIONARYWDFLT", 0);
-    int16_t holder = dxfclasstype(dwg, "ACDBPLACEHOLDER", 0);
+    int16_t wdflt = adclasstype(dwg, "ACDBDICTIONARYWDFLT", 0);
+    int16_t holder = adclasstype(dwg, "ACDBPLACEHOLDER", 0);
     AdObjectHeader h{}, ph{};
     AdObjectRecord r{}, pr{};
     if (!wdflt || !holder || !nexthandle(dwg, h.handle) || !nexthandle(dwg, ph.handle)) return 0;

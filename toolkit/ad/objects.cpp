@@ -7,6 +7,7 @@
  * class of its DXF name (0 when the drawing has no such class). */
 #include "toolkit/ad/ad_int.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -282,6 +283,28 @@ int adIsSupportedProxyEntType(AdDrawing* dwg, int type) {
   if (type < 498) return 0;
   return type == adHatchEnttype(dwg) || type == adImageEnttype(dwg) || type == adLwplineEnttype(dwg) ||
          type == adOle2frameEnttype(dwg) || type == adRtextEnttype(dwg) || type == adWipeoutEnttype(dwg);
+}
+
+int16_t adclasstype(AdDrawing* dwg, const char* name, int entity) {
+  int16_t t = adClassnumOfName(dwg, name);
+  if (t) return t;
+  AdClass k{};
+  std::snprintf(k.dxfname, sizeof k.dxfname, "%s", name);
+  static const struct {
+    const char* dxf;
+    const char* cpp;
+  } known[] = {{"LWPOLYLINE", "AcDbPolyline"},      {"HATCH", "AcDbHatch"},
+               {"IMAGE", "AcDbRasterImage"},         {"WIPEOUT", "AcDbWipeout"},
+               {"OLE2FRAME", "AcDbOle2Frame"},       {"RTEXT", "RText"},
+               {"ARCALIGNEDTEXT", "AcDbArcAlignedText"}, {"XRECORD", "AcDbXrecord"},
+               {"LAYOUT", "AcDbLayout"},             {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault"},
+               {"ACDBPLACEHOLDER", "AcDbPlaceHolder"}, {"DICTIONARYVAR", "AcDbDictionaryVar"}};
+  for (const auto& kn : known)
+    if (!adstricmp(name, kn.dxf)) std::strcpy(k.cppname, kn.cpp);
+  std::strcpy(k.appname, "ObjectDBX Classes");
+  k.itemclassid = static_cast<int16_t>(entity ? 0x1F2 : 0x1F3);
+  k.classnum = adNextClassnum(dwg);
+  return adAddClass(dwg, &k) ? k.classnum : 0;
 }
 
 }  // extern "C"

@@ -6,7 +6,7 @@
 #include <random>
 #include <set>
 
-#include "fixture.h"
+#include "toolkit/fixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
  * readers here are stand-ins installed in the reader table. */
 #include <cstring>
 
-#include "fixture.h"
+#include "toolkit/fixture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "fixture.h"
+#include "toolkit/fixture.h"
 
 extern "C" int vyr_toolkit_header_is_c(void);
 

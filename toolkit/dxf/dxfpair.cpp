@@ -5,7 +5,7 @@
  * cut at its first control character other than TAB. Lines are taken
  * straight from the stream's read buffer, so reading costs one scan and one
  * copy per line. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <array>
 #include <cstring>

@@ -1,7 +1,7 @@
 /* The DXF reader table: the scan pass, the start and record readers of
  * every table, the block, entity, class and object readers of the DXF
- * section loaders, each in its slot (the slot contract is in ad_int.h). */
-#include "toolkit/ad/ad_int.h"
+ * section loaders, each in its slot (the slot contract is in toolkit/ad/ad_int.h). */
+#include "toolkit/dxf/dxf_int.h"
 
 extern "C" void addxfreaders(AdReaderTable* t) {
   AdReaderFn* s = t->slot;

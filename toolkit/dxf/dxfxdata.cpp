@@ -17,7 +17,7 @@
  * stored items of a new blob (8-byte item header, value in host order; see
  * xdata.cpp) and records each application (1001) and layer (1003) name with
  * the position of its handle in the blob, for finalxdresolve. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cstring>
 

@@ -25,7 +25,7 @@
  * next value. A spline edge of a hatch path may carry fit data (97 and its
  * points, AC1024 files); it is recognised by the points that follow a 97
  * and passed over. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cmath>
 #include <cstring>

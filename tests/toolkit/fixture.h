@@ -11,7 +11,7 @@
 
 #include "support/HandleBytes.h"
 #include "support/VyrTempFile.h"
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 class ToolkitTest : public ::testing::Test {
  protected:

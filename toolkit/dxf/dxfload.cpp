@@ -13,7 +13,7 @@
  * list, built from the list on first use and kept up to date by the loaders
  * that add records; names compare as ASCII case-folded text, like
  * adstricmp. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cstring>
 
@@ -185,13 +185,9 @@ void dxfcopy(char* dst, const char* src, size_t capacity) {
 
 /* ---------------------------------------------------------------- state */
 
-/* The arena of the drawing being loaded: the blobs the loaders make live in
- * it (adbytesblob). */
-static ZtArena* g_blobarena = nullptr;
-
 int dxfloadstart(AdDrawing* dwg) {
   if (!dwg->entityarena) dwg->entityarena = ztvm_arenacreate();
-  g_blobarena = dwg->entityarena;
+  adsetblobarena(dwg->entityarena);
   if (dwg->dxf) return 1;
   dwg->dxf = static_cast<AdDxfLoad*>(ztmem_malloc(sizeof(AdDxfLoad)));
   if (!dwg->dxf) {
@@ -203,7 +199,7 @@ int dxfloadstart(AdDrawing* dwg) {
 }
 
 void dxfloadend(AdDrawing* dwg) {
-  if (g_blobarena == dwg->entityarena) g_blobarena = nullptr;
+  if (adblobarena() == dwg->entityarena) adsetblobarena(nullptr);
   AdDxfLoad* s = dwg->dxf;
   if (!s) return;
   if (s->plineopen) adFreeEntityData(&s->plinehdr, nullptr);
@@ -429,49 +425,5 @@ extern "C" int dxffieldread(AdFieldTable* t, void* rec, int codepage) {
 
 extern "C" {
 
-int adbytesput(AdBytes* b, const void* src, size_t n) {
-  if (b->failed) return 0;
-  if (n == 0) return 1;
-  if (b->n + n > b->cap) {
-    size_t ncap = b->cap ? b->cap * 2 : 256;
-    while (ncap < b->n + n) ncap *= 2;
-    unsigned char* np = static_cast<unsigned char*>(ztmem_realloc(b->p, ncap));
-    if (!np) {
-      b->failed = 1;
-      return 0;
-    }
-    b->p = np;
-    b->cap = ncap;
-  }
-  std::memcpy(b->p + b->n, src, n);
-  b->n += n;
-  return 1;
-}
-
-AdBlob* adbytesblob(AdBytes* b) {
-  AdBlob* blob = nullptr;
-  if (!b->failed && b->n > 0 && g_blobarena) {
-    blob = adblobinarena(g_blobarena, b->p, static_cast<long>(b->n));
-    if (!blob) b->failed = 1;
-  } else if (!b->failed && b->n > 0) {
-    blob = adCreateBlobEx(static_cast<uint16_t>(b->n < 4096 ? b->n : 4096));
-    AdBlobCursor* c = blob ? adStartBlobWrite(blob) : nullptr;
-    bool ok = c && adWriteBlobBytesLong(c, b->p, static_cast<long>(b->n));
-    ok = adEndBlobWrite(c) && ok;
-    if (!ok) {
-      adDeleteBlob(blob);
-      blob = nullptr;
-      b->failed = 1;
-    }
-  }
-  adbytesfree(b);
-  return blob;
-}
-
-void adbytesfree(AdBytes* b) {
-  ztmem_free(b->p);
-  b->p = nullptr;
-  b->n = b->cap = 0;
-}
 
 }  // extern "C"

@@ -13,7 +13,7 @@
  * the toolkit state's name buffers and become handles after loading.
  * Values are taken by the kind of the variable whatever group code carries
  * them (a 16-bit variable written with a real code still reads). */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cmath>
 #include <cstddef>

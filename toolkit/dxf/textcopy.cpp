@@ -10,7 +10,7 @@
  * that character and is not decoded. The lead-byte ranges are those of the
  * public code-page tables; when the code-page tables of the init data are
  * loaded they say the same. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cstring>
 

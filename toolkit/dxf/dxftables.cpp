@@ -22,7 +22,7 @@
  * freed when the load ends (extended-data resolve entries may point into
  * them). Records of files before AC1012, records without a handle and
  * records whose handle is taken get a fresh handle. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cstddef>
 #include <cstring>

@@ -31,7 +31,7 @@
  * are the same non-zero value everywhere become the constant width; the
  * closed (1) and linetype-generation (128) flags carry over. Lost: the
  * vertices' own handles, flags, tangents and extended data, the SEQEND. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cmath>
 #include <cstring>
@@ -506,33 +506,11 @@ void openpline(AdDrawing* dwg, LLList* list, const AdEntityHeader* h, const AdEn
 
 extern "C" {
 
-int16_t dxfclasstype(AdDrawing* dwg, const char* name, int entity) {
-  int16_t t = adClassnumOfName(dwg, name);
-  if (t) return t;
-  AdClass k{};
-  dxfcopy(k.dxfname, name, sizeof k.dxfname);
-  static const struct {
-    const char* dxf;
-    const char* cpp;
-  } known[] = {{"LWPOLYLINE", "AcDbPolyline"},      {"HATCH", "AcDbHatch"},
-               {"IMAGE", "AcDbRasterImage"},         {"WIPEOUT", "AcDbWipeout"},
-               {"OLE2FRAME", "AcDbOle2Frame"},       {"RTEXT", "RText"},
-               {"ARCALIGNEDTEXT", "AcDbArcAlignedText"}, {"XRECORD", "AcDbXrecord"},
-               {"LAYOUT", "AcDbLayout"},             {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault"},
-               {"ACDBPLACEHOLDER", "AcDbPlaceHolder"}, {"DICTIONARYVAR", "AcDbDictionaryVar"}};
-  for (const auto& kn : known)
-    if (!adstricmp(name, kn.dxf)) std::strcpy(k.cppname, kn.cpp);
-  std::strcpy(k.appname, "ObjectDBX Classes");
-  k.itemclassid = static_cast<int16_t>(entity ? 0x1F2 : 0x1F3);
-  k.classnum = adNextClassnum(dwg);
-  return adAddClass(dwg, &k) ? k.classnum : 0;
-}
-
 int dxfclosepline(AdDrawing* dwg) {
   AdDxfLoad* s = dwg ? dwg->dxf : nullptr;
   if (!s || !s->plineopen) return 1;
   s->plineopen = 0;
-  if (!s->lwplinetype && !(s->lwplinetype = dxfclasstype(dwg, "LWPOLYLINE", 1))) {
+  if (!s->lwplinetype && !(s->lwplinetype = adclasstype(dwg, "LWPOLYLINE", 1))) {
     adFreeEntityData(&s->plinehdr, nullptr);
     return 0;
   }
@@ -627,7 +605,7 @@ int16_t dxfloadentity(AdDrawing* dwg, void* a, void*) {
       c.type = 498;
       c.kind = AD_EK_PROXY;
     } else {
-      c.type = dxfclasstype(dwg, name, 1);
+      c.type = adclasstype(dwg, name, 1);
       c.kind = c.type ? adclasskind(dwg, c.type) : AD_EK_PROXY;
       if (!c.type) c.type = 498;
     }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "fixture.h"
+#include "toolkit/fixture.h"
 
 constexpr double kPi = 3.14159265358979323846;
 inline double rad(double deg) { return deg * kPi / 180.0; }

@@ -8,7 +8,7 @@
  * page names and ellipse parameters. */
 #include <set>
 
-#include "dxfhelpers.h"
+#include "toolkit/dxfhelpers.h"
 
 namespace {
 

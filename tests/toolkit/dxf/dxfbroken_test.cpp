@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "dxfhelpers.h"
+#include "toolkit/dxfhelpers.h"
 
 namespace {
 

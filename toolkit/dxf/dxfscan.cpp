@@ -9,7 +9,7 @@
  * as int64_t each. Section starts are the offsets just after the section's
  * (2, name) pair. Only the first TABLES, ENTITIES and OBJECTS sections
  * count; any later one, and a section of any other name, is passed over. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cstring>
 

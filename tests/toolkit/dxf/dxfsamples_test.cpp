@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <map>
 
-#include "dxfhelpers.h"
+#include "toolkit/dxfhelpers.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
  * by handle once all headers are made), so that the block-definition start
  * reader can seek to it; the entity reader then loads the block's BLOCK,
  * its entities and its ENDBLK into the header's list. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <algorithm>
 #include <cstring>

@@ -27,7 +27,7 @@
  * handle or with one already taken, get a fresh handle. At the end of the
  * section, MLINE entities that named their style only by name (2) get the
  * style's handle. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cstring>
 
@@ -342,7 +342,7 @@ int16_t dxfgetnextobjecttype(AdDrawing* dwg, void*, void*) {
     if (!std::strcmp(name, "MLINESTYLE")) return AD_OBJ_MLINESTYLE;
     if (!std::strcmp(name, "GROUP")) return AD_OBJ_GROUP;
     if (!std::strcmp(name, "ACAD_PROXY_OBJECT") || !std::strcmp(name, "ACAD_ZOMBIE_OBJECT")) return AD_OBJ_PROXY;
-    int16_t t = dxfclasstype(dwg, name, 0);
+    int16_t t = adclasstype(dwg, name, 0);
     if (t > 0) return t;
     return AD_OBJ_PROXY;
   }

@@ -6,7 +6,7 @@
  * BLOCK and an ENDBLK, and its header goes before the model-space and
  * paper-space headers, which stay last. The shapes are ours, plain
  * renderings of what the names describe. */
-#include "toolkit/ad/ad_int.h"
+#include "toolkit/dxf/dxf_int.h"
 
 #include <cstring>
 
@@ -93,7 +93,7 @@ bool drawprim(AdDrawing* dwg, LLList* list, const Prim& p, const unsigned char* 
       return store(dwg, list, AD_ENT_ARC, r, layer);
     case 'D': {
       /* a disc: a closed wide polyline of two half circles */
-      int16_t type = dxfclasstype(dwg, "LWPOLYLINE", 1);
+      int16_t type = adclasstype(dwg, "LWPOLYLINE", 1);
       if (!type) return false;
       double radius = v[2] / 2;
       double pts[6] = {v[0] - radius, v[1], 1.0, v[0] + radius, v[1], 1.0};

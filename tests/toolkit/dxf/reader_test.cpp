@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "fixture.h"
+#include "toolkit/fixture.h"
 
 namespace {
 

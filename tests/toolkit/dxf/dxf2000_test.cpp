@@ -4,7 +4,7 @@
  * kind of the release with its blobs, extended data with its resolved
  * names, classes and objects. The values are those make_drawings.py
  * writes. */
-#include "dxfhelpers.h"
+#include "toolkit/dxfhelpers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
  * polylines into lightweight ones, and the default objects. */
 #include <set>
 
-#include "dxfhelpers.h"
+#include "toolkit/dxfhelpers.h"
 
 namespace {
 
