@@ -59,11 +59,11 @@
 
 int32_t PDMODE = 0;
 
-VyrListOfVyrDxfElem* VyrDxf2Cgm::blockTable = nullptr;
-VyrListOfVyrDxfElem* VyrDxf2Cgm::layerTable = nullptr;
-VyrListOfVyrDxfElem* VyrDxf2Cgm::textStyleTable = nullptr;
-VyrListOfVyrDxfElem* VyrDxf2Cgm::listOfRootEntity = nullptr;
-VyrDxfUCConverter* VyrDxf2Cgm::_UCConverter = nullptr;
+VyrListOfVyrDxfElem *VyrDxf2Cgm::blockTable = nullptr;
+VyrListOfVyrDxfElem *VyrDxf2Cgm::layerTable = nullptr;
+VyrListOfVyrDxfElem *VyrDxf2Cgm::textStyleTable = nullptr;
+VyrListOfVyrDxfElem *VyrDxf2Cgm::listOfRootEntity = nullptr;
+VyrDxfUCConverter *VyrDxf2Cgm::_UCConverter = nullptr;
 
 namespace {
 
@@ -72,7 +72,7 @@ const float kPictureMin = -16200.0f;
 const float kPictureMax = 16200.0f;
 const float kPictureSize = kPictureMax - kPictureMin;
 
-std::mutex& ConversionMutex()
+std::mutex &ConversionMutex()
 {
     static std::mutex mutex;
     return mutex;
@@ -83,14 +83,14 @@ uint32_t zelCounters[ZelWordCount];
 /* A collection list: a chain of entity pointers with head, cursor and tail,
  * all null when empty. */
 struct MdaPtrNode : VyrDxfPooled {
-    MdaPtrNode(MdaPtrNode* next, db_ptr entity) : next(next), entity(entity) {}
-    MdaPtrNode* next;
+    MdaPtrNode(MdaPtrNode *next, db_ptr entity) : next(next), entity(entity) {}
+    MdaPtrNode *next;
     db_ptr entity;
 };
 struct MdaPtrList {
-    MdaPtrNode* head = nullptr;
-    MdaPtrNode* cursor = nullptr;
-    MdaPtrNode* tail = nullptr;
+    MdaPtrNode *head = nullptr;
+    MdaPtrNode *cursor = nullptr;
+    MdaPtrNode *tail = nullptr;
 };
 
 MdaPtrList listOfLayerTableMDA_PTR;
@@ -98,9 +98,9 @@ MdaPtrList listOfTextStyleTableMDA_PTR;
 MdaPtrList listOfBlockTableMDA_PTR;
 MdaPtrList listOfMDA_PTR;
 
-void Append(MdaPtrList& list, db_ptr entity)
+void Append(MdaPtrList &list, db_ptr entity)
 {
-    MdaPtrNode* node = new (std::nothrow) MdaPtrNode(nullptr, entity);
+    MdaPtrNode *node = new (std::nothrow) MdaPtrNode(nullptr, entity);
     if (!node) return;
     if (!list.head) {
         list.head = list.cursor = list.tail = node;
@@ -110,11 +110,11 @@ void Append(MdaPtrList& list, db_ptr entity)
     }
 }
 
-void Free(MdaPtrList& list)
+void Free(MdaPtrList &list)
 {
-    MdaPtrNode* node = list.head;
+    MdaPtrNode *node = list.head;
     while (node) {
-        MdaPtrNode* next = node->next;
+        MdaPtrNode *next = node->next;
         delete node;
         node = next;
     }
@@ -130,17 +130,16 @@ void FreeCollectionLists()
 }
 
 /* Builds one element of a drawable kind, counting it as made or failed. */
-template <class Element>
-Element* Make(db_ptr entity, VyrDxfLayer* layer, VyrDxfBlock* block, int madeWord)
+template <class Element> Element *Make(db_ptr entity, VyrDxfLayer *layer, VyrDxfBlock *block, int madeWord)
 {
-    Element* element = new (std::nothrow) Element(entity, layer, block);
+    Element *element = new (std::nothrow) Element(entity, layer, block);
     zelCounters[element ? madeWord : madeWord + ZelFailedOffset]++;
     return element;
 }
 
 /* Appends to a class-wide list, creating it first; deletes the element when
  * it cannot be kept. */
-void AppendOwned(VyrListOfVyrDxfElem*& list, VyrDxfElement* element)
+void AppendOwned(VyrListOfVyrDxfElem *&list, VyrDxfElement *element)
 {
     if (!element) return;
     if (!list) list = new (std::nothrow) VyrListOfVyrDxfElem();
@@ -149,12 +148,11 @@ void AppendOwned(VyrListOfVyrDxfElem*& list, VyrDxfElement* element)
 
 /* The db_ptr entries of a table entity (every table form has the same
  * layout: entry count and entry array). */
-template <class Table>
-const db_ptr* TableEntries(const void* record, int& count)
+template <class Table> const db_ptr *TableEntries(const void *record, int &count)
 {
-    const Table* table = static_cast<const Table*>(record);
+    const Table *table = static_cast<const Table *>(record);
     count = table->num_entries;
-    const db_ptr* entries = VyrDxfDeref<db_ptr>(table->table_data);
+    const db_ptr *entries = VyrDxfDeref<db_ptr>(table->table_data);
     if (!entries || count < 0) count = 0;
     return entries;
 }
@@ -182,24 +180,20 @@ VyrDxf2Cgm::~VyrDxf2Cgm()
     _UCConverter = nullptr;
 }
 
-int VyrDxf2Cgm::GetZelResults(ZelResults* results)
+int VyrDxf2Cgm::GetZelResults(ZelResults *results)
 {
     if (!results) return 1;
     for (int i = 1; i < ZelWordCount; ++i) results->word[i] = zelCounters[i];
     return 0;
 }
 
-void VyrDxf2Cgm::InitZelResults()
-{
-    std::memset(zelCounters, 0, sizeof zelCounters);
-}
+void VyrDxf2Cgm::InitZelResults() { std::memset(zelCounters, 0, sizeof zelCounters); }
 
 namespace {
 
-template <class Object>
-bool MakeAndDelete()
+template <class Object> bool MakeAndDelete()
 {
-    Object* object = new (std::nothrow) Object();
+    Object *object = new (std::nothrow) Object();
     delete object;
     return object != nullptr;
 }
@@ -222,7 +216,7 @@ int VyrDxf2Cgm::ZelComplete()
     return complete ? 0 : 1;
 }
 
-int VyrDxf2Cgm::CollectModelEntity(uint32_t entity, void*)
+int VyrDxf2Cgm::CollectModelEntity(uint32_t entity, void *)
 {
     int32_t type = 0;
     int32_t form = 0;
@@ -243,7 +237,7 @@ int VyrDxf2Cgm::CollectModelEntity(uint32_t entity, void*)
 
 /* ---- the conversion ---------------------------------------------------- */
 
-int VyrDxf2Cgm::Convert(const char* dxfPath, const char* cgmPath)
+int VyrDxf2Cgm::Convert(const char *dxfPath, const char *cgmPath)
 {
     if (!dxfPath || !*dxfPath || !cgmPath || !*cgmPath) return -1;
     std::lock_guard<std::mutex> hold(ConversionMutex());
@@ -294,10 +288,10 @@ int VyrDxf2Cgm::Convert(const char* dxfPath, const char* cgmPath)
     return result;
 }
 
-int VyrDxf2Cgm::CreateStream(const char* cgmPath)
+int VyrDxf2Cgm::CreateStream(const char *cgmPath)
 {
     ReleaseOutput();
-    const char* datum = VyrGetEnv("CGMV1") ? "Morvel V4" : "V3";
+    const char *datum = VyrGetEnv("CGMV1") ? "Morvel V4" : "V3";
     stream = new (std::nothrow) VyrPrintStream(VyrUnicodeString(cgmPath), "CGM", datum);
     return stream ? 0 : -1;
 }
@@ -311,15 +305,15 @@ void VyrDxf2Cgm::StartWalk(int model)
 
 void VyrDxf2Cgm::WalkCollectedEntities()
 {
-    for (MdaPtrNode* node = listOfLayerTableMDA_PTR.head; node; node = node->next)
+    for (MdaPtrNode *node = listOfLayerTableMDA_PTR.head; node; node = node->next)
         dxfParse(node->entity, 0, nullptr, nullptr);
-    for (MdaPtrNode* node = listOfTextStyleTableMDA_PTR.head; node; node = node->next)
+    for (MdaPtrNode *node = listOfTextStyleTableMDA_PTR.head; node; node = node->next)
         dxfParse(node->entity, 0, nullptr, nullptr);
     /* Entities owned by a block definition are reached through the inserts
      * of their block; groups owned by a block are written all the same. */
-    for (MdaPtrNode* node = listOfMDA_PTR.head; node; node = node->next) {
+    for (MdaPtrNode *node = listOfMDA_PTR.head; node; node = node->next) {
         int32_t count = 0;
-        db_ptr* parents = nullptr;
+        db_ptr *parents = nullptr;
         mda_GetParentsByTF(0, node->entity, MDA_TF(200, 0), &count, &parents);
         if (parents) mda_FreeParents(parents);
         int32_t type = 0;
@@ -331,7 +325,7 @@ void VyrDxf2Cgm::WalkCollectedEntities()
 
 int VyrDxf2Cgm::InitGenerator()
 {
-    VyrPrintGenerator* created = static_cast<VyrPrintGenerator*>(
+    VyrPrintGenerator *created = static_cast<VyrPrintGenerator *>(
         VyrCreateExternalObject("VyrPrintCGMGenerator", nullptr, "VyrPrtDriverCGM", nullptr));
     if (!created) return 0;
     if (!stream) {
@@ -352,9 +346,9 @@ void VyrDxf2Cgm::ReadDrawingHeader(int model)
         info.entlist->ntfi <= DXFI_TFI_dxf_header)
         return;
     const db_ptr header = info.entlist->first[DXFI_TFI_dxf_header];
-    void* memory = nullptr;
+    void *memory = nullptr;
     if (header == MDA_NULL_PTR || mda_LockEntity(0, header, &memory) != 0) return;
-    const dxf_header* rec = static_cast<const dxf_header*>(memory);
+    const dxf_header *rec = static_cast<const dxf_header *>(memory);
     if (rec && MDA_TF_TYPE(rec->hdr.tf) == 1) {
         char codePage[sizeof rec->dwgcodepage + 1];
         VyrDxfCopyField(codePage, sizeof codePage, rec->dwgcodepage, sizeof rec->dwgcodepage);
@@ -398,11 +392,11 @@ void VyrDxf2Cgm::WritePicture(int model)
 
     VyrMathTransformation2D identity(VyrMathO2D, 1.0, VyrMathScaling);
     for (listOfRootEntity->Init(); listOfRootEntity->More(); listOfRootEntity->Next())
-        if (VyrDxfEntity* element = static_cast<VyrDxfEntity*>(listOfRootEntity->Value()))
+        if (VyrDxfEntity *element = static_cast<VyrDxfEntity *>(listOfRootEntity->Value()))
             element->Write(generator, &identity);
     if (blockTable) {
         for (blockTable->Init(); blockTable->More(); blockTable->Next()) {
-            VyrDxfBlock* block = static_cast<VyrDxfBlock*>(blockTable->Value());
+            VyrDxfBlock *block = static_cast<VyrDxfBlock *>(blockTable->Value());
             if (block && !block->IsAlreadyTranscripted()) block->Write(generator, &identity);
         }
     }
@@ -435,10 +429,10 @@ void VyrDxf2Cgm::FreeConversionTables()
 
 /* ---- the model walker -------------------------------------------------- */
 
-void VyrDxf2Cgm::ParseTable(uint32_t, const void* record, int form, VyrDxfLayer* layer)
+void VyrDxf2Cgm::ParseTable(uint32_t, const void *record, int form, VyrDxfLayer *layer)
 {
     int count = 0;
-    const db_ptr* entries = nullptr;
+    const db_ptr *entries = nullptr;
     switch (form) {
     case 2:
         entries = TableEntries<dxf_layer_table>(record, count);
@@ -463,7 +457,7 @@ void VyrDxf2Cgm::ParseTable(uint32_t, const void* record, int form, VyrDxfLayer*
             db_ptr definition = MDA_NULL_PTR;
             {
                 VyrDxfEntityLock lock(entries[i]);
-                if (const dxf_block_record_table_data* rec = lock.As<dxf_block_record_table_data>(10001))
+                if (const dxf_block_record_table_data *rec = lock.As<dxf_block_record_table_data>(10001))
                     definition = rec->block_ptr;
             }
             int32_t type = 0;
@@ -473,42 +467,40 @@ void VyrDxf2Cgm::ParseTable(uint32_t, const void* record, int form, VyrDxfLayer*
             AppendOwned(blockTable, new (std::nothrow) VyrDxfBlock(definition, layer));
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-void VyrDxf2Cgm::ParseBlockDefinition(uint32_t entity, VyrDxfLayer* layer)
+void VyrDxf2Cgm::ParseBlockDefinition(uint32_t entity, VyrDxfLayer *layer)
 {
     if (blockTable && blockTable->FindElementByPtr(entity)) return;
-    VyrDxfBlock* block = new (std::nothrow) VyrDxfBlock(entity, layer);
+    VyrDxfBlock *block = new (std::nothrow) VyrDxfBlock(entity, layer);
     if (!block) return;
     /* Building the block may have entered blocks of its inserts, and even
      * created the table. */
     AppendOwned(blockTable, block);
 }
 
-intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer* layer, VyrDxfBlock* block)
+intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer *layer, VyrDxfBlock *block)
 {
     const db_ptr self = static_cast<db_ptr>(entity);
-    void* memory = nullptr;
+    void *memory = nullptr;
     if (mda_LockEntity(0, self, &memory) != 0) return 0;
     int32_t type = 0;
     int32_t form = 0;
     mda_ReadTypeForm(self, &type, &form);
 
-    VyrDxfLayer* entityLayer = nullptr;
+    VyrDxfLayer *entityLayer = nullptr;
     if (type != 100 && type < 800 && memory && layerTable && VyrDxfEntityLock::HasCommonHeader(type)) {
-        const dxf_any* rec = static_cast<const dxf_any*>(memory);
+        const dxf_any *rec = static_cast<const dxf_any *>(memory);
         char name[VyrDxfLayer::kNameSize];
         VyrDxfCopyField(name, sizeof name, rec->dxfhdr.lay_name, sizeof rec->dxfhdr.lay_name);
-        entityLayer = static_cast<VyrDxfLayer*>(layerTable->FindElementByName(name));
+        entityLayer = static_cast<VyrDxfLayer *>(layerTable->FindElementByName(name));
     }
 
-    VyrDxfElement* made = nullptr;
+    VyrDxfElement *made = nullptr;
     switch (type) {
-    case 1:
-        break;
+    case 1: break;
     case 100:
         if (!asChild && memory) ParseTable(self, memory, form, entityLayer);
         break;
@@ -522,18 +514,18 @@ intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer* la
     case 304:
     case 305: made = Make<VyrDxfSolid>(self, entityLayer, block, ZelSolids); break;
     case 306: {
-        VyrDxfText* text = Make<VyrDxfText>(self, entityLayer, block, ZelTexts);
+        VyrDxfText *text = Make<VyrDxfText>(self, entityLayer, block, ZelTexts);
         if (text) {
-            const dxf_text* rec = static_cast<const dxf_text*>(memory);
+            const dxf_text *rec = static_cast<const dxf_text *>(memory);
             if (rec && textStyleTable)
-                text->SetTextStyle(
-                    static_cast<VyrDxfTextStyle*>(textStyleTable->FindElementByPtr(rec->shapefileobjhandle)));
+                text->SetTextStyle(static_cast<VyrDxfTextStyle *>(
+                    textStyleTable->FindElementByPtr(rec->shapefileobjhandle)));
         }
         made = text;
         break;
     }
     case 308: {
-        VyrDxfInsert* insert = new (std::nothrow) VyrDxfInsert(self, entityLayer, block);
+        VyrDxfInsert *insert = new (std::nothrow) VyrDxfInsert(self, entityLayer, block);
         if (!insert) break;
         if (insert->IsValid()) {
             zelCounters[ZelInserts]++;
@@ -562,9 +554,7 @@ intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer* la
         made = asChild ? Make<VyrDxfGroup>(self, layer, block, ZelGroups)
                        : Make<VyrDxfGroup>(self, nullptr, nullptr, ZelGroups);
         break;
-    default:
-        zelCounters[ZelUnhandledTypes]++;
-        break;
+    default: zelCounters[ZelUnhandledTypes]++; break;
     }
 
     if (made && !asChild) {

@@ -52,10 +52,10 @@ enum ZelResultWord {
     ZelSolids = 20,
     ZelSplines = 21,
     ZelTexts = 22,
-    ZelFailedOffset = 19,      /* made word + 19: allocation failed */
+    ZelFailedOffset = 19, /* made word + 19: allocation failed */
     ZelInsertsDropped = 33,
-    ZelOtherTables = 42,       /* table entities of other forms (parse callback) */
-    ZelUnhandledTypes = 43,    /* entities of types no element handles */
+    ZelOtherTables = 42,    /* table entities of other forms (parse callback) */
+    ZelUnhandledTypes = 43, /* entities of types no element handles */
     ZelWordCount = 44
 };
 
@@ -65,17 +65,17 @@ public:
     /* Releases the generator and the stream of an unfinished conversion and
      * deletes the class-wide tables, the root list and the converter. */
     ~VyrDxf2Cgm();
-    VyrDxf2Cgm(const VyrDxf2Cgm&) = delete;
-    VyrDxf2Cgm& operator=(const VyrDxf2Cgm&) = delete;
+    VyrDxf2Cgm(const VyrDxf2Cgm &) = delete;
+    VyrDxf2Cgm &operator=(const VyrDxf2Cgm &) = delete;
 
     /* Converts the drawing at dxfPath into a CGM picture at cgmPath.
      * Returns 0 on success, -1 on failure (null or empty path, unreadable
      * drawing, any kernel error during the conversion). */
-    int Convert(const char* dxfPath, const char* cgmPath);
+    int Convert(const char *dxfPath, const char *cgmPath);
 
     /* Copies words 1 to 43 of the counters of the last conversion into
      * *results (word 0 untouched) and returns 0; 1 for a null argument. */
-    int GetZelResults(ZelResults* results);
+    int GetZelResults(ZelResults *results);
     /* Zeroes all 44 counters. */
     void InitZelResults();
     /* Creates and deletes one object of each element class: 0, or 1 at the
@@ -91,25 +91,25 @@ public:
      * root list and returns 0; child use returns the element (as an
      * integer), which the caller then owns, or 0. `layer` is used for groups
      * made as children, `block` is handed to the child's constructor. */
-    static intptr_t dxfParse(unsigned long entity, int asChild, VyrDxfLayer* layer, VyrDxfBlock* block);
+    static intptr_t dxfParse(unsigned long entity, int asChild, VyrDxfLayer *layer, VyrDxfBlock *block);
 
     /* The parse callback: sorts each entity the kernel creates into one of
      * the four collection lists. Always 1 (go on). */
-    static int CollectModelEntity(uint32_t entity, void* memory);
+    static int CollectModelEntity(uint32_t entity, void *memory);
 
-    static VyrListOfVyrDxfElem* GetBlockTable() { return blockTable; }
-    static void SetBlockTable(VyrListOfVyrDxfElem* table) { blockTable = table; }
-    static VyrListOfVyrDxfElem* GetLayerTable() { return layerTable; }
-    static VyrListOfVyrDxfElem* GetTextStyleTable() { return textStyleTable; }
-    static VyrListOfVyrDxfElem* GetRootList() { return listOfRootEntity; }
-    static VyrDxfUCConverter* GetUCConverter() { return _UCConverter; }
+    static VyrListOfVyrDxfElem *GetBlockTable() { return blockTable; }
+    static void SetBlockTable(VyrListOfVyrDxfElem *table) { blockTable = table; }
+    static VyrListOfVyrDxfElem *GetLayerTable() { return layerTable; }
+    static VyrListOfVyrDxfElem *GetTextStyleTable() { return textStyleTable; }
+    static VyrListOfVyrDxfElem *GetRootList() { return listOfRootEntity; }
+    static VyrDxfUCConverter *GetUCConverter() { return _UCConverter; }
 
 protected:
     /* The stages of Convert, in order; each is one or more of its steps. */
 
     /* Chooses the driver datum from "CGMV1" and creates the print stream for
      * cgmPath (nothing is opened yet). 0, or -1 without stream. */
-    int CreateStream(const char* cgmPath);
+    int CreateStream(const char *cgmPath);
     /* Sets the element model number and starts an empty root list. */
     static void StartWalk(int model);
     /* Walks the collected layer tables, text-style tables and top-level
@@ -127,18 +127,18 @@ protected:
 private:
     /* Reads the code page and PDMODE from the model's drawing header. */
     static void ReadDrawingHeader(int model);
-    static void ParseTable(uint32_t table, const void* record, int form, VyrDxfLayer* layer);
-    static void ParseBlockDefinition(uint32_t entity, VyrDxfLayer* layer);
+    static void ParseTable(uint32_t table, const void *record, int form, VyrDxfLayer *layer);
+    static void ParseBlockDefinition(uint32_t entity, VyrDxfLayer *layer);
     static void Count(int word);
 
-    VyrPrintGenerator* generator = nullptr;
-    VyrPrintStream* stream = nullptr;
+    VyrPrintGenerator *generator = nullptr;
+    VyrPrintStream *stream = nullptr;
 
-    static VyrListOfVyrDxfElem* blockTable;
-    static VyrListOfVyrDxfElem* layerTable;
-    static VyrListOfVyrDxfElem* textStyleTable;
-    static VyrListOfVyrDxfElem* listOfRootEntity;
-    static VyrDxfUCConverter* _UCConverter;
+    static VyrListOfVyrDxfElem *blockTable;
+    static VyrListOfVyrDxfElem *layerTable;
+    static VyrListOfVyrDxfElem *textStyleTable;
+    static VyrListOfVyrDxfElem *listOfRootEntity;
+    static VyrDxfUCConverter *_UCConverter;
 };
 
 #endif

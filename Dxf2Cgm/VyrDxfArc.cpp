@@ -17,20 +17,17 @@ namespace {
 const double kPi = 3.14159265358979323846;
 
 /* An angle of 0 to 2 pi mirrored in x. */
-double MirrorAngle(double a)
-{
-    return a < kPi ? kPi - a : 3.0 * kPi - a;
-}
+double MirrorAngle(double a) { return a < kPi ? kPi - a : 3.0 * kPi - a; }
 
 } // namespace
 
-VyrDxfArc::VyrDxfArc(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+VyrDxfArc::VyrDxfArc(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
     : VyrDxfEntity(entity, layer, block)
 {
     kind = VyrDxfKindArc;
     radius = -1.0;
     VyrDxfEntityLock lock(entity);
-    const dxf_arc* rec = lock.As<dxf_arc>(303);
+    const dxf_arc *rec = lock.As<dxf_arc>(303);
     if (!rec) return;
     centerX = rec->xyzloc[0];
     centerY = rec->xyzloc[1];
@@ -43,7 +40,7 @@ VyrDxfArc::VyrDxfArc(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* bloc
     }
 }
 
-VyrDxfArc::VyrDxfArc(double cx, double cy, double r, double start, double end, VyrDxfEntHeader* from,
+VyrDxfArc::VyrDxfArc(double cx, double cy, double r, double start, double end, VyrDxfEntHeader *from,
                      int mirror)
 {
     kind = VyrDxfKindArc;
@@ -78,7 +75,7 @@ double VyrDxfArc::DegreeToRadian(double d)
     return d * 0.017453292519943295;
 }
 
-int VyrDxfArc::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation)
+int VyrDxfArc::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation) return 1;
     const VyrMath2x2Matrix m = transformation->GetMatrix();

@@ -10,14 +10,14 @@
 class VyrDxfArc : public VyrDxfEntity {
 public:
     VyrDxfArc() { kind = VyrDxfKindArc; }
-    VyrDxfArc(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    VyrDxfArc(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     /* Angles in radians; a non-zero `mirror` negates cx and mirrors the
      * angles as a downward extrusion does. */
-    VyrDxfArc(double cx, double cy, double radius, double start, double end, VyrDxfEntHeader* header,
+    VyrDxfArc(double cx, double cy, double radius, double start, double end, VyrDxfEntHeader *header,
               int mirror);
     ~VyrDxfArc() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
     /* Degrees to radians, the angle first brought into 0 to 360 (360 stays
      * 360, -360 becomes 360). */

@@ -1,7 +1,4 @@
 /* Attribute values are not drawn yet. */
 #include "Dxf2Cgm/VyrDxfAttribute.h"
 
-int VyrDxfAttribute::Write(VyrPrintGenerator*, VyrMathTransformation2D*)
-{
-    return 1;
-}
+int VyrDxfAttribute::Write(VyrPrintGenerator *, VyrMathTransformation2D *) { return 1; }

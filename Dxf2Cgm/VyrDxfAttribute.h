@@ -9,14 +9,14 @@
 class VyrDxfAttribute : public VyrDxfEntity {
 public:
     VyrDxfAttribute() { kind = VyrDxfKindAttribute; }
-    VyrDxfAttribute(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfAttribute(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfEntity(entity, layer, block)
     {
         kind = VyrDxfKindAttribute;
     }
     ~VyrDxfAttribute() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 };
 
 #endif

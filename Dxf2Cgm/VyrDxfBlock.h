@@ -15,23 +15,23 @@ class VyrDxfBlock : public VyrDxfEntity {
 public:
     VyrDxfBlock() { kind = VyrDxfKindBlock; }
     /* Reads the block definition and builds its contents. */
-    VyrDxfBlock(unsigned long entity, VyrDxfLayer* layer);
+    VyrDxfBlock(unsigned long entity, VyrDxfLayer *layer);
     ~VyrDxfBlock() override;
 
     /* Already flagged: 0 at once; else flags itself and writes its
      * contents. */
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
     int GetColor() override { return color; }
 
-    VyrListOfVyrDxfElem* GetEntityList() const { return entityList; }
+    VyrListOfVyrDxfElem *GetEntityList() const { return entityList; }
     int IsAlreadyTranscripted() const { return transcripted; }
     void SetAlreadyTranscripted() { transcripted = 1; }
     int GetEntityCount() const { return entityCount; }
-    const double* GetBasePoint() const { return basePoint; }
-    const char* GetBlockName() const { return name.Get(); }
+    const double *GetBasePoint() const { return basePoint; }
+    const char *GetBlockName() const { return name.Get(); }
 
 private:
-    VyrListOfVyrDxfElem* entityList = nullptr;
+    VyrListOfVyrDxfElem *entityList = nullptr;
     int transcripted = 0;
     int entityCount = 0;
     int color = 0;

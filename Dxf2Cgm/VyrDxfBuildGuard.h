@@ -14,8 +14,8 @@ public:
 
     explicit VyrDxfBuildGuard(unsigned long entity);
     ~VyrDxfBuildGuard();
-    VyrDxfBuildGuard(const VyrDxfBuildGuard&) = delete;
-    VyrDxfBuildGuard& operator=(const VyrDxfBuildGuard&) = delete;
+    VyrDxfBuildGuard(const VyrDxfBuildGuard &) = delete;
+    VyrDxfBuildGuard &operator=(const VyrDxfBuildGuard &) = delete;
 
     /* The build may go on: the entity was not being built already and the
      * depth limit was not reached. */

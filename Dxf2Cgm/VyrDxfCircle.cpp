@@ -6,13 +6,13 @@
 #include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
 
-VyrDxfCircle::VyrDxfCircle(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+VyrDxfCircle::VyrDxfCircle(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
     : VyrDxfEntity(entity, layer, block)
 {
     kind = VyrDxfKindCircle;
     radius = -1.0;
     VyrDxfEntityLock lock(entity);
-    const dxf_circle* rec = lock.As<dxf_circle>(302);
+    const dxf_circle *rec = lock.As<dxf_circle>(302);
     if (!rec) return;
     centerX = rec->xyzloc[0];
     centerY = rec->xyzloc[1];
@@ -20,7 +20,7 @@ VyrDxfCircle::VyrDxfCircle(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock
     if (rec->dxfhdr.extrusion[2] < 0.0) centerX = -centerX;
 }
 
-int VyrDxfCircle::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation)
+int VyrDxfCircle::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation) return 1;
     VyrDxfEntity::Write(generator, transformation);

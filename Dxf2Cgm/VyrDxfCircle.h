@@ -7,10 +7,10 @@
 class VyrDxfCircle : public VyrDxfEntity {
 public:
     VyrDxfCircle() { kind = VyrDxfKindCircle; }
-    VyrDxfCircle(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    VyrDxfCircle(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     ~VyrDxfCircle() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
     double GetCenterX() const { return centerX; }
     double GetCenterY() const { return centerY; }

@@ -1,7 +1,4 @@
 /* Dimensions are not drawn yet. */
 #include "Dxf2Cgm/VyrDxfDimension.h"
 
-int VyrDxfDimension::Write(VyrPrintGenerator*, VyrMathTransformation2D*)
-{
-    return 1;
-}
+int VyrDxfDimension::Write(VyrPrintGenerator *, VyrMathTransformation2D *) { return 1; }

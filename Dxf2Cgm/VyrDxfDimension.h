@@ -9,14 +9,14 @@
 class VyrDxfDimension : public VyrDxfEntity {
 public:
     VyrDxfDimension() { kind = VyrDxfKindDimension; }
-    VyrDxfDimension(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfDimension(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfEntity(entity, layer, block)
     {
         kind = VyrDxfKindDimension;
     }
     ~VyrDxfDimension() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 };
 
 #endif

@@ -11,12 +11,12 @@ class VyrDxfElement : public VyrDxfPooled {
 public:
     VyrDxfElement() = default;
     explicit VyrDxfElement(unsigned long entity) : entity(entity) {}
-    VyrDxfElement(const VyrDxfElement&) = delete;
-    VyrDxfElement& operator=(const VyrDxfElement&) = delete;
+    VyrDxfElement(const VyrDxfElement &) = delete;
+    VyrDxfElement &operator=(const VyrDxfElement &) = delete;
     virtual ~VyrDxfElement() = default;
 
     /* The element's name; null for elements without one. */
-    virtual const char* GetName() { return nullptr; }
+    virtual const char *GetName() { return nullptr; }
 
     /* The model entity (db_ptr) this element was built from; 0 for none. */
     unsigned long GetEntity() const { return entity; }

@@ -7,12 +7,12 @@
 #include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
 
-VyrDxfEllipse::VyrDxfEllipse(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+VyrDxfEllipse::VyrDxfEllipse(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
     : VyrDxfEntity(entity, layer, block)
 {
     kind = VyrDxfKindEllipse;
     VyrDxfEntityLock lock(entity);
-    const dxf_ellipse* rec = lock.As<dxf_ellipse>(313);
+    const dxf_ellipse *rec = lock.As<dxf_ellipse>(313);
     if (!rec) return;
     center[0] = rec->center[0];
     center[1] = rec->center[1];
@@ -23,7 +23,7 @@ VyrDxfEllipse::VyrDxfEllipse(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlo
     endParameter = rec->endparm;
 }
 
-int VyrDxfEllipse::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation)
+int VyrDxfEllipse::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation) return 1;
     VyrDxfEntity::Write(generator, transformation);

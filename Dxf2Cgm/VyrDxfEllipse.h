@@ -8,10 +8,10 @@
 class VyrDxfEllipse : public VyrDxfEntity {
 public:
     VyrDxfEllipse() { kind = VyrDxfKindEllipse; }
-    VyrDxfEllipse(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    VyrDxfEllipse(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     ~VyrDxfEllipse() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
 private:
     double ratio = 0.0;

@@ -6,7 +6,7 @@
 VyrDxfEntHeader::VyrDxfEntHeader(unsigned long entity)
 {
     VyrDxfEntityLock lock(entity);
-    const dxf_any* rec = lock.Common();
+    const dxf_any *rec = lock.Common();
     if (!rec) return;
     lineType.Set(rec->dxfhdr.line_type, sizeof rec->dxfhdr.line_type);
     layerName.Set(rec->dxfhdr.lay_name, sizeof rec->dxfhdr.lay_name);
@@ -15,7 +15,7 @@ VyrDxfEntHeader::VyrDxfEntHeader(unsigned long entity)
     for (int i = 0; i < 3; ++i) extrusion[i] = rec->dxfhdr.extrusion[i];
 }
 
-VyrDxfEntHeader::VyrDxfEntHeader(VyrDxfEntHeader* other)
+VyrDxfEntHeader::VyrDxfEntHeader(VyrDxfEntHeader *other)
 {
     if (!other) return;
     lineType = other->lineType;

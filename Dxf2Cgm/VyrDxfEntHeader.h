@@ -17,18 +17,18 @@ public:
      * be read. */
     explicit VyrDxfEntHeader(unsigned long entity);
     /* A copy of `other` (the defaults when it is null). */
-    explicit VyrDxfEntHeader(VyrDxfEntHeader* other);
-    VyrDxfEntHeader(const VyrDxfEntHeader&) = delete;
-    VyrDxfEntHeader& operator=(const VyrDxfEntHeader&) = delete;
+    explicit VyrDxfEntHeader(VyrDxfEntHeader *other);
+    VyrDxfEntHeader(const VyrDxfEntHeader &) = delete;
+    VyrDxfEntHeader &operator=(const VyrDxfEntHeader &) = delete;
     virtual ~VyrDxfEntHeader() = default;
 
-    const char* GetLineType() const { return lineType.Get(); }
-    void SetLineType(const char* name) { lineType.Set(name); }
-    const char* GetLayerName() const { return layerName.Get(); }
+    const char *GetLineType() const { return lineType.Get(); }
+    void SetLineType(const char *name) { lineType.Set(name); }
+    const char *GetLayerName() const { return layerName.Get(); }
     int GetColor() const { return color; }
     double GetThickness() const { return thickness; }
     void SetThickness(double weight) { thickness = weight; }
-    const double* GetExtrusion() const { return extrusion; }
+    const double *GetExtrusion() const { return extrusion; }
 
 private:
     VyrDxfName lineType;

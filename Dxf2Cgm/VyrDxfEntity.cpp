@@ -31,7 +31,7 @@ const int kByLayer = 256;
 
 /* Colour of a layer known only by name, through the kernel's layer table:
  * 256 when no such layer exists. */
-int KernelLayerColor(const char* layerName)
+int KernelLayerColor(const char *layerName)
 {
     int flags = 0;
     int color = kByLayer;
@@ -43,18 +43,15 @@ int KernelLayerColor(const char* layerName)
 
 } // namespace
 
-VyrDxfEntity::VyrDxfEntity(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+VyrDxfEntity::VyrDxfEntity(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
     : VyrDxfElement(entity), layer(layer), block(block)
 {
     if (entity != 0) header = new (std::nothrow) VyrDxfEntHeader(entity);
 }
 
-VyrDxfEntity::~VyrDxfEntity()
-{
-    delete header;
-}
+VyrDxfEntity::~VyrDxfEntity() { delete header; }
 
-void VyrDxfEntity::SetBlockAndLayerPtr(VyrDxfBlock* newBlock, VyrDxfLayer* newLayer)
+void VyrDxfEntity::SetBlockAndLayerPtr(VyrDxfBlock *newBlock, VyrDxfLayer *newLayer)
 {
     block = newBlock;
     layer = newLayer;
@@ -77,7 +74,7 @@ int VyrDxfEntity::GetColor()
         layerName.Set(header->GetLayerName());
     } else {
         VyrDxfEntityLock lock(entity);
-        if (const dxf_any* rec = lock.Common()) {
+        if (const dxf_any *rec = lock.Common()) {
             color = rec->dxfhdr.color;
             layerName.Set(rec->dxfhdr.lay_name, sizeof rec->dxfhdr.lay_name);
         }
@@ -94,7 +91,7 @@ double VyrDxfEntity::GetThickness()
         weight = header->GetThickness();
     } else {
         VyrDxfEntityLock lock(entity);
-        if (const dxf_any* rec = lock.Common()) weight = rec->dxfhdr.lineweight;
+        if (const dxf_any *rec = lock.Common()) weight = rec->dxfhdr.lineweight;
     }
     if (weight == -1.0) weight = layer ? layer->GetThickness() : -3.0;
     if (weight == -2.0) return block ? block->GetThickness() : 25.0;
@@ -102,7 +99,7 @@ double VyrDxfEntity::GetThickness()
     return weight;
 }
 
-const char* VyrDxfEntity::GetLineType()
+const char *VyrDxfEntity::GetLineType()
 {
     if (!header) return nullptr;
     if (VyrAsciiCompare(header->GetLineType(), "BYBLOCK") == 0) {
@@ -118,11 +115,11 @@ const char* VyrDxfEntity::GetLineType()
 int VyrDxfEntity::MappVyrLineType()
 {
     if (!header) return 1;
-    const char* name = GetLineType();
+    const char *name = GetLineType();
     return VyrDxfAttributesConverter::GetVyrLineType(VyrUnicodeString(name ? name : ""));
 }
 
-int VyrDxfEntity::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation)
+int VyrDxfEntity::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator) return -1;
     if (!transformation) return 1;
@@ -133,7 +130,7 @@ int VyrDxfEntity::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* t
         generator->SetLineWidth(VyrDxfAttributesConverter::GetMMThickness(thickness));
     }
 
-    const char* name = GetLineType();
+    const char *name = GetLineType();
     const int lineType =
         name ? VyrDxfAttributesConverter::GetVyrLineType(VyrUnicodeString(name)) : _currentLineType;
     if (lineType != _currentLineType) {

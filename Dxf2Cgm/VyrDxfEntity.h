@@ -47,14 +47,14 @@ class VyrDxfEntity : public VyrDxfElement {
 public:
     VyrDxfEntity() = default;
     /* Keeps the three and, for a non-null entity, copies its header. */
-    VyrDxfEntity(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    VyrDxfEntity(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     ~VyrDxfEntity() override;
 
     /* Writes the element through the transformation: 0 when done, 1 when
      * there was nothing to write. The base runs the attribute step only
      * (-1 without generator, 1 without transformation, else 0); derived
      * classes call it before their primitives. */
-    virtual int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) = 0;
+    virtual int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) = 0;
     /* Colour index for the generator, BYBLOCK and BYLAYER resolved. */
     virtual int GetColor();
     /* Line weight in hundredths of a millimetre, BYLAYER, BYBLOCK and the
@@ -62,16 +62,16 @@ public:
     virtual double GetThickness();
     /* Line type name with BYBLOCK and BYLAYER resolved (and stored back in
      * the header); null without header. */
-    virtual const char* GetLineType();
+    virtual const char *GetLineType();
 
     /* Line type index of the resolved line type; 1 without header. */
     int MappVyrLineType();
-    void SetBlockAndLayerPtr(VyrDxfBlock* block, VyrDxfLayer* layer);
+    void SetBlockAndLayerPtr(VyrDxfBlock *block, VyrDxfLayer *layer);
 
     int GetKind() const { return kind; }
-    VyrDxfLayer* GetLayer() const { return layer; }
-    VyrDxfBlock* GetBlock() const { return block; }
-    VyrDxfEntHeader* GetHeader() const { return header; }
+    VyrDxfLayer *GetLayer() const { return layer; }
+    VyrDxfBlock *GetBlock() const { return block; }
+    VyrDxfEntHeader *GetHeader() const { return header; }
 
     /* Puts the attribute cache back to the generator's starting state. */
     static void ResetAttributeCache();
@@ -83,9 +83,9 @@ public:
 
 protected:
     int kind = VyrDxfKindNone;
-    VyrDxfLayer* layer = nullptr;
-    VyrDxfBlock* block = nullptr;
-    VyrDxfEntHeader* header = nullptr;
+    VyrDxfLayer *layer = nullptr;
+    VyrDxfBlock *block = nullptr;
+    VyrDxfEntHeader *header = nullptr;
 };
 
 #endif

@@ -19,7 +19,7 @@ public:
     explicit VyrDxfEntityLock(unsigned long entity) : entity_(static_cast<db_ptr>(entity))
     {
         if (entity_ == MDA_NULL_PTR) return;
-        void* memory = nullptr;
+        void *memory = nullptr;
         locked_ = mda_LockEntity(0, entity_, &memory) == 0;
         if (locked_) data_ = memory;
     }
@@ -27,27 +27,20 @@ public:
     {
         if (locked_) mda_UnlockEntity(0, entity_);
     }
-    VyrDxfEntityLock(const VyrDxfEntityLock&) = delete;
-    VyrDxfEntityLock& operator=(const VyrDxfEntityLock&) = delete;
+    VyrDxfEntityLock(const VyrDxfEntityLock &) = delete;
+    VyrDxfEntityLock &operator=(const VyrDxfEntityLock &) = delete;
 
     /* The lock call succeeded (the entity must be unlocked). */
     bool Locked() const { return locked_; }
     /* The record, whatever its type; null without data. */
-    const void* Data() const { return data_; }
+    const void *Data() const { return data_; }
     /* Type number of the record, -1 without data. */
-    int Type() const
-    {
-        return data_ ? MDA_TF_TYPE(static_cast<const mda_EntHdr*>(data_)->tf) : -1;
-    }
-    int Form() const
-    {
-        return data_ ? MDA_TF_FORM(static_cast<const mda_EntHdr*>(data_)->tf) : -1;
-    }
+    int Type() const { return data_ ? MDA_TF_TYPE(static_cast<const mda_EntHdr *>(data_)->tf) : -1; }
+    int Form() const { return data_ ? MDA_TF_FORM(static_cast<const mda_EntHdr *>(data_)->tf) : -1; }
 
-    template <class Record>
-    const Record* As(int type) const
+    template <class Record> const Record *As(int type) const
     {
-        return Type() == type ? static_cast<const Record*>(data_) : nullptr;
+        return Type() == type ? static_cast<const Record *>(data_) : nullptr;
     }
 
     /* Types whose records start with the sub-header, the common entity
@@ -56,28 +49,27 @@ public:
     {
         return (type >= 200 && type < 800) || type == 10000 || type == 10002 || type == 10003;
     }
-    const dxf_any* Common() const
+    const dxf_any *Common() const
     {
-        return HasCommonHeader(Type()) ? static_cast<const dxf_any*>(data_) : nullptr;
+        return HasCommonHeader(Type()) ? static_cast<const dxf_any *>(data_) : nullptr;
     }
 
 private:
     db_ptr entity_;
     bool locked_ = false;
-    const void* data_ = nullptr;
+    const void *data_ = nullptr;
 };
 
 /* The block behind a reference field of a locked record (a vstring, a
  * variable array), or null for the null reference. */
-template <class T>
-inline const T* VyrDxfDeref(mda_ref ref)
+template <class T> inline const T *VyrDxfDeref(mda_ref ref)
 {
-    return ref == MDA_NULL_REF ? nullptr : static_cast<const T*>(mda_Deref(ref));
+    return ref == MDA_NULL_REF ? nullptr : static_cast<const T *>(mda_Deref(ref));
 }
 
 /* Copies a NUL-terminated text of a fixed-size record field into `out`
  * (capacity `size`), never reading past the field nor writing past `out`. */
-inline void VyrDxfCopyField(char* out, int size, const char* field, int fieldSize)
+inline void VyrDxfCopyField(char *out, int size, const char *field, int fieldSize)
 {
     int n = 0;
     if (field)

@@ -16,20 +16,20 @@ namespace {
 int groupsBeingBuilt = 0;
 }
 
-VyrDxfGroup::VyrDxfGroup(unsigned long groupEntity, VyrDxfLayer* layer, VyrDxfBlock* block)
+VyrDxfGroup::VyrDxfGroup(unsigned long groupEntity, VyrDxfLayer *layer, VyrDxfBlock *block)
 {
     kind = VyrDxfKindGroup;
     entity = groupEntity;
     VyrDxfBuildGuard guard(groupEntity);
-    db_ptr* members = nullptr;
+    db_ptr *members = nullptr;
     int count = 0;
     {
         VyrDxfEntityLock lock(groupEntity);
-        const dxf_group_object* rec = lock.As<dxf_group_object>(801);
+        const dxf_group_object *rec = lock.As<dxf_group_object>(801);
         if (!rec) return;
         name.Set(rec->name, sizeof rec->name);
         memberCount = rec->num_ent;
-        const db_ptr* in = VyrDxfDeref<db_ptr>(rec->group_ent);
+        const db_ptr *in = VyrDxfDeref<db_ptr>(rec->group_ent);
         if (guard.Entered() && groupsBeingBuilt == 0 && in && rec->num_ent > 0 &&
             (members = new (std::nothrow) db_ptr[rec->num_ent]) != nullptr) {
             count = rec->num_ent;
@@ -38,8 +38,8 @@ VyrDxfGroup::VyrDxfGroup(unsigned long groupEntity, VyrDxfLayer* layer, VyrDxfBl
     }
     ++groupsBeingBuilt;
     for (int i = 0; i < count; ++i) {
-        VyrDxfElement* element =
-            reinterpret_cast<VyrDxfElement*>(VyrDxf2Cgm::dxfParse(members[i], 1, layer, block));
+        VyrDxfElement *element =
+            reinterpret_cast<VyrDxfElement *>(VyrDxf2Cgm::dxfParse(members[i], 1, layer, block));
         if (!element) continue;
         if (!memberList) memberList = new (std::nothrow) VyrListOfVyrDxfElem();
         if (!memberList || memberList->AddElement(element) != 0) delete element;
@@ -48,12 +48,6 @@ VyrDxfGroup::VyrDxfGroup(unsigned long groupEntity, VyrDxfLayer* layer, VyrDxfBl
     delete[] members;
 }
 
-VyrDxfGroup::~VyrDxfGroup()
-{
-    delete memberList;
-}
+VyrDxfGroup::~VyrDxfGroup() { delete memberList; }
 
-int VyrDxfGroup::Write(VyrPrintGenerator*, VyrMathTransformation2D*)
-{
-    return 1;
-}
+int VyrDxfGroup::Write(VyrPrintGenerator *, VyrMathTransformation2D *) { return 1; }

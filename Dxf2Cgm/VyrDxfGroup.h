@@ -12,18 +12,18 @@ class VyrListOfVyrDxfElem;
 class VyrDxfGroup : public VyrDxfEntity {
 public:
     VyrDxfGroup() { kind = VyrDxfKindGroup; }
-    VyrDxfGroup(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    VyrDxfGroup(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     ~VyrDxfGroup() override;
 
     /* Groups are not drawn yet: nothing is written (1). */
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
-    VyrListOfVyrDxfElem* GetEntityList() const { return memberList; }
+    VyrListOfVyrDxfElem *GetEntityList() const { return memberList; }
     int GetMemberCount() const { return memberCount; }
-    const char* GetGroupName() const { return name.Get(); }
+    const char *GetGroupName() const { return name.Get(); }
 
 private:
-    VyrListOfVyrDxfElem* memberList = nullptr;
+    VyrListOfVyrDxfElem *memberList = nullptr;
     int memberCount = 0;
     VyrDxfName name;
 };

@@ -14,16 +14,16 @@
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
 
-VyrDxfInsert::VyrDxfInsert(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+VyrDxfInsert::VyrDxfInsert(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
     : VyrDxfEntity(entity, layer, block)
 {
     kind = VyrDxfKindInsert;
     db_ptr definition = MDA_NULL_PTR;
-    db_ptr* attributes = nullptr;
+    db_ptr *attributes = nullptr;
     int attributeCount = 0;
     {
         VyrDxfEntityLock lock(entity);
-        const dxf_insert* rec = lock.As<dxf_insert>(308);
+        const dxf_insert *rec = lock.As<dxf_insert>(308);
         if (!rec) return;
         insertionPoint[0] = rec->dxfhdr.extrusion[2] < 0.0 ? -rec->xyzloc[0] : rec->xyzloc[0];
         insertionPoint[1] = rec->xyzloc[1];
@@ -31,7 +31,7 @@ VyrDxfInsert::VyrDxfInsert(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock
         scaleY = rec->yscale;
         rotation = rec->rang;
         definition = rec->block;
-        const db_ptr* in = VyrDxfDeref<db_ptr>(rec->att_inst);
+        const db_ptr *in = VyrDxfDeref<db_ptr>(rec->att_inst);
         if (in && rec->num_attr > 0 && (attributes = new (std::nothrow) db_ptr[rec->num_attr]) != nullptr) {
             attributeCount = rec->num_attr;
             std::memcpy(attributes, in, sizeof(db_ptr) * static_cast<size_t>(attributeCount));
@@ -40,7 +40,7 @@ VyrDxfInsert::VyrDxfInsert(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock
     bool isBlock = false;
     {
         VyrDxfEntityLock lock(definition);
-        if (const dxf_block* rec = lock.As<dxf_block>(200)) {
+        if (const dxf_block *rec = lock.As<dxf_block>(200)) {
             blockBasePoint[0] = rec->xyzloc[0];
             blockBasePoint[1] = rec->xyzloc[1];
             isBlock = true;
@@ -49,14 +49,14 @@ VyrDxfInsert::VyrDxfInsert(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock
 
     /* A pointer to anything but a block definition names no block. */
     if (isBlock && !VyrDxfBuildGuard::IsBeingBuilt(definition)) {
-        VyrListOfVyrDxfElem* table = VyrDxf2Cgm::GetBlockTable();
+        VyrListOfVyrDxfElem *table = VyrDxf2Cgm::GetBlockTable();
         if (!table) {
             table = new (std::nothrow) VyrListOfVyrDxfElem();
             VyrDxf2Cgm::SetBlockTable(table);
         }
-        if (table) insertedBlock = static_cast<VyrDxfBlock*>(table->FindElementByPtr(definition));
+        if (table) insertedBlock = static_cast<VyrDxfBlock *>(table->FindElementByPtr(definition));
         if (!insertedBlock) {
-            VyrDxfBlock* built = new (std::nothrow) VyrDxfBlock(definition, layer);
+            VyrDxfBlock *built = new (std::nothrow) VyrDxfBlock(definition, layer);
             if (built && table && table->AddElement(built) == 0) {
                 insertedBlock = built;
             } else if (built) {
@@ -67,8 +67,8 @@ VyrDxfInsert::VyrDxfInsert(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock
     }
 
     for (int i = 0; i < attributeCount; ++i) {
-        VyrDxfElement* element =
-            reinterpret_cast<VyrDxfElement*>(VyrDxf2Cgm::dxfParse(attributes[i], 1, layer, block));
+        VyrDxfElement *element =
+            reinterpret_cast<VyrDxfElement *>(VyrDxf2Cgm::dxfParse(attributes[i], 1, layer, block));
         if (!element) continue;
         if (!attributeList) attributeList = new (std::nothrow) VyrListOfVyrDxfElem();
         if (!attributeList || attributeList->AddElement(element) != 0) delete element;
@@ -82,7 +82,4 @@ VyrDxfInsert::~VyrDxfInsert()
     if (ownBlock) delete insertedBlock;
 }
 
-int VyrDxfInsert::Write(VyrPrintGenerator*, VyrMathTransformation2D*)
-{
-    return 1;
-}
+int VyrDxfInsert::Write(VyrPrintGenerator *, VyrMathTransformation2D *) { return 1; }

@@ -7,7 +7,7 @@
 class VyrDxfLWPolyline : public VyrDxfPolylineEntity {
 public:
     VyrDxfLWPolyline() { kind = VyrDxfKindLWPolyline; }
-    VyrDxfLWPolyline(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfLWPolyline(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfPolylineEntity(entity, layer, block)
     {
         kind = VyrDxfKindLWPolyline;

@@ -8,7 +8,7 @@ VyrDxfLayer::VyrDxfLayer(unsigned long entity) : VyrDxfElement(entity)
     name[0] = '\0';
     lineType[0] = '\0';
     VyrDxfEntityLock lock(entity);
-    const dxf_layer_table_data* rec = lock.As<dxf_layer_table_data>(10001);
+    const dxf_layer_table_data *rec = lock.As<dxf_layer_table_data>(10001);
     if (!rec || lock.Form() != 2) return;
     VyrDxfCopyField(name, kNameSize, rec->entry_name, sizeof rec->entry_name);
     VyrDxfCopyField(lineType, kNameSize, rec->line_type, sizeof rec->line_type);

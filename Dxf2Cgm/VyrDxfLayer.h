@@ -18,9 +18,9 @@ public:
     ~VyrDxfLayer() override = default;
 
     /* The name, or null when it is empty. */
-    const char* GetName() override { return name[0] ? name : nullptr; }
+    const char *GetName() override { return name[0] ? name : nullptr; }
     int GetColor() const { return color; }
-    const char* GetLineType() const { return lineType; }
+    const char *GetLineType() const { return lineType; }
     int GetFlags() const { return flags; }
     /* Line weight in hundredths of a millimetre (-1 BYLAYER, -2 BYBLOCK,
      * -3 default as stored). */

@@ -1,7 +1,4 @@
 /* Leaders are not drawn yet. */
 #include "Dxf2Cgm/VyrDxfLeader.h"
 
-int VyrDxfLeader::Write(VyrPrintGenerator*, VyrMathTransformation2D*)
-{
-    return 1;
-}
+int VyrDxfLeader::Write(VyrPrintGenerator *, VyrMathTransformation2D *) { return 1; }

@@ -9,14 +9,14 @@
 class VyrDxfLeader : public VyrDxfEntity {
 public:
     VyrDxfLeader() { kind = VyrDxfKindLeader; }
-    VyrDxfLeader(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfLeader(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfEntity(entity, layer, block)
     {
         kind = VyrDxfKindLeader;
     }
     ~VyrDxfLeader() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 };
 
 #endif

@@ -8,12 +8,12 @@
 #include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
 
-VyrDxfLine::VyrDxfLine(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+VyrDxfLine::VyrDxfLine(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
     : VyrDxfEntity(entity, layer, block)
 {
     kind = VyrDxfKindLine;
     VyrDxfEntityLock lock(entity);
-    if (const dxf_line* rec = lock.As<dxf_line>(300)) {
+    if (const dxf_line *rec = lock.As<dxf_line>(300)) {
         start[0] = rec->xyzstr[0];
         start[1] = rec->xyzstr[1];
         end[0] = rec->xyzend[0];
@@ -21,12 +21,11 @@ VyrDxfLine::VyrDxfLine(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* bl
     }
 }
 
-VyrDxfLine::VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHeader* from)
+VyrDxfLine::VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHeader *from)
     : VyrDxfLine(x1, y1, x2, y2, from, 0)
-{
-}
+{}
 
-VyrDxfLine::VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHeader* from, int mirror)
+VyrDxfLine::VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHeader *from, int mirror)
 {
     kind = VyrDxfKindLine;
     if (from) header = new (std::nothrow) VyrDxfEntHeader(from);
@@ -36,7 +35,7 @@ VyrDxfLine::VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHead
     end[1] = y2;
 }
 
-int VyrDxfLine::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation)
+int VyrDxfLine::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation) return 1;
     VyrDxfEntity::Write(generator, transformation);

@@ -9,17 +9,17 @@
 class VyrDxfLine : public VyrDxfEntity {
 public:
     VyrDxfLine() { kind = VyrDxfKindLine; }
-    VyrDxfLine(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    VyrDxfLine(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     /* Entity 0 with a copy of `header` (no header when it is null). */
-    VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHeader* header);
+    VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHeader *header);
     /* As above; a non-zero `mirror` negates both x values. */
-    VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHeader* header, int mirror);
+    VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHeader *header, int mirror);
     ~VyrDxfLine() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
-    const double* GetStart() const { return start; }
-    const double* GetEnd() const { return end; }
+    const double *GetStart() const { return start; }
+    const double *GetEnd() const { return end; }
 
 private:
     double start[3] = {0.0, 0.0, 0.0};

@@ -9,14 +9,14 @@
 class VyrDxfMText : public VyrDxfEntity {
 public:
     VyrDxfMText() { kind = VyrDxfKindMText; }
-    VyrDxfMText(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfMText(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfEntity(entity, layer, block)
     {
         kind = VyrDxfKindMText;
     }
     ~VyrDxfMText() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 };
 
 #endif

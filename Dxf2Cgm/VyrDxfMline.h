@@ -9,14 +9,14 @@
 class VyrDxfMline : public VyrDxfEntity {
 public:
     VyrDxfMline() { kind = VyrDxfKindMline; }
-    VyrDxfMline(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfMline(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfEntity(entity, layer, block)
     {
         kind = VyrDxfKindMline;
     }
     ~VyrDxfMline() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 };
 
 #endif

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-void VyrDxfName::Set(const char* text, int limit)
+void VyrDxfName::Set(const char *text, int limit)
 {
     int n = 0;
     const int bound = (limit >= 0 && limit < kMaxLength) ? limit : kMaxLength;

@@ -12,9 +12,9 @@ public:
     static const int kMaxLength = 255;
 
     VyrDxfName() { inline_[0] = '\0'; }
-    explicit VyrDxfName(const char* text) : VyrDxfName() { Set(text); }
-    VyrDxfName(const VyrDxfName& other) : VyrDxfName() { Set(other.Get()); }
-    VyrDxfName& operator=(const VyrDxfName& other)
+    explicit VyrDxfName(const char *text) : VyrDxfName() { Set(text); }
+    VyrDxfName(const VyrDxfName &other) : VyrDxfName() { Set(other.Get()); }
+    VyrDxfName &operator=(const VyrDxfName &other)
     {
         if (this != &other) Set(other.Get());
         return *this;
@@ -23,13 +23,13 @@ public:
 
     /* Copies at most kMaxLength characters of `text` (null: the empty
      * name), or of the first `limit` bytes when limit is not negative. */
-    void Set(const char* text, int limit = -1);
-    const char* Get() const { return heap_ ? heap_ : inline_; }
+    void Set(const char *text, int limit = -1);
+    const char *Get() const { return heap_ ? heap_ : inline_; }
     bool IsEmpty() const { return Get()[0] == '\0'; }
 
 private:
     static const int kInline = 24;
-    char* heap_ = nullptr;
+    char *heap_ = nullptr;
     char inline_[kInline];
 };
 

@@ -5,12 +5,12 @@
 #include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
 
-VyrDxfPoint::VyrDxfPoint(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+VyrDxfPoint::VyrDxfPoint(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
     : VyrDxfEntity(entity, layer, block)
 {
     kind = VyrDxfKindPoint;
     VyrDxfEntityLock lock(entity);
-    if (const dxf_point* rec = lock.As<dxf_point>(301)) {
+    if (const dxf_point *rec = lock.As<dxf_point>(301)) {
         x = rec->xyzloc[0];
         y = rec->xyzloc[1];
     }
@@ -28,7 +28,7 @@ int VyrDxfPoint::MarkerKind(int mode)
     }
 }
 
-int VyrDxfPoint::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation)
+int VyrDxfPoint::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation) return 1;
     VyrDxfEntity::Write(generator, transformation);

@@ -15,10 +15,10 @@ extern int32_t PDMODE;
 class VyrDxfPoint : public VyrDxfEntity {
 public:
     VyrDxfPoint() { kind = VyrDxfKindPoint; }
-    VyrDxfPoint(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    VyrDxfPoint(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     ~VyrDxfPoint() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
     /* Marker kind of a point display mode; -1 for mode 1 (no marker). */
     static int MarkerKind(int mode);

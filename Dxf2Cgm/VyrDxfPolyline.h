@@ -7,7 +7,7 @@
 class VyrDxfPolyline : public VyrDxfPolylineEntity {
 public:
     VyrDxfPolyline() { kind = VyrDxfKindPolyline; }
-    VyrDxfPolyline(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfPolyline(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfPolylineEntity(entity, layer, block)
     {
         kind = VyrDxfKindPolyline;

@@ -10,13 +10,12 @@
 class VyrDxfPolylineEntity : public VyrDxfEntity {
 public:
     VyrDxfPolylineEntity() = default;
-    VyrDxfPolylineEntity(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfPolylineEntity(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfEntity(entity, layer, block)
-    {
-    }
+    {}
     ~VyrDxfPolylineEntity() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 };
 
 #endif

@@ -31,9 +31,9 @@ const size_t kClasses = VyrDxfPool::kMaxSize / kStep;
  * instead of one per 4 KiB saves most of the time spent faulting it in. */
 const size_t kBlockSize = 2 * 1024 * 1024;
 
-void* NewBlock()
+void *NewBlock()
 {
-    void* memory = nullptr;
+    void *memory = nullptr;
     if (posix_memalign(&memory, kBlockSize, kBlockSize) != 0) return nullptr;
 #ifdef MADV_HUGEPAGE
     madvise(memory, kBlockSize, MADV_HUGEPAGE);
@@ -42,66 +42,66 @@ void* NewBlock()
 }
 
 struct FreeEntry {
-    FreeEntry* next;
+    FreeEntry *next;
 };
 
 /* A block: its link and then objects, 16-byte aligned. */
 struct alignas(16) Block {
-    Block* next;
+    Block *next;
 };
 
-FreeEntry* freeLists[kClasses];
-Block* blocks = nullptr;
-char* bump = nullptr;       /* next unused byte of the newest block */
-char* bumpEnd = nullptr;
+FreeEntry *freeLists[kClasses];
+Block *blocks = nullptr;
+char *bump = nullptr; /* next unused byte of the newest block */
+char *bumpEnd = nullptr;
 size_t live = 0;
 size_t reserved = 0;
 
 void FreeAllBlocks()
 {
     while (blocks) {
-        Block* next = blocks->next;
+        Block *next = blocks->next;
         std::free(blocks);
         blocks = next;
     }
-    for (FreeEntry*& list : freeLists) list = nullptr;
+    for (FreeEntry *&list : freeLists) list = nullptr;
     bump = bumpEnd = nullptr;
     reserved = 0;
 }
 
 } // namespace
 
-void* VyrDxfPool::Allocate(size_t size) noexcept
+void *VyrDxfPool::Allocate(size_t size) noexcept
 {
     if (size == 0) size = 1;
     if (size > kMaxSize || VYR_POOL_USES_HEAP) {
-        void* memory = std::malloc(size);
+        void *memory = std::malloc(size);
         if (memory) ++live;
         return memory;
     }
     const size_t index = (size - 1) / kStep;
     const size_t rounded = (index + 1) * kStep;
-    if (FreeEntry* entry = freeLists[index]) {
+    if (FreeEntry *entry = freeLists[index]) {
         freeLists[index] = entry->next;
         ++live;
         return entry;
     }
     if (!bump || static_cast<size_t>(bumpEnd - bump) < rounded) {
-        Block* block = static_cast<Block*>(NewBlock());
+        Block *block = static_cast<Block *>(NewBlock());
         if (!block) return nullptr;
         block->next = blocks;
         blocks = block;
         reserved += kBlockSize;
-        bump = reinterpret_cast<char*>(block) + sizeof(Block);
-        bumpEnd = reinterpret_cast<char*>(block) + kBlockSize;
+        bump = reinterpret_cast<char *>(block) + sizeof(Block);
+        bumpEnd = reinterpret_cast<char *>(block) + kBlockSize;
     }
-    void* memory = bump;
+    void *memory = bump;
     bump += rounded;
     ++live;
     return memory;
 }
 
-void VyrDxfPool::Release(void* memory, size_t size) noexcept
+void VyrDxfPool::Release(void *memory, size_t size) noexcept
 {
     if (!memory) return;
     if (size == 0) size = 1;
@@ -109,7 +109,7 @@ void VyrDxfPool::Release(void* memory, size_t size) noexcept
     if (size > kMaxSize || VYR_POOL_USES_HEAP) {
         std::free(memory);
     } else {
-        FreeEntry* entry = static_cast<FreeEntry*>(memory);
+        FreeEntry *entry = static_cast<FreeEntry *>(memory);
         const size_t index = (size - 1) / kStep;
         entry->next = freeLists[index];
         freeLists[index] = entry;
@@ -117,12 +117,6 @@ void VyrDxfPool::Release(void* memory, size_t size) noexcept
     if (--live == 0) FreeAllBlocks();
 }
 
-size_t VyrDxfPool::Live() noexcept
-{
-    return live;
-}
+size_t VyrDxfPool::Live() noexcept { return live; }
 
-size_t VyrDxfPool::Reserved() noexcept
-{
-    return reserved;
-}
+size_t VyrDxfPool::Reserved() noexcept { return reserved; }

@@ -20,9 +20,9 @@ public:
     static const size_t kMaxSize = 256;
 
     /* `size` bytes aligned for any object of the layer, or null. */
-    static void* Allocate(size_t size) noexcept;
+    static void *Allocate(size_t size) noexcept;
     /* Gives back what Allocate(size) returned (null is ignored). */
-    static void Release(void* memory, size_t size) noexcept;
+    static void Release(void *memory, size_t size) noexcept;
     /* Objects handed out and not given back. */
     static size_t Live() noexcept;
     /* Bytes held in blocks. */
@@ -33,15 +33,18 @@ public:
  * data) and the sized delete receives the size of the object deleted. */
 class VyrDxfPooled {
 public:
-    static void* operator new(size_t size)
+    static void *operator new(size_t size)
     {
-        void* memory = VyrDxfPool::Allocate(size);
+        void *memory = VyrDxfPool::Allocate(size);
         if (!memory) throw std::bad_alloc();
         return memory;
     }
-    static void* operator new(size_t size, const std::nothrow_t&) noexcept { return VyrDxfPool::Allocate(size); }
-    static void operator delete(void* memory, size_t size) noexcept { VyrDxfPool::Release(memory, size); }
-    static void operator delete(void* memory, size_t size, const std::nothrow_t&) noexcept
+    static void *operator new(size_t size, const std::nothrow_t &) noexcept
+    {
+        return VyrDxfPool::Allocate(size);
+    }
+    static void operator delete(void *memory, size_t size) noexcept { VyrDxfPool::Release(memory, size); }
+    static void operator delete(void *memory, size_t size, const std::nothrow_t &) noexcept
     {
         VyrDxfPool::Release(memory, size);
     }

@@ -7,7 +7,7 @@
 class VyrDxfSmoothedPolyline : public VyrDxfPolyline {
 public:
     VyrDxfSmoothedPolyline() { kind = VyrDxfKindPolyline; }
-    VyrDxfSmoothedPolyline(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfSmoothedPolyline(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfPolyline(entity, layer, block)
     {
         kind = VyrDxfKindPolyline;

@@ -11,20 +11,20 @@ class VyrListOfVyrDxfElem;
 class VyrDxfSolid : public VyrDxfEntity {
 public:
     VyrDxfSolid() { kind = VyrDxfKindSolid; }
-    VyrDxfSolid(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    VyrDxfSolid(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     ~VyrDxfSolid() override;
 
     /* Writes every edge; 1 when there is none. */
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
     /* The edge lines; null without entity data. */
-    VyrListOfVyrDxfElem* GetEdges() const { return edges; }
+    VyrListOfVyrDxfElem *GetEdges() const { return edges; }
     /* Corner i (0 to 3) in outline order. */
-    const double* GetCorner(int i) const { return corners[i & 3]; }
+    const double *GetCorner(int i) const { return corners[i & 3]; }
 
 private:
     double corners[4][2] = {{0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}};
-    VyrListOfVyrDxfElem* edges = nullptr;
+    VyrListOfVyrDxfElem *edges = nullptr;
 };
 
 #endif

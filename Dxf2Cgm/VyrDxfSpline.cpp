@@ -10,12 +10,12 @@
 #include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
 
-VyrDxfSpline::VyrDxfSpline(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+VyrDxfSpline::VyrDxfSpline(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
     : VyrDxfEntity(entity, layer, block)
 {
     kind = VyrDxfKindSpline;
     VyrDxfEntityLock lock(entity);
-    const dxf_spline* rec = lock.As<dxf_spline>(320);
+    const dxf_spline *rec = lock.As<dxf_spline>(320);
     if (!rec) return;
     degree = rec->degree;
     flags = rec->flag;
@@ -26,14 +26,14 @@ VyrDxfSpline::VyrDxfSpline(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock
     startTangent[1] = rec->strtan[1];
 
     if (rec->numknot > 0) {
-        const double* in = VyrDxfDeref<double>(rec->knotval);
+        const double *in = VyrDxfDeref<double>(rec->knotval);
         if (in && (knots = new (std::nothrow) float[rec->numknot]) != nullptr) {
             knotCount = rec->numknot;
             for (int i = 0; i < knotCount; ++i) knots[i] = static_cast<float>(in[i]);
         }
     }
     if (rec->numfit > 0) {
-        const double* in = VyrDxfDeref<double>(rec->fitpnt);
+        const double *in = VyrDxfDeref<double>(rec->fitpnt);
         if (in && (fitPoints = new (std::nothrow) double[2 * static_cast<size_t>(rec->numfit)]) != nullptr) {
             fitCount = rec->numfit;
             for (int i = 0; i < fitCount; ++i) {
@@ -43,8 +43,8 @@ VyrDxfSpline::VyrDxfSpline(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock
         }
     }
     if (rec->numcntrl > 0) {
-        const double* in = VyrDxfDeref<double>(rec->cntrlpnt);
-        const double* w = VyrDxfDeref<double>(rec->weight);
+        const double *in = VyrDxfDeref<double>(rec->cntrlpnt);
+        const double *w = VyrDxfDeref<double>(rec->weight);
         const size_t n = static_cast<size_t>(rec->numcntrl);
         weights = new (std::nothrow) float[n];
         controlPoints = in ? new (std::nothrow) float[2 * n] : nullptr;
@@ -66,7 +66,7 @@ VyrDxfSpline::~VyrDxfSpline()
     delete[] controlPoints;
 }
 
-int VyrDxfSpline::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation)
+int VyrDxfSpline::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation) return 1;
 
@@ -74,7 +74,7 @@ int VyrDxfSpline::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* t
         if (fitCount < 1 || !fitPoints) return 1;
         VyrDxfEntity::Write(generator, transformation);
         const int n = fitCount + (closed ? 1 : 0);
-        float* xy = new (std::nothrow) float[2 * static_cast<size_t>(n)];
+        float *xy = new (std::nothrow) float[2 * static_cast<size_t>(n)];
         if (!xy) return 1;
         for (int i = 0; i < n; ++i) {
             const int k = i < fitCount ? i : 0;
@@ -89,10 +89,11 @@ int VyrDxfSpline::Write(VyrPrintGenerator* generator, VyrMathTransformation2D* t
 
     if (!controlPoints || !knots || !weights) return 1;
     VyrDxfEntity::Write(generator, transformation);
-    float* xy = new (std::nothrow) float[2 * static_cast<size_t>(controlCount)];
+    float *xy = new (std::nothrow) float[2 * static_cast<size_t>(controlCount)];
     if (!xy) return 1;
     for (int i = 0; i < controlCount; ++i) {
-        const VyrMathPoint2D p = *transformation * VyrMathPoint2D(controlPoints[2 * i], controlPoints[2 * i + 1]);
+        const VyrMathPoint2D p =
+            *transformation * VyrMathPoint2D(controlPoints[2 * i], controlPoints[2 * i + 1]);
         xy[2 * i] = static_cast<float>(p.GetX());
         xy[2 * i + 1] = static_cast<float>(p.GetY());
     }

@@ -10,10 +10,10 @@
 class VyrDxfSpline : public VyrDxfEntity {
 public:
     VyrDxfSpline() { kind = VyrDxfKindSpline; }
-    VyrDxfSpline(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block);
+    VyrDxfSpline(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     ~VyrDxfSpline() override;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
     int GetDegree() const { return degree; }
     int GetControlCount() const { return controlCount; }
@@ -24,10 +24,10 @@ public:
     int IsRational() const { return rational; }
 
 private:
-    float* weights = nullptr;
-    double* fitPoints = nullptr;
-    float* knots = nullptr;
-    float* controlPoints = nullptr;
+    float *weights = nullptr;
+    double *fitPoints = nullptr;
+    float *knots = nullptr;
+    float *controlPoints = nullptr;
     int flags = 0;
     int knotCount = 0;
     int fitCount = 0;

@@ -11,20 +11,20 @@ class VyrDxfTextStyle;
 class VyrDxfText : public VyrDxfEntity {
 public:
     VyrDxfText() { kind = VyrDxfKindText; }
-    VyrDxfText(unsigned long entity, VyrDxfLayer* layer, VyrDxfBlock* block)
+    VyrDxfText(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
         : VyrDxfEntity(entity, layer, block)
     {
         kind = VyrDxfKindText;
     }
     ~VyrDxfText() override = default;
 
-    int Write(VyrPrintGenerator* generator, VyrMathTransformation2D* transformation) override;
+    int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
-    void SetTextStyle(VyrDxfTextStyle* style) { textStyle = style; }
-    VyrDxfTextStyle* GetTextStyle() const { return textStyle; }
+    void SetTextStyle(VyrDxfTextStyle *style) { textStyle = style; }
+    VyrDxfTextStyle *GetTextStyle() const { return textStyle; }
 
 private:
-    VyrDxfTextStyle* textStyle = nullptr;
+    VyrDxfTextStyle *textStyle = nullptr;
 };
 
 #endif

@@ -7,10 +7,9 @@
 
 namespace {
 
-void UpperCase(char* text)
+void UpperCase(char *text)
 {
-    for (; *text; ++text)
-        *text = VyrAsciiUpper(*text);
+    for (; *text; ++text) *text = VyrAsciiUpper(*text);
 }
 
 } // namespace
@@ -19,7 +18,7 @@ VyrDxfTextStyle::VyrDxfTextStyle(unsigned long entity) : VyrDxfElement(entity)
 {
     name[0] = fontName[0] = bigFontName[0] = '\0';
     VyrDxfEntityLock lock(entity);
-    const dxf_text_style_table_data* rec = lock.As<dxf_text_style_table_data>(10001);
+    const dxf_text_style_table_data *rec = lock.As<dxf_text_style_table_data>(10001);
     if (!rec || lock.Form() != 3) return;
     VyrDxfCopyField(name, kNameSize, rec->entry_name, sizeof rec->entry_name);
     VyrDxfCopyField(fontName, kNameSize, rec->prim_font, sizeof rec->prim_font);

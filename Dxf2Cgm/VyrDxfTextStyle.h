@@ -15,9 +15,9 @@ public:
     explicit VyrDxfTextStyle(unsigned long entity);
     ~VyrDxfTextStyle() override = default;
 
-    const char* GetName() override { return name; }
-    const char* GetFontName() const { return fontName; }
-    const char* GetBigFontName() const { return bigFontName; }
+    const char *GetName() override { return name; }
+    const char *GetFontName() const { return fontName; }
+    const char *GetBigFontName() const { return bigFontName; }
     /* 1 when the style has a big font. */
     int IsDBCS() const { return bigFontName[0] != '\0'; }
 

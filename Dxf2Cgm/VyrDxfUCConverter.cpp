@@ -6,7 +6,7 @@
 
 #include "platform/base/VyrCodePage.h"
 
-VyrCodePage* VyrDxfUCConverter::_codePage = nullptr;
+VyrCodePage *VyrDxfUCConverter::_codePage = nullptr;
 VyrString VyrDxfUCConverter::_codePageName;
 
 VyrDxfUCConverter::~VyrDxfUCConverter()
@@ -15,7 +15,7 @@ VyrDxfUCConverter::~VyrDxfUCConverter()
     _codePage = nullptr;
 }
 
-void VyrDxfUCConverter::SetCodePage(const char* name)
+void VyrDxfUCConverter::SetCodePage(const char *name)
 {
     if (!name) name = "";
     delete _codePage;

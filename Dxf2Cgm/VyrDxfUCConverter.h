@@ -15,19 +15,19 @@ public:
     VyrDxfUCConverter() = default;
     /* Deletes the class-wide code page. */
     virtual ~VyrDxfUCConverter();
-    VyrDxfUCConverter(const VyrDxfUCConverter&) = delete;
-    VyrDxfUCConverter& operator=(const VyrDxfUCConverter&) = delete;
+    VyrDxfUCConverter(const VyrDxfUCConverter &) = delete;
+    VyrDxfUCConverter &operator=(const VyrDxfUCConverter &) = delete;
 
     /* Replaces the code page by the one named (null: the empty name). */
-    void SetCodePage(const char* name);
+    void SetCodePage(const char *name);
 
     int IsJapanese() const { return isJapanese; }
-    static VyrCodePage* GetCodePage() { return _codePage; }
-    static const char* GetCodePageName() { return _codePageName.GetText(); }
+    static VyrCodePage *GetCodePage() { return _codePage; }
+    static const char *GetCodePageName() { return _codePageName.GetText(); }
 
 private:
     int isJapanese = 0;
-    static VyrCodePage* _codePage;
+    static VyrCodePage *_codePage;
     static VyrString _codePageName;
 };
 

@@ -5,15 +5,12 @@
 #include <cstring>
 #include <new>
 
-VyrListOfVyrDxfElem::~VyrListOfVyrDxfElem()
-{
-    Delete();
-}
+VyrListOfVyrDxfElem::~VyrListOfVyrDxfElem() { Delete(); }
 
-int VyrListOfVyrDxfElem::AddElement(VyrDxfElement* element)
+int VyrListOfVyrDxfElem::AddElement(VyrDxfElement *element)
 {
     ++count;
-    EltOfListOfDxfElement* node = new (std::nothrow) EltOfListOfDxfElement(element);
+    EltOfListOfDxfElement *node = new (std::nothrow) EltOfListOfDxfElement(element);
     if (!node) return -1;
     if (!head) {
         head = cursor = tail = node;
@@ -26,28 +23,28 @@ int VyrListOfVyrDxfElem::AddElement(VyrDxfElement* element)
 
 void VyrListOfVyrDxfElem::Delete()
 {
-    EltOfListOfDxfElement* node = head;
+    EltOfListOfDxfElement *node = head;
     head = cursor = tail = nullptr;
     count = 0;
     while (node) {
-        EltOfListOfDxfElement* next = node->next;
+        EltOfListOfDxfElement *next = node->next;
         delete node;
         node = next;
     }
 }
 
-VyrDxfElement* VyrListOfVyrDxfElem::FindElementByPtr(unsigned long wanted)
+VyrDxfElement *VyrListOfVyrDxfElem::FindElementByPtr(unsigned long wanted)
 {
     for (cursor = head; cursor; cursor = cursor->next)
         if (cursor->element && cursor->element->GetEntity() == wanted) return cursor->element;
     return nullptr;
 }
 
-VyrDxfElement* VyrListOfVyrDxfElem::FindElementByName(const char* name)
+VyrDxfElement *VyrListOfVyrDxfElem::FindElementByName(const char *name)
 {
     for (cursor = head; cursor; cursor = cursor->next) {
         if (!cursor->element) continue;
-        const char* own = cursor->element->GetName();
+        const char *own = cursor->element->GetName();
         if (!own) continue;
         if (own == name || (name && std::strcmp(own, name) == 0)) return cursor->element;
     }

@@ -11,14 +11,14 @@
 
 class EltOfListOfDxfElement : public VyrDxfPooled {
 public:
-    explicit EltOfListOfDxfElement(VyrDxfElement* element) : element(element) {}
-    EltOfListOfDxfElement(const EltOfListOfDxfElement&) = delete;
-    EltOfListOfDxfElement& operator=(const EltOfListOfDxfElement&) = delete;
+    explicit EltOfListOfDxfElement(VyrDxfElement *element) : element(element) {}
+    EltOfListOfDxfElement(const EltOfListOfDxfElement &) = delete;
+    EltOfListOfDxfElement &operator=(const EltOfListOfDxfElement &) = delete;
     /* Destroys the element. */
     ~EltOfListOfDxfElement() { delete element; }
 
-    EltOfListOfDxfElement* next = nullptr;
-    VyrDxfElement* element;
+    EltOfListOfDxfElement *next = nullptr;
+    VyrDxfElement *element;
 };
 
 class VyrListOfVyrDxfElem : public VyrDxfElement {
@@ -28,7 +28,7 @@ public:
 
     /* Appends at the tail. Returns 0, or -1 when the node could not be
      * allocated; the list then does not own the element. */
-    int AddElement(VyrDxfElement* element);
+    int AddElement(VyrDxfElement *element);
     /* Destroys every node and element; the list is empty afterwards. */
     void Delete();
 
@@ -38,20 +38,20 @@ public:
     {
         if (cursor) cursor = cursor->next;
     }
-    VyrDxfElement* Value() const { return cursor ? cursor->element : nullptr; }
+    VyrDxfElement *Value() const { return cursor ? cursor->element : nullptr; }
     int Size() const { return count; }
 
     /* The first element built from `entity`, or null; the cursor stays on
      * the match (or at the end). */
-    VyrDxfElement* FindElementByPtr(unsigned long entity);
+    VyrDxfElement *FindElementByPtr(unsigned long entity);
     /* The first element whose name equals `name` byte for byte; elements
      * without a name never match. */
-    VyrDxfElement* FindElementByName(const char* name);
+    VyrDxfElement *FindElementByName(const char *name);
 
 private:
-    EltOfListOfDxfElement* head = nullptr;
-    EltOfListOfDxfElement* cursor = nullptr;
-    EltOfListOfDxfElement* tail = nullptr;
+    EltOfListOfDxfElement *head = nullptr;
+    EltOfListOfDxfElement *cursor = nullptr;
+    EltOfListOfDxfElement *tail = nullptr;
     int count = 0;
 };
 

@@ -27,9 +27,9 @@ inline double Now()
 }
 
 /* Bytes of a file; 0 when it cannot be opened. */
-inline long FileSize(const std::string& path)
+inline long FileSize(const std::string &path)
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE *f = std::fopen(path.c_str(), "rb");
     if (!f) return 0;
     std::fseek(f, 0, SEEK_END);
     const long n = std::ftell(f);
@@ -48,8 +48,7 @@ inline double PeakRssMB()
 /* Runs work() in a child process and returns the Report it made (a plain
  * record with a field peakKiB), with peakKiB set to the child's peak
  * resident memory. A child that reports nothing gives a default Report. */
-template <class Report, class Work>
-Report InChild(Work work)
+template <class Report, class Work> Report InChild(Work work)
 {
     int fds[2];
     if (::pipe(fds) != 0) std::abort();
@@ -74,7 +73,8 @@ Report InChild(Work work)
 /* Group codes of real and of integer values. */
 inline bool IsRealCode(unsigned c)
 {
-    return (c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) || (c >= 1010 && c <= 1059);
+    return (c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) ||
+           (c >= 1010 && c <= 1059);
 }
 inline bool IsIntCode(unsigned c)
 {
@@ -86,18 +86,20 @@ inline bool IsIntCode(unsigned c)
  * and value lines through a 1 MiB stdio buffer, strtol of the code and
  * strtod/strtol of every numeric value, added to *sum and *isum. Returns
  * the number of pairs. */
-inline long PlainAsciiPairs(const std::string& path, double* sum, long* isum)
+inline long PlainAsciiPairs(const std::string &path, double *sum, long *isum)
 {
     static char vbuf[1 << 20];
     char code[256], value[4096];
     long pairs = 0;
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE *f = std::fopen(path.c_str(), "rb");
     std::setvbuf(f, vbuf, _IOFBF, sizeof vbuf);
     while (std::fgets(code, sizeof code, f) && std::fgets(value, sizeof value, f)) {
         unsigned c = static_cast<unsigned>(std::strtol(code, nullptr, 10));
         ++pairs;
-        if (IsRealCode(c)) *sum += std::strtod(value, nullptr);
-        else if (IsIntCode(c)) *isum += std::strtol(value, nullptr, 10);
+        if (IsRealCode(c))
+            *sum += std::strtod(value, nullptr);
+        else if (IsIntCode(c))
+            *isum += std::strtol(value, nullptr, 10);
     }
     std::fclose(f);
     return pairs;
@@ -105,11 +107,11 @@ inline long PlainAsciiPairs(const std::string& path, double* sum, long* isum)
 
 /* The plain loop over binary DXF: fread of the 2-byte code and of the value
  * by its kind (reals added to *sum), texts read up to their zero byte. */
-inline long PlainBinaryPairs(const std::string& path, double* sum)
+inline long PlainBinaryPairs(const std::string &path, double *sum)
 {
     static char vbuf[1 << 20];
     long pairs = 0;
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE *f = std::fopen(path.c_str(), "rb");
     std::setvbuf(f, vbuf, _IOFBF, sizeof vbuf);
     std::fseek(f, 22, SEEK_SET);
     unsigned char cb[2];
@@ -125,8 +127,7 @@ inline long PlainBinaryPairs(const std::string& path, double* sum)
             if (std::fread(&s, 1, 2, f) != 2) break;
         } else {
             int ch;
-            while ((ch = getc_unlocked(f)) > 0) {
-            }
+            while ((ch = getc_unlocked(f)) > 0) {}
             if (ch < 0) break;
         }
     }
@@ -135,9 +136,9 @@ inline long PlainBinaryPairs(const std::string& path, double* sum)
 }
 
 /* Opens a file for writing through a 1 MiB buffer; aborts when it cannot. */
-inline FILE* OpenForWriting(const std::string& path)
+inline FILE *OpenForWriting(const std::string &path)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
+    FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) std::abort();
     static char buffer[1 << 20];
     std::setvbuf(f, buffer, _IOFBF, sizeof buffer);
@@ -148,15 +149,15 @@ inline FILE* OpenForWriting(const std::string& path)
  * 16-bit and 90-99 32-bit integers, reals 8-byte doubles, the rest texts
  * ending in a zero byte. The binary file's sentinel comes first. */
 struct DxfWriter {
-    FILE* f;
+    FILE *f;
     bool binary;
     char t[64];
 
-    DxfWriter(FILE* file, bool bin) : f(file), binary(bin), t()
+    DxfWriter(FILE *file, bool bin) : f(file), binary(bin), t()
     {
         if (binary) std::fwrite("AutoCAD Binary DXF\r\n\x1a", 1, 22, f);
     }
-    void pair(unsigned code, const char* text)
+    void pair(unsigned code, const char *text)
     {
         if (!binary) {
             std::fprintf(f, "%3u\n%s\n", code, text);
@@ -193,7 +194,7 @@ struct DxfWriter {
     }
     /* An entity's start: its kind, handle, owner (the model space block
      * record "1F"), layer and, when given, the subclass after AcDbEntity. */
-    void entity(const char* kind, long handle, const char* layer, const char* subclass)
+    void entity(const char *kind, long handle, const char *layer, const char *subclass)
     {
         pair(0, kind);
         std::snprintf(t, sizeof t, "%lX", handle);
@@ -208,7 +209,7 @@ struct DxfWriter {
 
 /* The million-line drawing: a header naming AC1015, then a million LINE
  * entities (handles from 100 on, colour 7) in the ENTITIES section. */
-inline void WriteMillionLines(const std::string& path, bool binary)
+inline void WriteMillionLines(const std::string &path, bool binary)
 {
     DxfWriter o(OpenForWriting(path), binary);
     o.pair(0, "SECTION");

@@ -38,7 +38,7 @@ std::string g_dir, g_lines, g_mixed;
 constexpr int kEntities = 1000000;
 
 /* A million entities of every kind the conversion draws, on four layers. */
-void WriteMixed(const std::string& path)
+void WriteMixed(const std::string &path)
 {
     vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
     o.pair(0, "SECTION");
@@ -56,7 +56,7 @@ void WriteMixed(const std::string& path)
     o.pair(330, "0");
     o.pair(100, "AcDbSymbolTable");
     o.pair(70, "4");
-    const char* layers[4] = {"0", "Outline", "Center", "Hidden"};
+    const char *layers[4] = {"0", "Outline", "Center", "Hidden"};
     const int colours[4] = {7, 1, 3, 5};
     for (int l = 0; l < 4; ++l) {
         o.pair(0, "LAYER");
@@ -76,31 +76,46 @@ void WriteMixed(const std::string& path)
     o.pair(2, "ENTITIES");
     for (int i = 0; i < kEntities; ++i) {
         const double x = (i % 1000) * 30.0 - 15000.0, y = (i / 1000) * 30.0 - 15000.0;
-        const char* layer = layers[i % 4];
+        const char *layer = layers[i % 4];
         switch (i % 20) {
-        case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7:
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7:
             o.entity("LINE", 0x100 + i, layer, "AcDbLine");
-            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, x + 20), o.num(21, y + 10), o.pair(31, "0.0");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, x + 20), o.num(21, y + 10),
+                o.pair(31, "0.0");
             break;
-        case 8: case 9: case 10:
+        case 8:
+        case 9:
+        case 10:
             o.entity("ARC", 0x100 + i, layer, "AcDbCircle");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 8.0);
             o.pair(100, "AcDbArc"), o.num(50, (i % 360) * 1.0), o.num(51, (i % 360) + 120.0);
             break;
-        case 11: case 12: case 13:
+        case 11:
+        case 12:
+        case 13:
             o.entity("CIRCLE", 0x100 + i, layer, "AcDbCircle");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 5.0);
             break;
-        case 14: case 15:
+        case 14:
+        case 15:
             o.entity("POINT", 0x100 + i, layer, "AcDbPoint");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0");
             break;
         case 16:
             o.entity("SOLID", 0x100 + i, layer, "AcDbTrace");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, x + 10), o.num(21, y), o.pair(31, "0.0");
-            o.num(12, x), o.num(22, y + 10), o.pair(32, "0.0"), o.num(13, x + 10), o.num(23, y + 10), o.pair(33, "0.0");
+            o.num(12, x), o.num(22, y + 10), o.pair(32, "0.0"), o.num(13, x + 10), o.num(23, y + 10),
+                o.pair(33, "0.0");
             break;
-        case 17: case 18:
+        case 17:
+        case 18:
             o.entity("ELLIPSE", 0x100 + i, layer, "AcDbEllipse");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, 9.0), o.num(21, 4.0), o.pair(31, "0.0");
             o.pair(210, "0.0"), o.pair(220, "0.0"), o.pair(230, "1.0");
@@ -112,7 +127,8 @@ void WriteMixed(const std::string& path)
             o.pair(70, "8"), o.pair(71, "3"), o.pair(72, "8"), o.pair(73, "4"), o.pair(74, "0");
             o.pair(42, "0.0000000001"), o.pair(43, "0.0000000001");
             for (double k : {0.0, 0.0, 0.0, 0.0, 1.0, 1.0, 1.0, 1.0}) o.num(40, k);
-            for (int c = 0; c < 4; ++c) o.num(10, x + 6.0 * c), o.num(20, y + (c % 2) * 8.0), o.pair(30, "0.0");
+            for (int c = 0; c < 4; ++c)
+                o.num(10, x + 6.0 * c), o.num(20, y + (c % 2) * 8.0), o.pair(30, "0.0");
             break;
         }
     }
@@ -140,7 +156,7 @@ void OnProgress(short percent)
 /* The driver with its stages opened, to time them one by one. */
 class StagedDriver : public VyrDxf2Cgm {
 public:
-    Report Run(const char* path, const char* output)
+    Report Run(const char *path, const char *output)
     {
         Report r;
         const double t0 = vyrbench::Now();
@@ -194,7 +210,7 @@ struct Totals {
     long entities = 0;
     bool failed = false;
 
-    void Add(benchmark::State& state, const Report& r)
+    void Add(benchmark::State &state, const Report &r)
     {
         if (!r.ok) {
             failed = true;
@@ -206,7 +222,7 @@ struct Totals {
         peakKiB = std::max(peakKiB, r.peakKiB);
         entities = r.entities;
     }
-    void Report(benchmark::State& state, const std::string& path, bool stages)
+    void Report(benchmark::State &state, const std::string &path, bool stages)
     {
         if (failed || wall <= 0) return;
         const double mb = vyrbench::FileSize(path) / 1e6;
@@ -222,29 +238,30 @@ struct Totals {
     }
 };
 
-void Whole(benchmark::State& state, const std::string* path)
+void Whole(benchmark::State &state, const std::string *path)
 {
     const std::string output = g_dir + "/whole.cgm";
     Totals totals;
     for (auto _ : state) {
         totals.Add(state, vyrbench::InChild<Report>([&] {
-            Report c;
-            const double t0 = vyrbench::Now();
-            VyrDxf2Cgm converter;
-            c.ok = converter.Convert(path->c_str(), output.c_str()) == 0;
-            c.wall = vyrbench::Now() - t0;
-            return c;
-        }));
+                       Report c;
+                       const double t0 = vyrbench::Now();
+                       VyrDxf2Cgm converter;
+                       c.ok = converter.Convert(path->c_str(), output.c_str()) == 0;
+                       c.wall = vyrbench::Now() - t0;
+                       return c;
+                   }));
     }
     totals.Report(state, *path, false);
 }
 
-void Staged(benchmark::State& state, const std::string* path)
+void Staged(benchmark::State &state, const std::string *path)
 {
     const std::string output = g_dir + "/staged.cgm";
     Totals totals;
     for (auto _ : state)
-        totals.Add(state, vyrbench::InChild<Report>([&] { return StagedDriver().Run(path->c_str(), output.c_str()); }));
+        totals.Add(state, vyrbench::InChild<Report>(
+                              [&] { return StagedDriver().Run(path->c_str(), output.c_str()); }));
     totals.Report(state, *path, true);
 }
 
@@ -253,29 +270,29 @@ void Staged(benchmark::State& state, const std::string* path)
 class Counter : public DL_CreationAdapter {
 public:
     long n = 0;
-    void addLine(const DL_LineData&) override { ++n; }
-    void addArc(const DL_ArcData&) override { ++n; }
-    void addCircle(const DL_CircleData&) override { ++n; }
-    void addPoint(const DL_PointData&) override { ++n; }
-    void addSolid(const DL_SolidData&) override { ++n; }
-    void addEllipse(const DL_EllipseData&) override { ++n; }
-    void addSpline(const DL_SplineData&) override { ++n; }
+    void addLine(const DL_LineData &) override { ++n; }
+    void addArc(const DL_ArcData &) override { ++n; }
+    void addCircle(const DL_CircleData &) override { ++n; }
+    void addPoint(const DL_PointData &) override { ++n; }
+    void addSolid(const DL_SolidData &) override { ++n; }
+    void addEllipse(const DL_EllipseData &) override { ++n; }
+    void addSpline(const DL_SplineData &) override { ++n; }
 };
 
-void Dxflib(benchmark::State& state, const std::string* path)
+void Dxflib(benchmark::State &state, const std::string *path)
 {
     Totals totals;
     for (auto _ : state) {
         totals.Add(state, vyrbench::InChild<Report>([&] {
-            Report c;
-            const double t0 = vyrbench::Now();
-            Counter counter;
-            DL_Dxf dxf;
-            c.ok = dxf.in(*path, &counter);
-            c.wall = vyrbench::Now() - t0;
-            c.entities = counter.n;
-            return c;
-        }));
+                       Report c;
+                       const double t0 = vyrbench::Now();
+                       Counter counter;
+                       DL_Dxf dxf;
+                       c.ok = dxf.in(*path, &counter);
+                       c.wall = vyrbench::Now() - t0;
+                       c.entities = counter.n;
+                       return c;
+                   }));
     }
     totals.Report(state, *path, false);
 }
@@ -283,7 +300,7 @@ void Dxflib(benchmark::State& state, const std::string* path)
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     char dir[] = "/tmp/vyr_convert_bench_XXXXXX";
     if (!::mkdtemp(dir)) return 1;
@@ -293,13 +310,31 @@ int main(int argc, char** argv)
     vyrbench::WriteMillionLines(g_lines, false);
     WriteMixed(g_mixed);
 
-    benchmark::RegisterBenchmark("convert/whole/million_lines", Whole, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("convert/whole/mixed", Whole, &g_mixed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("convert/staged/million_lines", Staged, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("convert/staged/mixed", Staged, &g_mixed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("convert/whole/million_lines", Whole, &g_lines)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("convert/whole/mixed", Whole, &g_mixed)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("convert/staged/million_lines", Staged, &g_lines)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("convert/staged/mixed", Staged, &g_mixed)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
 #ifdef VYR_HAVE_DXFLIB
-    benchmark::RegisterBenchmark("dxflib/read/million_lines", Dxflib, &g_lines)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("dxflib/read/mixed", Dxflib, &g_mixed)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("dxflib/read/million_lines", Dxflib, &g_lines)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("dxflib/read/mixed", Dxflib, &g_mixed)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
 #endif
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

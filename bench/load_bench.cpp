@@ -34,283 +34,299 @@ namespace {
 std::string g_dir, g_lines, g_linesbin, g_mixed;
 constexpr int kMixed = 300000;
 
-void WriteMixed(const std::string& path) {
-  vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
-  o.pair(0, "SECTION");
-  o.pair(2, "HEADER");
-  o.pair(9, "$ACADVER");
-  o.pair(1, "AC1015");
-  o.pair(0, "ENDSEC");
-  o.pair(0, "SECTION");
-  o.pair(2, "TABLES");
-  o.pair(0, "TABLE");
-  o.pair(2, "LAYER");
-  o.pair(70, "4");
-  const char* layers[4] = {"0", "Outline", "Text", "Dims"};
-  for (int l = 0; l < 4; ++l) {
-    o.pair(0, "LAYER");
-    o.integer(5, 0x10 + l);
-    o.pair(100, "AcDbSymbolTableRecord");
-    o.pair(100, "AcDbLayerTableRecord");
-    o.pair(2, layers[l]);
-    o.pair(70, "0");
-    o.integer(62, l + 1);
-    o.pair(6, "Continuous");
-  }
-  o.pair(0, "ENDTAB");
-  o.pair(0, "ENDSEC");
-  o.pair(0, "SECTION");
-  o.pair(2, "BLOCKS");
-  o.pair(0, "BLOCK"), o.pair(5, "20"), o.pair(8, "0"), o.pair(2, "Bolt"), o.pair(70, "2");
-  o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "Bolt");
-  o.pair(0, "CIRCLE"), o.pair(5, "21"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(40, "2.0");
-  o.pair(0, "ATTDEF"), o.pair(5, "22"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "3.0"), o.pair(40, "1.0");
-  o.pair(1, "M8"), o.pair(3, "Size?"), o.pair(2, "SIZE"), o.pair(70, "0");
-  o.pair(0, "ENDBLK"), o.pair(5, "23"), o.pair(8, "0");
-  o.pair(0, "BLOCK"), o.pair(5, "24"), o.pair(8, "0"), o.pair(2, "*D1"), o.pair(70, "1");
-  o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "*D1");
-  o.pair(0, "LINE"), o.pair(5, "25"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(11, "10.0"),
-      o.pair(21, "0.0");
-  o.pair(0, "ENDBLK"), o.pair(5, "26"), o.pair(8, "0");
-  o.pair(0, "ENDSEC");
-  o.pair(0, "SECTION");
-  o.pair(2, "ENTITIES");
-  for (long i = 0, h = 0; i < kMixed; ++i) {
-    const double x = (i % 1000) * 30.0, y = (i / 1000) * 30.0;
-    const char* layer = layers[i % 4];
-    switch (i % 10) {
-      case 0: case 1: case 2:
-        o.entity("LWPOLYLINE", 0x1000 + h++, layer, "AcDbPolyline");
-        o.pair(90, "5"), o.pair(70, "1");
-        for (int v = 0; v < 5; ++v) {
-          o.num(10, x + v * 4.0), o.num(20, y + (v % 2) * 3.0);
-          if (v % 2) o.num(42, 0.41421356);
-        }
-        break;
-      case 3: case 4:
-        o.entity("ARC", 0x1000 + h++, layer, "AcDbCircle");
-        o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 8.0);
-        o.pair(100, "AcDbArc"), o.num(50, (i % 360) * 1.0), o.num(51, (i % 360) + 120.0);
-        break;
-      case 5:
-        o.entity("CIRCLE", 0x1000 + h++, layer, "AcDbCircle");
-        o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 5.0);
-        break;
-      case 6: case 7:
-        o.entity("TEXT", 0x1000 + h++, layer, "AcDbText");
-        o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 2.5);
-        std::snprintf(o.t, sizeof o.t, "Part %ld of the drawing", i);
-        o.pair(1, o.t), o.num(50, (i % 8) * 45.0), o.pair(100, "AcDbText");
-        break;
-      case 8:
-        o.entity("INSERT", 0x1000 + h++, layer, "AcDbBlockReference");
-        o.pair(66, "1"), o.pair(2, "Bolt"), o.num(10, x), o.num(20, y), o.pair(30, "0.0");
-        o.num(41, 1.5), o.num(42, 1.5), o.num(50, (i % 4) * 90.0);
-        o.entity("ATTRIB", 0x1000 + h++, layer, "AcDbText");
-        o.num(10, x), o.num(20, y + 3), o.pair(30, "0.0"), o.num(40, 1.0), o.pair(1, "M8");
-        o.pair(100, "AcDbAttribute"), o.pair(2, "SIZE"), o.pair(70, "0");
-        o.entity("SEQEND", 0x1000 + h++, layer, nullptr);
-        break;
-      default:
-        o.entity("DIMENSION", 0x1000 + h++, layer, "AcDbDimension");
-        o.pair(2, "*D1"), o.num(10, x + 10), o.num(20, y + 5), o.pair(30, "0.0"), o.num(11, x + 5), o.num(21, y + 6);
-        o.pair(31, "0.0"), o.pair(70, "32"), o.pair(1, ""), o.pair(3, "Standard");
-        o.pair(100, "AcDbAlignedDimension"), o.num(13, x), o.num(23, y), o.pair(33, "0.0");
-        o.num(14, x + 10), o.num(24, y), o.pair(34, "0.0"), o.pair(100, "AcDbRotatedDimension");
-        break;
+void WriteMixed(const std::string &path)
+{
+    vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
+    o.pair(0, "SECTION");
+    o.pair(2, "HEADER");
+    o.pair(9, "$ACADVER");
+    o.pair(1, "AC1015");
+    o.pair(0, "ENDSEC");
+    o.pair(0, "SECTION");
+    o.pair(2, "TABLES");
+    o.pair(0, "TABLE");
+    o.pair(2, "LAYER");
+    o.pair(70, "4");
+    const char *layers[4] = {"0", "Outline", "Text", "Dims"};
+    for (int l = 0; l < 4; ++l) {
+        o.pair(0, "LAYER");
+        o.integer(5, 0x10 + l);
+        o.pair(100, "AcDbSymbolTableRecord");
+        o.pair(100, "AcDbLayerTableRecord");
+        o.pair(2, layers[l]);
+        o.pair(70, "0");
+        o.integer(62, l + 1);
+        o.pair(6, "Continuous");
     }
-  }
-  o.pair(0, "ENDSEC");
-  o.pair(0, "EOF");
-  o.close();
+    o.pair(0, "ENDTAB");
+    o.pair(0, "ENDSEC");
+    o.pair(0, "SECTION");
+    o.pair(2, "BLOCKS");
+    o.pair(0, "BLOCK"), o.pair(5, "20"), o.pair(8, "0"), o.pair(2, "Bolt"), o.pair(70, "2");
+    o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "Bolt");
+    o.pair(0, "CIRCLE"), o.pair(5, "21"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"),
+        o.pair(40, "2.0");
+    o.pair(0, "ATTDEF"), o.pair(5, "22"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "3.0"),
+        o.pair(40, "1.0");
+    o.pair(1, "M8"), o.pair(3, "Size?"), o.pair(2, "SIZE"), o.pair(70, "0");
+    o.pair(0, "ENDBLK"), o.pair(5, "23"), o.pair(8, "0");
+    o.pair(0, "BLOCK"), o.pair(5, "24"), o.pair(8, "0"), o.pair(2, "*D1"), o.pair(70, "1");
+    o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "*D1");
+    o.pair(0, "LINE"), o.pair(5, "25"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"),
+        o.pair(11, "10.0"), o.pair(21, "0.0");
+    o.pair(0, "ENDBLK"), o.pair(5, "26"), o.pair(8, "0");
+    o.pair(0, "ENDSEC");
+    o.pair(0, "SECTION");
+    o.pair(2, "ENTITIES");
+    for (long i = 0, h = 0; i < kMixed; ++i) {
+        const double x = (i % 1000) * 30.0, y = (i / 1000) * 30.0;
+        const char *layer = layers[i % 4];
+        switch (i % 10) {
+        case 0:
+        case 1:
+        case 2:
+            o.entity("LWPOLYLINE", 0x1000 + h++, layer, "AcDbPolyline");
+            o.pair(90, "5"), o.pair(70, "1");
+            for (int v = 0; v < 5; ++v) {
+                o.num(10, x + v * 4.0), o.num(20, y + (v % 2) * 3.0);
+                if (v % 2) o.num(42, 0.41421356);
+            }
+            break;
+        case 3:
+        case 4:
+            o.entity("ARC", 0x1000 + h++, layer, "AcDbCircle");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 8.0);
+            o.pair(100, "AcDbArc"), o.num(50, (i % 360) * 1.0), o.num(51, (i % 360) + 120.0);
+            break;
+        case 5:
+            o.entity("CIRCLE", 0x1000 + h++, layer, "AcDbCircle");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 5.0);
+            break;
+        case 6:
+        case 7:
+            o.entity("TEXT", 0x1000 + h++, layer, "AcDbText");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 2.5);
+            std::snprintf(o.t, sizeof o.t, "Part %ld of the drawing", i);
+            o.pair(1, o.t), o.num(50, (i % 8) * 45.0), o.pair(100, "AcDbText");
+            break;
+        case 8:
+            o.entity("INSERT", 0x1000 + h++, layer, "AcDbBlockReference");
+            o.pair(66, "1"), o.pair(2, "Bolt"), o.num(10, x), o.num(20, y), o.pair(30, "0.0");
+            o.num(41, 1.5), o.num(42, 1.5), o.num(50, (i % 4) * 90.0);
+            o.entity("ATTRIB", 0x1000 + h++, layer, "AcDbText");
+            o.num(10, x), o.num(20, y + 3), o.pair(30, "0.0"), o.num(40, 1.0), o.pair(1, "M8");
+            o.pair(100, "AcDbAttribute"), o.pair(2, "SIZE"), o.pair(70, "0");
+            o.entity("SEQEND", 0x1000 + h++, layer, nullptr);
+            break;
+        default:
+            o.entity("DIMENSION", 0x1000 + h++, layer, "AcDbDimension");
+            o.pair(2, "*D1"), o.num(10, x + 10), o.num(20, y + 5), o.pair(30, "0.0"), o.num(11, x + 5),
+                o.num(21, y + 6);
+            o.pair(31, "0.0"), o.pair(70, "32"), o.pair(1, ""), o.pair(3, "Standard");
+            o.pair(100, "AcDbAlignedDimension"), o.num(13, x), o.num(23, y), o.pair(33, "0.0");
+            o.num(14, x + 10), o.num(24, y), o.pair(34, "0.0"), o.pair(100, "AcDbRotatedDimension");
+            break;
+        }
+    }
+    o.pair(0, "ENDSEC");
+    o.pair(0, "EOF");
+    o.close();
 }
 
 struct Report {
-  int ok = 0;
-  double wall = 0;
-  long startKiB = 0;
-  long peakKiB = 0;
-  long items = 0;
+    int ok = 0;
+    double wall = 0;
+    long startKiB = 0;
+    long peakKiB = 0;
+    long items = 0;
 };
 
-long RssKiB() {
-  FILE* f = std::fopen("/proc/self/statm", "r");
-  long pages = 0, rss = 0;
-  if (f) {
-    if (std::fscanf(f, "%ld %ld", &pages, &rss) != 2) rss = 0;
-    std::fclose(f);
-  }
-  return rss * (sysconf(_SC_PAGESIZE) / 1024);
+long RssKiB()
+{
+    FILE *f = std::fopen("/proc/self/statm", "r");
+    long pages = 0, rss = 0;
+    if (f) {
+        if (std::fscanf(f, "%ld %ld", &pages, &rss) != 2) rss = 0;
+        std::fclose(f);
+    }
+    return rss * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 /* Runs work(report) in a child process, timed, with the child's resident
  * memory at the start; work returns the count of items. */
-template <class Work>
-Report Measure(Work work) {
-  return vyrbench::InChild<Report>([&] {
-    Report r;
-    r.startKiB = RssKiB();
-    double t0 = vyrbench::Now();
-    r.items = work(r);
-    r.wall = vyrbench::Now() - t0;
-    return r;
-  });
+template <class Work> Report Measure(Work work)
+{
+    return vyrbench::InChild<Report>([&] {
+        Report r;
+        r.startKiB = RssKiB();
+        double t0 = vyrbench::Now();
+        r.items = work(r);
+        r.wall = vyrbench::Now() - t0;
+        return r;
+    });
 }
 
-void Record(benchmark::State& state, const Report& r, const std::string& path) {
-  if (!r.ok) {
-    state.SkipWithError("the run failed");
-    return;
-  }
-  double mb = vyrbench::FileSize(path) / 1e6;
-  state.SetIterationTime(r.wall);
-  state.counters["MB/s"] = mb / r.wall;
-  state.counters["input_MB"] = mb;
-  state.counters["peak_MB"] = r.peakKiB / 1024.0;
-  state.counters["peak/input"] = (r.peakKiB - r.startKiB) / 1024.0 * 1.048576 / mb;
-  state.counters["items"] = static_cast<double>(r.items);
+void Record(benchmark::State &state, const Report &r, const std::string &path)
+{
+    if (!r.ok) {
+        state.SkipWithError("the run failed");
+        return;
+    }
+    double mb = vyrbench::FileSize(path) / 1e6;
+    state.SetIterationTime(r.wall);
+    state.counters["MB/s"] = mb / r.wall;
+    state.counters["input_MB"] = mb;
+    state.counters["peak_MB"] = r.peakKiB / 1024.0;
+    state.counters["peak/input"] = (r.peakKiB - r.startKiB) / 1024.0 * 1.048576 / mb;
+    state.counters["items"] = static_cast<double>(r.items);
 }
 
 /* adLoadFile of the whole drawing; items are the entities loaded. */
-void Load(benchmark::State& state, const std::string* path) {
-  for (auto _ : state) {
-    Report r = Measure([&](Report& rep) {
-      int16_t err;
-      adInitAd2(nullptr, &err);
-      adSetupDxfRead();
-      adConvertPlinesOnLoad(0);
-      AdDrawing* d = adLoadFile(path->c_str(), 1, 0);
-      long n = 0;
-      if (d) {
-        rep.ok = 1;
-        n = adNumEntities(adModelSpaceEntityList(d)) + adNumEntities(adPaperSpaceEntityList(d));
-      }
-      return n;  /* the drawing is left to the exit, as a process would */
-    });
-    Record(state, r, *path);
-  }
+void Load(benchmark::State &state, const std::string *path)
+{
+    for (auto _ : state) {
+        Report r = Measure([&](Report &rep) {
+            int16_t err;
+            adInitAd2(nullptr, &err);
+            adSetupDxfRead();
+            adConvertPlinesOnLoad(0);
+            AdDrawing *d = adLoadFile(path->c_str(), 1, 0);
+            long n = 0;
+            if (d) {
+                rep.ok = 1;
+                n = adNumEntities(adModelSpaceEntityList(d)) + adNumEntities(adPaperSpaceEntityList(d));
+            }
+            return n; /* the drawing is left to the exit, as a process would */
+        });
+        Record(state, r, *path);
+    }
 }
 
 /* Our pair reader merely reading every pair. */
-void Pairs(benchmark::State& state, const std::string* path, int filetype) {
-  for (auto _ : state) {
-    Report r = Measure([&](Report& rep) {
-      int16_t err;
-      adInitAd2(nullptr, &err);
-      AdDrawing* d = adEmptyFile();
-      d->stream = ztior_open(path->c_str());
-      d->filetype = static_cast<int16_t>(filetype);
-      d->version = AD_ACAD2000;
-      if (filetype == AD_FILE_BINARY_DXF) adbinaryskipsentinel(d);
-      long pairs = 0;
-      double sum = 0;
-      while (getdxfpair(d)) {
-        ++pairs;
-        if (advaluekind(adin->curcode) == AD_VK_REAL) sum += adin->curreal;
-        if (adin->curcode == 0 && std::strcmp(adin->curstr, "EOF") == 0) break;
-      }
-      benchmark::DoNotOptimize(sum);
-      rep.ok = 1;
-      return pairs;
-    });
-    Record(state, r, *path);
-  }
+void Pairs(benchmark::State &state, const std::string *path, int filetype)
+{
+    for (auto _ : state) {
+        Report r = Measure([&](Report &rep) {
+            int16_t err;
+            adInitAd2(nullptr, &err);
+            AdDrawing *d = adEmptyFile();
+            d->stream = ztior_open(path->c_str());
+            d->filetype = static_cast<int16_t>(filetype);
+            d->version = AD_ACAD2000;
+            if (filetype == AD_FILE_BINARY_DXF) adbinaryskipsentinel(d);
+            long pairs = 0;
+            double sum = 0;
+            while (getdxfpair(d)) {
+                ++pairs;
+                if (advaluekind(adin->curcode) == AD_VK_REAL) sum += adin->curreal;
+                if (adin->curcode == 0 && std::strcmp(adin->curstr, "EOF") == 0) break;
+            }
+            benchmark::DoNotOptimize(sum);
+            rep.ok = 1;
+            return pairs;
+        });
+        Record(state, r, *path);
+    }
 }
 
 /* The reader benchmark's plain loops: fgets two lines, strtol the code,
  * strtod/strtol the numbers; binary: fread the code and values. */
-void PlainAscii(benchmark::State& state, const std::string* path) {
-  for (auto _ : state) {
-    Report r = Measure([&](Report& rep) {
-      double sum = 0;
-      long isum = 0;
-      long pairs = vyrbench::PlainAsciiPairs(*path, &sum, &isum);
-      benchmark::DoNotOptimize(sum);
-      benchmark::DoNotOptimize(isum);
-      rep.ok = 1;
-      return pairs;
-    });
-    Record(state, r, *path);
-  }
+void PlainAscii(benchmark::State &state, const std::string *path)
+{
+    for (auto _ : state) {
+        Report r = Measure([&](Report &rep) {
+            double sum = 0;
+            long isum = 0;
+            long pairs = vyrbench::PlainAsciiPairs(*path, &sum, &isum);
+            benchmark::DoNotOptimize(sum);
+            benchmark::DoNotOptimize(isum);
+            rep.ok = 1;
+            return pairs;
+        });
+        Record(state, r, *path);
+    }
 }
 
-void PlainBinary(benchmark::State& state, const std::string* path) {
-  for (auto _ : state) {
-    Report r = Measure([&](Report& rep) {
-      double sum = 0;
-      long pairs = vyrbench::PlainBinaryPairs(*path, &sum);
-      benchmark::DoNotOptimize(sum);
-      rep.ok = 1;
-      return pairs;
-    });
-    Record(state, r, *path);
-  }
+void PlainBinary(benchmark::State &state, const std::string *path)
+{
+    for (auto _ : state) {
+        Report r = Measure([&](Report &rep) {
+            double sum = 0;
+            long pairs = vyrbench::PlainBinaryPairs(*path, &sum);
+            benchmark::DoNotOptimize(sum);
+            rep.ok = 1;
+            return pairs;
+        });
+        Record(state, r, *path);
+    }
 }
 
 #ifdef VYR_HAVE_DXFLIB
 /* dxflib reading into a creation interface that only counts. */
 class Counter : public DL_CreationAdapter {
- public:
-  long n = 0;
-  void addLine(const DL_LineData&) override { ++n; }
-  void addArc(const DL_ArcData&) override { ++n; }
-  void addCircle(const DL_CircleData&) override { ++n; }
-  void addPolyline(const DL_PolylineData&) override { ++n; }
-  void addText(const DL_TextData&) override { ++n; }
-  void addInsert(const DL_InsertData&) override { ++n; }
-  void addAttribute(const DL_AttributeData&) override { ++n; }
-  void addDimLinear(const DL_DimensionData&, const DL_DimLinearData&) override { ++n; }
-  void addDimAlign(const DL_DimensionData&, const DL_DimAlignedData&) override { ++n; }
+public:
+    long n = 0;
+    void addLine(const DL_LineData &) override { ++n; }
+    void addArc(const DL_ArcData &) override { ++n; }
+    void addCircle(const DL_CircleData &) override { ++n; }
+    void addPolyline(const DL_PolylineData &) override { ++n; }
+    void addText(const DL_TextData &) override { ++n; }
+    void addInsert(const DL_InsertData &) override { ++n; }
+    void addAttribute(const DL_AttributeData &) override { ++n; }
+    void addDimLinear(const DL_DimensionData &, const DL_DimLinearData &) override { ++n; }
+    void addDimAlign(const DL_DimensionData &, const DL_DimAlignedData &) override { ++n; }
 };
 
-void Dxflib(benchmark::State& state, const std::string* path) {
-  for (auto _ : state) {
-    Report r = Measure([&](Report& rep) {
-      Counter counter;
-      DL_Dxf dxf;
-      rep.ok = dxf.in(*path, &counter);
-      return counter.n;
-    });
-    Record(state, r, *path);
-  }
+void Dxflib(benchmark::State &state, const std::string *path)
+{
+    for (auto _ : state) {
+        Report r = Measure([&](Report &rep) {
+            Counter counter;
+            DL_Dxf dxf;
+            rep.ok = dxf.in(*path, &counter);
+            return counter.n;
+        });
+        Record(state, r, *path);
+    }
 }
 #endif
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
-  char dir[] = "/tmp/vyr_load_bench_XXXXXX";
-  if (!::mkdtemp(dir)) return 1;
-  g_dir = dir;
-  g_lines = g_dir + "/lines.dxf";
-  g_linesbin = g_dir + "/lines-bin.dxf";
-  g_mixed = g_dir + "/mixed.dxf";
-  vyrbench::WriteMillionLines(g_lines, false);
-  vyrbench::WriteMillionLines(g_linesbin, true);
-  WriteMixed(g_mixed);
+int main(int argc, char **argv)
+{
+    char dir[] = "/tmp/vyr_load_bench_XXXXXX";
+    if (!::mkdtemp(dir)) return 1;
+    g_dir = dir;
+    g_lines = g_dir + "/lines.dxf";
+    g_linesbin = g_dir + "/lines-bin.dxf";
+    g_mixed = g_dir + "/mixed.dxf";
+    vyrbench::WriteMillionLines(g_lines, false);
+    vyrbench::WriteMillionLines(g_linesbin, true);
+    WriteMixed(g_mixed);
 
-  auto reg = [](benchmark::internal::Benchmark* b) {
-    b->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-  };
-  reg(benchmark::RegisterBenchmark("load/ascii_million_lines", Load, &g_lines));
-  reg(benchmark::RegisterBenchmark("load/binary_million_lines", Load, &g_linesbin));
-  reg(benchmark::RegisterBenchmark("load/ascii_mixed", Load, &g_mixed));
-  reg(benchmark::RegisterBenchmark("pairs/ascii_million_lines", Pairs, &g_lines, AD_FILE_ASCII_DXF));
-  reg(benchmark::RegisterBenchmark("pairs/binary_million_lines", Pairs, &g_linesbin, AD_FILE_BINARY_DXF));
-  reg(benchmark::RegisterBenchmark("pairs/ascii_mixed", Pairs, &g_mixed, AD_FILE_ASCII_DXF));
-  reg(benchmark::RegisterBenchmark("plain_loop/ascii_million_lines", PlainAscii, &g_lines));
-  reg(benchmark::RegisterBenchmark("plain_loop/binary_million_lines", PlainBinary, &g_linesbin));
-  reg(benchmark::RegisterBenchmark("plain_loop/ascii_mixed", PlainAscii, &g_mixed));
+    auto reg = [](benchmark::internal::Benchmark *b) {
+        b->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+    };
+    reg(benchmark::RegisterBenchmark("load/ascii_million_lines", Load, &g_lines));
+    reg(benchmark::RegisterBenchmark("load/binary_million_lines", Load, &g_linesbin));
+    reg(benchmark::RegisterBenchmark("load/ascii_mixed", Load, &g_mixed));
+    reg(benchmark::RegisterBenchmark("pairs/ascii_million_lines", Pairs, &g_lines, AD_FILE_ASCII_DXF));
+    reg(benchmark::RegisterBenchmark("pairs/binary_million_lines", Pairs, &g_linesbin, AD_FILE_BINARY_DXF));
+    reg(benchmark::RegisterBenchmark("pairs/ascii_mixed", Pairs, &g_mixed, AD_FILE_ASCII_DXF));
+    reg(benchmark::RegisterBenchmark("plain_loop/ascii_million_lines", PlainAscii, &g_lines));
+    reg(benchmark::RegisterBenchmark("plain_loop/binary_million_lines", PlainBinary, &g_linesbin));
+    reg(benchmark::RegisterBenchmark("plain_loop/ascii_mixed", PlainAscii, &g_mixed));
 #ifdef VYR_HAVE_DXFLIB
-  reg(benchmark::RegisterBenchmark("dxflib/ascii_million_lines", Dxflib, &g_lines));
-  reg(benchmark::RegisterBenchmark("dxflib/ascii_mixed", Dxflib, &g_mixed));
+    reg(benchmark::RegisterBenchmark("dxflib/ascii_million_lines", Dxflib, &g_lines));
+    reg(benchmark::RegisterBenchmark("dxflib/ascii_mixed", Dxflib, &g_mixed));
 #endif
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::remove(g_lines.c_str());
-  std::remove(g_linesbin.c_str());
-  std::remove(g_mixed.c_str());
-  ::rmdir(g_dir.c_str());
-  return 0;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::remove(g_lines.c_str());
+    std::remove(g_linesbin.c_str());
+    std::remove(g_mixed.c_str());
+    ::rmdir(g_dir.c_str());
+    return 0;
 }

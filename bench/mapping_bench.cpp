@@ -33,7 +33,7 @@
 namespace {
 
 constexpr int kLines = 1000000;
-double g_step = 0; /* seconds of the load step (or of building the drawing) */
+double g_step = 0;       /* seconds of the load step (or of building the drawing) */
 double g_loaded_rss = 0; /* peak resident memory when the drawing was loaded */
 
 void SetHandle(unsigned char *h, uint64_t v)

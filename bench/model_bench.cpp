@@ -33,7 +33,8 @@ constexpr int kEntities = 1000000;
 int32_t g_model = 0;
 std::vector<db_ptr> g_ptrs;
 
-void StartKernel() {
+void StartKernel()
+{
     static bool started = false;
     if (started) return;
     started = true;
@@ -47,7 +48,8 @@ void StartKernel() {
     dof_Initialize();
 }
 
-void BuildModel(benchmark::State &state) {
+void BuildModel(benchmark::State &state)
+{
     if (g_model) mda_FreeModel(0, g_model);
     MdaModelInfo info;
     mda_GetModelDefaults(0, &info);
@@ -56,7 +58,8 @@ void BuildModel(benchmark::State &state) {
     g_ptrs.assign(kEntities, 0);
 }
 
-void BM_CreateLines(benchmark::State &state) {
+void BM_CreateLines(benchmark::State &state)
+{
     StartKernel();
     for (auto _ : state) {
         state.PauseTiming();
@@ -89,7 +92,8 @@ void BM_CreateLines(benchmark::State &state) {
     state.counters["page_file_MB"] = double(mda__Models[g_model].pagefile->end) / (1024.0 * 1024.0);
 }
 
-double ReadAll(benchmark::State &state, const std::vector<db_ptr> &order) {
+double ReadAll(benchmark::State &state, const std::vector<db_ptr> &order)
+{
     double sum = 0;
     for (db_ptr p : order) {
         void *mem = nullptr;
@@ -104,7 +108,8 @@ double ReadAll(benchmark::State &state, const std::vector<db_ptr> &order) {
     return sum;
 }
 
-void BM_ReadInCreationOrder(benchmark::State &state) {
+void BM_ReadInCreationOrder(benchmark::State &state)
+{
     if (!g_model) {
         state.SkipWithError("run BM_CreateLines first");
         return;
@@ -114,7 +119,8 @@ void BM_ReadInCreationOrder(benchmark::State &state) {
     state.counters["peak_rss_MB"] = vyrbench::PeakRssMB();
 }
 
-void BM_ReadInRandomOrder(benchmark::State &state) {
+void BM_ReadInRandomOrder(benchmark::State &state)
+{
     if (!g_model) {
         state.SkipWithError("run BM_CreateLines first");
         return;
@@ -132,7 +138,8 @@ BENCHMARK(BM_ReadInRandomOrder)->Unit(benchmark::kMillisecond)->Iterations(1)->U
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -26,10 +26,7 @@ dxfsubhdr *subheader_of(void *memory)
     return reinterpret_cast<dxfsubhdr *>(static_cast<unsigned char *>(memory) + sizeof(mda_EntHdr));
 }
 
-bool has_subheader(mda_tf tf)
-{
-    return tf > DXFI_TF_dxf_header && tf < mda_tf(0x27100001);
-}
+bool has_subheader(mda_tf tf) { return tf > DXFI_TF_dxf_header && tf < mda_tf(0x27100001); }
 
 /* True when the hexadecimal text reads as 0 (no digit or only zeros). */
 bool is_null_text(const char *text)
@@ -136,8 +133,8 @@ int dnfp__CompGrpIDs(const void *a, const void *b)
     return x > y ? 1 : x < y ? -1 : 0;
 }
 
-int dnfp__CreateEntity(int option, const handle8 *handle, const handle8 *owner, void *memory,
-                       db_ptr *out, int *created)
+int dnfp__CreateEntity(int option, const handle8 *handle, const handle8 *owner, void *memory, db_ptr *out,
+                       int *created)
 {
     (void)option;
     (void)owner;

@@ -24,8 +24,7 @@ namespace {
 
 /* The entity mapper pattern; fill(record, entity record) sets the type's
  * own fields and returns 0 or a status. */
-template <class Rec, class Fill>
-int map_entity(mda_tf tf, bool extrudable, db_ptr *out, Fill fill)
+template <class Rec, class Fill> int map_entity(mda_tf tf, bool extrudable, db_ptr *out, Fill fill)
 {
     *out = MDA_NULL_PTR;
     void *memory = nullptr;
@@ -42,8 +41,7 @@ int map_entity(mda_tf tf, bool extrudable, db_ptr *out, Fill fill)
     return dnfp__FinishEntity(status, memory, out, created, __FILE__, __LINE__);
 }
 
-template <size_t N>
-void copy_point(double (&to)[N], const double *from)
+template <size_t N> void copy_point(double (&to)[N], const double *from)
 {
     for (size_t i = 0; i < N; ++i) to[i] = from[i];
 }
@@ -157,14 +155,15 @@ int dnfp__ParseArc(db_ptr *out)
 
 int dnfp__ParseEllipse(db_ptr *out)
 {
-    return map_entity<dxf_ellipse>(DXFI_TF_dxf_ellipse, true, out, [](dxf_ellipse *e, const AdEntityRecord &r) {
-        copy_point(e->center, r.ellipse.pt0);
-        copy_point(e->majaxis, r.ellipse.pt1);
-        e->minlen = r.ellipse.minortomajor;
-        e->strparm = r.ellipse.startparam;
-        e->endparm = r.ellipse.endparam;
-        return 0;
-    });
+    return map_entity<dxf_ellipse>(DXFI_TF_dxf_ellipse, true, out,
+                                   [](dxf_ellipse *e, const AdEntityRecord &r) {
+                                       copy_point(e->center, r.ellipse.pt0);
+                                       copy_point(e->majaxis, r.ellipse.pt1);
+                                       e->minlen = r.ellipse.minortomajor;
+                                       e->strparm = r.ellipse.startparam;
+                                       e->endparm = r.ellipse.endparam;
+                                       return 0;
+                                   });
 }
 
 int dnfp__ParseRay(db_ptr *out)

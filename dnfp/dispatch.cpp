@@ -88,10 +88,7 @@ int dnfp__DispatchEntity(unsigned options)
     return status;
 }
 
-int dnfp__DispatchBlock(void)
-{
-    return 0;
-}
+int dnfp__DispatchBlock(void) { return 0; }
 
 int dnfp__DispatchObject(unsigned options)
 {
@@ -137,45 +134,25 @@ int dnfp__GetEntityData(db_ptr *out)
     if (type != 0 && (type == hatch || type == lwpline || type == arctext || type == rtext)) return 0;
     if (type >= kFirstProxyCode) return 0;
     switch (type) {
-    case AD_ENT_LINE:
-        return dnfp__ParseLine(out);
-    case AD_ENT_POINT:
-        return dnfp__ParsePoint(out);
-    case AD_ENT_CIRCLE:
-        return dnfp__ParseCircle(out);
-    case AD_ENT_SHAPE:
-        return dnfp__ParseShape(out);
-    case AD_ENT_ELLIPSE:
-        return dnfp__ParseEllipse(out);
-    case AD_ENT_SPLINE:
-        return dnfp__ParseSpline(out);
-    case AD_ENT_ARC:
-        return dnfp__ParseArc(out);
-    case AD_ENT_TRACE:
-        return dnfp__ParseTrace(out);
-    case AD_ENT_REGION:
-        return dnfp__ParseRegion(out);
-    case AD_ENT_SOLID:
-        return dnfp__ParseSolid(out);
-    case AD_ENT_LINE3D:
-        return dnfp__Parse3DLine(out);
-    case AD_ENT_FACE3D:
-        return dnfp__Parse3DFace(out);
-    case AD_ENT_SOLID3D:
-        return dnfp__Parse3DSolid(out);
-    case AD_ENT_RAY:
-        return dnfp__ParseRay(out);
-    case AD_ENT_XLINE:
-        return dnfp__ParseXline(out);
-    case AD_ENT_BODY:
-        return dnfp__ParseBody(out);
-    case AD_ENT_ATTRIB:
-        return mpm__SetError(0, DNFP_ATTRIBUTE_FOUND, MPM_ERROR);
-    case AD_ENT_INSERT:
-        pass_over_attributes();
-        return 0;
-    default:
-        return 0;
+    case AD_ENT_LINE: return dnfp__ParseLine(out);
+    case AD_ENT_POINT: return dnfp__ParsePoint(out);
+    case AD_ENT_CIRCLE: return dnfp__ParseCircle(out);
+    case AD_ENT_SHAPE: return dnfp__ParseShape(out);
+    case AD_ENT_ELLIPSE: return dnfp__ParseEllipse(out);
+    case AD_ENT_SPLINE: return dnfp__ParseSpline(out);
+    case AD_ENT_ARC: return dnfp__ParseArc(out);
+    case AD_ENT_TRACE: return dnfp__ParseTrace(out);
+    case AD_ENT_REGION: return dnfp__ParseRegion(out);
+    case AD_ENT_SOLID: return dnfp__ParseSolid(out);
+    case AD_ENT_LINE3D: return dnfp__Parse3DLine(out);
+    case AD_ENT_FACE3D: return dnfp__Parse3DFace(out);
+    case AD_ENT_SOLID3D: return dnfp__Parse3DSolid(out);
+    case AD_ENT_RAY: return dnfp__ParseRay(out);
+    case AD_ENT_XLINE: return dnfp__ParseXline(out);
+    case AD_ENT_BODY: return dnfp__ParseBody(out);
+    case AD_ENT_ATTRIB: return mpm__SetError(0, DNFP_ATTRIBUTE_FOUND, MPM_ERROR);
+    case AD_ENT_INSERT: pass_over_attributes(); return 0;
+    default: return 0;
     }
 }
 

@@ -38,14 +38,14 @@ typedef unsigned char handle8;
 /* The mapping state. The record buffers are allocated, zeroed, by the
  * toolkit start-up and freed by its shutdown. */
 typedef struct DnfpState {
-    AdDrawing *drawing;          /* the loaded drawing, or null */
-    AdObjectHeader objhdr;       /* filled by the object walk */
+    AdDrawing *drawing;    /* the loaded drawing, or null */
+    AdObjectHeader objhdr; /* filled by the object walk */
     AdObjectRecord objrec;
-    AdEntityHeader *enthdr;      /* the entity being mapped */
+    AdEntityHeader *enthdr; /* the entity being mapped */
     AdEntityRecord *entrec;
-    AdTableRecord *tblrec;       /* table and block header records */
-    AdXdataItem *xditem;         /* one extended data item */
-    AdEntityList curlist;        /* the list the entity walk reads */
+    AdTableRecord *tblrec; /* table and block header records */
+    AdXdataItem *xditem;   /* one extended data item */
+    AdEntityList curlist;  /* the list the entity walk reads */
 } DnfpState;
 
 extern DnfpState dnfp_g;
@@ -127,8 +127,8 @@ int dnfp__GetEntityData(db_ptr *out);
 
 /* ---- shared machinery (create.cpp, subent.cpp) */
 
-int dnfp__CreateEntity(int option, const handle8 *handle, const handle8 *owner, void *memory,
-                       db_ptr *out, int *created);
+int dnfp__CreateEntity(int option, const handle8 *handle, const handle8 *owner, void *memory, db_ptr *out,
+                       int *created);
 int dnfp__GetPtrFromHandle(const char *text, db_ptr *out);
 int dnfp__GetPtrFromObjHandle(const handle8 *handle, db_ptr *out);
 db_ptr dnfp__ObjHandleBeenCreated(const handle8 *handle);
@@ -151,8 +151,7 @@ void dnfp__CopyName(char *dest, size_t size, const char *src);
 /* Ends an entity mapper: frees a record that was not created (or whose
  * mapping failed before creation), calls the callback for a created one and
  * unlocks it. Returns the first failure of `status` and its own steps. */
-int dnfp__FinishEntity(int status, void *memory, db_ptr *out, int created, const char *file,
-                       int line);
+int dnfp__FinishEntity(int status, void *memory, db_ptr *out, int created, const char *file, int line);
 
 /* ---- header and tables (header.cpp, tables.cpp) */
 

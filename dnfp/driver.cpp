@@ -99,8 +99,7 @@ bool is_paper_space(const char *name)
 
 /* Calls fn(list) for the entity list of every block header named
  * "*paper_space" (any case); stops when fn returns true. */
-template <class Fn>
-void for_each_paper_space(Fn fn)
+template <class Fn> void for_each_paper_space(Fn fn)
 {
     AdDrawing *d = dnfp_g.drawing;
     AdBlockheader *b = &dnfp_g.tblrec->blkh;
@@ -200,18 +199,12 @@ int32_t version_number(int index)
     switch (index) {
     case AD_ACAD25:
     case AD_ACAD26:
-    case AD_ACAD9:
-        return 9;
-    case AD_ACAD10:
-        return 10;
-    case AD_ACAD11:
-        return 11;
-    case AD_ACAD13:
-        return 13;
-    case AD_ACAD14:
-        return 14;
-    default:
-        return 2000;
+    case AD_ACAD9: return 9;
+    case AD_ACAD10: return 10;
+    case AD_ACAD11: return 11;
+    case AD_ACAD13: return 13;
+    case AD_ACAD14: return 14;
+    default: return 2000;
     }
 }
 
@@ -219,12 +212,9 @@ int32_t version_number(int index)
 int32_t file_type(int kind)
 {
     switch (kind) {
-    case AD_FILE_DWG:
-        return PDX_FILE_DWG;
-    case AD_FILE_BINARY_DXF:
-        return PDX_FILE_DXF_BINARY;
-    default:
-        return PDX_FILE_DXF;
+    case AD_FILE_DWG: return PDX_FILE_DWG;
+    case AD_FILE_BINARY_DXF: return PDX_FILE_DXF_BINARY;
+    default: return PDX_FILE_DXF;
     }
 }
 
@@ -272,8 +262,7 @@ int wait_limited(pid_t pid, int limit)
         if (seconds_since(start) >= double(limit)) {
             kill(-pid, SIGKILL); /* the program and whatever it started */
             kill(pid, SIGKILL);
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
             return -1;
         }
         timespec pause = {0, pause_ns};
@@ -286,15 +275,9 @@ int wait_limited(pid_t pid, int limit)
 
 extern "C" {
 
-int dnfp__HasPaperSpaceViewports(void)
-{
-    return paper_space_viewports() ? 1 : 0;
-}
+int dnfp__HasPaperSpaceViewports(void) { return paper_space_viewports() ? 1 : 0; }
 
-void dnfp__NumberPaperSpaceViewports(void)
-{
-    number_viewports();
-}
+void dnfp__NumberPaperSpaceViewports(void) { number_viewports(); }
 
 /* ---- init-data callbacks */
 
@@ -336,18 +319,10 @@ int dnfp__SeekInitFile(long offset, int whence)
     if (g_initpos < 0) return -1;
     long next;
     switch (whence) {
-    case 0:
-        next = offset;
-        break;
-    case 1:
-        next = g_initpos + offset;
-        break;
-    case 2:
-        next = g_initsize + offset;
-        break;
-    default:
-        next = 0;
-        break;
+    case 0: next = offset; break;
+    case 1: next = g_initpos + offset; break;
+    case 2: next = g_initsize + offset; break;
+    default: next = 0; break;
     }
     if (next < 0 || next >= g_initsize) return -1;
     g_initpos = next;
@@ -425,8 +400,7 @@ int dnfp__RunProcessor(const char *path, int viewports)
     if (!dxfi__preprocessor_tmpfile) dxfi_SetProcessorTmpFilePath(nullptr);
     if (dxfi__CreatePreprocessorFile() != 0) return -1;
     const char *program = dxfi__processor ? dxfi__processor : DXFI_DEFAULT_PROCESSOR;
-    char *argv[] = {const_cast<char *>(program), const_cast<char *>(path),
-                    dxfi__preprocessor_tmpfile,
+    char *argv[] = {const_cast<char *>(program), const_cast<char *>(path), dxfi__preprocessor_tmpfile,
                     const_cast<char *>(viewports ? "preprocView" : "preprocess"), nullptr};
     /* The program runs in a process group of its own, so that a time-out
      * stops everything it started. */
@@ -440,8 +414,7 @@ int dnfp__RunProcessor(const char *path, int viewports)
     if (spawned != 0) return -1;
     int status = wait_limited(pid, dnfp__ProcessorTimeLimit);
     if (status == -1) return -1;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 5)
-        return dxfi__UseInputAsPreprocessorFile(path);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 5) return dxfi__UseInputAsPreprocessorFile(path);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
 }
 
@@ -453,15 +426,9 @@ int dnfp_Initialize(void)
     return 0;
 }
 
-int dnfp_Terminate(void)
-{
-    return 0;
-}
+int dnfp_Terminate(void) { return 0; }
 
-void dnfp_SetProgressFn(void (*fn)(short percent))
-{
-    dnfp__PercentageParsed = fn;
-}
+void dnfp_SetProgressFn(void (*fn)(short percent)) { dnfp__PercentageParsed = fn; }
 
 int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, DnfpEntityFn callback)
 {

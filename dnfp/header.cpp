@@ -15,6 +15,7 @@
 #include "kernel/mda/mda.h"
 
 /* Variables copied one to one (numbers, widened). */
+// clang-format off
 #define DNFP_HEADER_SCALARS(X) \
     X(delobj) X(dimalt) X(dimaltd) X(dimalttz) X(dimaltz) X(dimaso) X(dimjust) X(dimlim) \
     X(dimsah) X(dimsd1) X(dimsd2) X(dimse1) X(dimse2) X(dimsho) X(dimsoxd) X(dimtad) X(dimtih) \
@@ -35,8 +36,10 @@
     X(dimscale) X(dimtfac) X(dimtm) X(dimtp) X(dimtsz) X(dimtvp) X(dimtxt) X(elevation) \
     X(filletrad) X(ltscale) X(pdsize) X(pelevation) X(plinewid) X(psvpscale) X(sketchinc) \
     X(snapang) X(textsize) X(thickness) X(tracewid) X(viewsize)
+// clang-format on
 
 /* Fixed arrays of the same length (points, dates). */
+// clang-format off
 #define DNFP_HEADER_ARRAYS(X) \
     X(axisunit) X(gridunit) X(limmax) X(limmin) X(plimmax) X(plimmin) X(snapbase) X(snapunit) \
     X(extmax) X(extmin) X(insbase) X(pextmax) X(pextmin) X(pinsbase) X(pucsorg) X(pucsorgback) \
@@ -44,21 +47,23 @@
     X(pucsydir) X(ucsorg) X(ucsorgback) X(ucsorgbottom) X(ucsorgfront) X(ucsorgleft) \
     X(ucsorgright) X(ucsorgtop) X(ucsxdir) X(ucsydir) X(viewctr) X(tdcreate) X(tdindwg) \
     X(tducreate) X(tduupdate) X(tdupdate) X(tdusrtimer)
+// clang-format on
 
 /* Texts. */
+// clang-format off
 #define DNFP_HEADER_TEXTS(X) \
     X(acadver) X(dimapost) X(dimpost) X(hyperlinkbase) X(stylesheet) X(menu)
+// clang-format on
 
 namespace {
 
 const char *const kCodePages[] = {
-    "undefined", "ascii",     "iso8859-1", "iso8859-2", "iso8859-3", "iso8859-4", "iso8859-5",
-    "iso8859-6", "iso8859-7", "iso8859-8", "iso8859-9", "dos437",    "dos850",    "dos852",
-    "dos855",    "dos857",    "dos860",    "dos861",    "dos863",    "dos864",    "dos865",
-    "dos869",    "dos932",    "mac-roman", "big5",      "ksc5601",   "johab",     "dos866",
-    "ansi_1250", "ansi_1251", "ansi_1252", "gb2312",    "ansi_1253", "ansi_1254", "ansi_1255",
-    "ansi_1256", "ansi_1257", "ansi_874",  "ansi_932",  "ansi_936",  "ansi_949",  "ansi_950",
-    "ansi_1361", "ansi_1200", "ansi_1258"};
+    "undefined", "ascii",     "iso8859-1", "iso8859-2", "iso8859-3", "iso8859-4", "iso8859-5", "iso8859-6",
+    "iso8859-7", "iso8859-8", "iso8859-9", "dos437",    "dos850",    "dos852",    "dos855",    "dos857",
+    "dos860",    "dos861",    "dos863",    "dos864",    "dos865",    "dos869",    "dos932",    "mac-roman",
+    "big5",      "ksc5601",   "johab",     "dos866",    "ansi_1250", "ansi_1251", "ansi_1252", "gb2312",
+    "ansi_1253", "ansi_1254", "ansi_1255", "ansi_1256", "ansi_1257", "ansi_874",  "ansi_932",  "ansi_936",
+    "ansi_949",  "ansi_950",  "ansi_1361", "ansi_1200", "ansi_1258"};
 
 AdTableRecord g_seek;
 AdObjectHeader g_objhdr;
@@ -139,8 +144,8 @@ int copy_header(db_ptr ptr, dxf_header *h, const AdHeader *a, int32_t version)
 #define DNFP_COPY_SCALAR(f) h->f = a->f;
     DNFP_HEADER_SCALARS(DNFP_COPY_SCALAR)
 #undef DNFP_COPY_SCALAR
-#define DNFP_COPY_ARRAY(f)                                                                    \
-    static_assert(sizeof h->f / sizeof h->f[0] == sizeof a->f / sizeof a->f[0], #f);         \
+#define DNFP_COPY_ARRAY(f)                                                                                   \
+    static_assert(sizeof h->f / sizeof h->f[0] == sizeof a->f / sizeof a->f[0], #f);                         \
     for (size_t i = 0; i < sizeof h->f / sizeof h->f[0]; ++i) h->f[i] = a->f[i];
     DNFP_HEADER_ARRAYS(DNFP_COPY_ARRAY)
 #undef DNFP_COPY_ARRAY
@@ -175,8 +180,7 @@ int copy_header(db_ptr ptr, dxf_header *h, const AdHeader *a, int32_t version)
     if (!status) status = resolve(ptr, kLayer, a->clayer, h->clayer, &h->curlayerobjhandle);
     if (!status) status = resolve(ptr, kMlstyle, a->cmlstyle, h->cmlstyle, &h->curmlstyleobjhandle);
     if (!status) status = resolve(ptr, kDimstyle, a->dimstyle, h->dimstyle, &h->curdimstyleobjhandle);
-    if (!status)
-        status = resolve(ptr, kShapefile, a->dimtxsty, h->dimtxsty, &h->curdimtextstyleobjhandle);
+    if (!status) status = resolve(ptr, kShapefile, a->dimtxsty, h->dimtxsty, &h->curdimtextstyleobjhandle);
     if (!status) status = resolve(ptr, kUcs, a->pucsname, h->pucsname, &h->curpucsobjhandle);
     if (!status) status = resolve(ptr, kShapefile, a->textstyle, h->textstyle, &h->curtextstyleobjhandle);
     if (!status) status = resolve(ptr, kUcs, a->ucsname, h->ucsname, &h->curucsobjhandle);

@@ -88,19 +88,10 @@ int map_acis(mda_tf tf, const char *type_name, db_ptr *out)
 
 extern "C" {
 
-int dnfp__ParseRegion(db_ptr *out)
-{
-    return map_acis(DXFI_TF_dxf_region, "REGION", out);
-}
+int dnfp__ParseRegion(db_ptr *out) { return map_acis(DXFI_TF_dxf_region, "REGION", out); }
 
-int dnfp__ParseBody(db_ptr *out)
-{
-    return map_acis(DXFI_TF_dxf_body, "BODY", out);
-}
+int dnfp__ParseBody(db_ptr *out) { return map_acis(DXFI_TF_dxf_body, "BODY", out); }
 
-int dnfp__Parse3DSolid(db_ptr *out)
-{
-    return map_acis(DXFI_TF_dxf_3dsolid, "3DSOLID", out);
-}
+int dnfp__Parse3DSolid(db_ptr *out) { return map_acis(DXFI_TF_dxf_3dsolid, "3DSOLID", out); }
 
 } // extern "C"

@@ -44,8 +44,10 @@ bool cached_name(NameCache &cache, const unsigned char *handle,
     cache.has_ptr = false;
     memcpy(cache.handle, handle, sizeof cache.handle);
     cache.found = !adObjhandleIsNull(handle) && seek(dnfp_g.drawing, handle, record);
-    if (cache.found) dnfp__CopyName(cache.name, sizeof cache.name, record->name);
-    else adErrorClear();
+    if (cache.found)
+        dnfp__CopyName(cache.name, sizeof cache.name, record->name);
+    else
+        adErrorClear();
     return cache.found;
 }
 
@@ -60,10 +62,7 @@ void app_name(const handle8 *handle, char *name, size_t size)
     }
 }
 
-bool retained(const char *name)
-{
-    return !dnfp__OnlyAcadXdata || strcmp(name, "ACAD") == 0;
-}
+bool retained(const char *name) { return !dnfp__OnlyAcadXdata || strcmp(name, "ACAD") == 0; }
 
 /* Converts the collected items into the xdata array of one application. */
 int convert_items(OlmList *items, dxfxed_appxdata *app, void *owner)
@@ -97,9 +96,9 @@ int convert_items(OlmList *items, dxfxed_appxdata *app, void *owner)
             break;
         case 1000:
         case 1004: {
-            size_t len = item->code == 1000 ? strnlen(item->v.str, sizeof item->v.str - 1)
-                                            : (item->length < sizeof item->v.bytes ? item->length
-                                                                                   : sizeof item->v.bytes);
+            size_t len = item->code == 1000
+                             ? strnlen(item->v.str, sizeof item->v.str - 1)
+                             : (item->length < sizeof item->v.bytes ? item->length : sizeof item->v.bytes);
             x.gc_data.selector = DXFXED_GC_DATA_TVAL;
             status = mda_Malloc(0, owner, (len + 1) * 4, &x.gc_data.tval);
             if (status) return status;
@@ -130,8 +129,7 @@ int convert_items(OlmList *items, dxfxed_appxdata *app, void *owner)
             x.gc_data.selector = DXFXED_GC_DATA_PNT;
             memcpy(x.gc_data.pnt, item->v.pt, sizeof x.gc_data.pnt);
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return 0;

@@ -23,6 +23,7 @@
 
 /* Dimension variables a style entry copies from the toolkit's style record
  * under the same name. */
+// clang-format off
 #define DNFP_DIMSTYLE_VARIABLES(X) \
     X(dimadec) X(dimalt) X(dimaltd) X(dimaltf) X(dimaltrnd) X(dimasz) X(dimazin) X(dimcen) \
     X(dimclrd) X(dimclre) X(dimclrt) X(dimdle) X(dimdli) X(dimexe) X(dimexo) X(dimgap) \
@@ -31,24 +32,17 @@
     X(dimsd1) X(dimsd2) X(dimtofl) X(dimtoh) X(dimalttd) X(dimaltz) X(dimaunit) X(dimfrac) \
     X(dimdsep) X(dimtmove) X(dimdec) X(dimtolj) X(dimtzin) X(dimupt) X(dimtdec) X(dimsoxd) \
     X(dimzin) X(dimaltu) X(dimjust) X(dimlwd) X(dimlwe)
+// clang-format on
 
 namespace {
 
 AdTableRecord g_seek;
 
 /* Every table record has these members under the same names. */
-template <class Rec>
-signed char flag_of(const Rec &r)
-{
-    return static_cast<signed char>(r.flag);
-}
+template <class Rec> signed char flag_of(const Rec &r) { return static_cast<signed char>(r.flag); }
 
 /* Only block headers carry an external reference index. */
-template <class Rec>
-int16_t xrefindex_of(const Rec &)
-{
-    return 0;
-}
+template <class Rec> int16_t xrefindex_of(const Rec &) { return 0; }
 
 /* Name of the linetype a handle designates, "" when unknown. */
 void linetype_name(const unsigned char *handle, char *name, size_t size)
@@ -63,8 +57,7 @@ void linetype_name(const unsigned char *handle, char *name, size_t size)
 
 /* An arrow block of a dimension style: its name and db_ptr, or "" and 0
  * when the handle is null or names no block header (no message then). */
-template <size_t N>
-int arrow_block(const unsigned char *handle, char (&name)[N], db_ptr *ptr)
+template <size_t N> int arrow_block(const unsigned char *handle, char (&name)[N], db_ptr *ptr)
 {
     name[0] = '\0';
     *ptr = MDA_NULL_PTR;
@@ -77,8 +70,7 @@ int arrow_block(const unsigned char *handle, char (&name)[N], db_ptr *ptr)
     return dnfp__GetPtrFromObjHandle(handle, ptr);
 }
 
-template <size_t N>
-void copy_point(double (&to)[N], const double *from)
+template <size_t N> void copy_point(double (&to)[N], const double *from)
 {
     for (size_t i = 0; i < N; ++i) to[i] = from[i];
 }
@@ -117,7 +109,8 @@ int fill(dxf_line_type_table_data *e, const AdLinetype &r, int)
     e->pattern_len = r.patternlength;
     int n = r.numdashes;
     if (n < 0) n = 0;
-    if (n > int(sizeof r.dashlength / sizeof r.dashlength[0])) n = int(sizeof r.dashlength / sizeof r.dashlength[0]);
+    if (n > int(sizeof r.dashlength / sizeof r.dashlength[0]))
+        n = int(sizeof r.dashlength / sizeof r.dashlength[0]);
     e->num_shapes = n;
     if (n == 0) return 0;
     int status = mda_Malloc(0, e, size_t(n) * sizeof(dxf_line_type_table_data_shape), &e->shape);
@@ -210,10 +203,7 @@ int fill(dxf_view_port_table_data *e, const AdVport &r, int)
     return status;
 }
 
-int fill(dxf_application_table_data *, const AdRegapp &, int)
-{
-    return 0;
-}
+int fill(dxf_application_table_data *, const AdRegapp &, int) { return 0; }
 
 int fill(dxf_dimension_style_table_data *e, const AdDimstyle &r, int)
 {
@@ -243,8 +233,10 @@ int create_and_report(const unsigned char *handle, const unsigned char *owner, v
     int created = 0;
     int status = dnfp__CreateEntity(0, handle, owner, memory, out, &created);
     if (status) {
-        if (!created) mda_FreeEntity(0, memory);
-        else mda_UnlockEntity(MDA_UNLOCK_MODIFIED, *out);
+        if (!created)
+            mda_FreeEntity(0, memory);
+        else
+            mda_UnlockEntity(MDA_UNLOCK_MODIFIED, *out);
         return status;
     }
     if (!created) {
@@ -257,8 +249,8 @@ int create_and_report(const unsigned char *handle, const unsigned char *owner, v
 
 /* The table mapper, for every table of the toolkit's database. */
 template <class Rec, class Entry>
-int map_table(const char *name, mda_tf table_tf, mda_tf entry_tf, int control,
-              int (*start)(AdDrawing *), long (*count_of)(AdDrawing *), int (*get)(AdDrawing *, Rec *))
+int map_table(const char *name, mda_tf table_tf, mda_tf entry_tf, int control, int (*start)(AdDrawing *),
+              long (*count_of)(AdDrawing *), int (*get)(AdDrawing *, Rec *))
 {
     AdDrawing *d = dnfp_g.drawing;
     start(d);
@@ -338,16 +330,15 @@ int dnfp__ParseTextStyleTable(void)
 
 int dnfp__ParseLineTypeTable(void)
 {
-    return map_table<AdLinetype, dxf_line_type_table_data>(
-        "LTYPE", DXFI_TF_dxf_line_type_table, DXFI_TF_dxf_line_type_table_data, AD_CTRL_LTYPE,
-        adStartLinetypeGet, adNumLinetypes, adGetLinetype);
+    return map_table<AdLinetype, dxf_line_type_table_data>("LTYPE", DXFI_TF_dxf_line_type_table,
+                                                           DXFI_TF_dxf_line_type_table_data, AD_CTRL_LTYPE,
+                                                           adStartLinetypeGet, adNumLinetypes, adGetLinetype);
 }
 
 int dnfp__ParseViewTable(void)
 {
-    return map_table<AdView, dxf_view_table_data>("VIEW", DXFI_TF_dxf_view_table,
-                                                  DXFI_TF_dxf_view_table_data, AD_CTRL_VIEW,
-                                                  adStartViewGet, adNumViews, adGetView);
+    return map_table<AdView, dxf_view_table_data>("VIEW", DXFI_TF_dxf_view_table, DXFI_TF_dxf_view_table_data,
+                                                  AD_CTRL_VIEW, adStartViewGet, adNumViews, adGetView);
 }
 
 int dnfp__ParseUCSTable(void)
@@ -358,16 +349,16 @@ int dnfp__ParseUCSTable(void)
 
 int dnfp__ParseViewPortTable(void)
 {
-    return map_table<AdVport, dxf_view_port_table_data>(
-        "VPORT", DXFI_TF_dxf_view_port_table, DXFI_TF_dxf_view_port_table_data, AD_CTRL_VPORT,
-        adStartVportGet, adNumVports, adGetVport);
+    return map_table<AdVport, dxf_view_port_table_data>("VPORT", DXFI_TF_dxf_view_port_table,
+                                                        DXFI_TF_dxf_view_port_table_data, AD_CTRL_VPORT,
+                                                        adStartVportGet, adNumVports, adGetVport);
 }
 
 int dnfp__ParseApplicationTable(void)
 {
-    return map_table<AdRegapp, dxf_application_table_data>(
-        "APPID", DXFI_TF_dxf_application_table, DXFI_TF_dxf_application_table_data, AD_CTRL_APPID,
-        adStartRegappGet, adNumRegapps, adGetRegapp);
+    return map_table<AdRegapp, dxf_application_table_data>("APPID", DXFI_TF_dxf_application_table,
+                                                           DXFI_TF_dxf_application_table_data, AD_CTRL_APPID,
+                                                           adStartRegappGet, adNumRegapps, adGetRegapp);
 }
 
 int dnfp__ParseDimensionStyleTable(void)

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     VyrCgmProfile profile = VyrCgmProfileStandard;
     int version = 0;
-    const char* out = nullptr;
+    const char *out = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--compat")) {
             profile = VyrCgmProfileCompatible;

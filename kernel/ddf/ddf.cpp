@@ -16,19 +16,23 @@ const DdfDef *ddf__Current = nullptr;
 
 const DdfDef *ddf_DxfiDefinition(void) { return &ddf__Dxfi; }
 
-int32_t ddf_FindTF(const mda_tf *table, int32_t count, mda_tf tf) {
+int32_t ddf_FindTF(const mda_tf *table, int32_t count, mda_tf tf)
+{
     int32_t lo = 0, hi = count - 1;
     if (!table) return -1;
     while (lo <= hi) {
         int32_t mid = lo + (hi - lo) / 2;
         if (table[mid] == tf) return mid;
-        if (table[mid] < tf) lo = mid + 1;
-        else hi = mid - 1;
+        if (table[mid] < tf)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
     }
     return -1;
 }
 
-int32_t ddf_GetTFI(const DdfDef *def, mda_tf tf) {
+int32_t ddf_GetTFI(const DdfDef *def, mda_tf tf)
+{
     if (!def) return -1;
     if (def == ddf__Current && tf == ddf__SavedTF) return ddf__SavedTFI;
     int32_t tfi = ddf_FindTF(def->typeforms, def->n_typeforms, tf);
@@ -39,17 +43,18 @@ int32_t ddf_GetTFI(const DdfDef *def, mda_tf tf) {
     return tfi;
 }
 
-void ddf__SetCurrent(const DdfDef *def) {
+void ddf__SetCurrent(const DdfDef *def)
+{
     ddf__Current = def;
     ddf__SavedTF = MDA_NULL_TF;
     ddf__SavedTFI = -1;
 }
 
-int32_t ddf_KindSize(int32_t kind) {
+int32_t ddf_KindSize(int32_t kind)
+{
     switch (kind) {
     case DDF_KIND_SHORT:
-    case DDF_KIND_UNION:
-        return 2;
+    case DDF_KIND_UNION: return 2;
     case DDF_KIND_INT:
     case DDF_KIND_LONG:
     case DDF_KIND_FLOAT:
@@ -57,19 +62,16 @@ int32_t ddf_KindSize(int32_t kind) {
     case DDF_KIND_PTR:
     case DDF_KIND_COUNT:
     case DDF_KIND_LET:
-    case DDF_KIND_METHOD:
-        return 4;
-    case DDF_KIND_DOUBLE:
-        return 8;
+    case DDF_KIND_METHOD: return 4;
+    case DDF_KIND_DOUBLE: return 8;
     case DDF_KIND_CHAR:
-    case DDF_KIND_FSTRING:
-        return 1;
-    default:
-        return 0;
+    case DDF_KIND_FSTRING: return 1;
+    default: return 0;
     }
 }
 
-int32_t ddf_GetFieldDefault(const DdfField *field, void *dest) {
+int32_t ddf_GetFieldDefault(const DdfField *field, void *dest)
+{
     static const double constants[] = {0.0, 1.0, 3.14159265358979323846, 1.57079632679489661923,
                                        0.78539816339744830962};
     if (!field || !dest) return ddf__Error(DDF_NULL_MEMPTR);
@@ -103,9 +105,7 @@ int32_t ddf_GetFieldDefault(const DdfField *field, void *dest) {
         }
         break;
     }
-    case DDF_KIND_FSTRING:
-        *static_cast<char *>(dest) = 0;
-        break;
+    case DDF_KIND_FSTRING: *static_cast<char *>(dest) = 0; break;
     case DDF_KIND_VSTRING:
     case DDF_KIND_PTR:
     case DDF_KIND_COUNT:
@@ -114,13 +114,13 @@ int32_t ddf_GetFieldDefault(const DdfField *field, void *dest) {
         std::memcpy(dest, &v, 4);
         break;
     }
-    default:
-        return ddf__Error(DDF_INVALID_ARG);
+    default: return ddf__Error(DDF_INVALID_ARG);
     }
     return 0;
 }
 
-int32_t ddf__ComputeLet(const DdfLetOp *ops, int32_t *value) {
+int32_t ddf__ComputeLet(const DdfLetOp *ops, int32_t *value)
+{
     int32_t counters[256] = {0};
     int32_t last = 0;
     if (!ops || !value) return ddf__Error(DDF_NULL_MEMPTR);
@@ -143,17 +143,19 @@ int32_t ddf__ComputeLet(const DdfLetOp *ops, int32_t *value) {
 }
 
 static const char *const section_names[] = {
-    "attr_names", "attr_masks",  "ptr_data",    "ptr_names",      "ptr_counts",    "ptr_indices",
-    "vdescs",     "opcodes",     "typeforms",   "fld_names",      "fld_descs",     "fld_data",
-    "fld_indices", "ent_names",  "ent_fldcnts", "ent_descs",      "ent_uattrs",    "ent_sizes",
-    "ent_info",   "subent_tfis", "sub_super_data", "supertype_tfs", "subtype_tfs"};
+    "attr_names",  "attr_masks",  "ptr_data",       "ptr_names",     "ptr_counts", "ptr_indices",
+    "vdescs",      "opcodes",     "typeforms",      "fld_names",     "fld_descs",  "fld_data",
+    "fld_indices", "ent_names",   "ent_fldcnts",    "ent_descs",     "ent_uattrs", "ent_sizes",
+    "ent_info",    "subent_tfis", "sub_super_data", "supertype_tfs", "subtype_tfs"};
 
-const char *ddf_SectionName(int32_t number) {
+const char *ddf_SectionName(int32_t number)
+{
     if (number < 1 || number > 23) return nullptr;
     return section_names[number - 1];
 }
 
-int32_t ddf_SectionNumber(const char *name) {
+int32_t ddf_SectionNumber(const char *name)
+{
     if (!name) return -1;
     for (int32_t i = 0; i < 23; ++i)
         if (std::strcmp(section_names[i], name) == 0) return i + 1;
@@ -164,7 +166,8 @@ int32_t ddf__Error(int32_t code) { return mpm__SetError(0, code, MPM_ERROR); }
 
 void ddf__Register(void) { pdx__RegisterModule(&ddf__Module); }
 
-int32_t ddf_Initialize(void) {
+int32_t ddf_Initialize(void)
+{
     ddf__Register();
     ddf__SetCurrent(nullptr);
     return 0;

@@ -87,8 +87,8 @@ typedef struct DdfField {
     uint16_t span;     /* struct/union: records to its end; subent: sub-record bytes */
     uint16_t reserved16;
     uint16_t reserved18; /* DDF_NO_INDEX */
-    uint16_t key; /* count: referencing fields; struct/union: element size;
-                     subent: TFI; endent: method index; else default key */
+    uint16_t key;        /* count: referencing fields; struct/union: element size;
+                            subent: TFI; endent: method index; else default key */
     uint8_t kind;
     uint8_t number; /* field number within its entity's table */
     uint16_t flags;

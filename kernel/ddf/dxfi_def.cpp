@@ -35,6 +35,7 @@ namespace {
 #define DXFI__KSIZE_VSTRING 4
 #define DXFI__KSIZE_PTR 4
 
+// clang-format off
 #define DXFI_STRUCT(T, size, align)                        \
     struct check_##T {                                     \
         typedef T S;                                       \
@@ -77,17 +78,18 @@ namespace {
 #define DXFI_SUBENT(off, SUB)                             \
     static_assert(offsetof(S, SUB) == (off), #SUB);       \
     static_assert(sizeof(S::SUB) == sizeof(SUB), #SUB " size");
+// clang-format on
 #include "kernel/ddf/dxfi_catalogue.def"
 
 /* Sizes the drawing elements and the mapping layer rely on, spelled out. */
 static_assert(sizeof(dxf_line) == 768 && offsetof(dxf_line, xyzstr) == 720 &&
-                  offsetof(dxf_line, xyzend) == 744, "dxf_line");
+                  offsetof(dxf_line, xyzend) == 744,
+              "dxf_line");
 static_assert(sizeof(dxfhdr) == 632 && offsetof(dxfhdr, extrusion) == 592, "dxfhdr");
 static_assert(offsetof(dxf_block, ent_ptr) == 1784, "dxf_block");
 static_assert(offsetof(dxf_lwpolyline, points) == 756, "dxf_lwpolyline");
 static_assert(sizeof(dxf_hatch_path) == 24 && sizeof(dxf_hatch_path_seg) == 72, "hatch");
-static_assert(sizeof(dxf_mline_vertex) == 80 && sizeof(dxf_mline_vertex_lineparms) == 16,
-              "mline");
+static_assert(sizeof(dxf_mline_vertex) == 80 && sizeof(dxf_mline_vertex_lineparms) == 16, "mline");
 static_assert(sizeof(dxfxed_appxdata_xdata) == 40 && sizeof(dxfxed_appxdata) == 268, "xed");
 static_assert(sizeof(dxf_line_type_table_data_shape) == 72, "linetype shape");
 static_assert(sizeof(DdfField) == 56 && sizeof(DdfDim) == 6, "field record");
@@ -149,26 +151,21 @@ enum TypeId {
 #define DXFI_STRUCT_END(T) {SH_TYPE_END, 0, 0, 0, 0, 0, #T, "", 0, 0, 0},
 #define DXFI_UNION(T, size, align) {SH_UNION_BEGIN, 0, 0, 0, 0, TY_##T, #T, "", 0, size, 0},
 #define DXFI_UNION_END(T) {SH_TYPE_END, 0, 0, 0, 0, 0, #T, "", 0, 0, 0},
-#define DXFI_SUBENTITY(name, type, form, size, info) \
+#define DXFI_SUBENTITY(name, type, form, size, info)                                                         \
     {SH_SUB_BEGIN, 0, 0, 0, 0, DXFI_TFI_##name, #name, "", MDA_TF(type, form), size, info},
-#define DXFI_ENTITY(name, type, form, size, info) \
+#define DXFI_ENTITY(name, type, form, size, info)                                                            \
     {SH_ENT_BEGIN, 0, 0, 0, 0, DXFI_TFI_##name, #name, "", MDA_TF(type, form), size, info},
-#define DXFI_SAME(name, type, form, size, info, base) \
+#define DXFI_SAME(name, type, form, size, info, base)                                                        \
     {SH_SAME, 0, 0, 0, 0, DXFI_TFI_##base, #name, "", MDA_TF(type, form), size, info},
 #define DXFI_END(name) {SH_END, 0, 0, 0, 0, 0, #name, "", 0, 0, 0},
-#define DXFI_SCALAR(off, name, KIND, desc) \
-    {SH_SCALAR, DDF_KIND_##KIND, off, 0, 0, 0, #name, desc, 0, 0, 0},
-#define DXFI_FIXED(off, name, KIND, n, desc) \
-    {SH_FIXED, DDF_KIND_##KIND, off, n, 0, 0, #name, desc, 0, 0, 0},
-#define DXFI_COUNT(off, name, link, desc) \
-    {SH_COUNT, DDF_KIND_COUNT, off, 0, link, 0, #name, desc, 0, 0, 0},
-#define DXFI_VARRAY(off, name, KIND, link, row, desc) \
+#define DXFI_SCALAR(off, name, KIND, desc) {SH_SCALAR, DDF_KIND_##KIND, off, 0, 0, 0, #name, desc, 0, 0, 0},
+#define DXFI_FIXED(off, name, KIND, n, desc) {SH_FIXED, DDF_KIND_##KIND, off, n, 0, 0, #name, desc, 0, 0, 0},
+#define DXFI_COUNT(off, name, link, desc) {SH_COUNT, DDF_KIND_COUNT, off, 0, link, 0, #name, desc, 0, 0, 0},
+#define DXFI_VARRAY(off, name, KIND, link, row, desc)                                                        \
     {SH_VARRAY, DDF_KIND_##KIND, off, row, link, 0, #name, desc, 0, 0, 0},
-#define DXFI_VSTRUCT(off, name, T, link, desc) \
-    {SH_VSTRUCT, 0, off, 0, link, TY_##T, #name, desc, 0, 0, 0},
+#define DXFI_VSTRUCT(off, name, T, link, desc) {SH_VSTRUCT, 0, off, 0, link, TY_##T, #name, desc, 0, 0, 0},
 #define DXFI_INLINE(off, name, T, desc) {SH_INLINE, 0, off, 0, 0, TY_##T, #name, desc, 0, 0, 0},
-#define DXFI_SUBENT(off, SUB) \
-    {SH_SUBENT, DDF_KIND_SUBENT, off, 0, 0, DXFI_TFI_##SUB, #SUB, "", 0, 0, 0},
+#define DXFI_SUBENT(off, SUB) {SH_SUBENT, DDF_KIND_SUBENT, off, 0, 0, DXFI_TFI_##SUB, #SUB, "", 0, 0, 0},
 constexpr Raw kRaw[] = {
 #include "kernel/ddf/dxfi_catalogue.def"
 };
@@ -188,19 +185,22 @@ constexpr int kHashSize = 2048; /* power of two, above the field count */
  * that is not constexpr ends the constant evaluation with an error. */
 inline void catalogue_error(const char *) {}
 
-constexpr int str_len(const char *s) {
+constexpr int str_len(const char *s)
+{
     int n = 0;
     while (s[n]) ++n;
     return n;
 }
 
-constexpr bool str_eq(const char *a, const char *b) {
+constexpr bool str_eq(const char *a, const char *b)
+{
     int i = 0;
     while (a[i] && a[i] == b[i]) ++i;
     return a[i] == b[i];
 }
 
-constexpr uint32_t str_hash(const char *s) {
+constexpr uint32_t str_hash(const char *s)
+{
     uint32_t h = 2166136261u;
     for (int i = 0; s[i]; ++i) h = (h ^ uint8_t(s[i])) * 16777619u;
     return h;
@@ -231,11 +231,10 @@ struct Built {
     int type_begin[TY_COUNT];
 };
 
-constexpr const char *desc_text(const Built &b, int i) {
-    return b.desc_lit[i] ? b.desc_lit[i] : b.path[i];
-}
+constexpr const char *desc_text(const Built &b, int i) { return b.desc_lit[i] ? b.desc_lit[i] : b.path[i]; }
 
-constexpr uint16_t intern_name(Built &b, int i) {
+constexpr uint16_t intern_name(Built &b, int i)
+{
     uint32_t h = str_hash(b.path[i]);
     for (uint32_t k = h & (kHashSize - 1);; k = (k + 1) & (kHashSize - 1)) {
         int s = b.name_hash[k];
@@ -249,7 +248,8 @@ constexpr uint16_t intern_name(Built &b, int i) {
     }
 }
 
-constexpr uint16_t intern_desc(Built &b, int i) {
+constexpr uint16_t intern_desc(Built &b, int i)
+{
     const char *text = desc_text(b, i);
     uint32_t h = str_hash(text);
     for (uint32_t k = h & (kHashSize - 1);; k = (k + 1) & (kHashSize - 1)) {
@@ -266,7 +266,8 @@ constexpr uint16_t intern_desc(Built &b, int i) {
 
 /* Appends a field record with the given path prefix (a field record whose
  * path plus '.' prefixes the name, or a plain string, or neither). */
-constexpr int new_record(Built &b, int entity_first, int parent) {
+constexpr int new_record(Built &b, int entity_first, int parent)
+{
     if (b.nf >= kFieldCap) catalogue_error("too many field records");
     int i = b.nf++;
     DdfField &f = b.fld[i];
@@ -281,7 +282,8 @@ constexpr int new_record(Built &b, int entity_first, int parent) {
     return i;
 }
 
-constexpr void set_path(Built &b, int i, const char *prefix, int prefix_rec, const char *name) {
+constexpr void set_path(Built &b, int i, const char *prefix, int prefix_rec, const char *name)
+{
     int n = 0;
     if (prefix_rec >= 0) prefix = b.path[prefix_rec];
     if (prefix) {
@@ -293,8 +295,9 @@ constexpr void set_path(Built &b, int i, const char *prefix, int prefix_rec, con
     b.path[i][n] = 0;
 }
 
-constexpr void emit_field(Built &b, const Raw &r, int entity_first, int parent,
-                          const char *prefix, int prefix_rec) {
+constexpr void emit_field(Built &b, const Raw &r, int entity_first, int parent, const char *prefix,
+                          int prefix_rec)
+{
     int i = new_record(b, entity_first, parent);
     set_path(b, i, prefix, prefix_rec, r.name);
     b.desc_lit[i] = r.desc[0] ? r.desc : nullptr;
@@ -303,15 +306,15 @@ constexpr void emit_field(Built &b, const Raw &r, int entity_first, int parent,
     b.off[i] = r.off;
     DdfField &f = b.fld[i];
     switch (r.shape) {
-    case SH_SCALAR:
-        f.kind = r.kind;
-        break;
+    case SH_SCALAR: f.kind = r.kind; break;
     case SH_FIXED:
         f.kind = r.kind;
         f.ndims = 1;
         f.dims[0].extent = int16_t(r.n);
-        if (r.kind == DDF_KIND_FSTRING) f.modifiers = DDF_MOD_LENGTH;
-        else f.flags = DDF_FLAG_ARRAY | DDF_FLAG_FIXED;
+        if (r.kind == DDF_KIND_FSTRING)
+            f.modifiers = DDF_MOD_LENGTH;
+        else
+            f.flags = DDF_FLAG_ARRAY | DDF_FLAG_FIXED;
         break;
     case SH_COUNT:
         f.kind = DDF_KIND_COUNT;
@@ -351,22 +354,21 @@ constexpr void emit_field(Built &b, const Raw &r, int entity_first, int parent,
         b.fld[i].span = uint16_t(e - i);
         break;
     }
-    default:
-        catalogue_error("unexpected entry in a field list");
+    default: catalogue_error("unexpected entry in a field list");
     }
 }
 
 /* Count links of one entity's records: each variable array finds the one
  * count of its link in its own or an enclosing scope; each count learns how
  * many arrays it sizes. The link moves from the count's dims to nowhere. */
-constexpr void link_counts(Built &b, int first, int end) {
+constexpr void link_counts(Built &b, int first, int end)
+{
     for (int i = first; i < end; ++i) {
         DdfField &f = b.fld[i];
         if (!(f.flags & DDF_FLAG_PTRFIXED)) continue;
         int found = -1;
         for (int c = first; c < end; ++c) {
-            if (b.fld[c].kind != DDF_KIND_COUNT || b.fld[c].dims[0].extent != f.dims[0].extent)
-                continue;
+            if (b.fld[c].kind != DDF_KIND_COUNT || b.fld[c].dims[0].extent != f.dims[0].extent) continue;
             if (found >= 0) catalogue_error("count link used twice");
             found = c;
         }
@@ -381,12 +383,12 @@ constexpr void link_counts(Built &b, int first, int end) {
         if (b.fld[c].kind == DDF_KIND_COUNT) b.fld[c].dims[0].extent = 0;
 }
 
-constexpr Built build() {
+constexpr Built build()
+{
     Built b{};
     for (int k = 0; k < kHashSize; ++k) b.name_hash[k] = b.desc_hash[k] = -1;
     for (int r = 0; r < kNumRaw; ++r)
-        if (kRaw[r].shape == SH_TYPE_BEGIN || kRaw[r].shape == SH_UNION_BEGIN)
-            b.type_begin[kRaw[r].ref] = r;
+        if (kRaw[r].shape == SH_TYPE_BEGIN || kRaw[r].shape == SH_UNION_BEGIN) b.type_begin[kRaw[r].ref] = r;
     int tfi = 0;
     for (int r = 0; r < kNumRaw; ++r) {
         const Raw &e = kRaw[r];
@@ -431,25 +433,22 @@ static_assert(kBuilt.nnames == 625, "field names");
 static_assert(kNumTF == 118 && kBuilt.nsub == 3, "type-forms");
 
 /* Field number of a record found by its path within one TFI's table. */
-constexpr int number_of(int tfi, const char *path) {
+constexpr int number_of(int tfi, const char *path)
+{
     for (int i = kBuilt.first[tfi]; i < kBuilt.first[tfi] + kBuilt.nfld[tfi]; ++i)
         if (str_eq(kBuilt.path[i], path)) return kBuilt.fld[i].number;
     return -1000;
 }
-constexpr int member_pos(int tfi, const char *union_path, const char *member_path) {
+constexpr int member_pos(int tfi, const char *union_path, const char *member_path)
+{
     return number_of(tfi, member_path) - number_of(tfi, union_path) - 1;
 }
 static_assert(member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.line") == DXF_HATCH_SEG_LINE &&
-                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.carc") ==
-                      DXF_HATCH_SEG_CARC &&
-                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.earc") ==
-                      DXF_HATCH_SEG_EARC &&
-                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.spline") ==
-                      DXF_HATCH_SEG_SPLINE &&
-                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.pline") ==
-                      DXF_HATCH_SEG_PLINE &&
-                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.dummy") ==
-                      DXF_HATCH_SEG_DUMMY,
+                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.carc") == DXF_HATCH_SEG_CARC &&
+                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.earc") == DXF_HATCH_SEG_EARC &&
+                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.spline") == DXF_HATCH_SEG_SPLINE &&
+                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.pline") == DXF_HATCH_SEG_PLINE &&
+                  member_pos(DXFI_TFI_dxf_hatch, "path.seg", "path.seg.dummy") == DXF_HATCH_SEG_DUMMY,
               "hatch segment selectors");
 static_assert(member_pos(DXFI_TFI_dxfxed, "dxfxed.appxdata.xdata.gc_data",
                          "dxfxed.appxdata.xdata.gc_data.ival") == DXFXED_GC_DATA_IVAL &&
@@ -464,7 +463,8 @@ struct Strings {
     const char *descs[kDescCap];
 };
 
-constexpr Strings make_strings() {
+constexpr Strings make_strings()
+{
     Strings s{};
     for (int i = 0; i < kBuilt.nnames; ++i) s.names[i] = kBuilt.path[kBuilt.name_src[i]];
     for (int i = 0; i < kBuilt.ndescs; ++i) {
@@ -484,8 +484,22 @@ extern "C" const DdfDef ddf__Dxfi = {
     "dxfi",
     1,
     2,
-    0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr,
-    0, nullptr,
+    0,
+    nullptr,
+    0,
+    nullptr,
+    0,
+    nullptr,
+    0,
+    nullptr,
+    0,
+    nullptr,
+    0,
+    nullptr,
+    0,
+    nullptr,
+    0,
+    nullptr,
     kNumTF,
     kBuilt.tf,
     kBuilt.nnames,
@@ -503,7 +517,12 @@ extern "C" const DdfDef ddf__Dxfi = {
     kBuilt.info,
     kBuilt.nsub,
     kBuilt.subent,
-    0, nullptr, 0, nullptr, 0, nullptr,
+    0,
+    nullptr,
+    0,
+    nullptr,
+    0,
+    nullptr,
     kBuilt.off,
     kBuilt.countrec,
 };

@@ -64,6 +64,7 @@
 #include "kernel/ddf/dxfi_catalogue.def"
 
 /* Pass 2: the definitions. */
+// clang-format off
 #define DXFI_STRUCT(T, size, align) struct DXFI__ALIGN_##align T {
 #define DXFI_STRUCT_END(T) };
 #define DXFI_UNION(T, size, align) struct DXFI__ALIGN_##align T { int16_t selector; union {
@@ -79,6 +80,7 @@
 #define DXFI_VSTRUCT(off, name, T, link, desc) mda_ref name;
 #define DXFI_INLINE(off, name, T, desc) struct T name;
 #define DXFI_SUBENT(off, SUB) struct SUB SUB;
+// clang-format on
 #include "kernel/ddf/dxfi_catalogue.def"
 
 /* Pass 3: TF values of the entity records and the TFI of every record. */

@@ -11,9 +11,6 @@ int dgdx_Initialize(void)
     return 0;
 }
 
-int dgdx_Terminate(void)
-{
-    return 0;
-}
+int dgdx_Terminate(void) { return 0; }
 
 } // extern "C"

@@ -5,13 +5,13 @@
 #ifndef VYR_KERNEL_DMAP_DMAP_MSG_H
 #define VYR_KERNEL_DMAP_DMAP_MSG_H
 
-#define DMAP_MESSAGES(X) \
-    X(NULL_MEMPTR, 1, " Unexpected NULL memory pointer.\n") \
-    X(MALLOC_ERR, PDX_CLASS_MEMORY, " Error allocating memory.\n") \
-    X(REALLOC_ERR, PDX_CLASS_MEMORY, " Error reallocating memory.\n") \
-    X(INVALID_ARG, 1, " Invalid argument.\n") \
-    X(INVALID_OPTIONS, 1, " Invalid combination of options.\n") \
-    X(INVALID_PARAMETER, 1, " Invalid parameter.\n") \
+#define DMAP_MESSAGES(X)                                                                                     \
+    X(NULL_MEMPTR, 1, " Unexpected NULL memory pointer.\n")                                                  \
+    X(MALLOC_ERR, PDX_CLASS_MEMORY, " Error allocating memory.\n")                                           \
+    X(REALLOC_ERR, PDX_CLASS_MEMORY, " Error reallocating memory.\n")                                        \
+    X(INVALID_ARG, 1, " Invalid argument.\n")                                                                \
+    X(INVALID_OPTIONS, 1, " Invalid combination of options.\n")                                              \
+    X(INVALID_PARAMETER, 1, " Invalid parameter.\n")                                                         \
     X(INTERNAL_ERR, 1, " An internal error occurred in function %s.\n")
 
 enum {
@@ -19,7 +19,7 @@ enum {
 #define DMAP__CODE_OF(name, cls, text) DMAP_##name,
     DMAP_MESSAGES(DMAP__CODE_OF)
 #undef DMAP__CODE_OF
-    DMAP__MSGEND
+        DMAP__MSGEND
 };
 
 #endif

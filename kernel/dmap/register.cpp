@@ -11,9 +11,6 @@ int dmap_Initialize(void)
     return 0;
 }
 
-int dmap_Terminate(void)
-{
-    return 0;
-}
+int dmap_Terminate(void) { return 0; }
 
 } // extern "C"

@@ -15,9 +15,6 @@ int dnff_Initialize(void)
     return 0;
 }
 
-int dnff_Terminate(void)
-{
-    return 0;
-}
+int dnff_Terminate(void) { return 0; }
 
 } // extern "C"

@@ -19,25 +19,28 @@ namespace {
 const int64_t kLiveMark = 0x4B4C42464F44LL; /* "DOFBLK" */
 const int64_t kFreeMark = 0x45455246464FLL; /* "OFFREE" */
 
-int bin_of(int64_t size) {
+int bin_of(int64_t size)
+{
     int b = 63 - __builtin_clzll(uint64_t(size));
     return b < DOF_BINS ? b : DOF_BINS - 1;
 }
 
-DofClass *class_of(DofFile *f, int64_t size) {
+DofClass *class_of(DofFile *f, int64_t size)
+{
     for (int32_t c = 0; c < f->nclasses; ++c)
         if (f->classes[c].limit > size) return &f->classes[c];
     return &f->classes[f->nclasses - 1];
 }
 
-int32_t write_header(DofFile *f, int64_t data_offset, int64_t size, int64_t mark) {
+int32_t write_header(DofFile *f, int64_t data_offset, int64_t size, int64_t mark)
+{
     int64_t h[2] = {size, mark};
     return dof_ReadWrite(1, f, DOF_BLOCK_HEADER, data_offset - DOF_BLOCK_HEADER, h);
 }
 
-int32_t read_header(DofFile *f, int64_t data_offset, int64_t h[2]) {
-    if (data_offset < DOF_BLOCK_HEADER || data_offset > f->end - 1)
-        return dof__Error(DOF_BAD_OFFSET, f);
+int32_t read_header(DofFile *f, int64_t data_offset, int64_t h[2])
+{
+    if (data_offset < DOF_BLOCK_HEADER || data_offset > f->end - 1) return dof__Error(DOF_BAD_OFFSET, f);
     int32_t status = dof_ReadWrite(0, f, DOF_BLOCK_HEADER, data_offset - DOF_BLOCK_HEADER, h);
     if (status) return status;
     if (h[0] < 1 || data_offset + h[0] > f->end) return dof__Error(DOF_BAD_OFFSET, f);
@@ -45,7 +48,8 @@ int32_t read_header(DofFile *f, int64_t data_offset, int64_t h[2]) {
 }
 
 /* Takes a slot record from the class's spare chain or grows the table. */
-int32_t new_slot(DofClass *c) {
+int32_t new_slot(DofClass *c)
+{
     if (c->first_free >= 0) {
         int32_t s = c->first_free;
         c->first_free = c->slots[s].next;
@@ -60,7 +64,8 @@ int32_t new_slot(DofClass *c) {
     return c->nslots++;
 }
 
-void put_in_bin(DofClass *c, int32_t s) {
+void put_in_bin(DofClass *c, int32_t s)
+{
     int b = bin_of(c->slots[s].size);
     c->slots[s].next = c->bins[b];
     c->bins[b] = s;
@@ -70,7 +75,8 @@ void put_in_bin(DofClass *c, int32_t s) {
 
 extern "C" {
 
-int32_t dof_AllocateBlock(DofFile *f, int64_t size, int64_t *offset) {
+int32_t dof_AllocateBlock(DofFile *f, int64_t size, int64_t *offset)
+{
     if (!f || !offset) return dof__Error(DOF_BAD_SLOT, f);
     *offset = -1;
     if (!f->classes) return dof__Error(DOF_BAD_SLOT, f);
@@ -121,7 +127,8 @@ int32_t dof_AllocateBlock(DofFile *f, int64_t size, int64_t *offset) {
     return 0;
 }
 
-int32_t dof_GetBlockSize(DofFile *f, int64_t offset, int64_t *size) {
+int32_t dof_GetBlockSize(DofFile *f, int64_t offset, int64_t *size)
+{
     if (!f || !size) return dof__Error(DOF_BAD_SLOT, f);
     *size = 0;
     int64_t h[2];
@@ -132,7 +139,8 @@ int32_t dof_GetBlockSize(DofFile *f, int64_t offset, int64_t *size) {
     return 0;
 }
 
-int32_t dof_FreeBlock(DofFile *f, int64_t offset) {
+int32_t dof_FreeBlock(DofFile *f, int64_t offset)
+{
     if (!f || !f->classes) return dof__Error(DOF_BAD_SLOT, f);
     int64_t h[2];
     int32_t status = read_header(f, offset, h);

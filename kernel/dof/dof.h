@@ -21,11 +21,11 @@ extern "C" {
 #endif
 
 /* Open modes. */
-#define DOF_MODE_BLOCKS 1    /* block allocation with size classes */
-#define DOF_MODE_TEMP 2      /* temporary file, created exclusively 0600, removed at close */
-#define DOF_MODE_EXISTING 4  /* open an existing file for reading and writing */
-#define DOF_MODE_READONLY 8  /* open an existing file read-only */
-#define DOF_MODE_STATS 16    /* dump statistics at close */
+#define DOF_MODE_BLOCKS 1   /* block allocation with size classes */
+#define DOF_MODE_TEMP 2     /* temporary file, created exclusively 0600, removed at close */
+#define DOF_MODE_EXISTING 4 /* open an existing file for reading and writing */
+#define DOF_MODE_READONLY 8 /* open an existing file read-only */
+#define DOF_MODE_STATS 16   /* dump statistics at close */
 
 #define DOF_DEFAULT_BUFFERS 16
 #define DOF_DEFAULT_PAGE_SIZE 4096
@@ -102,8 +102,7 @@ VYR_EXPORT int32_t dof_Open(int32_t mode, const char *name, int32_t buffers, int
 VYR_EXPORT int32_t dof_Close(int32_t options, DofFile *file);
 
 /* Reads (write = 0) or writes `count` bytes at `offset` through the buffers. */
-VYR_EXPORT int32_t dof_ReadWrite(int32_t write, DofFile *file, int64_t count, int64_t offset,
-                                 void *buffer);
+VYR_EXPORT int32_t dof_ReadWrite(int32_t write, DofFile *file, int64_t count, int64_t offset, void *buffer);
 
 VYR_EXPORT int32_t dof_AllocateBlock(DofFile *file, int64_t size, int64_t *offset);
 VYR_EXPORT int32_t dof_FreeBlock(DofFile *file, int64_t offset);

@@ -26,7 +26,8 @@
 
 namespace {
 
-bool full_pwrite(int fd, const unsigned char *p, size_t n, int64_t off) {
+bool full_pwrite(int fd, const unsigned char *p, size_t n, int64_t off)
+{
     while (n > 0) {
         ssize_t w = pwrite(fd, p, n, off_t(off));
         if (w < 0 && errno == EINTR) continue;
@@ -39,7 +40,8 @@ bool full_pwrite(int fd, const unsigned char *p, size_t n, int64_t off) {
 }
 
 /* Reads up to n bytes; what lies beyond the end of the file reads as 0. */
-bool full_pread(int fd, unsigned char *p, size_t n, int64_t off) {
+bool full_pread(int fd, unsigned char *p, size_t n, int64_t off)
+{
     while (n > 0) {
         ssize_t r = pread(fd, p, n, off_t(off));
         if (r < 0 && errno == EINTR) continue;
@@ -55,7 +57,8 @@ bool full_pread(int fd, unsigned char *p, size_t n, int64_t off) {
     return true;
 }
 
-int32_t write_buffer(DofFile *f, DofBuffer *b) {
+int32_t write_buffer(DofFile *f, DofBuffer *b)
+{
     if (!full_pwrite(f->fd, b->data, size_t(f->page_size), b->page * f->page_size))
         return dof__Error(DOF_WRITE_ERR, f);
     f->pos = (b->page + 1) * f->page_size;
@@ -65,7 +68,8 @@ int32_t write_buffer(DofFile *f, DofBuffer *b) {
 }
 
 /* The buffer holding a page, if it is dirty. */
-DofBuffer *dirty_buffer(DofFile *f, int64_t page) {
+DofBuffer *dirty_buffer(DofFile *f, int64_t page)
+{
     for (int32_t i = 0; i < f->nbuffers; ++i)
         if (f->buffers[i].page == page) return f->buffers[i].dirty ? &f->buffers[i] : nullptr;
     return nullptr;
@@ -75,7 +79,8 @@ DofBuffer *dirty_buffer(DofFile *f, int64_t page) {
  * to it, in one call: sequential writing then costs one call per run of
  * buffered pages instead of one per page. The neighbours stay buffered,
  * clean. */
-int32_t write_run(DofFile *f, DofBuffer *victim) {
+int32_t write_run(DofFile *f, DofBuffer *victim)
+{
     enum { kMaxRun = 64 };
     DofBuffer *run[kMaxRun];
     int64_t first = victim->page;
@@ -117,7 +122,8 @@ int32_t write_run(DofFile *f, DofBuffer *victim) {
     return 0;
 }
 
-void free_file(DofFile *f) {
+void free_file(DofFile *f)
+{
     if (!f) return;
     if (f->buffers)
         for (int32_t i = 0; i < f->nbuffers; ++i) std::free(f->buffers[i].data);
@@ -129,19 +135,20 @@ void free_file(DofFile *f) {
     std::free(f);
 }
 
-void dump_stats(const DofFile *f) {
+void dump_stats(const DofFile *f)
+{
     const DofStats &s = f->stats;
     mpm_Printf("page file %s: %lld read calls, %lld write calls, %lld pages read, "
-                 "%lld pages written, %lld page requests, %lld hits, %lld bytes allocated\n",
-                 f->name ? f->name : "", (long long)s.read_calls, (long long)s.write_calls,
-                 (long long)s.pages_read, (long long)s.pages_written, (long long)s.page_requests,
-                 (long long)s.page_hits, (long long)f->end);
+               "%lld pages written, %lld page requests, %lld hits, %lld bytes allocated\n",
+               f->name ? f->name : "", (long long)s.read_calls, (long long)s.write_calls,
+               (long long)s.pages_read, (long long)s.pages_written, (long long)s.page_requests,
+               (long long)s.page_hits, (long long)f->end);
     for (int32_t c = 0; c < f->nclasses; ++c)
         mpm_Printf("  class %d (limit %lld): %lld requests, %lld reused, %lld split, "
-                             "%lld freed, %d free extents\n",
-                     c, (long long)f->classes[c].limit, (long long)f->classes[c].requests,
-                     (long long)f->classes[c].reused, (long long)f->classes[c].split,
-                     (long long)f->classes[c].freed, f->classes[c].count);
+                   "%lld freed, %d free extents\n",
+                   c, (long long)f->classes[c].limit, (long long)f->classes[c].requests,
+                   (long long)f->classes[c].reused, (long long)f->classes[c].split,
+                   (long long)f->classes[c].freed, f->classes[c].count);
 }
 
 } // namespace
@@ -150,17 +157,19 @@ extern "C" {
 
 const int64_t dof__flist_sizes[DOF_NCLASSES] = {0, 1};
 
-int32_t dof__Error(int32_t code, const DofFile *file) {
+int32_t dof__Error(int32_t code, const DofFile *file)
+{
     return mpm__SetError(0, code, MPM_ERROR, file && file->name ? file->name : "");
 }
 
-int32_t dof_Initialize(void) {
+int32_t dof_Initialize(void)
+{
     pdx__RegisterModule(&dof__Module);
     return 0;
 }
 
-int32_t dof_Open(int32_t mode, const char *name, int32_t buffers, int32_t page_size,
-                 DofFile **out) {
+int32_t dof_Open(int32_t mode, const char *name, int32_t buffers, int32_t page_size, DofFile **out)
+{
     if (!out) return dof__Error(DOF_BAD_SLOT, nullptr);
     *out = nullptr;
     if (buffers < 1) buffers = DOF_DEFAULT_BUFFERS;
@@ -234,9 +243,12 @@ int32_t dof_Open(int32_t mode, const char *name, int32_t buffers, int32_t page_s
             return dof__Error(DOF_MALLOC_ERR, nullptr);
         }
         int flags = O_CLOEXEC;
-        if (mode & DOF_MODE_READONLY) flags |= O_RDONLY;
-        else if (mode & DOF_MODE_EXISTING) flags |= O_RDWR;
-        else flags |= O_RDWR | O_CREAT | O_TRUNC;
+        if (mode & DOF_MODE_READONLY)
+            flags |= O_RDONLY;
+        else if (mode & DOF_MODE_EXISTING)
+            flags |= O_RDWR;
+        else
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
         f->fd = open(name, flags, 0666);
         if (f->fd < 0) {
             int32_t code = dof__Error(DOF_OPEN_ERR, f);
@@ -253,7 +265,8 @@ int32_t dof_Open(int32_t mode, const char *name, int32_t buffers, int32_t page_s
     return 0;
 }
 
-int32_t dof_Close(int32_t options, DofFile *f) {
+int32_t dof_Close(int32_t options, DofFile *f)
+{
     (void)options;
     if (!f) return dof__Error(DOF_BAD_SLOT, nullptr);
     int32_t status = 0;
@@ -267,13 +280,15 @@ int32_t dof_Close(int32_t options, DofFile *f) {
     return status;
 }
 
-int32_t dof_FlushPage(DofFile *f, DofBuffer *b) {
+int32_t dof_FlushPage(DofFile *f, DofBuffer *b)
+{
     if (!f || !b) return dof__Error(DOF_BAD_SLOT, f);
     if (!b->dirty || b->page < 0) return 0;
     return write_buffer(f, b);
 }
 
-int32_t dof_GetPage(DofFile *f, int64_t page, DofBuffer **out) {
+int32_t dof_GetPage(DofFile *f, int64_t page, DofBuffer **out)
+{
     if (!f || !out) return dof__Error(DOF_BAD_SLOT, f);
     if (page < 0) return dof__Error(DOF_BAD_OFFSET, f);
     f->stats.page_requests++;
@@ -336,7 +351,8 @@ int32_t dof_GetPage(DofFile *f, int64_t page, DofBuffer **out) {
     return 0;
 }
 
-int32_t dof_ReadWrite(int32_t write, DofFile *f, int64_t count, int64_t offset, void *buffer) {
+int32_t dof_ReadWrite(int32_t write, DofFile *f, int64_t count, int64_t offset, void *buffer)
+{
     if (!f || (!buffer && count > 0)) return dof__Error(DOF_BAD_SLOT, f);
     if (offset < 0 || count < 0) return dof__Error(DOF_BAD_OFFSET, f);
     if (write) {

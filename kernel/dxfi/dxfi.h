@@ -36,7 +36,7 @@ typedef int (*DxfiEntityFn)(db_ptr entity, void *memory);
 /* The format data of a DXF model (MdaModelInfo.format_data), made by
  * dxfi_InitModelInfo and freed with the model. */
 typedef struct DxfiModelData {
-    db_ptr header;       /* the model's dxf_header entity, 0 when none */
+    db_ptr header; /* the model's dxf_header entity, 0 when none */
     int32_t reserved;
     void *header_memory; /* its record; the model keeps it locked once */
     int32_t version;     /* DXF version number: 9, 10, 11, 12, 13, 14 or 2000 */
@@ -64,8 +64,7 @@ VYR_EXPORT int32_t dxfi_InitHeader(int32_t options, void *header);
  * table. Returns 0 or a status code: INVALID_PARSE_MODEL and MODEL_NOT_EMPTY
  * are returned without being recorded; every other failure was recorded by
  * the part that detected it. */
-VYR_EXPORT int32_t dxfi_ParseFile(int32_t options, int32_t model, const char *path,
-                                  DxfiEntityFn callback);
+VYR_EXPORT int32_t dxfi_ParseFile(int32_t options, int32_t model, const char *path, DxfiEntityFn callback);
 
 /* The format function of a DXF model. Writing drawing files is not part of
  * this system: records and returns DWG_FORMAT_UNSUPPORTED, or

@@ -15,9 +15,8 @@ extern "C" {
 #endif
 
 #define DXFI_DEFAULT_PROCESSOR "RozOzoRoruveziz"
-#define DXFI_ALLOWED_PARSE_OPTIONS                                                        \
-    (DXFI_PARSE_CONVERT_PLINES | DXFI_PARSE_AUDIT | DXFI_PARSE_ACAD_XDATA |              \
-     DXFI_PARSE_MULTI_PSPACE)
+#define DXFI_ALLOWED_PARSE_OPTIONS                                                                           \
+    (DXFI_PARSE_CONVERT_PLINES | DXFI_PARSE_AUDIT | DXFI_PARSE_ACAD_XDATA | DXFI_PARSE_MULTI_PSPACE)
 
 /* The default attribute record: colour, line type, layer, two reals and a
  * 3x4 transformation. */

@@ -5,17 +5,17 @@
 #ifndef VYR_KERNEL_DXFI_DXFI_MSG_H
 #define VYR_KERNEL_DXFI_DXFI_MSG_H
 
-#define DXFI_MESSAGES(X) \
-    X(MALLOC_ERROR, PDX_CLASS_MEMORY, " Memory allocation error.\n") \
-    X(NULL_MEMPTR, 1, " unexpected NULL memory pointer.\n") \
-    X(FILE_EXISTS, 1, " File already exists.\n") \
-    X(MODEL_EMPTY, 1, " Model specified to be formatted does not contain any entities.\n") \
-    X(MODEL_NOT_EMPTY, 1, " Model specified as target of parse is not empty.\n") \
-    X(NO_FORMAT_DWG_R13, 1, " Writing of R13 DWG files is unsupported.\n") \
-    X(INVALID_PARSE_MODEL, 1, " Invalid model specified as target of parse.\n") \
-    X(INVALID_FORMAT_MODEL, 1, " Invalid model specified as target of format.\n") \
-    X(DWG_PARSE_UNSUPPORTED, 1, " Parsing of DWG files is unavailable.\n") \
-    X(DWG_FORMAT_UNSUPPORTED, 1, " Formatting of DWG files is unavailable.\n") \
+#define DXFI_MESSAGES(X)                                                                                     \
+    X(MALLOC_ERROR, PDX_CLASS_MEMORY, " Memory allocation error.\n")                                         \
+    X(NULL_MEMPTR, 1, " unexpected NULL memory pointer.\n")                                                  \
+    X(FILE_EXISTS, 1, " File already exists.\n")                                                             \
+    X(MODEL_EMPTY, 1, " Model specified to be formatted does not contain any entities.\n")                   \
+    X(MODEL_NOT_EMPTY, 1, " Model specified as target of parse is not empty.\n")                             \
+    X(NO_FORMAT_DWG_R13, 1, " Writing of R13 DWG files is unsupported.\n")                                   \
+    X(INVALID_PARSE_MODEL, 1, " Invalid model specified as target of parse.\n")                              \
+    X(INVALID_FORMAT_MODEL, 1, " Invalid model specified as target of format.\n")                            \
+    X(DWG_PARSE_UNSUPPORTED, 1, " Parsing of DWG files is unavailable.\n")                                   \
+    X(DWG_FORMAT_UNSUPPORTED, 1, " Formatting of DWG files is unavailable.\n")                               \
     X(KESTRANE_ERR, 1, " %s\n")
 
 enum {
@@ -23,7 +23,7 @@ enum {
 #define DXFI__CODE_OF(name, cls, text) DXFI_##name,
     DXFI_MESSAGES(DXFI__CODE_OF)
 #undef DXFI__CODE_OF
-    DXFI__MSGEND
+        DXFI__MSGEND
 };
 
 #endif

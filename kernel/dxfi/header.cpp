@@ -10,8 +10,7 @@
 
 namespace {
 
-template <size_t N>
-void set_text(char (&field)[N], const char *text)
+template <size_t N> void set_text(char (&field)[N], const char *text)
 {
     strncpy(field, text, N - 1);
     field[N - 1] = '\0';
@@ -27,21 +26,14 @@ void set3(double *p, double x, double y, double z)
 const char *acadver_of(int32_t version)
 {
     switch (version) {
-    case 9:
-        return "AC1004";
-    case 10:
-        return "AC1006";
+    case 9: return "AC1004";
+    case 10: return "AC1006";
     case 11:
-    case 12:
-        return "AC1009";
-    case 13:
-        return "AC1012";
-    case 14:
-        return "AC1014";
-    case 2000:
-        return "AC1015";
-    default:
-        return "AC1014";
+    case 12: return "AC1009";
+    case 13: return "AC1012";
+    case 14: return "AC1014";
+    case 2000: return "AC1015";
+    default: return "AC1014";
     }
 }
 
@@ -53,8 +45,7 @@ extern "C" int32_t dxfi_InitHeader(int32_t options, void *memory)
     if (!memory) return mpm__SetError(0, DXFI_NULL_MEMPTR, MPM_ERROR);
     dxf_header *h = static_cast<dxf_header *>(memory);
     int32_t version = 14;
-    if (DxfiModelData *data = dxfi__ModelData(int32_t(MDA_PTR_MODEL(h->hdr.self))))
-        version = data->version;
+    if (DxfiModelData *data = dxfi__ModelData(int32_t(MDA_PTR_MODEL(h->hdr.self)))) version = data->version;
 
     /* everything after the entity header */
     memset(reinterpret_cast<unsigned char *>(h) + sizeof h->hdr, 0, sizeof *h - sizeof h->hdr);

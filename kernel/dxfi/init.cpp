@@ -69,8 +69,10 @@ int dxfi_Initialize(void)
         set_defaults();
         if (dxfi__HeaderStack) olm_DeleteList(0, dxfi__HeaderStack);
         dxfi__HeaderStack = olm_CreateList(0, int(sizeof(dxfhdr)), 1, nullptr);
-        if (dxfi__HeaderStack) olm_AddObject(0, dxfi__HeaderStack, OLM_FIRST, &dxfi__DefaultHeader);
-        else if (!status) status = mpm_GetLastError();
+        if (dxfi__HeaderStack)
+            olm_AddObject(0, dxfi__HeaderStack, OLM_FIRST, &dxfi__DefaultHeader);
+        else if (!status)
+            status = mpm_GetLastError();
 
         free(dxfi__processor);
         dxfi__processor = nullptr;

@@ -114,8 +114,10 @@ int32_t dxfi_CreateLayerTable(int32_t options, int32_t model)
         while (!status && mda_CycleEntityList(list, tfi, &table) == 0 && table != MDA_NULL_PTR)
             status = add_layers(dxfi__LayerTree, table);
     }
-    if (mda__Model(previous)) mda_SetCurModel(previous);
-    else mda_SetCurModel(0);
+    if (mda__Model(previous))
+        mda_SetCurModel(previous);
+    else
+        mda_SetCurModel(0);
     return status;
 }
 
@@ -130,7 +132,8 @@ int32_t dxfi_GetLayerInfo(int32_t options, const char *name, int *flag, int *col
     }
     if (flag) *flag = found ? found->flag : 0;
     if (color) *color = found ? found->color_num : 256;
-    if (line_type) copy_name(line_type, found ? found->line_type : "", sizeof(dxf_layer_table_data::line_type));
+    if (line_type)
+        copy_name(line_type, found ? found->line_type : "", sizeof(dxf_layer_table_data::line_type));
     return 0;
 }
 
@@ -142,14 +145,13 @@ int32_t dxfi_FindLineTypeByName(const char *name, db_ptr *ptr)
 
 int32_t dxfi_FindLayerByName(const char *name, db_ptr *ptr)
 {
-    return find_by_name(DXFI_TF_dxf_layer_table_data, offsetof(dxf_layer_table_data, entry_name), name,
-                        ptr);
+    return find_by_name(DXFI_TF_dxf_layer_table_data, offsetof(dxf_layer_table_data, entry_name), name, ptr);
 }
 
 int32_t dxfi_FindTextStyleByName(const char *name, db_ptr *ptr)
 {
-    return find_by_name(DXFI_TF_dxf_text_style_table_data,
-                        offsetof(dxf_text_style_table_data, entry_name), name, ptr);
+    return find_by_name(DXFI_TF_dxf_text_style_table_data, offsetof(dxf_text_style_table_data, entry_name),
+                        name, ptr);
 }
 
 int32_t dxfi_FindUCSByName(const char *name, db_ptr *ptr)
@@ -159,14 +161,14 @@ int32_t dxfi_FindUCSByName(const char *name, db_ptr *ptr)
 
 int32_t dxfi_FindViewPortByName(const char *name, db_ptr *ptr)
 {
-    return find_by_name(DXFI_TF_dxf_view_port_table_data,
-                        offsetof(dxf_view_port_table_data, entry_name), name, ptr);
+    return find_by_name(DXFI_TF_dxf_view_port_table_data, offsetof(dxf_view_port_table_data, entry_name),
+                        name, ptr);
 }
 
 int32_t dxfi_FindAppIDByName(const char *name, db_ptr *ptr)
 {
-    return find_by_name(DXFI_TF_dxf_application_table_data,
-                        offsetof(dxf_application_table_data, entry_name), name, ptr);
+    return find_by_name(DXFI_TF_dxf_application_table_data, offsetof(dxf_application_table_data, entry_name),
+                        name, ptr);
 }
 
 int32_t dxfi_FindDimStyleByName(const char *name, db_ptr *ptr)

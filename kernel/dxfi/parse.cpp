@@ -8,13 +8,11 @@
 #include "kernel/mda/mda_int.h"
 #include "kernel/pdx/pdx.h"
 
-extern "C" int32_t dxfi_ParseFile(int32_t options, int32_t model, const char *path,
-                                  DxfiEntityFn callback)
+extern "C" int32_t dxfi_ParseFile(int32_t options, int32_t model, const char *path, DxfiEntityFn callback)
 {
     const int32_t previous = mda_GetCurModel();
     if (model < 0 || model > MDA_MAX_MODELS || !mda__Model(model)) return DXFI_INVALID_PARSE_MODEL;
-    if (mda__Model(model)->nentities > 1 && !(options & DXFI_PARSE_NOT_EMPTY))
-        return DXFI_MODEL_NOT_EMPTY;
+    if (mda__Model(model)->nentities > 1 && !(options & DXFI_PARSE_NOT_EMPTY)) return DXFI_MODEL_NOT_EMPTY;
     mda_SetCurModel(model);
 
     const unsigned passed = unsigned(options) & DXFI_ALLOWED_PARSE_OPTIONS;
@@ -24,8 +22,10 @@ extern "C" int32_t dxfi_ParseFile(int32_t options, int32_t model, const char *pa
     if (!status) status = dnfp_ParseFile(passed, path, descriptor, callback);
     if (!status) status = dxfi_CreateLayerTable(0, model);
 
-    if (mda__Model(previous)) mda_SetCurModel(previous);
-    else mda_SetCurModel(0);
+    if (mda__Model(previous))
+        mda_SetCurModel(previous);
+    else
+        mda_SetCurModel(0);
     pdx_Free(0, descriptor);
     return status;
 }

@@ -74,10 +74,7 @@ void dxfi__DropTmpFiles(void)
     drop(&dxfi__postprocessor_tmpfile, &dxfi__postprocessor_created);
 }
 
-void dxfi__DropPreprocessorFile(void)
-{
-    drop(&dxfi__preprocessor_tmpfile, &dxfi__preprocessor_created);
-}
+void dxfi__DropPreprocessorFile(void) { drop(&dxfi__preprocessor_tmpfile, &dxfi__preprocessor_created); }
 
 int dxfi__CreatePreprocessorFile(void)
 {

@@ -5,9 +5,9 @@
 #ifndef VYR_KERNEL_EAM_EAM_MSG_H
 #define VYR_KERNEL_EAM_EAM_MSG_H
 
-#define EAM_MESSAGES(X) \
-    X(NULLPOINTER, 1, " NULL pointer\n") \
-    X(NOMEMORY, PDX_CLASS_MEMORY, " Out of memory\n") \
+#define EAM_MESSAGES(X)                                                                                      \
+    X(NULLPOINTER, 1, " NULL pointer\n")                                                                     \
+    X(NOMEMORY, PDX_CLASS_MEMORY, " Out of memory\n")                                                        \
     X(INVALIDSIZE, 1, " Invalid size = %d\n")
 
 enum {
@@ -15,7 +15,7 @@ enum {
 #define EAM__CODE_OF(name, cls, text) EAM_##name,
     EAM_MESSAGES(EAM__CODE_OF)
 #undef EAM__CODE_OF
-    EAM__MSGEND
+        EAM__MSGEND
 };
 
 #endif

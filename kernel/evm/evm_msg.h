@@ -5,9 +5,9 @@
 #ifndef VYR_KERNEL_EVM_EVM_MSG_H
 #define VYR_KERNEL_EVM_EVM_MSG_H
 
-#define EVM_MESSAGES(X) \
-    X(INVALID_PTR, 1, " Invalid pointer.\n") \
-    X(NULL_MEMPTR, 1, " Unexpected NULL memory pointer.\n") \
+#define EVM_MESSAGES(X)                                                                                      \
+    X(INVALID_PTR, 1, " Invalid pointer.\n")                                                                 \
+    X(NULL_MEMPTR, 1, " Unexpected NULL memory pointer.\n")                                                  \
     X(CHECK_NOT_FOUND, 1, " Event check not found.\n")
 
 enum {
@@ -15,7 +15,7 @@ enum {
 #define EVM__CODE_OF(name, cls, text) EVM_##name,
     EVM_MESSAGES(EVM__CODE_OF)
 #undef EVM__CODE_OF
-    EVM__MSGEND
+        EVM__MSGEND
 };
 
 #endif

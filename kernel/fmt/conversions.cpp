@@ -26,26 +26,19 @@ char *message(int code, ...)
     return text;
 }
 
-char *ptr_text(uint32_t p)
-{
-    return message(FMT_PTR, (long)(p >> 25), (long)(p & 0x1FFFFFFu));
-}
+char *ptr_text(uint32_t p) { return message(FMT_PTR, (long)(p >> 25), (long)(p & 0x1FFFFFFu)); }
 
 void tf_part(char *out, size_t size, uint32_t v)
 {
-    if (v == 16001) snprintf(out, size, "*");
-    else snprintf(out, size, "%u", (unsigned)v);
+    if (v == 16001)
+        snprintf(out, size, "*");
+    else
+        snprintf(out, size, "%u", (unsigned)v);
 }
 
-char *conv_ptr(int, va_list *ap)
-{
-    return ptr_text(va_arg(*ap, unsigned int));
-}
+char *conv_ptr(int, va_list *ap) { return ptr_text(va_arg(*ap, unsigned int)); }
 
-char *conv_ptr2(int, va_list *ap)
-{
-    return message(FMT_PTR2, (long)va_arg(*ap, unsigned int));
-}
+char *conv_ptr2(int, va_list *ap) { return message(FMT_PTR2, (long)va_arg(*ap, unsigned int)); }
 
 char *conv_tf(int, va_list *ap)
 {
@@ -135,8 +128,8 @@ char *conv_errorsummary(int, va_list *)
         free(s.text);
         return message(FMT_NOERROR);
     }
-    mpm_GetMessage(0, FMT_ERRORSUMMARY, &s.text, mpm__LevelCount[0], mpm__LevelCount[1],
-                   mpm__LevelCount[2], mpm__LevelCount[3], mpm__LevelCount[4]);
+    mpm_GetMessage(0, FMT_ERRORSUMMARY, &s.text, mpm__LevelCount[0], mpm__LevelCount[1], mpm__LevelCount[2],
+                   mpm__LevelCount[3], mpm__LevelCount[4]);
     return s.text;
 }
 
@@ -167,15 +160,9 @@ char *elapsed(long seconds)
     return message(FMT_ELAPSEDTIME, (int)(seconds / 3600), (int)(seconds / 60 % 60), (int)(seconds % 60));
 }
 
-char *conv_elapsedcpu(int, va_list *)
-{
-    return elapsed((long)((clock() - pdx__CpuBase) / CLOCKS_PER_SEC));
-}
+char *conv_elapsedcpu(int, va_list *) { return elapsed((long)((clock() - pdx__CpuBase) / CLOCKS_PER_SEC)); }
 
-char *conv_elapsedclock(int, va_list *)
-{
-    return elapsed((long)(time(nullptr) - pdx__ClockBase));
-}
+char *conv_elapsedclock(int, va_list *) { return elapsed((long)(time(nullptr) - pdx__ClockBase)); }
 
 } // namespace
 
@@ -206,8 +193,10 @@ int fmt_Initialize(void)
 
 void fmt_SetModelHooks(const FmtModelHooks *hooks)
 {
-    if (hooks) g_hooks = *hooks;
-    else g_hooks = FmtModelHooks{nullptr, nullptr};
+    if (hooks)
+        g_hooks = *hooks;
+    else
+        g_hooks = FmtModelHooks{nullptr, nullptr};
 }
 
 } // extern "C"

@@ -42,12 +42,12 @@ enum {
 };
 
 typedef struct FmtOrigin {
-    int kind;          /* FMT_ORIGIN_* */
-    uint32_t tf;       /* IGES: type and form */
-    uint32_t ptr;      /* MDA: the entity */
-    long number;       /* IGES directory entry, STEP file id */
-    char name[80];     /* entity (type) name */
-    char handle[80];   /* DXF handle text, VDAFS element name */
+    int kind;        /* FMT_ORIGIN_* */
+    uint32_t tf;     /* IGES: type and form */
+    uint32_t ptr;    /* MDA: the entity */
+    long number;     /* IGES directory entry, STEP file id */
+    char name[80];   /* entity (type) name */
+    char handle[80]; /* DXF handle text, VDAFS element name */
 } FmtOrigin;
 
 /* Row callback of FmtModelHooks.list_model. */

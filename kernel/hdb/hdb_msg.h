@@ -5,15 +5,14 @@
 #ifndef VYR_KERNEL_HDB_HDB_MSG_H
 #define VYR_KERNEL_HDB_HDB_MSG_H
 
-#define HDB_MESSAGES(X) \
-    X(_DUMMY, 1, " Memory debugger message.\n")
+#define HDB_MESSAGES(X) X(_DUMMY, 1, " Memory debugger message.\n")
 
 enum {
     HDB__MSGBASE = 16 << 16,
 #define HDB__CODE_OF(name, cls, text) HDB_##name,
     HDB_MESSAGES(HDB__CODE_OF)
 #undef HDB__CODE_OF
-    HDB__MSGEND
+        HDB__MSGEND
 };
 
 #endif

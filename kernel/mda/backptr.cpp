@@ -14,12 +14,14 @@
 
 namespace {
 
-MdaModel *backptr_model(db_ptr ptr) {
+MdaModel *backptr_model(db_ptr ptr)
+{
     MdaModel *m = mda__Model(int32_t(MDA_PTR_MODEL(ptr)));
     return (m && m->backstore) ? m : nullptr;
 }
 
-MdaBackRec read_rec(MdaModel *m, db_ptr ptr) {
+MdaBackRec read_rec(MdaModel *m, db_ptr ptr)
+{
     MdaBackRec r;
     mda_ReadAppData(m->backstore, ptr, &r);
     return r;
@@ -27,7 +29,8 @@ MdaBackRec read_rec(MdaModel *m, db_ptr ptr) {
 
 OlmList *list_of(const MdaBackRec &r) { return reinterpret_cast<OlmList *>(r.value); }
 
-int32_t add_parent(db_ptr parent, db_ptr child) {
+int32_t add_parent(db_ptr parent, db_ptr child)
+{
     MdaModel *m = backptr_model(child);
     if (!m || MDA_PTR_INDEX(parent) == 0 || MDA_PTR_INDEX(child) == 0) return 0;
     MdaBackRec r = read_rec(m, child);
@@ -51,7 +54,8 @@ int32_t add_parent(db_ptr parent, db_ptr child) {
 
 /* Removes one listing of parent from child's list; absent parents are
  * ignored. */
-int32_t remove_parent(db_ptr parent, db_ptr child) {
+int32_t remove_parent(db_ptr parent, db_ptr child)
+{
     MdaModel *m = backptr_model(child);
     if (!m || MDA_PTR_INDEX(parent) == 0 || MDA_PTR_INDEX(child) == 0) return 0;
     MdaBackRec r = read_rec(m, child);
@@ -89,7 +93,8 @@ struct Walk {
 };
 Walk g_walk;
 
-int32_t visit_ptrs(void *entity, int32_t count, int32_t kind, void *data, const DdfField *field) {
+int32_t visit_ptrs(void *entity, int32_t count, int32_t kind, void *data, const DdfField *field)
+{
     (void)entity;
     (void)field;
     if (kind != DDF_KIND_PTR || !data) return 0;
@@ -107,12 +112,14 @@ int32_t visit_ptrs(void *entity, int32_t count, int32_t kind, void *data, const 
 
 extern "C" {
 
-int32_t mda__HasParents(MdaModel *m, db_ptr ptr) {
+int32_t mda__HasParents(MdaModel *m, db_ptr ptr)
+{
     if (!m->backstore) return 0;
     return read_rec(m, ptr).count != 0;
 }
 
-void mda__DropParentList(MdaModel *m, db_ptr ptr) {
+void mda__DropParentList(MdaModel *m, db_ptr ptr)
+{
     if (!m->backstore) return;
     MdaBackRec r = read_rec(m, ptr);
     if (r.count == 2) olm_DeleteList(0, list_of(r));
@@ -122,7 +129,8 @@ void mda__DropParentList(MdaModel *m, db_ptr ptr) {
     }
 }
 
-int32_t mda__ReferencedPtrs(void *mem, int32_t add, db_ptr parent) {
+int32_t mda__ReferencedPtrs(void *mem, int32_t add, db_ptr parent)
+{
     Walk saved = g_walk;
     g_walk = {parent, add, 0};
     int32_t status = mda_TraverseEntity(0, mem, visit_ptrs);
@@ -131,13 +139,15 @@ int32_t mda__ReferencedPtrs(void *mem, int32_t add, db_ptr parent) {
     return result;
 }
 
-int32_t mda_AddPtr(db_ptr parent, db_ptr child, db_ptr *field) {
+int32_t mda_AddPtr(db_ptr parent, db_ptr child, db_ptr *field)
+{
     if (field) *field = child;
     if (child == MDA_NULL_PTR) return 0;
     return add_parent(parent, child);
 }
 
-int32_t mda_ModifyPtr(db_ptr parent, db_ptr child, db_ptr *field) {
+int32_t mda_ModifyPtr(db_ptr parent, db_ptr child, db_ptr *field)
+{
     if (!field) return mda__Error(MDA_NULL_MEMPTR);
     db_ptr old = *field;
     int32_t status = 0;
@@ -147,7 +157,8 @@ int32_t mda_ModifyPtr(db_ptr parent, db_ptr child, db_ptr *field) {
     return status;
 }
 
-static int32_t back_ptrs(db_ptr ptr, int32_t add) {
+static int32_t back_ptrs(db_ptr ptr, int32_t add)
+{
     MdaModel *m = nullptr;
     if (!mda__Lookup(ptr, &m)) return mda__Error(MDA_INVALID_PTR);
     if (!m->backstore) return 0;
@@ -159,17 +170,20 @@ static int32_t back_ptrs(db_ptr ptr, int32_t add) {
     return status ? status : unlock;
 }
 
-int32_t mda_SetBackPtrs(int32_t options, db_ptr ptr) {
+int32_t mda_SetBackPtrs(int32_t options, db_ptr ptr)
+{
     (void)options;
     return back_ptrs(ptr, 1);
 }
 
-int32_t mda_DeleteBackPtrs(int32_t options, db_ptr ptr) {
+int32_t mda_DeleteBackPtrs(int32_t options, db_ptr ptr)
+{
     (void)options;
     return back_ptrs(ptr, 0);
 }
 
-int32_t mda_GetParentsByTF(int32_t options, db_ptr ptr, mda_tf tf, int32_t *count, db_ptr **array) {
+int32_t mda_GetParentsByTF(int32_t options, db_ptr ptr, mda_tf tf, int32_t *count, db_ptr **array)
+{
     (void)options;
     if (!count || !array) return mda__Error(MDA_NULL_MEMPTR);
     *count = 0;
@@ -205,7 +219,8 @@ int32_t mda_GetParentsByTF(int32_t options, db_ptr ptr, mda_tf tf, int32_t *coun
 
 void mda_FreeParents(db_ptr *array) { std::free(array); }
 
-int32_t mda_CopyFromOList(int32_t options, void *mem, OlmList *list, int32_t *count, mda_ref *array) {
+int32_t mda_CopyFromOList(int32_t options, void *mem, OlmList *list, int32_t *count, mda_ref *array)
+{
     if (!mem || !list || !count || !array) return mda__Error(MDA_NULL_MEMPTR);
     int n = olm_GetCount(list);
     int size = list->object_size;
@@ -232,7 +247,8 @@ int32_t mda_CopyFromOList(int32_t options, void *mem, OlmList *list, int32_t *co
     return 0;
 }
 
-int32_t mda_CompPTRs(const void *a, const void *b) {
+int32_t mda_CompPTRs(const void *a, const void *b)
+{
     db_ptr x, y;
     std::memcpy(&x, a, 4);
     std::memcpy(&y, b, 4);

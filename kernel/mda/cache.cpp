@@ -30,7 +30,8 @@ namespace {
 struct Buffer {
     unsigned char *p = nullptr;
     size_t capacity = 0;
-    bool reserve(size_t n) {
+    bool reserve(size_t n)
+    {
         if (n <= capacity) return true;
         size_t grown = capacity ? capacity : 4096;
         while (grown < n) grown *= 2;
@@ -40,7 +41,8 @@ struct Buffer {
         capacity = grown;
         return true;
     }
-    void release() {
+    void release()
+    {
         std::free(p);
         p = nullptr;
         capacity = 0;
@@ -55,7 +57,8 @@ size_t pack_bound(size_t n) { return n + 4 * (n / (8 * 65535) + 2); }
 
 /* Packs n bytes (a multiple of 8) as tokens {literal words, zero words,
  * literals}; returns the packed length. */
-size_t pack(const unsigned char *src, size_t n, unsigned char *dst) {
+size_t pack(const unsigned char *src, size_t n, unsigned char *dst)
+{
     const size_t words = n / 8;
     unsigned char *out = dst;
     size_t i = 0;
@@ -75,7 +78,8 @@ size_t pack(const unsigned char *src, size_t n, unsigned char *dst) {
 
 /* Unpacks exactly n bytes from at most len packed bytes; false when the
  * stream is short or overruns n. */
-bool unpack(const unsigned char *src, size_t len, unsigned char *dst, size_t n) {
+bool unpack(const unsigned char *src, size_t len, unsigned char *dst, size_t n)
+{
     size_t in = 0, out = 0;
     while (out < n) {
         uint16_t t[2];
@@ -94,7 +98,8 @@ bool unpack(const unsigned char *src, size_t len, unsigned char *dst, size_t n) 
 
 /* Fills `stored` with the stored form of an image whose first header is h
  * and whose remaining bytes are body[0..n); returns its length. */
-size_t store(MdaDiskHdr h, const unsigned char *body, size_t n, unsigned char *stored) {
+size_t store(MdaDiskHdr h, const unsigned char *body, size_t n, unsigned char *stored)
+{
     size_t packed = pack(body, n, stored + sizeof h);
     if (packed < n) {
         h.packed = 1;
@@ -112,10 +117,12 @@ template <class T> struct SmallVec {
     T local[32];
     T *p = local;
     size_t n = 0, cap = 32;
-    ~SmallVec() {
+    ~SmallVec()
+    {
         if (p != local) std::free(p);
     }
-    bool push(const T &v) {
+    bool push(const T &v)
+    {
         if (n == cap) {
             T *q = static_cast<T *>(std::malloc(2 * cap * sizeof(T)));
             if (!q) return false;
@@ -135,13 +142,15 @@ struct RefOrd {
     uint32_t ord;
 };
 
-int compare_reford(const void *a, const void *b) {
+int compare_reford(const void *a, const void *b)
+{
     uint32_t x = static_cast<const RefOrd *>(a)->ref, y = static_cast<const RefOrd *>(b)->ref;
     return x < y ? -1 : x > y;
 }
 
 /* Number of row pointers of an array block. */
-uint64_t row_pointers(const MdaArrayHdr *a) {
+uint64_t row_pointers(const MdaArrayHdr *a)
+{
     uint64_t rows = 1, pointers = 0;
     for (int32_t k = 0; k < a->ndims - 1; ++k) {
         rows *= uint64_t(a->extents[k]);
@@ -150,7 +159,8 @@ uint64_t row_pointers(const MdaArrayHdr *a) {
     return pointers;
 }
 
-void relocate_rows(MBlock *b) {
+void relocate_rows(MBlock *b)
+{
     MdaArrayHdr *a = reinterpret_cast<MdaArrayHdr *>(b + 1);
     unsigned char *data = mda__DataOf(b);
     intptr_t delta = reinterpret_cast<intptr_t>(data) - intptr_t(a->former);
@@ -160,7 +170,8 @@ void relocate_rows(MBlock *b) {
     a->former = reinterpret_cast<uintptr_t>(data);
 }
 
-bool array_header_ok(const MdaArrayHdr *a, int64_t size) {
+bool array_header_ok(const MdaArrayHdr *a, int64_t size)
+{
     if (a->ndims < 1 || a->ndims > 4 || a->element_size < 1 || a->data_back != MDA_MBLOCK_HDR + MDA_ARRAY_HDR)
         return false;
     uint64_t elements = 1;
@@ -169,14 +180,15 @@ bool array_header_ok(const MdaArrayHdr *a, int64_t size) {
         elements *= uint64_t(a->extents[k]);
         if (elements > (uint64_t(1) << 36)) return false;
     }
-    uint64_t need = MDA_MBLOCK_HDR + MDA_ARRAY_HDR + uint64_t(a->elements_offset) +
-                    elements * uint64_t(a->element_size);
+    uint64_t need =
+        MDA_MBLOCK_HDR + MDA_ARRAY_HDR + uint64_t(a->elements_offset) + elements * uint64_t(a->element_size);
     return a->elements_offset >= 0 && uint64_t(a->elements_offset) >= row_pointers(a) * sizeof(void *) &&
            need <= uint64_t(size);
 }
 
 /* Collects the chain of a record; false when out of memory. */
-bool collect(void *record, SmallVec<MBlock *> &blocks, int64_t &total) {
+bool collect(void *record, SmallVec<MBlock *> &blocks, int64_t &total)
+{
     total = 0;
     for (MBlock *b = mda__BlockOf(record); b; b = b->next) {
         if (!blocks.push(b)) return false;
@@ -187,19 +199,21 @@ bool collect(void *record, SmallVec<MBlock *> &blocks, int64_t &total) {
 
 /* Ordinal of the block with a reference, through `sorted` when the chain
  * is long. */
-uint32_t ordinal_of(SmallVec<MBlock *> &blocks, const RefOrd *sorted, uint32_t ref) {
+uint32_t ordinal_of(SmallVec<MBlock *> &blocks, const RefOrd *sorted, uint32_t ref)
+{
     if (!sorted) {
         for (size_t j = 0; j < blocks.n; ++j)
             if (blocks[j]->ref == ref) return uint32_t(j);
         return UINT32_MAX;
     }
     RefOrd key = {ref, 0};
-    const RefOrd *hit = static_cast<const RefOrd *>(
-        std::bsearch(&key, sorted, blocks.n, sizeof(RefOrd), compare_reford));
+    const RefOrd *hit =
+        static_cast<const RefOrd *>(std::bsearch(&key, sorted, blocks.n, sizeof(RefOrd), compare_reford));
     return hit ? hit->ord : UINT32_MAX;
 }
 
-void disk_header(MBlock *b, MdaDiskHdr *h) {
+void disk_header(MBlock *b, MdaDiskHdr *h)
+{
     std::memset(h, 0, sizeof *h);
     h->size = int64_t(b->size);
     h->ref_ordinal = -1;
@@ -211,7 +225,8 @@ void disk_header(MBlock *b, MdaDiskHdr *h) {
 }
 
 /* Writes the image of a chain into `out`; 0 or a status (recorded). */
-int32_t serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out) {
+int32_t serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out)
+{
     RefOrd *sorted = nullptr;
     if (blocks.n > 32) {
         sorted = static_cast<RefOrd *>(std::malloc(blocks.n * sizeof(RefOrd)));
@@ -226,7 +241,8 @@ int32_t serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out)
         MBlock *b = blocks[i];
         uint32_t holder = 0;
         if (i > 0) {
-            holder = b->tag == MDA_BACKREF_FIELD ? ordinal_of(blocks, sorted, b->back.field.holder) : UINT32_MAX;
+            holder =
+                b->tag == MDA_BACKREF_FIELD ? ordinal_of(blocks, sorted, b->back.field.holder) : UINT32_MAX;
             if (holder == UINT32_MAX ||
                 uint64_t(b->back.field.offset) + 4 > blocks[holder]->size - blocks[holder]->data_back) {
                 std::free(sorted);
@@ -276,7 +292,8 @@ int32_t serialize(SmallVec<MBlock *> &blocks, int64_t total, unsigned char *out)
 }
 
 /* Rebuilds a chain from an image; the record's data, or null (recorded). */
-void *deserialize(const unsigned char *image, int64_t total, db_ptr ptr) {
+void *deserialize(const unsigned char *image, int64_t total, db_ptr ptr)
+{
     SmallVec<MBlock *> blocks;
     SmallVec<MdaDiskHdr> headers;
     int64_t pos = 0;
@@ -363,20 +380,20 @@ void *deserialize(const unsigned char *image, int64_t total, db_ptr ptr) {
     return mda__DataOf(blocks[0]);
 }
 
-db_ptr ptr_of(const MdaModel *m, uint32_t index) {
-    return MDA_MAKE_PTR(uint32_t(m - mda__Models), index);
-}
+db_ptr ptr_of(const MdaModel *m, uint32_t index) { return MDA_MAKE_PTR(uint32_t(m - mda__Models), index); }
 
 } // namespace
 
 extern "C" {
 
-void mda__FreeStage(void) {
+void mda__FreeStage(void)
+{
     g_image.release();
     g_stored.release();
 }
 
-void mda__FreeStored(MdaModel *m, MdaDirEntry *e) {
+void mda__FreeStored(MdaModel *m, MdaDirEntry *e)
+{
     if (m->options & MDA_MEMORY_ONLY) {
         std::free(reinterpret_cast<void *>(intptr_t(e->dloc)));
         e->dloc = 0;
@@ -386,7 +403,8 @@ void mda__FreeStored(MdaModel *m, MdaDirEntry *e) {
     }
 }
 
-void mda__ReleaseCacheEntry(MdaModel *m, MdaDirEntry *e) {
+void mda__ReleaseCacheEntry(MdaModel *m, MdaDirEntry *e)
+{
     if (!(e->status & MDA_ST_INCACHE)) return;
     MdaCacheSlot &s = m->cache[e->status & MDA_ST_SLOT];
     s.status = &mda__DefCacheStat;
@@ -394,7 +412,8 @@ void mda__ReleaseCacheEntry(MdaModel *m, MdaDirEntry *e) {
     e->status &= ~(MDA_ST_INCACHE | MDA_ST_SLOT);
 }
 
-int32_t mda__GetCacheEntry(int32_t model, uint32_t index) {
+int32_t mda__GetCacheEntry(int32_t model, uint32_t index)
+{
     MdaModel *m = mda__Model(model);
     if (!m || !m->cache || m->cache_size < 1) return MDA_CACHE_FULL;
     for (int32_t tries = 0; tries < m->cache_size; ++tries) {
@@ -421,7 +440,8 @@ int32_t mda__GetCacheEntry(int32_t model, uint32_t index) {
     return MDA_CACHE_FULL;
 }
 
-int32_t mda__SwapToDisk(int32_t keep, db_ptr ptr) {
+int32_t mda__SwapToDisk(int32_t keep, db_ptr ptr)
+{
     MdaModel *m = nullptr;
     MdaDirEntry *e = mda__Lookup(ptr, &m);
     if (!e) return mda__Error(MDA_INVALID_PTR);
@@ -503,7 +523,8 @@ namespace {
 
 /* The stored form of an entity, read into g_stored (page file) or found in
  * memory; its length in *len. */
-const unsigned char *stored_copy(MdaModel *m, MdaDirEntry *e, int64_t *len) {
+const unsigned char *stored_copy(MdaModel *m, MdaDirEntry *e, int64_t *len)
+{
     if (m->options & MDA_MEMORY_ONLY) {
         const unsigned char *copy = reinterpret_cast<const unsigned char *>(intptr_t(e->dloc));
         if (!copy) return nullptr;
@@ -524,7 +545,8 @@ const unsigned char *stored_copy(MdaModel *m, MdaDirEntry *e, int64_t *len) {
 }
 
 /* The image bytes after the first header, into dst (n bytes). */
-bool expand(const MdaDiskHdr &h, const unsigned char *stored, int64_t len, unsigned char *dst, size_t n) {
+bool expand(const MdaDiskHdr &h, const unsigned char *stored, int64_t len, unsigned char *dst, size_t n)
+{
     const unsigned char *body = stored + MDA_MBLOCK_HDR;
     size_t avail = size_t(len) - MDA_MBLOCK_HDR;
     if (h.packed) return unpack(body, avail, dst, n);
@@ -535,7 +557,8 @@ bool expand(const MdaDiskHdr &h, const unsigned char *stored, int64_t len, unsig
 
 } // namespace
 
-extern "C" int32_t mda__ReadStoredPrefix(MdaModel *m, MdaDirEntry *e, unsigned char *out, int64_t want) {
+extern "C" int32_t mda__ReadStoredPrefix(MdaModel *m, MdaDirEntry *e, unsigned char *out, int64_t want)
+{
     if (want < MDA_MBLOCK_HDR) return 0;
     const unsigned char *stored = nullptr;
     unsigned char local[2048];
@@ -585,7 +608,8 @@ extern "C" int32_t mda__ReadStoredPrefix(MdaModel *m, MdaDirEntry *e, unsigned c
     return 1;
 }
 
-extern "C" void *mda__SwapFromDisk(int32_t options, db_ptr ptr) {
+extern "C" void *mda__SwapFromDisk(int32_t options, db_ptr ptr)
+{
     (void)options;
     MdaModel *m = nullptr;
     MdaDirEntry *e = mda__Lookup(ptr, &m);
@@ -646,13 +670,13 @@ extern "C" void *mda__SwapFromDisk(int32_t options, db_ptr ptr) {
     }
     if (!data) return nullptr;
     e->mloc = data;
-    if (mda__GetCacheEntry(int32_t(MDA_PTR_MODEL(ptr)), MDA_PTR_INDEX(ptr)) == 0)
-        e->status |= MDA_ST_INCACHE;
+    if (mda__GetCacheEntry(int32_t(MDA_PTR_MODEL(ptr)), MDA_PTR_INDEX(ptr)) == 0) e->status |= MDA_ST_INCACHE;
     return data;
 }
 
 extern "C" {
-int32_t mda__FlushCache(int32_t model) {
+int32_t mda__FlushCache(int32_t model)
+{
     MdaModel *m = mda__Model(model);
     if (!m) return mda__Error(MDA_INVALID_MODEL);
     int32_t first = 0;

@@ -12,14 +12,15 @@
 namespace {
 
 /* Offset of the sub-entity header (handle first) in a record, or -1. */
-int32_t subheader_offset(const DdfDef *def, int32_t tfi) {
+int32_t subheader_offset(const DdfDef *def, int32_t tfi)
+{
     for (int32_t i = def->fld_indices[tfi]; i < def->fld_indices[tfi] + def->ent_fldcnts[tfi]; ++i)
-        if (def->fld_data[i].kind == DDF_KIND_SUBENT && def->fld_data[i].key == 0)
-            return def->fld_offsets[i];
+        if (def->fld_data[i].kind == DDF_KIND_SUBENT && def->fld_data[i].key == 0) return def->fld_offsets[i];
     return -1;
 }
 
-bool read_stored(MdaModel *m, MdaDirEntry *e, int32_t offset, char *out, int32_t n) {
+bool read_stored(MdaModel *m, MdaDirEntry *e, int32_t offset, char *out, int32_t n)
+{
     if (e->mloc) {
         std::memcpy(out, static_cast<unsigned char *>(e->mloc) + offset, size_t(n));
         return true;
@@ -31,7 +32,8 @@ bool read_stored(MdaModel *m, MdaDirEntry *e, int32_t offset, char *out, int32_t
     return true;
 }
 
-int describe_origin(uint32_t ptr, FmtOrigin *out) {
+int describe_origin(uint32_t ptr, FmtOrigin *out)
+{
     MdaModel *m = nullptr;
     MdaDirEntry *e = mda__Lookup(ptr, &m);
     if (!e) return 1;
@@ -53,7 +55,8 @@ int describe_origin(uint32_t ptr, FmtOrigin *out) {
     return 0;
 }
 
-int list_model(FmtModelRow row, void *ctx) {
+int list_model(FmtModelRow row, void *ctx)
+{
     MdaModel *m = mda__Model(mda__CurModelNum);
     if (!m || !m->entlist) return 1;
     for (int32_t t = 0; t < m->entlist->ntfi; ++t)
@@ -63,7 +66,8 @@ int list_model(FmtModelRow row, void *ctx) {
 
 } // namespace
 
-extern "C" void mda__InstallFormatHooks(int32_t install) {
+extern "C" void mda__InstallFormatHooks(int32_t install)
+{
     if (!install) {
         fmt_SetModelHooks(nullptr);
         return;

@@ -12,7 +12,8 @@ namespace {
 
 mda_EntHdr *header_of(void *mem) { return static_cast<mda_EntHdr *>(mem); }
 
-int32_t apply_default(void *entity, int32_t count, int32_t kind, void *data, const DdfField *field) {
+int32_t apply_default(void *entity, int32_t count, int32_t kind, void *data, const DdfField *field)
+{
     (void)entity;
     if (!data || count <= 0) return 0;
     unsigned char *p = static_cast<unsigned char *>(data);
@@ -29,7 +30,8 @@ int32_t apply_default(void *entity, int32_t count, int32_t kind, void *data, con
 }
 
 /* Enters an allocated record into its model. */
-int32_t enter(int32_t options, void *mem, db_ptr *ptr, bool locked, bool use_cache) {
+int32_t enter(int32_t options, void *mem, db_ptr *ptr, bool locked, bool use_cache)
+{
     if (!mem) return mda__Error(MDA_NULL_MEMPTR);
     mda_EntHdr *h = header_of(mem);
     const int32_t number = int32_t(MDA_PTR_MODEL(h->self));
@@ -79,7 +81,8 @@ int32_t enter(int32_t options, void *mem, db_ptr *ptr, bool locked, bool use_cac
 
 extern "C" {
 
-int32_t mda_MallocEntity2(int32_t options, int32_t model, mda_tf tf, void **mem) {
+int32_t mda_MallocEntity2(int32_t options, int32_t model, mda_tf tf, void **mem)
+{
     if (!mem) return mda__Error(MDA_NULL_MEMPTR);
     *mem = nullptr;
     MdaModel *m = mda__Model(model);
@@ -101,11 +104,13 @@ int32_t mda_MallocEntity2(int32_t options, int32_t model, mda_tf tf, void **mem)
     return 0;
 }
 
-int32_t mda_CreateEntity(int32_t options, void *mem, db_ptr *ptr) {
+int32_t mda_CreateEntity(int32_t options, void *mem, db_ptr *ptr)
+{
     return enter(options, mem, ptr, (options & MDA_CREATE_LOCKED) != 0, true);
 }
 
-int32_t mda_AllocateEntity2(int32_t options, int32_t model, mda_tf tf, void **mem, db_ptr *ptr) {
+int32_t mda_AllocateEntity2(int32_t options, int32_t model, mda_tf tf, void **mem, db_ptr *ptr)
+{
     void *rec = nullptr;
     if (mem) *mem = nullptr;
     int32_t status = mda_MallocEntity2(options & MDA_DEFAULTS, model, tf, &rec);
@@ -121,7 +126,8 @@ int32_t mda_AllocateEntity2(int32_t options, int32_t model, mda_tf tf, void **me
     return 0;
 }
 
-int32_t mda_ReserveEntity2(int32_t options, int32_t model, db_ptr *ptr) {
+int32_t mda_ReserveEntity2(int32_t options, int32_t model, db_ptr *ptr)
+{
     (void)options;
     if (!ptr) return mda__Error(MDA_NULL_MEMPTR);
     MdaModel *m = mda__Model(model);
@@ -137,7 +143,8 @@ int32_t mda_ReserveEntity2(int32_t options, int32_t model, db_ptr *ptr) {
     return 0;
 }
 
-int32_t mda_SetTF(void *mem, mda_tf tf) {
+int32_t mda_SetTF(void *mem, mda_tf tf)
+{
     if (!mem) return mda__Error(MDA_NULL_MEMPTR);
     mda_EntHdr *h = header_of(mem);
     MdaModel *m = mda__Model(int32_t(MDA_PTR_MODEL(h->self)));
@@ -158,21 +165,24 @@ int32_t mda_SetTF(void *mem, mda_tf tf) {
     return 0;
 }
 
-int32_t mda_SetOrigDbptr(int32_t options, void *mem, db_ptr orig) {
+int32_t mda_SetOrigDbptr(int32_t options, void *mem, db_ptr orig)
+{
     if (!mem) return mda__Error(MDA_NULL_MEMPTR);
     mda_EntHdr *h = header_of(mem);
     if ((options & 1) || h->orig == h->self) h->orig = orig;
     return 0;
 }
 
-int32_t mda_DefaultEntity(int32_t options, void *mem) {
+int32_t mda_DefaultEntity(int32_t options, void *mem)
+{
     (void)options;
     if (!mem) return mda__Error(MDA_NULL_MEMPTR);
     int32_t status = mda_TraverseEntity(1, mem, apply_default);
     return status == MDA_STOPPED ? 0 : status;
 }
 
-int32_t mda__FreePtr(int32_t options, db_ptr ptr) {
+int32_t mda__FreePtr(int32_t options, db_ptr ptr)
+{
     MdaModel *m = nullptr;
     MdaDirEntry *e = mda__Lookup(ptr, &m);
     if (!e) return mda__Error(MDA_INVALID_PTR);
@@ -188,8 +198,7 @@ int32_t mda__FreePtr(int32_t options, db_ptr ptr) {
     if (m->backstore && !(options & (4 | 8))) mda__DropParentList(m, ptr);
 
     mda__FreeStored(m, e);
-    if (!(options & 1) && (e->status & (MDA_ST_INCACHE | MDA_ST_RWLOCK)) && e->mloc)
-        mda__FreeChain(e->mloc);
+    if (!(options & 1) && (e->status & (MDA_ST_INCACHE | MDA_ST_RWLOCK)) && e->mloc) mda__FreeChain(e->mloc);
     mda__ReleaseCacheEntry(m, e);
     const mda_tf tf = e->tf;
     e->mloc = nullptr;
@@ -204,8 +213,7 @@ int32_t mda__FreePtr(int32_t options, db_ptr ptr) {
     m->nentities--;
     int32_t tfi = ddf_GetTFI(m->ddf, tf);
     if (tfi >= 0) mda_RemoveFromEntityList(m->entlist, tfi, ptr);
-    mda__ClearAppData(int32_t(MDA_PTR_MODEL(ptr)), index,
-                      (options & (4 | 8)) ? m->backstore : nullptr);
+    mda__ClearAppData(int32_t(MDA_PTR_MODEL(ptr)), index, (options & (4 | 8)) ? m->backstore : nullptr);
     return 0;
 }
 

@@ -25,11 +25,11 @@ struct Registration {
 Registration *g_registry = nullptr;
 int32_t g_registered = 0, g_registry_capacity = 0;
 
-bool do_register(MdaAppData *store, int32_t model) {
+bool do_register(MdaAppData *store, int32_t model)
+{
     if (g_registered == g_registry_capacity) {
         int32_t grown = g_registry_capacity ? 2 * g_registry_capacity : 16;
-        Registration *r = static_cast<Registration *>(
-            std::realloc(g_registry, size_t(grown) * sizeof *r));
+        Registration *r = static_cast<Registration *>(std::realloc(g_registry, size_t(grown) * sizeof *r));
         if (!r) return false;
         g_registry = r;
         g_registry_capacity = grown;
@@ -38,7 +38,8 @@ bool do_register(MdaAppData *store, int32_t model) {
     return true;
 }
 
-void unregister(MdaAppData *store) {
+void unregister(MdaAppData *store)
+{
     for (int32_t i = 0; i < g_registered; ++i)
         if (g_registry[i].store == store) {
             g_registry[i] = g_registry[--g_registered];
@@ -47,14 +48,16 @@ void unregister(MdaAppData *store) {
 }
 
 /* The record of an index, or null when its page does not exist. */
-unsigned char *record_at(const MdaAppData *s, uint32_t index) {
+unsigned char *record_at(const MdaAppData *s, uint32_t index)
+{
     int64_t page = index / uint32_t(s->per_page);
     if (page > s->highest_page || !s->top[page]) return nullptr;
     return s->top[page] + int64_t(index % uint32_t(s->per_page)) * s->record_size;
 }
 
 /* The record of an index, creating its page. */
-unsigned char *record_for_write(MdaAppData *s, uint32_t index) {
+unsigned char *record_for_write(MdaAppData *s, uint32_t index)
+{
     int64_t page = index / uint32_t(s->per_page);
     if (page >= s->top_capacity) {
         int64_t grown = s->top_capacity;
@@ -79,14 +82,16 @@ struct Link {
     db_ptr prev;
 };
 
-Link read_link(const MdaAppData *s, db_ptr p) {
+Link read_link(const MdaAppData *s, db_ptr p)
+{
     Link l = {0, 0};
     const unsigned char *r = record_at(s, MDA_PTR_INDEX(p));
     if (r) std::memcpy(&l, r, sizeof l);
     return l;
 }
 
-bool write_link(MdaAppData *s, db_ptr p, Link l) {
+bool write_link(MdaAppData *s, db_ptr p, Link l)
+{
     unsigned char *r = record_for_write(s, MDA_PTR_INDEX(p));
     if (!r) return false;
     std::memcpy(r, &l, sizeof l);
@@ -97,8 +102,8 @@ bool write_link(MdaAppData *s, db_ptr p, Link l) {
 
 extern "C" {
 
-int32_t mda_AllocateAppData2(int32_t options, int32_t record_size, int32_t model,
-                             MdaAppData **store) {
+int32_t mda_AllocateAppData2(int32_t options, int32_t record_size, int32_t model, MdaAppData **store)
+{
     if (!store) return mda__Error(MDA_NULL_MEMPTR);
     *store = nullptr;
     if (model < 0 || model > MDA_MAX_MODELS || (model > 0 && !mda__Models[model].in_use))
@@ -123,17 +128,20 @@ int32_t mda_AllocateAppData2(int32_t options, int32_t record_size, int32_t model
     return 0;
 }
 
-int32_t mda_ReadAppData(MdaAppData *s, db_ptr ptr, void *buffer) {
+int32_t mda_ReadAppData(MdaAppData *s, db_ptr ptr, void *buffer)
+{
     if (!s || !buffer) return mda__Error(MDA_NULL_MEMPTR);
-    if (ptr != MDA_NULL_PTR && int32_t(MDA_PTR_MODEL(ptr)) != s->model)
-        return mda__Error(MDA_INVALID_PTR);
+    if (ptr != MDA_NULL_PTR && int32_t(MDA_PTR_MODEL(ptr)) != s->model) return mda__Error(MDA_INVALID_PTR);
     const unsigned char *r = record_at(s, MDA_PTR_INDEX(ptr));
-    if (r) std::memcpy(buffer, r, size_t(s->record_size));
-    else std::memset(buffer, 0, size_t(s->record_size));
+    if (r)
+        std::memcpy(buffer, r, size_t(s->record_size));
+    else
+        std::memset(buffer, 0, size_t(s->record_size));
     return 0;
 }
 
-int32_t mda_WriteAppData(MdaAppData *s, db_ptr ptr, const void *buffer) {
+int32_t mda_WriteAppData(MdaAppData *s, db_ptr ptr, const void *buffer)
+{
     if (!s || !buffer) return mda__Error(MDA_NULL_MEMPTR);
     if (ptr == MDA_NULL_PTR) return 0;
     if (int32_t(MDA_PTR_MODEL(ptr)) != s->model) return mda__Error(MDA_INVALID_PTR);
@@ -143,7 +151,8 @@ int32_t mda_WriteAppData(MdaAppData *s, db_ptr ptr, const void *buffer) {
     return 0;
 }
 
-int32_t mda_FreeAppData(MdaAppData *s) {
+int32_t mda_FreeAppData(MdaAppData *s)
+{
     if (!s) return mda__Error(MDA_NULL_MEMPTR);
     unregister(s);
     for (int32_t p = 0; p <= s->highest_page; ++p) std::free(s->top[p]);
@@ -152,7 +161,8 @@ int32_t mda_FreeAppData(MdaAppData *s) {
     return 0;
 }
 
-void mda__ClearAppData(int32_t model, uint32_t index, const MdaAppData *keep) {
+void mda__ClearAppData(int32_t model, uint32_t index, const MdaAppData *keep)
+{
     for (int32_t i = 0; i < g_registered; ++i) {
         if (g_registry[i].model != model || g_registry[i].store == keep) continue;
         unsigned char *r = record_at(g_registry[i].store, index);
@@ -160,13 +170,15 @@ void mda__ClearAppData(int32_t model, uint32_t index, const MdaAppData *keep) {
     }
 }
 
-void mda__FreeRegistry(void) {
+void mda__FreeRegistry(void)
+{
     std::free(g_registry);
     g_registry = nullptr;
     g_registered = g_registry_capacity = 0;
 }
 
-int32_t mda_AllocateEntityList2(int32_t options, int32_t ntfi, int32_t model, MdaEntityList **out) {
+int32_t mda_AllocateEntityList2(int32_t options, int32_t ntfi, int32_t model, MdaEntityList **out)
+{
     if (!out) return mda__Error(MDA_NULL_MEMPTR);
     *out = nullptr;
     if (ntfi < 1) return mda__Error(MDA_INVALID_ARG);
@@ -192,7 +204,8 @@ int32_t mda_AllocateEntityList2(int32_t options, int32_t ntfi, int32_t model, Md
     return 0;
 }
 
-int32_t mda_AddToEntityList(MdaEntityList *l, int32_t tfi, db_ptr ptr) {
+int32_t mda_AddToEntityList(MdaEntityList *l, int32_t tfi, db_ptr ptr)
+{
     if (!l) return mda__Error(MDA_NULL_MEMPTR);
     if (tfi < 0 || tfi >= l->ntfi || ptr == MDA_NULL_PTR) return mda__Error(MDA_INVALID_ARG);
     Link mine = read_link(l->links, ptr);
@@ -214,7 +227,8 @@ int32_t mda_AddToEntityList(MdaEntityList *l, int32_t tfi, db_ptr ptr) {
     return 0;
 }
 
-int32_t mda_RemoveFromEntityList(MdaEntityList *l, int32_t tfi, db_ptr ptr) {
+int32_t mda_RemoveFromEntityList(MdaEntityList *l, int32_t tfi, db_ptr ptr)
+{
     if (!l) return mda__Error(MDA_NULL_MEMPTR);
     if (tfi < 0 || tfi >= l->ntfi || ptr == MDA_NULL_PTR) return mda__Error(MDA_INVALID_ARG);
     Link mine = read_link(l->links, ptr);
@@ -240,7 +254,8 @@ int32_t mda_RemoveFromEntityList(MdaEntityList *l, int32_t tfi, db_ptr ptr) {
     return 0;
 }
 
-int32_t mda_CycleEntityList(MdaEntityList *l, int32_t tfi, db_ptr *ptr) {
+int32_t mda_CycleEntityList(MdaEntityList *l, int32_t tfi, db_ptr *ptr)
+{
     if (!l || !ptr) return mda__Error(MDA_NULL_MEMPTR);
     *ptr = MDA_NULL_PTR;
     if (tfi < 0 || tfi >= l->ntfi) return mda__Error(MDA_INVALID_ARG);
@@ -251,7 +266,8 @@ int32_t mda_CycleEntityList(MdaEntityList *l, int32_t tfi, db_ptr *ptr) {
     return 0;
 }
 
-int32_t mda_FreeEntityList(MdaEntityList *l) {
+int32_t mda_FreeEntityList(MdaEntityList *l)
+{
     if (!l) return mda__Error(MDA_NULL_MEMPTR);
     if (l->links) mda_FreeAppData(l->links);
     std::free(l->first);

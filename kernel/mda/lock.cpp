@@ -9,7 +9,8 @@
 
 extern "C" {
 
-int32_t mda_LockEntity(int32_t options, db_ptr ptr, void **mem) {
+int32_t mda_LockEntity(int32_t options, db_ptr ptr, void **mem)
+{
     if (mem) *mem = nullptr;
     MdaModel *m = nullptr;
     MdaDirEntry *e = mda__Lookup(ptr, &m);
@@ -29,7 +30,8 @@ int32_t mda_LockEntity(int32_t options, db_ptr ptr, void **mem) {
     return 0;
 }
 
-int32_t mda_UnlockEntity(int32_t options, db_ptr ptr) {
+int32_t mda_UnlockEntity(int32_t options, db_ptr ptr)
+{
     MdaModel *m = nullptr;
     MdaDirEntry *e = mda__Lookup(ptr, &m);
     if (!e) return mda__Error(MDA_INVALID_PTR);
@@ -64,7 +66,8 @@ int32_t mda_UnlockEntity(int32_t options, db_ptr ptr) {
     return status;
 }
 
-int32_t mda_MarkEntityModified(int32_t options, db_ptr ptr) {
+int32_t mda_MarkEntityModified(int32_t options, db_ptr ptr)
+{
     (void)options;
     MdaDirEntry *e = mda__Lookup(ptr, nullptr);
     if (!e) return mda__Error(MDA_INVALID_PTR);

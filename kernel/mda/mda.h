@@ -58,12 +58,12 @@ extern "C" {
 #define MDA_KEEP_CURRENT 0x1
 #define MDA_MEMORY_ONLY 0x2
 /* Options of mda_MallocEntity2 / mda_AllocateEntity2 / mda_CreateEntity. */
-#define MDA_CREATE_LOCKED 0x1     /* mda_CreateEntity: stays in memory, locked once */
-#define MDA_CREATE_BACKPTRS 0x2   /* mda_CreateEntity: set back pointers */
-#define MDA_ALLOC_WRITE 0x1       /* mda_AllocateEntity2: written now, left unlocked */
-#define MDA_ALLOC_NOCACHE 0x2     /* mda_AllocateEntity2: bypass the cache */
-#define MDA_DEFAULTS 0x4          /* apply the field defaults */
-#define MDA_USE_RESERVED 0x80000  /* enter under the reserved db_ptr given */
+#define MDA_CREATE_LOCKED 0x1    /* mda_CreateEntity: stays in memory, locked once */
+#define MDA_CREATE_BACKPTRS 0x2  /* mda_CreateEntity: set back pointers */
+#define MDA_ALLOC_WRITE 0x1      /* mda_AllocateEntity2: written now, left unlocked */
+#define MDA_ALLOC_NOCACHE 0x2    /* mda_AllocateEntity2: bypass the cache */
+#define MDA_DEFAULTS 0x4         /* apply the field defaults */
+#define MDA_USE_RESERVED 0x80000 /* enter under the reserved db_ptr given */
 /* Options of mda_LockEntity / mda_UnlockEntity. */
 #define MDA_LOCK_RW 0x2
 #define MDA_UNLOCK_MODIFIED 0x1
@@ -93,8 +93,8 @@ typedef struct MdaModelInfo {
     char name[40];
     const DdfDef *ddf;
     char ddf_name[40];
-    uint8_t backptrs;    /* keep parent lists */
-    uint8_t statistics;  /* page file with statistics */
+    uint8_t backptrs;   /* keep parent lists */
+    uint8_t statistics; /* page file with statistics */
     int32_t page_buffers;
     int32_t page_size;
     int32_t ddf_version; /* major * 100 + minor */
@@ -153,8 +153,7 @@ VYR_EXPORT int32_t mda_DeleteCallback(int32_t model, int32_t event, MdaCallbackF
 /* Entities. */
 VYR_EXPORT int32_t mda_MallocEntity2(int32_t options, int32_t model, mda_tf tf, void **mem);
 VYR_EXPORT int32_t mda_CreateEntity(int32_t options, void *mem, db_ptr *ptr);
-VYR_EXPORT int32_t mda_AllocateEntity2(int32_t options, int32_t model, mda_tf tf, void **mem,
-                                       db_ptr *ptr);
+VYR_EXPORT int32_t mda_AllocateEntity2(int32_t options, int32_t model, mda_tf tf, void **mem, db_ptr *ptr);
 VYR_EXPORT int32_t mda_ReserveEntity2(int32_t options, int32_t model, db_ptr *ptr);
 VYR_EXPORT int32_t mda_LockEntity(int32_t options, db_ptr ptr, void **mem);
 VYR_EXPORT int32_t mda_UnlockEntity(int32_t options, db_ptr ptr);
@@ -183,8 +182,8 @@ VYR_EXPORT int32_t mda_GetArraySize(int32_t options, const void *mem, int64_t *s
 /* An array block of ndims (1..4) extents: `*out` (as for mda_Malloc)
  * designates the outermost vector of row pointers (the elements themselves
  * for one dimension). A zero extent is ZERO_DIM. */
-VYR_EXPORT int32_t mda_MallocArray(int32_t options, void *owner, int32_t element_size,
-                                   int32_t ndims, const int32_t *extents, void *out);
+VYR_EXPORT int32_t mda_MallocArray(int32_t options, void *owner, int32_t element_size, int32_t ndims,
+                                   const int32_t *extents, void *out);
 VYR_EXPORT mda_ref mda_RefOf(const void *mem);
 VYR_EXPORT void *mda_Deref(mda_ref ref);
 
@@ -221,8 +220,7 @@ VYR_EXPORT int32_t mda_SetBackPtrs(int32_t options, db_ptr ptr);
 VYR_EXPORT int32_t mda_DeleteBackPtrs(int32_t options, db_ptr ptr);
 /* The parents of ptr whose TF is tf, in a new array that the caller frees
  * with mda_FreeParents; none: *count 0 and *array null. */
-VYR_EXPORT int32_t mda_GetParentsByTF(int32_t options, db_ptr ptr, mda_tf tf, int32_t *count,
-                                      db_ptr **array);
+VYR_EXPORT int32_t mda_GetParentsByTF(int32_t options, db_ptr ptr, mda_tf tf, int32_t *count, db_ptr **array);
 VYR_EXPORT void mda_FreeParents(db_ptr *array);
 /* Copies the list's elements into a new block of the record: *count gets
  * the number, *array (an mda_ref field of the record) the block. Option 2

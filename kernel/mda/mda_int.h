@@ -173,7 +173,8 @@ int32_t mda__Error(int32_t code, ...);
 /* The model of a number if allocated, else null. */
 MdaModel *mda__Model(int32_t model);
 /* Directory entry of an index below next_index. */
-static inline MdaDirEntry *mda__Entry(const MdaModel *m, uint32_t index) {
+static inline MdaDirEntry *mda__Entry(const MdaModel *m, uint32_t index)
+{
     return &m->dir[index >> MDA_DIR_SHIFT][index & (MDA_DIR_PAGE - 1)];
 }
 /* The model and entry of a valid db_ptr, or null (nothing recorded). */
@@ -182,7 +183,8 @@ int32_t mda__AllocPtr(MdaModel *m, uint32_t *index);
 void mda__CallCallbacks(MdaModel *m, int32_t event, db_ptr ptr);
 
 /* Blocks. */
-static inline MBlock *mda__BlockOf(const void *data) {
+static inline MBlock *mda__BlockOf(const void *data)
+{
     uint32_t back;
     __builtin_memcpy(&back, (const unsigned char *)data - 4, 4);
     return (MBlock *)((unsigned char *)data - back);

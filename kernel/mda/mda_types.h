@@ -26,17 +26,17 @@ typedef uint32_t mda_ref;
 #define MDA_INDEX_MASK 0x1FFFFFFu
 
 /* Building and taking apart database pointers, with unsigned shifts only. */
-#define MDA_MAKE_PTR(model, index) \
-    ((db_ptr)(((uint32_t)(model) << MDA_MODEL_SHIFT) | ((uint32_t)(index) & MDA_INDEX_MASK)))
+#define MDA_MAKE_PTR(model, index)                                                                           \
+    ((db_ptr)(((uint32_t)(model) << MDA_MODEL_SHIFT) | ((uint32_t)(index)&MDA_INDEX_MASK)))
 #define MDA_PTR_MODEL(p) ((uint32_t)(p) >> MDA_MODEL_SHIFT)
-#define MDA_PTR_INDEX(p) ((uint32_t)(p) & MDA_INDEX_MASK)
+#define MDA_PTR_INDEX(p) ((uint32_t)(p)&MDA_INDEX_MASK)
 
 /* Type-form: type in the upper 16 bits, form in the lower 16, compared as a
  * signed 32-bit value. */
 typedef int32_t mda_tf;
-#define MDA_TF(type, form) ((mda_tf)(((uint32_t)(type) << 16) | ((uint32_t)(form) & 0xFFFFu)))
+#define MDA_TF(type, form) ((mda_tf)(((uint32_t)(type) << 16) | ((uint32_t)(form)&0xFFFFu)))
 #define MDA_TF_TYPE(tf) ((int32_t)(((uint32_t)(tf) >> 16) & 0xFFFFu))
-#define MDA_TF_FORM(tf) ((int32_t)((uint32_t)(tf) & 0xFFFFu))
+#define MDA_TF_FORM(tf) ((int32_t)((uint32_t)(tf)&0xFFFFu))
 #define MDA_NULL_TF MDA_TF(16000, 16000)
 
 /* The 16-byte header that starts every entity record. */

@@ -25,8 +25,7 @@
 
 static_assert(sizeof(MBlock) == MDA_MBLOCK_HDR && sizeof(MdaDiskHdr) == MDA_MBLOCK_HDR,
               "one block header size in memory and in the page file");
-static_assert(MDA_MBLOCK_HDR % 16 == 0 && sizeof(MdaArrayHdr) == MDA_ARRAY_HDR &&
-                  MDA_ARRAY_HDR % 16 == 0,
+static_assert(MDA_MBLOCK_HDR % 16 == 0 && sizeof(MdaArrayHdr) == MDA_ARRAY_HDR && MDA_ARRAY_HDR % 16 == 0,
               "headers keep the doubles behind them aligned");
 
 namespace {
@@ -38,19 +37,22 @@ uint32_t g_free = 0; /* head of the free slots, 0: none */
 
 size_t round8(size_t n) { return (n + 7) & ~size_t(7); }
 
-MBlock *head_of(MBlock *b) {
+MBlock *head_of(MBlock *b)
+{
     while (b->prev) b = b->prev;
     return b;
 }
 
-bool valid_block(const void *data) {
+bool valid_block(const void *data)
+{
     if (!data) return false;
     MBlock *b = mda__BlockOf(data);
     return b->magic == MDA_MAGIC;
 }
 
 /* The block of the chain whose data holds the 4 bytes at p, or null. */
-MBlock *holder_of(MBlock *head, const void *p) {
+MBlock *holder_of(MBlock *head, const void *p)
+{
     const unsigned char *q = static_cast<const unsigned char *>(p);
     for (MBlock *b = head; b; b = b->next) {
         const unsigned char *lo = mda__DataOf(b), *hi = reinterpret_cast<unsigned char *>(b) + b->size;
@@ -59,7 +61,8 @@ MBlock *holder_of(MBlock *head, const void *p) {
     return nullptr;
 }
 
-void insert_after(MBlock *head, MBlock *b) {
+void insert_after(MBlock *head, MBlock *b)
+{
     b->prev = head;
     b->next = head->next;
     if (head->next) head->next->prev = b;
@@ -67,7 +70,8 @@ void insert_after(MBlock *head, MBlock *b) {
 }
 
 /* Links a new block to its owner and tells the caller where it is. */
-int32_t attach(MBlock *b, void *owner, void *out) {
+int32_t attach(MBlock *b, void *owner, void *out)
+{
     void *data = mda__DataOf(b);
     if (!owner) {
         b->flags = MDA_FLAG_INDEPENDENT;
@@ -84,8 +88,7 @@ int32_t attach(MBlock *b, void *owner, void *out) {
         }
         b->tag = MDA_BACKREF_FIELD;
         b->back.field.holder = holder->ref;
-        b->back.field.offset =
-            uint32_t(static_cast<unsigned char *>(out) - mda__DataOf(holder));
+        b->back.field.offset = uint32_t(static_cast<unsigned char *>(out) - mda__DataOf(holder));
         insert_after(head, b);
         std::memcpy(out, &b->ref, 4);
         return 0;
@@ -101,7 +104,8 @@ void drop_block(MBlock *b, bool clear);
 
 /* Frees the blocks of the chain whose referring field lies in `holder` at or
  * beyond `from`: they could no longer be reached. */
-void drop_dependents(MBlock *head, uint32_t holder, uint64_t from) {
+void drop_dependents(MBlock *head, uint32_t holder, uint64_t from)
+{
     for (MBlock *x = head; x;) {
         MBlock *next = x->next;
         if (x->tag == MDA_BACKREF_FIELD && x->back.field.holder == holder && x->back.field.offset >= from) {
@@ -113,7 +117,8 @@ void drop_dependents(MBlock *head, uint32_t holder, uint64_t from) {
 }
 
 /* Clears the field or variable that refers to a block, if it still does. */
-void clear_referrer(MBlock *b) {
+void clear_referrer(MBlock *b)
+{
     if (b->tag == MDA_BACKREF_FIELD) {
         unsigned char *holder = static_cast<unsigned char *>(mda_Deref(b->back.field.holder));
         if (holder) {
@@ -130,7 +135,8 @@ void clear_referrer(MBlock *b) {
 
 /* Unlinks and frees a block of a chain with everything only it refers to;
  * `clear` also zeroes the field that refers to it. */
-void drop_block(MBlock *b, bool clear) {
+void drop_block(MBlock *b, bool clear)
+{
     MBlock *head = head_of(b);
     if (clear) clear_referrer(b);
     if (b->prev) b->prev->next = b->next;
@@ -144,7 +150,8 @@ void drop_block(MBlock *b, bool clear) {
 
 extern "C" {
 
-int32_t mda__Error(int32_t code, ...) {
+int32_t mda__Error(int32_t code, ...)
+{
     va_list ap, copy;
     va_start(ap, code);
     va_copy(copy, ap);
@@ -157,7 +164,8 @@ int32_t mda__Error(int32_t code, ...) {
     return code;
 }
 
-uint32_t mda__NewRef(void *data) {
+uint32_t mda__NewRef(void *data)
+{
     if (g_free) {
         uint32_t r = g_free;
         g_free = uint32_t(g_table[r] >> 1);
@@ -179,13 +187,15 @@ uint32_t mda__NewRef(void *data) {
 
 void mda__SetRef(uint32_t ref, void *data) { g_table[ref] = reinterpret_cast<uintptr_t>(data); }
 
-void mda__FreeRef(uint32_t ref) {
+void mda__FreeRef(uint32_t ref)
+{
     if (!g_table || ref == 0 || ref >= g_used) return;
     g_table[ref] = (uintptr_t(g_free) << 1) | 1u;
     g_free = ref;
 }
 
-void mda__FreeRefTable(void) {
+void mda__FreeRefTable(void)
+{
     std::free(g_table);
     g_table = nullptr;
     g_capacity = 0;
@@ -193,18 +203,21 @@ void mda__FreeRefTable(void) {
     g_free = 0;
 }
 
-void *mda_Deref(mda_ref ref) {
+void *mda_Deref(mda_ref ref)
+{
     if (ref == 0 || ref >= g_used) return nullptr;
     uintptr_t v = g_table[ref];
     return (v & 1u) ? nullptr : reinterpret_cast<void *>(v);
 }
 
-mda_ref mda_RefOf(const void *mem) {
+mda_ref mda_RefOf(const void *mem)
+{
     if (!valid_block(mem)) return 0;
     return mda__BlockOf(mem)->ref;
 }
 
-MBlock *mda__NewBlock(size_t total, uint8_t kind, uint32_t data_back) {
+MBlock *mda__NewBlock(size_t total, uint8_t kind, uint32_t data_back)
+{
     MBlock *b = static_cast<MBlock *>(std::calloc(1, total));
     if (!b) return nullptr;
     b->size = total;
@@ -223,13 +236,15 @@ MBlock *mda__NewBlock(size_t total, uint8_t kind, uint32_t data_back) {
     return b;
 }
 
-void mda__DropBlock(MBlock *b) {
+void mda__DropBlock(MBlock *b)
+{
     mda__FreeRef(b->ref);
     b->magic = 0;
     std::free(b);
 }
 
-void mda__FreeChain(void *record) {
+void mda__FreeChain(void *record)
+{
     MBlock *b = mda__BlockOf(record);
     while (b) {
         MBlock *next = b->next;
@@ -238,7 +253,8 @@ void mda__FreeChain(void *record) {
     }
 }
 
-int32_t mda_Malloc(int32_t options, void *owner, size_t size, void *out) {
+int32_t mda_Malloc(int32_t options, void *owner, size_t size, void *out)
+{
     (void)options;
     if (!out) return mda__Error(MDA_NULL_MEMPTR);
     if (owner && !valid_block(owner)) return mda__Error(MDA_INVALID_ARG);
@@ -249,7 +265,8 @@ int32_t mda_Malloc(int32_t options, void *owner, size_t size, void *out) {
 }
 
 int32_t mda__MallocArray(int32_t options, void *owner, int32_t element_size, int32_t ndims,
-                         const int32_t *extents, void *out) {
+                         const int32_t *extents, void *out)
+{
     (void)options;
     if (!out || !extents) return mda__Error(MDA_NULL_MEMPTR);
     if (owner && !valid_block(owner)) return mda__Error(MDA_INVALID_ARG);
@@ -289,8 +306,8 @@ int32_t mda__MallocArray(int32_t options, void *owner, int32_t element_size, int
             if (k < ndims - 2)
                 vec[start + i] = next + i * uint64_t(extents[k + 1]);
             else
-                vec[start + i] = data + elements_offset +
-                                 i * uint64_t(extents[k + 1]) * uint64_t(element_size);
+                vec[start + i] =
+                    data + elements_offset + i * uint64_t(extents[k + 1]) * uint64_t(element_size);
         }
         start += count;
     }
@@ -298,16 +315,17 @@ int32_t mda__MallocArray(int32_t options, void *owner, int32_t element_size, int
 }
 
 int32_t mda_MallocArray(int32_t options, void *owner, int32_t element_size, int32_t ndims,
-                        const int32_t *extents, void *out) {
+                        const int32_t *extents, void *out)
+{
     return mda__MallocArray(options, owner, element_size, ndims, extents, out);
 }
 
-int32_t mda_Realloc(int32_t options, void *owner, void *mem, size_t size, void *out) {
+int32_t mda_Realloc(int32_t options, void *owner, void *mem, size_t size, void *out)
+{
     if (!mem) return mda_Malloc(options, owner, size, out);
     if (!valid_block(mem)) return mda__Error(MDA_INVALID_ARG);
     MBlock *b = mda__BlockOf(mem);
-    if (b->kind != MDA_KIND_PLAIN || (b->flags & MDA_FLAG_RECORD))
-        return mda__Error(MDA_INVALID_ARG);
+    if (b->kind != MDA_KIND_PLAIN || (b->flags & MDA_FLAG_RECORD)) return mda__Error(MDA_INVALID_ARG);
     if (size > (size_t(1) << 40)) return mda__Error(MDA_REALLOC_ERR);
     const size_t old_total = size_t(b->size), total = MDA_MBLOCK_HDR + round8(size);
     /* The old range as numbers: it is compared with, never dereferenced. */
@@ -315,7 +333,8 @@ int32_t mda_Realloc(int32_t options, void *owner, void *mem, size_t size, void *
                     old_hi = old_lo + (old_total - MDA_MBLOCK_HDR);
     MBlock *nb = static_cast<MBlock *>(std::realloc(b, total));
     if (!nb) return mda__Error(MDA_REALLOC_ERR);
-    if (total > old_total) std::memset(reinterpret_cast<unsigned char *>(nb) + old_total, 0, total - old_total);
+    if (total > old_total)
+        std::memset(reinterpret_cast<unsigned char *>(nb) + old_total, 0, total - old_total);
     nb->size = total;
     if (nb->prev) nb->prev->next = nb;
     if (nb->next) nb->next->prev = nb;
@@ -327,8 +346,7 @@ int32_t mda_Realloc(int32_t options, void *owner, void *mem, size_t size, void *
     for (MBlock *x = head; x; x = x->next) {
         if (x->tag != MDA_BACKREF_MACHINE) continue;
         const uintptr_t var = reinterpret_cast<uintptr_t>(x->back.machine);
-        if (var >= old_lo && var < old_hi)
-            x->back.machine = reinterpret_cast<void **>(data + (var - old_lo));
+        if (var >= old_lo && var < old_hi) x->back.machine = reinterpret_cast<void **>(data + (var - old_lo));
     }
     if (nb->tag == MDA_BACKREF_FIELD) {
         if (out) std::memcpy(out, &nb->ref, 4);
@@ -339,7 +357,8 @@ int32_t mda_Realloc(int32_t options, void *owner, void *mem, size_t size, void *
     return 0;
 }
 
-int32_t mda_Free(int32_t options, void *owner, void *mem) {
+int32_t mda_Free(int32_t options, void *owner, void *mem)
+{
     (void)owner;
     if (!mem) return mda__Error(MDA_NULL_MEMPTR);
     if (!valid_block(mem)) return mda__Error(MDA_INVALID_ARG);
@@ -363,7 +382,8 @@ int32_t mda_Free(int32_t options, void *owner, void *mem) {
     return 0;
 }
 
-int32_t mda_Strdup(int32_t options, void *owner, const char *string, void *out) {
+int32_t mda_Strdup(int32_t options, void *owner, const char *string, void *out)
+{
     if (!string || !out) return mda__Error(MDA_NULL_MEMPTR);
     size_t n = std::strlen(string) + 1;
     int32_t status = mda_Malloc(options, owner, n, out);
@@ -380,7 +400,8 @@ int32_t mda_Strdup(int32_t options, void *owner, const char *string, void *out) 
     return 0;
 }
 
-int32_t mda_GetArraySize(int32_t options, const void *mem, int64_t *size) {
+int32_t mda_GetArraySize(int32_t options, const void *mem, int64_t *size)
+{
     if (!size) return mda__Error(MDA_NULL_MEMPTR);
     *size = 0;
     if (!mem) return 0;
@@ -397,7 +418,8 @@ int32_t mda_GetArraySize(int32_t options, const void *mem, int64_t *size) {
     return 0;
 }
 
-int32_t mda_FreeEntity(int32_t options, void *mem) {
+int32_t mda_FreeEntity(int32_t options, void *mem)
+{
     (void)options;
     if (!mem) return mda__Error(MDA_NULL_MEMPTR);
     if (!valid_block(mem)) return mda__Error(MDA_INVALID_ARG);

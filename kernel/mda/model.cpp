@@ -21,12 +21,14 @@ extern "C" {
 MdaModel mda__Models[MDA_MAX_MODELS + 1];
 int32_t mda__CurModelNum = 0;
 
-MdaModel *mda__Model(int32_t model) {
+MdaModel *mda__Model(int32_t model)
+{
     if (model < 1 || model > MDA_MAX_MODELS || !mda__Models[model].in_use) return nullptr;
     return &mda__Models[model];
 }
 
-MdaDirEntry *mda__Lookup(db_ptr ptr, MdaModel **model) {
+MdaDirEntry *mda__Lookup(db_ptr ptr, MdaModel **model)
+{
     if (ptr == MDA_NULL_PTR) return nullptr;
     MdaModel *m = mda__Model(int32_t(MDA_PTR_MODEL(ptr)));
     if (!m) return nullptr;
@@ -40,7 +42,8 @@ MdaDirEntry *mda__Lookup(db_ptr ptr, MdaModel **model) {
 
 int32_t mda_IsValidDbptr(db_ptr ptr) { return mda__Lookup(ptr, nullptr) ? 1 : 0; }
 
-int32_t mda__AllocPtr(MdaModel *m, uint32_t *index) {
+int32_t mda__AllocPtr(MdaModel *m, uint32_t *index)
+{
     if (m->free_head) {
         uint32_t i = m->free_head;
         MdaDirEntry *e = mda__Entry(m, i);
@@ -54,8 +57,8 @@ int32_t mda__AllocPtr(MdaModel *m, uint32_t *index) {
         while (page >= uint32_t(m->top_capacity)) {
             if (m->top_capacity >= MDA_TOP_MAX) return mda__Error(MDA_NO_MORE_PTR);
             int32_t grown = m->top_capacity * 2;
-            MdaDirEntry **top = static_cast<MdaDirEntry **>(
-                std::realloc(m->dir, size_t(grown) * sizeof *top));
+            MdaDirEntry **top =
+                static_cast<MdaDirEntry **>(std::realloc(m->dir, size_t(grown) * sizeof *top));
             if (!top) return mda__Error(MDA_REALLOC_ERR);
             std::memset(top + m->top_capacity, 0, size_t(grown - m->top_capacity) * sizeof *top);
             m->dir = top;
@@ -70,14 +73,16 @@ int32_t mda__AllocPtr(MdaModel *m, uint32_t *index) {
     return 0;
 }
 
-void mda__CallCallbacks(MdaModel *m, int32_t event, db_ptr ptr) {
+void mda__CallCallbacks(MdaModel *m, int32_t event, db_ptr ptr)
+{
     for (MdaCallback *c = m->callbacks[event]; c; c = c->next) {
         db_ptr p = ptr;
         c->fn(event, &p);
     }
 }
 
-int32_t mda_AddCallback(int32_t model, int32_t event, MdaCallbackFn fn) {
+int32_t mda_AddCallback(int32_t model, int32_t event, MdaCallbackFn fn)
+{
     MdaModel *m = mda__Model(model);
     if (!m) return mda__Error(MDA_INVALID_MODEL);
     if (event < 1 || event > 3 || !fn) return mda__Error(MDA_INVALID_ARG);
@@ -89,7 +94,8 @@ int32_t mda_AddCallback(int32_t model, int32_t event, MdaCallbackFn fn) {
     return 0;
 }
 
-int32_t mda_DeleteCallback(int32_t model, int32_t event, MdaCallbackFn fn) {
+int32_t mda_DeleteCallback(int32_t model, int32_t event, MdaCallbackFn fn)
+{
     MdaModel *m = mda__Model(model);
     if (!m) return mda__Error(MDA_INVALID_MODEL);
     if (event < 1 || event > 3) return mda__Error(MDA_INVALID_ARG);
@@ -103,7 +109,8 @@ int32_t mda_DeleteCallback(int32_t model, int32_t event, MdaCallbackFn fn) {
     return mda__Error(MDA_CALLBACK_NOT_FOUND);
 }
 
-int32_t mda_GetModelDefaults(int32_t options, MdaModelInfo *info) {
+int32_t mda_GetModelDefaults(int32_t options, MdaModelInfo *info)
+{
     (void)options;
     if (!info) return mda__Error(MDA_NULL_MEMPTR);
     std::memset(info, 0, sizeof *info);
@@ -114,12 +121,14 @@ int32_t mda_GetModelDefaults(int32_t options, MdaModelInfo *info) {
 
 namespace {
 
-int compare_names(const void *key, const void *stored) {
+int compare_names(const void *key, const void *stored)
+{
     return std::strncmp(static_cast<const char *>(key), static_cast<const char *>(stored), 40);
 }
 
 /* Releases everything a model record holds and marks the slot free. */
-void release_model(MdaModel *m) {
+void release_model(MdaModel *m)
+{
     if (m->dir) {
         for (uint32_t i = 0; i < m->next_index; ++i) {
             MdaDirEntry *e = mda__Entry(m, i);
@@ -153,7 +162,8 @@ void release_model(MdaModel *m) {
 
 } // namespace
 
-int32_t mda_AllocateModel(int32_t options, const MdaModelInfo *info, int32_t *model) {
+int32_t mda_AllocateModel(int32_t options, const MdaModelInfo *info, int32_t *model)
+{
     if (!info || !model) return mda__Error(MDA_NULL_MEMPTR);
     if (!info->ddf) return mda__Error(MDA_NO_DDF);
     int32_t number = 0;
@@ -234,7 +244,8 @@ int32_t mda_AllocateModel(int32_t options, const MdaModelInfo *info, int32_t *mo
     return 0;
 }
 
-int32_t mda_FreeModel(int32_t options, int32_t model) {
+int32_t mda_FreeModel(int32_t options, int32_t model)
+{
     MdaModel *m = mda__Model(model);
     if (!m) return mda__Error(MDA_INVALID_MODEL);
     if (m->on_free) m->on_free(options, model);
@@ -247,7 +258,8 @@ int32_t mda_FreeModel(int32_t options, int32_t model) {
     return 0;
 }
 
-int32_t mda_GetModelInfo(int32_t model, MdaModelInfo *info) {
+int32_t mda_GetModelInfo(int32_t model, MdaModelInfo *info)
+{
     if (!info) return mda__Error(MDA_NULL_MEMPTR);
     MdaModel *m = mda__Model(model);
     if (!m) return mpm__SetError(0, MDA_INVALID_MODEL, MPM_WARNING);
@@ -263,7 +275,8 @@ int32_t mda_GetModelInfo(int32_t model, MdaModelInfo *info) {
     return 0;
 }
 
-int32_t mda_SetCurModel(int32_t model) {
+int32_t mda_SetCurModel(int32_t model)
+{
     MdaModel *m = nullptr;
     if (model != 0 && !(m = mda__Model(model))) return mda__Error(MDA_INVALID_MODEL);
     mda__CurModelNum = model;
@@ -274,7 +287,8 @@ int32_t mda_SetCurModel(int32_t model) {
 
 int32_t mda_GetCurModel(void) { return mda__CurModelNum; }
 
-int32_t mda_ReadTypeForm(db_ptr ptr, int32_t *type, int32_t *form) {
+int32_t mda_ReadTypeForm(db_ptr ptr, int32_t *type, int32_t *form)
+{
     mda_tf tf = MDA_NULL_TF;
     if (ptr != MDA_NULL_PTR) {
         MdaDirEntry *e = mda__Lookup(ptr, nullptr);
@@ -290,7 +304,8 @@ int32_t mda_ReadTypeForm(db_ptr ptr, int32_t *type, int32_t *form) {
     return 0;
 }
 
-int32_t mda_Initialize(void) {
+int32_t mda_Initialize(void)
+{
     pdx__RegisterModule(&mda__Module);
     for (int32_t k = 1; k <= MDA_MAX_MODELS; ++k)
         if (mda__Models[k].in_use) mda_FreeModel(0, k);
@@ -301,7 +316,8 @@ int32_t mda_Initialize(void) {
     return 0;
 }
 
-int32_t mda_Terminate(void) {
+int32_t mda_Terminate(void)
+{
     for (int32_t k = 1; k <= MDA_MAX_MODELS; ++k)
         if (mda__Models[k].in_use) mda_FreeModel(0, k);
     mda__CurModelNum = 0;

@@ -25,7 +25,8 @@ struct Walker {
     int32_t all_members;
 };
 
-int32_t count_value(const Walker &w, int32_t i, const Scope *s) {
+int32_t count_value(const Walker &w, int32_t i, const Scope *s)
+{
     int32_t c = w.def->fld_countrec[i];
     if (c < 0) return 0;
     for (; s; s = s->up)
@@ -37,7 +38,8 @@ int32_t count_value(const Walker &w, int32_t i, const Scope *s) {
     return 0;
 }
 
-unsigned char *deref_at(unsigned char *field) {
+unsigned char *deref_at(unsigned char *field)
+{
     mda_ref r;
     std::memcpy(&r, field, 4);
     return static_cast<unsigned char *>(mda_Deref(r));
@@ -45,7 +47,8 @@ unsigned char *deref_at(unsigned char *field) {
 
 int32_t walk(const Walker &w, int32_t i, int32_t end, unsigned char *base, const Scope *up);
 
-int32_t walk_union_element(const Walker &w, int32_t u, unsigned char *elem, const Scope *here) {
+int32_t walk_union_element(const Walker &w, int32_t u, unsigned char *elem, const Scope *here)
+{
     const DdfField &f = w.def->fld_data[u];
     int16_t selector;
     std::memcpy(&selector, elem, 2);
@@ -61,7 +64,8 @@ int32_t walk_union_element(const Walker &w, int32_t u, unsigned char *elem, cons
     return 0;
 }
 
-int32_t walk(const Walker &w, int32_t i, int32_t end, unsigned char *base, const Scope *up) {
+int32_t walk(const Walker &w, int32_t i, int32_t end, unsigned char *base, const Scope *up)
+{
     const Scope here = {i, end, base, up};
     while (i < end) {
         const DdfField &f = w.def->fld_data[i];
@@ -69,9 +73,7 @@ int32_t walk(const Walker &w, int32_t i, int32_t end, unsigned char *base, const
         switch (f.kind) {
         case DDF_KIND_ENDENT:
         case DDF_KIND_ENDSTRUCT:
-        case DDF_KIND_ENDUNION:
-            ++i;
-            continue;
+        case DDF_KIND_ENDUNION: ++i; continue;
         case DDF_KIND_SUBENT: {
             int32_t first = w.def->fld_indices[f.key];
             int32_t s = walk(w, first, first + w.def->ent_fldcnts[f.key] - 1, at, nullptr);
@@ -99,8 +101,7 @@ int32_t walk(const Walker &w, int32_t i, int32_t end, unsigned char *base, const
             i += f.span + 1;
             continue;
         }
-        default:
-            break;
+        default: break;
         }
         int32_t count = 1;
         unsigned char *data = at;
@@ -124,7 +125,8 @@ int32_t walk(const Walker &w, int32_t i, int32_t end, unsigned char *base, const
 
 extern "C" {
 
-int32_t mda_TraverseEntity(int32_t options, void *mem, MdaFieldVisitFn fn) {
+int32_t mda_TraverseEntity(int32_t options, void *mem, MdaFieldVisitFn fn)
+{
     if (!mem || !fn) return mda__Error(MDA_NULL_MEMPTR);
     const mda_EntHdr *h = static_cast<const mda_EntHdr *>(mem);
     MdaModel *m = mda__Model(int32_t(MDA_PTR_MODEL(h->self)));
@@ -136,7 +138,8 @@ int32_t mda_TraverseEntity(int32_t options, void *mem, MdaFieldVisitFn fn) {
                 nullptr);
 }
 
-int32_t mda_TraverseModel(int32_t options, int32_t model, MdaEntityVisitFn fn) {
+int32_t mda_TraverseModel(int32_t options, int32_t model, MdaEntityVisitFn fn)
+{
     MdaModel *m = mda__Model(model);
     if (!m) return mda__Error(MDA_INVALID_MODEL);
     if (!fn) return mda__Error(MDA_NULL_MEMPTR);

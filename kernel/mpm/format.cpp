@@ -82,8 +82,18 @@ struct Buf {
 
 enum Kind : unsigned char {
     K_NONE, /* "%%": no argument */
-    K_INT, K_LONG, K_LLONG, K_SIZE, K_INTMAX, K_PTRDIFF,
-    K_DOUBLE, K_LDOUBLE, K_STR, K_PTR, K_NAMED, K_UNKNOWN_NAMED
+    K_INT,
+    K_LONG,
+    K_LLONG,
+    K_SIZE,
+    K_INTMAX,
+    K_PTRDIFF,
+    K_DOUBLE,
+    K_LDOUBLE,
+    K_STR,
+    K_PTR,
+    K_NAMED,
+    K_UNKNOWN_NAMED
 };
 
 struct Conv {
@@ -220,8 +230,13 @@ bool parse_conv(const char *s, size_t i, bool extended, int &last_pos, Conv &c)
         case '%': c.kind = K_NONE; break;
         case 'c': c.kind = K_INT; break;
         case 's': c.kind = K_STR; break;
-        case 'p': case 'n': c.kind = K_PTR; break;
-        case 'e': case 'E': case 'f': case 'g': case 'G':
+        case 'p':
+        case 'n': c.kind = K_PTR; break;
+        case 'e':
+        case 'E':
+        case 'f':
+        case 'g':
+        case 'G':
             c.kind = len[0] == 'L' ? K_LDOUBLE : K_DOUBLE;
             if (c.kind == K_LDOUBLE) c.length[0] = 'L';
             break;
@@ -266,13 +281,13 @@ void fetch(Group &g, int options, va_list *ap)
     case K_STR: g.v.s = va_arg(*ap, const char *); break;
     case K_PTR: g.v.ptr = va_arg(*ap, const void *); break;
     case K_NAMED: g.text = g.handler(options, ap); break;
-    case K_NONE: case K_UNKNOWN_NAMED: break;
+    case K_NONE:
+    case K_UNKNOWN_NAMED: break;
     }
     g.fetched = true;
 }
 
-template <typename T>
-void put_printf(Buf &out, const char *pattern, T value)
+template <typename T> void put_printf(Buf &out, const char *pattern, T value)
 {
     int n = snprintf(nullptr, 0, pattern, value);
     if (n <= 0 || !out.reserve((size_t)n)) return;
@@ -304,8 +319,10 @@ void render(Buf &out, const Conv &c, const Group &g)
         width = w > kMaxField ? kMaxField : (int)w;
     }
     if (c.prec_star) {
-        if (g.pr < 0) has_prec = false;
-        else prec = g.pr > kMaxField ? kMaxField : g.pr;
+        if (g.pr < 0)
+            has_prec = false;
+        else
+            prec = g.pr > kMaxField ? kMaxField : g.pr;
     }
     char pattern[64];
     int n = snprintf(pattern, sizeof pattern, "%%%s", flags);
@@ -354,8 +371,8 @@ char *format(int options, const char *text, bool extended, va_list *ap)
             g.width_star = c.width_star;
             g.prec_star = c.prec_star;
             g.handler = c.handler;
-        } else if (g.kind != c.kind || g.width_star != c.width_star ||
-                   g.prec_star != c.prec_star || g.handler != c.handler) {
+        } else if (g.kind != c.kind || g.width_star != c.width_star || g.prec_star != c.prec_star ||
+                   g.handler != c.handler) {
             c.valid = false;
         }
     }
@@ -374,8 +391,10 @@ char *format(int options, const char *text, bool extended, va_list *ap)
         out.put(text + at, c.begin - at);
         at = c.end;
         const Group &g = groups[(size_t)c.pos];
-        if (c.kind == K_NONE || (c.valid && g.fetched)) render(out, c, g);
-        else out.put(text + c.begin, c.end - c.begin);
+        if (c.kind == K_NONE || (c.valid && g.fetched))
+            render(out, c, g);
+        else
+            out.put(text + c.begin, c.end - c.begin);
     }
     out.put(text + at, strlen(text + at));
     for (Group &g : groups) free(g.text);

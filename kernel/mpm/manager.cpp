@@ -269,12 +269,8 @@ int mpm_ParseToken(va_list *args, MpmTokens *out)
     for (;;) {
         int tag = va_arg(*args, int);
         switch (tag) {
-        case MPM_TAG_ARGS:
-            out->args = args;
-            return 0;
-        case MPM_TAG_VALIST:
-            out->args = va_arg(*args, va_list *);
-            return 0;
+        case MPM_TAG_ARGS: out->args = args; return 0;
+        case MPM_TAG_VALIST: out->args = va_arg(*args, va_list *); return 0;
         case MPM_TAG_TEXT:
             free(out->text);
             out->text = va_arg(*args, char *);
@@ -283,12 +279,8 @@ int mpm_ParseToken(va_list *args, MpmTokens *out)
             out->file = va_arg(*args, const char *);
             out->line = va_arg(*args, int);
             break;
-        case MPM_TAG_STREAM:
-            out->stream = va_arg(*args, FILE *);
-            break;
-        default:
-            out->args = nullptr;
-            return -1;
+        case MPM_TAG_STREAM: out->stream = va_arg(*args, FILE *); break;
+        default: out->args = nullptr; return -1;
         }
     }
 }
@@ -348,8 +340,10 @@ int mpm__IssueErrorV(int options, int code, int severity, const MpmTokens *tk)
     }
     raise_for(code, severity);
     if (!(options & MPM_OPT_KEEP_STACK)) {
-        if (options & MPM_OPT_CLEAR_AFTER_ISSUE) mpm_ClearStack(options);
-        else mpm_DumpStack(options);
+        if (options & MPM_OPT_CLEAR_AFTER_ISSUE)
+            mpm_ClearStack(options);
+        else
+            mpm_DumpStack(options);
     }
     return code;
 }
@@ -360,8 +354,10 @@ int mpm__SetError(int options, int code, int severity, ...)
     va_start(ap, severity);
     MpmTokens tk;
     memset(&tk, 0, sizeof tk);
-    if ((options | mpm__Option) & MPM_OPT_TAGGED) mpm_ParseToken(&ap, &tk);
-    else tk.args = &ap;
+    if ((options | mpm__Option) & MPM_OPT_TAGGED)
+        mpm_ParseToken(&ap, &tk);
+    else
+        tk.args = &ap;
     int r = mpm__SetErrorV(options, code, severity, &tk);
     va_end(ap);
     return r;
@@ -373,8 +369,10 @@ int mpm__IssueError(int options, int code, int severity, ...)
     va_start(ap, severity);
     MpmTokens tk;
     memset(&tk, 0, sizeof tk);
-    if ((options | mpm__Option) & MPM_OPT_TAGGED) mpm_ParseToken(&ap, &tk);
-    else tk.args = &ap;
+    if ((options | mpm__Option) & MPM_OPT_TAGGED)
+        mpm_ParseToken(&ap, &tk);
+    else
+        tk.args = &ap;
     int r = mpm__IssueErrorV(options, code, severity, &tk);
     va_end(ap);
     return r;
@@ -394,8 +392,10 @@ int mpm_GetMessage(int options, int code, char **text, ...)
     options |= mpm__Option;
     MpmTokens tk;
     memset(&tk, 0, sizeof tk);
-    if (options & MPM_OPT_TAGGED) mpm_ParseToken(&ap, &tk);
-    else tk.args = &ap;
+    if (options & MPM_OPT_TAGGED)
+        mpm_ParseToken(&ap, &tk);
+    else
+        tk.args = &ap;
     if (tk.text) {
         append(text, tk.text);
         free(tk.text);
@@ -446,8 +446,10 @@ int mpm_DumpStack(int options)
         bool print = (options & MPM_OPT_DUMP_ALL) || ((options & MPM_OPT_DUMP_NEWEST) && popped == 0) ||
                      ((options & MPM_OPT_DUMP_OLDEST) && alone);
         ++popped;
-        if (print) mpm__IssueMessage(options, stderr, e.text);
-        else free(e.text);
+        if (print)
+            mpm__IssueMessage(options, stderr, e.text);
+        else
+            free(e.text);
     }
     mpm__LastError = 0;
     mpm__LastSeverity = 0;

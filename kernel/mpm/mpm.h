@@ -20,18 +20,18 @@ extern "C" {
 #endif
 
 /* Option bits (OR-ed with the process-wide option word on every call). */
-#define MPM_OPT_DUMP_OLDEST 0x1       /* stack dump: only the oldest entry */
-#define MPM_OPT_DUMP_NEWEST 0x2       /* stack dump: only the newest entry */
-#define MPM_OPT_DUMP_ALL 0x4          /* stack dump: every entry */
+#define MPM_OPT_DUMP_OLDEST 0x1 /* stack dump: only the oldest entry */
+#define MPM_OPT_DUMP_NEWEST 0x2 /* stack dump: only the newest entry */
+#define MPM_OPT_DUMP_ALL 0x4    /* stack dump: every entry */
 #define MPM_OPT_NO_BANNER 0x10
-#define MPM_OPT_NO_FINAL_BREAK 0x20   /* no extra line break after the last line */
+#define MPM_OPT_NO_FINAL_BREAK 0x20 /* no extra line break after the last line */
 #define MPM_OPT_CLEAR_AFTER_ISSUE 0x40
-#define MPM_OPT_ISSUE 0x80            /* mpm__SetError issues at once */
-#define MPM_OPT_RAW 0x100             /* take the text without formatting */
+#define MPM_OPT_ISSUE 0x80 /* mpm__SetError issues at once */
+#define MPM_OPT_RAW 0x100  /* take the text without formatting */
 #define MPM_OPT_NEG_INDEX 0x200
-#define MPM_OPT_NO_OUTPUT 0x400       /* do not call the output routine */
-#define MPM_OPT_NO_LOG 0x800          /* do not write to the log stream */
-#define MPM_OPT_TAGGED 0x1000         /* the variable arguments are a tagged list */
+#define MPM_OPT_NO_OUTPUT 0x400 /* do not call the output routine */
+#define MPM_OPT_NO_LOG 0x800    /* do not write to the log stream */
+#define MPM_OPT_TAGGED 0x1000   /* the variable arguments are a tagged list */
 #define MPM_OPT_NO_COUNT 0x2000
 #define MPM_OPT_KEEP_STACK 0x20000000 /* after issuing neither dump nor clear */
 #define MPM_OPT_EXTENDED 0x40000000   /* extended formatter without the '+' marker */
@@ -63,11 +63,11 @@ typedef char *(*MpmConversionHandler)(int options, va_list *args);
 
 /* What one tagged argument list held. */
 typedef struct MpmTokens {
-    va_list *args;      /* the message's arguments, or null when unusable */
-    char *text;         /* MPM_TAG_TEXT, owned by the caller of mpm_ParseToken */
-    const char *file;   /* MPM_TAG_FILELINE */
+    va_list *args;    /* the message's arguments, or null when unusable */
+    char *text;       /* MPM_TAG_TEXT, owned by the caller of mpm_ParseToken */
+    const char *file; /* MPM_TAG_FILELINE */
     int line;
-    FILE *stream;       /* MPM_TAG_STREAM */
+    FILE *stream; /* MPM_TAG_STREAM */
 } MpmTokens;
 
 VYR_EXPORT int mpm_Initialize(void);
@@ -100,7 +100,7 @@ VYR_EXPORT int mpm_OpenLog(int options, const char *path);
 VYR_EXPORT int mpm_CloseLog(void);
 VYR_EXPORT int mpm_SetExceptionHandler(int key, MpmExceptionHandler handler);
 VYR_EXPORT int mpm_AddConversion(const char *name, MpmConversionHandler handler);
-VYR_EXPORT int mpm_SetOptions(int options);      /* returns the previous option word */
+VYR_EXPORT int mpm_SetOptions(int options); /* returns the previous option word */
 VYR_EXPORT int mpm_GetOptions(void);
 /* Line width, left and right margins, justification (1 left, 2 right,
  * 3 centred); a negative value leaves a setting unchanged. */

@@ -56,8 +56,10 @@ void emit_line(LineWriter &w, const char *s, size_t n, long width, bool line_bre
     long margin = mpm__LeftMargin > 0 ? mpm__LeftMargin : 0;
     long indent = margin;
     if (width > 0 && (long)n < width) {
-        if (mpm__Justify == 2) indent = margin + width - (long)n;
-        else if (mpm__Justify == 3) indent = margin + (width - (long)n) / 2;
+        if (mpm__Justify == 2)
+            indent = margin + width - (long)n;
+        else if (mpm__Justify == 3)
+            indent = margin + (width - (long)n) / 2;
     }
     if (n == 0 && !line_break) return;
     w.spaces(indent);

@@ -57,9 +57,8 @@ int mth_UnitizeVector(int n, const double *v, double *out)
     return 0;
 }
 
-int mth_Intersect2DLines(int options, double tolerance, const double *p1, const double *d1,
-                         const double *p2, const double *d2, double *s_out, double *t_out,
-                         double *point)
+int mth_Intersect2DLines(int options, double tolerance, const double *p1, const double *d1, const double *p2,
+                         const double *d2, double *s_out, double *t_out, double *point)
 {
     double dx = p2[0] - p1[0], dy = p2[1] - p1[1];
     double s, t;

@@ -85,8 +85,14 @@ void link_after(OlmList *list, OlmNode *after, OlmNode *n)
 {
     n->prev = after;
     n->next = after ? after->next : list->first;
-    if (n->next) n->next->prev = n; else list->last = n;
-    if (after) after->next = n; else list->first = n;
+    if (n->next)
+        n->next->prev = n;
+    else
+        list->last = n;
+    if (after)
+        after->next = n;
+    else
+        list->first = n;
     list->count++;
 }
 
@@ -182,8 +188,14 @@ int olm_RemoveObject(int options, OlmList *list, int position)
     OlmNode *n = position < OLM_LAST ? nullptr : at(list, position);
     if (!n) return mpm__SetError(0, OLM_INVALIDPOSITION, MPM_ERROR, position);
     if (list->current == n) list->current = n->next ? n->next : n->prev;
-    if (n->prev) n->prev->next = n->next; else list->first = n->next;
-    if (n->next) n->next->prev = n->prev; else list->last = n->prev;
+    if (n->prev)
+        n->prev->next = n->next;
+    else
+        list->first = n->next;
+    if (n->next)
+        n->next->prev = n->prev;
+    else
+        list->last = n->prev;
     list->count--;
     n->prev = nullptr;
     n->next = list->free_nodes;
@@ -214,10 +226,7 @@ void olm_ResetCycle(OlmList *list)
     if (list) list->iter = nullptr;
 }
 
-int olm_GetCount(const OlmList *list)
-{
-    return list ? list->count : 0;
-}
+int olm_GetCount(const OlmList *list) { return list ? list->count : 0; }
 
 int olm_RemoveAll(int options, OlmList *list)
 {

@@ -28,17 +28,17 @@ typedef struct OlmNode OlmNode;
 
 /* A list. Read the fields, never write them. */
 typedef struct OlmList {
-    void *blocks;         /* chain of allocated node blocks */
+    void *blocks; /* chain of allocated node blocks */
     OlmNode *first;
     OlmNode *last;
-    OlmNode *free_nodes;  /* chain of unused nodes */
+    OlmNode *free_nodes; /* chain of unused nodes */
     OlmNode *current;
     int object_size;
-    int block_factor;     /* nodes per block */
+    int block_factor; /* nodes per block */
     size_t node_size;
-    int count;            /* number of objects */
-    OlmNode *iter;        /* node last returned by olm_CycleList, or null */
-    void *user;           /* the caller's word */
+    int count;     /* number of objects */
+    OlmNode *iter; /* node last returned by olm_CycleList, or null */
+    void *user;    /* the caller's word */
 } OlmList;
 
 VYR_EXPORT int olm_Initialize(void);

@@ -5,9 +5,9 @@
 #ifndef VYR_KERNEL_OQM_OQM_MSG_H
 #define VYR_KERNEL_OQM_OQM_MSG_H
 
-#define OQM_MESSAGES(X) \
-    X(NOMEMORY, PDX_CLASS_MEMORY, " Out of memory\n") \
-    X(NULLPOINTER, 1, " NULL pointer\n") \
+#define OQM_MESSAGES(X)                                                                                      \
+    X(NOMEMORY, PDX_CLASS_MEMORY, " Out of memory\n")                                                        \
+    X(NULLPOINTER, 1, " NULL pointer\n")                                                                     \
     X(NOOBJECTS, 1, " The queue holds no objects\n")
 
 enum {
@@ -15,7 +15,7 @@ enum {
 #define OQM__CODE_OF(name, cls, text) OQM_##name,
     OQM_MESSAGES(OQM__CODE_OF)
 #undef OQM__CODE_OF
-    OQM__MSGEND
+        OQM__MSGEND
 };
 
 #endif

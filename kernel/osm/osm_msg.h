@@ -5,9 +5,9 @@
 #ifndef VYR_KERNEL_OSM_OSM_MSG_H
 #define VYR_KERNEL_OSM_OSM_MSG_H
 
-#define OSM_MESSAGES(X) \
-    X(NOMEMORY, PDX_CLASS_MEMORY, " Out of memory\n") \
-    X(NULLPOINTER, 1, " NULL pointer\n") \
+#define OSM_MESSAGES(X)                                                                                      \
+    X(NOMEMORY, PDX_CLASS_MEMORY, " Out of memory\n")                                                        \
+    X(NULLPOINTER, 1, " NULL pointer\n")                                                                     \
     X(NOOBJECTS, 1, " The stack holds no objects\n")
 
 enum {
@@ -15,7 +15,7 @@ enum {
 #define OSM__CODE_OF(name, cls, text) OSM_##name,
     OSM_MESSAGES(OSM__CODE_OF)
 #undef OSM__CODE_OF
-    OSM__MSGEND
+        OSM__MSGEND
 };
 
 #endif

@@ -23,13 +23,13 @@ typedef struct OtmNode OtmNode;
 /* A tree. Read the fields, never write them. */
 typedef struct OtmTree {
     OtmNode *root;
-    OtmNode *current;     /* node last found or added */
+    OtmNode *current; /* node last found or added */
     int object_size;
-    int count;            /* number of objects */
+    int count; /* number of objects */
     OtmCompare compare;
-    OtmNode *iter;        /* node last returned by otm_CycleTree, or null */
-    void *user;           /* the caller's word */
-    OtmNode *first;       /* smallest object: head of the in-order chain */
+    OtmNode *iter;  /* node last returned by otm_CycleTree, or null */
+    void *user;     /* the caller's word */
+    OtmNode *first; /* smallest object: head of the in-order chain */
 } OtmTree;
 
 VYR_EXPORT int otm_Initialize(void);

@@ -5,15 +5,15 @@
 #ifndef VYR_KERNEL_OTM_OTM_MSG_H
 #define VYR_KERNEL_OTM_OTM_MSG_H
 
-#define OTM_MESSAGES(X) \
-    X(NOMEMORY, PDX_CLASS_MEMORY, " Out of memory\n") \
-    X(INVALIDSIZE, 1, " Invalid size = %d\n") \
-    X(NULLPOINTER, 1, " NULL pointer\n") \
-    X(LOGICERROR, 1, " Object Tree Manager Logic Error\n") \
-    X(INVALIDCOMPARE, 1, " Invalid return from compare function = %d\n") \
-    X(NOTFOUND, 1, " Object not found\n") \
-    X(INVALIDOPTION, 1, " Invalid option\n") \
-    X(SIZENOTEQ, 1, " Data size one (%d) does not equal data size two (%d)\n") \
+#define OTM_MESSAGES(X)                                                                                      \
+    X(NOMEMORY, PDX_CLASS_MEMORY, " Out of memory\n")                                                        \
+    X(INVALIDSIZE, 1, " Invalid size = %d\n")                                                                \
+    X(NULLPOINTER, 1, " NULL pointer\n")                                                                     \
+    X(LOGICERROR, 1, " Object Tree Manager Logic Error\n")                                                   \
+    X(INVALIDCOMPARE, 1, " Invalid return from compare function = %d\n")                                     \
+    X(NOTFOUND, 1, " Object not found\n")                                                                    \
+    X(INVALIDOPTION, 1, " Invalid option\n")                                                                 \
+    X(SIZENOTEQ, 1, " Data size one (%d) does not equal data size two (%d)\n")                               \
     X(FUNCTIONNOTEQ, 1, " Function pointer one does not equal function pointer two\n")
 
 enum {
@@ -21,7 +21,7 @@ enum {
 #define OTM__CODE_OF(name, cls, text) OTM_##name,
     OTM_MESSAGES(OTM__CODE_OF)
 #undef OTM__CODE_OF
-    OTM__MSGEND
+        OTM__MSGEND
 };
 
 #endif

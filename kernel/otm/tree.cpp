@@ -106,7 +106,10 @@ void *otm_AddObject(int options, OtmTree *tree, const void *object)
             return payload(p);
         }
         dir = cmp > 0;
-        if (dir) pred = p; else succ = p;
+        if (dir)
+            pred = p;
+        else
+            succ = p;
         q = p->link[dir];
         if (!q) break;
         if (q->balance != 0) {
@@ -125,7 +128,10 @@ void *otm_AddObject(int options, OtmTree *tree, const void *object)
     n->balance = 0;
     memcpy(payload(n), object, (size_t)tree->object_size);
     n->next = succ;
-    if (pred) pred->next = n; else tree->first = n;
+    if (pred)
+        pred->next = n;
+    else
+        tree->first = n;
     tree->count++;
     tree->current = n;
     if (!p) {
@@ -224,10 +230,7 @@ void otm_ResetCycle(OtmTree *tree)
     if (tree) tree->iter = nullptr;
 }
 
-int otm_GetCount(const OtmTree *tree)
-{
-    return tree ? tree->count : 0;
-}
+int otm_GetCount(const OtmTree *tree) { return tree ? tree->count : 0; }
 
 int otm_DeleteTree(int options, OtmTree *tree)
 {
@@ -244,10 +247,7 @@ int otm_DeleteTree(int options, OtmTree *tree)
     return 0;
 }
 
-int otm__Height(const OtmTree *tree)
-{
-    return tree ? height(tree->root) : 0;
-}
+int otm__Height(const OtmTree *tree) { return tree ? height(tree->root) : 0; }
 
 int otm__Check(const OtmTree *tree)
 {

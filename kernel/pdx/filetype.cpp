@@ -72,8 +72,8 @@ public:
 private:
     static bool IsWordChar(int c)
     {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == ';' || c == '-' || c == '_' || c == '{' || c == '}';
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ';' ||
+               c == '-' || c == '_' || c == '{' || c == '}';
     }
 
     static void Append(char *w, int *n, int c)
@@ -235,20 +235,14 @@ size_t descriptor_size(int type)
     case PDX_FILE_SAT:
     case PDX_FILE_DXF:
     case PDX_FILE_DXF_BINARY:
-    case PDX_FILE_DWG:
-        return 4;
+    case PDX_FILE_DWG: return 4;
     case PDX_FILE_IGES:
     case PDX_FILE_IGES_COMPRESSED:
-    case PDX_FILE_IGES_BINARY:
-        return sizeof(PdxIgesFileInfo);
-    case PDX_FILE_MODEL:
-        return sizeof(PdxModelFileInfo);
-    case PDX_FILE_STEP:
-        return sizeof(PdxStepFileInfo);
-    case PDX_FILE_VDAFS:
-        return sizeof(PdxLineEndInfo);
-    default:
-        return 0;
+    case PDX_FILE_IGES_BINARY: return sizeof(PdxIgesFileInfo);
+    case PDX_FILE_MODEL: return sizeof(PdxModelFileInfo);
+    case PDX_FILE_STEP: return sizeof(PdxStepFileInfo);
+    case PDX_FILE_VDAFS: return sizeof(PdxLineEndInfo);
+    default: return 0;
     }
 }
 
@@ -325,15 +319,9 @@ int pdx_GetFileType(int options, const char *path, int *type, void **descriptor)
     }
     if (info) {
         switch (found) {
-        case PDX_FILE_SAT:
-            memcpy(info, &first_number, sizeof first_number);
-            break;
-        case PDX_FILE_STEP:
-            read_step_schema(words, static_cast<PdxStepFileInfo *>(info));
-            break;
-        case PDX_FILE_MODEL:
-            read_model_info(words, static_cast<PdxModelFileInfo *>(info));
-            break;
+        case PDX_FILE_SAT: memcpy(info, &first_number, sizeof first_number); break;
+        case PDX_FILE_STEP: read_step_schema(words, static_cast<PdxStepFileInfo *>(info)); break;
+        case PDX_FILE_MODEL: read_model_info(words, static_cast<PdxModelFileInfo *>(info)); break;
         case PDX_FILE_IGES:
         case PDX_FILE_IGES_COMPRESSED:
         case PDX_FILE_IGES_BINARY: {
@@ -346,8 +334,7 @@ int pdx_GetFileType(int options, const char *path, int *type, void **descriptor)
             if (!examine_line_end(fd, static_cast<PdxLineEndInfo *>(info), nullptr))
                 status = mpm__SetError(0, PDX_BAD_EOL_DELIM, MPM_ERROR);
             break;
-        default:
-            break;
+        default: break;
         }
     }
 

@@ -46,11 +46,11 @@ typedef struct PdxModule {
 #define PDX_FILE_DXF 2        /* DXF, ASCII */
 #define PDX_FILE_DXF_BINARY 3 /* DXF, binary */
 #define PDX_FILE_DWG 4
-#define PDX_FILE_IGES 5       /* fixed format */
+#define PDX_FILE_IGES 5 /* fixed format */
 #define PDX_FILE_IGES_COMPRESSED 6
 #define PDX_FILE_IGES_BINARY 7
-#define PDX_FILE_MODEL 9      /* saved neutral model */
-#define PDX_FILE_STEP 11      /* ISO 10303-21 */
+#define PDX_FILE_MODEL 9 /* saved neutral model */
+#define PDX_FILE_STEP 11 /* ISO 10303-21 */
 #define PDX_FILE_VDAFS 12
 #define PDX_FILE_UNKNOWN 13
 

@@ -89,20 +89,20 @@ extern const PdxModule dmap__Module;
  * numbers and texts cannot drift apart. */
 #define PDX__TEXT_OF(name, cls, text) text,
 #define PDX__ENTRY_OF(name, cls, text) {#name, cls, 0},
-#define PDX_DEFINE_MODULE(VAR, NUMBER, NAME, LIST)                                         \
-    namespace {                                                                             \
-    const char *const VAR##_texts[] = {LIST(PDX__TEXT_OF)};                                 \
-    constexpr int VAR##_count = int(sizeof(VAR##_texts) / sizeof(VAR##_texts[0]));         \
-    struct VAR##_table {                                                                    \
-        PdxMessage m[VAR##_count];                                                          \
-        constexpr VAR##_table() : m{LIST(PDX__ENTRY_OF)} {                                  \
-            for (int i = 0; i < VAR##_count; ++i) m[i].text_index = i;                      \
-        }                                                                                   \
-    };                                                                                      \
-    constexpr VAR##_table VAR##_messages{};                                                 \
-    }                                                                                       \
-    extern "C" const PdxModule VAR = {NUMBER, uint16_t(VAR##_count), NAME, VAR##_texts,     \
-                                      VAR##_messages.m}
+#define PDX_DEFINE_MODULE(VAR, NUMBER, NAME, LIST)                                                           \
+    namespace {                                                                                              \
+    const char *const VAR##_texts[] = {LIST(PDX__TEXT_OF)};                                                  \
+    constexpr int VAR##_count = int(sizeof(VAR##_texts) / sizeof(VAR##_texts[0]));                           \
+    struct VAR##_table {                                                                                     \
+        PdxMessage m[VAR##_count];                                                                           \
+        constexpr VAR##_table() : m{LIST(PDX__ENTRY_OF)}                                                     \
+        {                                                                                                    \
+            for (int i = 0; i < VAR##_count; ++i) m[i].text_index = i;                                       \
+        }                                                                                                    \
+    };                                                                                                       \
+    constexpr VAR##_table VAR##_messages{};                                                                  \
+    }                                                                                                        \
+    extern "C" const PdxModule VAR = {NUMBER, uint16_t(VAR##_count), NAME, VAR##_texts, VAR##_messages.m}
 #endif
 
 #endif

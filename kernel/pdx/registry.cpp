@@ -17,10 +17,7 @@ void pdx__RegisterModule(const PdxModule *record)
     if (record && record->number < PDX_MAX_MODULES) pdx__Table[record->number] = *record;
 }
 
-void pdx__ClearRegistry(void)
-{
-    memset(pdx__Table, 0, sizeof pdx__Table);
-}
+void pdx__ClearRegistry(void) { memset(pdx__Table, 0, sizeof pdx__Table); }
 
 const PdxMessage *pdx__FindMessage(int32_t code, const PdxModule **module)
 {

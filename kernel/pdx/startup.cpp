@@ -27,10 +27,7 @@ int g_nesting = 0;
 
 extern "C" {
 
-int pdx__NestingLevel(void)
-{
-    return g_nesting;
-}
+int pdx__NestingLevel(void) { return g_nesting; }
 
 int pdx_Initialize(void)
 {

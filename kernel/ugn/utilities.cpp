@@ -190,10 +190,7 @@ int ugn_FileExist(int options, const char *path)
     return errno == ENOENT ? 0 : 1;
 }
 
-int ugn_GetPID(void)
-{
-    return (int)getpid();
-}
+int ugn_GetPID(void) { return (int)getpid(); }
 
 void ugn_GetLower(char *string)
 {

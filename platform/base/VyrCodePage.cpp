@@ -15,91 +15,67 @@ namespace {
 const char kFallback[] = "CP1252";
 
 struct NameMap {
-    const char* name; /* lower case */
-    const char* iconv;
+    const char *name; /* lower case */
+    const char *iconv;
 };
 
 /* Names that do not follow one of the patterns handled below. */
 const NameMap kNames[] = {
-    {"undefined", kFallback},  /* old drawings: bytes are in the ANSI page */
-    {"ascii", kFallback},      /* a superset keeps stray 8-bit bytes */
-    {"us-ascii", kFallback},
-    {"mac-roman", "MACINTOSH"},
-    {"macroman", "MACINTOSH"},
-    {"big5", "CP950"},
-    {"ksc5601", "CP949"},
-    {"johab", "JOHAB"},
-    {"gb2312", "CP936"},
-    {"gbk", "CP936"},
-    {"ansi_1200", "UTF-8"},
-    {"ansi_1361", "JOHAB"},
-    {"ibm-932", "CP932"},
-    {"shift_jis", "CP932"},
-    {"sjis", "CP932"},
-    {"euc-jp", "EUC-JP"},
-    {"euc-kr", "EUC-KR"},
-    {"euc-cn", "EUC-CN"},
-    {"euc-tw", "EUC-TW"},
-    {"utf-8", "UTF-8"},
-    {"utf8", "UTF-8"},
-    {"latin1", "ISO-8859-1"},
-    {"latin-1", "ISO-8859-1"},
+    {"undefined", kFallback}, /* old drawings: bytes are in the ANSI page */
+    {"ascii", kFallback},     /* a superset keeps stray 8-bit bytes */
+    {"us-ascii", kFallback},  {"mac-roman", "MACINTOSH"}, {"macroman", "MACINTOSH"},
+    {"big5", "CP950"},        {"ksc5601", "CP949"},       {"johab", "JOHAB"},
+    {"gb2312", "CP936"},      {"gbk", "CP936"},           {"ansi_1200", "UTF-8"},
+    {"ansi_1361", "JOHAB"},   {"ibm-932", "CP932"},       {"shift_jis", "CP932"},
+    {"sjis", "CP932"},        {"euc-jp", "EUC-JP"},       {"euc-kr", "EUC-KR"},
+    {"euc-cn", "EUC-CN"},     {"euc-tw", "EUC-TW"},       {"utf-8", "UTF-8"},
+    {"utf8", "UTF-8"},        {"latin1", "ISO-8859-1"},   {"latin-1", "ISO-8859-1"},
 };
 
-bool AllDigits(const std::string& s)
+bool AllDigits(const std::string &s)
 {
-    if (s.empty())
-        return false;
+    if (s.empty()) return false;
     for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
     return true;
 }
 
-bool StartsWith(const std::string& s, const char* prefix, std::string& rest)
+bool StartsWith(const std::string &s, const char *prefix, std::string &rest)
 {
     size_t n = std::strlen(prefix);
-    if (s.compare(0, n, prefix) != 0)
-        return false;
+    if (s.compare(0, n, prefix) != 0) return false;
     rest = s.substr(n);
     return true;
 }
 
 } // namespace
 
-std::string VyrCodePage::sToIconvName(const char* name)
+std::string VyrCodePage::sToIconvName(const char *name)
 {
     std::string s;
-    for (const char* p = name ? name : ""; *p; ++p)
-        if (*p != ' ' && *p != '\t')
-            s.push_back(VyrAsciiLower(*p));
-    if (s.empty())
-        return kFallback;
-    for (const NameMap& m : kNames)
-        if (s == m.name)
-            return m.iconv;
+    for (const char *p = name ? name : ""; *p; ++p)
+        if (*p != ' ' && *p != '\t') s.push_back(VyrAsciiLower(*p));
+    if (s.empty()) return kFallback;
+    for (const NameMap &m : kNames)
+        if (s == m.name) return m.iconv;
     std::string rest;
     /* ansi_1252, dos850, cp1252, windows-1252, 1252 */
-    if ((StartsWith(s, "ansi_", rest) || StartsWith(s, "dos", rest) ||
-         StartsWith(s, "windows-", rest) || StartsWith(s, "cp", rest) ||
-         StartsWith(s, "ibm", rest) || StartsWith(s, "", rest)) &&
+    if ((StartsWith(s, "ansi_", rest) || StartsWith(s, "dos", rest) || StartsWith(s, "windows-", rest) ||
+         StartsWith(s, "cp", rest) || StartsWith(s, "ibm", rest) || StartsWith(s, "", rest)) &&
         AllDigits(rest))
         return "CP" + rest;
     /* iso8859-1, iso-8859-1, iso_8859-1, iso8859_1 */
     if (StartsWith(s, "iso8859", rest) || StartsWith(s, "iso-8859", rest) ||
         StartsWith(s, "iso_8859", rest)) {
-        if (!rest.empty() && (rest[0] == '-' || rest[0] == '_'))
-            rest.erase(0, 1);
-        if (AllDigits(rest))
-            return "ISO-8859-" + rest;
+        if (!rest.empty() && (rest[0] == '-' || rest[0] == '_')) rest.erase(0, 1);
+        if (AllDigits(rest)) return "ISO-8859-" + rest;
     }
     std::string upper;
-    for (char c : s)
-        upper.push_back(VyrAsciiUpper(c));
+    for (char c : s) upper.push_back(VyrAsciiUpper(c));
     return upper;
 }
 
-VyrCodePage::VyrCodePage(const char* name)
+VyrCodePage::VyrCodePage(const char *name)
     : name_(name ? name : ""), iconvName_(sToIconvName(name)), cd_(nullptr), fallback_(false)
 {
     iconv_t cd = iconv_open("UTF-16LE", iconvName_.c_str());
@@ -108,52 +84,43 @@ VyrCodePage::VyrCodePage(const char* name)
         iconvName_ = kFallback;
         cd = iconv_open("UTF-16LE", kFallback);
     }
-    if (cd != reinterpret_cast<iconv_t>(-1))
-        cd_ = cd;
+    if (cd != reinterpret_cast<iconv_t>(-1)) cd_ = cd;
 }
 
 VyrCodePage::~VyrCodePage()
 {
-    if (cd_)
-        iconv_close(static_cast<iconv_t>(cd_));
+    if (cd_) iconv_close(static_cast<iconv_t>(cd_));
 }
 
-int VyrCodePage::ConvertStrToUcs(const char* src, int srcLen, unsigned short* dst, int* dstLen)
+int VyrCodePage::ConvertStrToUcs(const char *src, int srcLen, unsigned short *dst, int *dstLen)
 {
-    if (dstLen)
-        *dstLen = 0;
-    if (!src || !dst || !dstLen)
-        return -1;
-    if (srcLen < 0)
-        srcLen = static_cast<int>(std::strlen(src));
-    if (srcLen == 0)
-        return 0;
+    if (dstLen) *dstLen = 0;
+    if (!src || !dst || !dstLen) return -1;
+    if (srcLen < 0) srcLen = static_cast<int>(std::strlen(src));
+    if (srcLen == 0) return 0;
 
     std::vector<unsigned short> units;
     units.reserve(static_cast<size_t>(srcLen));
     int replaced = 0;
     if (!cd_) {
         /* iconv unavailable altogether: keep the bytes as ISO 8859-1. */
-        for (int i = 0; i < srcLen; ++i)
-            units.push_back(static_cast<unsigned char>(src[i]));
+        for (int i = 0; i < srcLen; ++i) units.push_back(static_cast<unsigned char>(src[i]));
     } else {
         iconv_t cd = static_cast<iconv_t>(cd_);
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        char* in = const_cast<char*>(src);
+        char *in = const_cast<char *>(src);
         size_t inLeft = static_cast<size_t>(srcLen);
         std::vector<char> buf(4 * static_cast<size_t>(srcLen) + 8);
         while (inLeft > 0) {
-            char* out = buf.data();
+            char *out = buf.data();
             size_t outLeft = buf.size();
             size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
             int err = (r == static_cast<size_t>(-1)) ? errno : 0;
             size_t produced = buf.size() - outLeft;
             for (size_t i = 0; i + 1 < produced; i += 2)
-                units.push_back(static_cast<unsigned short>(
-                    static_cast<unsigned char>(buf[i]) |
-                    (static_cast<unsigned char>(buf[i + 1]) << 8)));
-            if (err == E2BIG)
-                continue;
+                units.push_back(static_cast<unsigned short>(static_cast<unsigned char>(buf[i]) |
+                                                            (static_cast<unsigned char>(buf[i + 1]) << 8)));
+            if (err == E2BIG) continue;
             if (err == EILSEQ) {
                 units.push_back(0xFFFD);
                 ++replaced;
@@ -169,14 +136,12 @@ int VyrCodePage::ConvertStrToUcs(const char* src, int srcLen, unsigned short* ds
             }
         }
         /* Flush any shift state of a stateful encoding. */
-        char* out = buf.data();
+        char *out = buf.data();
         size_t outLeft = buf.size();
         iconv(cd, nullptr, nullptr, &out, &outLeft);
     }
-    size_t n = units.size() < static_cast<size_t>(srcLen) ? units.size()
-                                                           : static_cast<size_t>(srcLen);
-    if (n < units.size())
-        replaced = 1;
+    size_t n = units.size() < static_cast<size_t>(srcLen) ? units.size() : static_cast<size_t>(srcLen);
+    if (n < units.size()) replaced = 1;
     std::memcpy(dst, units.data(), n * sizeof(unsigned short));
     *dstLen = static_cast<int>(n);
     return replaced ? 1 : 0;

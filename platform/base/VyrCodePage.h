@@ -14,10 +14,10 @@
 
 class VYR_EXPORT VyrCodePage {
 public:
-    explicit VyrCodePage(const char* name);
+    explicit VyrCodePage(const char *name);
     ~VyrCodePage();
-    VyrCodePage(const VyrCodePage&) = delete;
-    VyrCodePage& operator=(const VyrCodePage&) = delete;
+    VyrCodePage(const VyrCodePage &) = delete;
+    VyrCodePage &operator=(const VyrCodePage &) = delete;
 
     /* Converts `srcLen` bytes of `src` (srcLen < 0: up to the terminating 0)
      * into UCS-2 units at `dst`, which must hold at least srcLen units; at
@@ -25,21 +25,21 @@ public:
      * is stored in *dstLen. A byte sequence the code page does not define
      * becomes U+FFFD. Returns 0 when everything converted, 1 when something
      * was replaced, -1 for null arguments (then *dstLen, if given, is 0). */
-    int ConvertStrToUcs(const char* src, int srcLen, unsigned short* dst, int* dstLen);
+    int ConvertStrToUcs(const char *src, int srcLen, unsigned short *dst, int *dstLen);
 
     /* The name as given, and the iconv encoding actually used. */
-    const char* GetName() const { return name_.c_str(); }
-    const char* GetIconvName() const { return iconvName_.c_str(); }
+    const char *GetName() const { return name_.c_str(); }
+    const char *GetIconvName() const { return iconvName_.c_str(); }
     /* True when the name could not be opened and Windows-1252 stands in. */
     bool IsFallback() const { return fallback_; }
 
     /* The iconv name a code-page name maps to (before any fallback). */
-    static std::string sToIconvName(const char* name);
+    static std::string sToIconvName(const char *name);
 
 private:
     std::string name_;
     std::string iconvName_;
-    void* cd_;
+    void *cd_;
     bool fallback_;
 };
 

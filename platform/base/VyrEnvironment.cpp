@@ -19,25 +19,25 @@ struct Registered {
     VyrObjectFactory factory;
 };
 
-std::mutex& RegistryMutex()
+std::mutex &RegistryMutex()
 {
     static std::mutex m;
     return m;
 }
 
-std::vector<Registered>& Registry()
+std::vector<Registered> &Registry()
 {
     static std::vector<Registered> r;
     return r;
 }
 
-void* CreateCgmGenerator(const char*, void*, void*)
+void *CreateCgmGenerator(const char *, void *, void *)
 {
-    return static_cast<void*>(VyrPrintCGMGenerator::sCreate());
+    return static_cast<void *>(VyrPrintCGMGenerator::sCreate());
 }
 
 const struct {
-    const char* name;
+    const char *name;
     VyrObjectFactory factory;
 } kBuiltIn[] = {
     {"VyrPrintCGMGenerator", CreateCgmGenerator},
@@ -45,19 +45,17 @@ const struct {
 
 } // namespace
 
-const char* VyrGetEnv(const char* name)
+const char *VyrGetEnv(const char *name)
 {
-    if (!name || !*name)
-        return nullptr;
+    if (!name || !*name) return nullptr;
     return std::getenv(name);
 }
 
-VyrObjectFactory VyrRegisterObjectFactory(const char* className, VyrObjectFactory factory)
+VyrObjectFactory VyrRegisterObjectFactory(const char *className, VyrObjectFactory factory)
 {
-    if (!className)
-        return nullptr;
+    if (!className) return nullptr;
     std::lock_guard<std::mutex> lock(RegistryMutex());
-    std::vector<Registered>& r = Registry();
+    std::vector<Registered> &r = Registry();
     for (size_t i = 0; i < r.size(); ++i) {
         if (r[i].name == className) {
             VyrObjectFactory previous = r[i].factory;
@@ -71,28 +69,23 @@ VyrObjectFactory VyrRegisterObjectFactory(const char* className, VyrObjectFactor
     if (factory) {
         try {
             r.push_back(Registered{className, factory});
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception &) {}
     }
     return nullptr;
 }
 
-void* VyrCreateExternalObject(const char* className, void* arg, const char* libraryName,
-                              void* libraryArg)
+void *VyrCreateExternalObject(const char *className, void *arg, const char *libraryName, void *libraryArg)
 {
     (void)libraryName;
-    if (!className)
-        return nullptr;
+    if (!className) return nullptr;
     VyrObjectFactory factory = nullptr;
     {
         std::lock_guard<std::mutex> lock(RegistryMutex());
-        for (const Registered& r : Registry())
-            if (r.name == className)
-                factory = r.factory;
+        for (const Registered &r : Registry())
+            if (r.name == className) factory = r.factory;
     }
     if (!factory)
-        for (const auto& b : kBuiltIn)
-            if (std::strcmp(b.name, className) == 0)
-                factory = b.factory;
+        for (const auto &b : kBuiltIn)
+            if (std::strcmp(b.name, className) == 0) factory = b.factory;
     return factory ? factory(className, arg, libraryArg) : nullptr;
 }

@@ -15,19 +15,18 @@
 
 /* The value of environment variable `name`, or null when it is not set (an
  * empty value is a value). */
-VYR_EXPORT const char* VyrGetEnv(const char* name);
+VYR_EXPORT const char *VyrGetEnv(const char *name);
 
 /* Makes one object; `arg` and `libraryArg` are handed to the factory. */
-typedef void* (*VyrObjectFactory)(const char* className, void* arg, void* libraryArg);
+typedef void *(*VyrObjectFactory)(const char *className, void *arg, void *libraryArg);
 
 /* Registers `factory` under `className` (null removes the registration) and
  * returns the factory registered before, or null. */
-VYR_EXPORT VyrObjectFactory VyrRegisterObjectFactory(const char* className,
-                                                     VyrObjectFactory factory);
+VYR_EXPORT VyrObjectFactory VyrRegisterObjectFactory(const char *className, VyrObjectFactory factory);
 
 /* An object of class `className`, or null when no factory knows the class or
  * the factory fails. */
-VYR_EXPORT void* VyrCreateExternalObject(const char* className, void* arg,
-                                         const char* libraryName, void* libraryArg);
+VYR_EXPORT void *VyrCreateExternalObject(const char *className, void *arg, const char *libraryName,
+                                         void *libraryArg);
 
 #endif

@@ -9,7 +9,7 @@ VyrRawCollint::VyrRawCollint(int capacity)
     if (capacity > 0) {
         try {
             values_.reserve(static_cast<std::size_t>(capacity));
-        } catch (const std::exception&) {
+        } catch (const std::exception &) {
             /* Growth will be tried again value by value. */
         }
     }
@@ -19,7 +19,7 @@ int VyrRawCollint::Append(int value)
 {
     try {
         values_.push_back(value);
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
         return -1;
     }
     return 0;
@@ -27,7 +27,6 @@ int VyrRawCollint::Append(int value)
 
 int VyrRawCollint::Get(int i) const
 {
-    if (i < 0 || i >= static_cast<int>(values_.size()))
-        return 0;
+    if (i < 0 || i >= static_cast<int>(values_.size())) return 0;
     return values_[static_cast<std::size_t>(i)];
 }

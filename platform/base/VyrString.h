@@ -14,22 +14,22 @@
 class VYR_EXPORT VyrString {
 public:
     VyrString() = default;
-    VyrString(const char* text);
-    VyrString& operator=(const char* text);
+    VyrString(const char *text);
+    VyrString &operator=(const char *text);
 
-    bool operator==(const char* text) const;
-    bool operator!=(const char* text) const { return !(*this == text); }
-    bool operator==(const VyrString& other) const { return text_ == other.text_; }
-    operator const char*() const { return text_.c_str(); }
-    const char* GetText() const { return text_.c_str(); }
+    bool operator==(const char *text) const;
+    bool operator!=(const char *text) const { return !(*this == text); }
+    bool operator==(const VyrString &other) const { return text_ == other.text_; }
+    operator const char *() const { return text_.c_str(); }
+    const char *GetText() const { return text_.c_str(); }
     int GetLength() const { return static_cast<int>(text_.size()); }
     bool IsEmpty() const { return text_.empty(); }
 
     /* 0 when equal ignoring ASCII case; otherwise negative or positive as the
      * case-folded texts order (bytes compared unsigned). */
-    int Compare(const char* text) const;
+    int Compare(const char *text) const;
     /* Upper-cases the ASCII letters in place; returns *this. */
-    VyrString& ToUpper();
+    VyrString &ToUpper();
 
 private:
     std::string text_;
@@ -39,6 +39,6 @@ private:
 inline char VyrAsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 inline char VyrAsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 /* VyrString::Compare of two plain texts, without copying either. */
-int VyrAsciiCompare(const char* a, const char* b);
+int VyrAsciiCompare(const char *a, const char *b);
 
 #endif

@@ -10,14 +10,22 @@ public:
     VyrUnicodeChar() : value_(0) {}
     explicit VyrUnicodeChar(unsigned short value) : value_(value) {}
     explicit VyrUnicodeChar(char c) : value_(static_cast<unsigned char>(c)) {}
-    VyrUnicodeChar& operator=(unsigned short value) { value_ = value; return *this; }
-    VyrUnicodeChar& operator=(char c) { value_ = static_cast<unsigned char>(c); return *this; }
+    VyrUnicodeChar &operator=(unsigned short value)
+    {
+        value_ = value;
+        return *this;
+    }
+    VyrUnicodeChar &operator=(char c)
+    {
+        value_ = static_cast<unsigned char>(c);
+        return *this;
+    }
 
     unsigned short GetValue() const { return value_; }
     /* The character as ISO 8859-1, '?' beyond U+00FF. */
     char ConvertToChar() const { return value_ <= 0xFF ? static_cast<char>(value_) : '?'; }
-    bool operator==(const VyrUnicodeChar& o) const { return value_ == o.value_; }
-    bool operator!=(const VyrUnicodeChar& o) const { return value_ != o.value_; }
+    bool operator==(const VyrUnicodeChar &o) const { return value_ == o.value_; }
+    bool operator!=(const VyrUnicodeChar &o) const { return value_ != o.value_; }
 
 private:
     unsigned short value_;

@@ -22,95 +22,80 @@ enum { kHelvetica = 0, kTimes = 4, kCourier = 8, kSymbol = 12 };
  * Helvetica for the sans-serif and the East Asian shape fonts (their glyphs
  * come from the viewer's font substitution). */
 VyrFont gFonts[] = {
-    {"Coure.pfb", kCourier},     {"Monos.pfb", kCourier},   {"SwissCL.pfb", kHelvetica},
-    {"SymbM.pfb", kSymbol},      {"SSS2.font", kHelvetica}, {"SSS3.font", kHelvetica},
-    {"SSS4.font", kHelvetica},   {"KANJ.font", kHelvetica}, {"TRCH.font", kHelvetica},
-    {"KOHG.font", kHelvetica},   {"SICH.font", kHelvetica}, {"Helvetica", kHelvetica},
-    {"Times-Roman", kTimes},     {"Times", kTimes},         {"Courier", kCourier},
+    {"Coure.pfb", kCourier},   {"Monos.pfb", kCourier},   {"SwissCL.pfb", kHelvetica},
+    {"SymbM.pfb", kSymbol},    {"SSS2.font", kHelvetica}, {"SSS3.font", kHelvetica},
+    {"SSS4.font", kHelvetica}, {"KANJ.font", kHelvetica}, {"TRCH.font", kHelvetica},
+    {"KOHG.font", kHelvetica}, {"SICH.font", kHelvetica}, {"Helvetica", kHelvetica},
+    {"Times-Roman", kTimes},   {"Times", kTimes},         {"Courier", kCourier},
     {"Symbol", kSymbol},
 };
 
 bool IsWide(unsigned short c)
 {
-    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
-           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
            (c >= 0xFFE0 && c <= 0xFFE6);
 }
 
 } // namespace
 
-VyrFont* VyrFont::sGetFont(const char* fileName, unsigned int flags)
+VyrFont *VyrFont::sGetFont(const char *fileName, unsigned int flags)
 {
     (void)flags;
-    if (!fileName)
-        return nullptr;
+    if (!fileName) return nullptr;
     VyrString name(fileName);
-    for (VyrFont& f : gFonts)
-        if (name.Compare(f.fileName_) == 0)
-            return &f;
+    for (VyrFont &f : gFonts)
+        if (name.Compare(f.fileName_) == 0) return &f;
     return nullptr;
 }
 
-int VyrFont::sGetCoreFontCount()
-{
-    return kCoreCount;
-}
+int VyrFont::sGetCoreFontCount() { return kCoreCount; }
 
-const VyrFontMetrics& VyrFont::sGetCoreMetrics(int index)
+const VyrFontMetrics &VyrFont::sGetCoreMetrics(int index)
 {
     assert(index >= 0 && index < kCoreCount);
-    if (index < 0 || index >= kCoreCount)
-        index = kHelvetica;
+    if (index < 0 || index >= kCoreCount) index = kHelvetica;
     return kFontMetrics[index];
 }
 
-const char* VyrFont::GetFamilyName() const
-{
-    return kFontMetrics[family_].name;
-}
+const char *VyrFont::GetFamilyName() const { return kFontMetrics[family_].name; }
 
 int VyrFont::GetCoreIndex(bool bold, bool italic) const
 {
-    if (family_ == kSymbol)
-        return kSymbol;
+    if (family_ == kSymbol) return kSymbol;
     return family_ + (bold ? 1 : 0) + (italic ? 2 : 0);
 }
 
-const VyrFontMetrics& VyrFont::GetMetrics(bool bold, bool italic) const
+const VyrFontMetrics &VyrFont::GetMetrics(bool bold, bool italic) const
 {
     return kFontMetrics[GetCoreIndex(bold, italic)];
 }
 
 double VyrFont::GetHeightRatio() const
 {
-    const VyrFontMetrics& m = kFontMetrics[family_];
+    const VyrFontMetrics &m = kFontMetrics[family_];
     return static_cast<double>(m.capHeight - 0) / m.capHeight;
 }
 
-double VyrFont::sGetAdvance(const VyrFontMetrics& metrics, unsigned short code)
+double VyrFont::sGetAdvance(const VyrFontMetrics &metrics, unsigned short code)
 {
-    const VyrGlyphWidth* end = metrics.widths + metrics.widthCount;
-    const VyrGlyphWidth* it = std::lower_bound(
-        metrics.widths, end, code,
-        [](const VyrGlyphWidth& g, unsigned short c) { return g.code < c; });
-    if (it != end && it->code == code)
-        return it->width;
+    const VyrGlyphWidth *end = metrics.widths + metrics.widthCount;
+    const VyrGlyphWidth *it = std::lower_bound(
+        metrics.widths, end, code, [](const VyrGlyphWidth &g, unsigned short c) { return g.code < c; });
+    if (it != end && it->code == code) return it->width;
     if (code >= 0x0300 && code <= 0x036F) /* combining marks take no room */
         return 0.0;
-    if (IsWide(code))
-        return 1000.0;
+    if (IsWide(code)) return 1000.0;
     return metrics.averageWidth;
 }
 
-double VyrFont::sGetStringAdvance(const VyrFontMetrics& metrics, const VyrUnicodeString& text)
+double VyrFont::sGetStringAdvance(const VyrFontMetrics &metrics, const VyrUnicodeString &text)
 {
     double total = 0.0;
     int n = text.GetLengthInChar();
     for (int i = 0; i < n; ++i) {
         unsigned short c = text.GetAt(i);
-        if (c >= 0xDC00 && c <= 0xDFFF && i > 0)
-            continue; /* second half of a surrogate pair */
+        if (c >= 0xDC00 && c <= 0xDFFF && i > 0) continue; /* second half of a surrogate pair */
         total += sGetAdvance(metrics, c);
     }
     return total;

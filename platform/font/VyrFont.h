@@ -25,15 +25,15 @@ struct VyrGlyphWidth {
 
 /* Metrics of one core font, in 1/1000 em. */
 struct VyrFontMetrics {
-    const char* name; /* PostScript name, as written in the CGM font list */
+    const char *name; /* PostScript name, as written in the CGM font list */
     short capHeight;
     short xHeight;
-    short ascender;   /* top of the ascending lower-case letters */
-    short descender;  /* bottom of the descending letters, negative */
+    short ascender;  /* top of the ascending lower-case letters */
+    short descender; /* bottom of the descending letters, negative */
     double italicAngle;
     short bbox[4];
-    short averageWidth; /* of the printable ASCII characters */
-    const VyrGlyphWidth* widths; /* sorted by code */
+    short averageWidth;          /* of the printable ASCII characters */
+    const VyrGlyphWidth *widths; /* sorted by code */
     int widthCount;
 };
 
@@ -41,31 +41,31 @@ class VYR_EXPORT VyrFont {
 public:
     /* The font object for a font file or core font name (ASCII case ignored),
      * or null when the name is not known. `flags` is not used. */
-    static VyrFont* sGetFont(const char* fileName, unsigned int flags);
+    static VyrFont *sGetFont(const char *fileName, unsigned int flags);
 
     /* The core fonts, in the order of the CGM font list (index 0 is CGM
      * font index 1). */
     static int sGetCoreFontCount();
-    static const VyrFontMetrics& sGetCoreMetrics(int index);
+    static const VyrFontMetrics &sGetCoreMetrics(int index);
 
-    const char* GetFileName() const { return fileName_; }
+    const char *GetFileName() const { return fileName_; }
     /* The PostScript name of the regular style, e.g. "Courier". */
-    const char* GetFamilyName() const;
+    const char *GetFamilyName() const;
     /* Index among the core fonts of this family in the given style. */
     int GetCoreIndex(bool bold, bool italic) const;
-    const VyrFontMetrics& GetMetrics(bool bold = false, bool italic = false) const;
+    const VyrFontMetrics &GetMetrics(bool bold = false, bool italic = false) const;
 
     /* Ratio of a CGM character height to a drawing's text height: 1.0. */
     double GetHeightRatio() const;
 
     /* Advance width of one character, and of a string, in 1/1000 em. */
-    static double sGetAdvance(const VyrFontMetrics& metrics, unsigned short code);
-    static double sGetStringAdvance(const VyrFontMetrics& metrics, const VyrUnicodeString& text);
+    static double sGetAdvance(const VyrFontMetrics &metrics, unsigned short code);
+    static double sGetStringAdvance(const VyrFontMetrics &metrics, const VyrUnicodeString &text);
 
-    VyrFont(const char* fileName, int family) : fileName_(fileName), family_(family) {}
+    VyrFont(const char *fileName, int family) : fileName_(fileName), family_(family) {}
 
 private:
-    const char* fileName_;
+    const char *fileName_;
     int family_; /* core index of the regular style */
 };
 

@@ -9,8 +9,7 @@ VyrMath2x2Matrix::VyrMath2x2Matrix(double d0, double d1) : a_{{d0, 0.0}, {0.0, d
 
 VyrMath2x2Matrix::VyrMath2x2Matrix(double a00, double a01, double a10, double a11)
     : a_{{a00, a01}, {a10, a11}}
-{
-}
+{}
 
 double VyrMath2x2Matrix::GetCoef(int row, int col) const
 {
@@ -24,10 +23,7 @@ void VyrMath2x2Matrix::SetCoef(int row, int col, double value)
     a_[row & 1][col & 1] = value;
 }
 
-double VyrMath2x2Matrix::Determinant() const
-{
-    return a_[0][0] * a_[1][1] - a_[0][1] * a_[1][0];
-}
+double VyrMath2x2Matrix::Determinant() const { return a_[0][0] * a_[1][1] - a_[0][1] * a_[1][0]; }
 
 VyrMath2x2Matrix VyrMath2x2Matrix::operator/(double d) const
 {
@@ -39,21 +35,20 @@ VyrMath2x2Matrix VyrMath2x2Matrix::operator*(double s) const
     return VyrMath2x2Matrix(a_[0][0] * s, a_[0][1] * s, a_[1][0] * s, a_[1][1] * s);
 }
 
-VyrMath2x2Matrix VyrMath2x2Matrix::operator*(const VyrMath2x2Matrix& m) const
+VyrMath2x2Matrix VyrMath2x2Matrix::operator*(const VyrMath2x2Matrix &m) const
 {
-    return VyrMath2x2Matrix(a_[0][0] * m.a_[0][0] + a_[0][1] * m.a_[1][0],
-                            a_[0][0] * m.a_[0][1] + a_[0][1] * m.a_[1][1],
-                            a_[1][0] * m.a_[0][0] + a_[1][1] * m.a_[1][0],
-                            a_[1][0] * m.a_[0][1] + a_[1][1] * m.a_[1][1]);
+    return VyrMath2x2Matrix(
+        a_[0][0] * m.a_[0][0] + a_[0][1] * m.a_[1][0], a_[0][0] * m.a_[0][1] + a_[0][1] * m.a_[1][1],
+        a_[1][0] * m.a_[0][0] + a_[1][1] * m.a_[1][0], a_[1][0] * m.a_[0][1] + a_[1][1] * m.a_[1][1]);
 }
 
-VyrMathVector2D VyrMath2x2Matrix::operator*(const VyrMathVector2D& v) const
+VyrMathVector2D VyrMath2x2Matrix::operator*(const VyrMathVector2D &v) const
 {
     return VyrMathVector2D(a_[0][0] * v.GetX() + a_[0][1] * v.GetY(),
                            a_[1][0] * v.GetX() + a_[1][1] * v.GetY());
 }
 
-bool VyrMath2x2Matrix::operator==(const VyrMath2x2Matrix& m) const
+bool VyrMath2x2Matrix::operator==(const VyrMath2x2Matrix &m) const
 {
     return a_[0][0] == m.a_[0][0] && a_[0][1] == m.a_[0][1] && a_[1][0] == m.a_[1][0] &&
            a_[1][1] == m.a_[1][1];

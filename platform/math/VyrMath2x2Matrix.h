@@ -22,9 +22,9 @@ public:
 
     VyrMath2x2Matrix operator/(double d) const;
     VyrMath2x2Matrix operator*(double s) const;
-    VyrMath2x2Matrix operator*(const VyrMath2x2Matrix& m) const;
-    VyrMathVector2D operator*(const VyrMathVector2D& v) const;
-    bool operator==(const VyrMath2x2Matrix& m) const;
+    VyrMath2x2Matrix operator*(const VyrMath2x2Matrix &m) const;
+    VyrMathVector2D operator*(const VyrMathVector2D &v) const;
+    bool operator==(const VyrMath2x2Matrix &m) const;
 
 private:
     double a_[2][2];

@@ -9,15 +9,30 @@ const double kTolerance = 1e-9;
 
 /* cos and sin of an angle in degrees, exact for the multiples of 90 so that
  * a rotation by 90 degrees maps (1, 0) to (0, 1) without a 6e-17 residue. */
-void CosSinDegrees(double degrees, double& c, double& s)
+void CosSinDegrees(double degrees, double &c, double &s)
 {
     double r = std::fmod(degrees, 360.0);
-    if (r < 0)
-        r += 360.0;
-    if (r == 0.0) { c = 1; s = 0; return; }
-    if (r == 90.0) { c = 0; s = 1; return; }
-    if (r == 180.0) { c = -1; s = 0; return; }
-    if (r == 270.0) { c = 0; s = -1; return; }
+    if (r < 0) r += 360.0;
+    if (r == 0.0) {
+        c = 1;
+        s = 0;
+        return;
+    }
+    if (r == 90.0) {
+        c = 0;
+        s = 1;
+        return;
+    }
+    if (r == 180.0) {
+        c = -1;
+        s = 0;
+        return;
+    }
+    if (r == 270.0) {
+        c = 0;
+        s = -1;
+        return;
+    }
     c = std::cos(r * kPi / 180.0);
     s = std::sin(r * kPi / 180.0);
 }
@@ -25,9 +40,9 @@ void CosSinDegrees(double degrees, double& c, double& s)
 
 VyrMathTransformation2D::VyrMathTransformation2D() = default;
 
-VyrMathTransformation2D::VyrMathTransformation2D(const VyrMathVector2D& v) : t_(v) {}
+VyrMathTransformation2D::VyrMathTransformation2D(const VyrMathVector2D &v) : t_(v) {}
 
-VyrMathTransformation2D::VyrMathTransformation2D(const VyrMathPoint2D& centre, double value,
+VyrMathTransformation2D::VyrMathTransformation2D(const VyrMathPoint2D &centre, double value,
                                                  VyrMathTransfoType kind)
 {
     if (kind == VyrMathRotation) {
@@ -44,13 +59,11 @@ VyrMathTransformation2D::VyrMathTransformation2D(const VyrMathPoint2D& centre, d
     t_ = c - m_ * c;
 }
 
-VyrMathTransformation2D::VyrMathTransformation2D(const VyrMath2x2Matrix& m,
-                                                 const VyrMathVector2D& t)
+VyrMathTransformation2D::VyrMathTransformation2D(const VyrMath2x2Matrix &m, const VyrMathVector2D &t)
     : m_(m), t_(t)
-{
-}
+{}
 
-bool VyrMathTransformation2D::IsRotation(double& angle, VyrMathPoint2D& centre) const
+bool VyrMathTransformation2D::IsRotation(double &angle, VyrMathPoint2D &centre) const
 {
     double a = m_.GetCoef(0, 0), b = m_.GetCoef(0, 1);
     double c = m_.GetCoef(1, 0), d = m_.GetCoef(1, 1);
@@ -62,8 +75,7 @@ bool VyrMathTransformation2D::IsRotation(double& angle, VyrMathPoint2D& centre) 
     double i00 = 1.0 - a, i01 = -b, i10 = -c, i11 = 1.0 - d;
     double det = i00 * i11 - i01 * i10;
     if (std::fabs(det) < kTolerance) {
-        if (t_.Norm() > kTolerance)
-            return false;
+        if (t_.Norm() > kTolerance) return false;
         angle = theta;
         centre = VyrMathO2D;
         return true;
@@ -74,18 +86,15 @@ bool VyrMathTransformation2D::IsRotation(double& angle, VyrMathPoint2D& centre) 
     return true;
 }
 
-VyrMathPoint2D VyrMathTransformation2D::operator*(const VyrMathPoint2D& p) const
+VyrMathPoint2D VyrMathTransformation2D::operator*(const VyrMathPoint2D &p) const
 {
     VyrMathVector2D v = m_ * VyrMathVector2D(p.GetX(), p.GetY());
     return VyrMathPoint2D(v.GetX() + t_.GetX(), v.GetY() + t_.GetY());
 }
 
-VyrMathVector2D VyrMathTransformation2D::operator*(const VyrMathVector2D& v) const
-{
-    return m_ * v;
-}
+VyrMathVector2D VyrMathTransformation2D::operator*(const VyrMathVector2D &v) const { return m_ * v; }
 
-VyrMathTransformation2D VyrMathTransformation2D::operator*(const VyrMathTransformation2D& b) const
+VyrMathTransformation2D VyrMathTransformation2D::operator*(const VyrMathTransformation2D &b) const
 {
     /* A(B(p)) = Ma (Mb p + tb) + ta. */
     return VyrMathTransformation2D(m_ * b.m_, m_ * b.t_ + t_);

@@ -13,8 +13,8 @@
 /* What the (point, value, kind) constructor builds. */
 enum VyrMathTransfoType {
     VyrMathIdentity = 0,
-    VyrMathScaling = 1,  /* uniform scaling about the point by the value */
-    VyrMathRotation = 2  /* rotation about the point by the value, in degrees */
+    VyrMathScaling = 1, /* uniform scaling about the point by the value */
+    VyrMathRotation = 2 /* rotation about the point by the value, in degrees */
 };
 
 class VYR_EXPORT VyrMathTransformation2D {
@@ -22,15 +22,15 @@ public:
     /* The identity. */
     VyrMathTransformation2D();
     /* Translation by v. */
-    explicit VyrMathTransformation2D(const VyrMathVector2D& v);
+    explicit VyrMathTransformation2D(const VyrMathVector2D &v);
     /* Rotation (degrees, anticlockwise) or uniform scaling about `centre`;
      * any other kind gives the identity. */
-    VyrMathTransformation2D(const VyrMathPoint2D& centre, double value, VyrMathTransfoType kind);
+    VyrMathTransformation2D(const VyrMathPoint2D &centre, double value, VyrMathTransfoType kind);
     /* p -> m p + t. */
-    VyrMathTransformation2D(const VyrMath2x2Matrix& m, const VyrMathVector2D& t);
+    VyrMathTransformation2D(const VyrMath2x2Matrix &m, const VyrMathVector2D &t);
 
     VyrMath2x2Matrix GetMatrix() const { return m_; }
-    void GetMatrix(VyrMath2x2Matrix& m) const { m = m_; }
+    void GetMatrix(VyrMath2x2Matrix &m) const { m = m_; }
     VyrMathVector2D GetTranslation() const { return t_; }
 
     /* True when the linear part is a proper rotation (orthonormal, determinant
@@ -38,12 +38,12 @@ public:
      * receives the angle in radians in (-pi, pi] and `centre` the fixed point.
      * The identity is a rotation by 0 about the origin; a pure translation is
      * no rotation. */
-    bool IsRotation(double& angle, VyrMathPoint2D& centre) const;
+    bool IsRotation(double &angle, VyrMathPoint2D &centre) const;
 
-    VyrMathPoint2D operator*(const VyrMathPoint2D& p) const;
+    VyrMathPoint2D operator*(const VyrMathPoint2D &p) const;
     /* Vectors are displacements: only the linear part acts on them. */
-    VyrMathVector2D operator*(const VyrMathVector2D& v) const;
-    VyrMathTransformation2D operator*(const VyrMathTransformation2D& b) const;
+    VyrMathVector2D operator*(const VyrMathVector2D &v) const;
+    VyrMathTransformation2D operator*(const VyrMathTransformation2D &b) const;
 
 private:
     VyrMath2x2Matrix m_;

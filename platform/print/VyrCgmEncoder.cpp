@@ -6,10 +6,8 @@
 
 void VyrCgmParams::Int16(int v)
 {
-    if (v > 32767)
-        v = 32767;
-    if (v < -32768)
-        v = -32768;
+    if (v > 32767) v = 32767;
+    if (v < -32768) v = -32768;
     unsigned u = static_cast<unsigned>(v) & 0xFFFFu;
     Byte(u >> 8);
     Byte(u & 0xFF);
@@ -17,12 +15,9 @@ void VyrCgmParams::Int16(int v)
 
 void VyrCgmParams::FixedReal(double v)
 {
-    if (!(v == v))
-        v = 0.0;
-    if (v > 32767.99998)
-        v = 32767.99998;
-    if (v < -32768.0)
-        v = -32768.0;
+    if (!(v == v)) v = 0.0;
+    if (v > 32767.99998) v = 32767.99998;
+    if (v < -32768.0) v = -32768.0;
     double whole = std::floor(v);
     long fraction = std::lround((v - whole) * 65536.0);
     if (fraction >= 65536) {
@@ -44,7 +39,7 @@ void VyrCgmParams::Float32(float v)
     bytes_.insert(bytes_.end(), b, b + 4);
 }
 
-void VyrCgmParams::String(const char* data, size_t n)
+void VyrCgmParams::String(const char *data, size_t n)
 {
     if (n < 255) {
         Byte(static_cast<unsigned>(n));
@@ -66,19 +61,15 @@ void VyrCgmParams::String(const char* data, size_t n)
     bytes_.insert(bytes_.end(), data, data + n);
 }
 
-void VyrCgmParams::String(const char* text)
-{
-    String(text, text ? std::strlen(text) : 0);
-}
+void VyrCgmParams::String(const char *text) { String(text, text ? std::strlen(text) : 0); }
 
-void VyrCgmEncoder::Element(int elementClass, int elementId, const uint8_t* params, size_t n)
+void VyrCgmEncoder::Element(int elementClass, int elementId, const uint8_t *params, size_t n)
 {
-    unsigned head = (static_cast<unsigned>(elementClass & 0xF) << 12) |
-                    (static_cast<unsigned>(elementId & 0x7F) << 5);
+    unsigned head =
+        (static_cast<unsigned>(elementClass & 0xF) << 12) | (static_cast<unsigned>(elementId & 0x7F) << 5);
     if (n <= 30) {
         Word(head | static_cast<unsigned>(n));
-        if (n)
-            out_.insert(out_.end(), params, params + n);
+        if (n) out_.insert(out_.end(), params, params + n);
     } else {
         Word(head | 31u);
         size_t done = 0;
@@ -90,6 +81,5 @@ void VyrCgmEncoder::Element(int elementClass, int elementId, const uint8_t* para
         Word(static_cast<unsigned>(n - done));
         out_.insert(out_.end(), params + done, params + n);
     }
-    if (n & 1)
-        out_.push_back(0);
+    if (n & 1) out_.push_back(0);
 }

@@ -28,14 +28,23 @@ public:
     /* An IEEE single, used for VDC values (and reals when declared so). */
     void Float32(float v);
     void Vdc(float v) { Float32(v); }
-    void Point(float x, float y) { Float32(x); Float32(y); }
-    void DirectColour(unsigned r, unsigned g, unsigned b) { Byte(r); Byte(g); Byte(b); }
+    void Point(float x, float y)
+    {
+        Float32(x);
+        Float32(y);
+    }
+    void DirectColour(unsigned r, unsigned g, unsigned b)
+    {
+        Byte(r);
+        Byte(g);
+        Byte(b);
+    }
     /* A string parameter; lengths from 255 on use the long form with
      * continued chunks of at most 32767 octets. */
-    void String(const char* data, size_t n);
-    void String(const char* text);
+    void String(const char *data, size_t n);
+    void String(const char *text);
 
-    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    const std::vector<uint8_t> &Bytes() const { return bytes_; }
     size_t Size() const { return bytes_.size(); }
 
 private:
@@ -49,14 +58,14 @@ public:
 
     /* Appends one element: short form up to 30 octets, long form above,
      * split into partitions beyond 32767 octets, padded to even length. */
-    void Element(int elementClass, int elementId, const uint8_t* params, size_t n);
-    void Element(int elementClass, int elementId, const VyrCgmParams& p)
+    void Element(int elementClass, int elementId, const uint8_t *params, size_t n);
+    void Element(int elementClass, int elementId, const VyrCgmParams &p)
     {
         Element(elementClass, elementId, p.Bytes().data(), p.Size());
     }
     void Element(int elementClass, int elementId) { Element(elementClass, elementId, nullptr, 0); }
 
-    std::vector<uint8_t>& Buffer() { return out_; }
+    std::vector<uint8_t> &Buffer() { return out_; }
     size_t Size() const { return out_.size(); }
     void Clear() { out_.clear(); }
 

@@ -16,17 +16,14 @@ namespace {
 const double kPi = 3.14159265358979323846;
 const int kMaxDepth = 14;
 
-VyrPt Lerp(const VyrPt& a, const VyrPt& b, double t)
+VyrPt Lerp(const VyrPt &a, const VyrPt &b, double t)
 {
     return VyrPt{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
 }
 
-double Dist(const VyrPt& a, const VyrPt& b)
-{
-    return std::hypot(a.x - b.x, a.y - b.y);
-}
+double Dist(const VyrPt &a, const VyrPt &b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
-VyrPt Cubic(const VyrPt& p0, const VyrPt& p1, const VyrPt& p2, const VyrPt& p3, double t)
+VyrPt Cubic(const VyrPt &p0, const VyrPt &p1, const VyrPt &p2, const VyrPt &p3, double t)
 {
     double s = 1.0 - t;
     double b0 = s * s * s, b1 = 3 * s * s * t, b2 = 3 * s * t * t, b3 = t * t * t;
@@ -35,20 +32,18 @@ VyrPt Cubic(const VyrPt& p0, const VyrPt& p1, const VyrPt& p2, const VyrPt& p3, 
 }
 
 /* Distance of p from the line through a and b (from a when a == b). */
-double LineDistance(const VyrPt& p, const VyrPt& a, const VyrPt& b)
+double LineDistance(const VyrPt &p, const VyrPt &a, const VyrPt &b)
 {
     double dx = b.x - a.x, dy = b.y - a.y;
     double len = std::hypot(dx, dy);
-    if (len == 0.0)
-        return Dist(p, a);
+    if (len == 0.0) return Dist(p, a);
     return std::fabs((p.x - a.x) * dy - (p.y - a.y) * dx) / len;
 }
 
-void FlattenSegment(const VyrPt& p0, const VyrPt& p1, const VyrPt& p2, const VyrPt& p3,
-                    double tolerance, int depth, VyrPath& out)
+void FlattenSegment(const VyrPt &p0, const VyrPt &p1, const VyrPt &p2, const VyrPt &p3, double tolerance,
+                    int depth, VyrPath &out)
 {
-    if (depth >= kMaxDepth ||
-        std::max(LineDistance(p1, p0, p3), LineDistance(p2, p0, p3)) <= tolerance) {
+    if (depth >= kMaxDepth || std::max(LineDistance(p1, p0, p3), LineDistance(p2, p0, p3)) <= tolerance) {
         out.push_back(p3);
         return;
     }
@@ -63,15 +58,14 @@ int ArcSteps(double r, double sweep)
     /* chord deviation r (1 - cos(step/2)) <= r / 4000 */
     double step = 2.0 * std::acos(1.0 - 1.0 / 4000.0);
     double n = std::ceil(std::fabs(sweep) / step);
-    if (!(r > 0.0) || !(n == n))
-        return 1;
+    if (!(r > 0.0) || !(n == n)) return 1;
     return static_cast<int>(std::min(std::max(n, 2.0), 4096.0));
 }
 
 } // namespace
 
-bool VyrNurbsCurve::Set(int order, const float* controlXY, int controlCount, const float* knots,
-                        int knotCount, const float* weights)
+bool VyrNurbsCurve::Set(int order, const float *controlXY, int controlCount, const float *knots,
+                        int knotCount, const float *weights)
 {
     degree_ = 0;
     count_ = 0;
@@ -85,15 +79,13 @@ bool VyrNurbsCurve::Set(int order, const float* controlXY, int controlCount, con
     int nk = order + controlCount;
     for (int i = 0; i < nk; ++i) {
         double k = knots[i];
-        if (!std::isfinite(k) || (i > 0 && k < knots_.back()))
-            return false;
+        if (!std::isfinite(k) || (i > 0 && k < knots_.back())) return false;
         knots_.push_back(k);
     }
     for (int i = 0; i < controlCount; ++i) {
         double x = controlXY[2 * i], y = controlXY[2 * i + 1];
         double w = weights ? weights[i] : 1.0;
-        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(w) || !(w > 0.0))
-            return false;
+        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(w) || !(w > 0.0)) return false;
         cx_.push_back(x);
         cy_.push_back(y);
         w_.push_back(w);
@@ -102,8 +94,7 @@ bool VyrNurbsCurve::Set(int order, const float* controlXY, int controlCount, con
     count_ = controlCount;
     polynomialCubic_ = degree_ <= 3;
     for (double w : w_)
-        if (w != w_[0])
-            polynomialCubic_ = false;
+        if (w != w_[0]) polynomialCubic_ = false;
     if (!(DomainStart() < DomainEnd())) {
         count_ = 0;
         return false;
@@ -111,17 +102,17 @@ bool VyrNurbsCurve::Set(int order, const float* controlXY, int controlCount, con
     return true;
 }
 
-void VyrNurbsCurve::Evaluate(int span, double u, VyrPt& point, VyrPt& derivative) const
+void VyrNurbsCurve::Evaluate(int span, double u, VyrPt &point, VyrPt &derivative) const
 {
     const int p = degree_;
-    const std::vector<double>& U = knots_;
+    const std::vector<double> &U = knots_;
     /* Small degrees (all that drawings use) work on the stack. */
     const int kSmall = 8;
     double leftSmall[kSmall + 1], rightSmall[kSmall + 1], nduSmall[(kSmall + 1) * (kSmall + 1)];
     std::vector<double> big;
-    double* left = leftSmall;
-    double* right = rightSmall;
-    double* table = nduSmall;
+    double *left = leftSmall;
+    double *right = rightSmall;
+    double *table = nduSmall;
     if (p > kSmall) {
         big.resize(static_cast<size_t>(p + 1) * static_cast<size_t>(p + 3));
         left = big.data();
@@ -130,7 +121,7 @@ void VyrNurbsCurve::Evaluate(int span, double u, VyrPt& point, VyrPt& derivative
     }
     const int stride = p + 1;
     /* ndu(j, r): upper triangle basis values, lower triangle knot differences */
-    auto ndu = [table, stride](int j, int r) -> double& { return table[j * stride + r]; };
+    auto ndu = [table, stride](int j, int r) -> double & { return table[j * stride + r]; };
     ndu(0, 0) = 1.0;
     for (int j = 1; j <= p; ++j) {
         left[j] = u - U[static_cast<size_t>(span + 1 - j)];
@@ -148,10 +139,8 @@ void VyrNurbsCurve::Evaluate(int span, double u, VyrPt& point, VyrPt& derivative
     for (int r = 0; r <= p; ++r) {
         double n = ndu(r, p);
         double d = 0.0;
-        if (r > 0)
-            d += ndu(r - 1, p - 1) / ndu(p, r - 1);
-        if (r < p)
-            d -= ndu(r, p - 1) / ndu(p, r);
+        if (r > 0) d += ndu(r - 1, p - 1) / ndu(p, r - 1);
+        if (r < p) d -= ndu(r, p - 1) / ndu(p, r);
         d *= p;
         size_t i = static_cast<size_t>(span - p + r);
         double w = w_[i];
@@ -181,21 +170,18 @@ VyrPt VyrNurbsCurve::PointAt(double u) const
 
 double VyrNurbsCurve::ControlSize() const
 {
-    if (cx_.empty())
-        return 0.0;
+    if (cx_.empty()) return 0.0;
     auto x = std::minmax_element(cx_.begin(), cx_.end());
     auto y = std::minmax_element(cy_.begin(), cy_.end());
     return std::hypot(*x.second - *x.first, *y.second - *y.first);
 }
 
-void VyrNurbsCurve::ToBezier(double tolerance, std::vector<VyrPath>& chains,
-                             std::vector<double>* ranges) const
+void VyrNurbsCurve::ToBezier(double tolerance, std::vector<VyrPath> &chains,
+                             std::vector<double> *ranges) const
 {
     chains.clear();
-    if (ranges)
-        ranges->clear();
-    if (count_ == 0)
-        return;
+    if (ranges) ranges->clear();
+    if (count_ == 0) return;
     const double joinGap = 1e-9 * std::max(ControlSize(), 1e-300);
     struct Piece {
         double a, b;
@@ -203,8 +189,7 @@ void VyrNurbsCurve::ToBezier(double tolerance, std::vector<VyrPath>& chains,
     };
     for (int s = degree_; s < count_; ++s) {
         double a0 = knots_[static_cast<size_t>(s)], b0 = knots_[static_cast<size_t>(s) + 1];
-        if (!(a0 < b0))
-            continue;
+        if (!(a0 < b0)) continue;
         std::vector<Piece> stack{{a0, b0, 0}};
         std::vector<Piece> done;
         /* Depth-first, left half first, so pieces come out in order. */
@@ -232,9 +217,8 @@ void VyrNurbsCurve::ToBezier(double tolerance, std::vector<VyrPath>& chains,
                 stack.push_back(Piece{pc.a, m, pc.depth + 1});
                 continue;
             }
-            if (chains.empty() || Dist(chains.back().back(), p0) > joinGap)
-                chains.push_back(VyrPath{p0});
-            VyrPath& c = chains.back();
+            if (chains.empty() || Dist(chains.back().back(), p0) > joinGap) chains.push_back(VyrPath{p0});
+            VyrPath &c = chains.back();
             if (ranges) {
                 ranges->push_back(pc.a);
                 ranges->push_back(pc.b);
@@ -246,20 +230,17 @@ void VyrNurbsCurve::ToBezier(double tolerance, std::vector<VyrPath>& chains,
     }
 }
 
-void VyrCurveThroughPoints(const float* xy, int count, VyrPath& chain)
+void VyrCurveThroughPoints(const float *xy, int count, VyrPath &chain)
 {
     chain.clear();
     VyrPath pts;
     for (int i = 0; i < count; ++i) {
         VyrPt p{xy[2 * i], xy[2 * i + 1]};
-        if (!std::isfinite(p.x) || !std::isfinite(p.y))
-            continue;
-        if (pts.empty() || p.x != pts.back().x || p.y != pts.back().y)
-            pts.push_back(p);
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+        if (pts.empty() || p.x != pts.back().x || p.y != pts.back().y) pts.push_back(p);
     }
     size_t n = pts.size();
-    if (n < 2)
-        return;
+    if (n < 2) return;
     bool closed = n >= 4 && pts.front().x == pts.back().x && pts.front().y == pts.back().y;
     /* Unit tangent at every point: the chords on both sides, each weighted
      * by the length of the other (a chord-length Catmull-Rom tangent). */
@@ -267,10 +248,8 @@ void VyrCurveThroughPoints(const float* xy, int count, VyrPath& chain)
     for (size_t i = 0; i < n; ++i) {
         VyrPt prev{0, 0}, next{0, 0};
         bool hasPrev = i > 0 || closed, hasNext = i + 1 < n || closed;
-        if (hasPrev)
-            prev = i > 0 ? pts[i - 1] : pts[n - 2];
-        if (hasNext)
-            next = i + 1 < n ? pts[i + 1] : pts[1];
+        if (hasPrev) prev = i > 0 ? pts[i - 1] : pts[n - 2];
+        if (hasNext) next = i + 1 < n ? pts[i + 1] : pts[1];
         VyrPt t{0, 0};
         if (hasPrev && hasNext) {
             double d0 = Dist(pts[i], prev), d1 = Dist(next, pts[i]);
@@ -289,41 +268,36 @@ void VyrCurveThroughPoints(const float* xy, int count, VyrPath& chain)
     for (size_t i = 0; i + 1 < n; ++i) {
         double h = Dist(pts[i], pts[i + 1]) / 3.0;
         chain.push_back(VyrPt{pts[i].x + tangent[i].x * h, pts[i].y + tangent[i].y * h});
-        chain.push_back(VyrPt{pts[i + 1].x - tangent[i + 1].x * h,
-                              pts[i + 1].y - tangent[i + 1].y * h});
+        chain.push_back(VyrPt{pts[i + 1].x - tangent[i + 1].x * h, pts[i + 1].y - tangent[i + 1].y * h});
         chain.push_back(pts[i + 1]);
     }
 }
 
-VyrPt VyrBezierPoint(const VyrPath& chain, int segment, double t)
+VyrPt VyrBezierPoint(const VyrPath &chain, int segment, double t)
 {
     size_t k = static_cast<size_t>(segment) * 3;
     return Cubic(chain[k], chain[k + 1], chain[k + 2], chain[k + 3], t);
 }
 
-void VyrFlattenBezier(const VyrPath& chain, double tolerance, VyrPath& out)
+void VyrFlattenBezier(const VyrPath &chain, double tolerance, VyrPath &out)
 {
-    if (chain.empty())
-        return;
-    if (out.empty())
-        out.push_back(chain[0]);
+    if (chain.empty()) return;
+    if (out.empty()) out.push_back(chain[0]);
     for (size_t k = 0; k + 3 < chain.size(); k += 3)
         FlattenSegment(chain[k], chain[k + 1], chain[k + 2], chain[k + 3], tolerance, 0, out);
 }
 
-void VyrFlattenArc(double cx, double cy, double r, double start, double end, VyrPath& out)
+void VyrFlattenArc(double cx, double cy, double r, double start, double end, VyrPath &out)
 {
     VyrFlattenEllipse(cx, cy, r, r, 0.0, start, end, out);
 }
 
-void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation, double start,
-                       double end, VyrPath& out)
+void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation, double start, double end,
+                       VyrPath &out)
 {
     double sweep = end - start;
-    if (sweep < 0.0)
-        sweep += 2 * kPi * std::ceil(-sweep / (2 * kPi));
-    if (sweep > 2 * kPi)
-        sweep = 2 * kPi;
+    if (sweep < 0.0) sweep += 2 * kPi * std::ceil(-sweep / (2 * kPi));
+    if (sweep > 2 * kPi) sweep = 2 * kPi;
     int n = ArcSteps(std::max(std::fabs(a), std::fabs(b)), sweep);
     double c = std::cos(rotation), s = std::sin(rotation);
     for (int i = 0; i <= n; ++i) {
@@ -333,15 +307,13 @@ void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation
     }
 }
 
-void VyrDashPath(const VyrPath& path, const double* pattern, int count, size_t maxDashes,
-                 std::vector<VyrPath>& dashes)
+void VyrDashPath(const VyrPath &path, const double *pattern, int count, size_t maxDashes,
+                 std::vector<VyrPath> &dashes)
 {
     dashes.clear();
     double period = 0.0, length = 0.0;
-    for (int i = 0; i < count; ++i)
-        period += std::fabs(pattern[i]);
-    for (size_t i = 1; i < path.size(); ++i)
-        length += Dist(path[i - 1], path[i]);
+    for (int i = 0; i < count; ++i) period += std::fabs(pattern[i]);
+    for (size_t i = 1; i < path.size(); ++i) length += Dist(path[i - 1], path[i]);
     if (path.size() < 2 || !(period > 0.0) || length / period * count > static_cast<double>(maxDashes)) {
         dashes.push_back(path);
         return;
@@ -349,30 +321,25 @@ void VyrDashPath(const VyrPath& path, const double* pattern, int count, size_t m
     int k = 0;
     double left = std::fabs(pattern[0]);
     bool on = pattern[0] > 0;
-    if (on)
-        dashes.push_back(VyrPath{path[0]});
+    if (on) dashes.push_back(VyrPath{path[0]});
     for (size_t i = 1; i < path.size(); ++i) {
         VyrPt a = path[i - 1];
-        const VyrPt& b = path[i];
+        const VyrPt &b = path[i];
         double seg = Dist(a, b);
         while (seg > left) {
             VyrPt m = Lerp(a, b, left / seg);
             seg -= left;
             a = m;
-            if (on)
-                dashes.back().push_back(m);
+            if (on) dashes.back().push_back(m);
             k = (k + 1) % count;
             left = std::fabs(pattern[k]);
             on = pattern[k] > 0;
-            if (on)
-                dashes.push_back(VyrPath{m});
+            if (on) dashes.push_back(VyrPath{m});
         }
         left -= seg;
-        if (on)
-            dashes.back().push_back(b);
+        if (on) dashes.back().push_back(b);
     }
     /* A dash cut down to one point has no length to draw. */
-    dashes.erase(std::remove_if(dashes.begin(), dashes.end(),
-                                [](const VyrPath& d) { return d.size() < 2; }),
+    dashes.erase(std::remove_if(dashes.begin(), dashes.end(), [](const VyrPath &d) { return d.size() < 2; }),
                  dashes.end());
 }

@@ -25,15 +25,15 @@ public:
      * controlCount >= order, knotCount >= order + controlCount (extra knots
      * are ignored), knots non-decreasing with a non-empty domain, weights
      * (all 1 when null) positive, and every value finite. */
-    bool Set(int order, const float* controlXY, int controlCount, const float* knots,
-             int knotCount, const float* weights);
+    bool Set(int order, const float *controlXY, int controlCount, const float *knots, int knotCount,
+             const float *weights);
 
     /* The parameter domain [knot[order-1], knot[controlCount]]. */
     double DomainStart() const { return knots_[static_cast<std::size_t>(degree_)]; }
     double DomainEnd() const { return knots_[static_cast<std::size_t>(count_)]; }
     /* Point and first derivative at u within knot span `span`
      * (knot[span] <= u <= knot[span+1]). */
-    void Evaluate(int span, double u, VyrPt& point, VyrPt& derivative) const;
+    void Evaluate(int span, double u, VyrPt &point, VyrPt &derivative) const;
     /* Point at u, u clamped to the domain. */
     VyrPt PointAt(double u) const;
     /* Diagonal of the control points' bounding box. */
@@ -44,8 +44,8 @@ public:
      * A curve that breaks (interior knots of full multiplicity) gives more
      * than one chain. When `ranges` is given it receives, for every segment
      * in order, the parameter interval it covers (start and end). */
-    void ToBezier(double tolerance, std::vector<VyrPath>& chains,
-                  std::vector<double>* ranges = nullptr) const;
+    void ToBezier(double tolerance, std::vector<VyrPath> &chains,
+                  std::vector<double> *ranges = nullptr) const;
 
 private:
     int degree_ = 0;
@@ -59,28 +59,28 @@ private:
  * cubic segments with tangents estimated from the neighbouring chords (a
  * closed curve, first point equal to the last, wraps around). Fewer than two
  * distinct points give an empty chain; two give a straight segment. */
-void VyrCurveThroughPoints(const float* xy, int count, VyrPath& chain);
+void VyrCurveThroughPoints(const float *xy, int count, VyrPath &chain);
 
 /* Evaluates segment `segment` of a chain at t in [0, 1]. */
-VyrPt VyrBezierPoint(const VyrPath& chain, int segment, double t);
+VyrPt VyrBezierPoint(const VyrPath &chain, int segment, double t);
 
 /* Appends the polyline of a Bezier chain (within `tolerance` of it) to out;
  * out's last point is taken to be the chain's first when out is not empty. */
-void VyrFlattenBezier(const VyrPath& chain, double tolerance, VyrPath& out);
+void VyrFlattenBezier(const VyrPath &chain, double tolerance, VyrPath &out);
 
 /* Polylines of a circular arc (anticlockwise from start to end, radians)
  * and of an elliptical arc given by centre, semi-axes, rotation of the
  * major axis and start and end parameters. The number of chords keeps the
  * deviation under 1/4000 of the radius. */
-void VyrFlattenArc(double cx, double cy, double r, double start, double end, VyrPath& out);
-void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation, double start,
-                       double end, VyrPath& out);
+void VyrFlattenArc(double cx, double cy, double r, double start, double end, VyrPath &out);
+void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation, double start, double end,
+                       VyrPath &out);
 
 /* Cuts a polyline into dashes: `pattern` holds `count` lengths, dashes
  * positive and gaps negative, repeated from the first point on. A pattern
  * without length, or one that would give more than `maxDashes` dashes,
  * leaves the path whole. */
-void VyrDashPath(const VyrPath& path, const double* pattern, int count, std::size_t maxDashes,
-                 std::vector<VyrPath>& dashes);
+void VyrDashPath(const VyrPath &path, const double *pattern, int count, std::size_t maxDashes,
+                 std::vector<VyrPath> &dashes);
 
 #endif

@@ -65,10 +65,7 @@ const double kCompatMinArcSweep = 2.0 * kPi / 180.0;
 VyrCgmProfile gDefaultProfile = VyrCgmProfileStandard;
 
 /* Element classes and ids used here. */
-enum {
-    kBeginMetafile = 1, kEndMetafile = 2, kBeginPicture = 3, kBeginPictureBody = 4,
-    kEndPicture = 5
-};
+enum { kBeginMetafile = 1, kEndMetafile = 2, kBeginPicture = 3, kBeginPictureBody = 4, kEndPicture = 5 };
 
 /* Dash patterns in millimetres (dash positive, gap negative) of the line
  * types 1 to 6, and the standard CGM line type written for each. */
@@ -80,78 +77,57 @@ const double kDotted[] = {0.5, -1.5};
 const double kCentre[] = {12.0, -1.5, 3.0, -1.5};
 struct LineStyle {
     int cgmType;
-    const double* pattern;
+    const double *pattern;
     int count;
 };
 const LineStyle kLineStyles[] = {
-    {1, nullptr, 0}, {2, kDashSpace, 2}, {2, kDashed, 2}, {4, kDashDot, 4},
-    {5, kPhantom, 6}, {3, kDotted, 2},   {4, kCentre, 4},
+    {1, nullptr, 0},  {2, kDashSpace, 2}, {2, kDashed, 2}, {4, kDashDot, 4},
+    {5, kPhantom, 6}, {3, kDotted, 2},    {4, kCentre, 4},
 };
 
-int ValidColour(int index)
-{
-    return (index >= 1 && index <= 255) ? index : 7;
-}
+int ValidColour(int index) { return (index >= 1 && index <= 255) ? index : 7; }
 
-bool Finite(float v)
-{
-    return std::isfinite(v);
-}
+bool Finite(float v) { return std::isfinite(v); }
 
-bool FiniteAll(const float* v, int n)
+bool FiniteAll(const float *v, int n)
 {
     for (int i = 0; i < n; ++i)
-        if (!std::isfinite(v[i]))
-            return false;
+        if (!std::isfinite(v[i])) return false;
     return true;
 }
 
 } // namespace
 
-VyrPrintCGMGenerator* VyrPrintCGMGenerator::sCreate()
-{
-    return new (std::nothrow) VyrPrintCGMGenerator();
-}
+VyrPrintCGMGenerator *VyrPrintCGMGenerator::sCreate() { return new (std::nothrow) VyrPrintCGMGenerator(); }
 
-void VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfile profile)
-{
-    gDefaultProfile = profile;
-}
+void VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfile profile) { gDefaultProfile = profile; }
 
-VyrCgmProfile VyrPrintCGMGenerator::sGetDefaultProfile()
-{
-    return gDefaultProfile;
-}
+VyrCgmProfile VyrPrintCGMGenerator::sGetDefaultProfile() { return gDefaultProfile; }
 
 VyrPrintCGMGenerator::VyrPrintCGMGenerator()
     : profile_(gDefaultProfile), version_(0), nurbsElement_(false), pictureName_("libVyrDxf2Cgm"),
-      stream_(nullptr), phase_(kNothing), writeError_(false), extentW_(0), extentH_(0),
-      originX_(0), originY_(0), viewX_(0), viewY_(0), viewW_(0), viewH_(0), viewport_(false),
-      mmPerUnit_(1.0), vdcWidth_(1000.0), rgb_{}, pending_{}, anyPending_(false), colour_(7), fillColour_(7),
-      lineType_(0), lineWidthMM_(0.13), textHeight_(0), textSlant_(0), textRotation_(0),
-      textWidth_(1.0), textAlign_(29), textFontSelector_(11), textBold_(false),
-      textFont_(nullptr), wEdgeColour_(-1), wEdgeType_(-1), wEdgeWidth_(-1),
-      wOutlineSetUp_(false), wLineColour_(-1), wLineType_(-1), wMarkerColour_(-1),
-      wMarkerType_(-1), wTextColour_(-1), wFont_(-1), wCharSet_(-1), wLineWidth_(-1),
-      wMarkerSize_(-1), wCharHeight_(-1), wExpansion_(-1), wOrient_{0, 1, 1, 0},
-      wTextSetUp_(false)
-{
-}
+      stream_(nullptr), phase_(kNothing), writeError_(false), extentW_(0), extentH_(0), originX_(0),
+      originY_(0), viewX_(0), viewY_(0), viewW_(0), viewH_(0), viewport_(false), mmPerUnit_(1.0),
+      vdcWidth_(1000.0), rgb_{}, pending_{}, anyPending_(false), colour_(7), fillColour_(7), lineType_(0),
+      lineWidthMM_(0.13), textHeight_(0), textSlant_(0), textRotation_(0), textWidth_(1.0), textAlign_(29),
+      textFontSelector_(11), textBold_(false), textFont_(nullptr), wEdgeColour_(-1), wEdgeType_(-1),
+      wEdgeWidth_(-1), wOutlineSetUp_(false), wLineColour_(-1), wLineType_(-1), wMarkerColour_(-1),
+      wMarkerType_(-1), wTextColour_(-1), wFont_(-1), wCharSet_(-1), wLineWidth_(-1), wMarkerSize_(-1),
+      wCharHeight_(-1), wExpansion_(-1), wOrient_{0, 1, 1, 0}, wTextSetUp_(false)
+{}
 
 VyrPrintCGMGenerator::~VyrPrintCGMGenerator() = default;
 
 void VyrPrintCGMGenerator::SetMetafileVersion(int version)
 {
-    if (version >= 1 && version <= 4)
-        version_ = version;
+    if (version >= 1 && version <= 4) version_ = version;
 }
 
 int VyrPrintCGMGenerator::GetMetafileVersion() const
 {
-    if (version_)
-        return version_;
+    if (version_) return version_;
     if (stream_) {
-        const std::string& d = stream_->GetDatum();
+        const std::string &d = stream_->GetDatum();
         size_t v = d.find_last_of("Vv");
         if (v != std::string::npos && v + 1 < d.size() && d[v + 1] >= '1' && d[v + 1] <= '4')
             return d[v + 1] - '0';
@@ -164,20 +140,15 @@ bool VyrPrintCGMGenerator::Flattening() const
     return profile_ == VyrCgmProfileCompatible || GetMetafileVersion() < 3;
 }
 
-double VyrPrintCGMGenerator::MMToUnits(double mm) const
-{
-    return mm / mmPerUnit_;
-}
+double VyrPrintCGMGenerator::MMToUnits(double mm) const { return mm / mmPerUnit_; }
 
 /* ---- output ---------------------------------------------------------- */
 
 void VyrPrintCGMGenerator::Flush(bool force)
 {
-    if (out_.Size() == 0 || (!force && out_.Size() < kFlushSize))
-        return;
+    if (out_.Size() == 0 || (!force && out_.Size() < kFlushSize)) return;
     if (stream_ && !writeError_) {
-        if (stream_->Write(out_.Buffer().data(), out_.Size()) != 0)
-            writeError_ = true;
+        if (stream_->Write(out_.Buffer().data(), out_.Size()) != 0) writeError_ = true;
     }
     out_.Clear();
 }
@@ -185,12 +156,10 @@ void VyrPrintCGMGenerator::Flush(bool force)
 bool VyrPrintCGMGenerator::Begin()
 {
     if (phase_ == kInPicture) {
-        if (anyPending_)
-            FlushColours();
+        if (anyPending_) FlushColours();
         return true;
     }
-    if (phase_ != kNothing || !stream_)
-        return false;
+    if (phase_ != kNothing || !stream_) return false;
     WriteMetafileDescriptor();
     WritePictureDescriptor();
     phase_ = kInPicture;
@@ -201,7 +170,7 @@ bool VyrPrintCGMGenerator::Begin()
 void VyrPrintCGMGenerator::WriteMetafileDescriptor()
 {
     int version = GetMetafileVersion();
-    VyrCgmParams& p = params_;
+    VyrCgmParams &p = params_;
     p.Clear();
     p.String(pictureName_.c_str());
     out_.Element(0, kBeginMetafile, p);
@@ -211,9 +180,8 @@ void VyrPrintCGMGenerator::WriteMetafileDescriptor()
     out_.Element(1, 1, p); /* METAFILE VERSION */
 
     p.Clear();
-    p.String(profile_ == VyrCgmProfileCompatible
-                 ? "libVyrDxf2Cgm CGM generator, compatibility profile"
-                 : "libVyrDxf2Cgm CGM generator");
+    p.String(profile_ == VyrCgmProfileCompatible ? "libVyrDxf2Cgm CGM generator, compatibility profile"
+                                                 : "libVyrDxf2Cgm CGM generator");
     out_.Element(1, 2, p); /* METAFILE DESCRIPTION */
 
     p.Clear();
@@ -261,8 +229,7 @@ void VyrPrintCGMGenerator::WriteMetafileDescriptor()
     out_.Element(1, 12, embedded.Buffer().data(), embedded.Size());
 
     p.Clear();
-    for (int i = 0; i < VyrFont::sGetCoreFontCount(); ++i)
-        p.String(VyrFont::sGetCoreMetrics(i).name);
+    for (int i = 0; i < VyrFont::sGetCoreFontCount(); ++i) p.String(VyrFont::sGetCoreMetrics(i).name);
     out_.Element(1, 13, p); /* FONT LIST */
 
     p.Clear();
@@ -281,7 +248,7 @@ void VyrPrintCGMGenerator::WriteMetafileDescriptor()
 
 void VyrPrintCGMGenerator::WritePictureDescriptor()
 {
-    VyrCgmParams& p = params_;
+    VyrCgmParams &p = params_;
     p.Clear();
     p.String(pictureName_.c_str());
     out_.Element(0, kBeginPicture, p);
@@ -325,8 +292,7 @@ void VyrPrintCGMGenerator::WritePictureDescriptor()
 
 void VyrPrintCGMGenerator::FlushColours()
 {
-    if (!anyPending_ || phase_ != kInPicture)
-        return;
+    if (!anyPending_ || phase_ != kInPicture) return;
     int i = 1;
     while (i <= 255) {
         if (!pending_[i]) {
@@ -346,40 +312,33 @@ void VyrPrintCGMGenerator::FlushColours()
 
 void VyrPrintCGMGenerator::Finish()
 {
-    if (phase_ == kMetafileEnded)
-        return;
-    if (phase_ == kNothing && !Begin())
-        return;
-    if (phase_ == kInPicture)
-        out_.Element(0, kEndPicture);
+    if (phase_ == kMetafileEnded) return;
+    if (phase_ == kNothing && !Begin()) return;
+    if (phase_ == kInPicture) out_.Element(0, kEndPicture);
     out_.Element(0, kEndMetafile);
     phase_ = kMetafileEnded;
     Flush(true);
-    if (stream_ && stream_->IsGood())
-        stream_->GetOutputStream().flush();
+    if (stream_ && stream_->IsGood()) stream_->GetOutputStream().flush();
 }
 
 /* ---- set-up ----------------------------------------------------------- */
 
 void VyrPrintCGMGenerator::Release()
 {
-    if (stream_)
-        Finish();
+    if (stream_) Finish();
     delete this;
 }
 
-int VyrPrintCGMGenerator::SetStream(VyrPrintStream* stream)
+int VyrPrintCGMGenerator::SetStream(VyrPrintStream *stream)
 {
-    if (phase_ != kNothing)
-        return -1;
+    if (phase_ != kNothing) return -1;
     stream_ = stream;
     return 0;
 }
 
 int VyrPrintCGMGenerator::SetExtent(float width, float height)
 {
-    if (phase_ != kNothing || !(width > 0) || !(height > 0) || !Finite(width) || !Finite(height))
-        return -1;
+    if (phase_ != kNothing || !(width > 0) || !(height > 0) || !Finite(width) || !Finite(height)) return -1;
     extentW_ = width;
     extentH_ = height;
     return 0;
@@ -387,8 +346,7 @@ int VyrPrintCGMGenerator::SetExtent(float width, float height)
 
 int VyrPrintCGMGenerator::SetOrigin(float x, float y)
 {
-    if (phase_ != kNothing || !Finite(x) || !Finite(y))
-        return -1;
+    if (phase_ != kNothing || !Finite(x) || !Finite(y)) return -1;
     originX_ = x;
     originY_ = y;
     return 0;
@@ -396,8 +354,8 @@ int VyrPrintCGMGenerator::SetOrigin(float x, float y)
 
 int VyrPrintCGMGenerator::SetViewport(float x, float y, float width, float height)
 {
-    if (phase_ != kNothing || !Finite(x) || !Finite(y) || !(width > 0) || !(height > 0) ||
-        !Finite(width) || !Finite(height))
+    if (phase_ != kNothing || !Finite(x) || !Finite(y) || !(width > 0) || !(height > 0) || !Finite(width) ||
+        !Finite(height))
         return -1;
     viewX_ = x;
     viewY_ = y;
@@ -407,9 +365,9 @@ int VyrPrintCGMGenerator::SetViewport(float x, float y, float width, float heigh
     return 0;
 }
 
-int VyrPrintCGMGenerator::SetParameters(VyrPrintParameters& parameters)
+int VyrPrintCGMGenerator::SetParameters(VyrPrintParameters &parameters)
 {
-    const VyrPrintForm* form = parameters.GetCurrentForm();
+    const VyrPrintForm *form = parameters.GetCurrentForm();
     double formW = form->GetWidthMM();
     double scale = parameters.GetScale() > 0 ? parameters.GetScale() : 1.0;
     if (formW > 0 && extentW_ > 0 && std::isfinite(formW))
@@ -421,10 +379,8 @@ int VyrPrintCGMGenerator::SetParameters(VyrPrintParameters& parameters)
 
 int VyrPrintCGMGenerator::EndPicture()
 {
-    if (phase_ == kNothing && !Begin())
-        return -1;
-    if (phase_ != kInPicture)
-        return -1;
+    if (phase_ == kNothing && !Begin()) return -1;
+    if (phase_ != kInPicture) return -1;
     out_.Element(0, kEndPicture);
     phase_ = kPictureEnded;
     Flush(false);
@@ -435,13 +391,10 @@ int VyrPrintCGMGenerator::EndPicture()
 
 int VyrPrintCGMGenerator::DefineColor(int index, float red, float green, float blue)
 {
-    if (index < 1 || index > 255)
-        return -1;
+    if (index < 1 || index > 255) return -1;
     auto level = [](float v) {
-        if (!(v > 0.0f))
-            return 0u;
-        if (v >= 1.0f)
-            return 255u;
+        if (!(v > 0.0f)) return 0u;
+        if (v >= 1.0f) return 255u;
         return static_cast<unsigned>(std::lround(v * 255.0f));
     };
     rgb_[index][0] = static_cast<unsigned char>(level(red));
@@ -466,8 +419,7 @@ int VyrPrintCGMGenerator::SetFillColor(int index)
 
 int VyrPrintCGMGenerator::SetLineWidth(float millimetres)
 {
-    if (!Finite(millimetres) || millimetres < 0)
-        return -1;
+    if (!Finite(millimetres) || millimetres < 0) return -1;
     lineWidthMM_ = millimetres;
     return 0;
 }
@@ -480,10 +432,12 @@ int VyrPrintCGMGenerator::SetLineType(int type, int, int)
 
 int VyrPrintCGMGenerator::SetTextParameter(int parameter, float value)
 {
-    if (!Finite(value))
-        return -1;
+    if (!Finite(value)) return -1;
     switch (parameter) {
-    case 0: textFontSelector_ = static_cast<int>(value); textFont_ = nullptr; break;
+    case 0:
+        textFontSelector_ = static_cast<int>(value);
+        textFont_ = nullptr;
+        break;
     case 2: textHeight_ = value; break;
     case 4: textBold_ = static_cast<int>(value) == 26; break;
     case 5: textSlant_ = std::max(-80.0f, std::min(80.0f, value)); break;
@@ -497,7 +451,7 @@ int VyrPrintCGMGenerator::SetTextParameter(int parameter, float value)
     return 0;
 }
 
-int VyrPrintCGMGenerator::SetTextFont(int, VyrFont* font)
+int VyrPrintCGMGenerator::SetTextFont(int, VyrFont *font)
 {
     textFont_ = font;
     return font ? 0 : -1;
@@ -565,65 +519,58 @@ void VyrPrintCGMGenerator::WriteEdgeAttributes(bool solid)
 
 bool VyrPrintCGMGenerator::LineReady()
 {
-    if (!Begin())
-        return false;
+    if (!Begin()) return false;
     WriteLineAttributes(profile_ == VyrCgmProfileCompatible);
     return true;
 }
 
 /* ---- primitives -------------------------------------------------------- */
 
-void VyrPrintCGMGenerator::WritePolyline(const VyrPath& path)
+void VyrPrintCGMGenerator::WritePolyline(const VyrPath &path)
 {
-    if (path.size() < 2)
-        return;
+    if (path.size() < 2) return;
     params_.Clear();
     params_.Reserve(path.size() * 8);
-    for (const VyrPt& q : path)
-        params_.Point(static_cast<float>(q.x), static_cast<float>(q.y));
+    for (const VyrPt &q : path) params_.Point(static_cast<float>(q.x), static_cast<float>(q.y));
     out_.Element(4, 1, params_); /* POLYLINE */
     Flush(false);
 }
 
 /* A flattened path in the current line type: whole in the standard profile,
  * cut into dashes in the compatibility profile. */
-void VyrPrintCGMGenerator::WritePathStyled(const VyrPath& path)
+void VyrPrintCGMGenerator::WritePathStyled(const VyrPath &path)
 {
-    const LineStyle& style = kLineStyles[lineType_];
+    const LineStyle &style = kLineStyles[lineType_];
     if (profile_ != VyrCgmProfileCompatible || style.count == 0) {
         WritePolyline(path);
         return;
     }
     double pattern[8];
-    for (int i = 0; i < style.count; ++i)
-        pattern[i] = MMToUnits(style.pattern[i]);
+    for (int i = 0; i < style.count; ++i) pattern[i] = MMToUnits(style.pattern[i]);
     std::vector<VyrPath> dashes;
     VyrDashPath(path, pattern, style.count, kMaxDashes, dashes);
-    for (const VyrPath& d : dashes)
-        WritePolyline(d);
+    for (const VyrPath &d : dashes) WritePolyline(d);
 }
 
-void VyrPrintCGMGenerator::WritePolybezier(const VyrPath& chain)
+void VyrPrintCGMGenerator::WritePolybezier(const VyrPath &chain)
 {
-    if (chain.size() < 4)
-        return;
+    if (chain.size() < 4) return;
     params_.Clear();
     params_.Reserve(chain.size() * 8 + 2);
     params_.Index(2); /* continuous: segments share their end points */
-    for (const VyrPt& q : chain)
-        params_.Point(static_cast<float>(q.x), static_cast<float>(q.y));
+    for (const VyrPt &q : chain) params_.Point(static_cast<float>(q.x), static_cast<float>(q.y));
     out_.Element(4, 26, params_); /* POLYBEZIER */
     Flush(false);
 }
 
-void VyrPrintCGMGenerator::WriteCurveChain(const VyrPath& chain)
+void VyrPrintCGMGenerator::WriteCurveChain(const VyrPath &chain)
 {
     if (!Flattening()) {
         WritePolybezier(chain);
         return;
     }
     double minX = chain[0].x, maxX = minX, minY = chain[0].y, maxY = minY;
-    for (const VyrPt& q : chain) {
+    for (const VyrPt &q : chain) {
         minX = std::min(minX, q.x);
         maxX = std::max(maxX, q.x);
         minY = std::min(minY, q.y);
@@ -641,25 +588,20 @@ int VyrPrintCGMGenerator::DrawLine(float x1, float y1, float x2, float y2)
     return DrawPolyline(2, xy);
 }
 
-int VyrPrintCGMGenerator::DrawPolyline(int count, const float* xy)
+int VyrPrintCGMGenerator::DrawPolyline(int count, const float *xy)
 {
-    if (count < 2 || !xy)
-        return -1;
-    if (!FiniteAll(xy, 2 * count))
-        return -1;
-    if (!LineReady())
-        return -1;
+    if (count < 2 || !xy) return -1;
+    if (!FiniteAll(xy, 2 * count)) return -1;
+    if (!LineReady()) return -1;
     if (profile_ == VyrCgmProfileCompatible && lineType_ != 0) {
         VyrPath path(static_cast<size_t>(count));
-        for (int i = 0; i < count; ++i)
-            path[static_cast<size_t>(i)] = VyrPt{xy[2 * i], xy[2 * i + 1]};
+        for (int i = 0; i < count; ++i) path[static_cast<size_t>(i)] = VyrPt{xy[2 * i], xy[2 * i + 1]};
         WritePathStyled(path);
         return 0;
     }
     params_.Clear();
     params_.Reserve(static_cast<size_t>(count) * 8);
-    for (int i = 0; i < 2 * count; ++i)
-        params_.Float32(xy[i]);
+    for (int i = 0; i < 2 * count; ++i) params_.Float32(xy[i]);
     out_.Element(4, 1, params_); /* POLYLINE */
     Flush(false);
     return 0;
@@ -667,16 +609,13 @@ int VyrPrintCGMGenerator::DrawPolyline(int count, const float* xy)
 
 int VyrPrintCGMGenerator::DrawArc(float cx, float cy, float radius, float start, float end, int)
 {
-    if (!Finite(cx) || !Finite(cy) || !Finite(radius) || !Finite(start) || !Finite(end) ||
-        !(radius > 0))
+    if (!Finite(cx) || !Finite(cy) || !Finite(radius) || !Finite(start) || !Finite(end) || !(radius > 0))
         return -1;
-    if (!LineReady())
-        return -1;
+    if (!LineReady()) return -1;
     double sweep = static_cast<double>(end) - start;
     bool full = std::fabs(sweep) >= 2 * kPi - 1e-6;
     double ccwSweep = std::fmod(sweep, 2 * kPi);
-    if (ccwSweep < 0)
-        ccwSweep += 2 * kPi;
+    if (ccwSweep < 0) ccwSweep += 2 * kPi;
     /* LibreOffice draws an arc of a sweep under about one degree as a whole
      * circle; such an arc is nearly straight, so a polyline serves it. */
     bool tiny = !full && ccwSweep < kCompatMinArcSweep;
@@ -686,8 +625,7 @@ int VyrPrintCGMGenerator::DrawArc(float cx, float cy, float radius, float start,
         WritePathStyled(path);
         return 0;
     }
-    if (full)
-        WriteEdgeAttributes(profile_ == VyrCgmProfileCompatible);
+    if (full) WriteEdgeAttributes(profile_ == VyrCgmProfileCompatible);
     params_.Clear();
     params_.Point(cx, cy);
     if (full) {
@@ -705,26 +643,22 @@ int VyrPrintCGMGenerator::DrawArc(float cx, float cy, float radius, float start,
     return 0;
 }
 
-int VyrPrintCGMGenerator::DrawEllipse(float cx, float cy, float major, float minor, float start,
-                                      float end, float rotation, int)
+int VyrPrintCGMGenerator::DrawEllipse(float cx, float cy, float major, float minor, float start, float end,
+                                      float rotation, int)
 {
     float v[7] = {cx, cy, major, minor, start, end, rotation};
-    if (!FiniteAll(v, 7) || !(major > 0) || minor < 0)
-        return -1;
-    if (!LineReady())
-        return -1;
+    if (!FiniteAll(v, 7) || !(major > 0) || minor < 0) return -1;
+    if (!LineReady()) return -1;
     double sweep = static_cast<double>(end) - start;
     bool full = std::fabs(sweep) >= 2 * kPi - 1e-6;
     if (profile_ == VyrCgmProfileCompatible || minor == 0) {
         VyrPath path;
-        VyrFlattenEllipse(cx, cy, major, minor, rotation, start, full ? start + 2 * kPi : end,
-                          path);
+        VyrFlattenEllipse(cx, cy, major, minor, rotation, start, full ? start + 2 * kPi : end, path);
         WritePathStyled(path);
         return 0;
     }
     double c = std::cos(rotation), s = std::sin(rotation);
-    if (full)
-        WriteEdgeAttributes(false);
+    if (full) WriteEdgeAttributes(false);
     params_.Clear();
     params_.Point(cx, cy);
     params_.Point(static_cast<float>(cx + major * c), static_cast<float>(cy + major * s));
@@ -746,49 +680,39 @@ int VyrPrintCGMGenerator::DrawEllipse(float cx, float cy, float major, float min
     return 0;
 }
 
-int VyrPrintCGMGenerator::DrawCurve(int count, const float* xy)
+int VyrPrintCGMGenerator::DrawCurve(int count, const float *xy)
 {
-    if (count < 2 || !xy)
-        return -1;
+    if (count < 2 || !xy) return -1;
     VyrPath chain;
     VyrCurveThroughPoints(xy, count, chain);
-    if (chain.size() < 4)
-        return -1;
-    if (!LineReady())
-        return -1;
+    if (chain.size() < 4) return -1;
+    if (!LineReady()) return -1;
     WriteCurveChain(chain);
     return 0;
 }
 
-int VyrPrintCGMGenerator::DrawNurbs(int order, const float* controlXY, int controlCount,
-                                    const float* knots, int knotCount, int, float,
-                                    const float* weights)
+int VyrPrintCGMGenerator::DrawNurbs(int order, const float *controlXY, int controlCount, const float *knots,
+                                    int knotCount, int, float, const float *weights)
 {
     VyrNurbsCurve curve;
-    if (!curve.Set(order, controlXY, controlCount, knots, knotCount, weights))
-        return -1;
-    if (!LineReady())
-        return -1;
+    if (!curve.Set(order, controlXY, controlCount, knots, knotCount, weights)) return -1;
+    if (!LineReady()) return -1;
     if (nurbsElement_ && !Flattening()) {
         params_.Clear();
         params_.Int16(order);
         params_.Int16(controlCount);
-        for (int i = 0; i < 2 * controlCount; ++i)
-            params_.Float32(controlXY[i]);
-        for (int i = 0; i < order + controlCount; ++i)
-            params_.Float32(knots[i]);
+        for (int i = 0; i < 2 * controlCount; ++i) params_.Float32(controlXY[i]);
+        for (int i = 0; i < order + controlCount; ++i) params_.Float32(knots[i]);
         params_.Float32(static_cast<float>(curve.DomainStart()));
         params_.Float32(static_cast<float>(curve.DomainEnd()));
-        for (int i = 0; i < controlCount; ++i)
-            params_.Float32(weights ? weights[i] : 1.0f);
+        for (int i = 0; i < controlCount; ++i) params_.Float32(weights ? weights[i] : 1.0f);
         out_.Element(4, 25, params_); /* NON-UNIFORM RATIONAL B-SPLINE */
         Flush(false);
         return 0;
     }
     std::vector<VyrPath> chains;
     curve.ToBezier(1e-6 * std::max(curve.ControlSize(), 1e-9), chains);
-    for (const VyrPath& chain : chains)
-        WriteCurveChain(chain);
+    for (const VyrPath &chain : chains) WriteCurveChain(chain);
     return 0;
 }
 
@@ -817,9 +741,7 @@ void VyrPrintCGMGenerator::WriteMarkerAsLines(double x, double y, int kind)
         line(x - r, y, x + r, y);
         line(x, y - r, x, y + r);
         break;
-    case 2:
-        circle(x, y, r);
-        break;
+    case 2: circle(x, y, r); break;
     case 3:
         line(x - r, y, x + r, y);
         line(x, y - r, x, y + r);
@@ -830,18 +752,14 @@ void VyrPrintCGMGenerator::WriteMarkerAsLines(double x, double y, int kind)
         circle(x, y, r);
         circle(x, y, r / 8);
         break;
-    default:
-        circle(x, y, r / 8);
-        break;
+    default: circle(x, y, r / 8); break;
     }
 }
 
 int VyrPrintCGMGenerator::DrawMarker(float x, float y, int kind, int)
 {
-    if (!Finite(x) || !Finite(y))
-        return -1;
-    if (!Begin())
-        return -1;
+    if (!Finite(x) || !Finite(y)) return -1;
+    if (!Begin()) return -1;
     if (profile_ == VyrCgmProfileCompatible) {
         WriteLineAttributes(true);
         WriteMarkerAsLines(x, y, kind);
@@ -868,12 +786,14 @@ int VyrPrintCGMGenerator::DrawMarker(float x, float y, int kind, int)
     case 1: types[0] = 2; break;
     case 2: types[0] = 4; break;
     case 3: types[0] = 3; break;
-    case 4: types[0] = 4; types[1] = 1; break;
+    case 4:
+        types[0] = 4;
+        types[1] = 1;
+        break;
     default: types[0] = 1; break;
     }
     for (int t : types) {
-        if (!t)
-            continue;
+        if (!t) continue;
         if (wMarkerType_ != t) {
             params_.Clear();
             params_.Index(t);
@@ -890,28 +810,24 @@ int VyrPrintCGMGenerator::DrawMarker(float x, float y, int kind, int)
 
 /* ---- text -------------------------------------------------------------- */
 
-const VyrFontMetrics& VyrPrintCGMGenerator::TextMetrics() const
+const VyrFontMetrics &VyrPrintCGMGenerator::TextMetrics() const
 {
     return VyrFont::sGetCoreMetrics(TextFontIndex() - 1);
 }
 
 int VyrPrintCGMGenerator::TextFontIndex() const
 {
-    if (textFont_)
-        return textFont_->GetCoreIndex(textBold_, false) + 1;
-    VyrFont* f = VyrFont::sGetFont(textFontSelector_ == 15 ? "Symbol" : "Helvetica", 0);
+    if (textFont_) return textFont_->GetCoreIndex(textBold_, false) + 1;
+    VyrFont *f = VyrFont::sGetFont(textFontSelector_ == 15 ? "Symbol" : "Helvetica", 0);
     assert(f);
     return f->GetCoreIndex(textBold_, false) + 1;
 }
 
-int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString& text)
+int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &text)
 {
-    if (!Finite(x) || !Finite(y))
-        return -1;
-    if (text.IsEmpty())
-        return 0;
-    if (!Begin())
-        return -1;
+    if (!Finite(x) || !Finite(y)) return -1;
+    if (text.IsEmpty()) return 0;
+    if (!Begin()) return -1;
 
     /* Lines of the text, split at line feeds (a CR before one is dropped). */
     std::vector<VyrUnicodeString> lines(1);
@@ -927,7 +843,7 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString& tex
         }
     }
 
-    const VyrFontMetrics& m = TextMetrics();
+    const VyrFontMetrics &m = TextMetrics();
     double h = textHeight_ > 0 ? textHeight_ : MMToUnits(kDefaultTextHeightMM);
     double unit = h / m.capHeight; /* picture units per 1/1000 em */
     double width = textWidth_ > 0 ? textWidth_ : 1.0;
@@ -946,16 +862,14 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString& tex
     bool compat = profile_ == VyrCgmProfileCompatible;
     double angle = compat ? 0.0 : textRotation_ * kPi / 180.0;
     double c = std::cos(angle), s = std::sin(angle);
-    if (compat)
-        width = 1.0;
+    if (compat) width = 1.0;
     double em = 1000.0 * unit;
     int result = 0;
     for (size_t k = 0; k < lines.size(); ++k) {
         double advance = VyrFont::sGetStringAdvance(m, lines[k]) * unit * width;
         double dx = horizontal == 1 ? -advance * 0.5 : horizontal == 2 ? -advance : 0.0;
         double dy = firstBaseline - spacing * static_cast<double>(k);
-        if (lines[k].IsEmpty())
-            continue;
+        if (lines[k].IsEmpty()) continue;
         double sx = x + dx * c - dy * s, sy = y + dx * s + dy * c;
         int rc;
         if (compat)
@@ -964,18 +878,16 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString& tex
                                em / kCompatEmPerHeight, lines[k]);
         else
             rc = WriteTextLine(sx, sy, h, lines[k]);
-        if (rc != 0)
-            result = -1;
+        if (rc != 0) result = -1;
     }
     Flush(false);
     return result;
 }
 
-int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h,
-                                        const VyrUnicodeString& text)
+int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h, const VyrUnicodeString &text)
 {
     bool compat = profile_ == VyrCgmProfileCompatible;
-    VyrCgmParams& p = params_;
+    VyrCgmParams &p = params_;
     if (!wTextSetUp_) {
         p.Clear();
         p.Enum(2);
@@ -1018,11 +930,10 @@ int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h,
         double o[4] = {(shear * ca - sa) * h, (shear * sa + ca) * h, ca * h, sa * h};
         bool plain = textRotation_ == 0 && textSlant_ == 0;
         double norm[4] = {0, 1, 1, 0};
-        const double* want = plain ? norm : o;
+        const double *want = plain ? norm : o;
         if (!std::equal(want, want + 4, wOrient_)) {
             p.Clear();
-            for (int i = 0; i < 4; ++i)
-                p.Vdc(static_cast<float>(want[i]));
+            for (int i = 0; i < 4; ++i) p.Vdc(static_cast<float>(want[i]));
             out_.Element(5, 16, p); /* CHARACTER ORIENTATION */
             std::copy(want, want + 4, wOrient_);
         }
@@ -1044,8 +955,7 @@ int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h,
         for (int i = 0; i < n; ++i) {
             unsigned short u = text.GetAt(i);
             /* Control characters have no glyph: a space keeps the place. */
-            if (u < 0x20 || (u >= 0x7F && u < 0xA0))
-                u = ' ';
+            if (u < 0x20 || (u >= 0x7F && u < 0xA0)) u = ' ';
             bytes.push_back(static_cast<char>(u));
         }
     } else {

@@ -40,15 +40,12 @@
 class VyrFont;
 struct VyrFontMetrics;
 
-enum VyrCgmProfile {
-    VyrCgmProfileStandard = 0,
-    VyrCgmProfileCompatible = 1
-};
+enum VyrCgmProfile { VyrCgmProfileStandard = 0, VyrCgmProfileCompatible = 1 };
 
 class VYR_EXPORT VyrPrintCGMGenerator : public VyrPrintGenerator {
 public:
     /* A new generator in the default profile, or null without memory. */
-    static VyrPrintCGMGenerator* sCreate();
+    static VyrPrintCGMGenerator *sCreate();
     /* The profile of generators made from now on (the host's choice). */
     static void sSetDefaultProfile(VyrCgmProfile profile);
     static VyrCgmProfile sGetDefaultProfile();
@@ -64,7 +61,7 @@ public:
      * (standard profile, version 3 and 4; few viewers draw it). */
     void SetNurbsElement(bool on) { nurbsElement_ = on; }
     /* Name of the metafile and the picture (default "libVyrDxf2Cgm"). */
-    void SetPictureName(const char* name) { pictureName_ = name ? name : ""; }
+    void SetPictureName(const char *name) { pictureName_ = name ? name : ""; }
     /* True once a write to the stream failed. */
     bool HasWriteError() const { return writeError_; }
 
@@ -72,17 +69,17 @@ public:
     int SetExtent(float width, float height) override;
     int SetOrigin(float x, float y) override;
     int SetViewport(float x, float y, float width, float height) override;
-    int SetParameters(VyrPrintParameters& parameters) override;
+    int SetParameters(VyrPrintParameters &parameters) override;
     int EndPicture() override;
     int DrawLine(float x1, float y1, float x2, float y2) override;
-    int DrawPolyline(int count, const float* xy) override;
+    int DrawPolyline(int count, const float *xy) override;
     int DrawArc(float cx, float cy, float radius, float start, float end, int flag) override;
-    int DrawEllipse(float cx, float cy, float major, float minor, float start, float end,
-                    float rotation, int flag) override;
-    int DrawCurve(int count, const float* xy) override;
-    int DrawNurbs(int order, const float* controlXY, int controlCount, const float* knots,
-                  int knotCount, int flag, float tolerance, const float* weights) override;
-    int DrawText(float x, float y, const VyrUnicodeString& text) override;
+    int DrawEllipse(float cx, float cy, float major, float minor, float start, float end, float rotation,
+                    int flag) override;
+    int DrawCurve(int count, const float *xy) override;
+    int DrawNurbs(int order, const float *controlXY, int controlCount, const float *knots, int knotCount,
+                  int flag, float tolerance, const float *weights) override;
+    int DrawText(float x, float y, const VyrUnicodeString &text) override;
     int DrawMarker(float x, float y, int kind, int flag) override;
     int DefineColor(int index, float red, float green, float blue) override;
     int SetColor(int index) override;
@@ -90,8 +87,8 @@ public:
     int SetLineWidth(float millimetres) override;
     int SetLineType(int type, int reserved1, int reserved2) override;
     int SetTextParameter(int parameter, float value) override;
-    int SetTextFont(int reserved, VyrFont* font) override;
-    int SetStream(VyrPrintStream* stream) override;
+    int SetTextFont(int reserved, VyrFont *font) override;
+    int SetStream(VyrPrintStream *stream) override;
 
 protected:
     VyrPrintCGMGenerator();
@@ -112,20 +109,20 @@ private:
     bool LineReady();        /* begins, writes line attributes */
     void WriteLineAttributes(bool solid);
     void WriteEdgeAttributes(bool solid);
-    void WritePolyline(const VyrPath& path);
-    void WritePathStyled(const VyrPath& path);
-    void WritePolybezier(const VyrPath& chain);
-    void WriteCurveChain(const VyrPath& chain);
+    void WritePolyline(const VyrPath &path);
+    void WritePathStyled(const VyrPath &path);
+    void WritePolybezier(const VyrPath &chain);
+    void WriteCurveChain(const VyrPath &chain);
     void WriteMarkerAsLines(double x, double y, int kind);
-    int WriteTextLine(double x, double y, double height, const VyrUnicodeString& text);
-    const VyrFontMetrics& TextMetrics() const;
+    int WriteTextLine(double x, double y, double height, const VyrUnicodeString &text);
+    const VyrFontMetrics &TextMetrics() const;
     int TextFontIndex() const;
 
     VyrCgmProfile profile_;
     int version_; /* 0: from the datum */
     bool nurbsElement_;
     std::string pictureName_;
-    VyrPrintStream* stream_;
+    VyrPrintStream *stream_;
     VyrCgmEncoder out_;
     VyrCgmParams params_;
     Phase phase_;
@@ -149,7 +146,7 @@ private:
     double textHeight_, textSlant_, textRotation_, textWidth_;
     int textAlign_, textFontSelector_;
     bool textBold_;
-    VyrFont* textFont_;
+    VyrFont *textFont_;
 
     /* state written to the metafile (-1 / negative: not written yet) */
     int wEdgeColour_, wEdgeType_;

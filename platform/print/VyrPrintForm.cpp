@@ -18,12 +18,6 @@ double VyrPrintForm::sUnitToMM(VyrPrintUnit unit)
     }
 }
 
-double VyrPrintForm::GetWidthMM() const
-{
-    return width_ * sUnitToMM(unit_);
-}
+double VyrPrintForm::GetWidthMM() const { return width_ * sUnitToMM(unit_); }
 
-double VyrPrintForm::GetHeightMM() const
-{
-    return height_ * sUnitToMM(unit_);
-}
+double VyrPrintForm::GetHeightMM() const { return height_ * sUnitToMM(unit_); }

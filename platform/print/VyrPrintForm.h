@@ -7,12 +7,7 @@
 #include "vyr_export.h"
 
 /* Units of a form size; the first value is the millimetre. */
-enum VyrPrintUnit {
-    VyrPrintUnitMillimetre = 0,
-    VyrPrintUnitCentimetre,
-    VyrPrintUnitInch,
-    VyrPrintUnitPoint
-};
+enum VyrPrintUnit { VyrPrintUnitMillimetre = 0, VyrPrintUnitCentimetre, VyrPrintUnitInch, VyrPrintUnitPoint };
 
 class VYR_EXPORT VyrPrintForm {
 public:

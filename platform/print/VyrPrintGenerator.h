@@ -44,8 +44,8 @@ class VyrUnicodeString;
 class VYR_EXPORT VyrPrintGenerator {
 public:
     VyrPrintGenerator() = default;
-    VyrPrintGenerator(const VyrPrintGenerator&) = delete;
-    VyrPrintGenerator& operator=(const VyrPrintGenerator&) = delete;
+    VyrPrintGenerator(const VyrPrintGenerator &) = delete;
+    VyrPrintGenerator &operator=(const VyrPrintGenerator &) = delete;
 
     /* Finishes any output and disposes of the generator. */
     virtual void Release() = 0;
@@ -56,19 +56,19 @@ public:
     virtual int SetOrigin(float x, float y) = 0;
     /* The visible rectangle, in the same measure as SetOrigin. */
     virtual int SetViewport(float x, float y, float width, float height) = 0;
-    virtual int SetParameters(VyrPrintParameters& parameters) = 0;
+    virtual int SetParameters(VyrPrintParameters &parameters) = 0;
     virtual int EndPicture() = 0;
     virtual int DrawLine(float x1, float y1, float x2, float y2) = 0;
     /* An open line through `count` points given as x, y pairs. */
-    virtual int DrawPolyline(int count, const float* xy) = 0;
+    virtual int DrawPolyline(int count, const float *xy) = 0;
     virtual int DrawArc(float cx, float cy, float radius, float start, float end, int flag) = 0;
     virtual int DrawEllipse(float cx, float cy, float major, float minor, float start, float end,
                             float rotation, int flag) = 0;
     /* A smooth curve through `count` points given as x, y pairs. */
-    virtual int DrawCurve(int count, const float* xy) = 0;
-    virtual int DrawNurbs(int order, const float* controlXY, int controlCount, const float* knots,
-                          int knotCount, int flag, float tolerance, const float* weights) = 0;
-    virtual int DrawText(float x, float y, const VyrUnicodeString& text) = 0;
+    virtual int DrawCurve(int count, const float *xy) = 0;
+    virtual int DrawNurbs(int order, const float *controlXY, int controlCount, const float *knots,
+                          int knotCount, int flag, float tolerance, const float *weights) = 0;
+    virtual int DrawText(float x, float y, const VyrUnicodeString &text) = 0;
     virtual int DrawMarker(float x, float y, int kind, int flag) = 0;
     /* Colour table entry; components 0.0 to 1.0. */
     virtual int DefineColor(int index, float red, float green, float blue) = 0;
@@ -78,9 +78,9 @@ public:
     virtual int SetLineWidth(float millimetres) = 0;
     virtual int SetLineType(int type, int reserved1, int reserved2) = 0;
     virtual int SetTextParameter(int parameter, float value) = 0;
-    virtual int SetTextFont(int reserved, VyrFont* font) = 0;
+    virtual int SetTextFont(int reserved, VyrFont *font) = 0;
     /* Binds the output stream; the generator does not own it. */
-    virtual int SetStream(VyrPrintStream* stream) = 0;
+    virtual int SetStream(VyrPrintStream *stream) = 0;
 
 protected:
     virtual ~VyrPrintGenerator();

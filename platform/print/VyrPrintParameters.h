@@ -14,10 +14,14 @@ public:
 
     void SetScale(float scale) { scale_ = scale; }
     void SetMargins(float left, float right, float top, float bottom);
-    void SetPosition(float x, float y) { x_ = x; y_ = y; }
+    void SetPosition(float x, float y)
+    {
+        x_ = x;
+        y_ = y;
+    }
     /* The form belongs to the parameters; never null. */
-    VyrPrintForm* GetCurrentForm() { return &form_; }
-    const VyrPrintForm* GetCurrentForm() const { return &form_; }
+    VyrPrintForm *GetCurrentForm() { return &form_; }
+    const VyrPrintForm *GetCurrentForm() const { return &form_; }
 
     float GetScale() const { return scale_; }
     float GetMargin(int i) const { return (i >= 0 && i < 4) ? margins_[i] : 0.0f; }

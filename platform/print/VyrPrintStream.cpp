@@ -1,20 +1,15 @@
 /* The output stream of the print framework (see the header). */
 #include "platform/print/VyrPrintStream.h"
 
-VyrPrintStream::VyrPrintStream(const VyrUnicodeString& file, const char* type, const char* datum)
+VyrPrintStream::VyrPrintStream(const VyrUnicodeString &file, const char *type, const char *datum)
     : path_(file.ConvertToChar()), type_(type ? type : ""), datum_(datum ? datum : "")
-{
-}
+{}
 
-VyrPrintStream::~VyrPrintStream()
-{
-    Close();
-}
+VyrPrintStream::~VyrPrintStream() { Close(); }
 
 int VyrPrintStream::OpenWrite()
 {
-    if (out_.is_open())
-        out_.close();
+    if (out_.is_open()) out_.close();
     out_.clear();
     if (path_.empty()) {
         out_.setstate(std::ios::failbit);
@@ -32,10 +27,9 @@ void VyrPrintStream::Close()
     }
 }
 
-int VyrPrintStream::Write(const void* data, size_t size)
+int VyrPrintStream::Write(const void *data, size_t size)
 {
-    if (!out_.is_open())
-        return -1;
-    out_.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (!out_.is_open()) return -1;
+    out_.write(static_cast<const char *>(data), static_cast<std::streamsize>(size));
     return out_.good() ? 0 : -1;
 }

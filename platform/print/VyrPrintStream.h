@@ -15,10 +15,10 @@
 
 class VYR_EXPORT VyrPrintStream {
 public:
-    VyrPrintStream(const VyrUnicodeString& file, const char* type, const char* datum);
+    VyrPrintStream(const VyrUnicodeString &file, const char *type, const char *datum);
     virtual ~VyrPrintStream();
-    VyrPrintStream(const VyrPrintStream&) = delete;
-    VyrPrintStream& operator=(const VyrPrintStream&) = delete;
+    VyrPrintStream(const VyrPrintStream &) = delete;
+    VyrPrintStream &operator=(const VyrPrintStream &) = delete;
 
     /* Creates (or truncates) the file for binary writing. Returns 0, or -1
      * when it cannot be opened (the wrapped stream is then not good). */
@@ -27,15 +27,15 @@ public:
     virtual void Close();
 
     /* The wrapped output stream. */
-    std::ofstream& GetOutputStream() { return out_; }
+    std::ofstream &GetOutputStream() { return out_; }
     /* Open and without error. */
     bool IsGood() const { return out_.is_open() && out_.good(); }
     /* Appends bytes; returns 0, or -1 when the stream is not good after it. */
-    int Write(const void* data, size_t size);
+    int Write(const void *data, size_t size);
 
-    const std::string& GetPath() const { return path_; }
-    const std::string& GetType() const { return type_; }
-    const std::string& GetDatum() const { return datum_; }
+    const std::string &GetPath() const { return path_; }
+    const std::string &GetType() const { return type_; }
+    const std::string &GetDatum() const { return datum_; }
 
 private:
     std::string path_;

@@ -86,7 +86,7 @@ TEST(AttributesConverter, ThicknessIndexBoundaries)
 
 TEST(AttributesConverter, LineTypeNames)
 {
-    auto index = [](const char* name) { return C::GetVyrLineType(VyrUnicodeString(name)); };
+    auto index = [](const char *name) { return C::GetVyrLineType(VyrUnicodeString(name)); };
     EXPECT_EQ(index("CONTINUOUS"), 1);
     EXPECT_EQ(index("SOLID"), 1);
     EXPECT_EQ(index(""), 1) << "the empty places of row 1 match an empty name";

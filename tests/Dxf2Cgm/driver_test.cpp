@@ -29,12 +29,9 @@ using R = VyrRecordingGenerator;
 
 const double kPi = 3.14159265358979323846;
 
-std::string N(double v)
-{
-    return R::Num(static_cast<float>(v));
-}
+std::string N(double v) { return R::Num(static_cast<float>(v)); }
 
-bool Exists(const std::string& path)
+bool Exists(const std::string &path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
@@ -66,7 +63,7 @@ protected:
     }
 
     /* The lines every picture starts with. */
-    std::vector<std::string> Preamble(const char* datum = "V3")
+    std::vector<std::string> Preamble(const char *datum = "V3")
     {
         std::vector<std::string> lines = {
             "SetStream " + output + " CGM " + datum,
@@ -78,10 +75,10 @@ protected:
         for (int i = 1; i <= 255; ++i) {
             double rgb[3];
             VyrDxfAttributesConverter::BuildFromACI(i, rgb);
-            lines.push_back("DefineColor " + std::to_string(i) + " " + N(rgb[0] / 255.0) + " " + N(rgb[1] / 255.0) +
-                            " " + N(rgb[2] / 255.0));
+            lines.push_back("DefineColor " + std::to_string(i) + " " + N(rgb[0] / 255.0) + " " +
+                            N(rgb[1] / 255.0) + " " + N(rgb[2] / 255.0));
         }
-        for (const char* s : {"SetLineWidth 0.13", "SetLineType 0 0 0", "SetColor 7", "SetFillColor 7"})
+        for (const char *s : {"SetLineWidth 0.13", "SetLineType 0 0 0", "SetColor 7", "SetFillColor 7"})
             lines.push_back(s);
         return lines;
     }
@@ -96,7 +93,7 @@ TEST_F(Driver, CompleteAndResults)
     EXPECT_EQ(VyrDxf2Cgm::ZelComplete(), 0);
 
     ZelResults results;
-    for (uint32_t& w : results.word) w = 0xEEEEEEEEu;
+    for (uint32_t &w : results.word) w = 0xEEEEEEEEu;
     EXPECT_EQ(driver.GetZelResults(nullptr), 1);
     Line(0, 0, 1, 1);
     Table<dxf_view_table>(DXFI_TF_dxf_view_table, {});
@@ -123,7 +120,6 @@ TEST_F(Driver, RejectsMissingPaths)
     EXPECT_FALSE(Exists(output));
     EXPECT_EQ(R::CreatedCount(), 0);
 }
-
 
 TEST_F(Driver, DriverDatumFollowsCGMV1)
 {
@@ -189,17 +185,29 @@ TEST_F(Driver, PictureOfADrawing)
 
     std::vector<std::string> want = Preamble();
     const std::vector<std::string> body = {
-        "SetLineWidth 0.35", "SetLineType 2 0 0", "SetColor 1", "DrawLine 0 0 10 0",
+        "SetLineWidth 0.35",
+        "SetLineType 2 0 0",
+        "SetColor 1",
+        "DrawLine 0 0 10 0",
         "DrawLine 0 1 10 1",
-        "SetLineType 6 0 0", "SetColor 3", "DrawArc -5 5 2 0 " + N(2 * kPi) + " 0",
-        "SetLineType 0 0 0", "SetColor 7", "DrawArc 0 0 4 0 " + N(kPi / 2) + " 0",
+        "SetLineType 6 0 0",
+        "SetColor 3",
+        "DrawArc -5 5 2 0 " + N(2 * kPi) + " 0",
+        "SetLineType 0 0 0",
+        "SetColor 7",
+        "DrawArc 0 0 4 0 " + N(kPi / 2) + " 0",
         "DrawMarker 1 1 0 0",
-        "SetLineWidth 2", "SetColor 5", "DrawLine 0 0 4 0", "DrawLine 4 0 2 3", "DrawLine 2 3 0 0",
+        "SetLineWidth 2",
+        "SetColor 5",
+        "DrawLine 0 0 4 0",
+        "DrawLine 4 0 2 3",
+        "DrawLine 2 3 0 0",
         "DrawEllipse 0 0 " + N(3 * std::sqrt(2.0)) + " " + N(1.5 * std::sqrt(2.0)) + " 0 " + N(kPi) + " " +
             N(kPi / 4) + " 0",
         "DrawCurve 4 0 0 1 1 2 0 0 0",
         "DrawNurbs 3 3 0 0 1 1 2 0 knots 6 0 0 0 1 1 1 0 1000 weights 1 " + N(0.7071) + " 1",
-        "EndPicture", "Release"};
+        "EndPicture",
+        "Release"};
     want.insert(want.end(), body.begin(), body.end());
     EXPECT_EQ(Convert(), want);
 
@@ -235,11 +243,11 @@ TEST_F(Driver, UnwrittenBlocksAreWrittenAfterTheRootList)
     ASSERT_EQ(driver.CreateStream(output.c_str()), 0);
     Walk();
     /* A block not built from the model starts unflagged. */
-    VyrListOfVyrDxfElem* table = new VyrListOfVyrDxfElem();
+    VyrListOfVyrDxfElem *table = new VyrListOfVyrDxfElem();
     VyrDxf2Cgm::SetBlockTable(table);
     table->AddElement(new VyrDxfBlock());
     driver.WritePicture(model);
-    EXPECT_TRUE(static_cast<VyrDxfBlock*>(table->FindElementByPtr(0))->IsAlreadyTranscripted());
+    EXPECT_TRUE(static_cast<VyrDxfBlock *>(table->FindElementByPtr(0))->IsAlreadyTranscripted());
     driver.ReleaseOutput();
     EXPECT_EQ(R::Log().back(), "Release");
 }

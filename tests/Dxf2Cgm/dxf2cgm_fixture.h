@@ -47,8 +47,8 @@ public:
 
 /* Common properties of an entity. */
 struct Props {
-    const char* layer = "0";
-    const char* lineType = "BYLAYER";
+    const char *layer = "0";
+    const char *lineType = "BYLAYER";
     int color = 256;
     double lineweight = -1.0;
     double extrusionZ = 1.0;
@@ -62,9 +62,9 @@ inline Props Color(int color)
 }
 
 struct LayerDef {
-    const char* name;
+    const char *name;
     int color;
-    const char* lineType;
+    const char *lineType;
     int lineweight;
 };
 
@@ -99,13 +99,12 @@ protected:
     }
 
     /* Allocates a record of `tf`, locked; End unlocks it and reports it. */
-    template <class Record>
-    Record* Begin(mda_tf tf, db_ptr& ptr)
+    template <class Record> Record *Begin(mda_tf tf, db_ptr &ptr)
     {
-        void* memory = nullptr;
+        void *memory = nullptr;
         ptr = 0;
         EXPECT_EQ(mda_AllocateEntity2(MDA_DEFAULTS, model, tf, &memory, &ptr), 0);
-        return static_cast<Record*>(memory);
+        return static_cast<Record *>(memory);
     }
     void End(db_ptr ptr, bool report = true)
     {
@@ -113,13 +112,13 @@ protected:
         if (report) VyrDxf2Cgm::CollectModelEntity(ptr, nullptr);
     }
 
-    static void SetText(char* field, size_t size, const char* text)
+    static void SetText(char *field, size_t size, const char *text)
     {
         std::strncpy(field, text, size - 1);
         field[size - 1] = '\0';
     }
 
-    static void SetCommon(dxfhdr& h, const Props& p)
+    static void SetCommon(dxfhdr &h, const Props &p)
     {
         SetText(h.lay_name, sizeof h.lay_name, p.layer);
         SetText(h.line_type, sizeof h.line_type, p.lineType);
@@ -131,17 +130,16 @@ protected:
     }
 
     /* A variable array of `n` elements of T in `field` of `rec`. */
-    template <class T>
-    T* Array(void* rec, mda_ref* field, size_t n)
+    template <class T> T *Array(void *rec, mda_ref *field, size_t n)
     {
         EXPECT_EQ(mda_Malloc(0, rec, n * sizeof(T), field), 0);
-        return static_cast<T*>(mda_Deref(*field));
+        return static_cast<T *>(mda_Deref(*field));
     }
 
-    db_ptr Line(double x1, double y1, double x2, double y2, const Props& p = Props())
+    db_ptr Line(double x1, double y1, double x2, double y2, const Props &p = Props())
     {
         db_ptr ptr;
-        dxf_line* rec = Begin<dxf_line>(DXFI_TF_dxf_line, ptr);
+        dxf_line *rec = Begin<dxf_line>(DXFI_TF_dxf_line, ptr);
         SetCommon(rec->dxfhdr, p);
         rec->xyzstr[0] = x1;
         rec->xyzstr[1] = y1;
@@ -151,10 +149,10 @@ protected:
         return ptr;
     }
 
-    db_ptr Arc(double cx, double cy, double r, double startDeg, double endDeg, const Props& p = Props())
+    db_ptr Arc(double cx, double cy, double r, double startDeg, double endDeg, const Props &p = Props())
     {
         db_ptr ptr;
-        dxf_arc* rec = Begin<dxf_arc>(DXFI_TF_dxf_arc, ptr);
+        dxf_arc *rec = Begin<dxf_arc>(DXFI_TF_dxf_arc, ptr);
         SetCommon(rec->dxfhdr, p);
         rec->xyzloc[0] = cx;
         rec->xyzloc[1] = cy;
@@ -165,10 +163,10 @@ protected:
         return ptr;
     }
 
-    db_ptr Circle(double cx, double cy, double r, const Props& p = Props())
+    db_ptr Circle(double cx, double cy, double r, const Props &p = Props())
     {
         db_ptr ptr;
-        dxf_circle* rec = Begin<dxf_circle>(DXFI_TF_dxf_circle, ptr);
+        dxf_circle *rec = Begin<dxf_circle>(DXFI_TF_dxf_circle, ptr);
         SetCommon(rec->dxfhdr, p);
         rec->xyzloc[0] = cx;
         rec->xyzloc[1] = cy;
@@ -177,10 +175,10 @@ protected:
         return ptr;
     }
 
-    db_ptr Point(double x, double y, const Props& p = Props())
+    db_ptr Point(double x, double y, const Props &p = Props())
     {
         db_ptr ptr;
-        dxf_point* rec = Begin<dxf_point>(DXFI_TF_dxf_point, ptr);
+        dxf_point *rec = Begin<dxf_point>(DXFI_TF_dxf_point, ptr);
         SetCommon(rec->dxfhdr, p);
         rec->xyzloc[0] = x;
         rec->xyzloc[1] = y;
@@ -190,18 +188,17 @@ protected:
 
     /* A solid (or trace) with the four corners in the drawing's order. */
     using Corners = std::array<std::array<double, 2>, 4>;
-    db_ptr Solid(const Corners& c, const Props& p = Props(), bool trace = false)
+    db_ptr Solid(const Corners &c, const Props &p = Props(), bool trace = false)
     {
         return trace ? FourCorners<dxf_trace>(DXFI_TF_dxf_trace, c, p)
                      : FourCorners<dxf_solid>(DXFI_TF_dxf_solid, c, p);
     }
-    template <class Record>
-    db_ptr FourCorners(mda_tf tf, const Corners& c, const Props& p)
+    template <class Record> db_ptr FourCorners(mda_tf tf, const Corners &c, const Props &p)
     {
         db_ptr ptr;
-        Record* rec = Begin<Record>(tf, ptr);
+        Record *rec = Begin<Record>(tf, ptr);
         SetCommon(rec->dxfhdr, p);
-        double* corners[4] = {rec->xyz1, rec->xyz2, rec->xyz3, rec->xyz4};
+        double *corners[4] = {rec->xyz1, rec->xyz2, rec->xyz3, rec->xyz4};
         for (int i = 0; i < 4; ++i) {
             corners[i][0] = c[i][0];
             corners[i][1] = c[i][1];
@@ -211,10 +208,10 @@ protected:
     }
 
     db_ptr Ellipse(double cx, double cy, double mx, double my, double ratio, double start, double end,
-                   const Props& p = Props())
+                   const Props &p = Props())
     {
         db_ptr ptr;
-        dxf_ellipse* rec = Begin<dxf_ellipse>(DXFI_TF_dxf_ellipse, ptr);
+        dxf_ellipse *rec = Begin<dxf_ellipse>(DXFI_TF_dxf_ellipse, ptr);
         SetCommon(rec->dxfhdr, p);
         rec->center[0] = cx;
         rec->center[1] = cy;
@@ -227,11 +224,12 @@ protected:
         return ptr;
     }
 
-    db_ptr Spline(int degree, int flags, const std::vector<double>& knots, const std::vector<Point3>& control,
-                  const std::vector<double>& weights, const std::vector<Point3>& fit, const Props& p = Props())
+    db_ptr Spline(int degree, int flags, const std::vector<double> &knots, const std::vector<Point3> &control,
+                  const std::vector<double> &weights, const std::vector<Point3> &fit,
+                  const Props &p = Props())
     {
         db_ptr ptr;
-        dxf_spline* rec = Begin<dxf_spline>(DXFI_TF_dxf_spline, ptr);
+        dxf_spline *rec = Begin<dxf_spline>(DXFI_TF_dxf_spline, ptr);
         SetCommon(rec->dxfhdr, p);
         rec->degree = degree;
         rec->flag = flags;
@@ -239,11 +237,11 @@ protected:
         rec->numcntrl = static_cast<int32_t>(control.size());
         rec->numfit = static_cast<int32_t>(fit.size());
         if (!knots.empty()) {
-            double* k = Array<double>(rec, &rec->knotval, knots.size());
+            double *k = Array<double>(rec, &rec->knotval, knots.size());
             for (size_t i = 0; i < knots.size(); ++i) k[i] = knots[i];
         }
         if (!control.empty()) {
-            double* c = Array<double>(rec, &rec->cntrlpnt, 3 * control.size());
+            double *c = Array<double>(rec, &rec->cntrlpnt, 3 * control.size());
             for (size_t i = 0; i < control.size(); ++i) {
                 c[3 * i] = control[i].x;
                 c[3 * i + 1] = control[i].y;
@@ -251,11 +249,11 @@ protected:
             }
         }
         if (!weights.empty()) {
-            double* w = Array<double>(rec, &rec->weight, weights.size());
+            double *w = Array<double>(rec, &rec->weight, weights.size());
             for (size_t i = 0; i < weights.size(); ++i) w[i] = weights[i];
         }
         if (!fit.empty()) {
-            double* f = Array<double>(rec, &rec->fitpnt, 3 * fit.size());
+            double *f = Array<double>(rec, &rec->fitpnt, 3 * fit.size());
             for (size_t i = 0; i < fit.size(); ++i) {
                 f[3 * i] = fit[i].x;
                 f[3 * i + 1] = fit[i].y;
@@ -267,24 +265,24 @@ protected:
     }
 
     /* An entity of any type-form, with the common header when it has one. */
-    db_ptr Any(mda_tf tf, const Props& p = Props())
+    db_ptr Any(mda_tf tf, const Props &p = Props())
     {
         db_ptr ptr;
-        void* rec = Begin<void>(tf, ptr);
+        void *rec = Begin<void>(tf, ptr);
         const int type = MDA_TF_TYPE(tf);
         if ((type >= 200 && type < 800) || type == 10000 || type == 10002)
-            SetCommon(static_cast<dxf_any*>(rec)->dxfhdr, p);
+            SetCommon(static_cast<dxf_any *>(rec)->dxfhdr, p);
         End(ptr);
         return ptr;
     }
 
     /* Layer records and their table, as a parse creates them. */
-    db_ptr LayerTable(const std::vector<LayerDef>& layers)
+    db_ptr LayerTable(const std::vector<LayerDef> &layers)
     {
         std::vector<db_ptr> entries;
-        for (const LayerDef& l : layers) {
+        for (const LayerDef &l : layers) {
             db_ptr ptr;
-            dxf_layer_table_data* rec = Begin<dxf_layer_table_data>(DXFI_TF_dxf_layer_table_data, ptr);
+            dxf_layer_table_data *rec = Begin<dxf_layer_table_data>(DXFI_TF_dxf_layer_table_data, ptr);
             SetText(rec->entry_name, sizeof rec->entry_name, l.name);
             SetText(rec->line_type, sizeof rec->line_type, l.lineType);
             rec->color_num = l.color;
@@ -295,12 +293,12 @@ protected:
         return Table<dxf_layer_table>(DXFI_TF_dxf_layer_table, entries);
     }
 
-    db_ptr TextStyleTable(const std::vector<const char*>& names)
+    db_ptr TextStyleTable(const std::vector<const char *> &names)
     {
         std::vector<db_ptr> entries;
-        for (const char* n : names) {
+        for (const char *n : names) {
             db_ptr ptr;
-            dxf_text_style_table_data* rec =
+            dxf_text_style_table_data *rec =
                 Begin<dxf_text_style_table_data>(DXFI_TF_dxf_text_style_table_data, ptr);
             SetText(rec->entry_name, sizeof rec->entry_name, n);
             SetText(rec->prim_font, sizeof rec->prim_font, "txt");
@@ -310,14 +308,13 @@ protected:
         return Table<dxf_text_style_table>(DXFI_TF_dxf_text_style_table, entries);
     }
 
-    template <class T>
-    db_ptr Table(mda_tf tf, const std::vector<db_ptr>& entries)
+    template <class T> db_ptr Table(mda_tf tf, const std::vector<db_ptr> &entries)
     {
         db_ptr ptr;
-        T* rec = Begin<T>(tf, ptr);
+        T *rec = Begin<T>(tf, ptr);
         rec->num_entries = static_cast<int32_t>(entries.size());
         if (!entries.empty()) {
-            db_ptr* e = Array<db_ptr>(rec, &rec->table_data, entries.size());
+            db_ptr *e = Array<db_ptr>(rec, &rec->table_data, entries.size());
             for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(mda_AddPtr(ptr, entries[i], &e[i]), 0);
         }
         End(ptr);
@@ -325,29 +322,29 @@ protected:
     }
 
     /* A block definition owning `contents` (entities created before it). */
-    db_ptr Block(const char* name, double bx, double by, const std::vector<db_ptr>& contents,
-                 const Props& p = Props())
+    db_ptr Block(const char *name, double bx, double by, const std::vector<db_ptr> &contents,
+                 const Props &p = Props())
     {
         db_ptr ptr;
-        dxf_block* rec = Begin<dxf_block>(DXFI_TF_dxf_block, ptr);
+        dxf_block *rec = Begin<dxf_block>(DXFI_TF_dxf_block, ptr);
         SetCommon(rec->dxfhdr, p);
         SetText(rec->bname, sizeof rec->bname, name);
         rec->xyzloc[0] = bx;
         rec->xyzloc[1] = by;
         rec->num_ent = static_cast<int32_t>(contents.size());
         if (!contents.empty()) {
-            db_ptr* e = Array<db_ptr>(rec, &rec->ent_ptr, contents.size());
+            db_ptr *e = Array<db_ptr>(rec, &rec->ent_ptr, contents.size());
             for (size_t i = 0; i < contents.size(); ++i) EXPECT_EQ(mda_AddPtr(ptr, contents[i], &e[i]), 0);
         }
         End(ptr);
         return ptr;
     }
 
-    db_ptr Insert(db_ptr block, double x, double y, const std::vector<db_ptr>& attributes = {},
-                  const Props& p = Props())
+    db_ptr Insert(db_ptr block, double x, double y, const std::vector<db_ptr> &attributes = {},
+                  const Props &p = Props())
     {
         db_ptr ptr;
-        dxf_insert* rec = Begin<dxf_insert>(DXFI_TF_dxf_insert, ptr);
+        dxf_insert *rec = Begin<dxf_insert>(DXFI_TF_dxf_insert, ptr);
         SetCommon(rec->dxfhdr, p);
         rec->xyzloc[0] = x;
         rec->xyzloc[1] = y;
@@ -355,21 +352,22 @@ protected:
         rec->block = block;
         rec->num_attr = static_cast<int32_t>(attributes.size());
         if (!attributes.empty()) {
-            db_ptr* e = Array<db_ptr>(rec, &rec->att_inst, attributes.size());
-            for (size_t i = 0; i < attributes.size(); ++i) EXPECT_EQ(mda_AddPtr(ptr, attributes[i], &e[i]), 0);
+            db_ptr *e = Array<db_ptr>(rec, &rec->att_inst, attributes.size());
+            for (size_t i = 0; i < attributes.size(); ++i)
+                EXPECT_EQ(mda_AddPtr(ptr, attributes[i], &e[i]), 0);
         }
         End(ptr);
         return ptr;
     }
 
-    db_ptr Group(const char* name, const std::vector<db_ptr>& members)
+    db_ptr Group(const char *name, const std::vector<db_ptr> &members)
     {
         db_ptr ptr;
-        dxf_group_object* rec = Begin<dxf_group_object>(DXFI_TF_dxf_group_object, ptr);
+        dxf_group_object *rec = Begin<dxf_group_object>(DXFI_TF_dxf_group_object, ptr);
         SetText(rec->name, sizeof rec->name, name);
         rec->num_ent = static_cast<int32_t>(members.size());
         if (!members.empty()) {
-            db_ptr* e = Array<db_ptr>(rec, &rec->group_ent, members.size());
+            db_ptr *e = Array<db_ptr>(rec, &rec->group_ent, members.size());
             for (size_t i = 0; i < members.size(); ++i) EXPECT_EQ(mda_AddPtr(ptr, members[i], &e[i]), 0);
         }
         End(ptr);
@@ -377,10 +375,10 @@ protected:
     }
 
     /* The drawing header: point display mode and code page. */
-    db_ptr Header(int pdmode, const char* codePage = "ANSI_1252")
+    db_ptr Header(int pdmode, const char *codePage = "ANSI_1252")
     {
         db_ptr ptr;
-        dxf_header* rec = Begin<dxf_header>(DXFI_TF_dxf_header, ptr);
+        dxf_header *rec = Begin<dxf_header>(DXFI_TF_dxf_header, ptr);
         rec->pdmode = pdmode;
         SetText(rec->dwgcodepage, sizeof rec->dwgcodepage, codePage);
         End(ptr, false);
@@ -404,11 +402,11 @@ protected:
 
 /* Writes one element to a recording generator under `t` (the identity when
  * null) and returns its result and what was recorded. */
-inline std::vector<std::string> Record(VyrDxfEntity& element, const VyrMathTransformation2D* t = nullptr,
-                                       int* result = nullptr)
+inline std::vector<std::string> Record(VyrDxfEntity &element, const VyrMathTransformation2D *t = nullptr,
+                                       int *result = nullptr)
 {
     VyrRecordingGenerator::Reset();
-    VyrRecordingGenerator* generator = new VyrRecordingGenerator();
+    VyrRecordingGenerator *generator = new VyrRecordingGenerator();
     VyrMathTransformation2D transformation = t ? *t : VyrMathTransformation2D();
     const int r = element.Write(generator, &transformation);
     if (result) *result = r;
@@ -418,16 +416,16 @@ inline std::vector<std::string> Record(VyrDxfEntity& element, const VyrMathTrans
 }
 
 /* The recorded lines that start with `prefix`. */
-inline std::vector<std::string> Only(const std::vector<std::string>& log, const std::string& prefix)
+inline std::vector<std::string> Only(const std::vector<std::string> &log, const std::string &prefix)
 {
     std::vector<std::string> out;
-    for (const std::string& line : log)
+    for (const std::string &line : log)
         if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
     return out;
 }
 
 /* "DrawLine 1 2 3 4" from numbers, formatted as the recorder does. */
-inline std::string Line4(const char* name, float a, float b, float c, float d)
+inline std::string Line4(const char *name, float a, float b, float c, float d)
 {
     using R = VyrRecordingGenerator;
     return std::string(name) + " " + R::Num(a) + " " + R::Num(b) + " " + R::Num(c) + " " + R::Num(d);

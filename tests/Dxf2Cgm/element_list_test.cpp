@@ -15,15 +15,15 @@ int destroyed = 0;
 
 class Named : public VyrDxfElement {
 public:
-    Named(unsigned long entity, const char* name) : VyrDxfElement(entity), name_(name) {}
+    Named(unsigned long entity, const char *name) : VyrDxfElement(entity), name_(name) {}
     ~Named() override { ++destroyed; }
-    const char* GetName() override { return name_; }
+    const char *GetName() override { return name_; }
 
 private:
-    const char* name_;
+    const char *name_;
 };
 
-std::string Names(VyrListOfVyrDxfElem& list)
+std::string Names(VyrListOfVyrDxfElem &list)
 {
     std::string s;
     for (list.Init(); list.More(); list.Next()) s += list.Value()->GetName() ? list.Value()->GetName() : "-";
@@ -66,9 +66,9 @@ TEST(ElementList, OrderCursorAndOwnership)
 TEST(ElementList, FindByEntity)
 {
     VyrListOfVyrDxfElem list;
-    Named* a = new Named(10, "a");
-    Named* b = new Named(20, "b");
-    Named* b2 = new Named(20, "b2");
+    Named *a = new Named(10, "a");
+    Named *b = new Named(20, "b");
+    Named *b2 = new Named(20, "b2");
     list.AddElement(a);
     list.AddElement(b);
     list.AddElement(b2);
@@ -84,11 +84,11 @@ TEST(ElementList, FindByEntity)
 TEST(ElementList, FindByName)
 {
     VyrListOfVyrDxfElem list;
-    const char* shared = "Walls";
-    Named* unnamed = new Named(1, nullptr);
-    Named* empty = new Named(2, "");
-    Named* walls = new Named(3, shared);
-    Named* doors = new Named(4, "DOORS");
+    const char *shared = "Walls";
+    Named *unnamed = new Named(1, nullptr);
+    Named *empty = new Named(2, "");
+    Named *walls = new Named(3, shared);
+    Named *doors = new Named(4, "DOORS");
     list.AddElement(unnamed);
     list.AddElement(empty);
     list.AddElement(walls);
@@ -111,19 +111,17 @@ namespace {
 TEST(ElementPool, ReusesAndReleases)
 {
     ASSERT_EQ(VyrDxfPool::Live(), 0u);
-    void* a = VyrDxfPool::Allocate(40);
-    void* b = VyrDxfPool::Allocate(48);
-    void* big = VyrDxfPool::Allocate(VyrDxfPool::kMaxSize + 1);
+    void *a = VyrDxfPool::Allocate(40);
+    void *b = VyrDxfPool::Allocate(48);
+    void *big = VyrDxfPool::Allocate(VyrDxfPool::kMaxSize + 1);
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(a) % 16, 0u);
     EXPECT_EQ(VyrDxfPool::Live(), 3u);
     VyrDxfPool::Release(a, 40);
-    void* again = VyrDxfPool::Allocate(33);
-    if (VyrDxfPool::Reserved() > 0) {
-        EXPECT_EQ(again, a) << "same size class, reused";
-    }
+    void *again = VyrDxfPool::Allocate(33);
+    if (VyrDxfPool::Reserved() > 0) { EXPECT_EQ(again, a) << "same size class, reused"; }
     VyrDxfPool::Release(again, 33);
     VyrDxfPool::Release(big, VyrDxfPool::kMaxSize + 1);
     VyrDxfPool::Release(b, 48);

@@ -34,18 +34,18 @@ std::string SourceDir()
 }
 
 /* The drawings under `dir` and its subdirectories, sorted. */
-std::vector<std::string> DrawingsIn(const std::string& dir)
+std::vector<std::string> DrawingsIn(const std::string &dir)
 {
     std::vector<std::string> out;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
+    if (DIR *d = ::opendir(dir.c_str())) {
+        while (dirent *e = ::readdir(d)) {
             const std::string name = e->d_name;
             if (name == "." || name == "..") continue;
             const std::string path = dir + "/" + name;
             struct stat st;
             if (::stat(path.c_str(), &st) != 0) continue;
             if (S_ISDIR(st.st_mode)) {
-                for (const std::string& inner : DrawingsIn(path)) out.push_back(inner);
+                for (const std::string &inner : DrawingsIn(path)) out.push_back(inner);
             } else if (name.size() > 4 &&
                        (name.substr(name.size() - 4) == ".dxf" || name.substr(name.size() - 4) == ".DXF")) {
                 out.push_back(path);
@@ -58,10 +58,7 @@ std::vector<std::string> DrawingsIn(const std::string& dir)
 }
 
 std::string messages;
-void Capture(const char* line, FILE*)
-{
-    messages += line;
-}
+void Capture(const char *line, FILE *) { messages += line; }
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -79,14 +76,14 @@ protected:
         VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileStandard);
     }
 
-    std::vector<uint8_t> Read(const std::string& path)
+    std::vector<uint8_t> Read(const std::string &path)
     {
         const std::string bytes = VyrReadFile(path);
         return std::vector<uint8_t>(bytes.begin(), bytes.end());
     }
 
     /* Converts and decodes; the decoder is empty when either failed. */
-    bool ConvertAndDecode(const std::string& drawing, CgmDecoder& decoder, ZelResults* results = nullptr)
+    bool ConvertAndDecode(const std::string &drawing, CgmDecoder &decoder, ZelResults *results = nullptr)
     {
         const std::string output = work + "/out.cgm";
         VyrDxf2Cgm converter;
@@ -109,11 +106,11 @@ TEST_F(EndToEnd, EveryTestDrawingConvertsAndDecodes)
     /* The drawings of the conversion tests are named convert_*.dxf; other
      * tests keep broken drawings beside them on purpose. */
     std::vector<std::string> drawings;
-    for (const std::string& path : DrawingsIn(VYR_TEST_DATA_DIR))
+    for (const std::string &path : DrawingsIn(VYR_TEST_DATA_DIR))
         if (path.find("/convert_") != std::string::npos) drawings.push_back(path);
     drawings.push_back(SourceDir() + "/examples/sample.dxf");
     ASSERT_GE(drawings.size(), 3u);
-    for (const std::string& drawing : drawings) {
+    for (const std::string &drawing : drawings) {
         CgmDecoder decoder;
         if (!ConvertAndDecode(drawing, decoder)) continue;
         EXPECT_EQ(decoder.Lines("BEGIN PICTURE").size(), 1u) << drawing;
@@ -126,16 +123,17 @@ TEST_F(EndToEnd, ReferenceDrawing)
     CgmDecoder decoder;
     ZelResults results{};
     ASSERT_TRUE(ConvertAndDecode(VYR_TEST_DATA_DIR "/convert_reference.dxf", decoder, &results));
-    auto lines = [&](const char* name) { return decoder.Lines(name); };
+    auto lines = [&](const char *name) { return decoder.Lines(name); };
     EXPECT_EQ(lines("POLYLINE"),
-              (std::vector<std::string>{"POLYLINE (0,0) (100,0)", "POLYLINE (0,10) (100,10)",
-                                        /* the triangle solid: three edges */
-                                        "POLYLINE (0,-10) (10,-10)", "POLYLINE (10,-10) (5,-2)", "POLYLINE (5,-2) (0,-10)",
-                                        /* the square solid */
-                                        "POLYLINE (20,-10) (30,-10)", "POLYLINE (30,-10) (30,0)",
-                                        "POLYLINE (30,0) (20,0)", "POLYLINE (20,0) (20,-10)",
-                                        "POLYLINE (-20,-20) (-20,20)"}));
-    EXPECT_EQ(lines("CIRCLE"), (std::vector<std::string>{"CIRCLE (-50,50) 20"})) << "mirrored by its extrusion";
+              (std::vector<std::string>{
+                  "POLYLINE (0,0) (100,0)", "POLYLINE (0,10) (100,10)",
+                  /* the triangle solid: three edges */
+                  "POLYLINE (0,-10) (10,-10)", "POLYLINE (10,-10) (5,-2)", "POLYLINE (5,-2) (0,-10)",
+                  /* the square solid */
+                  "POLYLINE (20,-10) (30,-10)", "POLYLINE (30,-10) (30,0)", "POLYLINE (30,0) (20,0)",
+                  "POLYLINE (20,0) (20,-10)", "POLYLINE (-20,-20) (-20,20)"}));
+    EXPECT_EQ(lines("CIRCLE"), (std::vector<std::string>{"CIRCLE (-50,50) 20"}))
+        << "mirrored by its extrusion";
     const std::vector<std::string> arcs = lines("CIRCULAR ARC CENTRE");
     ASSERT_EQ(arcs.size(), 2u);
     EXPECT_EQ(arcs[0].rfind("CIRCULAR ARC CENTRE (0,0) (30,0) (", 0), 0u) << arcs[0];
@@ -217,14 +215,16 @@ TEST_F(EndToEnd, TwoThreadsConvertOneAfterTheOther)
 
 TEST_F(EndToEnd, LibreOfficeDrawsTheSample)
 {
-    if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "LibreOffice is not installed";
     VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileCompatible);
     const std::string output = work + "/sample.cgm";
     VyrDxf2Cgm converter;
-    ASSERT_EQ(converter.Convert((SourceDir() + "/examples/sample.dxf").c_str(), output.c_str()), 0) << messages;
-    const std::string command = "cd '" + work + "' && HOME='" + work + "' timeout 120 soffice -env:UserInstallation=file://" +
-                                work + "/profile --headless --convert-to png --outdir '" + work +
-                                "' sample.cgm >/dev/null 2>&1";
+    ASSERT_EQ(converter.Convert((SourceDir() + "/examples/sample.dxf").c_str(), output.c_str()), 0)
+        << messages;
+    const std::string command =
+        "cd '" + work + "' && HOME='" + work + "' timeout 120 soffice -env:UserInstallation=file://" + work +
+        "/profile --headless --convert-to png --outdir '" + work + "' sample.cgm >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::vector<uint8_t> png = Read(work + "/sample.png");
     ASSERT_GT(png.size(), 2000u) << "no picture was drawn";
@@ -232,7 +232,7 @@ TEST_F(EndToEnd, LibreOfficeDrawsTheSample)
 }
 
 /* The $ACADVER value of an ASCII drawing, "" when it has none. */
-std::string Version(const std::string& path)
+std::string Version(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     std::string line;
@@ -255,7 +255,7 @@ TEST_F(EndToEnd, SampleCollection)
     const std::vector<std::string> drawings = DrawingsIn(VYR_SAMPLES_DIR);
     if (drawings.empty()) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
     int converted = 0;
-    for (const std::string& drawing : drawings) {
+    for (const std::string &drawing : drawings) {
         messages.clear();
         const std::string version = Version(drawing);
         if (version == "AC1018" || version == "AC1021") {
@@ -272,4 +272,3 @@ TEST_F(EndToEnd, SampleCollection)
 }
 
 } // namespace
-

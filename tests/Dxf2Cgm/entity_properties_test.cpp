@@ -19,13 +19,13 @@ using vyrtest::Record;
 class EntityProperties : public vyrtest::Dxf2CgmTest {
 protected:
     /* The layer record `index` of a table built from `layers`. */
-    db_ptr LayerRecord(const std::vector<vyrtest::LayerDef>& layers, size_t index)
+    db_ptr LayerRecord(const std::vector<vyrtest::LayerDef> &layers, size_t index)
     {
         db_ptr table = LayerTable(layers);
-        void* memory = nullptr;
+        void *memory = nullptr;
         EXPECT_EQ(mda_LockEntity(0, table, &memory), 0);
-        const db_ptr* entries = static_cast<const db_ptr*>(
-            mda_Deref(static_cast<dxf_layer_table*>(memory)->table_data));
+        const db_ptr *entries =
+            static_cast<const db_ptr *>(mda_Deref(static_cast<dxf_layer_table *>(memory)->table_data));
         const db_ptr record = entries[index];
         mda_UnlockEntity(0, table);
         return record;
@@ -44,7 +44,8 @@ TEST_F(EntityProperties, LayerFromRecord)
     EXPECT_EQ(layer.GetEntity(), walls);
 
     VyrDxfLayer lengthy(LayerRecord({{longName.c_str(), 3, "CONTINUOUS", -3}}, 0));
-    EXPECT_EQ(std::string(lengthy.GetName()), std::string(255, 'L')) << "names keep the field's 255 characters";
+    EXPECT_EQ(std::string(lengthy.GetName()), std::string(255, 'L'))
+        << "names keep the field's 255 characters";
     EXPECT_EQ(lengthy.GetThickness(), -3.0);
 
     VyrDxfLayer none(0);
@@ -83,8 +84,8 @@ TEST_F(EntityProperties, HeaderCopies)
     copy.SetThickness(13.0);
     EXPECT_EQ(header.GetThickness(), 70.0) << "a copy is independent";
 
-    for (VyrDxfEntHeader* h : {new VyrDxfEntHeader(), new VyrDxfEntHeader(0ul),
-                               new VyrDxfEntHeader(static_cast<VyrDxfEntHeader*>(nullptr))}) {
+    for (VyrDxfEntHeader *h : {new VyrDxfEntHeader(), new VyrDxfEntHeader(0ul),
+                               new VyrDxfEntHeader(static_cast<VyrDxfEntHeader *>(nullptr))}) {
         EXPECT_STREQ(h->GetLayerName(), "");
         EXPECT_STREQ(h->GetLineType(), "");
         EXPECT_EQ(h->GetColor(), 0);
@@ -107,7 +108,8 @@ TEST_F(EntityProperties, ColourResolution)
     VyrDxfBlock block(Block("B", 0, 0, {}, Color(30)), nullptr);
     ASSERT_EQ(block.GetColor(), 30);
 
-    EXPECT_EQ(VyrDxfLine(Line(0, 0, 1, 1, Color(0)), nullptr, nullptr).GetColor(), 7) << "BYBLOCK at top level";
+    EXPECT_EQ(VyrDxfLine(Line(0, 0, 1, 1, Color(0)), nullptr, nullptr).GetColor(), 7)
+        << "BYBLOCK at top level";
     EXPECT_EQ(VyrDxfLine(Line(0, 0, 1, 1, Color(0)), &on, &block).GetColor(), 30) << "BYBLOCK in a block";
     EXPECT_EQ(VyrDxfLine(Line(0, 0, 1, 1, Color(256)), &on, nullptr).GetColor(), 3);
     EXPECT_EQ(VyrDxfLine(Line(0, 0, 1, 1, Color(256)), &off, nullptr).GetColor(), 5) << "an off layer";
@@ -139,7 +141,7 @@ TEST_F(EntityProperties, ThicknessResolution)
     inBlock.lineweight = 140.0;
     VyrDxfBlock block(Block("B", 0, 0, {}, inBlock), nullptr);
 
-    auto weight = [&](double w, VyrDxfLayer* layer, VyrDxfBlock* owner) {
+    auto weight = [&](double w, VyrDxfLayer *layer, VyrDxfBlock *owner) {
         Props p;
         p.lineweight = w;
         return VyrDxfLine(Line(0, 0, 1, 1, p), layer, owner).GetThickness();
@@ -162,7 +164,7 @@ TEST_F(EntityProperties, LineTypeResolution)
     blockProps.lineType = "Center";
     VyrDxfBlock block(Block("B", 0, 0, {}, blockProps), nullptr);
 
-    auto lineType = [&](const char* name, VyrDxfLayer* layer, VyrDxfBlock* owner) {
+    auto lineType = [&](const char *name, VyrDxfLayer *layer, VyrDxfBlock *owner) {
         Props p;
         p.lineType = name;
         VyrDxfLine line(Line(0, 0, 1, 1, p), layer, owner);
@@ -199,15 +201,15 @@ TEST_F(EntityProperties, AttributeStepSendsOnlyChanges)
 
     /* The starting state: 0.13 mm (index 1), continuous, colour 7. */
     EXPECT_EQ(Record(first), (std::vector<std::string>{"SetLineWidth 2", "SetLineType 3 0 0", "SetColor 3",
-                                                      "DrawLine 0 0 1 1"}));
+                                                       "DrawLine 0 0 1 1"}));
     EXPECT_EQ(Record(same), (std::vector<std::string>{"DrawLine 2 2 3 3"}));
     EXPECT_EQ(Record(back), (std::vector<std::string>{"SetLineWidth 0.13", "SetLineType 0 0 0", "SetColor 7",
-                                                     "DrawLine 4 4 5 5"}));
+                                                      "DrawLine 4 4 5 5"}));
 
     /* Null generator and transformation. */
-    EXPECT_EQ(static_cast<VyrDxfEntity&>(first).VyrDxfEntity::Write(nullptr, nullptr), -1);
+    EXPECT_EQ(static_cast<VyrDxfEntity &>(first).VyrDxfEntity::Write(nullptr, nullptr), -1);
     VyrRecordingGenerator::Reset();
-    VyrRecordingGenerator* g = new VyrRecordingGenerator();
+    VyrRecordingGenerator *g = new VyrRecordingGenerator();
     EXPECT_EQ(first.VyrDxfEntity::Write(g, nullptr), 1);
     EXPECT_EQ(first.Write(g, nullptr), 1);
     EXPECT_TRUE(VyrRecordingGenerator::Log().empty());

@@ -38,14 +38,15 @@ Props Plain()
 }
 
 /* The numbers of a recorded primitive line, after its name. */
-std::vector<double> Numbers(const std::string& line)
+std::vector<double> Numbers(const std::string &line)
 {
     std::vector<double> out;
     size_t pos = line.find(' ');
     while (pos != std::string::npos && pos + 1 < line.size()) {
         const size_t next = line.find(' ', pos + 1);
-        const std::string word = line.substr(pos + 1, next == std::string::npos ? std::string::npos : next - pos - 1);
-        char* end = nullptr;
+        const std::string word =
+            line.substr(pos + 1, next == std::string::npos ? std::string::npos : next - pos - 1);
+        char *end = nullptr;
         const double v = std::strtod(word.c_str(), &end);
         if (end && *end == '\0') out.push_back(v);
         pos = next;
@@ -54,14 +55,14 @@ std::vector<double> Numbers(const std::string& line)
 }
 
 /* The single primitive `name` the element wrote. */
-std::vector<double> Drawn(VyrDxfEntity& e, const char* name, const VyrMathTransformation2D* t = nullptr)
+std::vector<double> Drawn(VyrDxfEntity &e, const char *name, const VyrMathTransformation2D *t = nullptr)
 {
     const std::vector<std::string> lines = Only(Record(e, t), name);
     EXPECT_EQ(lines.size(), 1u) << name;
     return lines.empty() ? std::vector<double>() : Numbers(lines[0]);
 }
 
-void ExpectNear(const std::vector<double>& got, const std::vector<double>& want, double tolerance = 1e-5)
+void ExpectNear(const std::vector<double> &got, const std::vector<double> &want, double tolerance = 1e-5)
 {
     ASSERT_EQ(got.size(), want.size());
     for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], tolerance) << "value " << i;
@@ -99,7 +100,7 @@ TEST_F(Geometry, Lines)
     EXPECT_EQ(wrongKind.GetStart()[0], 0.0);
     EXPECT_EQ(wrongKind.GetEnd()[1], 0.0);
 
-    VyrRecordingGenerator* g = new VyrRecordingGenerator();
+    VyrRecordingGenerator *g = new VyrRecordingGenerator();
     EXPECT_EQ(line.Write(nullptr, nullptr), 1);
     EXPECT_EQ(line.Write(g, nullptr), 1);
     g->Release();
@@ -139,8 +140,8 @@ TEST_F(Geometry, ArcsUnderTransformations)
     ExpectNear(Drawn(arc, "DrawArc", &swap), {0, 0, 2, 0, kPi / 2, 0});
 
     /* A uniform scale and a shift move the centre and scale the radius. */
-    const VyrMathTransformation2D scaled =
-        VyrMathTransformation2D(VyrMathVector2D(10, 20)) * VyrMathTransformation2D(VyrMathO2D, 3.0, VyrMathScaling);
+    const VyrMathTransformation2D scaled = VyrMathTransformation2D(VyrMathVector2D(10, 20)) *
+                                           VyrMathTransformation2D(VyrMathO2D, 3.0, VyrMathScaling);
     ExpectNear(Drawn(arc, "DrawArc", &scaled), {10, 20, 6, 0, kPi / 2, 0});
 
     /* A tiny scale (a block scaled by 0.0005) is still no mirror. */
@@ -209,9 +210,10 @@ TEST_F(Geometry, PointsFollowTheDisplayMode)
         int mode;
         int kind;
     } modes[] = {{0, 8}, {2, 1}, {3, 0}, {4, 8}, {32, 2}, {33, 4}, {34, 8}, {35, 8}, {64, 8}, {-1, 8}};
-    for (const auto& m : modes) {
+    for (const auto &m : modes) {
         PDMODE = m.mode;
-        EXPECT_EQ(Record(point), (std::vector<std::string>{"DrawMarker 3 4 " + std::to_string(m.kind) + " 0"}))
+        EXPECT_EQ(Record(point),
+                  (std::vector<std::string>{"DrawMarker 3 4 " + std::to_string(m.kind) + " 0"}))
             << "PDMODE " << m.mode;
     }
     PDMODE = 1;
@@ -231,7 +233,7 @@ TEST_F(Geometry, SolidsAreOutlined)
     ASSERT_NE(square.GetEdges(), nullptr);
     EXPECT_EQ(square.GetEdges()->Size(), 4);
     EXPECT_EQ(Record(square), (std::vector<std::string>{"DrawLine 0 0 10 0", "DrawLine 10 0 10 10",
-                                                       "DrawLine 10 10 0 10", "DrawLine 0 10 0 0"}));
+                                                        "DrawLine 10 10 0 10", "DrawLine 0 10 0 0"}));
 
     /* A triangle: corners 3 and 4 equal, one edge fewer. */
     VyrDxfSolid triangle(Solid({{{0, 0}, {4, 0}, {2, 3}, {2, 3}}}, Plain(), true), nullptr, nullptr);
@@ -264,7 +266,8 @@ TEST_F(Geometry, EllipsesAtRotation)
     ExpectNear(Drawn(flat, "DrawEllipse"), {1, 2, 4, 2, 0, 2 * kPi, 0, 0});
 
     VyrDxfEllipse tilted(Ellipse(0, 0, 3, 3, 0.25, 0.5, 2.0, Plain()), nullptr, nullptr);
-    ExpectNear(Drawn(tilted, "DrawEllipse"), {0, 0, 3 * std::sqrt(2.0), 0.75 * std::sqrt(2.0), 0.5, 2.0, kPi / 4, 0});
+    ExpectNear(Drawn(tilted, "DrawEllipse"),
+               {0, 0, 3 * std::sqrt(2.0), 0.75 * std::sqrt(2.0), 0.5, 2.0, kPi / 4, 0});
 
     VyrDxfEllipse down(Ellipse(0, 0, 0, -2, 0.5, 0, kPi, Plain()), nullptr, nullptr);
     ExpectNear(Drawn(down, "DrawEllipse"), {0, 0, 2, 1, 0, kPi, -kPi / 2, 0});
@@ -307,18 +310,21 @@ TEST_F(Geometry, SplinesThroughControlPoints)
     VyrDxfSpline plain(Spline(3, 8, knots, control, {}, {}, Plain()), nullptr, nullptr);
     EXPECT_FALSE(plain.IsRational());
     EXPECT_EQ(Only(Record(plain), "Draw"),
-              (std::vector<std::string>{"DrawNurbs 4 4 0 0 1 1 2 1 3 0 knots 8 0 0 0 0 1 1 1 1 0 1000 weights 1 1 1 1"}));
+              (std::vector<std::string>{
+                  "DrawNurbs 4 4 0 0 1 1 2 1 3 0 knots 8 0 0 0 0 1 1 1 1 0 1000 weights 1 1 1 1"}));
 
     /* Rational: the model's positive weights, 1 where a weight is not
      * positive. */
     VyrDxfSpline rational(Spline(3, 4 | 8, knots, control, {1, 0.5, 0, 2}, {}, Plain()), nullptr, nullptr);
     EXPECT_TRUE(rational.IsRational());
     EXPECT_EQ(Only(Record(rational), "Draw"),
-              (std::vector<std::string>{"DrawNurbs 4 4 0 0 1 1 2 1 3 0 knots 8 0 0 0 0 1 1 1 1 0 1000 weights 1 0.5 1 2"}));
+              (std::vector<std::string>{
+                  "DrawNurbs 4 4 0 0 1 1 2 1 3 0 knots 8 0 0 0 0 1 1 1 1 0 1000 weights 1 0.5 1 2"}));
 
     const VyrMathTransformation2D twice(VyrMathO2D, 2.0, VyrMathScaling);
     EXPECT_EQ(Only(Record(plain, &twice), "Draw"),
-              (std::vector<std::string>{"DrawNurbs 4 4 0 0 2 2 4 2 6 0 knots 8 0 0 0 0 1 1 1 1 0 1000 weights 1 1 1 1"}));
+              (std::vector<std::string>{
+                  "DrawNurbs 4 4 0 0 2 2 4 2 6 0 knots 8 0 0 0 0 1 1 1 1 0 1000 weights 1 1 1 1"}));
 
     /* Control points without knots: nothing drawn, fit points unused. */
     VyrDxfSpline noKnots(Spline(3, 0, {}, control, {}, {{0, 0, 0}, {5, 5, 0}}, Plain()), nullptr, nullptr);

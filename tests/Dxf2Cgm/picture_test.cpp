@@ -45,7 +45,8 @@ protected:
     void ReferenceDrawing()
     {
         Header(3);
-        LayerTable({{"0", 7, "CONTINUOUS", -3}, {"Outline", 7, "CONTINUOUS", 50}, {"Center", 1, "CENTER", 18}});
+        LayerTable(
+            {{"0", 7, "CONTINUOUS", -3}, {"Outline", 7, "CONTINUOUS", 50}, {"Center", 1, "CENTER", 18}});
         Props outline;
         outline.layer = "Outline";
         Props center;
@@ -79,14 +80,17 @@ protected:
 };
 
 /* The decoded lines of the picture body that draw or set attributes. */
-std::vector<std::string> Body(const CgmDecoder& decoder)
+std::vector<std::string> Body(const CgmDecoder &decoder)
 {
     std::vector<std::string> out;
     bool inBody = false;
-    for (const CgmElement& e : decoder.Elements()) {
-        if (e.name == "BEGIN PICTURE BODY") inBody = true;
-        else if (e.name == "END PICTURE") inBody = false;
-        else if (inBody && e.name != "COLOUR TABLE") out.push_back(e.text);
+    for (const CgmElement &e : decoder.Elements()) {
+        if (e.name == "BEGIN PICTURE BODY")
+            inBody = true;
+        else if (e.name == "END PICTURE")
+            inBody = false;
+        else if (inBody && e.name != "COLOUR TABLE")
+            out.push_back(e.text);
     }
     return out;
 }
@@ -102,8 +106,10 @@ TEST_F(Picture, DecodesToTheExpectedPrimitives)
     EXPECT_EQ(decoder.Lines("VDC TYPE"), (std::vector<std::string>{"VDC TYPE real"}));
     ASSERT_EQ(decoder.Lines("COLOUR TABLE").size(), 1u);
     const std::string table = decoder.Lines("COLOUR TABLE")[0];
-    EXPECT_EQ(table.rfind("COLOUR TABLE 1 (255,0,0) (255,255,0) (0,255,0) (0,255,255) (0,0,255) (255,0,255) (0,0,0) "
-                          "(134,134,134)", 0),
+    EXPECT_EQ(table.rfind(
+                  "COLOUR TABLE 1 (255,0,0) (255,255,0) (0,255,0) (0,255,255) (0,0,255) (255,0,255) (0,0,0) "
+                  "(134,134,134)",
+                  0),
               0u)
         << table.substr(0, 120);
     EXPECT_EQ(std::count(table.begin(), table.end(), '('), 255) << "indices 1 to 255";
@@ -111,24 +117,26 @@ TEST_F(Picture, DecodesToTheExpectedPrimitives)
               std::string::npos);
 
     const std::vector<std::string> body = Body(decoder);
-    auto has = [&](const std::string& line) {
+    auto has = [&](const std::string &line) {
         return std::find(body.begin(), body.end(), line) != body.end();
     };
-    auto starting = [&](const std::string& prefix) {
+    auto starting = [&](const std::string &prefix) {
         std::vector<std::string> out;
-        for (const std::string& line : body)
+        for (const std::string &line : body)
             if (line.rfind(prefix, 0) == 0) out.push_back(line);
         return out;
     };
     /* The outline, the centre line and the solid's three edges. */
     EXPECT_EQ(starting("POLYLINE"),
-              (std::vector<std::string>{"POLYLINE (-6000,-4000) (6000,-4000)", "POLYLINE (6000,-4000) (6000,4000)",
-                                        "POLYLINE (6000,4000) (-6000,4000)", "POLYLINE (-6000,4000) (-6000,-4000)",
-                                        "POLYLINE (-2000,0) (2000,0)", "POLYLINE (3000,-3000) (5000,-2500)",
-                                        "POLYLINE (5000,-2500) (3000,-2000)", "POLYLINE (3000,-2000) (3000,-3000)"}));
+              (std::vector<std::string>{
+                  "POLYLINE (-6000,-4000) (6000,-4000)", "POLYLINE (6000,-4000) (6000,4000)",
+                  "POLYLINE (6000,4000) (-6000,4000)", "POLYLINE (-6000,4000) (-6000,-4000)",
+                  "POLYLINE (-2000,0) (2000,0)", "POLYLINE (3000,-3000) (5000,-2500)",
+                  "POLYLINE (5000,-2500) (3000,-2000)", "POLYLINE (3000,-2000) (3000,-3000)"}));
     EXPECT_TRUE(has("CIRCLE (0,0) 1500"));
     ASSERT_EQ(starting("CIRCULAR ARC CENTRE").size(), 1u);
-    EXPECT_EQ(starting("CIRCULAR ARC CENTRE")[0].rfind("CIRCULAR ARC CENTRE (-4000,2000) (1000,0) (-1000,", 0), 0u);
+    EXPECT_EQ(
+        starting("CIRCULAR ARC CENTRE")[0].rfind("CIRCULAR ARC CENTRE (-4000,2000) (1000,0) (-1000,", 0), 0u);
     EXPECT_TRUE(has("POLYMARKER (4000,2500)"));
     EXPECT_TRUE(has("ELLIPSE (0,-2500) (2000,-2500) (0,-2000)"));
     ASSERT_EQ(starting("POLYBEZIER").size(), 1u);
@@ -142,8 +150,9 @@ TEST_F(Picture, DecodesToTheExpectedPrimitives)
     EXPECT_EQ(std::vector<std::string>(body.begin(), body.begin() + 4),
               (std::vector<std::string>{"LINE COLOUR 7", "LINE WIDTH 0.35", "LINE TYPE 1",
                                         "POLYLINE (-6000,-4000) (6000,-4000)"}));
-    EXPECT_EQ(starting("LINE COLOUR"), (std::vector<std::string>{"LINE COLOUR 7", "LINE COLOUR 1", "LINE COLOUR 7",
-                                                                 "LINE COLOUR 1", "LINE COLOUR 7", "LINE COLOUR 4"}));
+    EXPECT_EQ(starting("LINE COLOUR"),
+              (std::vector<std::string>{"LINE COLOUR 7", "LINE COLOUR 1", "LINE COLOUR 7", "LINE COLOUR 1",
+                                        "LINE COLOUR 7", "LINE COLOUR 4"}));
     EXPECT_TRUE(has("MARKER COLOUR 3"));
 }
 
@@ -151,12 +160,14 @@ TEST_F(Picture, DecodesToTheExpectedPrimitives)
  * compatibility profile's metafile into a PNG. */
 TEST_F(Picture, LibreOfficeRendersIt)
 {
-    if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "LibreOffice is not installed";
     VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileCompatible);
     ReferenceDrawing();
     ASSERT_GT(Convert().size(), 100u);
-    const std::string command = "cd '" + work + "' && HOME='" + work + "' timeout 120 soffice -env:UserInstallation=file://" +
-                                work + "/profile --headless --convert-to png --outdir '" + work + "' picture.cgm >/dev/null 2>&1";
+    const std::string command =
+        "cd '" + work + "' && HOME='" + work + "' timeout 120 soffice -env:UserInstallation=file://" + work +
+        "/profile --headless --convert-to png --outdir '" + work + "' picture.cgm >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::ifstream png(work + "/picture.png", std::ios::binary);
     ASSERT_TRUE(png.good()) << "no PNG was written";

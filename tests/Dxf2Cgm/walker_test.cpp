@@ -26,23 +26,23 @@ protected:
     std::vector<int> RootKinds()
     {
         std::vector<int> kinds;
-        VyrListOfVyrDxfElem* root = VyrDxf2Cgm::GetRootList();
+        VyrListOfVyrDxfElem *root = VyrDxf2Cgm::GetRootList();
         if (!root) return kinds;
         for (root->Init(); root->More(); root->Next())
-            kinds.push_back(static_cast<VyrDxfEntity*>(root->Value())->GetKind());
+            kinds.push_back(static_cast<VyrDxfEntity *>(root->Value())->GetKind());
         return kinds;
     }
     std::vector<unsigned long> RootEntities()
     {
         std::vector<unsigned long> out;
-        VyrListOfVyrDxfElem* root = VyrDxf2Cgm::GetRootList();
+        VyrListOfVyrDxfElem *root = VyrDxf2Cgm::GetRootList();
         for (root->Init(); root->More(); root->Next()) out.push_back(root->Value()->GetEntity());
         return out;
     }
-    db_ptr Text(db_ptr style, const Props& p = Props())
+    db_ptr Text(db_ptr style, const Props &p = Props())
     {
         db_ptr ptr;
-        dxf_text* rec = Begin<dxf_text>(DXFI_TF_dxf_text, ptr);
+        dxf_text *rec = Begin<dxf_text>(DXFI_TF_dxf_text, ptr);
         SetCommon(rec->dxfhdr, p);
         rec->shapefileobjhandle = style;
         End(ptr);
@@ -51,14 +51,14 @@ protected:
     /* The entry `i` of a table entity. */
     db_ptr Entry(db_ptr table, int i)
     {
-        void* memory = nullptr;
+        void *memory = nullptr;
         EXPECT_EQ(mda_LockEntity(0, table, &memory), 0);
         const db_ptr entry =
-            static_cast<const db_ptr*>(mda_Deref(static_cast<dxf_layer_table*>(memory)->table_data))[i];
+            static_cast<const db_ptr *>(mda_Deref(static_cast<dxf_layer_table *>(memory)->table_data))[i];
         mda_UnlockEntity(0, table);
         return entry;
     }
-    intptr_t Child(db_ptr entity, VyrDxfLayer* layer = nullptr, VyrDxfBlock* block = nullptr)
+    intptr_t Child(db_ptr entity, VyrDxfLayer *layer = nullptr, VyrDxfBlock *block = nullptr)
     {
         return VyrDxf2Cgm::dxfParse(entity, 1, layer, block);
     }
@@ -72,27 +72,36 @@ TEST_F(Walker, EveryTypeMakesItsElementAndCount)
         int kind;
         int word;
     } cases[] = {
-        {300, 0, VyrDxfKindLine, ZelLines},          {301, 0, VyrDxfKindPoint, ZelPoints},
-        {302, 0, VyrDxfKindCircle, ZelCircles},      {303, 0, VyrDxfKindArc, ZelArcs},
-        {304, 0, VyrDxfKindSolid, ZelSolids},        {305, 1, VyrDxfKindSolid, ZelSolids},
-        {306, 0, VyrDxfKindText, ZelTexts},          {309, 0, VyrDxfKindPolyline, ZelPolylines},
-        {325, 0, VyrDxfKindPolyline, ZelPolylines},  {312, 0, VyrDxfKindDimension, ZelDimensions},
-        {313, 0, VyrDxfKindEllipse, ZelEllipses},    {314, 0, VyrDxfKindLeader, ZelLeaders},
-        {315, 0, VyrDxfKindMline, ZelMlines},        {316, 0, VyrDxfKindMText, ZelMTexts},
-        {320, 0, VyrDxfKindSpline, ZelSplines},      {326, 0, VyrDxfKindPolyline, ZelSmoothedPolylines},
+        {300, 0, VyrDxfKindLine, ZelLines},
+        {301, 0, VyrDxfKindPoint, ZelPoints},
+        {302, 0, VyrDxfKindCircle, ZelCircles},
+        {303, 0, VyrDxfKindArc, ZelArcs},
+        {304, 0, VyrDxfKindSolid, ZelSolids},
+        {305, 1, VyrDxfKindSolid, ZelSolids},
+        {306, 0, VyrDxfKindText, ZelTexts},
+        {309, 0, VyrDxfKindPolyline, ZelPolylines},
+        {325, 0, VyrDxfKindPolyline, ZelPolylines},
+        {312, 0, VyrDxfKindDimension, ZelDimensions},
+        {313, 0, VyrDxfKindEllipse, ZelEllipses},
+        {314, 0, VyrDxfKindLeader, ZelLeaders},
+        {315, 0, VyrDxfKindMline, ZelMlines},
+        {316, 0, VyrDxfKindMText, ZelMTexts},
+        {320, 0, VyrDxfKindSpline, ZelSplines},
+        {326, 0, VyrDxfKindPolyline, ZelSmoothedPolylines},
         {327, 1, VyrDxfKindPolyline, ZelSmoothedPolylines},
         {328, 0, VyrDxfKindPolyline, ZelSmoothedPolylines},
-        {334, 0, VyrDxfKindLWPolyline, ZelLWPolylines}, {500, 0, VyrDxfKindAttribute, ZelAttributes},
+        {334, 0, VyrDxfKindLWPolyline, ZelLWPolylines},
+        {500, 0, VyrDxfKindAttribute, ZelAttributes},
         {801, 0, VyrDxfKindGroup, ZelGroups},
     };
     std::vector<int> kinds;
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         Any(MDA_TF(c.type, c.form));
         kinds.push_back(c.kind);
     }
     Walk();
     EXPECT_EQ(RootKinds(), kinds) << "one element per entity, in creation order";
-    for (const auto& c : cases) EXPECT_GT(Counter(c.word), 0u) << "type " << c.type;
+    for (const auto &c : cases) EXPECT_GT(Counter(c.word), 0u) << "type " << c.type;
     EXPECT_EQ(Counter(ZelSolids), 2u);
     EXPECT_EQ(Counter(ZelPolylines), 2u);
     EXPECT_EQ(Counter(ZelSmoothedPolylines), 3u);
@@ -103,8 +112,8 @@ TEST_F(Walker, EveryTypeMakesItsElementAndCount)
 
 TEST_F(Walker, UnhandledTypesAreCounted)
 {
-    const int types[] = {307, 310, 311, 317, 318, 319, 321, 322, 329, 333, 335, 336, 337,
-                         400, 600, 700, 802, 803, 804, 899, 900, 10000, 10002};
+    const int types[] = {307, 310, 311, 317, 318, 319, 321, 322, 329, 333,   335,  336,
+                         337, 400, 600, 700, 802, 803, 804, 899, 900, 10000, 10002};
     for (int type : types) Any(MDA_TF(type, 0));
     Any(MDA_TF(800, 1));
     Any(DXFI_TF_dxf_header); /* type 1: skipped without count */
@@ -136,12 +145,12 @@ TEST_F(Walker, LayerAndTextStyleTables)
     db_ptr lost = Line(0, 0, 1, 1, nowhere);
     Walk();
 
-    VyrListOfVyrDxfElem* layerTable = VyrDxf2Cgm::GetLayerTable();
+    VyrListOfVyrDxfElem *layerTable = VyrDxf2Cgm::GetLayerTable();
     ASSERT_NE(layerTable, nullptr);
     EXPECT_EQ(layerTable->Size(), 3);
     EXPECT_EQ(Counter(ZelLayers), 3u);
     EXPECT_EQ(Counter(2), 0u);
-    VyrListOfVyrDxfElem* styleTable = VyrDxf2Cgm::GetTextStyleTable();
+    VyrListOfVyrDxfElem *styleTable = VyrDxf2Cgm::GetTextStyleTable();
     ASSERT_NE(styleTable, nullptr);
     EXPECT_EQ(styleTable->Size(), 2);
     EXPECT_EQ(Counter(ZelTextStyles), 2u);
@@ -150,14 +159,14 @@ TEST_F(Walker, LayerAndTextStyleTables)
     EXPECT_EQ(Counter(ZelUnhandledTypes), 5u) << "the five table records";
     (void)layers;
 
-    VyrListOfVyrDxfElem* root = VyrDxf2Cgm::GetRootList();
+    VyrListOfVyrDxfElem *root = VyrDxf2Cgm::GetRootList();
     ASSERT_EQ(root->Size(), 2);
-    VyrDxfLine* onLayer = static_cast<VyrDxfLine*>(root->FindElementByPtr(walls));
+    VyrDxfLine *onLayer = static_cast<VyrDxfLine *>(root->FindElementByPtr(walls));
     ASSERT_NE(onLayer, nullptr);
     ASSERT_NE(onLayer->GetLayer(), nullptr);
     EXPECT_STREQ(onLayer->GetLayer()->GetName(), "Walls");
     EXPECT_EQ(onLayer->GetColor(), 1);
-    VyrDxfLine* offTable = static_cast<VyrDxfLine*>(root->FindElementByPtr(lost));
+    VyrDxfLine *offTable = static_cast<VyrDxfLine *>(root->FindElementByPtr(lost));
     ASSERT_NE(offTable, nullptr);
     EXPECT_EQ(offTable->GetLayer(), nullptr);
     EXPECT_EQ(offTable->GetColor(), 256);
@@ -170,9 +179,9 @@ TEST_F(Walker, TextsFindTheirStyle)
     db_ptr missing = Text(Line(0, 0, 1, 1));
     db_ptr none = Text(0);
     Walk();
-    VyrListOfVyrDxfElem* root = VyrDxf2Cgm::GetRootList();
+    VyrListOfVyrDxfElem *root = VyrDxf2Cgm::GetRootList();
     auto style = [&](db_ptr text) {
-        return static_cast<VyrDxfText*>(root->FindElementByPtr(text))->GetTextStyle();
+        return static_cast<VyrDxfText *>(root->FindElementByPtr(text))->GetTextStyle();
     };
     ASSERT_NE(style(found), nullptr);
     EXPECT_STREQ(style(found)->GetName(), "STANDARD");
@@ -192,10 +201,10 @@ TEST_F(Walker, BlocksHoldTheirContents)
 
     EXPECT_EQ(RootEntities(), (std::vector<unsigned long>{inner, top}))
         << "block contents stay out of the root list; a group owned by a block does not";
-    VyrListOfVyrDxfElem* blocks = VyrDxf2Cgm::GetBlockTable();
+    VyrListOfVyrDxfElem *blocks = VyrDxf2Cgm::GetBlockTable();
     ASSERT_NE(blocks, nullptr);
     ASSERT_EQ(blocks->Size(), 1);
-    VyrDxfBlock* block = static_cast<VyrDxfBlock*>(blocks->FindElementByPtr(def));
+    VyrDxfBlock *block = static_cast<VyrDxfBlock *>(blocks->FindElementByPtr(def));
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(block->GetKind(), VyrDxfKindBlock);
     EXPECT_STREQ(block->GetBlockName(), "B");
@@ -204,7 +213,7 @@ TEST_F(Walker, BlocksHoldTheirContents)
     EXPECT_TRUE(block->IsAlreadyTranscripted());
     ASSERT_NE(block->GetEntityList(), nullptr);
     EXPECT_EQ(block->GetEntityList()->Size(), 3);
-    VyrDxfEntity* first = static_cast<VyrDxfEntity*>(block->GetEntityList()->FindElementByPtr(a));
+    VyrDxfEntity *first = static_cast<VyrDxfEntity *>(block->GetEntityList()->FindElementByPtr(a));
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetBlock(), block) << "contents know their block";
     EXPECT_EQ(Counter(ZelLines), 4u) << "in the block, in the block's group, in the same group at top level, "
@@ -237,7 +246,7 @@ TEST_F(Walker, InsertBeforeItsBlockCreatesIt)
     EXPECT_EQ(VyrDxf2Cgm::dxfParse(insert, 0, nullptr, nullptr), 0);
     ASSERT_NE(VyrDxf2Cgm::GetBlockTable(), nullptr);
     EXPECT_EQ(VyrDxf2Cgm::GetBlockTable()->Size(), 1);
-    VyrDxfInsert* element = static_cast<VyrDxfInsert*>(VyrDxf2Cgm::GetRootList()->FindElementByPtr(insert));
+    VyrDxfInsert *element = static_cast<VyrDxfInsert *>(VyrDxf2Cgm::GetRootList()->FindElementByPtr(insert));
     ASSERT_NE(element, nullptr);
     EXPECT_TRUE(element->IsValid());
     EXPECT_EQ(element->GetInsertedBlock(), VyrDxf2Cgm::GetBlockTable()->FindElementByPtr(def));
@@ -256,7 +265,7 @@ TEST_F(Walker, InsertsWithoutBlockAreDropped)
     EXPECT_EQ(Counter(ZelInserts), 0u);
     EXPECT_EQ(VyrDxf2Cgm::GetRootList()->FindElementByPtr(orphan), nullptr);
     EXPECT_EQ(VyrDxf2Cgm::GetRootList()->FindElementByPtr(notABlock), nullptr);
-    VyrDxfBlock* holder = static_cast<VyrDxfBlock*>(VyrDxf2Cgm::GetBlockTable()->FindElementByPtr(def));
+    VyrDxfBlock *holder = static_cast<VyrDxfBlock *>(VyrDxf2Cgm::GetBlockTable()->FindElementByPtr(def));
     ASSERT_NE(holder, nullptr);
     EXPECT_EQ(holder->GetEntityList(), nullptr);
 }
@@ -267,7 +276,7 @@ TEST_F(Walker, InsertsCarryTheirAttributes)
     db_ptr tag = Any(DXFI_TF_dxf_attribute_instance);
     db_ptr insert = Insert(def, 0, 0, {tag});
     Walk();
-    VyrDxfInsert* element = static_cast<VyrDxfInsert*>(VyrDxf2Cgm::GetRootList()->FindElementByPtr(insert));
+    VyrDxfInsert *element = static_cast<VyrDxfInsert *>(VyrDxf2Cgm::GetRootList()->FindElementByPtr(insert));
     ASSERT_NE(element, nullptr);
     ASSERT_NE(element->GetAttributeList(), nullptr);
     EXPECT_EQ(element->GetAttributeList()->Size(), 1);
@@ -285,14 +294,14 @@ TEST_F(Walker, BlocksThatContainThemselvesEnd)
     db_ptr selfInsert = Insert(a, 0, 0);
     db_ptr toC = Insert(c, 0, 0);
     db_ptr toB = Insert(b, 0, 0);
-    auto reserved = [&](db_ptr ptr, const char* name, db_ptr content) {
-        void* memory = nullptr;
+    auto reserved = [&](db_ptr ptr, const char *name, db_ptr content) {
+        void *memory = nullptr;
         ASSERT_EQ(mda_MallocEntity2(MDA_DEFAULTS, model, DXFI_TF_dxf_block, &memory), 0);
-        dxf_block* rec = static_cast<dxf_block*>(memory);
+        dxf_block *rec = static_cast<dxf_block *>(memory);
         SetCommon(rec->dxfhdr, Props());
         SetText(rec->bname, sizeof rec->bname, name);
         rec->num_ent = 1;
-        db_ptr* e = Array<db_ptr>(rec, &rec->ent_ptr, 1);
+        db_ptr *e = Array<db_ptr>(rec, &rec->ent_ptr, 1);
         e[0] = content;
         db_ptr in = ptr;
         ASSERT_EQ(mda_CreateEntity(MDA_USE_RESERVED, memory, &in), 0);
@@ -317,20 +326,20 @@ TEST_F(Walker, GroupsBuildTheirMembers)
     db_ptr group = Group("G", {a, b});
     db_ptr nested = Group("outer", {group});
     Walk();
-    VyrListOfVyrDxfElem* root = VyrDxf2Cgm::GetRootList();
+    VyrListOfVyrDxfElem *root = VyrDxf2Cgm::GetRootList();
     EXPECT_EQ(RootEntities(), (std::vector<unsigned long>{a, b, group, nested}))
         << "group members are top-level entities too";
-    VyrDxfGroup* g = static_cast<VyrDxfGroup*>(root->FindElementByPtr(group));
+    VyrDxfGroup *g = static_cast<VyrDxfGroup *>(root->FindElementByPtr(group));
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->GetHeader(), nullptr);
     EXPECT_EQ(g->GetLayer(), nullptr);
     EXPECT_STREQ(g->GetGroupName(), "G");
     ASSERT_NE(g->GetEntityList(), nullptr);
     EXPECT_EQ(g->GetEntityList()->Size(), 2);
-    VyrDxfGroup* outer = static_cast<VyrDxfGroup*>(root->FindElementByPtr(nested));
+    VyrDxfGroup *outer = static_cast<VyrDxfGroup *>(root->FindElementByPtr(nested));
     ASSERT_NE(outer, nullptr);
     ASSERT_NE(outer->GetEntityList(), nullptr);
-    VyrDxfGroup* member = static_cast<VyrDxfGroup*>(outer->GetEntityList()->FindElementByPtr(group));
+    VyrDxfGroup *member = static_cast<VyrDxfGroup *>(outer->GetEntityList()->FindElementByPtr(group));
     ASSERT_NE(member, nullptr);
     EXPECT_EQ(member->GetEntityList(), nullptr) << "a group inside a group is made without members";
 }
@@ -350,19 +359,19 @@ TEST_F(Walker, ChildUse)
     EXPECT_EQ(Child(def), 0) << "block definitions too";
     EXPECT_EQ(VyrDxf2Cgm::GetBlockTable()->Size(), 1);
 
-    VyrDxfBlock* owner = static_cast<VyrDxfBlock*>(VyrDxf2Cgm::GetBlockTable()->FindElementByPtr(def));
+    VyrDxfBlock *owner = static_cast<VyrDxfBlock *>(VyrDxf2Cgm::GetBlockTable()->FindElementByPtr(def));
     ASSERT_NE(owner, nullptr);
-    VyrDxfLine* child = reinterpret_cast<VyrDxfLine*>(Child(line, nullptr, owner));
+    VyrDxfLine *child = reinterpret_cast<VyrDxfLine *>(Child(line, nullptr, owner));
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->GetBlock(), owner);
     ASSERT_NE(child->GetLayer(), nullptr) << "the layer comes from the layer table";
     EXPECT_STREQ(child->GetLayer()->GetName(), "L");
     delete child;
 
-    VyrDxfLayer* given = static_cast<VyrDxfLayer*>(VyrDxf2Cgm::GetLayerTable()->FindElementByName("L"));
-    VyrDxfGroup* g = reinterpret_cast<VyrDxfGroup*>(Child(group, given, owner));
+    VyrDxfLayer *given = static_cast<VyrDxfLayer *>(VyrDxf2Cgm::GetLayerTable()->FindElementByName("L"));
+    VyrDxfGroup *g = reinterpret_cast<VyrDxfGroup *>(Child(group, given, owner));
     ASSERT_NE(g, nullptr);
-    VyrDxfLine* member = static_cast<VyrDxfLine*>(g->GetEntityList()->Value());
+    VyrDxfLine *member = static_cast<VyrDxfLine *>(g->GetEntityList()->Value());
     EXPECT_EQ(member->GetBlock(), owner) << "a child group hands its block to its members";
     delete g;
     EXPECT_EQ(static_cast<size_t>(VyrDxf2Cgm::GetRootList()->Size()), before) << "children are not filed";

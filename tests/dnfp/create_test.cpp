@@ -116,8 +116,20 @@ TEST_F(Create, GroupIdentifiersCompareAsUnsignedWords)
 
 TEST(HandleMap, ComparisonIsTheOrderOfTheTexts)
 {
-    const char *texts[] = {"", "0", "1", "1F", "1F0", "2", "A", "A0", "FFFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFE",
-                           "10000", "ABCDEF0123456789", "9", "B"};
+    const char *texts[] = {"",
+                           "0",
+                           "1",
+                           "1F",
+                           "1F0",
+                           "2",
+                           "A",
+                           "A0",
+                           "FFFFFFFFFFFFFFFF",
+                           "FFFFFFFFFFFFFFFE",
+                           "10000",
+                           "ABCDEF0123456789",
+                           "9",
+                           "B"};
     for (const char *a : texts) {
         for (const char *b : texts) {
             DnfpHandleEntry x, y;

@@ -19,7 +19,7 @@ namespace {
 /* The paths the load step was asked for, and what it answers. */
 struct LoadScript {
     std::vector<std::string> paths;
-    std::vector<int> errors;        /* toolkit error left by each call (0: a drawing) */
+    std::vector<int> errors; /* toolkit error left by each call (0: a drawing) */
 };
 
 LoadScript &script()
@@ -141,7 +141,8 @@ TEST_F(Driver, MissingFileIsReportedByDetection)
     EXPECT_EQ(dxfi_ParseFile(0, model, "/nonexistent/drawing.dxf", nullptr), PDX_NOT_FOUND);
     EXPECT_EQ(mpm_GetLastError(), PDX_NOT_FOUND);
     mpm_DumpStack(MPM_OPT_DUMP_ALL);
-    EXPECT_NE(printed().find("File '/nonexistent/drawing.dxf' does not exist."), std::string::npos) << printed();
+    EXPECT_NE(printed().find("File '/nonexistent/drawing.dxf' does not exist."), std::string::npos)
+        << printed();
     EXPECT_TRUE(script().paths.empty());
 }
 
@@ -221,7 +222,8 @@ TEST_F(Driver, ConverterFailureStatusesAreFailures)
         ASSERT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), 0) << body;
         ASSERT_EQ(script().paths.size(), 2u);
         EXPECT_NE(script().paths[1], path) << body;
-        EXPECT_NE(printed().find("Error reading from the file '" + script().paths[1] + "'"), std::string::npos)
+        EXPECT_NE(printed().find("Error reading from the file '" + script().paths[1] + "'"),
+                  std::string::npos)
             << body << printed();
     }
 }
@@ -316,16 +318,17 @@ TEST_F(Driver, VersionAndMultiplePaperSpaces)
     ASSERT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_MULTI_PSPACE), 0);
     EXPECT_EQ(dnfp__MultiPspaces, 1);
     EXPECT_EQ(dxfi__ModelData(model)->version, 2000);
-    ASSERT_EQ(Parse([](Drawing &g) { g.d->version = AD_ACAD14; },
-                    DXFI_PARSE_MULTI_PSPACE | DXFI_PARSE_NOT_EMPTY),
-              0);
+    ASSERT_EQ(
+        Parse([](Drawing &g) { g.d->version = AD_ACAD14; }, DXFI_PARSE_MULTI_PSPACE | DXFI_PARSE_NOT_EMPTY),
+        0);
     EXPECT_EQ(dnfp__MultiPspaces, 0);
     EXPECT_EQ(dxfi__ModelData(model)->version, 14);
-    ASSERT_EQ(Parse([](Drawing &g) {
-                  g.d->version = AD_ACAD9;
-                  g.d->filetype = AD_FILE_BINARY_DXF;
-              },
-                    DXFI_PARSE_NOT_EMPTY),
+    ASSERT_EQ(Parse(
+                  [](Drawing &g) {
+                      g.d->version = AD_ACAD9;
+                      g.d->filetype = AD_FILE_BINARY_DXF;
+                  },
+                  DXFI_PARSE_NOT_EMPTY),
               0);
     EXPECT_EQ(dxfi__ModelData(model)->version, 9);
     EXPECT_EQ(dxfi__ModelData(model)->filetype, 3);

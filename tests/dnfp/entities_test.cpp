@@ -419,9 +419,10 @@ TEST_F(Entities, AttributesOfAnInsertAreNotMistakenForStrayOnes)
 TEST_F(Entities, KindsWithoutAMapperArePassedOver)
 {
     EXPECT_EQ(Parse([](Drawing &g) {
-                  for (int type : std::initializer_list<int>{AD_ENT_TEXT, AD_ENT_ATTDEF, AD_ENT_POLYLINE, AD_ENT_VERTEX,
-                                   AD_ENT_SEQEND, AD_ENT_DIMENSION, AD_ENT_VIEWPORT, AD_ENT_MTEXT,
-                                   AD_ENT_LEADER, AD_ENT_TOLERANCE, AD_ENT_MLINE, 18, 36, 499, 500})
+                  for (int type : std::initializer_list<int>{
+                           AD_ENT_TEXT, AD_ENT_ATTDEF, AD_ENT_POLYLINE, AD_ENT_VERTEX, AD_ENT_SEQEND,
+                           AD_ENT_DIMENSION, AD_ENT_VIEWPORT, AD_ENT_MTEXT, AD_ENT_LEADER, AD_ENT_TOLERANCE,
+                           AD_ENT_MLINE, 18, 36, 499, 500})
                       g.Add(Drawing::Header(type, 0x100 + uint64_t(type)), Zero());
                   g.Line(0x50, 0, 0, 0, 1, 1);
               }),
@@ -516,15 +517,8 @@ TEST_F(Entities, AcadOnlyOptionKeepsOneApplication)
                       g.Regapp("FIRST", 0x13);
                       g.Regapp("LAST", 0x14);
                       AdEntityHeader h = Drawing::Header(AD_ENT_LINE, 0x100);
-                      h.xdblob = Xdata()
-                                     .App(0x13)
-                                     .Short(1)
-                                     .App(0x12)
-                                     .Short(2)
-                                     .Short(3)
-                                     .App(0x14)
-                                     .Short(4)
-                                     .Done();
+                      h.xdblob =
+                          Xdata().App(0x13).Short(1).App(0x12).Short(2).Short(3).App(0x14).Short(4).Done();
                       g.Add(h, Zero());
                   },
                   DXFI_PARSE_ACAD_XDATA),

@@ -40,16 +40,14 @@ protected:
     }
 
     /* The entity of a type-form whose sub-header handle is `handle`. */
-    template <class Rec>
-    db_ptr ByHandle(mda_tf tf, const char *handle)
+    template <class Rec> db_ptr ByHandle(mda_tf tf, const char *handle)
     {
         for (db_ptr p : All(tf))
             if (strcmp(Read<Rec>(p).dxfsubhdr.handle, handle) == 0) return p;
         return 0;
     }
 
-    template <class Rec>
-    db_ptr ByName(mda_tf tf, const char *name)
+    template <class Rec> db_ptr ByName(mda_tf tf, const char *name)
     {
         for (db_ptr p : All(tf))
             if (strcmp(Read<Rec>(p).entry_name, name) == 0) return p;
@@ -102,8 +100,8 @@ TEST_F(Files, HeaderTablesAndCurves)
         EXPECT_EQ(s[0].val, 0.5);
         EXPECT_EQ(s[1].val, -0.25);
     });
-    dxf_view_port_table_data vport =
-        Read<dxf_view_port_table_data>(ByName<dxf_view_port_table_data>(DXFI_TF_dxf_view_port_table_data, "*ACTIVE"));
+    dxf_view_port_table_data vport = Read<dxf_view_port_table_data>(
+        ByName<dxf_view_port_table_data>(DXFI_TF_dxf_view_port_table_data, "*ACTIVE"));
     EXPECT_NEAR(vport.snap_ang, 30.0, 1e-9);
     EXPECT_NEAR(vport.twist, kPi / 4, 1e-12);
     EXPECT_NE(ByName<dxf_application_table_data>(DXFI_TF_dxf_application_table_data, "MYAPP"), 0u);

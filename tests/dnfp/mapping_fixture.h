@@ -33,10 +33,7 @@ inline std::string &printed()
     return text;
 }
 
-inline void capture(const char *line, FILE *)
-{
-    printed() += line;
-}
+inline void capture(const char *line, FILE *) { printed() += line; }
 
 /* An 8-byte handle of a number. */
 struct H {
@@ -45,10 +42,7 @@ struct H {
     operator const unsigned char *() const { return b; }
 };
 
-inline void set_handle(unsigned char *dest, uint64_t v)
-{
-    memcpy(dest, H(v).b, 8);
-}
+inline void set_handle(unsigned char *dest, uint64_t v) { memcpy(dest, H(v).b, 8); }
 
 /* A drawing built in code: header, the model and paper space block headers
  * and whatever a test adds. */
@@ -311,8 +305,7 @@ protected:
 
     /* A copy of an entity's record (its references resolve only while it is
      * locked, so tests that read them use Locked). */
-    template <class Rec>
-    Rec Read(db_ptr p)
+    template <class Rec> Rec Read(db_ptr p)
     {
         Rec r;
         memset(&r, 0, sizeof r);
@@ -324,8 +317,7 @@ protected:
     }
 
     /* Calls fn(record) while the entity is locked. */
-    template <class Rec, class Fn>
-    void Locked(db_ptr p, Fn fn)
+    template <class Rec, class Fn> void Locked(db_ptr p, Fn fn)
     {
         void *mem = nullptr;
         ASSERT_EQ(mda_LockEntity(0, p, &mem), 0);

@@ -208,9 +208,9 @@ TEST_F(Tables, EmptyTablesExistWithoutEntries)
     }
     EXPECT_TRUE(All(DXFI_TF_dxf_block_record_table).empty());
     const char *names[] = {"LAYER", "STYLE", "VPORT", "UCS", "LTYPE", "APPID", "VIEW", "DIMSTYLE"};
-    mda_tf tfs[] = {DXFI_TF_dxf_layer_table, DXFI_TF_dxf_text_style_table, DXFI_TF_dxf_view_port_table,
-                    DXFI_TF_dxf_ucs_table, DXFI_TF_dxf_line_type_table, DXFI_TF_dxf_application_table,
-                    DXFI_TF_dxf_view_table, DXFI_TF_dxf_dimension_style_table};
+    mda_tf tfs[] = {DXFI_TF_dxf_layer_table, DXFI_TF_dxf_text_style_table,     DXFI_TF_dxf_view_port_table,
+                    DXFI_TF_dxf_ucs_table,   DXFI_TF_dxf_line_type_table,      DXFI_TF_dxf_application_table,
+                    DXFI_TF_dxf_view_table,  DXFI_TF_dxf_dimension_style_table};
     for (int i = 0; i < 8; ++i) EXPECT_STREQ(Read<dxf_layer_table>(All(tfs[i]).at(0)).name, names[i]);
 }
 
@@ -302,27 +302,28 @@ TEST_F(Tables, TextStylesLinetypesViewportsViewsAndUcs)
     EXPECT_EQ(s.style_index, 1);
     EXPECT_EQ(Read<dxf_text_style_table_data>(styles[1]).style_index, 2);
 
-    Locked<dxf_line_type_table_data>(All(DXFI_TF_dxf_line_type_table_data).at(0), [&](dxf_line_type_table_data &t) {
-        EXPECT_STREQ(t.entry_name, "DASHDOT");
-        EXPECT_STREQ(t.desc, "Dash dot __ . __");
-        EXPECT_EQ(t.alignment, 'A');
-        EXPECT_EQ(t.pattern_len, 1.5);
-        EXPECT_EQ(t.num_dash, 0);
-        EXPECT_EQ(t.dash_len, MDA_NULL_REF);
-        ASSERT_EQ(t.num_shapes, 4);
-        const dxf_line_type_table_data_shape *sh =
-            static_cast<const dxf_line_type_table_data_shape *>(mda_Deref(t.shape));
-        EXPECT_EQ(sh[0].val, 0.5);
-        EXPECT_EQ(sh[1].val, -0.25);
-        EXPECT_EQ(sh[2].complexshapecode, 131);
-        EXPECT_EQ(sh[2].shapeflag, 4);
-        EXPECT_EQ(sh[2].scale, 0.1);
-        EXPECT_EQ(sh[2].rotang, 0.5);
-        EXPECT_EQ(sh[2].offset[0], 0.2);
-        EXPECT_EQ(sh[2].stroffset, 3);
-        EXPECT_EQ(sh[2].ref, styles[1]);
-        EXPECT_EQ(sh[3].ref, 0u);
-    });
+    Locked<dxf_line_type_table_data>(
+        All(DXFI_TF_dxf_line_type_table_data).at(0), [&](dxf_line_type_table_data &t) {
+            EXPECT_STREQ(t.entry_name, "DASHDOT");
+            EXPECT_STREQ(t.desc, "Dash dot __ . __");
+            EXPECT_EQ(t.alignment, 'A');
+            EXPECT_EQ(t.pattern_len, 1.5);
+            EXPECT_EQ(t.num_dash, 0);
+            EXPECT_EQ(t.dash_len, MDA_NULL_REF);
+            ASSERT_EQ(t.num_shapes, 4);
+            const dxf_line_type_table_data_shape *sh =
+                static_cast<const dxf_line_type_table_data_shape *>(mda_Deref(t.shape));
+            EXPECT_EQ(sh[0].val, 0.5);
+            EXPECT_EQ(sh[1].val, -0.25);
+            EXPECT_EQ(sh[2].complexshapecode, 131);
+            EXPECT_EQ(sh[2].shapeflag, 4);
+            EXPECT_EQ(sh[2].scale, 0.1);
+            EXPECT_EQ(sh[2].rotang, 0.5);
+            EXPECT_EQ(sh[2].offset[0], 0.2);
+            EXPECT_EQ(sh[2].stroffset, 3);
+            EXPECT_EQ(sh[2].ref, styles[1]);
+            EXPECT_EQ(sh[3].ref, 0u);
+        });
 
     dxf_view_port_table_data v = Read<dxf_view_port_table_data>(All(DXFI_TF_dxf_view_port_table_data).at(0));
     EXPECT_DOUBLE_EQ(v.snap_ang, 90.0);
@@ -434,9 +435,12 @@ TEST_F(Tables, TableEntriesKeepTheirExtendedData)
 TEST_F(Tables, StyleNumbersOfTheNullHandleAndTheFirstStyle)
 {
     ASSERT_EQ(Parse([](Drawing &) {}), 0);
-    dnfp__HandStyleTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), [](const void *a, const void *b) {
-        return strcmp(static_cast<const char *>(a), static_cast<const char *>(b));
-    }, nullptr);
+    dnfp__HandStyleTree = otm_CreateTree(
+        0, int(sizeof(DnfpHandleEntry)),
+        [](const void *a, const void *b) {
+            return strcmp(static_cast<const char *>(a), static_cast<const char *>(b));
+        },
+        nullptr);
     dnfp__CurStyle = 1;
     int a = 0, b = 0, c = 0, z = 0;
     EXPECT_EQ(dnfp__GetStyleFromHandle(H(0x30), &a), 0);

@@ -18,10 +18,7 @@ namespace {
 
 size_t g_printed = 0;
 
-void sink(const char *line, FILE *)
-{
-    g_printed += strlen(line);
-}
+void sink(const char *line, FILE *) { g_printed += strlen(line); }
 
 bool start()
 {

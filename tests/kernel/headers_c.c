@@ -42,6 +42,5 @@ int vyr_kernel_headers_from_c(void)
     stored = (double *)olm_AddObject(0, list, OLM_LAST, &v);
     ok = stored && *stored == 2.5 && olm_GetCount(list) == 1;
     olm_DeleteList(0, list);
-    return ok && MDA_INVALID_PTR == 0x90002 && DNFP_INCOMPLETE_DATA == 0x69000F &&
-           MTH_ZERO_VECTOR == 0xBFFFE;
+    return ok && MDA_INVALID_PTR == 0x90002 && DNFP_INCOMPLETE_DATA == 0x69000F && MTH_ZERO_VECTOR == 0xBFFFE;
 }

@@ -8,9 +8,6 @@ namespace {
 
 class HeadersFromC : public vyrtest::KernelTest {};
 
-TEST_F(HeadersFromC, CompileAndWork)
-{
-    EXPECT_EQ(vyr_kernel_headers_from_c(), 1);
-}
+TEST_F(HeadersFromC, CompileAndWork) { EXPECT_EQ(vyr_kernel_headers_from_c(), 1); }
 
 } // namespace

@@ -38,10 +38,7 @@ inline std::vector<Printed> &printed()
     return lines;
 }
 
-inline void capture(const char *line, FILE *stream)
-{
-    printed().push_back({line, stream});
-}
+inline void capture(const char *line, FILE *stream) { printed().push_back({line, stream}); }
 
 /* All captured text for one stream (null: every stream) joined. */
 inline std::string printed_text(FILE *stream = nullptr)

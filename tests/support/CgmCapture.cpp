@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-CgmCapture::CgmCapture(VyrCgmProfile profile, const char* datum)
+CgmCapture::CgmCapture(VyrCgmProfile profile, const char *datum)
     : stream_(new VyrPrintStream(VyrUnicodeString(file_.Path().c_str()), "CGM", datum)),
       g_(VyrPrintCGMGenerator::sCreate())
 {
@@ -16,11 +16,10 @@ CgmCapture::CgmCapture(VyrCgmProfile profile, const char* datum)
 
 CgmCapture::~CgmCapture()
 {
-    if (g_)
-        g_->Release();
+    if (g_) g_->Release();
 }
 
-const CgmDecoder& CgmCapture::Finish()
+const CgmDecoder &CgmCapture::Finish()
 {
     if (g_) {
         g_->Release();
@@ -35,7 +34,6 @@ const CgmDecoder& CgmCapture::Finish()
 std::vector<std::string> CgmCapture::Names() const
 {
     std::vector<std::string> names;
-    for (const CgmElement& e : decoder_.Elements())
-        names.push_back(e.name);
+    for (const CgmElement &e : decoder_.Elements()) names.push_back(e.name);
     return names;
 }

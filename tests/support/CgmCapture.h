@@ -15,27 +15,27 @@
 
 class CgmCapture {
 public:
-    explicit CgmCapture(VyrCgmProfile profile = VyrCgmProfileStandard, const char* datum = "V3");
+    explicit CgmCapture(VyrCgmProfile profile = VyrCgmProfileStandard, const char *datum = "V3");
     ~CgmCapture();
 
-    VyrPrintCGMGenerator* operator->() { return g_; }
-    VyrPrintCGMGenerator& Generator() { return *g_; }
-    VyrPrintStream& Stream() { return *stream_; }
+    VyrPrintCGMGenerator *operator->() { return g_; }
+    VyrPrintCGMGenerator &Generator() { return *g_; }
+    VyrPrintStream &Stream() { return *stream_; }
 
     /* Releases the generator, closes the stream and decodes the file;
      * decoding errors are reported as test failures. */
-    const CgmDecoder& Finish();
-    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    const CgmDecoder &Finish();
+    const std::vector<uint8_t> &Bytes() const { return bytes_; }
 
     /* Lines of the elements named `name` after Finish. */
-    std::vector<std::string> Lines(const std::string& name) const { return decoder_.Lines(name); }
+    std::vector<std::string> Lines(const std::string &name) const { return decoder_.Lines(name); }
     /* Names of all elements after Finish, in order. */
     std::vector<std::string> Names() const;
 
 private:
     VyrTempFile file_;
     std::unique_ptr<VyrPrintStream> stream_;
-    VyrPrintCGMGenerator* g_;
+    VyrPrintCGMGenerator *g_;
     CgmDecoder decoder_;
     std::vector<uint8_t> bytes_;
 };

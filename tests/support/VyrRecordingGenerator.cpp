@@ -13,23 +13,19 @@ namespace {
 int gCreated = 0;
 int gReleased = 0;
 
-void* Create(const char*, void*, void*)
+void *Create(const char *, void *, void *)
 {
-    return static_cast<void*>(static_cast<VyrPrintGenerator*>(new VyrRecordingGenerator()));
+    return static_cast<void *>(static_cast<VyrPrintGenerator *>(new VyrRecordingGenerator()));
 }
 
-std::string Floats(const float* v, int n)
+std::string Floats(const float *v, int n)
 {
     std::string s;
-    for (int i = 0; i < n && v; ++i)
-        s += " " + VyrRecordingGenerator::Num(v[i]);
+    for (int i = 0; i < n && v; ++i) s += " " + VyrRecordingGenerator::Num(v[i]);
     return s;
 }
 
-void Add(const std::string& line)
-{
-    VyrRecordingGenerator::Log().push_back(line);
-}
+void Add(const std::string &line) { VyrRecordingGenerator::Log().push_back(line); }
 } // namespace
 
 std::string VyrRecordingGenerator::Num(float v)
@@ -39,17 +35,11 @@ std::string VyrRecordingGenerator::Num(float v)
     return std::string(buf, r.ptr);
 }
 
-void VyrRecordingGenerator::Install()
-{
-    VyrRegisterObjectFactory("VyrPrintCGMGenerator", Create);
-}
+void VyrRecordingGenerator::Install() { VyrRegisterObjectFactory("VyrPrintCGMGenerator", Create); }
 
-void VyrRecordingGenerator::Uninstall()
-{
-    VyrRegisterObjectFactory("VyrPrintCGMGenerator", nullptr);
-}
+void VyrRecordingGenerator::Uninstall() { VyrRegisterObjectFactory("VyrPrintCGMGenerator", nullptr); }
 
-std::vector<std::string>& VyrRecordingGenerator::Log()
+std::vector<std::string> &VyrRecordingGenerator::Log()
 {
     static std::vector<std::string> log;
     return log;
@@ -64,17 +54,15 @@ void VyrRecordingGenerator::Reset()
 std::string VyrRecordingGenerator::Text()
 {
     std::string s;
-    for (const std::string& line : Log())
-        s += line + "\n";
+    for (const std::string &line : Log()) s += line + "\n";
     return s;
 }
 
-std::vector<std::string> VyrRecordingGenerator::Lines(const std::string& prefix)
+std::vector<std::string> VyrRecordingGenerator::Lines(const std::string &prefix)
 {
     std::vector<std::string> out;
-    for (const std::string& line : Log())
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            out.push_back(line);
+    for (const std::string &line : Log())
+        if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
     return out;
 }
 
@@ -110,14 +98,13 @@ int VyrRecordingGenerator::SetViewport(float x, float y, float w, float h)
     return 0;
 }
 
-int VyrRecordingGenerator::SetParameters(VyrPrintParameters& p)
+int VyrRecordingGenerator::SetParameters(VyrPrintParameters &p)
 {
-    const VyrPrintForm* f = p.GetCurrentForm();
+    const VyrPrintForm *f = p.GetCurrentForm();
     Add("SetParameters scale=" + Num(p.GetScale()) + " margins=" + Num(p.GetMargin(0)) + "," +
         Num(p.GetMargin(1)) + "," + Num(p.GetMargin(2)) + "," + Num(p.GetMargin(3)) +
-        " position=" + Num(p.GetPositionX()) + "," + Num(p.GetPositionY()) +
-        " form=" + Num(f->GetWidth()) + "," + Num(f->GetHeight()) + "," +
-        std::to_string(static_cast<int>(f->GetUnit())));
+        " position=" + Num(p.GetPositionX()) + "," + Num(p.GetPositionY()) + " form=" + Num(f->GetWidth()) +
+        "," + Num(f->GetHeight()) + "," + std::to_string(static_cast<int>(f->GetUnit())));
     return 0;
 }
 
@@ -134,7 +121,7 @@ int VyrRecordingGenerator::DrawLine(float x1, float y1, float x2, float y2)
     return 0;
 }
 
-int VyrRecordingGenerator::DrawPolyline(int count, const float* xy)
+int VyrRecordingGenerator::DrawPolyline(int count, const float *xy)
 {
     Add("DrawPolyline " + std::to_string(count) + Floats(xy, 2 * count));
     return 0;
@@ -147,32 +134,31 @@ int VyrRecordingGenerator::DrawArc(float cx, float cy, float r, float start, flo
     return 0;
 }
 
-int VyrRecordingGenerator::DrawEllipse(float cx, float cy, float major, float minor, float start,
-                                       float end, float rotation, int flag)
+int VyrRecordingGenerator::DrawEllipse(float cx, float cy, float major, float minor, float start, float end,
+                                       float rotation, int flag)
 {
     float v[7] = {cx, cy, major, minor, start, end, rotation};
     Add("DrawEllipse" + Floats(v, 7) + " " + std::to_string(flag));
     return 0;
 }
 
-int VyrRecordingGenerator::DrawCurve(int count, const float* xy)
+int VyrRecordingGenerator::DrawCurve(int count, const float *xy)
 {
     Add("DrawCurve " + std::to_string(count) + Floats(xy, 2 * count));
     return 0;
 }
 
-int VyrRecordingGenerator::DrawNurbs(int order, const float* controlXY, int controlCount,
-                                     const float* knots, int knotCount, int flag, float tolerance,
-                                     const float* weights)
+int VyrRecordingGenerator::DrawNurbs(int order, const float *controlXY, int controlCount, const float *knots,
+                                     int knotCount, int flag, float tolerance, const float *weights)
 {
     Add("DrawNurbs " + std::to_string(order) + " " + std::to_string(controlCount) +
         Floats(controlXY, 2 * controlCount) + " knots " + std::to_string(knotCount) +
-        Floats(knots, knotCount) + " " + std::to_string(flag) + " " + Num(tolerance) +
-        " weights" + (weights ? Floats(weights, controlCount) : std::string(" null")));
+        Floats(knots, knotCount) + " " + std::to_string(flag) + " " + Num(tolerance) + " weights" +
+        (weights ? Floats(weights, controlCount) : std::string(" null")));
     return 0;
 }
 
-int VyrRecordingGenerator::DrawText(float x, float y, const VyrUnicodeString& text)
+int VyrRecordingGenerator::DrawText(float x, float y, const VyrUnicodeString &text)
 {
     Add("DrawText" + Floats(&x, 1) + Floats(&y, 1) + " \"" + text.ToUtf8() + "\"");
     return 0;
@@ -212,8 +198,7 @@ int VyrRecordingGenerator::SetLineWidth(float mm)
 
 int VyrRecordingGenerator::SetLineType(int type, int a, int b)
 {
-    Add("SetLineType " + std::to_string(type) + " " + std::to_string(a) + " " +
-        std::to_string(b));
+    Add("SetLineType " + std::to_string(type) + " " + std::to_string(a) + " " + std::to_string(b));
     return 0;
 }
 
@@ -223,13 +208,13 @@ int VyrRecordingGenerator::SetTextParameter(int parameter, float value)
     return 0;
 }
 
-int VyrRecordingGenerator::SetTextFont(int n, VyrFont* font)
+int VyrRecordingGenerator::SetTextFont(int n, VyrFont *font)
 {
     Add("SetTextFont " + std::to_string(n) + " " + (font ? font->GetFileName() : "null"));
     return 0;
 }
 
-int VyrRecordingGenerator::SetStream(VyrPrintStream* stream)
+int VyrRecordingGenerator::SetStream(VyrPrintStream *stream)
 {
     if (!stream)
         Add("SetStream null");

@@ -35,12 +35,12 @@ public:
     static void Install();
     static void Uninstall();
     /* The recorded lines, across all recording generators since Reset. */
-    static std::vector<std::string>& Log();
+    static std::vector<std::string> &Log();
     static void Reset();
     /* The log joined with '\n' (one trailing '\n' per line). */
     static std::string Text();
     /* Lines that start with `prefix` (e.g. "DefineColor "). */
-    static std::vector<std::string> Lines(const std::string& prefix);
+    static std::vector<std::string> Lines(const std::string &prefix);
     static int CreatedCount();
     static int ReleasedCount();
 
@@ -53,17 +53,17 @@ public:
     int SetExtent(float width, float height) override;
     int SetOrigin(float x, float y) override;
     int SetViewport(float x, float y, float width, float height) override;
-    int SetParameters(VyrPrintParameters& parameters) override;
+    int SetParameters(VyrPrintParameters &parameters) override;
     int EndPicture() override;
     int DrawLine(float x1, float y1, float x2, float y2) override;
-    int DrawPolyline(int count, const float* xy) override;
+    int DrawPolyline(int count, const float *xy) override;
     int DrawArc(float cx, float cy, float radius, float start, float end, int flag) override;
-    int DrawEllipse(float cx, float cy, float major, float minor, float start, float end,
-                    float rotation, int flag) override;
-    int DrawCurve(int count, const float* xy) override;
-    int DrawNurbs(int order, const float* controlXY, int controlCount, const float* knots,
-                  int knotCount, int flag, float tolerance, const float* weights) override;
-    int DrawText(float x, float y, const VyrUnicodeString& text) override;
+    int DrawEllipse(float cx, float cy, float major, float minor, float start, float end, float rotation,
+                    int flag) override;
+    int DrawCurve(int count, const float *xy) override;
+    int DrawNurbs(int order, const float *controlXY, int controlCount, const float *knots, int knotCount,
+                  int flag, float tolerance, const float *weights) override;
+    int DrawText(float x, float y, const VyrUnicodeString &text) override;
     int DrawMarker(float x, float y, int kind, int flag) override;
     int DefineColor(int index, float red, float green, float blue) override;
     int SetColor(int index) override;
@@ -71,8 +71,8 @@ public:
     int SetLineWidth(float millimetres) override;
     int SetLineType(int type, int reserved1, int reserved2) override;
     int SetTextParameter(int parameter, float value) override;
-    int SetTextFont(int reserved, VyrFont* font) override;
-    int SetStream(VyrPrintStream* stream) override;
+    int SetTextFont(int reserved, VyrFont *font) override;
+    int SetStream(VyrPrintStream *stream) override;
 
 protected:
     ~VyrRecordingGenerator() override;
@@ -81,10 +81,14 @@ protected:
 /* Installs the recording generator and clears the log for one test. */
 class VyrRecordingScope {
 public:
-    VyrRecordingScope() { VyrRecordingGenerator::Install(); VyrRecordingGenerator::Reset(); }
+    VyrRecordingScope()
+    {
+        VyrRecordingGenerator::Install();
+        VyrRecordingGenerator::Reset();
+    }
     ~VyrRecordingScope() { VyrRecordingGenerator::Uninstall(); }
-    VyrRecordingScope(const VyrRecordingScope&) = delete;
-    VyrRecordingScope& operator=(const VyrRecordingScope&) = delete;
+    VyrRecordingScope(const VyrRecordingScope &) = delete;
+    VyrRecordingScope &operator=(const VyrRecordingScope &) = delete;
 };
 
 #endif

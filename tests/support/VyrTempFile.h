@@ -11,20 +11,20 @@
 #include <vector>
 
 /* The bytes of a file; empty when it cannot be read. */
-std::string VyrReadFile(const std::string& path);
+std::string VyrReadFile(const std::string &path);
 
 /* A temporary file name; the file, if one was made, is removed with it. */
 class VyrTempFile {
 public:
-    explicit VyrTempFile(const char* suffix = ".cgm");
+    explicit VyrTempFile(const char *suffix = ".cgm");
     ~VyrTempFile();
-    VyrTempFile(const VyrTempFile&) = delete;
-    VyrTempFile& operator=(const VyrTempFile&) = delete;
+    VyrTempFile(const VyrTempFile &) = delete;
+    VyrTempFile &operator=(const VyrTempFile &) = delete;
 
-    const std::string& Path() const { return path_; }
+    const std::string &Path() const { return path_; }
     /* Replaces the file's contents with `bytes`; false (and a test failure)
      * when that fails. */
-    bool Write(const std::string& bytes) const;
+    bool Write(const std::string &bytes) const;
     std::vector<uint8_t> Read() const;
 
 private:
@@ -35,13 +35,13 @@ private:
  * removed with the object, or earlier by Remove. */
 class VyrTempDir {
 public:
-    explicit VyrTempDir(const char* tag = "vyr");
+    explicit VyrTempDir(const char *tag = "vyr");
     ~VyrTempDir() { Remove(); }
-    VyrTempDir(const VyrTempDir&) = delete;
-    VyrTempDir& operator=(const VyrTempDir&) = delete;
+    VyrTempDir(const VyrTempDir &) = delete;
+    VyrTempDir &operator=(const VyrTempDir &) = delete;
 
     /* Empty when the directory could not be made. */
-    const std::string& Path() const { return path_; }
+    const std::string &Path() const { return path_; }
     /* Removes the directory with its contents: true when nothing is left. */
     bool Remove();
 

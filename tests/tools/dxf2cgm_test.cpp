@@ -33,7 +33,7 @@ struct Outcome {
     std::string err;
 };
 
-bool Exists(const std::string& path)
+bool Exists(const std::string &path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
@@ -49,7 +49,7 @@ protected:
     }
 
     /* Runs the tool with `args` (already quoted as needed). */
-    Outcome Tool(const std::string& args)
+    Outcome Tool(const std::string &args)
     {
         Outcome r;
         const std::string out = work + "/stdout", err = work + "/stderr";
@@ -106,10 +106,11 @@ TEST_F(Dxf2CgmTool, ManyInputsIntoADirectory)
 {
     /* Unreadable inputs fail one by one, with or without workers; the
      * others are still tried. */
-    for (const char* jobs : {"", "-j 3 "}) {
-        Outcome r = Tool(std::string(jobs) + "-o " + work + " " + work + "/a.dxf " + work + "/b.dxf " + work + "/c.dxf");
+    for (const char *jobs : {"", "-j 3 "}) {
+        Outcome r = Tool(std::string(jobs) + "-o " + work + " " + work + "/a.dxf " + work + "/b.dxf " + work +
+                         "/c.dxf");
         EXPECT_EQ(r.status, 1);
-        for (const char* name : {"a", "b", "c"})
+        for (const char *name : {"a", "b", "c"})
             EXPECT_NE(r.err.find(work + "/" + name + ".dxf"), std::string::npos) << jobs << name;
     }
 }

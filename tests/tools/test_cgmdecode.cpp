@@ -17,10 +17,7 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(VyrCgmEncoder& e)
-{
-    return e.Buffer();
-}
+std::vector<uint8_t> Bytes(VyrCgmEncoder &e) { return e.Buffer(); }
 
 /* A small metafile of the kind a plain producer writes: integer VDC and
  * all precisions at their defaults. */
@@ -64,7 +61,7 @@ std::vector<uint8_t> IntegerMetafile()
     return Bytes(e);
 }
 
-int RunCommand(const std::string& command)
+int RunCommand(const std::string &command)
 {
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -77,18 +74,17 @@ TEST(CgmDecoder, ReadsOtherProducersMetafiles)
     std::vector<uint8_t> m = IntegerMetafile();
     CgmDecoder d;
     ASSERT_TRUE(d.Decode(m.data(), m.size())) << d.Error();
-    EXPECT_EQ(d.Listing(),
-              "BEGIN METAFILE \"other\"\n"
-              "METAFILE VERSION 1\n"
-              "BEGIN PICTURE \"other\"\n"
-              "VDC EXTENT (0,0) (1000,-500)\n"
-              "BEGIN PICTURE BODY\n"
-              "LINE COLOUR 3\n"
-              "POLYLINE (-10,20) (30,-40)\n"
-              "LINE WIDTH -1.5\n"
-              "CLASS 9 ID 3 00 09 05 48 65 6c 6c 6f\n"
-              "END PICTURE\n"
-              "END METAFILE\n");
+    EXPECT_EQ(d.Listing(), "BEGIN METAFILE \"other\"\n"
+                           "METAFILE VERSION 1\n"
+                           "BEGIN PICTURE \"other\"\n"
+                           "VDC EXTENT (0,0) (1000,-500)\n"
+                           "BEGIN PICTURE BODY\n"
+                           "LINE COLOUR 3\n"
+                           "POLYLINE (-10,20) (30,-40)\n"
+                           "LINE WIDTH -1.5\n"
+                           "CLASS 9 ID 3 00 09 05 48 65 6c 6c 6f\n"
+                           "END PICTURE\n"
+                           "END METAFILE\n");
 }
 
 TEST(CgmDecoder, FollowsDeclaredPrecisions)
@@ -117,8 +113,7 @@ TEST(CgmDecoder, FollowsDeclaredPrecisions)
     p.Enum(1);
     e.Element(2, 2, p); /* COLOUR SELECTION MODE direct */
     p.Clear();
-    for (int i = 0; i < 9; ++i)
-        p.Byte(static_cast<unsigned>(i));
+    for (int i = 0; i < 9; ++i) p.Byte(static_cast<unsigned>(i));
     e.Element(5, 4, p);
     e.Element(0, 2);
     CgmDecoder d;
@@ -173,14 +168,10 @@ TEST(CgmDecoder, SurvivesRandomDamageToAValidMetafile)
     for (int round = 0; round < 3000; ++round) {
         std::vector<uint8_t> m = good;
         int changes = 1 + static_cast<int>(rng() % 4);
-        for (int k = 0; k < changes; ++k)
-            m[rng() % m.size()] = static_cast<uint8_t>(rng());
-        if (rng() % 5 == 0)
-            m.resize(rng() % m.size());
+        for (int k = 0; k < changes; ++k) m[rng() % m.size()] = static_cast<uint8_t>(rng());
+        if (rng() % 5 == 0) m.resize(rng() % m.size());
         CgmDecoder d;
-        if (!d.Decode(m.data(), m.size())) {
-            EXPECT_FALSE(d.Error().empty());
-        }
+        if (!d.Decode(m.data(), m.size())) { EXPECT_FALSE(d.Error().empty()); }
     }
 }
 

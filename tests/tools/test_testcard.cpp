@@ -24,32 +24,31 @@
 
 namespace {
 
-std::multiset<std::string> Bag(const std::vector<std::string>& lines)
+std::multiset<std::string> Bag(const std::vector<std::string> &lines)
 {
     return std::multiset<std::string>(lines.begin(), lines.end());
 }
 
-std::set<std::string> Set(const std::vector<std::string>& lines)
+std::set<std::string> Set(const std::vector<std::string> &lines)
 {
     return std::set<std::string>(lines.begin(), lines.end());
 }
 
 /* The card written in a profile and decoded. */
-void Card(CgmCapture& cap)
+void Card(CgmCapture &cap)
 {
     ASSERT_EQ(VyrDrawTestCard(cap.Generator()), 0);
     cap.Finish();
 }
 
-std::string FindOnPath(const char* program)
+std::string FindOnPath(const char *program)
 {
-    const char* path = std::getenv("PATH");
+    const char *path = std::getenv("PATH");
     std::stringstream dirs(path ? path : "");
     std::string dir;
     while (std::getline(dirs, dir, ':')) {
         std::string candidate = dir + "/" + program;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
     }
     return "";
 }
@@ -59,7 +58,7 @@ std::string FindOnPath(const char* program)
 TEST(TestCard, CallsTheGeneratorAsTheDriverDoes)
 {
     VyrRecordingScope scope;
-    VyrPrintGenerator* g = static_cast<VyrPrintGenerator*>(
+    VyrPrintGenerator *g = static_cast<VyrPrintGenerator *>(
         VyrCreateExternalObject("VyrPrintCGMGenerator", nullptr, "VyrPrtDriverCGM", nullptr));
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(VyrDrawTestCard(*g), 0);
@@ -84,19 +83,17 @@ TEST(TestCard, StandardProfileWritesEveryElement)
     EXPECT_EQ(names.count("TEXT"), 41u);
     EXPECT_EQ(names.count("COLOUR TABLE"), 1u);
     EXPECT_EQ(Set(cap.Lines("MARKER TYPE")),
-              (std::set<std::string>{"MARKER TYPE 1", "MARKER TYPE 2", "MARKER TYPE 3",
-                                     "MARKER TYPE 4", "MARKER TYPE 5"}));
-    EXPECT_EQ(Set(cap.Lines("LINE TYPE")),
-              (std::set<std::string>{"LINE TYPE 1", "LINE TYPE 2", "LINE TYPE 3", "LINE TYPE 4",
-                                     "LINE TYPE 5"}));
+              (std::set<std::string>{"MARKER TYPE 1", "MARKER TYPE 2", "MARKER TYPE 3", "MARKER TYPE 4",
+                                     "MARKER TYPE 5"}));
+    EXPECT_EQ(Set(cap.Lines("LINE TYPE")), (std::set<std::string>{"LINE TYPE 1", "LINE TYPE 2", "LINE TYPE 3",
+                                                                  "LINE TYPE 4", "LINE TYPE 5"}));
     EXPECT_EQ(Set(cap.Lines("LINE WIDTH")).size(), 6u);
     std::set<std::string> colours = Set(cap.Lines("LINE COLOUR"));
     EXPECT_EQ(colours.size(), 255u);
     EXPECT_EQ(colours.count("LINE COLOUR 255"), 1u);
     EXPECT_EQ(Set(cap.Lines("CHARACTER ORIENTATION")).size(), 6u);
     EXPECT_EQ(Set(cap.Lines("CHARACTER EXPANSION FACTOR")),
-              (std::set<std::string>{"CHARACTER EXPANSION FACTOR 1",
-                                     "CHARACTER EXPANSION FACTOR 0.5",
+              (std::set<std::string>{"CHARACTER EXPANSION FACTOR 1", "CHARACTER EXPANSION FACTOR 0.5",
                                      "CHARACTER EXPANSION FACTOR 2"}));
     EXPECT_EQ(Set(cap.Lines("TEXT FONT INDEX")),
               (std::set<std::string>{"TEXT FONT INDEX 1", "TEXT FONT INDEX 2"}));
@@ -108,7 +105,7 @@ TEST(TestCard, CompatibilityProfileWritesOnlyWhatWeakViewersDraw)
     CgmCapture cap(VyrCgmProfileCompatible);
     Card(cap);
     std::multiset<std::string> names = Bag(cap.Names());
-    for (const char* banned : {"ELLIPSE", "ELLIPTICAL ARC", "POLYBEZIER", "POLYMARKER",
+    for (const char *banned : {"ELLIPSE", "ELLIPTICAL ARC", "POLYBEZIER", "POLYMARKER",
                                "CHARACTER ORIENTATION", "NON-UNIFORM RATIONAL B-SPLINE"})
         EXPECT_EQ(names.count(banned), 0u) << banned;
     EXPECT_EQ(Set(cap.Lines("LINE TYPE")), std::set<std::string>{"LINE TYPE 1"});
@@ -122,7 +119,7 @@ TEST(TestCard, FilesOfBothProfilesAndVersions)
     ASSERT_EQ(VyrWriteTestCardFile(a.Path().c_str(), VyrCgmProfileStandard, 0), 0);
     ASSERT_EQ(VyrWriteTestCardFile(b.Path().c_str(), VyrCgmProfileCompatible, 0), 0);
     ASSERT_EQ(VyrWriteTestCardFile(c.Path().c_str(), VyrCgmProfileStandard, 1), 0);
-    for (const VyrTempFile* f : {&a, &b, &c}) {
+    for (const VyrTempFile *f : {&a, &b, &c}) {
         std::vector<uint8_t> bytes = f->Read();
         CgmDecoder d;
         ASSERT_TRUE(d.Decode(bytes.data(), bytes.size())) << d.Error();
@@ -139,16 +136,15 @@ TEST(TestCard, FilesOfBothProfilesAndVersions)
 TEST(TestCard, LibreOfficeDrawsTheCompatibilityCard)
 {
     std::string office = FindOnPath("soffice");
-    if (office.empty())
-        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    if (office.empty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
     VyrTempDir dir("vyr-lo");
     ASSERT_FALSE(dir.Path().empty());
     std::string d = dir.Path();
     std::string card = d + "/card.cgm";
     ASSERT_EQ(VyrWriteTestCardFile(card.c_str(), VyrCgmProfileCompatible, 0), 0);
     std::string command = "timeout 240 '" + office + "' --headless --norestore " +
-                          "-env:UserInstallation=file://" + d + "/profile --convert-to svg " +
-                          "--outdir " + d + " " + card + " > " + d + "/log 2>&1";
+                          "-env:UserInstallation=file://" + d + "/profile --convert-to svg " + "--outdir " +
+                          d + " " + card + " > " + d + "/log 2>&1";
     int status = std::system(command.c_str());
     std::ifstream in(d + "/card.svg");
     std::stringstream svg;
@@ -179,7 +175,8 @@ TEST(TestCard, LibreOfficeDrawsTheCompatibilityCard)
     /* the vertical strokes of the red alignment crosses */
     std::vector<std::pair<double, double>> crosses;
     double length = 0;
-    std::regex crossRe("stroke=\"rgb\\(255,0,0\\)\"[^>]*d=\"M (-?[0-9]+),(-?[0-9]+) L (-?[0-9]+),(-?[0-9]+)\"");
+    std::regex crossRe(
+        "stroke=\"rgb\\(255,0,0\\)\"[^>]*d=\"M (-?[0-9]+),(-?[0-9]+) L (-?[0-9]+),(-?[0-9]+)\"");
     for (std::sregex_iterator it(text.begin(), text.end(), crossRe), end; it != end; ++it) {
         double x1 = std::stod((*it)[1]), y1 = std::stod((*it)[2]);
         double x2 = std::stod((*it)[3]), y2 = std::stod((*it)[4]);
@@ -194,16 +191,14 @@ TEST(TestCard, LibreOfficeDrawsTheCompatibilityCard)
      * it for 29, a cap height (4 mm) below it for 31, half of it for 30, the
      * descender above it for 28 */
     double left = crosses[0].first;
-    for (const auto& c : crosses)
-        left = std::min(left, c.first);
+    for (const auto &c : crosses) left = std::min(left, c.first);
     const double below[4] = {-4 * 218.0 / 729, 0, 2, 4};
     for (int code = 28; code <= 31; ++code) {
         auto t = texts[code];
         EXPECT_NEAR(t.first, left, 0.6 * mm) << code;
         double crossY = 0;
-        for (const auto& c : crosses)
-            if (c.first == left && std::fabs(c.second - t.second) < 8 * mm)
-                crossY = c.second;
+        for (const auto &c : crosses)
+            if (c.first == left && std::fabs(c.second - t.second) < 8 * mm) crossY = c.second;
         EXPECT_NEAR((t.second - crossY) / mm, below[code - 28], 0.6) << code;
     }
 }

@@ -15,138 +15,145 @@
 
 namespace {
 
-AdBlockheader* findheader(AdDrawing* dwg, const unsigned char* handle) {
-  LLNode* n = static_cast<LLNode*>(bt_search(dwg, handle, dwg->btroot));
-  return n && n->list == dwg->blkhs ? static_cast<AdBlockheader*>(LL_RECORD(n)) : nullptr;
+AdBlockheader *findheader(AdDrawing *dwg, const unsigned char *handle)
+{
+    LLNode *n = static_cast<LLNode *>(bt_search(dwg, handle, dwg->btroot));
+    return n && n->list == dwg->blkhs ? static_cast<AdBlockheader *>(LL_RECORD(n)) : nullptr;
 }
 
-void swaplists(LLList* a, LLList* b) {
-  LLList t = *a;
-  *a = *b;
-  *b = t;
-  for (LLNode* n = a->head; n; n = n->next) n->list = a;
-  for (LLNode* n = b->head; n; n = n->next) n->list = b;
+void swaplists(LLList *a, LLList *b)
+{
+    LLList t = *a;
+    *a = *b;
+    *b = t;
+    for (LLNode *n = a->head; n; n = n->next) n->list = a;
+    for (LLNode *n = b->head; n; n = n->next) n->list = b;
 }
 
-bool exists(AdDrawing* dwg, const unsigned char* h, LLList* list) {
-  if (adObjhandleIsNull(h)) return true;
-  LLNode* n = static_cast<LLNode*>(bt_search(dwg, h, dwg->btroot));
-  return n && n->list == list;
+bool exists(AdDrawing *dwg, const unsigned char *h, LLList *list)
+{
+    if (adObjhandleIsNull(h)) return true;
+    LLNode *n = static_cast<LLNode *>(bt_search(dwg, h, dwg->btroot));
+    return n && n->list == list;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-int adSetActivePaperSpaceBlock(AdDrawing* dwg, const unsigned char* handle) {
-  if (!dwg || !handle) return 0;
-  AdBlockheader* b = findheader(dwg, handle);
-  if (!b) {
-    adseterror(93);
-    return 0;
-  }
-  if (b->entitylist == dwg->pspace) return 1;
-  if (b->entitylist == dwg->mspace || !b->entitylist) {
-    adseterror(75);
-    return 0;
-  }
-  AdBlockheader* ps = nullptr;
-  for (LLNode* n = dwg->blkhs->head; n && !ps; n = n->next) {
-    AdBlockheader* x = static_cast<AdBlockheader*>(LL_RECORD(n));
-    if (x->entitylist == dwg->pspace) ps = x;
-  }
-  if (!ps) {
-    adseterror(75);
-    return 0;
-  }
-  swaplists(b->entitylist, dwg->pspace);
-  char name[AD_NAME_LEN];
-  std::memcpy(name, b->name, sizeof name);
-  std::memcpy(b->name, ps->name, sizeof name);
-  std::memcpy(ps->name, name, sizeof name);
-  /* the headers keep their handles; their lists and names changed places */
-  AdObjhandle t;
-  std::memcpy(t, b->blockentityhandle, 8);
-  std::memcpy(b->blockentityhandle, ps->blockentityhandle, 8);
-  std::memcpy(ps->blockentityhandle, t, 8);
-  return 1;
-}
-
-int adCreateXrefBlock(AdDrawing* dwg, const char* name, const char* path, unsigned char* handle) {
-  if (!dwg || !name || !*name || !path) return 0;
-  if (std::strlen(name) >= AD_NAME_LEN || std::strlen(path) >= AD_NAME_LEN) {
-    adseterror(188);
-    return 0;
-  }
-  if (adFindBlockheaderByName(dwg, name, nullptr)) {
-    adseterror(308);
-    return 0;
-  }
-  AdBlockheader b{};
-  std::strcpy(b.name, name);
-  std::strcpy(b.xrefpath, path);
-  b.flag = 4;
-  b.explodable = 1;
-  if (!adGenerateObjhandle(dwg, b.handle) || !(b.entitylist = LLCreate())) return 0;
-  /* before model space and paper space, which stay last */
-  LLNode* before = nullptr;
-  for (LLNode* n = dwg->blkhs->head; n && !before; n = n->next) {
-    AdBlockheader* x = static_cast<AdBlockheader*>(LL_RECORD(n));
-    if (x->entitylist == dwg->mspace || x->entitylist == dwg->pspace) before = n;
-  }
-  if (!addobjecttolistandindex(dwg, dwg->blkhs, &b, sizeof b, b.handle, before ? AD_PUT_BEFORE : AD_PUT_TAIL,
-                               before)) {
-    LLDeleteList(b.entitylist);
-    return 0;
-  }
-  if (handle) std::memcpy(handle, b.handle, 8);
-  return 1;
-}
-
-int adExplodeProxyToList(AdDrawing* dwg, const AdEntityHeader* hdr, const AdEntityRecord* rec, AdEntityList list,
-                         int flags, const unsigned char* handle) {
-  (void)dwg;
-  (void)hdr;
-  (void)rec;
-  (void)list;
-  (void)flags;
-  (void)handle;
-  return 0;
-}
-
-long adAudit(AdDrawing* dwg, int fix, int level, AdAuditFn report) {
-  (void)fix;
-  (void)level;
-  if (!dwg) return 0;
-  long problems = 0;
-  char text[160], h[20];
-  auto say = [&](const char* what, const unsigned char* handle) {
-    ++problems;
-    adBinaryObjhandleToAscii(handle, h);
-    std::snprintf(text, sizeof text, "%s (handle %s)", what, h);
-    if (report) report(text);
-  };
-  for (LLNode* n = dwg->layers->head; n; n = n->next) {
-    const AdLayer* l = static_cast<const AdLayer*>(LL_RECORD(n));
-    if (!exists(dwg, l->linetypehandle, dwg->ltypes)) say("Layer with an unknown linetype", l->handle);
-  }
-  AdEntityHeader eh;
-  AdEntityRecord* rec = static_cast<AdEntityRecord*>(ztmem_malloc(sizeof(AdEntityRecord)));
-  if (!rec) return problems;
-  for (LLNode* b = dwg->blkhs->head; b; b = b->next) {
-    LLList* list = static_cast<AdBlockheader*>(LL_RECORD(b))->entitylist;
-    for (LLNode* e = list ? list->head : nullptr; e; e = e->next) {
-      adUnpackEntity(e, &eh, rec);
-      if (!exists(dwg, eh.layerhandle, dwg->layers) || adObjhandleIsNull(eh.layerhandle))
-        say("Entity on an unknown layer", eh.handle);
-      if (!exists(dwg, eh.ltypehandle, dwg->ltypes)) say("Entity with an unknown linetype", eh.handle);
-      if (eh.enttype == AD_ENT_INSERT &&
-          (adObjhandleIsNull(rec->insert.blockheaderhandle) || !exists(dwg, rec->insert.blockheaderhandle, dwg->blkhs)))
-        say("Insert of an unknown block", eh.handle);
+int adSetActivePaperSpaceBlock(AdDrawing *dwg, const unsigned char *handle)
+{
+    if (!dwg || !handle) return 0;
+    AdBlockheader *b = findheader(dwg, handle);
+    if (!b) {
+        adseterror(93);
+        return 0;
     }
-  }
-  ztmem_free(rec);
-  return problems;
+    if (b->entitylist == dwg->pspace) return 1;
+    if (b->entitylist == dwg->mspace || !b->entitylist) {
+        adseterror(75);
+        return 0;
+    }
+    AdBlockheader *ps = nullptr;
+    for (LLNode *n = dwg->blkhs->head; n && !ps; n = n->next) {
+        AdBlockheader *x = static_cast<AdBlockheader *>(LL_RECORD(n));
+        if (x->entitylist == dwg->pspace) ps = x;
+    }
+    if (!ps) {
+        adseterror(75);
+        return 0;
+    }
+    swaplists(b->entitylist, dwg->pspace);
+    char name[AD_NAME_LEN];
+    std::memcpy(name, b->name, sizeof name);
+    std::memcpy(b->name, ps->name, sizeof name);
+    std::memcpy(ps->name, name, sizeof name);
+    /* the headers keep their handles; their lists and names changed places */
+    AdObjhandle t;
+    std::memcpy(t, b->blockentityhandle, 8);
+    std::memcpy(b->blockentityhandle, ps->blockentityhandle, 8);
+    std::memcpy(ps->blockentityhandle, t, 8);
+    return 1;
 }
 
-}  // extern "C"
+int adCreateXrefBlock(AdDrawing *dwg, const char *name, const char *path, unsigned char *handle)
+{
+    if (!dwg || !name || !*name || !path) return 0;
+    if (std::strlen(name) >= AD_NAME_LEN || std::strlen(path) >= AD_NAME_LEN) {
+        adseterror(188);
+        return 0;
+    }
+    if (adFindBlockheaderByName(dwg, name, nullptr)) {
+        adseterror(308);
+        return 0;
+    }
+    AdBlockheader b{};
+    std::strcpy(b.name, name);
+    std::strcpy(b.xrefpath, path);
+    b.flag = 4;
+    b.explodable = 1;
+    if (!adGenerateObjhandle(dwg, b.handle) || !(b.entitylist = LLCreate())) return 0;
+    /* before model space and paper space, which stay last */
+    LLNode *before = nullptr;
+    for (LLNode *n = dwg->blkhs->head; n && !before; n = n->next) {
+        AdBlockheader *x = static_cast<AdBlockheader *>(LL_RECORD(n));
+        if (x->entitylist == dwg->mspace || x->entitylist == dwg->pspace) before = n;
+    }
+    if (!addobjecttolistandindex(dwg, dwg->blkhs, &b, sizeof b, b.handle,
+                                 before ? AD_PUT_BEFORE : AD_PUT_TAIL, before)) {
+        LLDeleteList(b.entitylist);
+        return 0;
+    }
+    if (handle) std::memcpy(handle, b.handle, 8);
+    return 1;
+}
+
+int adExplodeProxyToList(AdDrawing *dwg, const AdEntityHeader *hdr, const AdEntityRecord *rec,
+                         AdEntityList list, int flags, const unsigned char *handle)
+{
+    (void)dwg;
+    (void)hdr;
+    (void)rec;
+    (void)list;
+    (void)flags;
+    (void)handle;
+    return 0;
+}
+
+long adAudit(AdDrawing *dwg, int fix, int level, AdAuditFn report)
+{
+    (void)fix;
+    (void)level;
+    if (!dwg) return 0;
+    long problems = 0;
+    char text[160], h[20];
+    auto say = [&](const char *what, const unsigned char *handle) {
+        ++problems;
+        adBinaryObjhandleToAscii(handle, h);
+        std::snprintf(text, sizeof text, "%s (handle %s)", what, h);
+        if (report) report(text);
+    };
+    for (LLNode *n = dwg->layers->head; n; n = n->next) {
+        const AdLayer *l = static_cast<const AdLayer *>(LL_RECORD(n));
+        if (!exists(dwg, l->linetypehandle, dwg->ltypes)) say("Layer with an unknown linetype", l->handle);
+    }
+    AdEntityHeader eh;
+    AdEntityRecord *rec = static_cast<AdEntityRecord *>(ztmem_malloc(sizeof(AdEntityRecord)));
+    if (!rec) return problems;
+    for (LLNode *b = dwg->blkhs->head; b; b = b->next) {
+        LLList *list = static_cast<AdBlockheader *>(LL_RECORD(b))->entitylist;
+        for (LLNode *e = list ? list->head : nullptr; e; e = e->next) {
+            adUnpackEntity(e, &eh, rec);
+            if (!exists(dwg, eh.layerhandle, dwg->layers) || adObjhandleIsNull(eh.layerhandle))
+                say("Entity on an unknown layer", eh.handle);
+            if (!exists(dwg, eh.ltypehandle, dwg->ltypes)) say("Entity with an unknown linetype", eh.handle);
+            if (eh.enttype == AD_ENT_INSERT && (adObjhandleIsNull(rec->insert.blockheaderhandle) ||
+                                                !exists(dwg, rec->insert.blockheaderhandle, dwg->blkhs)))
+                say("Insert of an unknown block", eh.handle);
+        }
+    }
+    ztmem_free(rec);
+    return problems;
+}
+
+} // extern "C"

@@ -15,33 +15,36 @@ const int kOrder[AD_CTRL_COUNT] = {AD_TBL_BLOCK_RECORD, AD_TBL_LAYER, AD_TBL_STY
 
 AdObjhandle g_ctrl[AD_CTRL_COUNT];
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-const AdObjhandle* adCtrlObjhandlePtr(AdDrawing* dwg) {
-  std::memset(g_ctrl, 0, sizeof g_ctrl);
-  if (dwg)
-    for (int i = 0; i < AD_CTRL_COUNT; ++i) std::memcpy(g_ctrl[i], dwg->scan.tablecontrol[kOrder[i]], 8);
-  return g_ctrl;
+const AdObjhandle *adCtrlObjhandlePtr(AdDrawing *dwg)
+{
+    std::memset(g_ctrl, 0, sizeof g_ctrl);
+    if (dwg)
+        for (int i = 0; i < AD_CTRL_COUNT; ++i) std::memcpy(g_ctrl[i], dwg->scan.tablecontrol[kOrder[i]], 8);
+    return g_ctrl;
 }
 
-int adGenerateObjhandle(AdDrawing* dwg, unsigned char* handle) {
-  if (!dwg || !handle) return 0;
-  if (adObjhandleIsNull(dwg->handseed)) std::memcpy(dwg->handseed, adin ? adin->handle1a : dwg->handseed, 8);
-  if (adObjhandleIsNull(dwg->handseed)) dwg->handseed[7] = 1;
-  /* a drawing whose seed lags behind its handles must not hand out a
-     handle twice */
-  for (long guard = 0;; ++guard) {
-    std::memcpy(handle, dwg->handseed, 8);
-    if (!adIncrementObjhandle(dwg->handseed) || guard > 1L << 24) {
-      adseterror(2);
-      return 0;
+int adGenerateObjhandle(AdDrawing *dwg, unsigned char *handle)
+{
+    if (!dwg || !handle) return 0;
+    if (adObjhandleIsNull(dwg->handseed))
+        std::memcpy(dwg->handseed, adin ? adin->handle1a : dwg->handseed, 8);
+    if (adObjhandleIsNull(dwg->handseed)) dwg->handseed[7] = 1;
+    /* a drawing whose seed lags behind its handles must not hand out a
+       handle twice */
+    for (long guard = 0;; ++guard) {
+        std::memcpy(handle, dwg->handseed, 8);
+        if (!adIncrementObjhandle(dwg->handseed) || guard > 1L << 24) {
+            adseterror(2);
+            return 0;
+        }
+        if (!bt_search(dwg, handle, dwg->btroot)) break;
     }
-    if (!bt_search(dwg, handle, dwg->btroot)) break;
-  }
-  if (dwg->header) std::memcpy(dwg->header->handseed, dwg->handseed, 8);
-  return 1;
+    if (dwg->header) std::memcpy(dwg->header->handseed, dwg->handseed, 8);
+    return 1;
 }
 
-}  // extern "C"
+} // extern "C"

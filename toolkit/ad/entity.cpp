@@ -24,62 +24,75 @@
 namespace {
 
 enum : uint16_t {
-  P_THICKNESS = 0x001, P_COLOR = 0x002, P_EXTRUSION = 0x004, P_DATAREF1 = 0x008,
-  P_LTSCALE = 0x010, P_DATAREF2 = 0x020, P_REACTORS = 0x040, P_XDICT = 0x080,
-  P_PLOTSTYLE = 0x100
+    P_THICKNESS = 0x001,
+    P_COLOR = 0x002,
+    P_EXTRUSION = 0x004,
+    P_DATAREF1 = 0x008,
+    P_LTSCALE = 0x010,
+    P_DATAREF2 = 0x020,
+    P_REACTORS = 0x040,
+    P_XDICT = 0x080,
+    P_PLOTSTYLE = 0x100
 };
 
 constexpr size_t kFixed = sizeof(int16_t) + 8 + 1 + sizeof(uint16_t) + sizeof(uint16_t);
-constexpr size_t kReactorBytes = sizeof(int32_t) + sizeof(AdBlob*);
+constexpr size_t kReactorBytes = sizeof(int32_t) + sizeof(AdBlob *);
 /* the largest variable part: every field present, both handles of 8 bytes */
-constexpr size_t kMaxVar = sizeof(double) + sizeof(int16_t) + 3 * sizeof(double) +
-                           sizeof(AdBlob*) + sizeof(double) + sizeof(AdBlob*) + kReactorBytes +
-                           2 * (1 + 8);
+constexpr size_t kMaxVar = sizeof(double) + sizeof(int16_t) + 3 * sizeof(double) + sizeof(AdBlob *) +
+                           sizeof(double) + sizeof(AdBlob *) + kReactorBytes + 2 * (1 + 8);
 static_assert(sizeof(AdEntityRecord) < 65535, "record lengths are stored in 16 bits");
 
 const double kZ[3] = {0.0, 0.0, 1.0};
 const double kOne = 1.0;
 const double kZero = 0.0;
 
-bool same(const void* a, const void* b, size_t n) { return std::memcmp(a, b, n) == 0; }
+bool same(const void *a, const void *b, size_t n) { return std::memcmp(a, b, n) == 0; }
 
 /* Number of significant bytes of a handle (no leading zeros). */
-unsigned hlen(const unsigned char* h) {
-  unsigned i = 0;
-  while (i < 8 && h[i] == 0) ++i;
-  return 8 - i;
+unsigned hlen(const unsigned char *h)
+{
+    unsigned i = 0;
+    while (i < 8 && h[i] == 0) ++i;
+    return 8 - i;
 }
 
 struct Writer {
-  unsigned char* p;
-  void put(const void* src, size_t n) {
-    std::memcpy(p, src, n);
-    p += n;
-  }
-  void handle(const unsigned char* h, unsigned n) { put(h + 8 - n, n); }
+    unsigned char *p;
+    void put(const void *src, size_t n)
+    {
+        std::memcpy(p, src, n);
+        p += n;
+    }
+    void handle(const unsigned char *h, unsigned n) { put(h + 8 - n, n); }
 };
 
 struct Reader {
-  const unsigned char* p;
-  void get(void* dst, size_t n) {
-    std::memcpy(dst, p, n);
-    p += n;
-  }
-  void handle(unsigned char* h, unsigned n) {
-    std::memset(h, 0, 8);
-    get(h + 8 - n, n);
-  }
+    const unsigned char *p;
+    void get(void *dst, size_t n)
+    {
+        std::memcpy(dst, p, n);
+        p += n;
+    }
+    void handle(unsigned char *h, unsigned n)
+    {
+        std::memset(h, 0, 8);
+        get(h + 8 - n, n);
+    }
 };
 
-const char* const kTypeNames[36] = {
-    "NONE", "LINE", "POINT", "CIRCLE", "SHAPE", "ELLIPSE", "SPLINE", "TEXT", "ARC", "TRACE",
-    "REGION", "SOLID", "BLOCK", "ENDBLK", "INSERT", "ATTDEF", "ATTRIB", "SEQEND", "NONE",
-    "POLYLINE", "VERTEX", "3DLINE", "3DFACE", "DIMENSION", "VIEWPORT", "3DSOLID", "RAY",
-    "XLINE", "MTEXT", "LEADER", "TOLERANCE", "MLINE", "NONE", "NONE", "NONE", "BODY"};
+const char *const kTypeNames[36] = {
+    "NONE",  "LINE",     "POINT",  "CIRCLE",    "SHAPE",  "ELLIPSE",   "SPLINE",   "TEXT",    "ARC",
+    "TRACE", "REGION",   "SOLID",  "BLOCK",     "ENDBLK", "INSERT",    "ATTDEF",   "ATTRIB",  "SEQEND",
+    "NONE",  "POLYLINE", "VERTEX", "3DLINE",    "3DFACE", "DIMENSION", "VIEWPORT", "3DSOLID", "RAY",
+    "XLINE", "MTEXT",    "LEADER", "TOLERANCE", "MLINE",  "NONE",      "NONE",     "NONE",    "BODY"};
 
-size_t fixedsize(int type) {
-  switch (type) {
-    case AD_ENT_LINE: case AD_ENT_LINE3D: case AD_ENT_RAY: case AD_ENT_XLINE: return sizeof(AdEntLine);
+size_t fixedsize(int type)
+{
+    switch (type) {
+    case AD_ENT_LINE:
+    case AD_ENT_LINE3D:
+    case AD_ENT_RAY:
+    case AD_ENT_XLINE: return sizeof(AdEntLine);
     case AD_ENT_POINT: return sizeof(AdEntPoint);
     case AD_ENT_CIRCLE: return sizeof(AdEntCircle);
     case AD_ENT_SHAPE: return sizeof(AdEntShape);
@@ -87,10 +100,14 @@ size_t fixedsize(int type) {
     case AD_ENT_SPLINE: return sizeof(AdEntSpline);
     case AD_ENT_TEXT: return sizeof(AdEntText);
     case AD_ENT_ARC: return sizeof(AdEntArc);
-    case AD_ENT_TRACE: case AD_ENT_SOLID: return sizeof(AdEntTrace);
-    case AD_ENT_REGION: case AD_ENT_SOLID3D: case AD_ENT_BODY: return sizeof(AdEntAcis);
+    case AD_ENT_TRACE:
+    case AD_ENT_SOLID: return sizeof(AdEntTrace);
+    case AD_ENT_REGION:
+    case AD_ENT_SOLID3D:
+    case AD_ENT_BODY: return sizeof(AdEntAcis);
     case AD_ENT_BLOCK: return sizeof(AdEntBlock);
-    case AD_ENT_ENDBLK: case AD_ENT_SEQEND: return 0;
+    case AD_ENT_ENDBLK:
+    case AD_ENT_SEQEND: return 0;
     case AD_ENT_INSERT: return sizeof(AdEntInsert);
     case AD_ENT_ATTDEF: return sizeof(AdEntAttdef);
     case AD_ENT_ATTRIB: return sizeof(AdEntAttrib);
@@ -104,12 +121,13 @@ size_t fixedsize(int type) {
     case AD_ENT_TOLERANCE: return sizeof(AdEntTolerance);
     case AD_ENT_MLINE: return sizeof(AdEntMline);
     default: return static_cast<size_t>(-1);
-  }
+    }
 }
 
 /* The record size of a class-defined kind (AD_EK_*). */
-size_t classsize(int kind) {
-  switch (kind) {
+size_t classsize(int kind)
+{
+    switch (kind) {
     case AD_EK_LWPLINE: return sizeof(AdEntLwpline);
     case AD_EK_HATCH: return sizeof(AdEntHatch);
     case AD_EK_IMAGE: return sizeof(AdEntImage);
@@ -117,384 +135,410 @@ size_t classsize(int kind) {
     case AD_EK_RTEXT: return sizeof(AdEntRtext);
     case AD_EK_ARCTEXT: return sizeof(AdEntArcAlignedText);
     default: return sizeof(AdEntProxy);
-  }
+    }
 }
 
 /* A record as runs: each a 16-bit count of zero bytes to pass over, a
  * 16-bit count of bytes that follow, those bytes. Runs of fewer than 8 zero
  * bytes stay among the bytes. */
-size_t packzeros(const unsigned char* rec, size_t n, unsigned char* out) {
-  size_t o = 0, i = 0;
-  while (i < n) {
-    size_t z = i;
-    while (z < n && rec[z] == 0) ++z;
-    uint16_t skip = static_cast<uint16_t>(z - i);
-    size_t start = z, end = z;
-    while (end < n) {
-      if (rec[end] != 0) {
-        ++end;
-        continue;
-      }
-      size_t e = end;
-      while (e < n && e - end < 8 && rec[e] == 0) ++e;
-      if (e - end >= 8 || e == n) break;
-      end = e;
+size_t packzeros(const unsigned char *rec, size_t n, unsigned char *out)
+{
+    size_t o = 0, i = 0;
+    while (i < n) {
+        size_t z = i;
+        while (z < n && rec[z] == 0) ++z;
+        uint16_t skip = static_cast<uint16_t>(z - i);
+        size_t start = z, end = z;
+        while (end < n) {
+            if (rec[end] != 0) {
+                ++end;
+                continue;
+            }
+            size_t e = end;
+            while (e < n && e - end < 8 && rec[e] == 0) ++e;
+            if (e - end >= 8 || e == n) break;
+            end = e;
+        }
+        uint16_t len = static_cast<uint16_t>(end - start);
+        std::memcpy(out + o, &skip, 2);
+        std::memcpy(out + o + 2, &len, 2);
+        std::memcpy(out + o + 4, rec + start, len);
+        o += 4 + len;
+        i = end;
     }
-    uint16_t len = static_cast<uint16_t>(end - start);
-    std::memcpy(out + o, &skip, 2);
-    std::memcpy(out + o + 2, &len, 2);
-    std::memcpy(out + o + 4, rec + start, len);
-    o += 4 + len;
-    i = end;
-  }
-  return o;
+    return o;
 }
 
-void unpackzeros(const unsigned char* in, size_t n, unsigned char* rec, size_t full) {
-  size_t pos = 0, i = 0;
-  while (i + 4 <= n) {
-    uint16_t skip, len;
-    std::memcpy(&skip, in + i, 2);
-    std::memcpy(&len, in + i + 2, 2);
-    pos += skip;
-    if (pos + len > full || i + 4 + len > n) return;
-    std::memcpy(rec + pos, in + i + 4, len);
-    pos += len;
-    i += 4 + len;
-  }
+void unpackzeros(const unsigned char *in, size_t n, unsigned char *rec, size_t full)
+{
+    size_t pos = 0, i = 0;
+    while (i + 4 <= n) {
+        uint16_t skip, len;
+        std::memcpy(&skip, in + i, 2);
+        std::memcpy(&len, in + i + 2, 2);
+        pos += skip;
+        if (pos + len > full || i + 4 + len > n) return;
+        std::memcpy(rec + pos, in + i + 4, len);
+        pos += len;
+        i += 4 + len;
+    }
 }
 
-LLNode* findnode(AdDrawing* dwg, LLList* list, const unsigned char* handle) {
-  LLNode* n = static_cast<LLNode*>(bt_search(dwg, handle, dwg->btroot));
-  return n && n->list == list ? n : nullptr;
+LLNode *findnode(AdDrawing *dwg, LLList *list, const unsigned char *handle)
+{
+    LLNode *n = static_cast<LLNode *>(bt_search(dwg, handle, dwg->btroot));
+    return n && n->list == list ? n : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-int adclasskind(AdDrawing* dwg, int16_t type) {
-  char name[AD_NAME_LEN];
-  if (!dwg || !adGetClassNameFromId(dwg, type, name)) return AD_EK_PROXY;
-  if (!adstricmp(name, "LWPOLYLINE")) return AD_EK_LWPLINE;
-  if (!adstricmp(name, "HATCH")) return AD_EK_HATCH;
-  if (!adstricmp(name, "IMAGE") || !adstricmp(name, "WIPEOUT")) return AD_EK_IMAGE;
-  if (!adstricmp(name, "OLE2FRAME")) return AD_EK_OLE;
-  if (!adstricmp(name, "RTEXT")) return AD_EK_RTEXT;
-  if (!adstricmp(name, "ARCALIGNEDTEXT")) return AD_EK_ARCTEXT;
-  return AD_EK_PROXY;
+int adclasskind(AdDrawing *dwg, int16_t type)
+{
+    char name[AD_NAME_LEN];
+    if (!dwg || !adGetClassNameFromId(dwg, type, name)) return AD_EK_PROXY;
+    if (!adstricmp(name, "LWPOLYLINE")) return AD_EK_LWPLINE;
+    if (!adstricmp(name, "HATCH")) return AD_EK_HATCH;
+    if (!adstricmp(name, "IMAGE") || !adstricmp(name, "WIPEOUT")) return AD_EK_IMAGE;
+    if (!adstricmp(name, "OLE2FRAME")) return AD_EK_OLE;
+    if (!adstricmp(name, "RTEXT")) return AD_EK_RTEXT;
+    if (!adstricmp(name, "ARCALIGNEDTEXT")) return AD_EK_ARCTEXT;
+    return AD_EK_PROXY;
 }
 
-void getenttypestr(int type, char* text) {
-  const char* s = "NONE";
-  if (type >= 151) s = "PROXY";
-  else if ((type >= 1 && type <= 31) || type == 35) s = kTypeNames[type];
-  std::strcpy(text, s);
+void getenttypestr(int type, char *text)
+{
+    const char *s = "NONE";
+    if (type >= 151)
+        s = "PROXY";
+    else if ((type >= 1 && type <= 31) || type == 35)
+        s = kTypeNames[type];
+    std::strcpy(text, s);
 }
 
-size_t adEntityRecordSize(AdDrawing* dwg, int type) {
-  size_t s = fixedsize(type);
-  if (s != static_cast<size_t>(-1)) return s;
-  return classsize(adclasskind(dwg, static_cast<int16_t>(type)));
+size_t adEntityRecordSize(AdDrawing *dwg, int type)
+{
+    size_t s = fixedsize(type);
+    if (s != static_cast<size_t>(-1)) return s;
+    return classsize(adclasskind(dwg, static_cast<int16_t>(type)));
 }
 
-LLNode* adPackEntity(AdDrawing* dwg, const AdEntityHeader* hdr, const AdEntityRecord* rec) {
-  size_t full = adEntityRecordSize(dwg, hdr->enttype);
-  const unsigned char* rb = reinterpret_cast<const unsigned char*>(rec);
-  size_t reclen = full;
-  while (reclen > 0 && rb[reclen - 1] == 0) --reclen;
-  /* the record without its runs of zero bytes */
-  unsigned char enc[sizeof(AdEntityRecord) * 3 / 2 + 16];   /* a token per 9 bytes at worst */
-  size_t enclen = packzeros(rb, reclen, enc);
+LLNode *adPackEntity(AdDrawing *dwg, const AdEntityHeader *hdr, const AdEntityRecord *rec)
+{
+    size_t full = adEntityRecordSize(dwg, hdr->enttype);
+    const unsigned char *rb = reinterpret_cast<const unsigned char *>(rec);
+    size_t reclen = full;
+    while (reclen > 0 && rb[reclen - 1] == 0) --reclen;
+    /* the record without its runs of zero bytes */
+    unsigned char enc[sizeof(AdEntityRecord) * 3 / 2 + 16]; /* a token per 9 bytes at worst */
+    size_t enclen = packzeros(rb, reclen, enc);
 
-  uint16_t mask = 0;
-  if (!same(&hdr->thickness, &kZero, sizeof(double))) mask |= P_THICKNESS;
-  if (hdr->color != 256) mask |= P_COLOR;
-  if (!same(hdr->extrusion, kZ, sizeof kZ)) mask |= P_EXTRUSION;
-  if (hdr->xdblob) mask |= P_DATAREF1;
-  if (!same(&hdr->ltscale, &kOne, sizeof(double))) mask |= P_LTSCALE;
-  if (hdr->datablob) mask |= P_DATAREF2;
-  if (hdr->numreactors || hdr->reactorblob) mask |= P_REACTORS;
-  unsigned xl = hlen(hdr->xdicthandle), pl = hlen(hdr->plotstylehandle);
-  if (xl) mask |= P_XDICT;
-  if (pl) mask |= P_PLOTSTYLE;
-  unsigned ll = hlen(hdr->layerhandle), tl = hlen(hdr->ltypehandle);
+    uint16_t mask = 0;
+    if (!same(&hdr->thickness, &kZero, sizeof(double))) mask |= P_THICKNESS;
+    if (hdr->color != 256) mask |= P_COLOR;
+    if (!same(hdr->extrusion, kZ, sizeof kZ)) mask |= P_EXTRUSION;
+    if (hdr->xdblob) mask |= P_DATAREF1;
+    if (!same(&hdr->ltscale, &kOne, sizeof(double))) mask |= P_LTSCALE;
+    if (hdr->datablob) mask |= P_DATAREF2;
+    if (hdr->numreactors || hdr->reactorblob) mask |= P_REACTORS;
+    unsigned xl = hlen(hdr->xdicthandle), pl = hlen(hdr->plotstylehandle);
+    if (xl) mask |= P_XDICT;
+    if (pl) mask |= P_PLOTSTYLE;
+    unsigned ll = hlen(hdr->layerhandle), tl = hlen(hdr->ltypehandle);
 
-  unsigned char var[kMaxVar];
-  Writer v{var};
-  if (mask & P_THICKNESS) v.put(&hdr->thickness, sizeof(double));
-  if (mask & P_COLOR) v.put(&hdr->color, sizeof(int16_t));
-  if (mask & P_EXTRUSION) v.put(hdr->extrusion, 3 * sizeof(double));
-  if (mask & P_DATAREF1) v.put(&hdr->xdblob, sizeof(AdBlob*));
-  if (mask & P_LTSCALE) v.put(&hdr->ltscale, sizeof(double));
-  if (mask & P_DATAREF2) v.put(&hdr->datablob, sizeof(AdBlob*));
-  if (mask & P_REACTORS) {
-    v.put(&hdr->numreactors, sizeof(int32_t));
-    v.put(&hdr->reactorblob, sizeof(AdBlob*));
-  }
-  if (mask & P_XDICT) {
-    unsigned char b = static_cast<unsigned char>(xl);
-    v.put(&b, 1);
-    v.handle(hdr->xdicthandle, xl);
-  }
-  if (mask & P_PLOTSTYLE) {
-    unsigned char b = static_cast<unsigned char>(pl);
-    v.put(&b, 1);
-    v.handle(hdr->plotstylehandle, pl);
-  }
-  uint16_t varlen = static_cast<uint16_t>(v.p - var);
+    unsigned char var[kMaxVar];
+    Writer v{var};
+    if (mask & P_THICKNESS) v.put(&hdr->thickness, sizeof(double));
+    if (mask & P_COLOR) v.put(&hdr->color, sizeof(int16_t));
+    if (mask & P_EXTRUSION) v.put(hdr->extrusion, 3 * sizeof(double));
+    if (mask & P_DATAREF1) v.put(&hdr->xdblob, sizeof(AdBlob *));
+    if (mask & P_LTSCALE) v.put(&hdr->ltscale, sizeof(double));
+    if (mask & P_DATAREF2) v.put(&hdr->datablob, sizeof(AdBlob *));
+    if (mask & P_REACTORS) {
+        v.put(&hdr->numreactors, sizeof(int32_t));
+        v.put(&hdr->reactorblob, sizeof(AdBlob *));
+    }
+    if (mask & P_XDICT) {
+        unsigned char b = static_cast<unsigned char>(xl);
+        v.put(&b, 1);
+        v.handle(hdr->xdicthandle, xl);
+    }
+    if (mask & P_PLOTSTYLE) {
+        unsigned char b = static_cast<unsigned char>(pl);
+        v.put(&b, 1);
+        v.handle(hdr->plotstylehandle, pl);
+    }
+    uint16_t varlen = static_cast<uint16_t>(v.p - var);
 
-  size_t size = kFixed + varlen + sizeof(int16_t) + 1 + ll + tl + 2 * sizeof(uint16_t) + enclen;
-  if (dwg && !dwg->entityarena) dwg->entityarena = ztvm_arenacreate();
-  LLNode* n = dwg ? static_cast<LLNode*>(ztvm_arenaalloc(dwg->entityarena, sizeof(LLNode) + size)) : LLAlloc(size);
-  if (!n) {
-    adseterror(223);
-    adcriticalerror(2);
-    return nullptr;
-  }
-  Writer w{static_cast<unsigned char*>(LL_RECORD(n))};
-  w.put(&hdr->enttype, sizeof(int16_t));
-  w.put(hdr->handle, 8);
-  w.put(&hdr->flags, 1);
-  w.put(&mask, sizeof mask);
-  w.put(&varlen, sizeof varlen);
-  w.put(var, varlen);
-  w.put(&hdr->lineweight, sizeof(int16_t));
-  unsigned char nib = static_cast<unsigned char>(ll << 4 | tl);
-  w.put(&nib, 1);
-  w.handle(hdr->layerhandle, ll);
-  w.handle(hdr->ltypehandle, tl);
-  uint16_t rl = static_cast<uint16_t>(enclen), fl = static_cast<uint16_t>(full);
-  w.put(&rl, sizeof rl);
-  w.put(&fl, sizeof fl);
-  w.put(enc, enclen);
-  return n;
+    size_t size = kFixed + varlen + sizeof(int16_t) + 1 + ll + tl + 2 * sizeof(uint16_t) + enclen;
+    if (dwg && !dwg->entityarena) dwg->entityarena = ztvm_arenacreate();
+    LLNode *n =
+        dwg ? static_cast<LLNode *>(ztvm_arenaalloc(dwg->entityarena, sizeof(LLNode) + size)) : LLAlloc(size);
+    if (!n) {
+        adseterror(223);
+        adcriticalerror(2);
+        return nullptr;
+    }
+    Writer w{static_cast<unsigned char *>(LL_RECORD(n))};
+    w.put(&hdr->enttype, sizeof(int16_t));
+    w.put(hdr->handle, 8);
+    w.put(&hdr->flags, 1);
+    w.put(&mask, sizeof mask);
+    w.put(&varlen, sizeof varlen);
+    w.put(var, varlen);
+    w.put(&hdr->lineweight, sizeof(int16_t));
+    unsigned char nib = static_cast<unsigned char>(ll << 4 | tl);
+    w.put(&nib, 1);
+    w.handle(hdr->layerhandle, ll);
+    w.handle(hdr->ltypehandle, tl);
+    uint16_t rl = static_cast<uint16_t>(enclen), fl = static_cast<uint16_t>(full);
+    w.put(&rl, sizeof rl);
+    w.put(&fl, sizeof fl);
+    w.put(enc, enclen);
+    return n;
 }
 
-void adUnpackEntity(const LLNode* n, AdEntityHeader* hdr, AdEntityRecord* rec) {
-  Reader r{static_cast<const unsigned char*>(LL_RECORD(n))};
-  std::memset(hdr, 0, sizeof *hdr);
-  r.get(&hdr->enttype, sizeof(int16_t));
-  r.get(hdr->handle, 8);
-  r.get(&hdr->flags, 1);
-  uint16_t mask, varlen;
-  r.get(&mask, sizeof mask);
-  r.get(&varlen, sizeof varlen);
-  hdr->color = 256;
-  hdr->extrusion[2] = 1.0;
-  hdr->ltscale = 1.0;
-  if (mask & P_THICKNESS) r.get(&hdr->thickness, sizeof(double));
-  if (mask & P_COLOR) r.get(&hdr->color, sizeof(int16_t));
-  if (mask & P_EXTRUSION) r.get(hdr->extrusion, 3 * sizeof(double));
-  if (mask & P_DATAREF1) r.get(&hdr->xdblob, sizeof(AdBlob*));
-  if (mask & P_LTSCALE) r.get(&hdr->ltscale, sizeof(double));
-  if (mask & P_DATAREF2) r.get(&hdr->datablob, sizeof(AdBlob*));
-  if (mask & P_REACTORS) {
-    r.get(&hdr->numreactors, sizeof(int32_t));
-    r.get(&hdr->reactorblob, sizeof(AdBlob*));
-  }
-  if (mask & P_XDICT) {
-    unsigned char b;
-    r.get(&b, 1);
-    r.handle(hdr->xdicthandle, b);
-  }
-  if (mask & P_PLOTSTYLE) {
-    unsigned char b;
-    r.get(&b, 1);
-    r.handle(hdr->plotstylehandle, b);
-  }
-  r.get(&hdr->lineweight, sizeof(int16_t));
-  unsigned char nib;
-  r.get(&nib, 1);
-  r.handle(hdr->layerhandle, nib >> 4);
-  r.handle(hdr->ltypehandle, nib & 15);
-  uint16_t rl, fl;
-  r.get(&rl, sizeof rl);
-  r.get(&fl, sizeof fl);
-  if (rec) {
-    std::memset(rec, 0, fl);
-    unpackzeros(r.p, rl, reinterpret_cast<unsigned char*>(rec), fl);
-  }
+void adUnpackEntity(const LLNode *n, AdEntityHeader *hdr, AdEntityRecord *rec)
+{
+    Reader r{static_cast<const unsigned char *>(LL_RECORD(n))};
+    std::memset(hdr, 0, sizeof *hdr);
+    r.get(&hdr->enttype, sizeof(int16_t));
+    r.get(hdr->handle, 8);
+    r.get(&hdr->flags, 1);
+    uint16_t mask, varlen;
+    r.get(&mask, sizeof mask);
+    r.get(&varlen, sizeof varlen);
+    hdr->color = 256;
+    hdr->extrusion[2] = 1.0;
+    hdr->ltscale = 1.0;
+    if (mask & P_THICKNESS) r.get(&hdr->thickness, sizeof(double));
+    if (mask & P_COLOR) r.get(&hdr->color, sizeof(int16_t));
+    if (mask & P_EXTRUSION) r.get(hdr->extrusion, 3 * sizeof(double));
+    if (mask & P_DATAREF1) r.get(&hdr->xdblob, sizeof(AdBlob *));
+    if (mask & P_LTSCALE) r.get(&hdr->ltscale, sizeof(double));
+    if (mask & P_DATAREF2) r.get(&hdr->datablob, sizeof(AdBlob *));
+    if (mask & P_REACTORS) {
+        r.get(&hdr->numreactors, sizeof(int32_t));
+        r.get(&hdr->reactorblob, sizeof(AdBlob *));
+    }
+    if (mask & P_XDICT) {
+        unsigned char b;
+        r.get(&b, 1);
+        r.handle(hdr->xdicthandle, b);
+    }
+    if (mask & P_PLOTSTYLE) {
+        unsigned char b;
+        r.get(&b, 1);
+        r.handle(hdr->plotstylehandle, b);
+    }
+    r.get(&hdr->lineweight, sizeof(int16_t));
+    unsigned char nib;
+    r.get(&nib, 1);
+    r.handle(hdr->layerhandle, nib >> 4);
+    r.handle(hdr->ltypehandle, nib & 15);
+    uint16_t rl, fl;
+    r.get(&rl, sizeof rl);
+    r.get(&fl, sizeof fl);
+    if (rec) {
+        std::memset(rec, 0, fl);
+        unpackzeros(r.p, rl, reinterpret_cast<unsigned char *>(rec), fl);
+    }
 }
 
-void adFreeEntityData(const AdEntityHeader* hdr, const AdEntityRecord* rec) {
-  adDeleteBlob(hdr->xdblob);
-  adDeleteBlob(hdr->datablob);
-  adDeleteBlob(hdr->reactorblob);
-  if (!rec) return;
-  switch (hdr->enttype) {
+void adFreeEntityData(const AdEntityHeader *hdr, const AdEntityRecord *rec)
+{
+    adDeleteBlob(hdr->xdblob);
+    adDeleteBlob(hdr->datablob);
+    adDeleteBlob(hdr->reactorblob);
+    if (!rec) return;
+    switch (hdr->enttype) {
     case AD_ENT_SPLINE:
-      adDeleteBlob(rec->spline.knotblob);
-      adDeleteBlob(rec->spline.ctlblob);
-      adDeleteBlob(rec->spline.fitblob);
-      return;
+        adDeleteBlob(rec->spline.knotblob);
+        adDeleteBlob(rec->spline.ctlblob);
+        adDeleteBlob(rec->spline.fitblob);
+        return;
     case AD_ENT_MTEXT: adDeleteBlob(rec->mtext.textblob); return;
     case AD_ENT_LEADER: adDeleteBlob(rec->leader.ptblob); return;
     case AD_ENT_MLINE: adDeleteBlob(rec->mline.vertblob); return;
     case AD_ENT_VIEWPORT: adDeleteBlob(rec->vport.frozenlayerblob); return;
-    case AD_ENT_REGION: case AD_ENT_SOLID3D: case AD_ENT_BODY: adDeleteBlob(rec->acis.acisblob); return;
+    case AD_ENT_REGION:
+    case AD_ENT_SOLID3D:
+    case AD_ENT_BODY: adDeleteBlob(rec->acis.acisblob); return;
     default: break;
-  }
+    }
 }
 
 /* Frees the blobs of an entity; class-defined kinds need the drawing. */
-void adfreeentityblobs(AdDrawing* dwg, const AdEntityHeader* hdr, const AdEntityRecord* rec) {
-  adFreeEntityData(hdr, rec);
-  if (!rec || fixedsize(hdr->enttype) != static_cast<size_t>(-1)) return;
-  switch (adclasskind(dwg, hdr->enttype)) {
+void adfreeentityblobs(AdDrawing *dwg, const AdEntityHeader *hdr, const AdEntityRecord *rec)
+{
+    adFreeEntityData(hdr, rec);
+    if (!rec || fixedsize(hdr->enttype) != static_cast<size_t>(-1)) return;
+    switch (adclasskind(dwg, hdr->enttype)) {
     case AD_EK_LWPLINE: adDeleteBlob(rec->lwpline.vertblob); break;
     case AD_EK_HATCH:
-      adDeleteBlob(rec->hatch.pathblob);
-      adDeleteBlob(rec->hatch.patlineblob);
-      adDeleteBlob(rec->hatch.srcobjblob);
-      adDeleteBlob(rec->hatch.seedblob);
-      break;
+        adDeleteBlob(rec->hatch.pathblob);
+        adDeleteBlob(rec->hatch.patlineblob);
+        adDeleteBlob(rec->hatch.srcobjblob);
+        adDeleteBlob(rec->hatch.seedblob);
+        break;
     case AD_EK_IMAGE: adDeleteBlob(rec->image.clipvertblob); break;
     case AD_EK_OLE: adDeleteBlob(rec->ole2frame.datablob); break;
     case AD_EK_PROXY:
-      adDeleteBlob(rec->proxy.graphicsblob);
-      adDeleteBlob(rec->proxy.dataentblob);
-      adDeleteBlob(rec->proxy.objidblob);
-      adDeleteBlob(rec->proxy.acisblob);
-      adDeleteBlob(rec->proxy.pairblob);
-      break;
+        adDeleteBlob(rec->proxy.graphicsblob);
+        adDeleteBlob(rec->proxy.dataentblob);
+        adDeleteBlob(rec->proxy.objidblob);
+        adDeleteBlob(rec->proxy.acisblob);
+        adDeleteBlob(rec->proxy.pairblob);
+        break;
     default: break;
-  }
+    }
 }
 
-void adfreeentitynode(AdDrawing* dwg, LLNode* n) {
-  AdEntityHeader hdr;
-  AdEntityRecord* rec = static_cast<AdEntityRecord*>(ztmem_malloc(sizeof(AdEntityRecord)));
-  adUnpackEntity(n, &hdr, rec);
-  if (rec) adfreeentityblobs(dwg, &hdr, rec);
-  else adFreeEntityData(&hdr, nullptr);
-  ztmem_free(rec);
+void adfreeentitynode(AdDrawing *dwg, LLNode *n)
+{
+    AdEntityHeader hdr;
+    AdEntityRecord *rec = static_cast<AdEntityRecord *>(ztmem_malloc(sizeof(AdEntityRecord)));
+    adUnpackEntity(n, &hdr, rec);
+    if (rec)
+        adfreeentityblobs(dwg, &hdr, rec);
+    else
+        adFreeEntityData(&hdr, nullptr);
+    ztmem_free(rec);
 }
 
 /* Frees an entity list with every entity and its data. */
-void adfreeentitylist(AdDrawing* dwg, LLList* list) {
-  if (!list) return;
-  for (LLNode* n = list->head; n; n = n->next) adfreeentitynode(dwg, n);
-  LLDeleteList(list);
+void adfreeentitylist(AdDrawing *dwg, LLList *list)
+{
+    if (!list) return;
+    for (LLNode *n = list->head; n; n = n->next) adfreeentitynode(dwg, n);
+    LLDeleteList(list);
 }
 
-int adStoreEntity(AdDrawing* dwg, LLList* list, const AdEntityHeader* hdr, const AdEntityRecord* rec) {
-  if (adObjhandleIsNull(hdr->handle)) {
-    adseterror(231);
-    return 0;
-  }
-  LLNode* n = adPackEntity(dwg, hdr, rec);
-  if (!n) return 0;
-  int r = bt_insert(dwg, hdr->handle, n);
-  if (r != 1) {
-    adseterror(r == 2 ? 172 : 173);
-    if (r == 2) std::memcpy(adin->errorhandle, hdr->handle, 8);
-    ztvm_free(n);
-    return 0;
-  }
-  LLPutTail(list, n);
-  return 1;
+int adStoreEntity(AdDrawing *dwg, LLList *list, const AdEntityHeader *hdr, const AdEntityRecord *rec)
+{
+    if (adObjhandleIsNull(hdr->handle)) {
+        adseterror(231);
+        return 0;
+    }
+    LLNode *n = adPackEntity(dwg, hdr, rec);
+    if (!n) return 0;
+    int r = bt_insert(dwg, hdr->handle, n);
+    if (r != 1) {
+        adseterror(r == 2 ? 172 : 173);
+        if (r == 2) std::memcpy(adin->errorhandle, hdr->handle, 8);
+        ztvm_free(n);
+        return 0;
+    }
+    LLPutTail(list, n);
+    return 1;
 }
 
-int adStartEntityGet(AdEntityList list) {
-  if (!list) return 0;
-  LLRewindList(list);
-  return 1;
+int adStartEntityGet(AdEntityList list)
+{
+    if (!list) return 0;
+    LLRewindList(list);
+    return 1;
 }
 
-int adGetEntity(AdEntityList list, AdEntityHeader* hdr, AdEntityRecord* rec) {
-  if (!list || !list->current) return 0;
-  adUnpackEntity(list->current, hdr, rec);
-  list->current = list->current->next;
-  return 1;
+int adGetEntity(AdEntityList list, AdEntityHeader *hdr, AdEntityRecord *rec)
+{
+    if (!list || !list->current) return 0;
+    adUnpackEntity(list->current, hdr, rec);
+    list->current = list->current->next;
+    return 1;
 }
 
 long adNumEntities(AdEntityList list) { return LLGetNumLinks(list); }
 
-int adSeekEntity(AdDrawing* dwg, AdEntityList list, const unsigned char* handle,
-                 AdEntityHeader* hdr, AdEntityRecord* rec) {
-  if (!dwg || !list) return 0;
-  LLNode* n = static_cast<LLNode*>(bt_search(dwg, handle, dwg->btroot));
-  if (!n) {
-    adseterror(303);
-    return 0;
-  }
-  if (LLSetCurNode(list, n) != 0) {
-    adseterror(304);
-    return 0;
-  }
-  if (!adGetEntity(list, hdr, rec)) {
-    adseterror(305);
-    return 0;
-  }
-  return 1;
+int adSeekEntity(AdDrawing *dwg, AdEntityList list, const unsigned char *handle, AdEntityHeader *hdr,
+                 AdEntityRecord *rec)
+{
+    if (!dwg || !list) return 0;
+    LLNode *n = static_cast<LLNode *>(bt_search(dwg, handle, dwg->btroot));
+    if (!n) {
+        adseterror(303);
+        return 0;
+    }
+    if (LLSetCurNode(list, n) != 0) {
+        adseterror(304);
+        return 0;
+    }
+    if (!adGetEntity(list, hdr, rec)) {
+        adseterror(305);
+        return 0;
+    }
+    return 1;
 }
 
-int adAddEntityToList(AdDrawing* dwg, AdEntityList list, const AdEntityHeader* hdr,
-                      const AdEntityRecord* rec) {
-  if (!dwg || !list || !hdr) return 0;
-  return adStoreEntity(dwg, list, hdr, rec);
+int adAddEntityToList(AdDrawing *dwg, AdEntityList list, const AdEntityHeader *hdr, const AdEntityRecord *rec)
+{
+    if (!dwg || !list || !hdr) return 0;
+    return adStoreEntity(dwg, list, hdr, rec);
 }
 
-int adAddEntityToListAfter(AdDrawing* dwg, AdEntityList list, const unsigned char* after,
-                           const AdEntityHeader* hdr, const AdEntityRecord* rec) {
-  if (!dwg || !list || !hdr) return 0;
-  LLNode* at = findnode(dwg, list, after);
-  if (!at) {
-    adseterror(152);
-    return 0;
-  }
-  if (!adStoreEntity(dwg, list, hdr, rec)) return 0;
-  /* move it from the tail to its place */
-  LLNode* n = LLDelTail(list);
-  LLPutAfterSpec(list, at, n);
-  return 1;
+int adAddEntityToListAfter(AdDrawing *dwg, AdEntityList list, const unsigned char *after,
+                           const AdEntityHeader *hdr, const AdEntityRecord *rec)
+{
+    if (!dwg || !list || !hdr) return 0;
+    LLNode *at = findnode(dwg, list, after);
+    if (!at) {
+        adseterror(152);
+        return 0;
+    }
+    if (!adStoreEntity(dwg, list, hdr, rec)) return 0;
+    /* move it from the tail to its place */
+    LLNode *n = LLDelTail(list);
+    LLPutAfterSpec(list, at, n);
+    return 1;
 }
 
-int adReplaceEntity(AdDrawing* dwg, AdEntityList list, const unsigned char* handle,
-                    const AdEntityHeader* hdr, const AdEntityRecord* rec) {
-  if (!dwg || !list || !hdr) return 0;
-  LLNode* old = findnode(dwg, list, handle);
-  if (!old) {
-    adseterror(226);
-    return 0;
-  }
-  LLNode* n = adPackEntity(dwg, hdr, rec);
-  if (!n) return 0;
-  bool current = list->current == old;
-  bt_del(dwg, handle);
-  int r = bt_insert(dwg, hdr->handle, n);
-  if (r != 1) {
-    bt_insert(dwg, handle, old);
+int adReplaceEntity(AdDrawing *dwg, AdEntityList list, const unsigned char *handle, const AdEntityHeader *hdr,
+                    const AdEntityRecord *rec)
+{
+    if (!dwg || !list || !hdr) return 0;
+    LLNode *old = findnode(dwg, list, handle);
+    if (!old) {
+        adseterror(226);
+        return 0;
+    }
+    LLNode *n = adPackEntity(dwg, hdr, rec);
+    if (!n) return 0;
+    bool current = list->current == old;
+    bt_del(dwg, handle);
+    int r = bt_insert(dwg, hdr->handle, n);
+    if (r != 1) {
+        bt_insert(dwg, handle, old);
+        ztvm_free(n);
+        adseterror(r == 2 ? 172 : 228);
+        return 0;
+    }
+    LLPutBeforeSpec(list, old, n);
+    LLDelSpec(list, old);
+    if (current) list->current = n;
+    ztvm_free(old);
+    return 1;
+}
+
+int adDeleteEntity(AdDrawing *dwg, AdEntityList list, const unsigned char *handle, int freedata)
+{
+    if (!dwg || !list) {
+        adseterror(151);
+        return 0;
+    }
+    LLNode *n = findnode(dwg, list, handle);
+    if (!n) {
+        adseterror(152);
+        return 0;
+    }
+    LLDelSpec(list, n);
+    bt_del(dwg, handle);
+    if (freedata) adfreeentitynode(dwg, n);
     ztvm_free(n);
-    adseterror(r == 2 ? 172 : 228);
-    return 0;
-  }
-  LLPutBeforeSpec(list, old, n);
-  LLDelSpec(list, old);
-  if (current) list->current = n;
-  ztvm_free(old);
-  return 1;
+    return 1;
 }
 
-int adDeleteEntity(AdDrawing* dwg, AdEntityList list, const unsigned char* handle, int freedata) {
-  if (!dwg || !list) {
-    adseterror(151);
-    return 0;
-  }
-  LLNode* n = findnode(dwg, list, handle);
-  if (!n) {
-    adseterror(152);
-    return 0;
-  }
-  LLDelSpec(list, n);
-  bt_del(dwg, handle);
-  if (freedata) adfreeentitynode(dwg, n);
-  ztvm_free(n);
-  return 1;
-}
+AdEntityList adModelSpaceEntityList(AdDrawing *dwg) { return dwg ? dwg->mspace : nullptr; }
+AdEntityList adPaperSpaceEntityList(AdDrawing *dwg) { return dwg ? dwg->pspace : nullptr; }
 
-AdEntityList adModelSpaceEntityList(AdDrawing* dwg) { return dwg ? dwg->mspace : nullptr; }
-AdEntityList adPaperSpaceEntityList(AdDrawing* dwg) { return dwg ? dwg->pspace : nullptr; }
-
-}  // extern "C"
+} // extern "C"

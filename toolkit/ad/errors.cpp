@@ -5,7 +5,7 @@
 
 namespace {
 
-const char* const kMessages[] = {
+const char *const kMessages[] = {
     /* 0 */ "No error",
     /* 1 */ "",
     /* 2 */ "General failure",
@@ -320,30 +320,34 @@ const char* const kMessages[] = {
 constexpr int kCount = static_cast<int>(sizeof kMessages / sizeof kMessages[0]);
 static_assert(kCount == 309, "one message per code 0 to 308");
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
 int16_t adError(void) { return adin ? adin->error : 0; }
 
-int adErrorClear(void) {
-  if (adin) adin->error = 0;
-  return 1;
+int adErrorClear(void)
+{
+    if (adin) adin->error = 0;
+    return 1;
 }
 
-const char* adErrorStr(int code) {
-  if (code < 0 || code >= kCount) return "Error number out of range";
-  return kMessages[code];
+const char *adErrorStr(int code)
+{
+    if (code < 0 || code >= kCount) return "Error number out of range";
+    return kMessages[code];
 }
 
-const unsigned char* adErrorObjhandle(void) { return adin ? adin->errorhandle : nullptr; }
+const unsigned char *adErrorObjhandle(void) { return adin ? adin->errorhandle : nullptr; }
 
-void adseterror(int16_t code) {
-  if (adin) adin->error = code;
+void adseterror(int16_t code)
+{
+    if (adin) adin->error = code;
 }
 
-void adcriticalerror(int code) {
-  if (adin && adin->criticalerror) adin->criticalerror(code);
+void adcriticalerror(int code)
+{
+    if (adin && adin->criticalerror) adin->criticalerror(code);
 }
 
-}  // extern "C"
+} // extern "C"

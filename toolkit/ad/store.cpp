@@ -8,54 +8,60 @@
 
 namespace {
 
-void link(LLList* list, LLNode* n, int mode, LLNode* before) {
-  if (mode == AD_PUT_HEAD) LLPutHead(list, n);
-  else if (mode == AD_PUT_BEFORE && before) LLPutBeforeSpec(list, before, n);
-  else LLPutTail(list, n);
+void link(LLList *list, LLNode *n, int mode, LLNode *before)
+{
+    if (mode == AD_PUT_HEAD)
+        LLPutHead(list, n);
+    else if (mode == AD_PUT_BEFORE && before)
+        LLPutBeforeSpec(list, before, n);
+    else
+        LLPutTail(list, n);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-void* addobjecttolistandindex(AdDrawing* dwg, LLList* list, const void* rec, size_t size,
-                              const unsigned char* handle, int mode, LLNode* before) {
-  if (!handle || adObjhandleIsNull(handle)) {
-    adseterror(231);
-    return nullptr;
-  }
-  LLNode* n = LLAlloc(size);
-  if (!n) {
-    adseterror(223);
-    adcriticalerror(2);
-    return nullptr;
-  }
-  std::memcpy(LL_RECORD(n), rec, size);
-  int r = bt_insert(dwg, handle, n);
-  if (r != 1) {
-    if (r == 2) {
-      adseterror(172);
-      std::memcpy(adin->errorhandle, handle, 8);
-    } else {
-      adseterror(173);
+void *addobjecttolistandindex(AdDrawing *dwg, LLList *list, const void *rec, size_t size,
+                              const unsigned char *handle, int mode, LLNode *before)
+{
+    if (!handle || adObjhandleIsNull(handle)) {
+        adseterror(231);
+        return nullptr;
     }
-    ztvm_free(n);
-    return nullptr;
-  }
-  link(list, n, mode, before);
-  return LL_RECORD(n);
+    LLNode *n = LLAlloc(size);
+    if (!n) {
+        adseterror(223);
+        adcriticalerror(2);
+        return nullptr;
+    }
+    std::memcpy(LL_RECORD(n), rec, size);
+    int r = bt_insert(dwg, handle, n);
+    if (r != 1) {
+        if (r == 2) {
+            adseterror(172);
+            std::memcpy(adin->errorhandle, handle, 8);
+        } else {
+            adseterror(173);
+        }
+        ztvm_free(n);
+        return nullptr;
+    }
+    link(list, n, mode, before);
+    return LL_RECORD(n);
 }
 
-void* addobjecttolist(LLList* list, const void* rec, size_t size, int mode, LLNode* before) {
-  LLNode* n = LLAlloc(size);
-  if (!n) {
-    adseterror(223);
-    adcriticalerror(2);
-    return nullptr;
-  }
-  std::memcpy(LL_RECORD(n), rec, size);
-  link(list, n, mode, before);
-  return LL_RECORD(n);
+void *addobjecttolist(LLList *list, const void *rec, size_t size, int mode, LLNode *before)
+{
+    LLNode *n = LLAlloc(size);
+    if (!n) {
+        adseterror(223);
+        adcriticalerror(2);
+        return nullptr;
+    }
+    std::memcpy(LL_RECORD(n), rec, size);
+    link(list, n, mode, before);
+    return LL_RECORD(n);
 }
 
-}  // extern "C"
+} // extern "C"

@@ -12,15 +12,18 @@
 namespace {
 
 struct TableDesc {
-  size_t size;
-  size_t handleoff;
-  size_t nameoff;
-  LLList* AdDrawing::*list;
-  int16_t emptylist, notfound, delxdata, del, freeerr;
+    size_t size;
+    size_t handleoff;
+    size_t nameoff;
+    LLList *AdDrawing::*list;
+    int16_t emptylist, notfound, delxdata, del, freeerr;
 };
 
-#define AD_DESC(Rec, member, e0, e1, e2, e3, e4) \
-  TableDesc{sizeof(Rec), offsetof(Rec, handle), offsetof(Rec, name), &AdDrawing::member, e0, e1, e2, e3, e4}
+#define AD_DESC(Rec, member, e0, e1, e2, e3, e4)                                                             \
+    TableDesc                                                                                                \
+    {                                                                                                        \
+        sizeof(Rec), offsetof(Rec, handle), offsetof(Rec, name), &AdDrawing::member, e0, e1, e2, e3, e4      \
+    }
 
 const TableDesc kLinetype = AD_DESC(AdLinetype, ltypes, 76, 77, 106, 107, 108);
 const TableDesc kLayer = AD_DESC(AdLayer, layers, 90, 91, 103, 104, 105);
@@ -35,139 +38,145 @@ const TableDesc kBlockheader = AD_DESC(AdBlockheader, blkhs, 92, 93, 124, 126, 1
 
 /* Offsets of the common tail, the same in every table record. */
 struct Tail {
-  AdBlob* xdblob;
-  int32_t numreactors;
-  AdBlob* reactorblob;
+    AdBlob *xdblob;
+    int32_t numreactors;
+    AdBlob *reactorblob;
 };
-template <class Rec>
-Tail tailof(const void* rec) {
-  const Rec* r = static_cast<const Rec*>(rec);
-  return Tail{r->xdblob, r->numreactors, r->reactorblob};
+template <class Rec> Tail tailof(const void *rec)
+{
+    const Rec *r = static_cast<const Rec *>(rec);
+    return Tail{r->xdblob, r->numreactors, r->reactorblob};
 }
 
-const unsigned char* handleof(const TableDesc& d, const void* rec) {
-  return static_cast<const unsigned char*>(rec) + d.handleoff;
+const unsigned char *handleof(const TableDesc &d, const void *rec)
+{
+    return static_cast<const unsigned char *>(rec) + d.handleoff;
 }
-const char* nameof(const TableDesc& d, const void* rec) {
-  return static_cast<const char*>(rec) + d.nameoff;
-}
+const char *nameof(const TableDesc &d, const void *rec) { return static_cast<const char *>(rec) + d.nameoff; }
 
-int start(const TableDesc& d, AdDrawing* dwg) {
-  if (!dwg) return 0;
-  LLRewindList(dwg->*d.list);
-  return 1;
-}
-
-int get(const TableDesc& d, AdDrawing* dwg, void* rec) {
-  LLList* l = dwg ? dwg->*d.list : nullptr;
-  if (!l || !l->current) return 0;
-  std::memcpy(rec, LL_RECORD(l->current), d.size);
-  l->current = l->current->next;
-  return 1;
+int start(const TableDesc &d, AdDrawing *dwg)
+{
+    if (!dwg) return 0;
+    LLRewindList(dwg->*d.list);
+    return 1;
 }
 
-long num(const TableDesc& d, AdDrawing* dwg) { return dwg ? LLGetNumLinks(dwg->*d.list) : 0; }
-
-LLNode* lookup(const TableDesc& d, AdDrawing* dwg, const unsigned char* handle) {
-  LLNode* n = static_cast<LLNode*>(bt_search(dwg, handle, dwg->btroot));
-  return n && n->list == dwg->*d.list ? n : nullptr;
+int get(const TableDesc &d, AdDrawing *dwg, void *rec)
+{
+    LLList *l = dwg ? dwg->*d.list : nullptr;
+    if (!l || !l->current) return 0;
+    std::memcpy(rec, LL_RECORD(l->current), d.size);
+    l->current = l->current->next;
+    return 1;
 }
 
-int seek(const TableDesc& d, AdDrawing* dwg, const unsigned char* handle, void* rec) {
-  if (!dwg || !handle) return 0;
-  LLNode* n = static_cast<LLNode*>(bt_search(dwg, handle, dwg->btroot));
-  if (!n) {
-    adseterror(303);
-    return 0;
-  }
-  if (LLSetCurNode(dwg->*d.list, n) != 0) {
-    adseterror(304);
-    return 0;
-  }
-  if (!get(d, dwg, rec)) {
-    adseterror(305);
-    return 0;
-  }
-  return 1;
+long num(const TableDesc &d, AdDrawing *dwg) { return dwg ? LLGetNumLinks(dwg->*d.list) : 0; }
+
+LLNode *lookup(const TableDesc &d, AdDrawing *dwg, const unsigned char *handle)
+{
+    LLNode *n = static_cast<LLNode *>(bt_search(dwg, handle, dwg->btroot));
+    return n && n->list == dwg->*d.list ? n : nullptr;
 }
 
-int findbyname(const TableDesc& d, AdDrawing* dwg, const char* name, unsigned char* handle) {
-  if (handle) std::memset(handle, 0, 8);
-  LLList* l = dwg ? dwg->*d.list : nullptr;
-  if (!l || !name) return 0;
-  for (LLNode* n = l->head; n; n = n->next) {
-    const void* rec = LL_RECORD(n);
-    if (adstricmp(nameof(d, rec), name) == 0) {
-      if (handle) std::memcpy(handle, handleof(d, rec), 8);
-      return 1;
+int seek(const TableDesc &d, AdDrawing *dwg, const unsigned char *handle, void *rec)
+{
+    if (!dwg || !handle) return 0;
+    LLNode *n = static_cast<LLNode *>(bt_search(dwg, handle, dwg->btroot));
+    if (!n) {
+        adseterror(303);
+        return 0;
     }
-  }
-  return 0;
-}
-
-int replace(const TableDesc& d, AdDrawing* dwg, const void* rec) {
-  if (!dwg || !rec) return 0;
-  LLNode* n = lookup(d, dwg, handleof(d, rec));
-  if (!n) {
-    adseterror(303);
-    return 0;
-  }
-  std::memcpy(LL_RECORD(n), rec, d.size);
-  return 1;
-}
-
-int add(const TableDesc& d, AdDrawing* dwg, const void* rec) {
-  if (!dwg || !rec) return 0;
-  return addobjecttolistandindex(dwg, dwg->*d.list, rec, d.size, handleof(d, rec), AD_PUT_TAIL,
-                                 nullptr) != nullptr;
-}
-
-int del(const TableDesc& d, AdDrawing* dwg, const unsigned char* handle, Tail (*tail)(const void*)) {
-  if (!dwg || !handle) return 0;
-  LLNode* n = lookup(d, dwg, handle);
-  if (!n) {
-    adseterror(d.del);
-    return 0;
-  }
-  Tail t = tail(LL_RECORD(n));
-  adDeleteBlob(t.xdblob);
-  adDeleteBlob(t.reactorblob);
-  if (&d == &kBlockheader) {
-    AdBlockheader* b = static_cast<AdBlockheader*>(LL_RECORD(n));
-    if (b->entitylist && b->entitylist != dwg->mspace && b->entitylist != dwg->pspace) {
-      AdEntityHeader eh;
-      for (LLNode* e = b->entitylist->head; e; e = e->next) {
-        adUnpackEntity(e, &eh, nullptr);
-        bt_del(dwg, eh.handle);
-      }
-      adfreeentitylist(dwg, b->entitylist);
+    if (LLSetCurNode(dwg->*d.list, n) != 0) {
+        adseterror(304);
+        return 0;
     }
-    adDeleteBlob(b->previewblob);
-    adDeleteBlob(b->insertblob);
-  }
-  LLDelSpec(dwg->*d.list, n);
-  bt_del(dwg, handle);
-  ztvm_free(n);
-  return 1;
+    if (!get(d, dwg, rec)) {
+        adseterror(305);
+        return 0;
+    }
+    return 1;
 }
 
-}  // namespace
+int findbyname(const TableDesc &d, AdDrawing *dwg, const char *name, unsigned char *handle)
+{
+    if (handle) std::memset(handle, 0, 8);
+    LLList *l = dwg ? dwg->*d.list : nullptr;
+    if (!l || !name) return 0;
+    for (LLNode *n = l->head; n; n = n->next) {
+        const void *rec = LL_RECORD(n);
+        if (adstricmp(nameof(d, rec), name) == 0) {
+            if (handle) std::memcpy(handle, handleof(d, rec), 8);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int replace(const TableDesc &d, AdDrawing *dwg, const void *rec)
+{
+    if (!dwg || !rec) return 0;
+    LLNode *n = lookup(d, dwg, handleof(d, rec));
+    if (!n) {
+        adseterror(303);
+        return 0;
+    }
+    std::memcpy(LL_RECORD(n), rec, d.size);
+    return 1;
+}
+
+int add(const TableDesc &d, AdDrawing *dwg, const void *rec)
+{
+    if (!dwg || !rec) return 0;
+    return addobjecttolistandindex(dwg, dwg->*d.list, rec, d.size, handleof(d, rec), AD_PUT_TAIL, nullptr) !=
+           nullptr;
+}
+
+int del(const TableDesc &d, AdDrawing *dwg, const unsigned char *handle, Tail (*tail)(const void *))
+{
+    if (!dwg || !handle) return 0;
+    LLNode *n = lookup(d, dwg, handle);
+    if (!n) {
+        adseterror(d.del);
+        return 0;
+    }
+    Tail t = tail(LL_RECORD(n));
+    adDeleteBlob(t.xdblob);
+    adDeleteBlob(t.reactorblob);
+    if (&d == &kBlockheader) {
+        AdBlockheader *b = static_cast<AdBlockheader *>(LL_RECORD(n));
+        if (b->entitylist && b->entitylist != dwg->mspace && b->entitylist != dwg->pspace) {
+            AdEntityHeader eh;
+            for (LLNode *e = b->entitylist->head; e; e = e->next) {
+                adUnpackEntity(e, &eh, nullptr);
+                bt_del(dwg, eh.handle);
+            }
+            adfreeentitylist(dwg, b->entitylist);
+        }
+        adDeleteBlob(b->previewblob);
+        adDeleteBlob(b->insertblob);
+    }
+    LLDelSpec(dwg->*d.list, n);
+    bt_del(dwg, handle);
+    ztvm_free(n);
+    return 1;
+}
+
+} // namespace
 
 extern "C" {
 
-#define AD_FAMILY(Rec, Name, Plural, desc)                                                  \
-  int adStart##Name##Get(AdDrawing* dwg) { return start(desc, dwg); }                       \
-  int adGet##Name(AdDrawing* dwg, Rec* rec) { return get(desc, dwg, rec); }                 \
-  long adNum##Plural(AdDrawing* dwg) { return num(desc, dwg); }                             \
-  int adSeek##Name(AdDrawing* dwg, const unsigned char* h, Rec* rec) {                      \
-    return seek(desc, dwg, h, rec);                                                         \
-  }                                                                                         \
-  int adFind##Name##ByName(AdDrawing* dwg, const char* name, unsigned char* h) {            \
-    return findbyname(desc, dwg, name, h);                                                  \
-  }                                                                                         \
-  int adReplace##Name(AdDrawing* dwg, const Rec* rec) { return replace(desc, dwg, rec); }   \
-  int adAdd##Name(AdDrawing* dwg, const Rec* rec) { return add(desc, dwg, rec); }           \
-  int adDelete##Name(AdDrawing* dwg, const unsigned char* h) { return del(desc, dwg, h, tailof<Rec>); }
+#define AD_FAMILY(Rec, Name, Plural, desc)                                                                   \
+    int adStart##Name##Get(AdDrawing *dwg) { return start(desc, dwg); }                                      \
+    int adGet##Name(AdDrawing *dwg, Rec *rec) { return get(desc, dwg, rec); }                                \
+    long adNum##Plural(AdDrawing *dwg) { return num(desc, dwg); }                                            \
+    int adSeek##Name(AdDrawing *dwg, const unsigned char *h, Rec *rec) { return seek(desc, dwg, h, rec); }   \
+    int adFind##Name##ByName(AdDrawing *dwg, const char *name, unsigned char *h)                             \
+    {                                                                                                        \
+        return findbyname(desc, dwg, name, h);                                                               \
+    }                                                                                                        \
+    int adReplace##Name(AdDrawing *dwg, const Rec *rec) { return replace(desc, dwg, rec); }                  \
+    int adAdd##Name(AdDrawing *dwg, const Rec *rec) { return add(desc, dwg, rec); }                          \
+    int adDelete##Name(AdDrawing *dwg, const unsigned char *h) { return del(desc, dwg, h, tailof<Rec>); }
 
 AD_FAMILY(AdLinetype, Linetype, Linetypes, kLinetype)
 AD_FAMILY(AdLayer, Layer, Layers, kLayer)
@@ -180,54 +189,59 @@ AD_FAMILY(AdDimstyle, Dimstyle, Dimstyles, kDimstyle)
 AD_FAMILY(AdBlockheader, Blockheader, Blockheaders, kBlockheader)
 #undef AD_FAMILY
 
-AdEntityList adEntityList(AdDrawing* dwg, const unsigned char* blkhhandle) {
-  if (!dwg || !blkhhandle) return nullptr;
-  adseterror(73);
-  LLNode* n = lookup(kBlockheader, dwg, blkhhandle);
-  if (!n) return nullptr;
-  adseterror(0);
-  return static_cast<AdBlockheader*>(LL_RECORD(n))->entitylist;
+AdEntityList adEntityList(AdDrawing *dwg, const unsigned char *blkhhandle)
+{
+    if (!dwg || !blkhhandle) return nullptr;
+    adseterror(73);
+    LLNode *n = lookup(kBlockheader, dwg, blkhhandle);
+    if (!n) return nullptr;
+    adseterror(0);
+    return static_cast<AdBlockheader *>(LL_RECORD(n))->entitylist;
 }
 
-static const TableDesc* const kAllTables[] = {&kLinetype, &kLayer, &kShapefile, &kView, &kVport,
-                                              &kUcs, &kRegapp, &kDimstyle, &kBlockheader};
+static const TableDesc *const kAllTables[] = {&kLinetype, &kLayer,  &kShapefile, &kView,       &kVport,
+                                              &kUcs,      &kRegapp, &kDimstyle,  &kBlockheader};
 
-LLList* adtablelist(AdDrawing* dwg, int list) { return dwg->*kAllTables[list]->list; }
+LLList *adtablelist(AdDrawing *dwg, int list) { return dwg->*kAllTables[list]->list; }
 size_t adtablerecsize(int list) { return kAllTables[list]->size; }
-const char* adtablename(int list, const void* rec) { return nameof(*kAllTables[list], rec); }
-unsigned char* adtablehandle(int list, void* rec) {
-  return static_cast<unsigned char*>(rec) + kAllTables[list]->handleoff;
+const char *adtablename(int list, const void *rec) { return nameof(*kAllTables[list], rec); }
+unsigned char *adtablehandle(int list, void *rec)
+{
+    return static_cast<unsigned char *>(rec) + kAllTables[list]->handleoff;
 }
-LLNode* adtablefindnode(AdDrawing* dwg, int list, const char* name) {
-  LLList* l = adtablelist(dwg, list);
-  for (LLNode* n = l ? l->head : nullptr; n; n = n->next)
-    if (adstricmp(adtablename(list, LL_RECORD(n)), name) == 0) return n;
-  return nullptr;
+LLNode *adtablefindnode(AdDrawing *dwg, int list, const char *name)
+{
+    LLList *l = adtablelist(dwg, list);
+    for (LLNode *n = l ? l->head : nullptr; n; n = n->next)
+        if (adstricmp(adtablename(list, LL_RECORD(n)), name) == 0) return n;
+    return nullptr;
 }
 
 /* Frees a table list with the extended data and reactors of its records. */
-void adfreetablelist(AdDrawing* dwg, int table) {
-  static const TableDesc* const kAll[] = {&kLinetype, &kLayer, &kShapefile, &kView, &kVport,
-                                          &kUcs, &kRegapp, &kDimstyle, &kBlockheader};
-  static Tail (*const kTails[])(const void*) = {tailof<AdLinetype>, tailof<AdLayer>, tailof<AdShapefile>,
-                                                tailof<AdView>, tailof<AdVport>, tailof<AdUcs>,
-                                                tailof<AdRegapp>, tailof<AdDimstyle>, tailof<AdBlockheader>};
-  const TableDesc& d = *kAll[table];
-  LLList* l = dwg->*d.list;
-  if (!l) return;
-  for (LLNode* n = l->head; n; n = n->next) {
-    Tail t = kTails[table](LL_RECORD(n));
-    adDeleteBlob(t.xdblob);
-    adDeleteBlob(t.reactorblob);
-    if (&d == &kBlockheader) {
-      AdBlockheader* b = static_cast<AdBlockheader*>(LL_RECORD(n));
-      if (b->entitylist != dwg->mspace && b->entitylist != dwg->pspace) adfreeentitylist(dwg, b->entitylist);
-      adDeleteBlob(b->previewblob);
-      adDeleteBlob(b->insertblob);
+void adfreetablelist(AdDrawing *dwg, int table)
+{
+    static const TableDesc *const kAll[] = {&kLinetype, &kLayer,  &kShapefile, &kView,       &kVport,
+                                            &kUcs,      &kRegapp, &kDimstyle,  &kBlockheader};
+    static Tail (*const kTails[])(const void *) = {
+        tailof<AdLinetype>, tailof<AdLayer>,  tailof<AdShapefile>, tailof<AdView>,       tailof<AdVport>,
+        tailof<AdUcs>,      tailof<AdRegapp>, tailof<AdDimstyle>,  tailof<AdBlockheader>};
+    const TableDesc &d = *kAll[table];
+    LLList *l = dwg->*d.list;
+    if (!l) return;
+    for (LLNode *n = l->head; n; n = n->next) {
+        Tail t = kTails[table](LL_RECORD(n));
+        adDeleteBlob(t.xdblob);
+        adDeleteBlob(t.reactorblob);
+        if (&d == &kBlockheader) {
+            AdBlockheader *b = static_cast<AdBlockheader *>(LL_RECORD(n));
+            if (b->entitylist != dwg->mspace && b->entitylist != dwg->pspace)
+                adfreeentitylist(dwg, b->entitylist);
+            adDeleteBlob(b->previewblob);
+            adDeleteBlob(b->insertblob);
+        }
     }
-  }
-  LLDeleteList(l);
-  dwg->*d.list = nullptr;
+    LLDeleteList(l);
+    dwg->*d.list = nullptr;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -37,732 +37,793 @@ const double kPi = 3.14159265358979323846;
 const double kDeg = kPi / 180.0;
 
 /* The next value of a counted sequence. */
-bool seq(AdDrawing* dwg) { return dxfseq(dwg) != 0; }
+bool seq(AdDrawing *dwg) { return dxfseq(dwg) != 0; }
 
-bool putd(AdBytes* b, double v) { return adbytesput(b, &v, 8) != 0; }
-bool puts16(AdBytes* b, int16_t v) { return adbytesput(b, &v, 2) != 0; }
-bool puts32(AdBytes* b, int32_t v) { return adbytesput(b, &v, 4) != 0; }
+bool putd(AdBytes *b, double v) { return adbytesput(b, &v, 8) != 0; }
+bool puts16(AdBytes *b, int16_t v) { return adbytesput(b, &v, 2) != 0; }
+bool puts32(AdBytes *b, int32_t v) { return adbytesput(b, &v, 4) != 0; }
 
 int32_t count(int32_t v) { return v < 0 ? 0 : v; }
 
 /* A 10 with optional 20 and 30 (the current pair is the 10). */
-bool point3(AdDrawing* dwg, double* p) {
-  p[0] = dxfreal();
-  p[1] = p[2] = 0.0;
-  for (uint16_t code : {20, 30}) {
-    if (!dxfnext(dwg)) return false;
-    if (adin->curcode != code) {
-      dxfback(dwg);
-      return true;
+bool point3(AdDrawing *dwg, double *p)
+{
+    p[0] = dxfreal();
+    p[1] = p[2] = 0.0;
+    for (uint16_t code : {20, 30}) {
+        if (!dxfnext(dwg)) return false;
+        if (adin->curcode != code) {
+            dxfback(dwg);
+            return true;
+        }
+        p[code == 20 ? 1 : 2] = dxfreal();
     }
-    p[code == 20 ? 1 : 2] = dxfreal();
-  }
-  return true;
+    return true;
 }
 
 /* ---------------------------------------------------------------- HATCH */
 
-bool hatchspline(AdDrawing* dwg, AdBytes* b) {
-  int32_t degree, nknots, nctl;
-  int16_t rational, periodic;
-  if (!seq(dwg)) return false;
-  degree = dxfint();
-  if (!seq(dwg)) return false;
-  rational = static_cast<int16_t>(dxfint());
-  if (!seq(dwg)) return false;
-  periodic = static_cast<int16_t>(dxfint());
-  if (!seq(dwg)) return false;
-  nknots = count(dxfint());
-  if (!seq(dwg)) return false;
-  nctl = count(dxfint());
-  if (!puts32(b, degree) || !puts16(b, rational) || !puts16(b, periodic) || !puts32(b, nknots) ||
-      !puts32(b, nctl))
-    return false;
-  for (int32_t i = 0; i < nknots; ++i)
-    if (!seq(dwg) || !putd(b, dxfreal())) return false;
-  for (int64_t i = 0; i < 2 * static_cast<int64_t>(nctl); ++i)
-    if (!seq(dwg) || !putd(b, dxfreal())) return false;
-  if (rational)
-    for (int32_t i = 0; i < nctl; ++i)
-      if (!seq(dwg) || !putd(b, dxfreal())) return false;
-  /* fit data of newer files: 97 n, n points 11/21, tangents 12/22, 13/23 */
-  if (!dxfnext(dwg)) return false;
-  if (adin->curcode != 97) {
-    dxfback(dwg);
-    return true;
-  }
-  int64_t at = dwg->dxf->lastpos;
-  int32_t nfit = count(dxfint());
-  if (!dxfnext(dwg)) return false;
-  bool fit = adin->curcode == 11 || adin->curcode == 12;
-  if (!fit) return dxfseek(dwg, at) != 0;
-  dxfback(dwg);
-  for (int64_t i = 0; i < 2 * static_cast<int64_t>(nfit); ++i)
+bool hatchspline(AdDrawing *dwg, AdBytes *b)
+{
+    int32_t degree, nknots, nctl;
+    int16_t rational, periodic;
     if (!seq(dwg)) return false;
-  for (int k = 0; k < 2; ++k) {
-    if (!dxfnext(dwg)) return false;
-    if (adin->curcode != 12 && adin->curcode != 13) {
-      dxfback(dwg);
-      return true;
-    }
+    degree = dxfint();
     if (!seq(dwg)) return false;
-  }
-  return true;
-}
-
-bool hatchpaths(AdDrawing* dwg, AdEntCtx* c, int32_t npaths) {
-  AdBytes* b = &c->a;
-  for (int32_t p = 0; p < npaths; ++p) {
+    rational = static_cast<int16_t>(dxfint());
     if (!seq(dwg)) return false;
-    int32_t flags = dxfint();
-    if (!puts32(b, flags)) return false;
-    if (flags & 2) {
-      if (!seq(dwg)) return false;
-      int16_t hasbulge = static_cast<int16_t>(dxfint());
-      if (!seq(dwg)) return false;
-      int16_t closed = static_cast<int16_t>(dxfint());
-      if (!seq(dwg)) return false;
-      int32_t n = count(dxfint());
-      if (!puts16(b, hasbulge) || !puts16(b, closed) || !puts32(b, n)) return false;
-      for (int64_t i = 0; i < static_cast<int64_t>(n) * (hasbulge ? 3 : 2); ++i)
+    periodic = static_cast<int16_t>(dxfint());
+    if (!seq(dwg)) return false;
+    nknots = count(dxfint());
+    if (!seq(dwg)) return false;
+    nctl = count(dxfint());
+    if (!puts32(b, degree) || !puts16(b, rational) || !puts16(b, periodic) || !puts32(b, nknots) ||
+        !puts32(b, nctl))
+        return false;
+    for (int32_t i = 0; i < nknots; ++i)
         if (!seq(dwg) || !putd(b, dxfreal())) return false;
-    } else {
-      if (!seq(dwg)) return false;
-      int32_t nedges = count(dxfint());
-      if (!puts32(b, nedges)) return false;
-      for (int32_t e = 0; e < nedges; ++e) {
+    for (int64_t i = 0; i < 2 * static_cast<int64_t>(nctl); ++i)
+        if (!seq(dwg) || !putd(b, dxfreal())) return false;
+    if (rational)
+        for (int32_t i = 0; i < nctl; ++i)
+            if (!seq(dwg) || !putd(b, dxfreal())) return false;
+    /* fit data of newer files: 97 n, n points 11/21, tangents 12/22, 13/23 */
+    if (!dxfnext(dwg)) return false;
+    if (adin->curcode != 97) {
+        dxfback(dwg);
+        return true;
+    }
+    int64_t at = dwg->dxf->lastpos;
+    int32_t nfit = count(dxfint());
+    if (!dxfnext(dwg)) return false;
+    bool fit = adin->curcode == 11 || adin->curcode == 12;
+    if (!fit) return dxfseek(dwg, at) != 0;
+    dxfback(dwg);
+    for (int64_t i = 0; i < 2 * static_cast<int64_t>(nfit); ++i)
         if (!seq(dwg)) return false;
-        unsigned char type = static_cast<unsigned char>(dxfint());
-        if (!adbytesput(b, &type, 1)) return false;
-        double v[8];
-        switch (type) {
-          case 1:
-            for (int i = 0; i < 4; ++i)
-              if (!seq(dwg) || !putd(b, dxfreal())) return false;
-            break;
-          case 2:
-            for (int i = 0; i < 5; ++i) {
-              if (!seq(dwg)) return false;
-              v[i] = dxfreal();
-            }
-            v[3] *= kDeg;
-            v[4] *= kDeg;
-            for (int i = 0; i < 5; ++i) putd(b, v[i]);
-            if (!seq(dwg) || !puts16(b, static_cast<int16_t>(dxfint()))) return false;
-            break;
-          case 3: {
-            for (int i = 0; i < 7; ++i) {
-              if (!seq(dwg)) return false;
-              v[i] = dxfreal();
-            }
-            double s = adEllipseParameterFromAngle(v[5] * kDeg, v[4]);
-            double t = adEllipseParameterFromAngle(v[6] * kDeg, v[4]);
-            if (s < 0 || t < 0) {
-              s += 2 * kPi;
-              t += 2 * kPi;
-            }
-            v[5] = s;
-            v[6] = t;
-            for (int i = 0; i < 7; ++i) putd(b, v[i]);
-            if (!seq(dwg) || !puts16(b, static_cast<int16_t>(dxfint()))) return false;
-            break;
-          }
-          case 4:
-            if (!hatchspline(dwg, b)) return false;
-            break;
-          default:
-            adseterror(32);
-            return false;
+    for (int k = 0; k < 2; ++k) {
+        if (!dxfnext(dwg)) return false;
+        if (adin->curcode != 12 && adin->curcode != 13) {
+            dxfback(dwg);
+            return true;
         }
-        if (b->failed) return false;
-      }
+        if (!seq(dwg)) return false;
     }
-    if (!seq(dwg)) return false;
-    int32_t nsrc = count(dxfint());
-    if (!puts32(b, nsrc)) return false;
-    for (int32_t i = 0; i < nsrc; ++i) {
-      if (!seq(dwg)) return false;
-      if (!adbytesput(&c->b, adin->curhandle, 8)) return false;
-    }
-  }
-  return true;
+    return true;
 }
 
-bool hatchlines(AdDrawing* dwg, AdBytes* b, int32_t n) {
-  for (int32_t l = 0; l < n; ++l) {
-    double v[5];
-    for (int i = 0; i < 5; ++i) {
-      if (!seq(dwg)) return false;
-      v[i] = dxfreal();
+bool hatchpaths(AdDrawing *dwg, AdEntCtx *c, int32_t npaths)
+{
+    AdBytes *b = &c->a;
+    for (int32_t p = 0; p < npaths; ++p) {
+        if (!seq(dwg)) return false;
+        int32_t flags = dxfint();
+        if (!puts32(b, flags)) return false;
+        if (flags & 2) {
+            if (!seq(dwg)) return false;
+            int16_t hasbulge = static_cast<int16_t>(dxfint());
+            if (!seq(dwg)) return false;
+            int16_t closed = static_cast<int16_t>(dxfint());
+            if (!seq(dwg)) return false;
+            int32_t n = count(dxfint());
+            if (!puts16(b, hasbulge) || !puts16(b, closed) || !puts32(b, n)) return false;
+            for (int64_t i = 0; i < static_cast<int64_t>(n) * (hasbulge ? 3 : 2); ++i)
+                if (!seq(dwg) || !putd(b, dxfreal())) return false;
+        } else {
+            if (!seq(dwg)) return false;
+            int32_t nedges = count(dxfint());
+            if (!puts32(b, nedges)) return false;
+            for (int32_t e = 0; e < nedges; ++e) {
+                if (!seq(dwg)) return false;
+                unsigned char type = static_cast<unsigned char>(dxfint());
+                if (!adbytesput(b, &type, 1)) return false;
+                double v[8];
+                switch (type) {
+                case 1:
+                    for (int i = 0; i < 4; ++i)
+                        if (!seq(dwg) || !putd(b, dxfreal())) return false;
+                    break;
+                case 2:
+                    for (int i = 0; i < 5; ++i) {
+                        if (!seq(dwg)) return false;
+                        v[i] = dxfreal();
+                    }
+                    v[3] *= kDeg;
+                    v[4] *= kDeg;
+                    for (int i = 0; i < 5; ++i) putd(b, v[i]);
+                    if (!seq(dwg) || !puts16(b, static_cast<int16_t>(dxfint()))) return false;
+                    break;
+                case 3: {
+                    for (int i = 0; i < 7; ++i) {
+                        if (!seq(dwg)) return false;
+                        v[i] = dxfreal();
+                    }
+                    double s = adEllipseParameterFromAngle(v[5] * kDeg, v[4]);
+                    double t = adEllipseParameterFromAngle(v[6] * kDeg, v[4]);
+                    if (s < 0 || t < 0) {
+                        s += 2 * kPi;
+                        t += 2 * kPi;
+                    }
+                    v[5] = s;
+                    v[6] = t;
+                    for (int i = 0; i < 7; ++i) putd(b, v[i]);
+                    if (!seq(dwg) || !puts16(b, static_cast<int16_t>(dxfint()))) return false;
+                    break;
+                }
+                case 4:
+                    if (!hatchspline(dwg, b)) return false;
+                    break;
+                default: adseterror(32); return false;
+                }
+                if (b->failed) return false;
+            }
+        }
+        if (!seq(dwg)) return false;
+        int32_t nsrc = count(dxfint());
+        if (!puts32(b, nsrc)) return false;
+        for (int32_t i = 0; i < nsrc; ++i) {
+            if (!seq(dwg)) return false;
+            if (!adbytesput(&c->b, adin->curhandle, 8)) return false;
+        }
     }
-    v[0] *= kDeg;
-    if (!seq(dwg)) return false;
-    int16_t ndash = static_cast<int16_t>(count(dxfint()));
-    for (double x : v) putd(b, x);
-    if (!puts16(b, ndash)) return false;
-    for (int16_t i = 0; i < ndash; ++i)
-      if (!seq(dwg) || !putd(b, dxfreal())) return false;
-  }
-  return true;
+    return true;
+}
+
+bool hatchlines(AdDrawing *dwg, AdBytes *b, int32_t n)
+{
+    for (int32_t l = 0; l < n; ++l) {
+        double v[5];
+        for (int i = 0; i < 5; ++i) {
+            if (!seq(dwg)) return false;
+            v[i] = dxfreal();
+        }
+        v[0] *= kDeg;
+        if (!seq(dwg)) return false;
+        int16_t ndash = static_cast<int16_t>(count(dxfint()));
+        for (double x : v) putd(b, x);
+        if (!puts16(b, ndash)) return false;
+        for (int16_t i = 0; i < ndash; ++i)
+            if (!seq(dwg) || !putd(b, dxfreal())) return false;
+    }
+    return true;
 }
 
 /* ---------------------------------------------------------------- SPLINE */
 
-bool splineknots(AdDrawing* dwg, AdEntCtx* c) {
-  /* c->n1: the knot count when 72 came first; the current pair is a 40 */
-  int32_t want = c->countgiven & 1 ? c->n1 : -1;
-  int32_t got = 0;
-  for (;;) {
-    if (want >= 0 && got == want) {
-      dxfback(dwg);
-      return true;
+bool splineknots(AdDrawing *dwg, AdEntCtx *c)
+{
+    /* c->n1: the knot count when 72 came first; the current pair is a 40 */
+    int32_t want = c->countgiven & 1 ? c->n1 : -1;
+    int32_t got = 0;
+    for (;;) {
+        if (want >= 0 && got == want) {
+            dxfback(dwg);
+            return true;
+        }
+        if (adin->curcode != 40) {
+            dxfback(dwg);
+            if (want >= 0) {
+                adseterror(32);
+                return false;
+            }
+            return true;
+        }
+        if (!putd(&c->a, dxfreal())) return false;
+        ++got;
+        if (!dxfnext(dwg)) return false;
     }
-    if (adin->curcode != 40) {
-      dxfback(dwg);
-      if (want >= 0) {
-        adseterror(32);
-        return false;
-      }
-      return true;
-    }
-    if (!putd(&c->a, dxfreal())) return false;
-    ++got;
-    if (!dxfnext(dwg)) return false;
-  }
 }
 
-bool splinectl(AdDrawing* dwg, AdEntCtx* c, AdEntityRecord* r) {
-  int32_t want = c->countgiven & 2 ? c->n2 : -1;
-  AdBytes pts{}, w{};
-  int32_t npts = 0, nw = 0;
-  double p[3] = {0, 0, 0};
-  bool open = false;
-  bool ok = true;
-  for (;;) {
-    uint16_t code = adin->curcode;
-    if (code == 10) {
-      if (want >= 0 && npts == want) break;
-      if (open) ok = adbytesput(&pts, p, 24) && ok;
-      p[0] = dxfreal();
-      p[1] = p[2] = 0.0;
-      open = true;
-      ++npts;
-    } else if (code == 20 && open) {
-      p[1] = dxfreal();
-    } else if (code == 30 && open) {
-      p[2] = dxfreal();
-    } else if (code == 41) {
-      if (want < 0 || nw < want) {
-        ok = putd(&w, dxfreal()) && ok;
-        ++nw;
-      }
-    } else {
-      break;
+bool splinectl(AdDrawing *dwg, AdEntCtx *c, AdEntityRecord *r)
+{
+    int32_t want = c->countgiven & 2 ? c->n2 : -1;
+    AdBytes pts{}, w{};
+    int32_t npts = 0, nw = 0;
+    double p[3] = {0, 0, 0};
+    bool open = false;
+    bool ok = true;
+    for (;;) {
+        uint16_t code = adin->curcode;
+        if (code == 10) {
+            if (want >= 0 && npts == want) break;
+            if (open) ok = adbytesput(&pts, p, 24) && ok;
+            p[0] = dxfreal();
+            p[1] = p[2] = 0.0;
+            open = true;
+            ++npts;
+        } else if (code == 20 && open) {
+            p[1] = dxfreal();
+        } else if (code == 30 && open) {
+            p[2] = dxfreal();
+        } else if (code == 41) {
+            if (want < 0 || nw < want) {
+                ok = putd(&w, dxfreal()) && ok;
+                ++nw;
+            }
+        } else {
+            break;
+        }
+        if (!dxfnext(dwg)) {
+            adbytesfree(&pts);
+            adbytesfree(&w);
+            return false;
+        }
     }
-    if (!dxfnext(dwg)) {
-      adbytesfree(&pts);
-      adbytesfree(&w);
-      return false;
+    dxfback(dwg);
+    if (open) ok = adbytesput(&pts, p, 24) && ok;
+    if (want >= 0 && npts < want) {
+        adbytesfree(&pts);
+        adbytesfree(&w);
+        adseterror(32);
+        return false;
     }
-  }
-  dxfback(dwg);
-  if (open) ok = adbytesput(&pts, p, 24) && ok;
-  if (want >= 0 && npts < want) {
+    if (nw > 0) r->spline.flag = static_cast<int16_t>(r->spline.flag | 4);
+    bool rational = (r->spline.flag & 4) != 0;
+    for (int32_t i = 0; ok && i < npts; ++i) {
+        ok = adbytesput(&c->b, pts.p + 24 * i, 24) != 0;
+        if (rational) {
+            double wi = 1.0;
+            if (i < nw) std::memcpy(&wi, w.p + 8 * i, 8);
+            ok = ok && putd(&c->b, wi);
+        }
+    }
+    c->n2 = npts;
+    c->countgiven |= 8;
     adbytesfree(&pts);
     adbytesfree(&w);
-    adseterror(32);
-    return false;
-  }
-  if (nw > 0) r->spline.flag = static_cast<int16_t>(r->spline.flag | 4);
-  bool rational = (r->spline.flag & 4) != 0;
-  for (int32_t i = 0; ok && i < npts; ++i) {
-    ok = adbytesput(&c->b, pts.p + 24 * i, 24) != 0;
-    if (rational) {
-      double wi = 1.0;
-      if (i < nw) std::memcpy(&wi, w.p + 8 * i, 8);
-      ok = ok && putd(&c->b, wi);
-    }
-  }
-  c->n2 = npts;
-  c->countgiven |= 8;
-  adbytesfree(&pts);
-  adbytesfree(&w);
-  return ok;
+    return ok;
 }
 
-bool splinefit(AdDrawing* dwg, AdEntCtx* c) {
-  int32_t want = c->countgiven & 4 ? c->n3 : -1;
-  int32_t got = 0;
-  for (;;) {
-    if ((want >= 0 && got == want) || adin->curcode != 11) {
-      dxfback(dwg);
-      if (want >= 0 && got < want) {
-        adseterror(32);
-        return false;
-      }
-      break;
+bool splinefit(AdDrawing *dwg, AdEntCtx *c)
+{
+    int32_t want = c->countgiven & 4 ? c->n3 : -1;
+    int32_t got = 0;
+    for (;;) {
+        if ((want >= 0 && got == want) || adin->curcode != 11) {
+            dxfback(dwg);
+            if (want >= 0 && got < want) {
+                adseterror(32);
+                return false;
+            }
+            break;
+        }
+        double p[3];
+        p[0] = dxfreal();
+        p[1] = p[2] = 0.0;
+        for (uint16_t code : {21, 31}) {
+            if (!dxfnext(dwg)) return false;
+            if (adin->curcode != code) {
+                dxfback(dwg);
+                break;
+            }
+            p[code == 21 ? 1 : 2] = dxfreal();
+        }
+        if (!adbytesput(&c->c, p, 24)) return false;
+        ++got;
+        if (!dxfnext(dwg)) return false;
     }
-    double p[3];
-    p[0] = dxfreal();
-    p[1] = p[2] = 0.0;
-    for (uint16_t code : {21, 31}) {
-      if (!dxfnext(dwg)) return false;
-      if (adin->curcode != code) {
-        dxfback(dwg);
-        break;
-      }
-      p[code == 21 ? 1 : 2] = dxfreal();
-    }
-    if (!adbytesput(&c->c, p, 24)) return false;
-    ++got;
-    if (!dxfnext(dwg)) return false;
-  }
-  c->n3 = got;
-  c->countgiven |= 16;
-  return true;
+    c->n3 = got;
+    c->countgiven |= 16;
+    return true;
 }
 
 /* ---------------------------------------------------------------- ACIS */
 
-bool acisline(AdEntCtx* c, bool newline) {
-  if (newline && c->lineopen && !adbytesput(&c->d, "\n", 1)) return false;
-  c->lineopen = 1;
-  for (const unsigned char* s = reinterpret_cast<const unsigned char*>(adin->curstr); *s; ++s) {
-    unsigned char ch = *s;
-    unsigned char d = ch >= 33 && ch <= 126 ? static_cast<unsigned char>(159 - ch) : ch;
-    if (!adbytesput(&c->d, &d, 1)) return false;
-  }
-  return true;
+bool acisline(AdEntCtx *c, bool newline)
+{
+    if (newline && c->lineopen && !adbytesput(&c->d, "\n", 1)) return false;
+    c->lineopen = 1;
+    for (const unsigned char *s = reinterpret_cast<const unsigned char *>(adin->curstr); *s; ++s) {
+        unsigned char ch = *s;
+        unsigned char d = ch >= 33 && ch <= 126 ? static_cast<unsigned char>(159 - ch) : ch;
+        if (!adbytesput(&c->d, &d, 1)) return false;
+    }
+    return true;
 }
 
-bool iscommon(uint16_t code) {
-  switch (code) {
-    case 5: case 6: case 8: case 38: case 39: case 48: case 60: case 62: case 67:
-    case 210: case 220: case 230: case 370: case 380: case 390:
-      return true;
-    default:
-      return code >= 1000;
-  }
+bool iscommon(uint16_t code)
+{
+    switch (code) {
+    case 5:
+    case 6:
+    case 8:
+    case 38:
+    case 39:
+    case 48:
+    case 60:
+    case 62:
+    case 67:
+    case 210:
+    case 220:
+    case 230:
+    case 370:
+    case 380:
+    case 390: return true;
+    default: return code >= 1000;
+    }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-double adEllipseParameterFromAngle(double angle, double ratio) {
-  if (!(ratio > 0.0)) return angle;
-  return std::atan2(std::sin(angle), ratio * std::cos(angle));
+double adEllipseParameterFromAngle(double angle, double ratio)
+{
+    if (!(ratio > 0.0)) return angle;
+    return std::atan2(std::sin(angle), ratio * std::cos(angle));
 }
 
-void adSetViewportEntityDefaults(AdEntViewport* vp) {
-  if (!vp) return;
-  std::memset(vp, 0, sizeof *vp);
-  vp->viewdir[2] = 1.0;
-  vp->viewheight = 9.0;
-  vp->lenslength = 50.0;
-  vp->circlezoom = 100;
-  vp->ucsxdir[0] = 1.0;
-  vp->ucsydir[1] = 1.0;
-  vp->ucsicon = 3;
-  vp->snapspacing[0] = vp->snapspacing[1] = 0.5;
-  vp->gridspacing[0] = vp->gridspacing[1] = 0.5;
+void adSetViewportEntityDefaults(AdEntViewport *vp)
+{
+    if (!vp) return;
+    std::memset(vp, 0, sizeof *vp);
+    vp->viewdir[2] = 1.0;
+    vp->viewheight = 9.0;
+    vp->lenslength = 50.0;
+    vp->circlezoom = 100;
+    vp->ucsxdir[0] = 1.0;
+    vp->ucsydir[1] = 1.0;
+    vp->ucsicon = 3;
+    vp->snapspacing[0] = vp->snapspacing[1] = 0.5;
+    vp->gridspacing[0] = vp->gridspacing[1] = 0.5;
 }
 
-int dxfentrule(AdDrawing* dwg, AdEntCtx* c, AdEntityHeader* h, AdEntityRecord* r) {
-  (void)h;
-  uint16_t code = adin->curcode;
-  switch (c->kind) {
+int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r)
+{
+    (void)h;
+    uint16_t code = adin->curcode;
+    switch (c->kind) {
     case AD_EK_LWPLINE:
-      switch (code) {
+        switch (code) {
         case 10: {
-          if (c->pending && !adbytesput(&c->a, c->v, sizeof c->v)) return -1;
-          c->v[0] = dxfreal();
-          c->v[1] = c->v[2] = c->v[3] = c->v[4] = 0.0;
-          c->pending = 1;
-          if (!dxfnext(dwg)) return -1;
-          if (adin->curcode == 0) dxfback(dwg);
-          else c->v[1] = dxfreal();
-          return 1;
+            if (c->pending && !adbytesput(&c->a, c->v, sizeof c->v)) return -1;
+            c->v[0] = dxfreal();
+            c->v[1] = c->v[2] = c->v[3] = c->v[4] = 0.0;
+            c->pending = 1;
+            if (!dxfnext(dwg)) return -1;
+            if (adin->curcode == 0)
+                dxfback(dwg);
+            else
+                c->v[1] = dxfreal();
+            return 1;
         }
         case 20: return 1;
         case 40: c->v[3] = dxfreal(); return 1;
         case 41: c->v[4] = dxfreal(); return 1;
         case 42: {
-          double b = dxfreal();
-          c->v[2] = b >= 1.0e16 ? 0.0 : b;
-          return 1;
+            double b = dxfreal();
+            c->v[2] = b >= 1.0e16 ? 0.0 : b;
+            return 1;
         }
         case 43:
-          r->lwpline.constwidth = dxfreal();
-          if (r->lwpline.constwidth != 0.0) r->lwpline.flag |= AD_LWPLINE_CONSTWIDTH;
-          return 1;
+            r->lwpline.constwidth = dxfreal();
+            if (r->lwpline.constwidth != 0.0) r->lwpline.flag |= AD_LWPLINE_CONSTWIDTH;
+            return 1;
         case 90: c->n1 = dxfint(); return 1;
         case 70: {
-          int f = dxfint();
-          if (f & 1) r->lwpline.flag |= AD_LWPLINE_CLOSED;
-          if (f & 128) r->lwpline.flag |= AD_LWPLINE_PLINEGEN;
-          return 1;
+            int f = dxfint();
+            if (f & 1) r->lwpline.flag |= AD_LWPLINE_CLOSED;
+            if (f & 128) r->lwpline.flag |= AD_LWPLINE_PLINEGEN;
+            return 1;
         }
         default: return 0;
-      }
+        }
     case AD_EK_HATCH:
-      switch (code) {
+        switch (code) {
         case 91: {
-          int32_t n = count(dxfint());
-          if (!hatchpaths(dwg, c, n)) return -1;
-          r->hatch.numpaths = n;
-          c->countgiven |= 1;
-          return 1;
+            int32_t n = count(dxfint());
+            if (!hatchpaths(dwg, c, n)) return -1;
+            r->hatch.numpaths = n;
+            c->countgiven |= 1;
+            return 1;
         }
         case 78: {
-          int32_t n = count(dxfint());
-          if (!hatchlines(dwg, &c->c, n)) return -1;
-          c->n2 += n;
-          return 1;
+            int32_t n = count(dxfint());
+            if (!hatchlines(dwg, &c->c, n)) return -1;
+            c->n2 += n;
+            return 1;
         }
         case 98: {
-          int32_t n = count(dxfint());
-          for (int64_t i = 0; i < 2 * static_cast<int64_t>(n); ++i)
-            if (!seq(dwg) || !putd(&c->d, dxfreal())) return -1;
-          c->n3 += n;
-          return 1;
-        }
-        default: return 0;
-      }
-    case AD_ENT_LEADER:
-      if (code == 76) {
-        if (!(c->countgiven & 2)) {
-          c->n1 = count(dxfint());
-          c->countgiven |= 1;
-        }
-        return 1;
-      }
-      if (code == 3) {
-        dxfcopy(c->dimstyle, adin->curstr, sizeof c->dimstyle);
-        c->hasdimstyle = 1;
-        return 1;
-      }
-      if (code == 10) {
-        int32_t n = c->countgiven & 1 && !(c->countgiven & 2) ? c->n1 : 1;
-        c->countgiven |= 2;
-        for (int32_t i = 0; i < n; ++i) {
-          if (i > 0) {
-            if (!seq(dwg)) return -1;
-            if (adin->curcode != 10) {
-              dxfback(dwg);
-              adseterror(32);
-              return -1;
-            }
-          }
-          double p[3];
-          if (!point3(dwg, p) || !adbytesput(&c->a, p, 24)) return -1;
-          ++c->n2;
-        }
-        return 1;
-      }
-      return 0;
-    case AD_ENT_MLINE:
-      switch (code) {
-        case 72: c->n1 = count(dxfint()); return 1;
-        case 73: c->n2 = count(dxfint()); r->mline.numlines = static_cast<int16_t>(c->n2); return 1;
-        case 11: {
-          if (c->countgiven) return 1;
-          c->countgiven = 1;
-          for (int32_t v = 0; v < c->n1; ++v) {
-            for (int i = 0; i < 9; ++i) {
-              if ((v > 0 || i > 0) && !seq(dwg)) return -1;
-              if (!putd(&c->a, dxfreal())) return -1;
-            }
-            for (int32_t e = 0; e < c->n2; ++e) {
-              for (int k = 0; k < 2; ++k) {
-                if (!seq(dwg)) return -1;
-                int16_t n = static_cast<int16_t>(count(dxfint()));
-                if (!puts16(&c->a, n)) return -1;
-                for (int16_t j = 0; j < n; ++j)
-                  if (!seq(dwg) || !putd(&c->a, dxfreal())) return -1;
-              }
-            }
-            ++c->n3;
-          }
-          return 1;
-        }
-        default: return 0;
-      }
-    case AD_ENT_SPLINE:
-      switch (code) {
-        case 72: c->n1 = count(dxfint()); c->countgiven |= 1; return 1;
-        case 73: c->n2 = count(dxfint()); c->countgiven |= 2; return 1;
-        case 74: c->n3 = count(dxfint()); c->countgiven |= 4; return 1;
-        case 40:
-          if (c->countgiven & 32) return 1;
-          c->countgiven |= 32;
-          return splineknots(dwg, c) ? 1 : -1;
-        case 10: case 41:
-          if (c->countgiven & 8) return 1;
-          return splinectl(dwg, c, r) ? 1 : -1;
-        case 11:
-          if (c->countgiven & 16) return 1;
-          return splinefit(dwg, c) ? 1 : -1;
-        default: return 0;
-      }
-    case AD_ENT_MTEXT:
-      switch (code) {
-        case 1: case 3: {
-          int cp = dxfcodepage(dwg);
-          if (code == 1 && !c->intext) {
-            adstrcpytrans(r->mtext.text, adin->curstr, sizeof r->mtext.text, cp);
+            int32_t n = count(dxfint());
+            for (int64_t i = 0; i < 2 * static_cast<int64_t>(n); ++i)
+                if (!seq(dwg) || !putd(&c->d, dxfreal())) return -1;
+            c->n3 += n;
             return 1;
-          }
-          char buf[AD_TEXT_LEN];
-          adstrcpytrans(buf, adin->curstr, sizeof buf, cp);
-          if (!adbytesput(&c->a, buf, std::strlen(buf))) return -1;
-          c->intext = code == 3;
-          c->countgiven = 1;
-          return 1;
-        }
-        case 7: dxfcopy(c->style, adin->curstr, sizeof c->style); c->hasstyle = 1; return 1;
-        case 50: {
-          double a = dxfangle();
-          r->mtext.rotang = a;
-          r->mtext.xdir[0] = std::cos(a);
-          r->mtext.xdir[1] = std::sin(a);
-          r->mtext.xdir[2] = 0.0;
-          return 1;
         }
         default: return 0;
-      }
-    case AD_ENT_REGION: case AD_ENT_SOLID3D: case AD_ENT_BODY:
-      if (code == 1 || code == 3) return acisline(c, code == 1) ? 1 : -1;
-      return 0;
-    case AD_EK_IMAGE:
-      if (code == 91) return 1;
-      if (code == 14) {
-        if (c->pending && !adbytesput(&c->a, c->v, 16)) return -1;
-        c->v[0] = dxfreal();
-        c->v[1] = 0.0;
-        c->pending = 1;
-        return 1;
-      }
-      if (code == 24) {
-        c->v[1] = dxfreal();
-        return 1;
-      }
-      return 0;
-    case AD_EK_OLE:
-      if (code == 310) {
-        unsigned char bytes[AD_MAX_LINE / 2 + 2];
-        int32_t n = 0;
-        if (adAsciiHexToBinaryCount(adin->curstr) > static_cast<int32_t>(sizeof bytes)) return 1;
-        adAsciiHexToBinaryEx(adin->curstr, bytes, &n);
-        return adbytesput(&c->a, bytes, static_cast<size_t>(n)) ? 1 : -1;
-      }
-      return 0;
-    case AD_ENT_VIEWPORT:
-      if (code == 331 || code == 341) {
-        ++c->n1;
-        return adbytesput(&c->a, adin->curhandle, 8) ? 1 : -1;
-      }
-      return 0;
-    case AD_ENT_VERTEX:
-      if (code == 40) r->vertex.startwidthgiven = 1;
-      else if (code == 41) r->vertex.endwidthgiven = 1;
-      else if (code >= 71 && code <= 74) {
-        r->vertex.polyfaceindex[code - 71] = static_cast<int16_t>(dxfint());
-        if (r->vertex.numfaceindices < code - 70) r->vertex.numfaceindices = static_cast<unsigned char>(code - 70);
-        return 1;
-      }
-      return 0;
-    case AD_ENT_DIMENSION:
-      if (code == 12 || code == 22 || code == 32) r->dim.clonepointgiven = 1;
-      if (code == 2) {
-        dxfcopy(c->block, adin->curstr, sizeof c->block);
-        c->hasblock = 1;
-        return 1;
-      }
-      if (code == 3) {
-        dxfcopy(c->dimstyle, adin->curstr, sizeof c->dimstyle);
-        c->hasdimstyle = 1;
-        return 1;
-      }
-      return 0;
-    case AD_ENT_INSERT:
-      if (code == 2) {
-        dxfcopy(c->block, adin->curstr, sizeof c->block);
-        c->hasblock = 1;
-        return 1;
-      }
-      return 0;
-    case AD_ENT_TOLERANCE:
-      if (code == 3) {
-        dxfcopy(c->dimstyle, adin->curstr, sizeof c->dimstyle);
-        c->hasdimstyle = 1;
-        return 1;
-      }
-      return 0;
-    case AD_ENT_TEXT: case AD_ENT_ATTDEF: case AD_ENT_ATTRIB: case AD_EK_RTEXT: case AD_EK_ARCTEXT:
-      if (code == 7) {
-        dxfcopy(c->style, adin->curstr, sizeof c->style);
-        c->hasstyle = 1;
-        return 1;
-      }
-      return 0;
-    case AD_EK_PROXY: {
-      if (code == 330 && !(c->bintarget & 4)) {
-        c->bintarget |= 4;      /* the owner */
-        return 1;
-      }
-      if (iscommon(code)) return 0;
-      if (code == 100 && !std::strcmp(adin->curstr, "AcDbEntity")) return 1;
-      AdEntProxy& p = r->proxy;
-      if (c->type != 498) return dxfputpair(&c->c) ? 1 : -1;
-      {
+        }
+    case AD_ENT_LEADER:
+        if (code == 76) {
+            if (!(c->countgiven & 2)) {
+                c->n1 = count(dxfint());
+                c->countgiven |= 1;
+            }
+            return 1;
+        }
+        if (code == 3) {
+            dxfcopy(c->dimstyle, adin->curstr, sizeof c->dimstyle);
+            c->hasdimstyle = 1;
+            return 1;
+        }
+        if (code == 10) {
+            int32_t n = c->countgiven & 1 && !(c->countgiven & 2) ? c->n1 : 1;
+            c->countgiven |= 2;
+            for (int32_t i = 0; i < n; ++i) {
+                if (i > 0) {
+                    if (!seq(dwg)) return -1;
+                    if (adin->curcode != 10) {
+                        dxfback(dwg);
+                        adseterror(32);
+                        return -1;
+                    }
+                }
+                double p[3];
+                if (!point3(dwg, p) || !adbytesput(&c->a, p, 24)) return -1;
+                ++c->n2;
+            }
+            return 1;
+        }
+        return 0;
+    case AD_ENT_MLINE:
         switch (code) {
-          case 90: p.classid = dxfint(); break;
-          case 91: p.appclassid = dxfint(); break;
-          case 92: p.graphicsbytes = dxfint(); c->bintarget = (c->bintarget & 4) | 1; break;
-          case 93: p.databytes = dxfint(); c->bintarget = (c->bintarget & 4) | 2; break;
-          case 310: {
+        case 72: c->n1 = count(dxfint()); return 1;
+        case 73:
+            c->n2 = count(dxfint());
+            r->mline.numlines = static_cast<int16_t>(c->n2);
+            return 1;
+        case 11: {
+            if (c->countgiven) return 1;
+            c->countgiven = 1;
+            for (int32_t v = 0; v < c->n1; ++v) {
+                for (int i = 0; i < 9; ++i) {
+                    if ((v > 0 || i > 0) && !seq(dwg)) return -1;
+                    if (!putd(&c->a, dxfreal())) return -1;
+                }
+                for (int32_t e = 0; e < c->n2; ++e) {
+                    for (int k = 0; k < 2; ++k) {
+                        if (!seq(dwg)) return -1;
+                        int16_t n = static_cast<int16_t>(count(dxfint()));
+                        if (!puts16(&c->a, n)) return -1;
+                        for (int16_t j = 0; j < n; ++j)
+                            if (!seq(dwg) || !putd(&c->a, dxfreal())) return -1;
+                    }
+                }
+                ++c->n3;
+            }
+            return 1;
+        }
+        default: return 0;
+        }
+    case AD_ENT_SPLINE:
+        switch (code) {
+        case 72:
+            c->n1 = count(dxfint());
+            c->countgiven |= 1;
+            return 1;
+        case 73:
+            c->n2 = count(dxfint());
+            c->countgiven |= 2;
+            return 1;
+        case 74:
+            c->n3 = count(dxfint());
+            c->countgiven |= 4;
+            return 1;
+        case 40:
+            if (c->countgiven & 32) return 1;
+            c->countgiven |= 32;
+            return splineknots(dwg, c) ? 1 : -1;
+        case 10:
+        case 41:
+            if (c->countgiven & 8) return 1;
+            return splinectl(dwg, c, r) ? 1 : -1;
+        case 11:
+            if (c->countgiven & 16) return 1;
+            return splinefit(dwg, c) ? 1 : -1;
+        default: return 0;
+        }
+    case AD_ENT_MTEXT:
+        switch (code) {
+        case 1:
+        case 3: {
+            int cp = dxfcodepage(dwg);
+            if (code == 1 && !c->intext) {
+                adstrcpytrans(r->mtext.text, adin->curstr, sizeof r->mtext.text, cp);
+                return 1;
+            }
+            char buf[AD_TEXT_LEN];
+            adstrcpytrans(buf, adin->curstr, sizeof buf, cp);
+            if (!adbytesput(&c->a, buf, std::strlen(buf))) return -1;
+            c->intext = code == 3;
+            c->countgiven = 1;
+            return 1;
+        }
+        case 7:
+            dxfcopy(c->style, adin->curstr, sizeof c->style);
+            c->hasstyle = 1;
+            return 1;
+        case 50: {
+            double a = dxfangle();
+            r->mtext.rotang = a;
+            r->mtext.xdir[0] = std::cos(a);
+            r->mtext.xdir[1] = std::sin(a);
+            r->mtext.xdir[2] = 0.0;
+            return 1;
+        }
+        default: return 0;
+        }
+    case AD_ENT_REGION:
+    case AD_ENT_SOLID3D:
+    case AD_ENT_BODY:
+        if (code == 1 || code == 3) return acisline(c, code == 1) ? 1 : -1;
+        return 0;
+    case AD_EK_IMAGE:
+        if (code == 91) return 1;
+        if (code == 14) {
+            if (c->pending && !adbytesput(&c->a, c->v, 16)) return -1;
+            c->v[0] = dxfreal();
+            c->v[1] = 0.0;
+            c->pending = 1;
+            return 1;
+        }
+        if (code == 24) {
+            c->v[1] = dxfreal();
+            return 1;
+        }
+        return 0;
+    case AD_EK_OLE:
+        if (code == 310) {
             unsigned char bytes[AD_MAX_LINE / 2 + 2];
             int32_t n = 0;
-            if (adAsciiHexToBinaryCount(adin->curstr) <= static_cast<int32_t>(sizeof bytes)) {
-              adAsciiHexToBinaryEx(adin->curstr, bytes, &n);
-              if (!adbytesput((c->bintarget & 3) == 1 ? &c->a : &c->b, bytes, static_cast<size_t>(n))) return -1;
-            }
-            break;
-          }
-          case 330: case 340: case 350: case 360:
-            if ((c->bintarget & 3) == 2) {
-              ++c->n1;
-              if (!adbytesput(&c->d, adin->curhandle, 8)) return -1;
-            }
-            break;
-          default: break;
+            if (adAsciiHexToBinaryCount(adin->curstr) > static_cast<int32_t>(sizeof bytes)) return 1;
+            adAsciiHexToBinaryEx(adin->curstr, bytes, &n);
+            return adbytesput(&c->a, bytes, static_cast<size_t>(n)) ? 1 : -1;
         }
-      }
-      return 1;
+        return 0;
+    case AD_ENT_VIEWPORT:
+        if (code == 331 || code == 341) {
+            ++c->n1;
+            return adbytesput(&c->a, adin->curhandle, 8) ? 1 : -1;
+        }
+        return 0;
+    case AD_ENT_VERTEX:
+        if (code == 40)
+            r->vertex.startwidthgiven = 1;
+        else if (code == 41)
+            r->vertex.endwidthgiven = 1;
+        else if (code >= 71 && code <= 74) {
+            r->vertex.polyfaceindex[code - 71] = static_cast<int16_t>(dxfint());
+            if (r->vertex.numfaceindices < code - 70)
+                r->vertex.numfaceindices = static_cast<unsigned char>(code - 70);
+            return 1;
+        }
+        return 0;
+    case AD_ENT_DIMENSION:
+        if (code == 12 || code == 22 || code == 32) r->dim.clonepointgiven = 1;
+        if (code == 2) {
+            dxfcopy(c->block, adin->curstr, sizeof c->block);
+            c->hasblock = 1;
+            return 1;
+        }
+        if (code == 3) {
+            dxfcopy(c->dimstyle, adin->curstr, sizeof c->dimstyle);
+            c->hasdimstyle = 1;
+            return 1;
+        }
+        return 0;
+    case AD_ENT_INSERT:
+        if (code == 2) {
+            dxfcopy(c->block, adin->curstr, sizeof c->block);
+            c->hasblock = 1;
+            return 1;
+        }
+        return 0;
+    case AD_ENT_TOLERANCE:
+        if (code == 3) {
+            dxfcopy(c->dimstyle, adin->curstr, sizeof c->dimstyle);
+            c->hasdimstyle = 1;
+            return 1;
+        }
+        return 0;
+    case AD_ENT_TEXT:
+    case AD_ENT_ATTDEF:
+    case AD_ENT_ATTRIB:
+    case AD_EK_RTEXT:
+    case AD_EK_ARCTEXT:
+        if (code == 7) {
+            dxfcopy(c->style, adin->curstr, sizeof c->style);
+            c->hasstyle = 1;
+            return 1;
+        }
+        return 0;
+    case AD_EK_PROXY: {
+        if (code == 330 && !(c->bintarget & 4)) {
+            c->bintarget |= 4; /* the owner */
+            return 1;
+        }
+        if (iscommon(code)) return 0;
+        if (code == 100 && !std::strcmp(adin->curstr, "AcDbEntity")) return 1;
+        AdEntProxy &p = r->proxy;
+        if (c->type != 498) return dxfputpair(&c->c) ? 1 : -1;
+        {
+            switch (code) {
+            case 90: p.classid = dxfint(); break;
+            case 91: p.appclassid = dxfint(); break;
+            case 92:
+                p.graphicsbytes = dxfint();
+                c->bintarget = (c->bintarget & 4) | 1;
+                break;
+            case 93:
+                p.databytes = dxfint();
+                c->bintarget = (c->bintarget & 4) | 2;
+                break;
+            case 310: {
+                unsigned char bytes[AD_MAX_LINE / 2 + 2];
+                int32_t n = 0;
+                if (adAsciiHexToBinaryCount(adin->curstr) <= static_cast<int32_t>(sizeof bytes)) {
+                    adAsciiHexToBinaryEx(adin->curstr, bytes, &n);
+                    if (!adbytesput((c->bintarget & 3) == 1 ? &c->a : &c->b, bytes, static_cast<size_t>(n)))
+                        return -1;
+                }
+                break;
+            }
+            case 330:
+            case 340:
+            case 350:
+            case 360:
+                if ((c->bintarget & 3) == 2) {
+                    ++c->n1;
+                    if (!adbytesput(&c->d, adin->curhandle, 8)) return -1;
+                }
+                break;
+            default: break;
+            }
+        }
+        return 1;
     }
-    default:
-      return 0;
-  }
+    default: return 0;
+    }
 }
 
-int dxfentfinish(AdDrawing* dwg, AdEntCtx* c, AdEntityHeader* h, AdEntityRecord* r) {
-  (void)dwg;
-  (void)h;
-  switch (c->kind) {
+int dxfentfinish(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r)
+{
+    (void)dwg;
+    (void)h;
+    switch (c->kind) {
     case AD_EK_LWPLINE: {
-      if (c->pending && !adbytesput(&c->a, c->v, sizeof c->v)) return -1;
-      int32_t n = static_cast<int32_t>(c->a.n / sizeof c->v);
-      const double* v = reinterpret_cast<const double*>(c->a.p);
-      AdEntLwpline& l = r->lwpline;
-      for (int32_t i = 0; i < n; ++i) {
-        double x[5];
-        std::memcpy(x, v + 5 * i, sizeof x);
-        if (x[2] != 0.0) l.flag |= AD_LWPLINE_HAS_BULGES;
-        if (x[3] != 0.0 || x[4] != 0.0) l.flag |= AD_LWPLINE_HAS_WIDTHS;
-      }
-      bool bulges = l.flag & AD_LWPLINE_HAS_BULGES, widths = l.flag & AD_LWPLINE_HAS_WIDTHS;
-      AdBytes out{};
-      for (int32_t i = 0; i < n; ++i) {
-        double x[5];
-        std::memcpy(x, v + 5 * i, sizeof x);
-        adbytesput(&out, x, 16);
-        if (bulges) adbytesput(&out, x + 2, 8);
-        if (widths) adbytesput(&out, x + 3, 16);
-      }
-      adbytesfree(&c->a);
-      bool failed = out.failed != 0;
-      l.numverts = n;
-      l.vertblob = adbytesblob(&out);
-      if (failed || (n > 0 && !l.vertblob)) return -1;
-      return 1;
+        if (c->pending && !adbytesput(&c->a, c->v, sizeof c->v)) return -1;
+        int32_t n = static_cast<int32_t>(c->a.n / sizeof c->v);
+        const double *v = reinterpret_cast<const double *>(c->a.p);
+        AdEntLwpline &l = r->lwpline;
+        for (int32_t i = 0; i < n; ++i) {
+            double x[5];
+            std::memcpy(x, v + 5 * i, sizeof x);
+            if (x[2] != 0.0) l.flag |= AD_LWPLINE_HAS_BULGES;
+            if (x[3] != 0.0 || x[4] != 0.0) l.flag |= AD_LWPLINE_HAS_WIDTHS;
+        }
+        bool bulges = l.flag & AD_LWPLINE_HAS_BULGES, widths = l.flag & AD_LWPLINE_HAS_WIDTHS;
+        AdBytes out{};
+        for (int32_t i = 0; i < n; ++i) {
+            double x[5];
+            std::memcpy(x, v + 5 * i, sizeof x);
+            adbytesput(&out, x, 16);
+            if (bulges) adbytesput(&out, x + 2, 8);
+            if (widths) adbytesput(&out, x + 3, 16);
+        }
+        adbytesfree(&c->a);
+        bool failed = out.failed != 0;
+        l.numverts = n;
+        l.vertblob = adbytesblob(&out);
+        if (failed || (n > 0 && !l.vertblob)) return -1;
+        return 1;
     }
     case AD_EK_HATCH: {
-      AdEntHatch& hh = r->hatch;
-      if (!(c->countgiven & 1)) hh.numpaths = 0;
-      hh.numpatlines = static_cast<int16_t>(c->n2);
-      hh.numseedpoints = c->n3;
-      bool failed = c->a.failed || c->b.failed || c->c.failed || c->d.failed;
-      hh.pathblob = adbytesblob(&c->a);
-      hh.srcobjblob = adbytesblob(&c->b);
-      hh.patlineblob = adbytesblob(&c->c);
-      hh.seedblob = adbytesblob(&c->d);
-      return failed ? -1 : 1;
+        AdEntHatch &hh = r->hatch;
+        if (!(c->countgiven & 1)) hh.numpaths = 0;
+        hh.numpatlines = static_cast<int16_t>(c->n2);
+        hh.numseedpoints = c->n3;
+        bool failed = c->a.failed || c->b.failed || c->c.failed || c->d.failed;
+        hh.pathblob = adbytesblob(&c->a);
+        hh.srcobjblob = adbytesblob(&c->b);
+        hh.patlineblob = adbytesblob(&c->c);
+        hh.seedblob = adbytesblob(&c->d);
+        return failed ? -1 : 1;
     }
     case AD_ENT_LEADER: {
-      r->leader.numpoints = static_cast<int16_t>(c->n2);
-      bool failed = c->a.failed;
-      r->leader.ptblob = adbytesblob(&c->a);
-      std::memcpy(r->leader.normal, h->extrusion, sizeof r->leader.normal);
-      return failed ? -1 : 1;
+        r->leader.numpoints = static_cast<int16_t>(c->n2);
+        bool failed = c->a.failed;
+        r->leader.ptblob = adbytesblob(&c->a);
+        std::memcpy(r->leader.normal, h->extrusion, sizeof r->leader.normal);
+        return failed ? -1 : 1;
     }
     case AD_ENT_MLINE: {
-      r->mline.numverts = c->n3;
-      bool failed = c->a.failed;
-      r->mline.vertblob = adbytesblob(&c->a);
-      return failed ? -1 : 1;
+        r->mline.numverts = c->n3;
+        bool failed = c->a.failed;
+        r->mline.vertblob = adbytesblob(&c->a);
+        return failed ? -1 : 1;
     }
     case AD_ENT_SPLINE: {
-      AdEntSpline& s = r->spline;
-      s.numknots = static_cast<int16_t>(c->a.n / 8);
-      s.numctlpts = static_cast<int16_t>(c->countgiven & 8 ? c->n2 : 0);
-      s.numfitpts = static_cast<int16_t>(c->countgiven & 16 ? c->n3 : 0);
-      bool failed = c->a.failed || c->b.failed || c->c.failed;
-      s.knotblob = adbytesblob(&c->a);
-      s.ctlblob = adbytesblob(&c->b);
-      s.fitblob = adbytesblob(&c->c);
-      return failed ? -1 : 1;
+        AdEntSpline &s = r->spline;
+        s.numknots = static_cast<int16_t>(c->a.n / 8);
+        s.numctlpts = static_cast<int16_t>(c->countgiven & 8 ? c->n2 : 0);
+        s.numfitpts = static_cast<int16_t>(c->countgiven & 16 ? c->n3 : 0);
+        bool failed = c->a.failed || c->b.failed || c->c.failed;
+        s.knotblob = adbytesblob(&c->a);
+        s.ctlblob = adbytesblob(&c->b);
+        s.fitblob = adbytesblob(&c->c);
+        return failed ? -1 : 1;
     }
     case AD_ENT_MTEXT: {
-      bool failed = c->a.failed;
-      if (c->countgiven) r->mtext.textblob = adbytesblob(&c->a);
-      return failed ? -1 : 1;
+        bool failed = c->a.failed;
+        if (c->countgiven) r->mtext.textblob = adbytesblob(&c->a);
+        return failed ? -1 : 1;
     }
-    case AD_ENT_REGION: case AD_ENT_SOLID3D: case AD_ENT_BODY: {
-      if (c->lineopen) adbytesput(&c->d, "\n", 1);
-      bool failed = c->d.failed;
-      r->acis.acisblob = adbytesblob(&c->d);
-      return failed ? -1 : 1;
+    case AD_ENT_REGION:
+    case AD_ENT_SOLID3D:
+    case AD_ENT_BODY: {
+        if (c->lineopen) adbytesput(&c->d, "\n", 1);
+        bool failed = c->d.failed;
+        r->acis.acisblob = adbytesblob(&c->d);
+        return failed ? -1 : 1;
     }
     case AD_EK_IMAGE: {
-      if (c->pending) adbytesput(&c->a, c->v, 16);
-      r->image.numclipverts = static_cast<int32_t>(c->a.n / 16);
-      bool failed = c->a.failed;
-      r->image.clipvertblob = adbytesblob(&c->a);
-      return failed ? -1 : 1;
+        if (c->pending) adbytesput(&c->a, c->v, 16);
+        r->image.numclipverts = static_cast<int32_t>(c->a.n / 16);
+        bool failed = c->a.failed;
+        r->image.clipvertblob = adbytesblob(&c->a);
+        return failed ? -1 : 1;
     }
     case AD_EK_OLE: {
-      bool failed = c->a.failed;
-      r->ole2frame.datablob = adbytesblob(&c->a);
-      return failed ? -1 : 1;
+        bool failed = c->a.failed;
+        r->ole2frame.datablob = adbytesblob(&c->a);
+        return failed ? -1 : 1;
     }
     case AD_ENT_VIEWPORT: {
-      r->vport.numfrozenlayers = c->n1;
-      bool failed = c->a.failed;
-      r->vport.frozenlayerblob = adbytesblob(&c->a);
-      return failed ? -1 : 1;
+        r->vport.numfrozenlayers = c->n1;
+        bool failed = c->a.failed;
+        r->vport.frozenlayerblob = adbytesblob(&c->a);
+        return failed ? -1 : 1;
     }
     case AD_EK_PROXY: {
-      AdEntProxy& p = r->proxy;
-      p.numobjids = c->n1;
-      bool failed = c->a.failed || c->b.failed || c->c.failed || c->d.failed;
-      p.graphicsblob = adbytesblob(&c->a);
-      p.dataentblob = adbytesblob(&c->b);
-      p.pairblob = adbytesblob(&c->c);
-      p.objidblob = adbytesblob(&c->d);
-      return failed ? -1 : 1;
+        AdEntProxy &p = r->proxy;
+        p.numobjids = c->n1;
+        bool failed = c->a.failed || c->b.failed || c->c.failed || c->d.failed;
+        p.graphicsblob = adbytesblob(&c->a);
+        p.dataentblob = adbytesblob(&c->b);
+        p.pairblob = adbytesblob(&c->c);
+        p.objidblob = adbytesblob(&c->d);
+        return failed ? -1 : 1;
     }
-    default:
-      return 1;
-  }
+    default: return 1;
+    }
 }
 
-void dxfentdiscard(AdDrawing* dwg, AdEntCtx* c) {
-  (void)dwg;
-  adbytesfree(&c->a);
-  adbytesfree(&c->b);
-  adbytesfree(&c->c);
-  adbytesfree(&c->d);
+void dxfentdiscard(AdDrawing *dwg, AdEntCtx *c)
+{
+    (void)dwg;
+    adbytesfree(&c->a);
+    adbytesfree(&c->b);
+    adbytesfree(&c->c);
+    adbytesfree(&c->d);
 }
 
-}  // extern "C"
+} // extern "C"

@@ -18,412 +18,442 @@
 #include <cstring>
 
 struct AdNameIndex {
-  struct Slot {
-    char* name;
-    uint32_t hash;
-    AdObjhandle handle;
-  };
-  Slot* slots;
-  uint32_t cap;    /* a power of two */
-  uint32_t used;
+    struct Slot {
+        char *name;
+        uint32_t hash;
+        AdObjhandle handle;
+    };
+    Slot *slots;
+    uint32_t cap; /* a power of two */
+    uint32_t used;
 };
 
 namespace {
 
-inline unsigned char fold(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c; }
-
-uint32_t namehash(const char* s) {
-  uint32_t h = 2166136261u;
-  for (; *s; ++s) h = (h ^ fold(static_cast<unsigned char>(*s))) * 16777619u;
-  return h;
+inline unsigned char fold(unsigned char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
 }
 
-void freeindex(AdNameIndex* x) {
-  if (!x) return;
-  for (uint32_t i = 0; i < x->cap; ++i) ztmem_free(x->slots[i].name);
-  ztmem_free(x->slots);
-  ztmem_free(x);
+uint32_t namehash(const char *s)
+{
+    uint32_t h = 2166136261u;
+    for (; *s; ++s) h = (h ^ fold(static_cast<unsigned char>(*s))) * 16777619u;
+    return h;
 }
 
-AdNameIndex::Slot* findslot(AdNameIndex* x, const char* name, uint32_t h) {
-  uint32_t mask = x->cap - 1;
-  for (uint32_t i = h & mask;; i = (i + 1) & mask) {
-    AdNameIndex::Slot* s = &x->slots[i];
-    if (!s->name || (s->hash == h && adstricmp(s->name, name) == 0)) return s;
-  }
+void freeindex(AdNameIndex *x)
+{
+    if (!x) return;
+    for (uint32_t i = 0; i < x->cap; ++i) ztmem_free(x->slots[i].name);
+    ztmem_free(x->slots);
+    ztmem_free(x);
 }
 
-bool grow(AdNameIndex* x) {
-  uint32_t ncap = x->cap ? x->cap * 2 : 64;
-  auto* ns = static_cast<AdNameIndex::Slot*>(ztmem_malloc(sizeof(AdNameIndex::Slot) * ncap));
-  if (!ns) return false;
-  AdNameIndex::Slot* old = x->slots;
-  uint32_t ocap = x->cap;
-  x->slots = ns;
-  x->cap = ncap;
-  for (uint32_t i = 0; i < ocap; ++i)
-    if (old[i].name) *findslot(x, old[i].name, old[i].hash) = old[i];
-  ztmem_free(old);
-  return true;
+AdNameIndex::Slot *findslot(AdNameIndex *x, const char *name, uint32_t h)
+{
+    uint32_t mask = x->cap - 1;
+    for (uint32_t i = h & mask;; i = (i + 1) & mask) {
+        AdNameIndex::Slot *s = &x->slots[i];
+        if (!s->name || (s->hash == h && adstricmp(s->name, name) == 0)) return s;
+    }
+}
+
+bool grow(AdNameIndex *x)
+{
+    uint32_t ncap = x->cap ? x->cap * 2 : 64;
+    auto *ns = static_cast<AdNameIndex::Slot *>(ztmem_malloc(sizeof(AdNameIndex::Slot) * ncap));
+    if (!ns) return false;
+    AdNameIndex::Slot *old = x->slots;
+    uint32_t ocap = x->cap;
+    x->slots = ns;
+    x->cap = ncap;
+    for (uint32_t i = 0; i < ocap; ++i)
+        if (old[i].name) *findslot(x, old[i].name, old[i].hash) = old[i];
+    ztmem_free(old);
+    return true;
 }
 
 /* Inserts or, when the name is there, keeps the first handle (replace
  * sets it explicitly). */
-bool indexput(AdNameIndex* x, const char* name, const unsigned char* handle, bool overwrite) {
-  if ((x->used + 1) * 2 > x->cap && !grow(x)) return false;
-  uint32_t h = namehash(name);
-  AdNameIndex::Slot* s = findslot(x, name, h);
-  if (s->name) {
-    if (overwrite) std::memcpy(s->handle, handle, 8);
-    return true;
-  }
-  size_t n = std::strlen(name) + 1;
-  s->name = static_cast<char*>(ztmem_malloc(n));
-  if (!s->name) return false;
-  std::memcpy(s->name, name, n);
-  s->hash = h;
-  std::memcpy(s->handle, handle, 8);
-  ++x->used;
-  return true;
-}
-
-AdNameIndex* buildindex(AdDrawing* dwg, int list) {
-  auto* x = static_cast<AdNameIndex*>(ztmem_malloc(sizeof(AdNameIndex)));
-  if (!x) return nullptr;
-  LLList* l = adtablelist(dwg, list);
-  for (LLNode* n = l ? l->head : nullptr; n; n = n->next) {
-    void* rec = LL_RECORD(n);
-    if (!indexput(x, adtablename(list, rec), adtablehandle(list, rec), false)) {
-      freeindex(x);
-      return nullptr;
+bool indexput(AdNameIndex *x, const char *name, const unsigned char *handle, bool overwrite)
+{
+    if ((x->used + 1) * 2 > x->cap && !grow(x)) return false;
+    uint32_t h = namehash(name);
+    AdNameIndex::Slot *s = findslot(x, name, h);
+    if (s->name) {
+        if (overwrite) std::memcpy(s->handle, handle, 8);
+        return true;
     }
-  }
-  return x;
+    size_t n = std::strlen(name) + 1;
+    s->name = static_cast<char *>(ztmem_malloc(n));
+    if (!s->name) return false;
+    std::memcpy(s->name, name, n);
+    s->hash = h;
+    std::memcpy(s->handle, handle, 8);
+    ++x->used;
+    return true;
 }
 
-}  // namespace
+AdNameIndex *buildindex(AdDrawing *dwg, int list)
+{
+    auto *x = static_cast<AdNameIndex *>(ztmem_malloc(sizeof(AdNameIndex)));
+    if (!x) return nullptr;
+    LLList *l = adtablelist(dwg, list);
+    for (LLNode *n = l ? l->head : nullptr; n; n = n->next) {
+        void *rec = LL_RECORD(n);
+        if (!indexput(x, adtablename(list, rec), adtablehandle(list, rec), false)) {
+            freeindex(x);
+            return nullptr;
+        }
+    }
+    return x;
+}
+
+} // namespace
 
 extern "C" {
 
 /* ---------------------------------------------------------------- pairs */
 
-int dxfnext(AdDrawing* dwg) {
-  AdDxfLoad* s = dwg->dxf;
-  if (s->pushed) {
-    s->pushed = 0;
-    return 1;
-  }
-  s->lastpos = ztior_tell(dwg->stream);
-  return getdxfpair(dwg);
+int dxfnext(AdDrawing *dwg)
+{
+    AdDxfLoad *s = dwg->dxf;
+    if (s->pushed) {
+        s->pushed = 0;
+        return 1;
+    }
+    s->lastpos = ztior_tell(dwg->stream);
+    return getdxfpair(dwg);
 }
 
-int dxfnextlite(AdDrawing* dwg) {
-  AdDxfLoad* s = dwg->dxf;
-  if (s->pushed) {
-    s->pushed = 0;
-    return 1;
-  }
-  s->lastpos = ztior_tell(dwg->stream);
-  return getdxfpairlite(dwg);
+int dxfnextlite(AdDrawing *dwg)
+{
+    AdDxfLoad *s = dwg->dxf;
+    if (s->pushed) {
+        s->pushed = 0;
+        return 1;
+    }
+    s->lastpos = ztior_tell(dwg->stream);
+    return getdxfpairlite(dwg);
 }
 
-void dxfback(AdDrawing* dwg) { dwg->dxf->pushed = 1; }
+void dxfback(AdDrawing *dwg) { dwg->dxf->pushed = 1; }
 
-int dxfseek(AdDrawing* dwg, int64_t pos) {
-  dwg->dxf->pushed = 0;
-  return ztior_seek(dwg->stream, pos) == 0;
+int dxfseek(AdDrawing *dwg, int64_t pos)
+{
+    dwg->dxf->pushed = 0;
+    return ztior_seek(dwg->stream, pos) == 0;
 }
 
-int dxfis(uint16_t code, const char* text) {
-  return adin->curcode == code && std::strcmp(adin->curstr, text) == 0;
+int dxfis(uint16_t code, const char *text)
+{
+    return adin->curcode == code && std::strcmp(adin->curstr, text) == 0;
 }
 
-int32_t dxfint(void) {
-  switch (advaluekind(adin->curcode)) {
+int32_t dxfint(void)
+{
+    switch (advaluekind(adin->curcode)) {
     case AD_VK_INT16: return adin->curshort;
     case AD_VK_INT32: return adin->curlong;
     case AD_VK_REAL: {
-      double v = adin->curreal;
-      if (!(v > -2147483648.0)) return INT32_MIN;
-      if (!(v < 2147483647.0)) return INT32_MAX;
-      return static_cast<int32_t>(v);
+        double v = adin->curreal;
+        if (!(v > -2147483648.0)) return INT32_MIN;
+        if (!(v < 2147483647.0)) return INT32_MAX;
+        return static_cast<int32_t>(v);
     }
     default: return adatol(adin->curstr);
-  }
+    }
 }
 
-double dxfreal(void) {
-  switch (advaluekind(adin->curcode)) {
+double dxfreal(void)
+{
+    switch (advaluekind(adin->curcode)) {
     case AD_VK_REAL: return adin->curreal;
     case AD_VK_INT16: return adin->curshort;
     case AD_VK_INT32: return adin->curlong;
     default: return zt_atof(adin->curstr);
-  }
+    }
 }
 
 double dxfangle(void) { return dxfreal() * (3.14159265358979323846 / 180.0); }
 
-int dxfseq(AdDrawing* dwg) {
-  if (!dxfnext(dwg)) {
-    if (adin->error != 298 && adin->error != 299) adseterror(32);
-    return 0;
-  }
-  if (adin->curcode == 0) {
-    dxfback(dwg);
-    adseterror(32);
-    return 0;
-  }
-  return 1;
+int dxfseq(AdDrawing *dwg)
+{
+    if (!dxfnext(dwg)) {
+        if (adin->error != 298 && adin->error != 299) adseterror(32);
+        return 0;
+    }
+    if (adin->curcode == 0) {
+        dxfback(dwg);
+        adseterror(32);
+        return 0;
+    }
+    return 1;
 }
 
-void dxfcopy(char* dst, const char* src, size_t capacity) {
-  size_t n = std::strlen(src);
-  if (n >= capacity) n = capacity - 1;
-  std::memcpy(dst, src, n);
-  dst[n] = '\0';
+void dxfcopy(char *dst, const char *src, size_t capacity)
+{
+    size_t n = std::strlen(src);
+    if (n >= capacity) n = capacity - 1;
+    std::memcpy(dst, src, n);
+    dst[n] = '\0';
 }
 
 /* ---------------------------------------------------------------- state */
 
-int dxfloadstart(AdDrawing* dwg) {
-  if (!dwg->entityarena) dwg->entityarena = ztvm_arenacreate();
-  adsetblobarena(dwg->entityarena);
-  if (dwg->dxf) return 1;
-  dwg->dxf = static_cast<AdDxfLoad*>(ztmem_malloc(sizeof(AdDxfLoad)));
-  if (!dwg->dxf) {
-    adseterror(14);
-    adcriticalerror(2);
-    return 0;
-  }
-  return 1;
-}
-
-void dxfloadend(AdDrawing* dwg) {
-  if (adblobarena() == dwg->entityarena) adsetblobarena(nullptr);
-  AdDxfLoad* s = dwg->dxf;
-  if (!s) return;
-  if (s->plineopen) adFreeEntityData(&s->plinehdr, nullptr);
-  ztmem_free(s->scratch);
-  if (s->graveyard) {
-    AdBlobCursor* c = adStartBlobRead(s->graveyard);
-    AdBlob* b;
-    while (c && adReadBlobBytesLong(c, &b, sizeof b)) adDeleteBlob(b);
-    adEndBlobRead(c);
-    adDeleteBlob(s->graveyard);
-  }
-  adDeleteBlob(s->mlinefix);
-  for (AdNameIndex* x : s->index) freeindex(x);
-  dxffreeblkrecs(dwg);
-  ztmem_free(s->blkpos);
-  ztmem_free(s);
-  dwg->dxf = nullptr;
-}
-
-void dxfdiscardblob(AdDrawing* dwg, AdBlob* blob) {
-  if (!blob) return;
-  AdDxfLoad* s = dwg->dxf;
-  /* without resolve entries nothing can point into it */
-  if (!s || !dwg->xdresolve) {
-    adDeleteBlob(blob);
-    return;
-  }
-  if (!s->graveyard && !(s->graveyard = adCreateBlobEx(4096))) return;
-  AdBlobCursor* c = adStartBlobAppend(s->graveyard);
-  if (!c) return;
-  adWriteBlobBytesLong(c, &blob, sizeof blob);
-  adEndBlobAppend(c);
-}
-
-int dxfnewhandle(AdDrawing* dwg, unsigned char* handle) { return adGenerateObjhandle(dwg, handle); }
-
-int dxffindname(AdDrawing* dwg, int list, const char* name, unsigned char* handle) {
-  std::memset(handle, 0, 8);
-  AdDxfLoad* s = dwg->dxf;
-  if (!s || (!s->index[list] && !(s->index[list] = buildindex(dwg, list)))) {
-    LLNode* n = adtablefindnode(dwg, list, name);
-    if (!n) return 0;
-    std::memcpy(handle, adtablehandle(list, LL_RECORD(n)), 8);
+int dxfloadstart(AdDrawing *dwg)
+{
+    if (!dwg->entityarena) dwg->entityarena = ztvm_arenacreate();
+    adsetblobarena(dwg->entityarena);
+    if (dwg->dxf) return 1;
+    dwg->dxf = static_cast<AdDxfLoad *>(ztmem_malloc(sizeof(AdDxfLoad)));
+    if (!dwg->dxf) {
+        adseterror(14);
+        adcriticalerror(2);
+        return 0;
+    }
     return 1;
-  }
-  AdNameIndex* x = s->index[list];
-  if (!x->cap) return 0;
-  AdNameIndex::Slot* sl = findslot(x, name, namehash(name));
-  if (!sl->name) return 0;
-  std::memcpy(handle, sl->handle, 8);
-  return 1;
 }
 
-void dxfaddname(AdDrawing* dwg, int list, const char* name, const unsigned char* handle) {
-  AdDxfLoad* s = dwg->dxf;
-  if (!s || !s->index[list]) return;   /* built from the list when first needed */
-  if (!indexput(s->index[list], name, handle, true)) dxfdropindex(dwg, list);
+void dxfloadend(AdDrawing *dwg)
+{
+    if (adblobarena() == dwg->entityarena) adsetblobarena(nullptr);
+    AdDxfLoad *s = dwg->dxf;
+    if (!s) return;
+    if (s->plineopen) adFreeEntityData(&s->plinehdr, nullptr);
+    ztmem_free(s->scratch);
+    if (s->graveyard) {
+        AdBlobCursor *c = adStartBlobRead(s->graveyard);
+        AdBlob *b;
+        while (c && adReadBlobBytesLong(c, &b, sizeof b)) adDeleteBlob(b);
+        adEndBlobRead(c);
+        adDeleteBlob(s->graveyard);
+    }
+    adDeleteBlob(s->mlinefix);
+    for (AdNameIndex *x : s->index) freeindex(x);
+    dxffreeblkrecs(dwg);
+    ztmem_free(s->blkpos);
+    ztmem_free(s);
+    dwg->dxf = nullptr;
 }
 
-void dxfdropindex(AdDrawing* dwg, int list) {
-  if (!dwg->dxf) return;
-  freeindex(dwg->dxf->index[list]);
-  dwg->dxf->index[list] = nullptr;
+void dxfdiscardblob(AdDrawing *dwg, AdBlob *blob)
+{
+    if (!blob) return;
+    AdDxfLoad *s = dwg->dxf;
+    /* without resolve entries nothing can point into it */
+    if (!s || !dwg->xdresolve) {
+        adDeleteBlob(blob);
+        return;
+    }
+    if (!s->graveyard && !(s->graveyard = adCreateBlobEx(4096))) return;
+    AdBlobCursor *c = adStartBlobAppend(s->graveyard);
+    if (!c) return;
+    adWriteBlobBytesLong(c, &blob, sizeof blob);
+    adEndBlobAppend(c);
+}
+
+int dxfnewhandle(AdDrawing *dwg, unsigned char *handle) { return adGenerateObjhandle(dwg, handle); }
+
+int dxffindname(AdDrawing *dwg, int list, const char *name, unsigned char *handle)
+{
+    std::memset(handle, 0, 8);
+    AdDxfLoad *s = dwg->dxf;
+    if (!s || (!s->index[list] && !(s->index[list] = buildindex(dwg, list)))) {
+        LLNode *n = adtablefindnode(dwg, list, name);
+        if (!n) return 0;
+        std::memcpy(handle, adtablehandle(list, LL_RECORD(n)), 8);
+        return 1;
+    }
+    AdNameIndex *x = s->index[list];
+    if (!x->cap) return 0;
+    AdNameIndex::Slot *sl = findslot(x, name, namehash(name));
+    if (!sl->name) return 0;
+    std::memcpy(handle, sl->handle, 8);
+    return 1;
+}
+
+void dxfaddname(AdDrawing *dwg, int list, const char *name, const unsigned char *handle)
+{
+    AdDxfLoad *s = dwg->dxf;
+    if (!s || !s->index[list]) return; /* built from the list when first needed */
+    if (!indexput(s->index[list], name, handle, true)) dxfdropindex(dwg, list);
+}
+
+void dxfdropindex(AdDrawing *dwg, int list)
+{
+    if (!dwg->dxf) return;
+    freeindex(dwg->dxf->index[list]);
+    dwg->dxf->index[list] = nullptr;
 }
 
 /* ---------------------------------------------------------------- groups, pairs */
 
-int dxfgroup102(AdDrawing* dwg, int32_t* numreactors, AdBlob** reactors, unsigned char* xdict) {
-  bool isreactors = reactors && std::strcmp(adin->curstr, "{ACAD_REACTORS") == 0;
-  bool isxdict = xdict && std::strcmp(adin->curstr, "{ACAD_XDICTIONARY") == 0;
-  AdBytes found{};
-  int ok = 1;
-  for (;;) {
-    if (!dxfnext(dwg)) {
-      ok = 0;
-      break;
+int dxfgroup102(AdDrawing *dwg, int32_t *numreactors, AdBlob **reactors, unsigned char *xdict)
+{
+    bool isreactors = reactors && std::strcmp(adin->curstr, "{ACAD_REACTORS") == 0;
+    bool isxdict = xdict && std::strcmp(adin->curstr, "{ACAD_XDICTIONARY") == 0;
+    AdBytes found{};
+    int ok = 1;
+    for (;;) {
+        if (!dxfnext(dwg)) {
+            ok = 0;
+            break;
+        }
+        uint16_t code = adin->curcode;
+        if (code == 0) { /* an unclosed group ends with the record */
+            dxfback(dwg);
+            break;
+        }
+        if (code == 102) {
+            if (adin->curstr[0] == '}') break;
+            continue;
+        }
+        if (isreactors && code == 330) {
+            if (!adbytesput(&found, adin->curhandle, 8)) ok = 0;
+            ++*numreactors;
+        } else if (isxdict && code == 360) {
+            std::memcpy(xdict, adin->curhandle, 8);
+        }
     }
-    uint16_t code = adin->curcode;
-    if (code == 0) {     /* an unclosed group ends with the record */
-      dxfback(dwg);
-      break;
+    if (ok && found.n) {
+        if (!*reactors) {
+            *reactors = adbytesblob(&found);
+            if (!*reactors) ok = 0;
+        } else {
+            AdBlobCursor *c = adStartBlobAppend(*reactors);
+            ok = c && adWriteBlobBytesLong(c, found.p, static_cast<long>(found.n));
+            ok = adEndBlobAppend(c) && ok;
+        }
     }
-    if (code == 102) {
-      if (adin->curstr[0] == '}') break;
-      continue;
-    }
-    if (isreactors && code == 330) {
-      if (!adbytesput(&found, adin->curhandle, 8)) ok = 0;
-      ++*numreactors;
-    } else if (isxdict && code == 360) {
-      std::memcpy(xdict, adin->curhandle, 8);
-    }
-  }
-  if (ok && found.n) {
-    if (!*reactors) {
-      *reactors = adbytesblob(&found);
-      if (!*reactors) ok = 0;
-    } else {
-      AdBlobCursor* c = adStartBlobAppend(*reactors);
-      ok = c && adWriteBlobBytesLong(c, found.p, static_cast<long>(found.n));
-      ok = adEndBlobAppend(c) && ok;
-    }
-  }
-  adbytesfree(&found);
-  if (!ok && adin->error != 298 && adin->error != 299) adseterror(32);
-  return ok;
+    adbytesfree(&found);
+    if (!ok && adin->error != 298 && adin->error != 299) adseterror(32);
+    return ok;
 }
 
-int dxfputpair(AdBytes* b) {
-  int16_t code = static_cast<int16_t>(adin->curcode);
-  if (!adbytesput(b, &code, 2)) return 0;
-  switch (advaluekind(adin->curcode)) {
+int dxfputpair(AdBytes *b)
+{
+    int16_t code = static_cast<int16_t>(adin->curcode);
+    if (!adbytesput(b, &code, 2)) return 0;
+    switch (advaluekind(adin->curcode)) {
     case AD_VK_REAL: return adbytesput(b, &adin->curreal, 8);
     case AD_VK_INT16: return adbytesput(b, &adin->curshort, 2);
     case AD_VK_INT32: return adbytesput(b, &adin->curlong, 4);
     case AD_VK_HANDLE: return adbytesput(b, adin->curhandle, 8);
-    case AD_VK_HEX310: case AD_VK_BIN1004: {
-      unsigned char buf[AD_MAX_LINE / 2 + 2];
-      int32_t n = 0;
-      if (adin->curcode == 1004 && adin->curbinlen > 0 && !std::strchr("0123456789ABCDEFabcdef", adin->curstr[0])) {
-        n = adin->curbinlen;
-        std::memcpy(buf, adin->curstr, static_cast<size_t>(n));
-      } else if (adAsciiHexToBinaryCount(adin->curstr) <= static_cast<int32_t>(sizeof buf)) {
-        adAsciiHexToBinaryEx(adin->curstr, buf, &n);
-      }
-      int16_t len = static_cast<int16_t>(n);
-      return adbytesput(b, &len, 2) && adbytesput(b, buf, static_cast<size_t>(n));
+    case AD_VK_HEX310:
+    case AD_VK_BIN1004: {
+        unsigned char buf[AD_MAX_LINE / 2 + 2];
+        int32_t n = 0;
+        if (adin->curcode == 1004 && adin->curbinlen > 0 &&
+            !std::strchr("0123456789ABCDEFabcdef", adin->curstr[0])) {
+            n = adin->curbinlen;
+            std::memcpy(buf, adin->curstr, static_cast<size_t>(n));
+        } else if (adAsciiHexToBinaryCount(adin->curstr) <= static_cast<int32_t>(sizeof buf)) {
+            adAsciiHexToBinaryEx(adin->curstr, buf, &n);
+        }
+        int16_t len = static_cast<int16_t>(n);
+        return adbytesput(b, &len, 2) && adbytesput(b, buf, static_cast<size_t>(n));
     }
     default: return adbytesput(b, adin->curstr, std::strlen(adin->curstr) + 1);
-  }
+    }
 }
 
-int adReadBlobPair(AdBlobCursor* c, AdBlobPair* p) {
-  if (!c || !p || !adReadBlobShort(c, &p->code)) return 0;
-  p->length = 0;
-  p->text[0] = '\0';
-  switch (advaluekind(static_cast<uint16_t>(p->code))) {
+int adReadBlobPair(AdBlobCursor *c, AdBlobPair *p)
+{
+    if (!c || !p || !adReadBlobShort(c, &p->code)) return 0;
+    p->length = 0;
+    p->text[0] = '\0';
+    switch (advaluekind(static_cast<uint16_t>(p->code))) {
     case AD_VK_REAL: p->kind = AD_PAIR_REAL; return adReadBlobDouble(c, &p->real);
     case AD_VK_INT16: {
-      int16_t v;
-      p->kind = AD_PAIR_INT16;
-      if (!adReadBlobShort(c, &v)) return 0;
-      p->integer = v;
-      return 1;
+        int16_t v;
+        p->kind = AD_PAIR_INT16;
+        if (!adReadBlobShort(c, &v)) return 0;
+        p->integer = v;
+        return 1;
     }
     case AD_VK_INT32: p->kind = AD_PAIR_INT32; return adReadBlobLong(c, &p->integer);
     case AD_VK_HANDLE: p->kind = AD_PAIR_HANDLE; return adReadBlobObjhandle(c, p->handle);
-    case AD_VK_HEX310: case AD_VK_BIN1004: {
-      int16_t n;
-      p->kind = AD_PAIR_BINARY;
-      if (!adReadBlobShort(c, &n) || n < 0 || n > static_cast<int16_t>(sizeof p->text)) return 0;
-      p->length = n;
-      return adReadBlobBytesLong(c, p->text, n);
+    case AD_VK_HEX310:
+    case AD_VK_BIN1004: {
+        int16_t n;
+        p->kind = AD_PAIR_BINARY;
+        if (!adReadBlobShort(c, &n) || n < 0 || n > static_cast<int16_t>(sizeof p->text)) return 0;
+        p->length = n;
+        return adReadBlobBytesLong(c, p->text, n);
     }
     default:
-      p->kind = AD_PAIR_STRING;
-      if (!adReadBlobString(c, p->text, sizeof p->text)) return 0;
-      p->length = static_cast<long>(std::strlen(p->text));
-      return 1;
-  }
+        p->kind = AD_PAIR_STRING;
+        if (!adReadBlobString(c, p->text, sizeof p->text)) return 0;
+        p->length = static_cast<long>(std::strlen(p->text));
+        return 1;
+    }
 }
 
-int dxfcodepage(AdDrawing* dwg) { return dwg->header ? dwg->header->dwgcodepage : 30; }
+int dxfcodepage(AdDrawing *dwg) { return dwg->header ? dwg->header->dwgcodepage : 30; }
 
 /* ---------------------------------------------------------------- handles */
 
-int dxfstoreentity(AdDrawing* dwg, LLList* list, AdEntityHeader* hdr, AdEntityRecord* rec) {
-  if (adObjhandleIsNull(hdr->handle) && !dxfnewhandle(dwg, hdr->handle)) return 0;
-  if (adStoreEntity(dwg, list, hdr, rec)) return 1;
-  if (adin->error == 172) {   /* a handle the file gave twice: a fresh one */
-    if (adin->warning) adin->warning("Duplicate handle in file");
-    if (dxfnewhandle(dwg, hdr->handle) && adStoreEntity(dwg, list, hdr, rec)) return 1;
-  }
-  adseterror(adin->error == 172 || adin->error == 173 ? 290 : 289);
-  return 0;
+int dxfstoreentity(AdDrawing *dwg, LLList *list, AdEntityHeader *hdr, AdEntityRecord *rec)
+{
+    if (adObjhandleIsNull(hdr->handle) && !dxfnewhandle(dwg, hdr->handle)) return 0;
+    if (adStoreEntity(dwg, list, hdr, rec)) return 1;
+    if (adin->error == 172) { /* a handle the file gave twice: a fresh one */
+        if (adin->warning) adin->warning("Duplicate handle in file");
+        if (dxfnewhandle(dwg, hdr->handle) && adStoreEntity(dwg, list, hdr, rec)) return 1;
+    }
+    adseterror(adin->error == 172 || adin->error == 173 ? 290 : 289);
+    return 0;
 }
 
-}  // extern "C"
+} // extern "C"
 
-extern "C" int dxffieldread(AdFieldTable* t, void* rec, int codepage) {
-  if (!t->built) {
-    std::memset(t->map, 0, sizeof t->map);
-    for (int i = t->count - 1; i >= 0; --i)
-      if (t->fields[i].code < sizeof t->map) t->map[t->fields[i].code] = static_cast<uint8_t>(i + 1);
-    t->built = 1;
-  }
-  uint16_t code = adin->curcode;
-  if (code >= sizeof t->map || !t->map[code]) return 0;
-  const AdField& f = t->fields[t->map[code] - 1];
-  unsigned char* p = static_cast<unsigned char*>(rec) + f.off;
-  switch (f.kind) {
+extern "C" int dxffieldread(AdFieldTable *t, void *rec, int codepage)
+{
+    if (!t->built) {
+        std::memset(t->map, 0, sizeof t->map);
+        for (int i = t->count - 1; i >= 0; --i)
+            if (t->fields[i].code < sizeof t->map) t->map[t->fields[i].code] = static_cast<uint8_t>(i + 1);
+        t->built = 1;
+    }
+    uint16_t code = adin->curcode;
+    if (code >= sizeof t->map || !t->map[code]) return 0;
+    const AdField &f = t->fields[t->map[code] - 1];
+    unsigned char *p = static_cast<unsigned char *>(rec) + f.off;
+    switch (f.kind) {
     case AD_F_BYTE: *p = static_cast<unsigned char>(dxfint()); break;
     case AD_F_I16: {
-      int16_t v = static_cast<int16_t>(dxfint());
-      std::memcpy(p, &v, 2);
-      break;
+        int16_t v = static_cast<int16_t>(dxfint());
+        std::memcpy(p, &v, 2);
+        break;
     }
     case AD_F_I32: {
-      int32_t v = dxfint();
-      std::memcpy(p, &v, 4);
-      break;
+        int32_t v = dxfint();
+        std::memcpy(p, &v, 4);
+        break;
     }
     case AD_F_REAL: {
-      double v = dxfreal();
-      std::memcpy(p, &v, 8);
-      break;
+        double v = dxfreal();
+        std::memcpy(p, &v, 8);
+        break;
     }
     case AD_F_ANGLE: {
-      double v = dxfangle();
-      std::memcpy(p, &v, 8);
-      break;
+        double v = dxfangle();
+        std::memcpy(p, &v, 8);
+        break;
     }
-    case AD_F_STR: dxfcopy(reinterpret_cast<char*>(p), adin->curstr, f.size); break;
-    case AD_F_TEXT: adstrcpytrans(reinterpret_cast<char*>(p), adin->curstr, f.size, codepage); break;
+    case AD_F_STR: dxfcopy(reinterpret_cast<char *>(p), adin->curstr, f.size); break;
+    case AD_F_TEXT: adstrcpytrans(reinterpret_cast<char *>(p), adin->curstr, f.size, codepage); break;
     case AD_F_HANDLE:
-      if (advaluekind(code) == AD_VK_HANDLE) std::memcpy(p, adin->curhandle, 8);
-      else if (std::strlen(adin->curstr) <= 16) adAsciiObjhandleToBinary(adin->curstr, p);
-      break;
+        if (advaluekind(code) == AD_VK_HANDLE)
+            std::memcpy(p, adin->curhandle, 8);
+        else if (std::strlen(adin->curstr) <= 16)
+            adAsciiObjhandleToBinary(adin->curstr, p);
+        break;
     default: return 0;
-  }
-  return 1;
+    }
+    return 1;
 }
 
-extern "C" {
-
-
-}  // extern "C"
+extern "C" {} // extern "C"

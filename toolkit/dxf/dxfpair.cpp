@@ -12,33 +12,47 @@
 
 namespace {
 
-constexpr std::array<unsigned char, 1072> buildkinds() {
-  std::array<unsigned char, 1072> k{};
-  auto set = [&k](int lo, int hi, int kind) {
-    for (int c = lo; c <= hi; ++c) k[static_cast<size_t>(c)] = static_cast<unsigned char>(kind);
-  };
-  set(10, 59, AD_VK_REAL); set(110, 149, AD_VK_REAL); set(210, 239, AD_VK_REAL);
-  set(1010, 1059, AD_VK_REAL);
-  set(60, 79, AD_VK_INT16); set(170, 179, AD_VK_INT16); set(270, 299, AD_VK_INT16);
-  set(370, 389, AD_VK_INT16); set(400, 409, AD_VK_INT16); set(1060, 1070, AD_VK_INT16);
-  set(90, 99, AD_VK_INT32); set(1071, 1071, AD_VK_INT32);
-  set(5, 5, AD_VK_HANDLE); set(105, 105, AD_VK_HANDLE); set(1005, 1005, AD_VK_HANDLE);
-  set(320, 369, AD_VK_HANDLE); set(390, 399, AD_VK_HANDLE);
-  set(310, 310, AD_VK_HEX310); set(1004, 1004, AD_VK_BIN1004); set(999, 999, AD_VK_COMMENT);
-  return k;
+constexpr std::array<unsigned char, 1072> buildkinds()
+{
+    std::array<unsigned char, 1072> k{};
+    auto set = [&k](int lo, int hi, int kind) {
+        for (int c = lo; c <= hi; ++c) k[static_cast<size_t>(c)] = static_cast<unsigned char>(kind);
+    };
+    set(10, 59, AD_VK_REAL);
+    set(110, 149, AD_VK_REAL);
+    set(210, 239, AD_VK_REAL);
+    set(1010, 1059, AD_VK_REAL);
+    set(60, 79, AD_VK_INT16);
+    set(170, 179, AD_VK_INT16);
+    set(270, 299, AD_VK_INT16);
+    set(370, 389, AD_VK_INT16);
+    set(400, 409, AD_VK_INT16);
+    set(1060, 1070, AD_VK_INT16);
+    set(90, 99, AD_VK_INT32);
+    set(1071, 1071, AD_VK_INT32);
+    set(5, 5, AD_VK_HANDLE);
+    set(105, 105, AD_VK_HANDLE);
+    set(1005, 1005, AD_VK_HANDLE);
+    set(320, 369, AD_VK_HANDLE);
+    set(390, 399, AD_VK_HANDLE);
+    set(310, 310, AD_VK_HEX310);
+    set(1004, 1004, AD_VK_BIN1004);
+    set(999, 999, AD_VK_COMMENT);
+    return k;
 }
 
 constexpr std::array<unsigned char, 1072> kKinds = buildkinds();
 
 /* Handle text: blanks around it are not part of it. */
-void sethandle(char* text) {
-  char* p = text;
-  while (*p == ' ' || *p == '\t') ++p;
-  size_t n = std::strlen(p);
-  while (n && (p[n - 1] == ' ' || p[n - 1] == '\t')) --n;
-  if (p != text) std::memmove(text, p, n);
-  text[n] = '\0';
-  if (n <= 16) adAsciiObjhandleToBinary(text, adin->curhandle);
+void sethandle(char *text)
+{
+    char *p = text;
+    while (*p == ' ' || *p == '\t') ++p;
+    size_t n = std::strlen(p);
+    while (n && (p[n - 1] == ' ' || p[n - 1] == '\t')) --n;
+    if (p != text) std::memmove(text, p, n);
+    text[n] = '\0';
+    if (n <= 16) adAsciiObjhandleToBinary(text, adin->curhandle);
 }
 
 /* The scan pass reads only the values of these codes (lite reading). */
@@ -46,271 +60,289 @@ inline bool wanted(uint16_t code) { return code == 0 || code == 2 || code == 5 |
 
 /* Passes over one line without copying it; false when the stream is at its
  * end before the line. */
-bool skipbufline(AdDrawing* dwg) {
-  ZtStream* st = dwg->stream;
-  bool any = false;
-  for (;;) {
-    if (st->cur == st->end && !ztior_fill(st)) return any;
-    any = true;
-    unsigned char* q = st->cur;
-    unsigned char* e = st->end;
-    while (q < e && *q != '\n' && *q != '\r') ++q;
-    st->cur = q;
-    if (q < e) {
-      unsigned char c = *st->cur++;
-      if (st->cur < st->end || ztior_fill(st)) {
-        unsigned char d = *st->cur;
-        if ((c == '\r' && d == '\n') || (c == '\n' && d == '\r')) ++st->cur;
-      }
-      return true;
+bool skipbufline(AdDrawing *dwg)
+{
+    ZtStream *st = dwg->stream;
+    bool any = false;
+    for (;;) {
+        if (st->cur == st->end && !ztior_fill(st)) return any;
+        any = true;
+        unsigned char *q = st->cur;
+        unsigned char *e = st->end;
+        while (q < e && *q != '\n' && *q != '\r') ++q;
+        st->cur = q;
+        if (q < e) {
+            unsigned char c = *st->cur++;
+            if (st->cur < st->end || ztior_fill(st)) {
+                unsigned char d = *st->cur;
+                if ((c == '\r' && d == '\n') || (c == '\n' && d == '\r')) ++st->cur;
+            }
+            return true;
+        }
     }
-  }
 }
 
 /* Passes over a zero-terminated binary string. */
-bool skipbinstring(ZtStream* st) {
-  for (;;) {
-    if (st->cur == st->end && !ztior_fill(st)) return false;
-    unsigned char* z = static_cast<unsigned char*>(std::memchr(st->cur, 0, static_cast<size_t>(st->end - st->cur)));
-    if (z) {
-      st->cur = z + 1;
-      return true;
+bool skipbinstring(ZtStream *st)
+{
+    for (;;) {
+        if (st->cur == st->end && !ztior_fill(st)) return false;
+        unsigned char *z =
+            static_cast<unsigned char *>(std::memchr(st->cur, 0, static_cast<size_t>(st->end - st->cur)));
+        if (z) {
+            st->cur = z + 1;
+            return true;
+        }
+        st->cur = st->end;
     }
-    st->cur = st->end;
-  }
 }
 
-bool getasciipair(AdDrawing* dwg, bool lite) {
-  char* s = adin->curstr;
-  for (;;) {
-    do {
-      if (!readbufline(dwg)) return false;
-    } while (s[0] == '\0');
-    for (const char* p = s; *p; ++p) {
-      char c = *p;
-      if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
-        adcriticalerror(6);
-        adseterror(299);
-        return false;
-      }
-    }
-    adin->curcode = static_cast<uint16_t>(static_cast<uint32_t>(adatoln(s, adin->curlen)));
-    uint16_t code = adin->curcode;
-    if (lite && !wanted(code)) {
-      if (!skipbufline(dwg)) return false;
-      if (code == 999 && !ztior_atend(dwg->stream)) continue;
-      s[0] = '\0';
-      return true;
-    }
-    if (!readbufline(dwg)) return false;
-    switch (advaluekind(code)) {
-      case AD_VK_REAL: adin->curreal = zt_atofn(s, adin->curlen); break;
-      case AD_VK_INT16:
-        adin->curshort = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(adatoln(s, adin->curlen))));
-        break;
-      case AD_VK_INT32: adin->curlong = adatoln(s, adin->curlen); break;
-      case AD_VK_HANDLE: sethandle(s); break;
-      case AD_VK_COMMENT:
-        if (ztior_atend(dwg->stream)) return true;
-        continue;
-      default:
-        if (code == 0 || code == 2) {
-          size_t n = std::strlen(s);
-          while (n > 1 && s[n - 1] == ' ') --n;
-          s[n] = '\0';
+bool getasciipair(AdDrawing *dwg, bool lite)
+{
+    char *s = adin->curstr;
+    for (;;) {
+        do {
+            if (!readbufline(dwg)) return false;
+        } while (s[0] == '\0');
+        for (const char *p = s; *p; ++p) {
+            char c = *p;
+            if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+                adcriticalerror(6);
+                adseterror(299);
+                return false;
+            }
         }
-        break;
+        adin->curcode = static_cast<uint16_t>(static_cast<uint32_t>(adatoln(s, adin->curlen)));
+        uint16_t code = adin->curcode;
+        if (lite && !wanted(code)) {
+            if (!skipbufline(dwg)) return false;
+            if (code == 999 && !ztior_atend(dwg->stream)) continue;
+            s[0] = '\0';
+            return true;
+        }
+        if (!readbufline(dwg)) return false;
+        switch (advaluekind(code)) {
+        case AD_VK_REAL: adin->curreal = zt_atofn(s, adin->curlen); break;
+        case AD_VK_INT16:
+            adin->curshort =
+                static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(adatoln(s, adin->curlen))));
+            break;
+        case AD_VK_INT32: adin->curlong = adatoln(s, adin->curlen); break;
+        case AD_VK_HANDLE: sethandle(s); break;
+        case AD_VK_COMMENT:
+            if (ztior_atend(dwg->stream)) return true;
+            continue;
+        default:
+            if (code == 0 || code == 2) {
+                size_t n = std::strlen(s);
+                while (n > 1 && s[n - 1] == ' ') --n;
+                s[n] = '\0';
+            }
+            break;
+        }
+        return true;
     }
-    return true;
-  }
 }
 
 /* A zero-terminated binary string into curstr, cut at the buffer's size. */
-bool readbinstring(ZtStream* st) {
-  char* out = adin->curstr;
-  size_t n = 0;
-  for (;;) {
-    if (st->cur == st->end && !ztior_fill(st)) {
-      out[n] = '\0';
-      return false;
+bool readbinstring(ZtStream *st)
+{
+    char *out = adin->curstr;
+    size_t n = 0;
+    for (;;) {
+        if (st->cur == st->end && !ztior_fill(st)) {
+            out[n] = '\0';
+            return false;
+        }
+        unsigned char *z =
+            static_cast<unsigned char *>(std::memchr(st->cur, 0, static_cast<size_t>(st->end - st->cur)));
+        unsigned char *stop = z ? z : st->end;
+        size_t k = static_cast<size_t>(stop - st->cur);
+        size_t room = AD_LINEBUF_SIZE - n;
+        std::memcpy(out + n, st->cur, k < room ? k : room);
+        n += k < room ? k : room;
+        st->cur = stop;
+        if (z) {
+            ++st->cur;
+            out[n] = '\0';
+            return true;
+        }
     }
-    unsigned char* z = static_cast<unsigned char*>(std::memchr(st->cur, 0, static_cast<size_t>(st->end - st->cur)));
-    unsigned char* stop = z ? z : st->end;
-    size_t k = static_cast<size_t>(stop - st->cur);
-    size_t room = AD_LINEBUF_SIZE - n;
-    std::memcpy(out + n, st->cur, k < room ? k : room);
-    n += k < room ? k : room;
-    st->cur = stop;
-    if (z) {
-      ++st->cur;
-      out[n] = '\0';
-      return true;
-    }
-  }
 }
 
-bool getbinarypair(AdDrawing* dwg, bool lite) {
-  ZtStream* st = dwg->stream;
-  for (;;) {
-    int c;
-    bool onebyte = dwg->bincodes ? dwg->bincodes == 1 : dwg->version < AD_ACAD13 && !adin->bincode16;
-    if (onebyte) {
-      c = ztior_getc(st);
-      if (c < 0) return false;
-      if (c == 255) c = static_cast<uint16_t>(frdshort(dwg));
-    } else {
-      c = static_cast<uint16_t>(frdshort(dwg));
-    }
-    if (ztior_feof(st)) return false;
-    uint16_t code = static_cast<uint16_t>(c);
-    adin->curcode = code;
-    switch (advaluekind(code)) {
-      case AD_VK_REAL: adin->curreal = frddouble(dwg); break;
-      case AD_VK_INT16: adin->curshort = frdshort(dwg); break;
-      case AD_VK_INT32: adin->curlong = frdlong(dwg); break;
-      case AD_VK_HEX310:
-      case AD_VK_BIN1004: {
-        int n = ztior_getc(st);
-        if (n < 0) return false;
-        unsigned char raw[256];
-        size_t got = 0;
-        ztior_read(st, raw, static_cast<size_t>(n), &got);
-        if (code == 310) {
-          adBinaryHexToAscii(raw, got, adin->curstr);
+bool getbinarypair(AdDrawing *dwg, bool lite)
+{
+    ZtStream *st = dwg->stream;
+    for (;;) {
+        int c;
+        bool onebyte = dwg->bincodes ? dwg->bincodes == 1 : dwg->version < AD_ACAD13 && !adin->bincode16;
+        if (onebyte) {
+            c = ztior_getc(st);
+            if (c < 0) return false;
+            if (c == 255) c = static_cast<uint16_t>(frdshort(dwg));
         } else {
-          std::memcpy(adin->curstr, raw, got);
-          adin->curstr[got] = '\0';
-          adin->curbinlen = static_cast<int16_t>(got);
+            c = static_cast<uint16_t>(frdshort(dwg));
         }
-        break;
-      }
-      case AD_VK_HANDLE:
-        if (lite && !wanted(code)) {
-          if (!skipbinstring(st)) return false;
-          break;
+        if (ztior_feof(st)) return false;
+        uint16_t code = static_cast<uint16_t>(c);
+        adin->curcode = code;
+        switch (advaluekind(code)) {
+        case AD_VK_REAL: adin->curreal = frddouble(dwg); break;
+        case AD_VK_INT16: adin->curshort = frdshort(dwg); break;
+        case AD_VK_INT32: adin->curlong = frdlong(dwg); break;
+        case AD_VK_HEX310:
+        case AD_VK_BIN1004: {
+            int n = ztior_getc(st);
+            if (n < 0) return false;
+            unsigned char raw[256];
+            size_t got = 0;
+            ztior_read(st, raw, static_cast<size_t>(n), &got);
+            if (code == 310) {
+                adBinaryHexToAscii(raw, got, adin->curstr);
+            } else {
+                std::memcpy(adin->curstr, raw, got);
+                adin->curstr[got] = '\0';
+                adin->curbinlen = static_cast<int16_t>(got);
+            }
+            break;
         }
-        if (!readbinstring(st)) return false;
-        if (std::strlen(adin->curstr) <= 16) adAsciiObjhandleToBinary(adin->curstr, adin->curhandle);
-        break;
-      default:
-        if (lite && !wanted(code)) {
-          if (!skipbinstring(st)) return false;
-          adin->curstr[0] = '\0';
-          break;
+        case AD_VK_HANDLE:
+            if (lite && !wanted(code)) {
+                if (!skipbinstring(st)) return false;
+                break;
+            }
+            if (!readbinstring(st)) return false;
+            if (std::strlen(adin->curstr) <= 16) adAsciiObjhandleToBinary(adin->curstr, adin->curhandle);
+            break;
+        default:
+            if (lite && !wanted(code)) {
+                if (!skipbinstring(st)) return false;
+                adin->curstr[0] = '\0';
+                break;
+            }
+            if (!readbinstring(st)) return false;
+            break;
         }
-        if (!readbinstring(st)) return false;
-        break;
+        if (ztior_feof(st)) return false;
+        if (code == 999 && !ztior_atend(st)) continue;
+        return true;
     }
-    if (ztior_feof(st)) return false;
-    if (code == 999 && !ztior_atend(st)) continue;
-    return true;
-  }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-int advaluekind(uint16_t code) { return code < kKinds.size() ? static_cast<int>(kKinds[code]) : static_cast<int>(AD_VK_STRING); }
+int advaluekind(uint16_t code)
+{
+    return code < kKinds.size() ? static_cast<int>(kKinds[code]) : static_cast<int>(AD_VK_STRING);
+}
 
-int readbufline(AdDrawing* dwg) {
-  ZtStream* st = dwg->stream;
-  char* out = adin->curstr;
-  size_t n = 0, cut = SIZE_MAX;
-  bool any = false;
-  for (;;) {
-    if (st->cur == st->end && !ztior_fill(st)) break;
-    any = true;
-    unsigned char* p = st->cur;
-    unsigned char* e = st->end;
-    size_t room = AD_LINEBUF_SIZE - n;
-    if (static_cast<size_t>(e - p) > room) e = p + room;
-    unsigned char* q = p;
-    while (q < e) {
-      unsigned char c = *q;
-      if (c < 32) {
-        if (c == '\n' || c == '\r') break;
-        if (c != '\t' && cut == SIZE_MAX) cut = n + static_cast<size_t>(q - p);
-      }
-      ++q;
+int readbufline(AdDrawing *dwg)
+{
+    ZtStream *st = dwg->stream;
+    char *out = adin->curstr;
+    size_t n = 0, cut = SIZE_MAX;
+    bool any = false;
+    for (;;) {
+        if (st->cur == st->end && !ztior_fill(st)) break;
+        any = true;
+        unsigned char *p = st->cur;
+        unsigned char *e = st->end;
+        size_t room = AD_LINEBUF_SIZE - n;
+        if (static_cast<size_t>(e - p) > room) e = p + room;
+        unsigned char *q = p;
+        while (q < e) {
+            unsigned char c = *q;
+            if (c < 32) {
+                if (c == '\n' || c == '\r') break;
+                if (c != '\t' && cut == SIZE_MAX) cut = n + static_cast<size_t>(q - p);
+            }
+            ++q;
+        }
+        std::memcpy(out + n, p, static_cast<size_t>(q - p));
+        n += static_cast<size_t>(q - p);
+        st->cur = q;
+        if (q < e) {
+            unsigned char c = *st->cur++;
+            if (st->cur < st->end || ztior_fill(st)) {
+                unsigned char d = *st->cur;
+                if ((c == '\r' && d == '\n') || (c == '\n' && d == '\r')) ++st->cur;
+            }
+            break;
+        }
+        if (n >= AD_LINEBUF_SIZE) break;
     }
-    std::memcpy(out + n, p, static_cast<size_t>(q - p));
-    n += static_cast<size_t>(q - p);
-    st->cur = q;
-    if (q < e) {
-      unsigned char c = *st->cur++;
-      if (st->cur < st->end || ztior_fill(st)) {
-        unsigned char d = *st->cur;
-        if ((c == '\r' && d == '\n') || (c == '\n' && d == '\r')) ++st->cur;
-      }
-      break;
+    if (!any && n == 0) {
+        out[0] = '\0';
+        return 0;
     }
-    if (n >= AD_LINEBUF_SIZE) break;
-  }
-  if (!any && n == 0) {
-    out[0] = '\0';
+    if (cut < n) n = cut;
+    out[n] = '\0';
+    adin->curlen = n;
+    if (n > AD_MAX_LINE) {
+        adcriticalerror(6);
+        adseterror(298);
+        return 0;
+    }
+    return 1;
+}
+
+int getdxfpair(AdDrawing *dwg)
+{
+    if (!dwg || !dwg->stream || !adin) return 0;
+    return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, false) : getasciipair(dwg, false);
+}
+
+int getdxfpairlite(AdDrawing *dwg)
+{
+    if (!dwg || !dwg->stream || !adin) return 0;
+    return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, true) : getasciipair(dwg, true);
+}
+
+int adbinaryskipsentinel(AdDrawing *dwg)
+{
+    if (ztior_seek(dwg->stream, 0) != 0) return 0;
+    for (int i = 0; i < AD_SNIFF_SIZE; ++i) {
+        int c = ztior_getc(dwg->stream);
+        if (c < 0) return 0;
+        if (c == 0) return 1;
+    }
     return 0;
-  }
-  if (cut < n) n = cut;
-  out[n] = '\0';
-  adin->curlen = n;
-  if (n > AD_MAX_LINE) {
-    adcriticalerror(6);
-    adseterror(298);
-    return 0;
-  }
-  return 1;
 }
 
-int getdxfpair(AdDrawing* dwg) {
-  if (!dwg || !dwg->stream || !adin) return 0;
-  return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, false) : getasciipair(dwg, false);
+void adchoosebinarycodewidth(AdDrawing *dwg)
+{
+    adin->bincode16 = 0;
+    if (!adbinaryskipsentinel(dwg)) return;
+    if (dwg->version != AD_VERSION_UNKNOWN) return;
+    int a = ztior_getc(dwg->stream), b = ztior_getc(dwg->stream);
+    adbinaryskipsentinel(dwg);
+    if (a == 0 && b == 0) adin->bincode16 = 1;
 }
 
-int getdxfpairlite(AdDrawing* dwg) {
-  if (!dwg || !dwg->stream || !adin) return 0;
-  return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, true) : getasciipair(dwg, true);
+void adstartscanometer(AdDrawing *dwg)
+{
+    AdDxfScan &s = dwg->scan;
+    s.filelength = ztior_length(dwg->stream);
+    s.step = s.filelength / 20;
+    s.threshold = s.step;
+    s.percent = 0;
+    s.counter = 0;
 }
 
-int adbinaryskipsentinel(AdDrawing* dwg) {
-  if (ztior_seek(dwg->stream, 0) != 0) return 0;
-  for (int i = 0; i < AD_SNIFF_SIZE; ++i) {
-    int c = ztior_getc(dwg->stream);
-    if (c < 0) return 0;
-    if (c == 0) return 1;
-  }
-  return 0;
+void updatescanometer(AdDrawing *dwg)
+{
+    AdDxfScan &s = dwg->scan;
+    int16_t before = s.percent;
+    int64_t pos = ztior_tell(dwg->stream);
+    while (pos > s.threshold && s.percent < 100) {
+        s.threshold += s.step;
+        s.percent = static_cast<int16_t>(s.percent + 5);
+    }
+    if (s.percent > 100) s.percent = 100;
+    if (s.percent != before && adin && adin->dxfscanometer) adin->dxfscanometer(s.percent);
+    s.counter = 0;
 }
 
-void adchoosebinarycodewidth(AdDrawing* dwg) {
-  adin->bincode16 = 0;
-  if (!adbinaryskipsentinel(dwg)) return;
-  if (dwg->version != AD_VERSION_UNKNOWN) return;
-  int a = ztior_getc(dwg->stream), b = ztior_getc(dwg->stream);
-  adbinaryskipsentinel(dwg);
-  if (a == 0 && b == 0) adin->bincode16 = 1;
-}
-
-void adstartscanometer(AdDrawing* dwg) {
-  AdDxfScan& s = dwg->scan;
-  s.filelength = ztior_length(dwg->stream);
-  s.step = s.filelength / 20;
-  s.threshold = s.step;
-  s.percent = 0;
-  s.counter = 0;
-}
-
-void updatescanometer(AdDrawing* dwg) {
-  AdDxfScan& s = dwg->scan;
-  int16_t before = s.percent;
-  int64_t pos = ztior_tell(dwg->stream);
-  while (pos > s.threshold && s.percent < 100) {
-    s.threshold += s.step;
-    s.percent = static_cast<int16_t>(s.percent + 5);
-  }
-  if (s.percent > 100) s.percent = 100;
-  if (s.percent != before && adin && adin->dxfscanometer) adin->dxfscanometer(s.percent);
-  s.counter = 0;
-}
-
-}  // extern "C"
+} // extern "C"

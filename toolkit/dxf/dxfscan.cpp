@@ -15,236 +15,247 @@
 
 namespace {
 
-const char* const kTableNames[AD_TBL_COUNT] = {"LTYPE", "LAYER", "STYLE", "VIEW", "VPORT",
-                                               "APPID", "DIMSTYLE", "UCS", "BLOCK_RECORD"};
+const char *const kTableNames[AD_TBL_COUNT] = {"LTYPE", "LAYER",    "STYLE", "VIEW",        "VPORT",
+                                               "APPID", "DIMSTYLE", "UCS",   "BLOCK_RECORD"};
 
 /* The next pair, counted for the scan progress; only the values of the
  * codes 0, 2, 5 and 105 are read (the HEADER section reads all). */
-bool scanpair(AdDrawing* dwg) {
-  if (!dxfnextlite(dwg)) return false;
-  AdDxfScan& s = dwg->scan;
-  if (++s.counter >= 100) {
-    if (adin->dxfscanometer) updatescanometer(dwg);
-    else s.counter = 0;
-  }
-  return true;
+bool scanpair(AdDrawing *dwg)
+{
+    if (!dxfnextlite(dwg)) return false;
+    AdDxfScan &s = dwg->scan;
+    if (++s.counter >= 100) {
+        if (adin->dxfscanometer)
+            updatescanometer(dwg);
+        else
+            s.counter = 0;
+    }
+    return true;
 }
 
 bool isendsec() { return adin->curcode == 0 && std::strcmp(adin->curstr, "ENDSEC") == 0; }
 
-bool appendpos(AdBlob* blob, int64_t pos) {
-  AdBlobCursor* c = adStartBlobAppend(blob);
-  if (!c) return false;
-  bool ok = adWriteBlobBytesLong(c, &pos, sizeof pos) != 0;
-  return adEndBlobAppend(c) && ok;
+bool appendpos(AdBlob *blob, int64_t pos)
+{
+    AdBlobCursor *c = adStartBlobAppend(blob);
+    if (!c) return false;
+    bool ok = adWriteBlobBytesLong(c, &pos, sizeof pos) != 0;
+    return adEndBlobAppend(c) && ok;
 }
 
-bool processtables(AdDrawing* dwg) {
-  AdDxfScan& s = dwg->scan;
-  for (;;) {
-    if (!scanpair(dwg)) return false;
-    if (isendsec()) return true;
-    if (!(adin->curcode == 0 && std::strcmp(adin->curstr, "TABLE") == 0)) continue;
-    if (!scanpair(dwg)) return false;
-    if (adin->curcode != 2) {
-      dxfback(dwg);
-      continue;
-    }
-    int t = -1;
-    for (int i = 0; i < AD_TBL_COUNT; ++i)
-      if (std::strcmp(adin->curstr, kTableNames[i]) == 0) t = i;
-    /* the table's own pairs: the control object's handle */
+bool processtables(AdDrawing *dwg)
+{
+    AdDxfScan &s = dwg->scan;
     for (;;) {
-      if (!scanpair(dwg)) return false;
-      if (adin->curcode == 0) break;
-      if (t >= 0 && dwg->version >= AD_ACAD13 && (adin->curcode == 5 || adin->curcode == 105))
-        std::memcpy(s.tablecontrol[t], adin->curhandle, 8);
+        if (!scanpair(dwg)) return false;
+        if (isendsec()) return true;
+        if (!(adin->curcode == 0 && std::strcmp(adin->curstr, "TABLE") == 0)) continue;
+        if (!scanpair(dwg)) return false;
+        if (adin->curcode != 2) {
+            dxfback(dwg);
+            continue;
+        }
+        int t = -1;
+        for (int i = 0; i < AD_TBL_COUNT; ++i)
+            if (std::strcmp(adin->curstr, kTableNames[i]) == 0) t = i;
+        /* the table's own pairs: the control object's handle */
+        for (;;) {
+            if (!scanpair(dwg)) return false;
+            if (adin->curcode == 0) break;
+            if (t >= 0 && dwg->version >= AD_ACAD13 && (adin->curcode == 5 || adin->curcode == 105))
+                std::memcpy(s.tablecontrol[t], adin->curhandle, 8);
+        }
+        dxfback(dwg);
+        for (;;) {
+            if (!scanpair(dwg)) return false;
+            if (adin->curcode != 0) continue;
+            if (std::strcmp(adin->curstr, "ENDTAB") == 0) break;
+            if (std::strcmp(adin->curstr, "ENDSEC") == 0) return true; /* ENDTAB missing */
+            if (t >= 0 && std::strcmp(adin->curstr, kTableNames[t]) == 0) {
+                if (s.tablecount[t]++ == 0) s.tablepos[t] = dwg->dxf->lastpos;
+                dwg->qualityflags |= 0x002u << t;
+            }
+        }
     }
-    dxfback(dwg);
+}
+
+bool processblocks(AdDrawing *dwg)
+{
+    AdDxfScan &s = dwg->scan;
+    s.blockstart = ztior_tell(dwg->stream);
     for (;;) {
-      if (!scanpair(dwg)) return false;
-      if (adin->curcode != 0) continue;
-      if (std::strcmp(adin->curstr, "ENDTAB") == 0) break;
-      if (std::strcmp(adin->curstr, "ENDSEC") == 0) return true;   /* ENDTAB missing */
-      if (t >= 0 && std::strcmp(adin->curstr, kTableNames[t]) == 0) {
-        if (s.tablecount[t]++ == 0) s.tablepos[t] = dwg->dxf->lastpos;
-        dwg->qualityflags |= 0x002u << t;
-      }
+        if (!scanpair(dwg)) return false;
+        if (adin->curcode != 0) continue;
+        if (std::strcmp(adin->curstr, "ENDSEC") == 0) return true;
+        if (std::strcmp(adin->curstr, "BLOCK") == 0) {
+            if (!appendpos(s.blockposblob, dwg->dxf->lastpos)) return false;
+            ++s.numblocks;
+        }
     }
-  }
 }
 
-bool processblocks(AdDrawing* dwg) {
-  AdDxfScan& s = dwg->scan;
-  s.blockstart = ztior_tell(dwg->stream);
-  for (;;) {
-    if (!scanpair(dwg)) return false;
-    if (adin->curcode != 0) continue;
-    if (std::strcmp(adin->curstr, "ENDSEC") == 0) return true;
-    if (std::strcmp(adin->curstr, "BLOCK") == 0) {
-      if (!appendpos(s.blockposblob, dwg->dxf->lastpos)) return false;
-      ++s.numblocks;
+bool processentities(AdDrawing *dwg)
+{
+    AdDxfScan &s = dwg->scan;
+    s.entstart = ztior_tell(dwg->stream);
+    bool viewports = dwg->version >= AD_ACAD11;
+    for (;;) {
+        if (!scanpair(dwg)) return false;
+        if (adin->curcode != 0) continue;
+        if (std::strcmp(adin->curstr, "ENDSEC") == 0) {
+            s.entend = dwg->dxf->lastpos;
+            return true;
+        }
+        if (viewports && std::strcmp(adin->curstr, "VIEWPORT") == 0) {
+            if (!appendpos(s.vpentposblob, dwg->dxf->lastpos)) return false;
+            ++s.numvpents;
+        }
     }
-  }
 }
 
-bool processentities(AdDrawing* dwg) {
-  AdDxfScan& s = dwg->scan;
-  s.entstart = ztior_tell(dwg->stream);
-  bool viewports = dwg->version >= AD_ACAD11;
-  for (;;) {
-    if (!scanpair(dwg)) return false;
-    if (adin->curcode != 0) continue;
-    if (std::strcmp(adin->curstr, "ENDSEC") == 0) {
-      s.entend = dwg->dxf->lastpos;
-      return true;
+bool processobjects(AdDrawing *dwg)
+{
+    AdDxfScan &s = dwg->scan;
+    s.objpos = ztior_tell(dwg->stream);
+    for (;;) {
+        if (!scanpair(dwg)) return false;
+        if (adin->curcode != 0) continue;
+        if (std::strcmp(adin->curstr, "ENDSEC") == 0) return true;
+        if (std::strcmp(adin->curstr, "MLINESTYLE") == 0 && s.nummlstyles++ == 0)
+            s.mlstylepos = dwg->dxf->lastpos;
     }
-    if (viewports && std::strcmp(adin->curstr, "VIEWPORT") == 0) {
-      if (!appendpos(s.vpentposblob, dwg->dxf->lastpos)) return false;
-      ++s.numvpents;
-    }
-  }
-}
-
-bool processobjects(AdDrawing* dwg) {
-  AdDxfScan& s = dwg->scan;
-  s.objpos = ztior_tell(dwg->stream);
-  for (;;) {
-    if (!scanpair(dwg)) return false;
-    if (adin->curcode != 0) continue;
-    if (std::strcmp(adin->curstr, "ENDSEC") == 0) return true;
-    if (std::strcmp(adin->curstr, "MLINESTYLE") == 0 && s.nummlstyles++ == 0)
-      s.mlstylepos = dwg->dxf->lastpos;
-  }
 }
 
 /* Passes over a section that is not scanned. */
-bool skipsection(AdDrawing* dwg) {
-  for (;;) {
-    if (!scanpair(dwg)) return false;
-    if (isendsec()) return true;
-    if (adin->curcode == 0 && std::strcmp(adin->curstr, "EOF") == 0) {
-      dxfback(dwg);
-      return true;
+bool skipsection(AdDrawing *dwg)
+{
+    for (;;) {
+        if (!scanpair(dwg)) return false;
+        if (isendsec()) return true;
+        if (adin->curcode == 0 && std::strcmp(adin->curstr, "EOF") == 0) {
+            dxfback(dwg);
+            return true;
+        }
     }
-  }
 }
 
-int16_t failscan(AdDrawing* dwg) {
-  adDeleteBlob(dwg->scan.blockposblob);
-  adDeleteBlob(dwg->scan.vpentposblob);
-  dwg->scan.blockposblob = dwg->scan.vpentposblob = nullptr;
-  return -1;
+int16_t failscan(AdDrawing *dwg)
+{
+    adDeleteBlob(dwg->scan.blockposblob);
+    adDeleteBlob(dwg->scan.vpentposblob);
+    dwg->scan.blockposblob = dwg->scan.vpentposblob = nullptr;
+    return -1;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-int16_t dxfloadheader(AdDrawing* dwg, void*, void*) {
-  if (!dxfloadstart(dwg)) return -1;
-  AdDxfScan& s = dwg->scan;
-  adstartscanometer(dwg);
-  adin->bincode16 = 0;
-  if (!dxfseek(dwg, 0)) return -1;
-  if (dwg->filetype == AD_FILE_BINARY_DXF) {
-    adchoosebinarycodewidth(dwg);
-    dwg->bincodes = adin->bincode16 || dwg->version >= AD_ACAD13 ? 2 : 1;
-    dwg->dxf->pushed = 0;
-  }
-
-  adseterror(14);
-  adDeleteBlob(s.blockposblob);
-  adDeleteBlob(s.vpentposblob);
-  s.blockposblob = adCreateBlobEx(4096);
-  s.vpentposblob = adCreateBlobEx(4096);
-  if (!s.blockposblob || !s.vpentposblob) return failscan(dwg);
-
-  adSetHeaderDefaults(dwg->header);
-  dwg->header->handling = 1;
-  std::memset(adin->names, 0, sizeof adin->names);
-  std::strcpy(adin->names[AD_NM_CLAYER], "0");
-  std::strcpy(adin->names[AD_NM_CELTYPE], "Continuous");
-  std::strcpy(adin->names[AD_NM_DIMSTYLE], "Standard");
-  std::strcpy(adin->names[AD_NM_TEXTSTYLE], "Standard");
-  std::strcpy(adin->names[AD_NM_DIMTXSTY], "Standard");
-  std::strcpy(adin->names[AD_NM_CMLSTYLE], "Standard");
-  for (int t = 0; t < AD_TBL_COUNT; ++t) {
-    s.tablepos[t] = 0;
-    s.tablecount[t] = 0;
-    std::memset(s.tablecontrol[t], 0, 8);
-  }
-  s.numblocks = s.numvpents = s.nummlstyles = 0;
-  s.entstart = s.entend = s.blockstart = s.classpos = s.objpos = s.mlstylepos = 0;
-  dwg->qualityflags = 0;
-
-  bool header = false, tables = false, entities = false, objects = false;
-  bool sawend = false;
-  adseterror(30);
-  while (adin->loading) {
-    if (!scanpair(dwg)) break;
-    if (adin->curcode != 0) continue;
-    if (std::strcmp(adin->curstr, "EOF") == 0) {
-      sawend = true;
-      break;
+int16_t dxfloadheader(AdDrawing *dwg, void *, void *)
+{
+    if (!dxfloadstart(dwg)) return -1;
+    AdDxfScan &s = dwg->scan;
+    adstartscanometer(dwg);
+    adin->bincode16 = 0;
+    if (!dxfseek(dwg, 0)) return -1;
+    if (dwg->filetype == AD_FILE_BINARY_DXF) {
+        adchoosebinarycodewidth(dwg);
+        dwg->bincodes = adin->bincode16 || dwg->version >= AD_ACAD13 ? 2 : 1;
+        dwg->dxf->pushed = 0;
     }
-    if (std::strcmp(adin->curstr, "SECTION") != 0) continue;
-    if (!scanpair(dwg)) break;
-    if (adin->curcode != 2) {
-      dxfback(dwg);
-      continue;
+
+    adseterror(14);
+    adDeleteBlob(s.blockposblob);
+    adDeleteBlob(s.vpentposblob);
+    s.blockposblob = adCreateBlobEx(4096);
+    s.vpentposblob = adCreateBlobEx(4096);
+    if (!s.blockposblob || !s.vpentposblob) return failscan(dwg);
+
+    adSetHeaderDefaults(dwg->header);
+    dwg->header->handling = 1;
+    std::memset(adin->names, 0, sizeof adin->names);
+    std::strcpy(adin->names[AD_NM_CLAYER], "0");
+    std::strcpy(adin->names[AD_NM_CELTYPE], "Continuous");
+    std::strcpy(adin->names[AD_NM_DIMSTYLE], "Standard");
+    std::strcpy(adin->names[AD_NM_TEXTSTYLE], "Standard");
+    std::strcpy(adin->names[AD_NM_DIMTXSTY], "Standard");
+    std::strcpy(adin->names[AD_NM_CMLSTYLE], "Standard");
+    for (int t = 0; t < AD_TBL_COUNT; ++t) {
+        s.tablepos[t] = 0;
+        s.tablecount[t] = 0;
+        std::memset(s.tablecontrol[t], 0, 8);
     }
-    const char* name = adin->curstr;
-    bool ok = true;
-    if (std::strcmp(name, "HEADER") == 0 && !header) {
-      header = true;
-      dwg->qualityflags |= 0x001;
-      adseterror(31);
-      int r = dxfprocessheader(dwg);
-      if (r == -2) {
-        failscan(dwg);
-        return -1;
-      }
-      ok = r > 0;
-    } else if (std::strcmp(name, "ENTITIES") == 0 && !entities) {
-      entities = true;
-      adseterror(32);
-      ok = processentities(dwg);
-    } else if (std::strcmp(name, "TABLES") == 0 && !tables) {
-      tables = true;
-      adseterror(33);
-      ok = processtables(dwg);
-    } else if (std::strcmp(name, "BLOCKS") == 0 && s.blockstart == 0) {
-      adseterror(34);
-      ok = processblocks(dwg);
-    } else if (std::strcmp(name, "OBJECTS") == 0 && !objects) {
-      objects = true;
-      adseterror(35);
-      ok = processobjects(dwg);
-    } else {
-      if (std::strcmp(name, "CLASSES") == 0 && s.classpos == 0) s.classpos = ztior_tell(dwg->stream);
-      adseterror(30);
-      ok = skipsection(dwg);
-    }
-    if (!ok) return failscan(dwg);
+    s.numblocks = s.numvpents = s.nummlstyles = 0;
+    s.entstart = s.entend = s.blockstart = s.classpos = s.objpos = s.mlstylepos = 0;
+    dwg->qualityflags = 0;
+
+    bool header = false, tables = false, entities = false, objects = false;
+    bool sawend = false;
     adseterror(30);
-  }
-  if (!adin->loading) return failscan(dwg);
-  if (!sawend) {
-    if (adin->error != 298 && adin->error != 299) adseterror(30);
-    return failscan(dwg);
-  }
+    while (adin->loading) {
+        if (!scanpair(dwg)) break;
+        if (adin->curcode != 0) continue;
+        if (std::strcmp(adin->curstr, "EOF") == 0) {
+            sawend = true;
+            break;
+        }
+        if (std::strcmp(adin->curstr, "SECTION") != 0) continue;
+        if (!scanpair(dwg)) break;
+        if (adin->curcode != 2) {
+            dxfback(dwg);
+            continue;
+        }
+        const char *name = adin->curstr;
+        bool ok = true;
+        if (std::strcmp(name, "HEADER") == 0 && !header) {
+            header = true;
+            dwg->qualityflags |= 0x001;
+            adseterror(31);
+            int r = dxfprocessheader(dwg);
+            if (r == -2) {
+                failscan(dwg);
+                return -1;
+            }
+            ok = r > 0;
+        } else if (std::strcmp(name, "ENTITIES") == 0 && !entities) {
+            entities = true;
+            adseterror(32);
+            ok = processentities(dwg);
+        } else if (std::strcmp(name, "TABLES") == 0 && !tables) {
+            tables = true;
+            adseterror(33);
+            ok = processtables(dwg);
+        } else if (std::strcmp(name, "BLOCKS") == 0 && s.blockstart == 0) {
+            adseterror(34);
+            ok = processblocks(dwg);
+        } else if (std::strcmp(name, "OBJECTS") == 0 && !objects) {
+            objects = true;
+            adseterror(35);
+            ok = processobjects(dwg);
+        } else {
+            if (std::strcmp(name, "CLASSES") == 0 && s.classpos == 0) s.classpos = ztior_tell(dwg->stream);
+            adseterror(30);
+            ok = skipsection(dwg);
+        }
+        if (!ok) return failscan(dwg);
+        adseterror(30);
+    }
+    if (!adin->loading) return failscan(dwg);
+    if (!sawend) {
+        if (adin->error != 298 && adin->error != 299) adseterror(30);
+        return failscan(dwg);
+    }
 
-  /* a file without $ACADVER takes the version of an unknown one */
-  if (!header && dwg->version < 0) {
-    dwg->version = AD_ACAD11;
-    std::strcpy(dwg->header->acadver, "AC1009");
-    dwg->invalidversion = 1;
-  }
-  std::memcpy(dwg->handseed, dwg->header->handseed, 8);
-  adseterror(0);
-  if (adin->dxfscanometer) adin->dxfscanometer(100);
-  return adin->loading ? 1 : -1;
+    /* a file without $ACADVER takes the version of an unknown one */
+    if (!header && dwg->version < 0) {
+        dwg->version = AD_ACAD11;
+        std::strcpy(dwg->header->acadver, "AC1009");
+        dwg->invalidversion = 1;
+    }
+    std::memcpy(dwg->handseed, dwg->header->handseed, 8);
+    adseterror(0);
+    if (adin->dxfscanometer) adin->dxfscanometer(100);
+    return adin->loading ? 1 : -1;
 }
 
-}  // extern "C"
+} // extern "C"

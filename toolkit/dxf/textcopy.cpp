@@ -16,7 +16,7 @@
 
 namespace {
 
-const char* const kCodePages[42] = {
+const char *const kCodePages[42] = {
     "undefined", "ascii",     "iso8859-1", "iso8859-2", "iso8859-3", "iso8859-4", "iso8859-5",
     "iso8859-6", "iso8859-7", "iso8859-8", "iso8859-9", "dos437",    "dos850",    "dos852",
     "dos855",    "dos857",    "dos860",    "dos861",    "dos863",    "dos864",    "dos865",
@@ -24,67 +24,69 @@ const char* const kCodePages[42] = {
     "ansi_1250", "ansi_1251", "ansi_1252", "gb2312",    "ansi_1253", "ansi_1254", "ansi_1255",
     "ansi_1256", "ansi_1257", "ansi_874",  "ansi_932",  "ansi_936",  "ansi_949",  "ansi_950"};
 
-bool isleadbyte(unsigned char c, int codepage) {
-  switch (codepage) {
-    case 22: case 38:                      /* Shift-JIS */
-      return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    case 24: case 41:                      /* Big5 */
-    case 25: case 40:                      /* KS C 5601 (Unified Hangul) */
-    case 31: case 39:                      /* GB 2312 / GBK */
-      return c >= 0x81 && c <= 0xFE;
-    case 26:                               /* Johab */
-      return (c >= 0x84 && c <= 0xD3) || (c >= 0xD8 && c <= 0xDE) || (c >= 0xE0 && c <= 0xF9);
-    default:
-      return false;
-  }
+bool isleadbyte(unsigned char c, int codepage)
+{
+    switch (codepage) {
+    case 22:
+    case 38: /* Shift-JIS */ return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    case 24:
+    case 41: /* Big5 */
+    case 25:
+    case 40: /* KS C 5601 (Unified Hangul) */
+    case 31:
+    case 39: /* GB 2312 / GBK */ return c >= 0x81 && c <= 0xFE;
+    case 26: /* Johab */
+        return (c >= 0x84 && c <= 0xD3) || (c >= 0xD8 && c <= 0xDE) || (c >= 0xE0 && c <= 0xF9);
+    default: return false;
+    }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
 int adNumValidCodePages(void) { return 42; }
 
-const char* adCodePageName(int number) {
-  return number >= 0 && number < 42 ? kCodePages[number] : nullptr;
+const char *adCodePageName(int number) { return number >= 0 && number < 42 ? kCodePages[number] : nullptr; }
+
+int adAsciiCodePageToShort(const char *name, int16_t *number)
+{
+    if (number) *number = 0;
+    if (!name) return 0;
+    for (int i = 0; i < 42; ++i)
+        if (adstricmp(name, kCodePages[i]) == 0) {
+            if (number) *number = static_cast<int16_t>(i);
+            return 1;
+        }
+    return 0;
 }
 
-int adAsciiCodePageToShort(const char* name, int16_t* number) {
-  if (number) *number = 0;
-  if (!name) return 0;
-  for (int i = 0; i < 42; ++i)
-    if (adstricmp(name, kCodePages[i]) == 0) {
-      if (number) *number = static_cast<int16_t>(i);
-      return 1;
+void adstrcpytrans(char *dst, const char *src, size_t capacity, int codepage)
+{
+    if (!dst || capacity == 0) return;
+    size_t n = 0;
+    const unsigned char *s = reinterpret_cast<const unsigned char *>(src ? src : "");
+    while (*s && n + 1 < capacity) {
+        unsigned char c = *s;
+        if (isleadbyte(c, codepage) && s[1]) {
+            if (n + 2 >= capacity) break; /* never split a character */
+            dst[n++] = static_cast<char>(c);
+            dst[n++] = static_cast<char>(s[1]);
+            s += 2;
+            continue;
+        }
+        if (c == '^' && s[1] == ' ') {
+            dst[n++] = '^';
+            s += 2;
+        } else if (c == '^' && s[1] >= 'A' && s[1] <= '_') {
+            dst[n++] = static_cast<char>(s[1] - 64);
+            s += 2;
+        } else {
+            dst[n++] = static_cast<char>(c);
+            ++s;
+        }
     }
-  return 0;
+    dst[n] = '\0';
 }
 
-void adstrcpytrans(char* dst, const char* src, size_t capacity, int codepage) {
-  if (!dst || capacity == 0) return;
-  size_t n = 0;
-  const unsigned char* s = reinterpret_cast<const unsigned char*>(src ? src : "");
-  while (*s && n + 1 < capacity) {
-    unsigned char c = *s;
-    if (isleadbyte(c, codepage) && s[1]) {
-      if (n + 2 >= capacity) break;     /* never split a character */
-      dst[n++] = static_cast<char>(c);
-      dst[n++] = static_cast<char>(s[1]);
-      s += 2;
-      continue;
-    }
-    if (c == '^' && s[1] == ' ') {
-      dst[n++] = '^';
-      s += 2;
-    } else if (c == '^' && s[1] >= 'A' && s[1] <= '_') {
-      dst[n++] = static_cast<char>(s[1] - 64);
-      s += 2;
-    } else {
-      dst[n++] = static_cast<char>(c);
-      ++s;
-    }
-  }
-  dst[n] = '\0';
-}
-
-}  // extern "C"
+} // extern "C"

@@ -16,64 +16,65 @@ extern "C" {
 /* A read-only file with a read-ahead buffer. The window [cur, end) holds the
  * unread bytes of the buffer; buf[0] lies at file offset bufpos. */
 typedef struct ZtStream {
-  int fd;
-  unsigned char* buf;
-  size_t cap;
-  unsigned char* cur;
-  unsigned char* end;
-  int64_t bufpos;
-  int64_t length;   /* file length when opened */
-  int eof;          /* a read went past the end (like feof) */
-  int error;        /* a read failed */
+    int fd;
+    unsigned char *buf;
+    size_t cap;
+    unsigned char *cur;
+    unsigned char *end;
+    int64_t bufpos;
+    int64_t length; /* file length when opened */
+    int eof;        /* a read went past the end (like feof) */
+    int error;      /* a read failed */
 } ZtStream;
 
 enum { ZTIOR_BUFSIZE = 1 << 20 };
 
-ZtStream* ztior_open(const char* path);
-void ztior_close(ZtStream* s);
-int ztior_fill(ZtStream* s);                 /* refill an empty window; 0 at end */
-int ztior_read(ZtStream* s, void* dst, size_t n, size_t* got);
-int ztior_seek(ZtStream* s, int64_t pos);    /* absolute position; 0 on success */
-int ztior_skip(ZtStream* s, int64_t n);
-int ztior_ungetc(ZtStream* s);               /* step back one byte just read */
-int64_t ztior_tell(const ZtStream* s);
-int64_t ztior_length(const ZtStream* s);
-int ztior_feof(const ZtStream* s);
-int ztior_atend(ZtStream* s);                /* no byte left to read */
-char* ztior_fgetdxfline(char* buf, size_t capacity, ZtStream* s);
+ZtStream *ztior_open(const char *path);
+void ztior_close(ZtStream *s);
+int ztior_fill(ZtStream *s); /* refill an empty window; 0 at end */
+int ztior_read(ZtStream *s, void *dst, size_t n, size_t *got);
+int ztior_seek(ZtStream *s, int64_t pos); /* absolute position; 0 on success */
+int ztior_skip(ZtStream *s, int64_t n);
+int ztior_ungetc(ZtStream *s); /* step back one byte just read */
+int64_t ztior_tell(const ZtStream *s);
+int64_t ztior_length(const ZtStream *s);
+int ztior_feof(const ZtStream *s);
+int ztior_atend(ZtStream *s); /* no byte left to read */
+char *ztior_fgetdxfline(char *buf, size_t capacity, ZtStream *s);
 
-static inline int ztior_getc(ZtStream* s) {
-  if (s->cur < s->end) return *s->cur++;
-  if (!ztior_fill(s)) return -1;
-  return *s->cur++;
+static inline int ztior_getc(ZtStream *s)
+{
+    if (s->cur < s->end) return *s->cur++;
+    if (!ztior_fill(s)) return -1;
+    return *s->cur++;
 }
 
 /* Default init-data access: with a file name, that file; without one, the
  * toolkit's built-in init data. One init source is open at a time. */
-int ztior_fopen(const char* name);
+int ztior_fopen(const char *name);
 int ztior_fgetc(void);
-int ztior_fread(void* buf, size_t size, size_t count);
+int ztior_fread(void *buf, size_t size, size_t count);
 int ztior_fseek(long offset, int whence);
 int ztior_fclose(void);
 
-const unsigned char* ztinit_builtin(size_t* size);
+const unsigned char *ztinit_builtin(size_t *size);
 
-void* ztmem_malloc(size_t size);
-void* ztmem_realloc(void* p, size_t size);
-void ztmem_free(void* p);
+void *ztmem_malloc(size_t size);
+void *ztmem_realloc(void *p, size_t size);
+void ztmem_free(void *p);
 
 int ztvm_init(void);
 int ztvm_term(void);
-void* ztvm_malloc(size_t size);
-void ztvm_free(void* p);
+void *ztvm_malloc(size_t size);
+void ztvm_free(void *p);
 /* Arenas of database memory for records that live as long as their
  * drawing; ztvm_free of a piece of an arena does nothing. */
 typedef struct ZtArena ZtArena;
-ZtArena* ztvm_arenacreate(void);
-void* ztvm_arenaalloc(ZtArena* a, size_t size);   /* zero-filled, 16-byte aligned */
-void ztvm_arenadestroy(ZtArena* a);
-int ztvm_readbytes(void* dst, const void* addr, uint16_t count);
-int ztvm_writebytes(void* addr, const void* src, uint16_t count);
+ZtArena *ztvm_arenacreate(void);
+void *ztvm_arenaalloc(ZtArena *a, size_t size); /* zero-filled, 16-byte aligned */
+void ztvm_arenadestroy(ZtArena *a);
+int ztvm_readbytes(void *dst, const void *addr, uint16_t count);
+int ztvm_writebytes(void *addr, const void *src, uint16_t count);
 
 #ifdef __cplusplus
 }

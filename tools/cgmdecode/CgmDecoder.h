@@ -18,32 +18,32 @@
 struct CgmElement {
     int elementClass = 0;
     int elementId = 0;
-    size_t offset = 0;            /* of the command header in the input */
-    std::vector<uint8_t> params;  /* parameter octets, partitions joined */
-    std::string name;             /* e.g. "POLYLINE" */
-    std::string text;             /* the listing line: name and parameters */
-    int depth = 0;                /* 1 inside METAFILE DEFAULTS REPLACEMENT */
+    size_t offset = 0;           /* of the command header in the input */
+    std::vector<uint8_t> params; /* parameter octets, partitions joined */
+    std::string name;            /* e.g. "POLYLINE" */
+    std::string text;            /* the listing line: name and parameters */
+    int depth = 0;               /* 1 inside METAFILE DEFAULTS REPLACEMENT */
 };
 
 class CgmDecoder {
 public:
     /* Decodes a whole metafile; false on malformed input (see Error()). */
-    bool Decode(const uint8_t* data, size_t size);
+    bool Decode(const uint8_t *data, size_t size);
 
-    const std::vector<CgmElement>& Elements() const { return elements_; }
-    const std::string& Error() const { return error_; }
+    const std::vector<CgmElement> &Elements() const { return elements_; }
+    const std::string &Error() const { return error_; }
     /* One line per element, embedded elements indented by two spaces. */
     std::string Listing() const;
     /* The listing lines of the elements named `name`, in order. */
-    std::vector<std::string> Lines(const std::string& name) const;
+    std::vector<std::string> Lines(const std::string &name) const;
 
     /* The name of an element, or "CLASS c ID i" for an unknown one. */
     static std::string sElementName(int elementClass, int elementId);
 
     struct State {
-        int vdcType = 0;          /* 0 integer, 1 real */
+        int vdcType = 0; /* 0 integer, 1 real */
         int intPrecision = 16;
-        int realFloat = 0;        /* 0 fixed, 1 floating */
+        int realFloat = 0; /* 0 fixed, 1 floating */
         int realBits = 32;
         int indexPrecision = 16;
         int colourPrecision = 8;
@@ -51,15 +51,15 @@ public:
         int vdcIntPrecision = 16;
         int vdcRealFloat = 0;
         int vdcRealBits = 32;
-        int colourMode = 0;       /* 0 indexed, 1 direct */
-        int lineWidthMode = 1;    /* 0 absolute, 1 scaled, 2 fractional, 3 mm */
+        int colourMode = 0;    /* 0 indexed, 1 direct */
+        int lineWidthMode = 1; /* 0 absolute, 1 scaled, 2 fractional, 3 mm */
         int markerSizeMode = 1;
         int edgeWidthMode = 1;
     };
 
 private:
-    bool DecodeElements(const uint8_t* data, size_t size, size_t base, int depth);
-    void Describe(CgmElement& e);
+    bool DecodeElements(const uint8_t *data, size_t size, size_t base, int depth);
+    void Describe(CgmElement &e);
 
     State state_;
     std::vector<CgmElement> elements_;

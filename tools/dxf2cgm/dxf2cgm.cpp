@@ -30,16 +30,15 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: dxf2cgm [options] INPUT.dxf OUTPUT.cgm\n"
-    "       dxf2cgm [options] -o DIR INPUT.dxf...\n"
-    "options:\n"
-    "  -o DIR     write each INPUT as DIR/<name>.cgm\n"
-    "  -j N       with -o, convert in up to N worker processes at once\n"
-    "  -v         print the counts of converted elements\n"
-    "  --compat   write only what weak viewers draw right (curves, ellipses and\n"
-    "             markers as polylines, dashes as segments, texts unrotated)\n"
-    "  -h, --help this text\n";
+const char *const kUsage = "usage: dxf2cgm [options] INPUT.dxf OUTPUT.cgm\n"
+                           "       dxf2cgm [options] -o DIR INPUT.dxf...\n"
+                           "options:\n"
+                           "  -o DIR     write each INPUT as DIR/<name>.cgm\n"
+                           "  -j N       with -o, convert in up to N worker processes at once\n"
+                           "  -v         print the counts of converted elements\n"
+                           "  --compat   write only what weak viewers draw right (curves, ellipses and\n"
+                           "             markers as polylines, dashes as segments, texts unrotated)\n"
+                           "  -h, --help this text\n";
 
 struct Options {
     std::string outputDir;
@@ -79,21 +78,21 @@ void ShowProgress(short percent)
 }
 
 /* Kernel messages, whatever stream they were meant for, are diagnostics. */
-void ToStandardError(const char* line, FILE*)
+void ToStandardError(const char *line, FILE *)
 {
     ClearProgress();
     std::fputs(line, stderr);
 }
 
-bool ParseCount(const char* text, int& value)
+bool ParseCount(const char *text, int &value)
 {
-    const char* end = text + std::strlen(text);
+    const char *end = text + std::strlen(text);
     const auto r = std::from_chars(text, end, value);
     return r.ec == std::errc() && r.ptr == end && value > 0;
 }
 
 /* 0 parsed, 1 help shown, 2 usage error. */
-int ParseArguments(int argc, char** argv, Options& o)
+int ParseArguments(int argc, char **argv, Options &o)
 {
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
@@ -110,7 +109,7 @@ int ParseArguments(int argc, char** argv, Options& o)
                 std::fprintf(stderr, "dxf2cgm: %s needs a value\n%s", a.c_str(), kUsage);
                 return 2;
             }
-            const char* value = argv[++i];
+            const char *value = argv[++i];
             if (a == "-o") {
                 o.outputDir = value;
             } else if (!ParseCount(value, o.workers)) {
@@ -144,7 +143,7 @@ int ParseArguments(int argc, char** argv, Options& o)
 }
 
 /* DIR/<name of input without its extension>.cgm */
-std::string OutputFor(const std::string& dir, const std::string& input)
+std::string OutputFor(const std::string &dir, const std::string &input)
 {
     const size_t slash = input.find_last_of('/');
     std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
@@ -155,19 +154,52 @@ std::string OutputFor(const std::string& dir, const std::string& input)
     return path + name + ".cgm";
 }
 
-const char* const kCounterNames[ZelWordCount] = {
-    nullptr, "layers", nullptr, "text styles", "arcs", "attributes", "circles", "dimensions",
-    "ellipses", "lightweight polylines", "polylines", "smoothed polylines", "groups", nullptr,
-    "inserts", "leaders", "lines", "multilines", "multiline texts", "points", "solids", "splines",
-    "texts", "arcs not allocated", "attributes not allocated", "circles not allocated",
-    "dimensions not allocated", "ellipses not allocated", "lightweight polylines not allocated",
-    "polylines not allocated", "smoothed polylines not allocated", "groups not allocated", nullptr,
-    "inserts without block", "leaders not allocated", "lines not allocated",
-    "multilines not allocated", "multiline texts not allocated", "points not allocated",
-    "solids not allocated", "splines not allocated", "texts not allocated",
-    "other table entities", "entities of unhandled types"};
+const char *const kCounterNames[ZelWordCount] = {nullptr,
+                                                 "layers",
+                                                 nullptr,
+                                                 "text styles",
+                                                 "arcs",
+                                                 "attributes",
+                                                 "circles",
+                                                 "dimensions",
+                                                 "ellipses",
+                                                 "lightweight polylines",
+                                                 "polylines",
+                                                 "smoothed polylines",
+                                                 "groups",
+                                                 nullptr,
+                                                 "inserts",
+                                                 "leaders",
+                                                 "lines",
+                                                 "multilines",
+                                                 "multiline texts",
+                                                 "points",
+                                                 "solids",
+                                                 "splines",
+                                                 "texts",
+                                                 "arcs not allocated",
+                                                 "attributes not allocated",
+                                                 "circles not allocated",
+                                                 "dimensions not allocated",
+                                                 "ellipses not allocated",
+                                                 "lightweight polylines not allocated",
+                                                 "polylines not allocated",
+                                                 "smoothed polylines not allocated",
+                                                 "groups not allocated",
+                                                 nullptr,
+                                                 "inserts without block",
+                                                 "leaders not allocated",
+                                                 "lines not allocated",
+                                                 "multilines not allocated",
+                                                 "multiline texts not allocated",
+                                                 "points not allocated",
+                                                 "solids not allocated",
+                                                 "splines not allocated",
+                                                 "texts not allocated",
+                                                 "other table entities",
+                                                 "entities of unhandled types"};
 
-void PrintSummary(const std::string& input, const ZelResults& r)
+void PrintSummary(const std::string &input, const ZelResults &r)
 {
     std::printf("%s:\n", input.c_str());
     for (int i = 1; i < ZelWordCount; ++i)
@@ -176,7 +208,7 @@ void PrintSummary(const std::string& input, const ZelResults& r)
 }
 
 /* Converts one drawing; 0 on success, 1 on failure (with a message). */
-int ConvertOne(const std::string& input, const std::string& output, bool verbose, bool progress)
+int ConvertOne(const std::string &input, const std::string &output, bool verbose, bool progress)
 {
     const int in = ::open(input.c_str(), O_RDONLY);
     if (in < 0) {
@@ -217,11 +249,11 @@ int ConvertOne(const std::string& input, const std::string& output, bool verbose
 }
 
 /* Converts every input into the output directory, `workers` at a time. */
-int ConvertAll(const Options& o)
+int ConvertAll(const Options &o)
 {
     if (o.workers <= 1) {
         int failed = 0;
-        for (const std::string& input : o.inputs)
+        for (const std::string &input : o.inputs)
             failed |= ConvertOne(input, OutputFor(o.outputDir, input), o.verbose, o.progress);
         return failed;
     }
@@ -234,7 +266,8 @@ int ConvertAll(const Options& o)
             std::fflush(stderr);
             const pid_t pid = ::fork();
             if (pid == 0) {
-                const int r = ConvertOne(o.inputs[next], OutputFor(o.outputDir, o.inputs[next]), o.verbose, false);
+                const int r =
+                    ConvertOne(o.inputs[next], OutputFor(o.outputDir, o.inputs[next]), o.verbose, false);
                 std::fflush(stdout);
                 std::fflush(stderr);
                 ::_exit(r);
@@ -266,7 +299,7 @@ int ConvertAll(const Options& o)
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     Options o;
     const int parsed = ParseArguments(argc, argv, o);

@@ -21,18 +21,15 @@ const double kPi = 3.14159265358979323846;
 
 class Card {
 public:
-    explicit Card(VyrPrintGenerator& g) : g_(g) {}
+    explicit Card(VyrPrintGenerator &g) : g_(g) {}
     int failures = 0;
 
     void Check(int rc) { failures += rc != 0; }
     void Colour(int c) { Check(g_.SetColor(c)); }
     void Width(float mm) { Check(g_.SetLineWidth(mm)); }
     void Type(int t) { Check(g_.SetLineType(t, 0, 0)); }
-    void Line(double x1, double y1, double x2, double y2)
-    {
-        Check(g_.DrawLine(F(x1), F(y1), F(x2), F(y2)));
-    }
-    void Poly(const std::vector<float>& xy)
+    void Line(double x1, double y1, double x2, double y2) { Check(g_.DrawLine(F(x1), F(y1), F(x2), F(y2))); }
+    void Poly(const std::vector<float> &xy)
     {
         Check(g_.DrawPolyline(static_cast<int>(xy.size() / 2), xy.data()));
     }
@@ -42,8 +39,8 @@ public:
         Line(x, y - r, x, y + r);
     }
     /* A text in Helvetica with everything else plain unless given. */
-    void Text(double x, double y, const char* s, double height, int align = 29,
-              double rotation = 0, double width = 1, double slant = 0, int decoration = 25)
+    void Text(double x, double y, const char *s, double height, int align = 29, double rotation = 0,
+              double width = 1, double slant = 0, int decoration = 25)
     {
         Check(g_.SetTextFont(0, VyrFont::sGetFont("SwissCL.pfb", 0)));
         Check(g_.SetTextParameter(6, F(rotation)));
@@ -56,19 +53,19 @@ public:
         Check(g_.SetTextParameter(10, -10000.0f));
         Check(g_.DrawText(F(x), F(y), VyrUnicodeString::FromUtf8(s)));
     }
-    VyrPrintGenerator& g_;
+    VyrPrintGenerator &g_;
 
 private:
     static float F(double v) { return static_cast<float>(v); }
 };
 
-void Title(Card& c, double x, double y, const char* s)
+void Title(Card &c, double x, double y, const char *s)
 {
     c.Colour(7);
     c.Text(x, y, s, 3.0);
 }
 
-void LinesBlock(Card& c)
+void LinesBlock(Card &c)
 {
     Title(c, 10, 272, "lines, polylines");
     c.Width(0.35f);
@@ -88,7 +85,7 @@ void LinesBlock(Card& c)
     c.Poly({75, 205, 100, 205, 100, 230, 75, 230, 75, 205});
 }
 
-void ArcsBlock(Card& c)
+void ArcsBlock(Card &c)
 {
     Title(c, 115, 272, "arcs, circles");
     c.Width(0.35f);
@@ -104,7 +101,7 @@ void ArcsBlock(Card& c)
     c.Check(c.g_.DrawArc(135, 235, 12, static_cast<float>(5.5), static_cast<float>(0.8), 0));
 }
 
-void EllipsesBlock(Card& c)
+void EllipsesBlock(Card &c)
 {
     Title(c, 215, 272, "elliptical arcs at 0, 30, 60, 90, 135 degrees; full ellipses");
     c.Width(0.35f);
@@ -116,15 +113,15 @@ void EllipsesBlock(Card& c)
         c.Check(c.g_.DrawEllipse(static_cast<float>(cx), static_cast<float>(cy), 17, 9, 0,
                                  static_cast<float>(2 * kPi), static_cast<float>(r), 0));
         c.Colour(1 + k);
-        c.Check(c.g_.DrawEllipse(static_cast<float>(cx), static_cast<float>(cy), 13, 6, 0.3f,
-                                 5.0f, static_cast<float>(r), 0));
+        c.Check(c.g_.DrawEllipse(static_cast<float>(cx), static_cast<float>(cy), 13, 6, 0.3f, 5.0f,
+                                 static_cast<float>(r), 0));
         /* the major axis direction, to judge the rotation */
         c.Colour(8);
         c.Line(cx, cy, cx + 17 * std::cos(r), cy + 17 * std::sin(r));
     }
 }
 
-void CurvesBlock(Card& c)
+void CurvesBlock(Card &c)
 {
     Title(c, 10, 187, "smooth curve through points, cubic B-spline, rational circle");
     /* a smooth curve through 9 points, the points marked */
@@ -137,8 +134,7 @@ void CurvesBlock(Card& c)
     c.Colour(5);
     c.Check(c.g_.DrawCurve(9, pts.data()));
     c.Colour(1);
-    for (int k = 0; k < 9; ++k)
-        c.Check(c.g_.DrawMarker(pts[2 * k], pts[2 * k + 1], 8, 0));
+    for (int k = 0; k < 9; ++k) c.Check(c.g_.DrawMarker(pts[2 * k], pts[2 * k + 1], 8, 0));
 
     /* a clamped cubic B-spline and its control polygon */
     const float ctrl[] = {95, 140, 100, 175, 115, 180, 125, 145, 140, 145, 150, 178, 158, 165};
@@ -154,9 +150,9 @@ void CurvesBlock(Card& c)
     /* a full circle as a rational quadratic B-spline of 9 control points */
     const double cx = 182, cy = 160, r = 16;
     std::vector<float> cc;
-    const double corners[9][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0},
+    const double corners[9][2] = {{1, 0},   {1, 1},  {0, 1},  {-1, 1}, {-1, 0},
                                   {-1, -1}, {0, -1}, {1, -1}, {1, 0}};
-    for (const auto& p : corners) {
+    for (const auto &p : corners) {
         cc.push_back(static_cast<float>(cx + r * p[0]));
         cc.push_back(static_cast<float>(cy + r * p[1]));
     }
@@ -171,7 +167,7 @@ void CurvesBlock(Card& c)
     c.Check(c.g_.DrawNurbs(3, cc.data(), 9, ck, 12, 0, 1000.0f, w));
 }
 
-void MarkersBlock(Card& c)
+void MarkersBlock(Card &c)
 {
     Title(c, 215, 187, "markers: kinds 0, 1, 2, 3, 4, 8");
     const int kinds[6] = {0, 1, 2, 3, 4, 8};
@@ -186,11 +182,10 @@ void MarkersBlock(Card& c)
         c.Text(x, 160, label, 2.5, 33);
     }
     c.Colour(4);
-    for (int k = 0; k < 20; ++k)
-        c.Check(c.g_.DrawMarker(static_cast<float>(225 + 9 * k), 145, 1, 0));
+    for (int k = 0; k < 20; ++k) c.Check(c.g_.DrawMarker(static_cast<float>(225 + 9 * k), 145, 1, 0));
 }
 
-void TextBlock(Card& c)
+void TextBlock(Card &c)
 {
     Title(c, 10, 122, "text: rotation, height, width factor, slant, bold, colour, Latin-1");
     c.Colour(7);
@@ -217,7 +212,7 @@ void TextBlock(Card& c)
     c.Text(140, 68, "\xC3\x84pfel \xC3\xA9t\xC3\xA9 \xC3\x9F \xC2\xB1 \xC2\xB0", 4);
 }
 
-void AlignmentBlock(Card& c)
+void AlignmentBlock(Card &c)
 {
     Title(c, 215, 122, "alignment codes 28 to 39 (cross = insertion point)");
     for (int code = 28; code <= 39; ++code) {
@@ -233,7 +228,7 @@ void AlignmentBlock(Card& c)
     }
 }
 
-void LineStylesBlock(Card& c)
+void LineStylesBlock(Card &c)
 {
     Title(c, 10, 50, "line types 0 to 6; widths 0.13, 0.35, 0.7, 1.0, 1.4, 2.0 mm");
     c.Colour(7);
@@ -253,7 +248,7 @@ void LineStylesBlock(Card& c)
     }
 }
 
-void ColourBlock(Card& c)
+void ColourBlock(Card &c)
 {
     Title(c, 215, 50, "colour table, indices 1 to 255");
     c.Width(2.0f);
@@ -270,12 +265,18 @@ void ColourBlock(Card& c)
 
 void VyrTestCardColour(int index, float rgb[3])
 {
-    static const float basic[10][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},  {0, 1, 1},
-                                       {0, 0, 1}, {1, 0, 1}, {0, 0, 0}, {0.53f, 0.53f, 0.53f},
+    static const float basic[10][3] = {{0, 0, 0},
+                                       {1, 0, 0},
+                                       {1, 1, 0},
+                                       {0, 1, 0},
+                                       {0, 1, 1},
+                                       {0, 0, 1},
+                                       {1, 0, 1},
+                                       {0, 0, 0},
+                                       {0.53f, 0.53f, 0.53f},
                                        {0.73f, 0.73f, 0.73f}};
     if (index >= 1 && index <= 9) {
-        for (int k = 0; k < 3; ++k)
-            rgb[k] = basic[index][k];
+        for (int k = 0; k < 3; ++k) rgb[k] = basic[index][k];
         return;
     }
     if (index >= 250) {
@@ -293,19 +294,43 @@ void VyrTestCardColour(int index, float rgb[3])
     double p = value * (1 - sat), q = value * (1 - sat * f), t = value * (1 - sat * (1 - f));
     double r, g, b;
     switch (static_cast<int>(hh)) {
-    case 0: r = value; g = t; b = p; break;
-    case 1: r = q; g = value; b = p; break;
-    case 2: r = p; g = value; b = t; break;
-    case 3: r = p; g = q; b = value; break;
-    case 4: r = t; g = p; b = value; break;
-    default: r = value; g = p; b = q; break;
+    case 0:
+        r = value;
+        g = t;
+        b = p;
+        break;
+    case 1:
+        r = q;
+        g = value;
+        b = p;
+        break;
+    case 2:
+        r = p;
+        g = value;
+        b = t;
+        break;
+    case 3:
+        r = p;
+        g = q;
+        b = value;
+        break;
+    case 4:
+        r = t;
+        g = p;
+        b = value;
+        break;
+    default:
+        r = value;
+        g = p;
+        b = q;
+        break;
     }
     rgb[0] = static_cast<float>(r);
     rgb[1] = static_cast<float>(g);
     rgb[2] = static_cast<float>(b);
 }
 
-int VyrDrawTestCard(VyrPrintGenerator& generator)
+int VyrDrawTestCard(VyrPrintGenerator &generator)
 {
     Card c(generator);
     c.Check(generator.SetExtent(420, 297));
@@ -346,17 +371,14 @@ int VyrDrawTestCard(VyrPrintGenerator& generator)
     return c.failures;
 }
 
-int VyrWriteTestCardFile(const char* path, VyrCgmProfile profile, int version)
+int VyrWriteTestCardFile(const char *path, VyrCgmProfile profile, int version)
 {
-    if (!path || !*path)
-        return -1;
+    if (!path || !*path) return -1;
     VyrPrintStream stream(VyrUnicodeString(path), "CGM", "V3");
-    VyrPrintCGMGenerator* g = VyrPrintCGMGenerator::sCreate();
-    if (!g)
-        return -1;
+    VyrPrintCGMGenerator *g = VyrPrintCGMGenerator::sCreate();
+    if (!g) return -1;
     g->SetProfile(profile);
-    if (version)
-        g->SetMetafileVersion(version);
+    if (version) g->SetMetafileVersion(version);
     g->SetPictureName("test card");
     g->SetStream(&stream);
     if (stream.OpenWrite() != 0) {

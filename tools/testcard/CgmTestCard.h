@@ -14,12 +14,12 @@ class VyrPrintGenerator;
 
 /* Draws the card on a generator that has its stream. Returns 0, or the
  * number of generator calls that failed. */
-int VyrDrawTestCard(VyrPrintGenerator& generator);
+int VyrDrawTestCard(VyrPrintGenerator &generator);
 
 /* Writes the card to `path` in the given profile; version 0 takes the
  * generator's default (3). Returns 0, or -1 when the file cannot be
  * written. */
-int VyrWriteTestCardFile(const char* path, VyrCgmProfile profile, int version);
+int VyrWriteTestCardFile(const char *path, VyrCgmProfile profile, int version);
 
 /* The card's colour of table index 1 to 255 (components 0 to 1). */
 void VyrTestCardColour(int index, float rgb[3]);

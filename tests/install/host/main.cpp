@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     if (argc != 3) {
         std::fprintf(stderr, "usage: host INPUT.dxf OUTPUT.cgm\n");

@@ -21,7 +21,8 @@ namespace {
 const DdfDef *Def() { return ddf_DxfiDefinition(); }
 
 /* The field record of a TFI found by its full name, or null. */
-const DdfField *FieldOf(int tfi, const char *name, int *index = nullptr) {
+const DdfField *FieldOf(int tfi, const char *name, int *index = nullptr)
+{
     const DdfDef *d = Def();
     for (int i = d->fld_indices[tfi]; i < d->fld_indices[tfi] + d->ent_fldcnts[tfi]; ++i) {
         const DdfField &f = d->fld_data[i];
@@ -33,7 +34,8 @@ const DdfField *FieldOf(int tfi, const char *name, int *index = nullptr) {
     return nullptr;
 }
 
-int OffsetOf(int tfi, const char *name) {
+int OffsetOf(int tfi, const char *name)
+{
     int i = -1;
     if (!FieldOf(tfi, name, &i)) return -1;
     return Def()->fld_offsets[i];
@@ -51,16 +53,17 @@ struct Scope {
     int align; /* largest member alignment */
 };
 
-Scope LayOut(int i, int start, bool is_union) {
+Scope LayOut(int i, int start, bool is_union)
+{
     const DdfDef *d = Def();
     int off = start, maxa = 1, body = 0;
-    struct Item { int index, size, align; } items[300];
+    struct Item {
+        int index, size, align;
+    } items[300];
     int n = 0;
     for (;; ++i) {
         const DdfField &f = d->fld_data[i];
-        if (f.kind == DDF_KIND_ENDENT || f.kind == DDF_KIND_ENDSTRUCT ||
-            f.kind == DDF_KIND_ENDUNION)
-            break;
+        if (f.kind == DDF_KIND_ENDENT || f.kind == DDF_KIND_ENDSTRUCT || f.kind == DDF_KIND_ENDUNION) break;
         int size = 0, align = 1;
         if (f.kind == DDF_KIND_SUBENT) {
             size = f.span;
@@ -101,14 +104,14 @@ Scope LayOut(int i, int start, bool is_union) {
     }
     for (int k = 0; k < n; ++k) {
         off = Align(off, items[k].align);
-        EXPECT_EQ(d->fld_offsets[items[k].index], off)
-            << d->fld_names[d->fld_data[items[k].index].name];
+        EXPECT_EQ(d->fld_offsets[items[k].index], off) << d->fld_names[d->fld_data[items[k].index].name];
         off += items[k].size;
     }
     return {i, off, maxa};
 }
 
-TEST(DdfDefinition, CountsAndNames) {
+TEST(DdfDefinition, CountsAndNames)
+{
     const DdfDef *d = Def();
     EXPECT_STREQ(d->name, "dxfi");
     EXPECT_EQ(d->major * 100 + d->minor, 102);
@@ -137,7 +140,8 @@ TEST(DdfDefinition, CountsAndNames) {
     EXPECT_STREQ(d->ent_names[DXFI_TFI_dxf_line], "dxf_line");
 }
 
-TEST(DdfDefinition, TypeFormOrderAndInfo) {
+TEST(DdfDefinition, TypeFormOrderAndInfo)
+{
     const DdfDef *d = Def();
     for (int t = 1; t < d->n_typeforms; ++t) EXPECT_LT(d->typeforms[t - 1], d->typeforms[t]);
     EXPECT_EQ(uint32_t(d->typeforms[0]), 0xC17E0000u);
@@ -148,8 +152,10 @@ TEST(DdfDefinition, TypeFormOrderAndInfo) {
     for (int t = 0; t < d->n_typeforms; ++t) {
         int type = MDA_TF_TYPE(d->typeforms[t]), form = MDA_TF_FORM(d->typeforms[t]);
         int expect = 4;
-        if (t == 0) expect = 2;
-        else if (t < 3) expect = 6;
+        if (t == 0)
+            expect = 2;
+        else if (t < 3)
+            expect = 6;
         else if (form == 1 || (form == 0 && (type == 309 || (type >= 325 && type <= 333))))
             expect = 5;
         EXPECT_EQ(d->ent_info[t], expect) << d->ent_names[t];
@@ -161,7 +167,8 @@ TEST(DdfDefinition, TypeFormOrderAndInfo) {
     EXPECT_EQ(d->ent_sizes[DXFI_TFI_dxf_curve_fit], 808);
 }
 
-TEST(DdfDefinition, LayoutRuleReproducesEveryRecord) {
+TEST(DdfDefinition, LayoutRuleReproducesEveryRecord)
+{
     const DdfDef *d = Def();
     for (int t = 0; t < d->n_typeforms; ++t) {
         if (t > 0 && d->fld_indices[t] == d->fld_indices[t - 1]) continue;
@@ -172,7 +179,8 @@ TEST(DdfDefinition, LayoutRuleReproducesEveryRecord) {
     }
 }
 
-TEST(DdfDefinition, OffsetsTheReadersUse) {
+TEST(DdfDefinition, OffsetsTheReadersUse)
+{
     EXPECT_EQ(OffsetOf(DXFI_TFI_dxf_line, "xyzstr"), 720);
     EXPECT_EQ(OffsetOf(DXFI_TFI_dxf_line, "xyzend"), 744);
     EXPECT_EQ(Def()->ent_sizes[DXFI_TFI_dxf_line], 768);
@@ -193,7 +201,8 @@ TEST(DdfDefinition, OffsetsTheReadersUse) {
     EXPECT_EQ(ddf_test_c_layout(8), 1356u);
 }
 
-TEST(DdfDefinition, ArraysAndCountLinks) {
+TEST(DdfDefinition, ArraysAndCountLinks)
+{
     const DdfDef *d = Def();
     int npoints = -1, points = -1, bulge = -1, widths = -1;
     ASSERT_TRUE(FieldOf(DXFI_TFI_dxf_lwpolyline, "npoints", &npoints));
@@ -245,7 +254,8 @@ TEST(DdfDefinition, ArraysAndCountLinks) {
     EXPECT_EQ(sub->span, 632);
 }
 
-TEST(DdfLookup, FindTFAndMemo) {
+TEST(DdfLookup, FindTFAndMemo)
+{
     const DdfDef *d = Def();
     EXPECT_EQ(ddf_FindTF(d->typeforms, d->n_typeforms, MDA_TF(49534, 0)), 0);
     EXPECT_EQ(ddf_FindTF(d->typeforms, d->n_typeforms, MDA_TF(10002, 0)), 117);
@@ -268,7 +278,8 @@ TEST(DdfLookup, FindTFAndMemo) {
     ddf_Terminate();
 }
 
-TEST(DdfDefaults, EveryKind) {
+TEST(DdfDefaults, EveryKind)
+{
     DdfField f{};
     unsigned char buf[16];
     f.kind = DDF_KIND_INT;
@@ -318,7 +329,8 @@ TEST(DdfDefaults, EveryKind) {
     EXPECT_EQ(ddf_GetFieldDefault(&f, buf), DDF_INVALID_ARG);
 }
 
-TEST(DdfLet, OperationsAndCounters) {
+TEST(DdfLet, OperationsAndCounters)
+{
     /* counter0 = 6 * 7; counter1 = counter0 - 2; counter2 = counter1 / 4 */
     DdfLetOp ops[] = {{6, 7, 0, 'h'}, {-1, 2, 1, 'g'}, {-2, 4, 2, 'i'}, {0, 0, 0, 'd'}};
     int32_t v = -1;
@@ -331,7 +343,8 @@ TEST(DdfLet, OperationsAndCounters) {
     EXPECT_EQ(ddf__ComputeLet(bad, &v), DDF_UNKNOWN_LET_OP);
 }
 
-TEST(DdfSections, NamesAndNumbers) {
+TEST(DdfSections, NamesAndNumbers)
+{
     EXPECT_STREQ(ddf_SectionName(1), "attr_names");
     EXPECT_STREQ(ddf_SectionName(9), "typeforms");
     EXPECT_STREQ(ddf_SectionName(23), "subtype_tfs");

@@ -10,7 +10,8 @@ _Static_assert(sizeof(dxf_line) == 768, "dxf_line size in C");
 _Static_assert(offsetof(dxf_line, xyzend) == 744, "dxf_line.xyzend in C");
 _Static_assert(sizeof(DdfField) == 56, "field record in C");
 
-size_t ddf_test_c_layout(int which) {
+size_t ddf_test_c_layout(int which)
+{
     switch (which) {
     case 0: return sizeof(dxf_header);
     case 1: return offsetof(dxf_hatch, seedpoint);

@@ -20,28 +20,33 @@ namespace {
 
 class DofTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         mpm_Initialize();
         ugn_Initialize();
         dof_Initialize();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         ugn_Terminate();
         mpm_Terminate();
     }
 };
 
-std::string ScratchName(const char *tag) {
+std::string ScratchName(const char *tag)
+{
     return std::string("/tmp/vyr_dof_test_") + tag + "_" + std::to_string(getpid());
 }
 
-bool BufferHolds(const DofFile *f, int64_t page) {
+bool BufferHolds(const DofFile *f, int64_t page)
+{
     for (int i = 0; i < f->nbuffers; ++i)
         if (f->buffers[i].page == page) return true;
     return false;
 }
 
-TEST_F(DofTest, TransfersAcrossPagesUnderPressure) {
+TEST_F(DofTest, TransfersAcrossPagesUnderPressure)
+{
     DofFile *f = nullptr;
     ASSERT_EQ(dof_Open(DOF_MODE_TEMP, nullptr, 2, 64, &f), 0);
     std::vector<unsigned char> out(1000), in(1000);
@@ -60,7 +65,8 @@ TEST_F(DofTest, TransfersAcrossPagesUnderPressure) {
     EXPECT_EQ(dof_Close(0, f), 0);
 }
 
-TEST_F(DofTest, ReadBeyondTheEndGivesZeros) {
+TEST_F(DofTest, ReadBeyondTheEndGivesZeros)
+{
     DofFile *f = nullptr;
     ASSERT_EQ(dof_Open(DOF_MODE_TEMP, nullptr, 0, 0, &f), 0);
     EXPECT_EQ(f->nbuffers, DOF_DEFAULT_BUFFERS);
@@ -72,7 +78,8 @@ TEST_F(DofTest, ReadBeyondTheEndGivesZeros) {
     EXPECT_EQ(dof_Close(0, f), 0);
 }
 
-TEST_F(DofTest, ReplacementPrefersOldLowScoredBuffers) {
+TEST_F(DofTest, ReplacementPrefersOldLowScoredBuffers)
+{
     DofFile *f = nullptr;
     ASSERT_EQ(dof_Open(DOF_MODE_TEMP, nullptr, 3, 64, &f), 0);
     DofBuffer *b;
@@ -87,7 +94,8 @@ TEST_F(DofTest, ReplacementPrefersOldLowScoredBuffers) {
     EXPECT_EQ(dof_Close(0, f), 0);
 }
 
-TEST_F(DofTest, TemporaryFileIsPrivateAndRemoved) {
+TEST_F(DofTest, TemporaryFileIsPrivateAndRemoved)
+{
     DofFile *f = nullptr;
     ASSERT_EQ(dof_Open(DOF_MODE_TEMP | DOF_MODE_BLOCKS, nullptr, 4, 512, &f), 0);
     ASSERT_NE(f->name, nullptr);
@@ -104,7 +112,8 @@ TEST_F(DofTest, TemporaryFileIsPrivateAndRemoved) {
 std::string g_printed;
 void Capture(const char *line, FILE *) { g_printed += line; }
 
-TEST_F(DofTest, StatisticsDumpGoesToTheOutputRoutine) {
+TEST_F(DofTest, StatisticsDumpGoesToTheOutputRoutine)
+{
     DofFile *f = nullptr;
     ASSERT_EQ(dof_Open(DOF_MODE_TEMP | DOF_MODE_BLOCKS | DOF_MODE_STATS, nullptr, 2, 64, &f), 0);
     int64_t off;
@@ -117,7 +126,8 @@ TEST_F(DofTest, StatisticsDumpGoesToTheOutputRoutine) {
     EXPECT_NE(g_printed.find("class 1 (limit 1): 1 requests"), std::string::npos) << g_printed;
 }
 
-TEST_F(DofTest, NamedFileKeepsItsPagesAndReopens) {
+TEST_F(DofTest, NamedFileKeepsItsPagesAndReopens)
+{
     std::string name = ScratchName("named");
     DofFile *f = nullptr;
     ASSERT_EQ(dof_Open(0, name.c_str(), 2, 128, &f), 0);
@@ -139,7 +149,8 @@ TEST_F(DofTest, NamedFileKeepsItsPagesAndReopens) {
     EXPECT_EQ(f, nullptr);
 }
 
-TEST_F(DofTest, OffsetsBeyondFourGigabytes) {
+TEST_F(DofTest, OffsetsBeyondFourGigabytes)
+{
     DofFile *f = nullptr;
     ASSERT_EQ(dof_Open(DOF_MODE_TEMP, nullptr, 2, 4096, &f), 0);
     const int64_t far = (int64_t(5) << 30) + 4090; /* crosses a page boundary */
@@ -155,7 +166,8 @@ TEST_F(DofTest, OffsetsBeyondFourGigabytes) {
     EXPECT_EQ(dof_Close(0, f), 0);
 }
 
-TEST_F(DofTest, BlocksSplitAndReuseFreedExtents) {
+TEST_F(DofTest, BlocksSplitAndReuseFreedExtents)
+{
     DofFile *f = nullptr;
     ASSERT_EQ(dof_Open(DOF_MODE_TEMP | DOF_MODE_BLOCKS, nullptr, 4, 256, &f), 0);
     int64_t a, b, c, d, e, size;

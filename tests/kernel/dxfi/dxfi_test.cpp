@@ -61,8 +61,7 @@ protected:
 
     /* A table entry (or block) entity with a name, created in the current
      * model; returns its pointer. */
-    template <class Rec>
-    db_ptr Entry(mda_tf tf, const char *name)
+    template <class Rec> db_ptr Entry(mda_tf tf, const char *name)
     {
         void *mem = nullptr;
         EXPECT_EQ(mda_MallocEntity2(0, mda_GetCurModel(), tf, &mem), 0);
@@ -74,11 +73,7 @@ protected:
     }
 
     static char *NameOf(dxf_block *b) { return b->bname; }
-    template <class Rec>
-    static char *NameOf(Rec *r)
-    {
-        return r->entry_name;
-    }
+    template <class Rec> static char *NameOf(Rec *r) { return r->entry_name; }
 
     std::vector<int> models_;
 };
@@ -155,10 +150,10 @@ TEST_F(Dxfi, HeaderDefaultsFollowTheVersion)
         const char *acadver;
         int maxactvp, extnames, ucsicon;
         const char *menu;
-    } cases[] = {{9, "AC1004", 16, 0, 1, "acad"},     {10, "AC1006", 16, 0, 1, "acad"},
-                 {11, "AC1009", 16, 0, 1, "acad"},    {12, "AC1009", 16, 0, 1, "acad"},
-                 {13, "AC1012", 16, 0, 1, "acad"},    {14, "AC1014", 48, 0, 1, "."},
-                 {2000, "AC1015", 64, 1, 3, "."},     {7, "AC1014", 16, 0, 1, "acad"}};
+    } cases[] = {{9, "AC1004", 16, 0, 1, "acad"},  {10, "AC1006", 16, 0, 1, "acad"},
+                 {11, "AC1009", 16, 0, 1, "acad"}, {12, "AC1009", 16, 0, 1, "acad"},
+                 {13, "AC1012", 16, 0, 1, "acad"}, {14, "AC1014", 48, 0, 1, "."},
+                 {2000, "AC1015", 64, 1, 3, "."},  {7, "AC1014", 16, 0, 1, "acad"}};
     for (const Case &c : cases) {
         dxf_header h = Header(Model(c.version));
         EXPECT_STREQ(h.acadver, c.acadver) << c.version;
@@ -283,7 +278,8 @@ TEST_F(Dxfi, TemporaryFileNames)
     ugn__TmpNum = 0x1234;
     ASSERT_EQ(dxfi_SetProcessorTmpFilePath("/some/dir"), 0);
     char expected[64];
-    snprintf(expected, sizeof expected, "/some/dir/t%4.4x%03x.%03x", unsigned(getpid()) & 0xFFFFu, 0x34u, 0x12u);
+    snprintf(expected, sizeof expected, "/some/dir/t%4.4x%03x.%03x", unsigned(getpid()) & 0xFFFFu, 0x34u,
+             0x12u);
     ASSERT_NE(dxfi__preprocessor_tmpfile, nullptr);
     EXPECT_STREQ(dxfi__preprocessor_tmpfile, expected);
     EXPECT_STREQ(dxfi__postprocessor_tmpfile, expected);

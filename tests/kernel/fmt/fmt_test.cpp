@@ -81,8 +81,7 @@ TEST_F(FmtTest, OriginWithoutAndWithTheModelHook)
             strcpy(o->name, "curve");
             strcpy(o->handle, "C1");
             return 0;
-        default:
-            return 1;
+        default: return 1;
         }
     };
     fmt_SetModelHooks(&hooks);
@@ -106,10 +105,9 @@ TEST_F(FmtTest, HooksSurviveInitialisation)
     fmt_Initialize();
     std::string s = f("%<ModelList>");
     std::string rule(78, '-');
-    std::string expect = std::string(" Name") + std::string(68, ' ') + "Count\n" + rule + "\n" +
-                         " dxf_line" + std::string(61, ' ') + "       3\n" +
-                         " dxf_arc" + std::string(62, ' ') + "      12\n" + rule + "\n" +
-                         std::string(62, ' ') + "Total         15\n";
+    std::string expect = std::string(" Name") + std::string(68, ' ') + "Count\n" + rule + "\n" + " dxf_line" +
+                         std::string(61, ' ') + "       3\n" + " dxf_arc" + std::string(62, ' ') +
+                         "      12\n" + rule + "\n" + std::string(62, ' ') + "Total         15\n";
     EXPECT_EQ(s, expect);
 }
 

@@ -17,7 +17,8 @@ protected:
     void SetUp() override { vyrtest::StartModelDatabaseModules(); }
     void TearDown() override { vyrtest::StopModelDatabaseModules(); }
     /* A model of the DXF definition; options as for mda_AllocateModel. */
-    int32_t NewModel(int32_t options = 0, bool backptrs = false) {
+    int32_t NewModel(int32_t options = 0, bool backptrs = false)
+    {
         MdaModelInfo info;
         mda_GetModelDefaults(0, &info);
         info.ddf = ddf_DxfiDefinition();
@@ -27,7 +28,8 @@ protected:
         return model;
     }
     /* A dxf_line with the given start x, left unlocked. */
-    db_ptr NewLine(int32_t model, double x) {
+    db_ptr NewLine(int32_t model, double x)
+    {
         void *mem = nullptr;
         db_ptr p = 0;
         EXPECT_EQ(mda_AllocateEntity2(0, model, DXFI_TF_dxf_line, &mem, &p), 0);
@@ -36,9 +38,7 @@ protected:
         return p;
     }
     static MdaDirEntry *Entry(db_ptr p) { return mda__Lookup(p, nullptr); }
-    static uint32_t Locks(db_ptr p) {
-        return (Entry(p)->status & MDA_ST_LOCKS) >> MDA_ST_LOCK_SHIFT;
-    }
+    static uint32_t Locks(db_ptr p) { return (Entry(p)->status & MDA_ST_LOCKS) >> MDA_ST_LOCK_SHIFT; }
 };
 
 #endif

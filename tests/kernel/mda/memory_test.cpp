@@ -15,7 +15,8 @@ namespace {
 
 template <class T> T *Deref(mda_ref r) { return static_cast<T *>(mda_Deref(r)); }
 
-TEST_F(MdaTest, FieldReferencesAreFourBytesWide) {
+TEST_F(MdaTest, FieldReferencesAreFourBytesWide)
+{
     int32_t model = NewModel();
     void *mem;
     db_ptr p;
@@ -59,7 +60,8 @@ TEST_F(MdaTest, FieldReferencesAreFourBytesWide) {
     ASSERT_EQ(mda_UnlockEntity(0, p), 0);
 }
 
-TEST_F(MdaTest, IndependentChainsUseMachinePointers) {
+TEST_F(MdaTest, IndependentChainsUseMachinePointers)
+{
     struct Holder {
         void *child;
         int32_t tail;
@@ -84,7 +86,8 @@ TEST_F(MdaTest, IndependentChainsUseMachinePointers) {
     EXPECT_EQ(mda_Free(0, nullptr, nullptr), MDA_NULL_MEMPTR);
 }
 
-TEST_F(MdaTest, ArrayBlocks) {
+TEST_F(MdaTest, ArrayBlocks)
+{
     int32_t ext[3] = {3, 4, 0};
     void *arr = nullptr;
     EXPECT_EQ(mda__MallocArray(0, nullptr, 4, 3, ext, &arr), MDA_ZERO_DIM);
@@ -110,7 +113,8 @@ TEST_F(MdaTest, ArrayBlocks) {
 
 /* A hatch with two paths (each with boundary objects and segments), extended
  * data with a string item, and seed points in an array block. */
-db_ptr MakeHatch(int32_t model) {
+db_ptr MakeHatch(int32_t model)
+{
     void *mem;
     db_ptr p;
     EXPECT_EQ(mda_AllocateEntity2(0, model, DXFI_TF_dxf_hatch, &mem, &p), 0);
@@ -154,7 +158,8 @@ db_ptr MakeHatch(int32_t model) {
     return p;
 }
 
-void CheckHatch(const dxf_hatch *h) {
+void CheckHatch(const dxf_hatch *h)
+{
     EXPECT_STREQ(h->name, "ANSI31");
     EXPECT_EQ(h->angle, 45.0);
     ASSERT_EQ(h->numpath, 2);
@@ -187,7 +192,8 @@ void CheckHatch(const dxf_hatch *h) {
 
 /* Every block of a record's chain, with its bytes apart from the 4-byte
  * fields that refer to other blocks of the chain. */
-std::vector<std::string> ChainImage(void *record) {
+std::vector<std::string> ChainImage(void *record)
+{
     std::vector<std::string> out;
     std::vector<MBlock *> blocks;
     for (MBlock *b = mda__BlockOf(record); b; b = b->next) blocks.push_back(b);
@@ -202,7 +208,8 @@ std::vector<std::string> ChainImage(void *record) {
     return out;
 }
 
-TEST_F(MdaTest, PageFileRoundTripOfNestedBlocks) {
+TEST_F(MdaTest, PageFileRoundTripOfNestedBlocks)
+{
     int32_t model = NewModel();
     db_ptr p = MakeHatch(model);
     void *mem;
@@ -234,7 +241,8 @@ TEST_F(MdaTest, PageFileRoundTripOfNestedBlocks) {
     std::free(text);
 }
 
-TEST_F(MdaTest, GrownEntitiesMoveShrunkOnesStay) {
+TEST_F(MdaTest, GrownEntitiesMoveShrunkOnesStay)
+{
     int32_t model = NewModel();
     db_ptr p = MakeHatch(model);
     ASSERT_EQ(mda_UnlockEntity(0, p), 0);
@@ -272,13 +280,15 @@ TEST_F(MdaTest, GrownEntitiesMoveShrunkOnesStay) {
     ASSERT_EQ(mda_UnlockEntity(0, p), 0);
 }
 
-size_t ChainLength(void *record) {
+size_t ChainLength(void *record)
+{
     size_t n = 0;
     for (MBlock *b = mda__BlockOf(record); b; b = b->next) ++n;
     return n;
 }
 
-TEST_F(MdaTest, FreeingABlockFreesWhatOnlyItReaches) {
+TEST_F(MdaTest, FreeingABlockFreesWhatOnlyItReaches)
+{
     int32_t model = NewModel();
     db_ptr p = MakeHatch(model);
     void *mem = Entry(p)->mloc;
@@ -298,14 +308,16 @@ TEST_F(MdaTest, FreeingABlockFreesWhatOnlyItReaches) {
     ASSERT_EQ(mda__FlushCache(model), 0);
     ASSERT_EQ(mda_LockEntity(0, p, &mem), 0);
     EXPECT_EQ(ChainLength(mem), 5u);
-    EXPECT_STREQ(static_cast<char *>(mda_Deref(Deref<dxfxed_appxdata_xdata>(
-                     Deref<dxfxed_appxdata>(static_cast<dxf_hatch *>(mem)->dxfxed.appxdata)->xdata)
-                                                ->gc_data.tval)),
+    EXPECT_STREQ(static_cast<char *>(mda_Deref(
+                     Deref<dxfxed_appxdata_xdata>(
+                         Deref<dxfxed_appxdata>(static_cast<dxf_hatch *>(mem)->dxfxed.appxdata)->xdata)
+                         ->gc_data.tval)),
                  "extended text");
     ASSERT_EQ(mda_UnlockEntity(0, p), 0);
 }
 
-TEST_F(MdaTest, MemoryOnlyModelKeepsImages) {
+TEST_F(MdaTest, MemoryOnlyModelKeepsImages)
+{
     int32_t model = NewModel(MDA_MEMORY_ONLY);
     EXPECT_EQ(mda__Models[model].pagefile, nullptr);
     EXPECT_EQ(mda__Models[model].cache, nullptr);
@@ -324,7 +336,8 @@ TEST_F(MdaTest, MemoryOnlyModelKeepsImages) {
     ASSERT_EQ(mda__FreePtr(0, p), 0);
 }
 
-TEST_F(MdaTest, CorruptStoredHeadersAreRefused) {
+TEST_F(MdaTest, CorruptStoredHeadersAreRefused)
+{
     int32_t model = NewModel();
     db_ptr p = NewLine(model, 1), q = MakeHatch(model);
     ASSERT_EQ(mda_UnlockEntity(0, q), 0);
@@ -346,7 +359,8 @@ TEST_F(MdaTest, CorruptStoredHeadersAreRefused) {
     EXPECT_EQ(mem, nullptr);
 }
 
-TEST_F(MdaTest, StoredImagesPackZeroRuns) {
+TEST_F(MdaTest, StoredImagesPackZeroRuns)
+{
     int32_t model = NewModel();
     DofFile *pf = mda__Models[model].pagefile;
 
@@ -412,20 +426,23 @@ struct Seen {
     std::vector<std::pair<std::string, int32_t>> fields;
 };
 Seen g_seen;
-int32_t Collect(void *, int32_t count, int32_t kind, void *, const DdfField *f) {
+int32_t Collect(void *, int32_t count, int32_t kind, void *, const DdfField *f)
+{
     const DdfDef *d = ddf_DxfiDefinition();
     std::string name = f->name != DDF_NO_INDEX ? d->fld_names[f->name] : "?";
     g_seen.fields.push_back({name + "/" + std::to_string(kind), count});
     return 0;
 }
 
-int32_t CountOf(const std::string &key) {
+int32_t CountOf(const std::string &key)
+{
     for (auto &f : g_seen.fields)
         if (f.first == key) return f.second;
     return -1;
 }
 
-TEST_F(MdaTest, TraverseEntityFollowsCountsAndSelectors) {
+TEST_F(MdaTest, TraverseEntityFollowsCountsAndSelectors)
+{
     int32_t model = NewModel();
     void *mem;
     db_ptr p;

@@ -15,20 +15,24 @@ std::vector<std::pair<int32_t, int32_t>> g_events;
 void Record(int32_t event, db_ptr *p) { g_events.push_back({event, int32_t(*p)}); }
 
 std::vector<std::string> g_model_calls;
-int32_t OnAllocate(int32_t options, int32_t model) {
+int32_t OnAllocate(int32_t options, int32_t model)
+{
     g_model_calls.push_back("alloc " + std::to_string(options) + " " + std::to_string(model));
     return 0;
 }
-int32_t OnFree(int32_t options, int32_t model) {
+int32_t OnFree(int32_t options, int32_t model)
+{
     g_model_calls.push_back("free " + std::to_string(options) + " " + std::to_string(model));
     return 0;
 }
-int32_t OnSetCurrent(int32_t model) {
+int32_t OnSetCurrent(int32_t model)
+{
     g_model_calls.push_back("current " + std::to_string(model));
     return 0;
 }
 
-TEST_F(MdaTest, ModelSlots) {
+TEST_F(MdaTest, ModelSlots)
+{
     MdaModelInfo info;
     ASSERT_EQ(mda_GetModelDefaults(0, &info), 0);
     EXPECT_EQ(info.page_buffers, 16);
@@ -61,7 +65,8 @@ TEST_F(MdaTest, ModelSlots) {
     EXPECT_EQ(mda_SetCurModel(65), MDA_INVALID_MODEL);
 }
 
-TEST_F(MdaTest, ModelInfoCurrentAndCallbacks) {
+TEST_F(MdaTest, ModelInfoCurrentAndCallbacks)
+{
     MdaModelInfo info;
     mda_GetModelDefaults(0, &info);
     info.ddf = ddf_DxfiDefinition();
@@ -101,7 +106,8 @@ TEST_F(MdaTest, ModelInfoCurrentAndCallbacks) {
     EXPECT_EQ(g_model_calls[1], "free 7 2");
 }
 
-TEST_F(MdaTest, TheDirectoryEndsAtTheIndexLimit) {
+TEST_F(MdaTest, TheDirectoryEndsAtTheIndexLimit)
+{
     int32_t model = NewModel();
     MdaModel &m = mda__Models[model];
     const uint32_t saved = m.next_index;
@@ -125,7 +131,8 @@ TEST_F(MdaTest, TheDirectoryEndsAtTheIndexLimit) {
     ASSERT_EQ(mda_UnlockEntity(0, line), 0);
 }
 
-TEST_F(MdaTest, PointersAndTypeForms) {
+TEST_F(MdaTest, PointersAndTypeForms)
+{
     int32_t model = NewModel();
     int32_t type = 0, form = 0;
     EXPECT_EQ(mda_ReadTypeForm(MDA_NULL_PTR, &type, &form), 0);
@@ -179,7 +186,8 @@ TEST_F(MdaTest, PointersAndTypeForms) {
     EXPECT_EQ(mpm_GetLastError(), MDA_PTR_ALREADY_CREATED);
 }
 
-TEST_F(MdaTest, LockCountLimits) {
+TEST_F(MdaTest, LockCountLimits)
+{
     int32_t model = NewModel();
     db_ptr p = NewLine(model, 1.0);
     void *mem = nullptr;
@@ -202,7 +210,8 @@ TEST_F(MdaTest, LockCountLimits) {
     EXPECT_EQ(mda_UnlockEntity(0, MDA_MAKE_PTR(model, 99)), MDA_INVALID_PTR);
 }
 
-TEST_F(MdaTest, ReadWriteLockWritesBack) {
+TEST_F(MdaTest, ReadWriteLockWritesBack)
+{
     int32_t model = NewModel();
     db_ptr p = NewLine(model, 1.0);
     void *mem = nullptr;
@@ -228,7 +237,8 @@ TEST_F(MdaTest, ReadWriteLockWritesBack) {
     EXPECT_EQ(mda_IsValidDbptr(p), 0) << "option 4 deletes after the unlock";
 }
 
-TEST_F(MdaTest, TheThirtyThirdCachedEntity) {
+TEST_F(MdaTest, TheThirtyThirdCachedEntity)
+{
     int32_t model = NewModel();
     std::vector<db_ptr> lines;
     for (int k = 0; k < 32; ++k) lines.push_back(NewLine(model, k));
@@ -272,7 +282,8 @@ TEST_F(MdaTest, TheThirtyThirdCachedEntity) {
     ASSERT_EQ(mda_UnlockEntity(0, victim), 0);
 }
 
-TEST_F(MdaTest, AllSlotsLocked) {
+TEST_F(MdaTest, AllSlotsLocked)
+{
     int32_t model = NewModel();
     std::vector<db_ptr> held;
     void *mem;
@@ -300,7 +311,8 @@ TEST_F(MdaTest, AllSlotsLocked) {
     for (db_ptr p : held) ASSERT_EQ(mda_UnlockEntity(0, p), 0);
 }
 
-TEST_F(MdaTest, DeletionParentsAndReuse) {
+TEST_F(MdaTest, DeletionParentsAndReuse)
+{
     int32_t model = NewModel(0, true);
     void *mem;
     db_ptr layer = 0, line = 0;
@@ -347,7 +359,8 @@ TEST_F(MdaTest, DeletionParentsAndReuse) {
     ASSERT_EQ(mda_UnlockEntity(0, child), 0);
 }
 
-TEST_F(MdaTest, ParentListsGrowAndShrink) {
+TEST_F(MdaTest, ParentListsGrowAndShrink)
+{
     int32_t model = NewModel(0, true);
     db_ptr child = NewLine(model, 0);
     std::vector<db_ptr> parents;
@@ -389,7 +402,8 @@ TEST_F(MdaTest, ParentListsGrowAndShrink) {
     EXPECT_EQ(mda__FreePtr(0, child), 0);
 }
 
-TEST_F(MdaTest, EntityListChains) {
+TEST_F(MdaTest, EntityListChains)
+{
     int32_t model = NewModel();
     MdaEntityList *l = nullptr;
     ASSERT_EQ(mda_AllocateEntityList2(0, 4, model, &l), 0);
@@ -423,7 +437,8 @@ TEST_F(MdaTest, EntityListChains) {
     ASSERT_EQ(mda_FreeEntityList(l), 0);
 }
 
-TEST_F(MdaTest, AppDataStores) {
+TEST_F(MdaTest, AppDataStores)
+{
     int32_t model = NewModel();
     MdaAppData *s = nullptr;
     EXPECT_EQ(mda_AllocateAppData2(0, 12, 9, &s), MDA_INVALID_MODEL);
@@ -452,14 +467,16 @@ TEST_F(MdaTest, AppDataStores) {
 }
 
 std::vector<db_ptr> g_visited;
-int32_t Visit(db_ptr p, db_ptr base, db_ptr same) {
+int32_t Visit(db_ptr p, db_ptr base, db_ptr same)
+{
     EXPECT_EQ(p, same);
     EXPECT_EQ(MDA_PTR_INDEX(base), 0u);
     g_visited.push_back(p);
     return g_visited.size() == 3 ? 1 : 0;
 }
 
-TEST_F(MdaTest, TraverseModelInIndexOrder) {
+TEST_F(MdaTest, TraverseModelInIndexOrder)
+{
     int32_t model = NewModel();
     std::vector<db_ptr> made;
     for (int k = 0; k < 5; ++k) made.push_back(NewLine(model, k));
@@ -476,7 +493,8 @@ TEST_F(MdaTest, TraverseModelInIndexOrder) {
     EXPECT_EQ(g_visited[1], made[3]);
 }
 
-TEST_F(MdaTest, SetTFMovesBetweenChains) {
+TEST_F(MdaTest, SetTFMovesBetweenChains)
+{
     int32_t model = NewModel();
     db_ptr p = NewLine(model, 3);
     void *mem;
@@ -496,7 +514,8 @@ TEST_F(MdaTest, SetTFMovesBetweenChains) {
     ASSERT_EQ(mda_UnlockEntity(0, p), 0);
 }
 
-TEST_F(MdaTest, EventCallbacks) {
+TEST_F(MdaTest, EventCallbacks)
+{
     int32_t model = NewModel();
     ASSERT_EQ(mda_AddCallback(model, MDA_EVENT_CREATED, Record), 0);
     ASSERT_EQ(mda_AddCallback(model, MDA_EVENT_MODIFIED, Record), 0);
@@ -521,7 +540,8 @@ TEST_F(MdaTest, EventCallbacks) {
     EXPECT_EQ(mda_DeleteCallback(model, MDA_EVENT_DELETED, Record), MDA_CALLBACK_NOT_FOUND);
 }
 
-TEST_F(MdaTest, AllocationAndUnlockOptions) {
+TEST_F(MdaTest, AllocationAndUnlockOptions)
+{
     int32_t model = NewModel(0, true);
     void *mem = reinterpret_cast<void *>(1);
     db_ptr p = 0;
@@ -571,7 +591,8 @@ TEST_F(MdaTest, AllocationAndUnlockOptions) {
     EXPECT_EQ(mda_CompPTRs(&lo, &lo), 0);
 }
 
-TEST_F(MdaTest, FormatterPrintsModelObjects) {
+TEST_F(MdaTest, FormatterPrintsModelObjects)
+{
     int32_t model = NewModel();
     void *mem;
     db_ptr p = 0;

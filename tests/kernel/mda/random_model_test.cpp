@@ -18,9 +18,9 @@ namespace {
 struct RefEntity {
     mda_tf tf = 0;
     double x = 0;
-    std::string text;            /* dxf_text */
-    std::vector<double> points;  /* dxf_lwpolyline, pairs */
-    db_ptr layer = 0;            /* dxfhdr.entlayerobjhandle */
+    std::string text;           /* dxf_text */
+    std::vector<double> points; /* dxf_lwpolyline, pairs */
+    db_ptr layer = 0;           /* dxfhdr.entlayerobjhandle */
     int locks = 0;
 };
 
@@ -39,29 +39,27 @@ protected:
 
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
 
-    db_ptr AnyLive(RefModel &m) {
+    db_ptr AnyLive(RefModel &m)
+    {
         if (m.live.empty()) return 0;
         auto it = m.live.begin();
         std::advance(it, Pick(int(m.live.size())));
         return it->first;
     }
 
-    void Fill(void *mem, RefEntity &e) {
+    void Fill(void *mem, RefEntity &e)
+    {
         dxf_line *common = static_cast<dxf_line *>(mem); /* shared header and sub-records */
         common->dxfhdr.elevation = e.x;
         if (e.tf == DXFI_TF_dxf_text) {
             dxf_text *t = static_cast<dxf_text *>(mem);
-            if (t->text) {
-                ASSERT_EQ(mda_Free(0, t, mda_Deref(t->text)), 0);
-            }
+            if (t->text) { ASSERT_EQ(mda_Free(0, t, mda_Deref(t->text)), 0); }
             ASSERT_EQ(mda_Strdup(0, t, e.text.c_str(), &t->text), 0);
         } else if (e.tf == DXFI_TF_dxf_lwpolyline) {
             dxf_lwpolyline *l = static_cast<dxf_lwpolyline *>(mem);
             l->npoints = int32_t(e.points.size() / 2);
             if (e.points.empty()) {
-                if (l->points) {
-                    ASSERT_EQ(mda_Free(0, l, mda_Deref(l->points)), 0);
-                }
+                if (l->points) { ASSERT_EQ(mda_Free(0, l, mda_Deref(l->points)), 0); }
             } else {
                 size_t bytes = e.points.size() * sizeof(double);
                 ASSERT_EQ(mda_Realloc(0, l, mda_Deref(l->points), bytes, &l->points), 0);
@@ -72,7 +70,8 @@ protected:
         }
     }
 
-    void Check(const void *mem, const RefEntity &e, db_ptr p) {
+    void Check(const void *mem, const RefEntity &e, db_ptr p)
+    {
         const dxf_line *common = static_cast<const dxf_line *>(mem);
         ASSERT_EQ(common->hdr.tf, e.tf);
         ASSERT_EQ(common->hdr.self, p);
@@ -92,7 +91,8 @@ protected:
         }
     }
 
-    void Randomise(RefEntity &e) {
+    void Randomise(RefEntity &e)
+    {
         e.x = Pick(100000) / 8.0;
         if (e.tf == DXFI_TF_dxf_text) e.text = std::string(size_t(Pick(300)), char('a' + Pick(26)));
         if (e.tf == DXFI_TF_dxf_lwpolyline) {
@@ -101,13 +101,15 @@ protected:
         }
     }
 
-    int ParentCount(RefModel &m, db_ptr child) {
+    int ParentCount(RefModel &m, db_ptr child)
+    {
         int n = 0;
         for (auto &kv : m.live) n += kv.second.layer == child;
         return n;
     }
 
-    void Create(RefModel &m) {
+    void Create(RefModel &m)
+    {
         static const mda_tf tfs[] = {DXFI_TF_dxf_line, DXFI_TF_dxf_text, DXFI_TF_dxf_lwpolyline};
         RefEntity e;
         e.tf = tfs[Pick(3)];
@@ -132,14 +134,16 @@ protected:
         if (Pick(4)) Unlock(m, m.held.size() - 1);
     }
 
-    void Unlock(RefModel &m, size_t which) {
+    void Unlock(RefModel &m, size_t which)
+    {
         db_ptr p = m.held[which];
         m.held.erase(m.held.begin() + long(which));
         ASSERT_EQ(mda_UnlockEntity(0, p), 0);
         m.live[p].locks--;
     }
 
-    void Lock(RefModel &m, bool rw) {
+    void Lock(RefModel &m, bool rw)
+    {
         db_ptr p = AnyLive(m);
         if (!p) return;
         RefEntity &e = m.live[p];
@@ -155,7 +159,8 @@ protected:
         if (m.held.size() > 40 || Pick(3)) Unlock(m, m.held.size() - 1);
     }
 
-    void Delete(RefModel &m) {
+    void Delete(RefModel &m)
+    {
         db_ptr p = AnyLive(m);
         if (!p || m.live[p].locks) return;
         if (m.backptrs && ParentCount(m, p)) {
@@ -168,7 +173,8 @@ protected:
         m.live.erase(p);
     }
 
-    void Verify(RefModel &m, bool full) {
+    void Verify(RefModel &m, bool full)
+    {
         MdaModel &mm = mda__Models[m.number];
         ASSERT_EQ(mm.nentities, int32_t(m.live.size() + 0));
         int32_t listed = 0;
@@ -203,7 +209,8 @@ protected:
                 int32_t n = 0;
                 db_ptr *parents = nullptr;
                 int expected = 0;
-                for (auto &q : m.live) expected += q.second.layer == kv.first && q.second.tf == DXFI_TF_dxf_text;
+                for (auto &q : m.live)
+                    expected += q.second.layer == kv.first && q.second.tf == DXFI_TF_dxf_text;
                 ASSERT_EQ(mda_GetParentsByTF(0, kv.first, DXFI_TF_dxf_text, &n, &parents), 0);
                 ASSERT_EQ(n, expected);
                 mda_FreeParents(parents);
@@ -211,7 +218,8 @@ protected:
         }
     }
 
-    void Run(unsigned seed, int steps) {
+    void Run(unsigned seed, int steps)
+    {
         rng.seed(seed);
         models.clear();
         models.resize(3);
@@ -222,11 +230,16 @@ protected:
         for (int step = 0; step < steps; ++step) {
             RefModel &m = models[size_t(Pick(3))];
             int op = Pick(100);
-            if (op < 30) Create(m);
-            else if (op < 50) Lock(m, false);
-            else if (op < 65) Lock(m, true);
-            else if (op < 80 && !m.held.empty()) Unlock(m, size_t(Pick(int(m.held.size()))));
-            else if (op < 92) Delete(m);
+            if (op < 30)
+                Create(m);
+            else if (op < 50)
+                Lock(m, false);
+            else if (op < 65)
+                Lock(m, true);
+            else if (op < 80 && !m.held.empty())
+                Unlock(m, size_t(Pick(int(m.held.size()))));
+            else if (op < 92)
+                Delete(m);
             else if (op < 95) {
                 db_ptr r = 0;
                 ASSERT_EQ(mda_ReserveEntity2(0, m.number, &r), 0);
@@ -236,7 +249,8 @@ protected:
                 if (!parent || !child || m.live[parent].locks) continue;
                 void *mem = nullptr;
                 ASSERT_EQ(mda_LockEntity(MDA_LOCK_RW, parent, &mem), 0);
-                ASSERT_EQ(mda_ModifyPtr(parent, child, &static_cast<dxf_line *>(mem)->dxfhdr.entlayerobjhandle), 0);
+                ASSERT_EQ(
+                    mda_ModifyPtr(parent, child, &static_cast<dxf_line *>(mem)->dxfhdr.entlayerobjhandle), 0);
                 ASSERT_EQ(mda_UnlockEntity(0, parent), 0);
                 m.live[parent].layer = child;
             }
@@ -255,7 +269,8 @@ protected:
     }
 };
 
-TEST_F(RandomModel, AgainstAReferenceModel) {
+TEST_F(RandomModel, AgainstAReferenceModel)
+{
     for (unsigned seed : {1u, 2u, 3u}) {
         Run(seed, 4000);
         if (HasFatalFailure()) return;

@@ -53,7 +53,7 @@ TEST_F(FormatTest, UnknownConversionsAreCopiedAsTheyStand)
     EXPECT_EQ(fmt("a %y b %d", 5), "a %y b 5");
     EXPECT_EQ(fmt("tail %"), "tail %");
     EXPECT_EQ(fmt("%5"), "%5");
-    EXPECT_EQ(plain("%<TF> %d", 3), "%<TF> 3"); /* plain texts know no names */
+    EXPECT_EQ(plain("%<TF> %d", 3), "%<TF> 3");                /* plain texts know no names */
     EXPECT_EQ(fmt("%<NoSuchName> %d", 3), "%<NoSuchName> %d"); /* unknown: nothing fetched */
     EXPECT_EQ(fmt("%<unterminated %d", 3), "%<unterminated 3");
 }

@@ -67,7 +67,7 @@ TEST_F(MpmTest, CountsAndMaximaPerCode)
     mpm_SetExceptionHandler(MPM_EXC_MAXERROR, [](int key, int code) { sink->push_back(key * 0 + code); });
     mpm_SetMaxError(2);
     for (int i = 0; i < 3; ++i) mpm__SetError(0, 0x90002, MPM_ERROR);
-    EXPECT_EQ(mpm_GetStackDepth(), 2);           /* the third was suppressed */
+    EXPECT_EQ(mpm_GetStackDepth(), 2); /* the third was suppressed */
     ASSERT_EQ(raised.size(), 1u);
     EXPECT_EQ(raised[0], 0x90002);
     int count = 0, total = 0;
@@ -75,13 +75,13 @@ TEST_F(MpmTest, CountsAndMaximaPerCode)
     EXPECT_EQ(count, 2);
     EXPECT_EQ(total, 3);
     EXPECT_EQ(mpm_GetLevelCount(MPM_ERROR), 3);
-    mpm_ClearStack(0);                            /* undoes the two kept records */
+    mpm_ClearStack(0); /* undoes the two kept records */
     mpm_GetErrorCount(0x90002, &count, &total);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(total, 1);
     EXPECT_EQ(mpm_GetLevelCount(MPM_ERROR), 1);
     EXPECT_EQ(mpm_GetLastError(), 0);
-    mpm__SetError(0, 0x90002, MPM_ERROR);         /* room again */
+    mpm__SetError(0, 0x90002, MPM_ERROR); /* room again */
     EXPECT_EQ(mpm_GetStackDepth(), 1);
 }
 
@@ -93,7 +93,7 @@ TEST_F(MpmTest, MaximumPerSeverityAndNoCountOption)
     EXPECT_EQ(mpm_GetStackDepth(), 1);
     mpm__SetError(MPM_OPT_NO_COUNT, 0x30003, MPM_WARNING); /* not counted: not suppressed */
     EXPECT_EQ(mpm_GetStackDepth(), 2);
-    mpm__SetError(0, 0x30003, MPM_ERROR);                  /* other severity unaffected */
+    mpm__SetError(0, 0x30003, MPM_ERROR); /* other severity unaffected */
     EXPECT_EQ(mpm_GetStackDepth(), 3);
     EXPECT_EQ(mpm_GetLevelCount(MPM_WARNING), 2);
     mpm_ClearError();
@@ -155,7 +155,8 @@ TEST_F(MpmTest, IssuePrintsAtOnceAndThenDumpsOrClears)
     mpm__SetError(MPM_OPT_NO_BANNER, 0x20003, MPM_ERROR);
     printed().clear();
     mpm__IssueError(MPM_OPT_DUMP_ALL | MPM_OPT_NO_FINAL_BREAK, 0x9001A, MPM_ERROR, "a.dat");
-    EXPECT_EQ(printed_text(stderr), "*** Error (MDA_OPEN_ERR) ***\nError opening file a.dat.\nNULL pointer\n");
+    EXPECT_EQ(printed_text(stderr),
+              "*** Error (MDA_OPEN_ERR) ***\nError opening file a.dat.\nNULL pointer\n");
     EXPECT_EQ(mpm_GetStackDepth(), 0);
     EXPECT_EQ(mpm_GetLastError(), 0); /* the dump reset it */
 
@@ -186,8 +187,8 @@ TEST_F(MpmTest, IssueOnATaggedStreamAndSetErrorThatIssues)
     printed().clear();
     mpm__SetError(MPM_OPT_ISSUE | MPM_OPT_NO_BANNER | MPM_OPT_NO_FINAL_BREAK, 0x20002, MPM_ERROR, 6);
     EXPECT_EQ(printed_text(stderr), "Invalid size = 6\n");
-    EXPECT_EQ(mpm_GetStackDepth(), 0);            /* issued, not pushed */
-    EXPECT_EQ(mpm_GetLastError(), 0x20002);       /* and the stack was left alone */
+    EXPECT_EQ(mpm_GetStackDepth(), 0);      /* issued, not pushed */
+    EXPECT_EQ(mpm_GetLastError(), 0x20002); /* and the stack was left alone */
 }
 
 TEST_F(MpmTest, OutputOptionsAndLogStream)
@@ -275,7 +276,7 @@ TEST_F(WrapTest, MarginsAndJustification)
     mpm_SetLineFormat(-1, -1, -1, 2);
     EXPECT_EQ(lines("abc\n"), (std::vector<std::string>{"         abc\n"})); /* 2 + 10 - 3 */
     mpm_SetLineFormat(-1, -1, -1, 3);
-    EXPECT_EQ(lines("abc\n"), (std::vector<std::string>{"     abc\n"}));     /* 2 + 7 / 2 */
+    EXPECT_EQ(lines("abc\n"), (std::vector<std::string>{"     abc\n"})); /* 2 + 7 / 2 */
 }
 
 TEST_F(WrapTest, VeryLongLinesGoOutInPieces)

@@ -34,11 +34,11 @@ TEST_F(TablesTest, EveryModuleHasItsMessageCount)
         int module;
         const char *name;
         int count;
-    } expect[] = {{0, "PDX", 13},  {1, "MPM", 13},   {2, "OLM", 5},    {3, "OTM", 9},   {4, "OSM", 3},
-                  {5, "OQM", 3},   {6, "EAM", 3},    {8, "DDF", 9},    {9, "MDA", 44},  {10, "UGN", 17},
-                  {11, "MTH", 13}, {12, "EVM", 3},   {13, "FMT", 22},  {16, "HDB", 1},  {17, "CFG", 64},
-                  {18, "DOF", 10}, {19, "MAP", 38},  {100, "DXFI", 11}, {105, "DNFP", 15},
-                  {106, "DNFF", 21}, {107, "DGDX", 19}, {108, "DMAP", 7}};
+    } expect[] = {{0, "PDX", 13},    {1, "MPM", 13},  {2, "OLM", 5},     {3, "OTM", 9},     {4, "OSM", 3},
+                  {5, "OQM", 3},     {6, "EAM", 3},   {8, "DDF", 9},     {9, "MDA", 44},    {10, "UGN", 17},
+                  {11, "MTH", 13},   {12, "EVM", 3},  {13, "FMT", 22},   {16, "HDB", 1},    {17, "CFG", 64},
+                  {18, "DOF", 10},   {19, "MAP", 38}, {100, "DXFI", 11}, {105, "DNFP", 15}, {106, "DNFF", 21},
+                  {107, "DGDX", 19}, {108, "DMAP", 7}};
     int registered = 0;
     for (const PdxModule &m : pdx__Table) registered += m.count > 0;
     EXPECT_EQ(registered, (int)(sizeof expect / sizeof expect[0]));
@@ -60,10 +60,10 @@ TEST_F(TablesTest, FullNames)
     EXPECT_STREQ(mpm_GetMsgName(MDA_INVALID_PTR), "MDA_INVALID_PTR");
     EXPECT_STREQ(mpm_GetMsgName(0x90002), "MDA_INVALID_PTR"); /* cached */
     EXPECT_STREQ(mpm_GetMsgName(0), "NOERR");
-    EXPECT_STREQ(mpm_GetMsgName(0x90000), "UNKNOWN");   /* n = 0 */
-    EXPECT_STREQ(mpm_GetMsgName(0x9002D), "UNKNOWN");   /* past the last */
-    EXPECT_STREQ(mpm_GetMsgName(0x140001), "UNKNOWN");  /* module 20 unused */
-    EXPECT_STREQ(mpm_GetMsgName(0x9FFFE), "UNKNOWN");   /* soft result */
+    EXPECT_STREQ(mpm_GetMsgName(0x90000), "UNKNOWN");  /* n = 0 */
+    EXPECT_STREQ(mpm_GetMsgName(0x9002D), "UNKNOWN");  /* past the last */
+    EXPECT_STREQ(mpm_GetMsgName(0x140001), "UNKNOWN"); /* module 20 unused */
+    EXPECT_STREQ(mpm_GetMsgName(0x9FFFE), "UNKNOWN");  /* soft result */
     EXPECT_STREQ(mpm_GetMsgName(-1), "UNKNOWN");
     EXPECT_STREQ(mpm_GetMsgName(0x10006), "MPM__STARS");
     EXPECT_STREQ(mpm_GetMsgName(0x110030), "CFG__ARRAY_ERROR");
@@ -106,8 +106,8 @@ TEST_F(TablesTest, TextsAndClasses)
 {
     EXPECT_EQ(text(0x90002), "Invalid database pointer.\n");
     EXPECT_EQ(text(MDA_ENTITY_NOT_DELETED), "Target entity of repalce db_ptr has not been deleted.\n");
-    EXPECT_EQ(text(MDA_INCORRECT_DBNAME),
-              "Incorrect database name found in saved model file %s.  Expected \"%s\" but found \"%s\".  Parsing aborted.\n");
+    EXPECT_EQ(text(MDA_INCORRECT_DBNAME), "Incorrect database name found in saved model file %s.  Expected "
+                                          "\"%s\" but found \"%s\".  Parsing aborted.\n");
     EXPECT_EQ(text(DNFP_INITIALIZE_ERROR), "Error initializing the dnfp subsystem:\n%s\n");
     EXPECT_EQ(text(FMT_ENTITYCOUNT), " %-69s   %5d\n");
     EXPECT_EQ(text(DXFI_NULL_MEMPTR), "unexpected NULL memory pointer.\n");

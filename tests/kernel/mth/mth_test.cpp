@@ -73,9 +73,11 @@ TEST(Mth, ParallelLines)
 {
     double p1[2] = {0, 0}, d1[2] = {1, 2}, p2[2] = {1, 0}, d2[2] = {2, 4};
     double pt[2];
-    EXPECT_EQ(mth_Intersect2DLines(MTH_OPT_POINT, 1e-9, p1, d1, p2, d2, nullptr, nullptr, pt), MTH_PARALLELLINES);
+    EXPECT_EQ(mth_Intersect2DLines(MTH_OPT_POINT, 1e-9, p1, d1, p2, d2, nullptr, nullptr, pt),
+              MTH_PARALLELLINES);
     double v1[2] = {0, 1}, v2[2] = {0, -3};
-    EXPECT_EQ(mth_Intersect2DLines(MTH_OPT_POINT, 1e-9, p1, v1, p2, v2, nullptr, nullptr, pt), MTH_PARALLELLINES);
+    EXPECT_EQ(mth_Intersect2DLines(MTH_OPT_POINT, 1e-9, p1, v1, p2, v2, nullptr, nullptr, pt),
+              MTH_PARALLELLINES);
     EXPECT_EQ(MTH_PARALLELLINES, 0xB0004);
 }
 
@@ -85,7 +87,7 @@ TEST(Mth, Collinearity)
     EXPECT_EQ(mth_CheckColin(3, 1e-9, a, b, c), 1);
     EXPECT_EQ(mth_CheckColin(3, 1e-9, a, b, d), 0);
     double e[2] = {0, 0}, f[2] = {2, 0}, g[2] = {1, 0.001};
-    EXPECT_EQ(mth_CheckColin(2, 0.01, e, f, g), 1);   /* area 0.001 */
+    EXPECT_EQ(mth_CheckColin(2, 0.01, e, f, g), 1); /* area 0.001 */
     EXPECT_EQ(mth_CheckColin(2, 0.0001, e, f, g), 0);
 }
 

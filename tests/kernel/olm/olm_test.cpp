@@ -45,12 +45,12 @@ TEST_F(OlmTest, NumberedAndCurrentPositions)
     OlmList *l = list(2);
     add(l, OLM_LAST, 10);
     add(l, OLM_LAST, 30);
-    add(l, 2, 20);                 /* becomes the 2nd */
-    add(l, 4, 40);                 /* after the 3rd, i.e. appended */
-    add(l, 1, 0);                  /* before the first */
+    add(l, 2, 20); /* becomes the 2nd */
+    add(l, 4, 40); /* after the 3rd, i.e. appended */
+    add(l, 1, 0);  /* before the first */
     EXPECT_EQ(cycle(l), (std::vector<int>{0, 10, 20, 30, 40}));
     ASSERT_EQ(*static_cast<int *>(olm_GetObject(0, l, 3)), 20); /* 20 is current */
-    add(l, OLM_CURRENT, 15);       /* before the current one */
+    add(l, OLM_CURRENT, 15);                                    /* before the current one */
     EXPECT_EQ(*static_cast<int *>(olm_GetObject(0, l, OLM_CURRENT)), 15);
     EXPECT_EQ(cycle(l), (std::vector<int>{0, 10, 15, 20, 30, 40}));
     EXPECT_EQ(*static_cast<int *>(olm_GetObject(0, l, OLM_FIRST)), 0);
@@ -110,9 +110,7 @@ TEST_F(OlmTest, RemovalDuringIterationRestartsAndKeepsTheOthers)
     std::vector<int> seen;
     while (int *p = static_cast<int *>(olm_CycleList(0, l))) {
         seen.push_back(*p);
-        if (*p % 2 == 0) {
-            ASSERT_EQ(olm_RemoveObject(0, l, OLM_CURRENT), 0);
-        }
+        if (*p % 2 == 0) { ASSERT_EQ(olm_RemoveObject(0, l, OLM_CURRENT), 0); }
     }
     EXPECT_EQ(cycle(l), (std::vector<int>{1, 3, 5, 7, 9}));
     /* every removal restarts the iteration from the first object */

@@ -18,10 +18,7 @@
 namespace {
 
 std::string g_printed;
-void capture(const char *line, FILE *)
-{
-    g_printed += line;
-}
+void capture(const char *line, FILE *) { g_printed += line; }
 
 class FileType : public ::testing::Test {
 protected:
@@ -51,8 +48,10 @@ protected:
         int type = -1;
         void *d = nullptr;
         EXPECT_EQ(pdx_GetFileType(0, File(bytes).c_str(), &type, &d), status) << bytes.substr(0, 40);
-        if (descriptor) *descriptor = d;
-        else pdx_Free(0, d);
+        if (descriptor)
+            *descriptor = d;
+        else
+            pdx_Free(0, d);
         return type;
     }
 
@@ -95,8 +94,7 @@ TEST_F(FileType, BinaryDxfDwgAndAcis)
     EXPECT_EQ(TypeOf(std::string("AC1015\0\0\0\0\0\x01\x02", 13)), PDX_FILE_DWG);
     EXPECT_EQ(TypeOf("AC1009"), PDX_FILE_DWG);
     void *d = nullptr;
-    EXPECT_EQ(TypeOf("700 0 1 0\n@33 Spatial Technology ACIS 7.0 NT 24\nbody $-1 $1\n", 0, &d),
-              PDX_FILE_SAT);
+    EXPECT_EQ(TypeOf("700 0 1 0\n@33 Spatial Technology ACIS 7.0 NT 24\nbody $-1 $1\n", 0, &d), PDX_FILE_SAT);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(*static_cast<int32_t *>(d), 700);
     pdx_Free(0, d);

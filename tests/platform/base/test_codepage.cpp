@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace {
-std::vector<unsigned short> Convert(VyrCodePage& cp, const char* text, int len = -1)
+std::vector<unsigned short> Convert(VyrCodePage &cp, const char *text, int len = -1)
 {
     std::vector<unsigned short> out(512);
     int n = -1;
@@ -21,18 +21,18 @@ std::vector<unsigned short> Convert(VyrCodePage& cp, const char* text, int len =
 TEST(VyrCodePage, DrawingNamesMapToIconvNames)
 {
     struct {
-        const char* name;
-        const char* iconv;
+        const char *name;
+        const char *iconv;
     } cases[] = {
-        {"ANSI_1252", "CP1252"}, {"ansi_1252", "CP1252"}, {"dos932", "CP932"},
-        {"ansi_932", "CP932"},   {"big5", "CP950"},       {"gb2312", "CP936"},
-        {"ksc5601", "CP949"},    {"johab", "JOHAB"},      {"mac-roman", "MACINTOSH"},
-        {"dos864", "CP864"},     {"ascii", "CP1252"},     {"undefined", "CP1252"},
+        {"ANSI_1252", "CP1252"},     {"ansi_1252", "CP1252"},     {"dos932", "CP932"},
+        {"ansi_932", "CP932"},       {"big5", "CP950"},           {"gb2312", "CP936"},
+        {"ksc5601", "CP949"},        {"johab", "JOHAB"},          {"mac-roman", "MACINTOSH"},
+        {"dos864", "CP864"},         {"ascii", "CP1252"},         {"undefined", "CP1252"},
         {"iso8859-2", "ISO-8859-2"}, {"ISO8859-1", "ISO-8859-1"}, {"ISO-8859-15", "ISO-8859-15"},
-        {"1250", "CP1250"},      {"windows-1251", "CP1251"}, {"EUC-KR", "EUC-KR"},
-        {"ansi_874", "CP874"},   {"IBM-932", "CP932"},
+        {"1250", "CP1250"},          {"windows-1251", "CP1251"},  {"EUC-KR", "EUC-KR"},
+        {"ansi_874", "CP874"},       {"IBM-932", "CP932"},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         EXPECT_EQ(VyrCodePage::sToIconvName(c.name), c.iconv) << c.name;
         VyrCodePage cp(c.name);
         EXPECT_FALSE(cp.IsFallback()) << c.name;
@@ -42,7 +42,7 @@ TEST(VyrCodePage, DrawingNamesMapToIconvNames)
 
 TEST(VyrCodePage, UnknownNamesFallBackToWindows1252)
 {
-    for (const char* name : {"klingon", "", static_cast<const char*>(nullptr)}) {
+    for (const char *name : {"klingon", "", static_cast<const char *>(nullptr)}) {
         VyrCodePage cp(name);
         EXPECT_STREQ(cp.GetIconvName(), "CP1252");
         EXPECT_EQ(Convert(cp, "\x80"), std::vector<unsigned short>{0x20AC});
@@ -82,8 +82,7 @@ TEST(VyrCodePage, DoubleBytePagesAndUndefinedBytes)
 TEST(VyrRawCollint, GrowsAndGuardsItsBounds)
 {
     VyrRawCollint a(2);
-    for (int i = 0; i < 1000; ++i)
-        ASSERT_EQ(a.Append(i * 3), 0);
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(a.Append(i * 3), 0);
     EXPECT_EQ(a.GetCount(), 1000);
     EXPECT_EQ(a[999], 2997);
     EXPECT_EQ(a.Get(1000), 0);

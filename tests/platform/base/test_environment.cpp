@@ -24,7 +24,7 @@ TEST(VyrEnvironment, GetEnvTellsUnsetFromEmpty)
 
 namespace {
 int gMade = 0;
-void* MakeInt(const char*, void* arg, void*)
+void *MakeInt(const char *, void *arg, void *)
 {
     ++gMade;
     return arg;
@@ -34,9 +34,9 @@ void* MakeInt(const char*, void* arg, void*)
 TEST(VyrEnvironment, FactoriesByClassName)
 {
     /* built in: the CGM generator */
-    void* g = VyrCreateExternalObject("VyrPrintCGMGenerator", nullptr, "VyrPrtDriverCGM", nullptr);
+    void *g = VyrCreateExternalObject("VyrPrintCGMGenerator", nullptr, "VyrPrtDriverCGM", nullptr);
     ASSERT_NE(g, nullptr);
-    static_cast<VyrPrintGenerator*>(g)->Release();
+    static_cast<VyrPrintGenerator *>(g)->Release();
     EXPECT_EQ(VyrCreateExternalObject("NoSuchClass", nullptr, "lib", nullptr), nullptr);
     EXPECT_EQ(VyrCreateExternalObject(nullptr, nullptr, nullptr, nullptr), nullptr);
 
@@ -52,9 +52,9 @@ TEST(VyrEnvironment, RecordingGeneratorTakesTheGeneratorsPlace)
 {
     {
         VyrRecordingScope scope;
-        void* g = VyrCreateExternalObject("VyrPrintCGMGenerator", nullptr, "VyrPrtDriverCGM", nullptr);
+        void *g = VyrCreateExternalObject("VyrPrintCGMGenerator", nullptr, "VyrPrtDriverCGM", nullptr);
         ASSERT_NE(g, nullptr);
-        VyrPrintGenerator* gen = static_cast<VyrPrintGenerator*>(g);
+        VyrPrintGenerator *gen = static_cast<VyrPrintGenerator *>(g);
         VyrPrintStream stream(VyrUnicodeString("out.cgm"), "CGM", "V3");
         gen->SetStream(&stream);
         gen->SetExtent(32400, 32400);
@@ -100,9 +100,9 @@ TEST(VyrEnvironment, RecordingGeneratorTakesTheGeneratorsPlace)
         EXPECT_EQ(VyrRecordingGenerator::Lines("Draw").size(), 5u);
     }
     /* the scope ends: the real generator is back */
-    void* g = VyrCreateExternalObject("VyrPrintCGMGenerator", nullptr, "VyrPrtDriverCGM", nullptr);
+    void *g = VyrCreateExternalObject("VyrPrintCGMGenerator", nullptr, "VyrPrtDriverCGM", nullptr);
     ASSERT_NE(g, nullptr);
-    VyrPrintGenerator* gen = static_cast<VyrPrintGenerator*>(g);
+    VyrPrintGenerator *gen = static_cast<VyrPrintGenerator *>(g);
     VyrRecordingGenerator::Reset();
     gen->Release();
     EXPECT_EQ(VyrRecordingGenerator::ReleasedCount(), 0);

@@ -31,14 +31,14 @@ TEST(VyrString, EqualityIsExactAndToUpperIsAscii)
     s = "Ma\xE7on-\xE9t\xE9";
     s.ToUpper();
     EXPECT_STREQ(s.GetText(), "MA\xE7ON-\xE9T\xE9");
-    const char* text = s;
+    const char *text = s;
     EXPECT_EQ(text, s.GetText());
     EXPECT_EQ(s.GetLength(), 9);
 }
 
 TEST(VyrString, CaseFoldingIgnoresTheLocale)
 {
-    const char* old = std::setlocale(LC_ALL, nullptr);
+    const char *old = std::setlocale(LC_ALL, nullptr);
     std::string saved = old ? old : "C";
     /* Turkish rules would fold i to a dotted capital; ours never do. */
     if (std::setlocale(LC_ALL, "tr_TR.UTF-8") || std::setlocale(LC_ALL, "de_DE.UTF-8")) {

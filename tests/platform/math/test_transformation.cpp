@@ -10,7 +10,7 @@
 namespace {
 const double kPi = 3.14159265358979323846;
 
-void ExpectPoint(const VyrMathPoint2D& p, double x, double y)
+void ExpectPoint(const VyrMathPoint2D &p, double x, double y)
 {
     EXPECT_NEAR(p.GetX(), x, 1e-12);
     EXPECT_NEAR(p.GetY(), y, 1e-12);
@@ -123,6 +123,7 @@ TEST(VyrMath, IsRotationGivesAngleInRadiansAndCentre)
     EXPECT_NEAR(angle, -kPi / 4, 1e-12);
 
     EXPECT_FALSE(scaled.IsRotation(angle, centre));
-    EXPECT_FALSE(VyrMathTransformation2D(VyrMath2x2Matrix(1, -1), VyrMathVector2D()).IsRotation(angle, centre));
+    EXPECT_FALSE(
+        VyrMathTransformation2D(VyrMath2x2Matrix(1, -1), VyrMathVector2D()).IsRotation(angle, centre));
     EXPECT_FALSE(VyrMathTransformation2D(VyrMathVector2D(1, 0)).IsRotation(angle, centre));
 }

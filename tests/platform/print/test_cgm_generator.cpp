@@ -20,7 +20,7 @@ namespace {
 const float kPi = 3.14159265358979323846f;
 
 /* The driver's set-up: a 32400 square centred on the origin. */
-void DriverSetUp(VyrPrintCGMGenerator& g)
+void DriverSetUp(VyrPrintCGMGenerator &g)
 {
     ASSERT_EQ(g.SetExtent(32400, 32400), 0);
     VyrPrintParameters p;
@@ -33,19 +33,19 @@ void DriverSetUp(VyrPrintCGMGenerator& g)
     ASSERT_EQ(g.SetOrigin(16200, 16200), 0);
 }
 
-size_t Count(const std::vector<std::string>& names, const std::string& name)
+size_t Count(const std::vector<std::string> &names, const std::string &name)
 {
     return static_cast<size_t>(std::count(names.begin(), names.end(), name));
 }
 
 /* The numbers of a listing line, in order. */
-std::vector<double> Numbers(const std::string& line)
+std::vector<double> Numbers(const std::string &line)
 {
     std::vector<double> out;
-    const char* p = line.c_str();
+    const char *p = line.c_str();
     while (*p) {
         if ((*p >= '0' && *p <= '9') || ((*p == '-' || *p == '.') && p[1] >= '0' && p[1] <= '9')) {
-            char* end;
+            char *end;
             out.push_back(std::strtod(p, &end));
             p = end;
         } else {
@@ -64,13 +64,26 @@ TEST(CgmGenerator, MetafileAndPictureDescriptors)
     cap.Finish();
     std::vector<std::string> n = cap.Names();
     std::vector<std::string> head(n.begin(), n.begin() + 20);
-    std::vector<std::string> expected = {
-        "BEGIN METAFILE", "METAFILE VERSION", "METAFILE DESCRIPTION", "VDC TYPE",
-        "COLOUR INDEX PRECISION", "MAXIMUM COLOUR INDEX", "METAFILE ELEMENT LIST",
-        "METAFILE DEFAULTS REPLACEMENT", "VDC REAL PRECISION", "FONT LIST", "CHARACTER SET LIST",
-        "CHARACTER CODING ANNOUNCER", "BEGIN PICTURE", "LINE WIDTH SPECIFICATION MODE",
-        "MARKER SIZE SPECIFICATION MODE", "EDGE WIDTH SPECIFICATION MODE", "VDC EXTENT",
-        "BACKGROUND COLOUR", "BEGIN PICTURE BODY", "LINE COLOUR"};
+    std::vector<std::string> expected = {"BEGIN METAFILE",
+                                         "METAFILE VERSION",
+                                         "METAFILE DESCRIPTION",
+                                         "VDC TYPE",
+                                         "COLOUR INDEX PRECISION",
+                                         "MAXIMUM COLOUR INDEX",
+                                         "METAFILE ELEMENT LIST",
+                                         "METAFILE DEFAULTS REPLACEMENT",
+                                         "VDC REAL PRECISION",
+                                         "FONT LIST",
+                                         "CHARACTER SET LIST",
+                                         "CHARACTER CODING ANNOUNCER",
+                                         "BEGIN PICTURE",
+                                         "LINE WIDTH SPECIFICATION MODE",
+                                         "MARKER SIZE SPECIFICATION MODE",
+                                         "EDGE WIDTH SPECIFICATION MODE",
+                                         "VDC EXTENT",
+                                         "BACKGROUND COLOUR",
+                                         "BEGIN PICTURE BODY",
+                                         "LINE COLOUR"};
     EXPECT_EQ(head, expected);
     EXPECT_EQ(cap.Lines("METAFILE VERSION")[0], "METAFILE VERSION 3");
     EXPECT_EQ(cap.Lines("VDC TYPE")[0], "VDC TYPE real");
@@ -94,8 +107,7 @@ TEST(CgmGenerator, ColourTableAndColoursOutsideIt)
 {
     CgmCapture cap;
     DriverSetUp(cap.Generator());
-    for (int i = 1; i <= 255; ++i)
-        ASSERT_EQ(cap->DefineColor(i, i / 255.0f, 0.0f, 1.0f), 0);
+    for (int i = 1; i <= 255; ++i) ASSERT_EQ(cap->DefineColor(i, i / 255.0f, 0.0f, 1.0f), 0);
     EXPECT_EQ(cap->DefineColor(0, 1, 1, 1), -1);
     EXPECT_EQ(cap->DefineColor(256, 1, 1, 1), -1);
     cap->SetColor(3);
@@ -169,15 +181,14 @@ TEST(CgmGenerator, LongPolylineUsesPartitions)
     CgmCapture cap;
     DriverSetUp(cap.Generator());
     ASSERT_EQ(cap->DrawPolyline(n, xy.data()), 0);
-    const CgmDecoder& d = cap.Finish();
-    const CgmElement* poly = nullptr;
-    for (const CgmElement& e : d.Elements())
-        if (e.name == "POLYLINE")
-            poly = &e;
+    const CgmDecoder &d = cap.Finish();
+    const CgmElement *poly = nullptr;
+    for (const CgmElement &e : d.Elements())
+        if (e.name == "POLYLINE") poly = &e;
     ASSERT_NE(poly, nullptr);
     ASSERT_EQ(poly->params.size(), static_cast<size_t>(n) * 8);
     /* long form with the continuation flag on the first partition */
-    const std::vector<uint8_t>& b = cap.Bytes();
+    const std::vector<uint8_t> &b = cap.Bytes();
     EXPECT_EQ(b[poly->offset + 1] & 0x1F, 31);
     EXPECT_EQ(b[poly->offset + 2] & 0x80, 0x80);
     std::vector<double> v = Numbers(poly->text);
@@ -193,8 +204,7 @@ TEST(CgmGenerator, LongTextsUseTheLongStringForm)
 {
     for (size_t length : {254u, 255u, 10000u, 40000u}) {
         std::string text;
-        for (size_t i = 0; i < length; ++i)
-            text.push_back(static_cast<char>('a' + i % 26));
+        for (size_t i = 0; i < length; ++i) text.push_back(static_cast<char>('a' + i % 26));
         CgmCapture cap;
         DriverSetUp(cap.Generator());
         ASSERT_EQ(cap->DrawText(0, 0, VyrUnicodeString(text.c_str())), 0);
@@ -224,8 +234,7 @@ TEST(CgmGenerator, ArcsAndCircles)
     EXPECT_NEAR(v[4], 0, 1e-6);
     EXPECT_EQ(v[5], 5);
     EXPECT_EQ(v[6], 5);
-    EXPECT_EQ(cap.Lines("CIRCLE"),
-              (std::vector<std::string>{"CIRCLE (10,20) 5", "CIRCLE (10,20) 5"}));
+    EXPECT_EQ(cap.Lines("CIRCLE"), (std::vector<std::string>{"CIRCLE (10,20) 5", "CIRCLE (10,20) 5"}));
     /* a circle's outline is its edge */
     EXPECT_EQ(cap.Lines("INTERIOR STYLE")[0], "INTERIOR STYLE 4");
     EXPECT_EQ(cap.Lines("EDGE VISIBILITY")[0], "EDGE VISIBILITY 1");
@@ -355,12 +364,11 @@ TEST(CgmGenerator, MarkersOfEveryKind)
 {
     CgmCapture cap;
     DriverSetUp(cap.Generator());
-    for (int kind : {0, 1, 2, 3, 4, 8, 42})
-        ASSERT_EQ(cap->DrawMarker(1, 2, kind, 0), 0);
+    for (int kind : {0, 1, 2, 3, 4, 8, 42}) ASSERT_EQ(cap->DrawMarker(1, 2, kind, 0), 0);
     cap.Finish();
     EXPECT_EQ(cap.Lines("MARKER TYPE"),
-              (std::vector<std::string>{"MARKER TYPE 5", "MARKER TYPE 2", "MARKER TYPE 4",
-                                        "MARKER TYPE 3", "MARKER TYPE 4", "MARKER TYPE 1"}));
+              (std::vector<std::string>{"MARKER TYPE 5", "MARKER TYPE 2", "MARKER TYPE 4", "MARKER TYPE 3",
+                                        "MARKER TYPE 4", "MARKER TYPE 1"}));
     EXPECT_EQ(cap.Lines("POLYMARKER").size(), 8u); /* the circled dot is two */
     EXPECT_EQ(cap.Lines("MARKER SIZE")[0], "MARKER SIZE 2.5");
     EXPECT_EQ(cap.Lines("MARKER COLOUR")[0], "MARKER COLOUR 7");
@@ -369,8 +377,7 @@ TEST(CgmGenerator, MarkersOfEveryKind)
 class CgmText : public ::testing::Test {
 protected:
     /* Helvetica at a cap height of 7.29: one em is 10 units. */
-    void Text(CgmCapture& cap, const char* s, int align, float rotation = 0, float slant = 0,
-              float width = 1)
+    void Text(CgmCapture &cap, const char *s, int align, float rotation = 0, float slant = 0, float width = 1)
     {
         cap->SetTextFont(0, VyrFont::sGetFont("SwissCL.pfb", 0));
         cap->SetTextParameter(6, rotation);
@@ -383,7 +390,7 @@ protected:
         cap->SetTextParameter(10, -10000);
         ASSERT_EQ(cap->DrawText(100, 50, VyrUnicodeString::FromUtf8(s)), 0);
     }
-    static std::vector<double> Start(const std::string& line)
+    static std::vector<double> Start(const std::string &line)
     {
         std::vector<double> v = Numbers(line);
         return {v[0], v[1]};
@@ -396,11 +403,10 @@ TEST_F(CgmText, AlignmentCodesPlaceTheStartPoint)
     struct {
         int code;
         double x, y;
-    } cases[] = {{29, 100, 50},       {33, 93.33, 50},     {37, 86.66, 50},
-                 {28, 100, 52.18},    {30, 100, 46.355},   {31, 100, 42.71},
-                 {34, 93.33, 46.355}, {39, 86.66, 42.71},  {36, 86.66, 52.18},
-                 {12, 100, 50}};
-    for (const auto& c : cases) {
+    } cases[] = {{29, 100, 50},      {33, 93.33, 50},  {37, 86.66, 50},     {28, 100, 52.18},
+                 {30, 100, 46.355},  {31, 100, 42.71}, {34, 93.33, 46.355}, {39, 86.66, 42.71},
+                 {36, 86.66, 52.18}, {12, 100, 50}};
+    for (const auto &c : cases) {
         CgmCapture cap;
         DriverSetUp(cap.Generator());
         Text(cap, "AV", c.code);
@@ -447,11 +453,9 @@ TEST_F(CgmText, RotationSlantWidthAndFonts)
     /* width factor: expansion, and the right-aligned start moves */
     EXPECT_NEAR(Start(t[2])[0], 100 - 6.67, 1e-3);
     EXPECT_EQ(cap.Lines("CHARACTER EXPANSION FACTOR"),
-              (std::vector<std::string>{"CHARACTER EXPANSION FACTOR 1",
-                                        "CHARACTER EXPANSION FACTOR 0.5"}));
+              (std::vector<std::string>{"CHARACTER EXPANSION FACTOR 1", "CHARACTER EXPANSION FACTOR 0.5"}));
     EXPECT_EQ(cap.Lines("TEXT FONT INDEX"),
-              (std::vector<std::string>{"TEXT FONT INDEX 1", "TEXT FONT INDEX 10",
-                                        "TEXT FONT INDEX 1"}));
+              (std::vector<std::string>{"TEXT FONT INDEX 1", "TEXT FONT INDEX 10", "TEXT FONT INDEX 1"}));
 }
 
 TEST_F(CgmText, CharacterSetsAndLines)
@@ -485,8 +489,7 @@ TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
     cap->DrawEllipse(0, 0, 10, 4, 0, 1, 0, 0);
     const float xy[] = {0, 0, 10, 5, 20, 0};
     cap->DrawCurve(3, xy);
-    for (int kind : {0, 1, 2, 3, 4, 8})
-        cap->DrawMarker(5, 5, kind, 0);
+    for (int kind : {0, 1, 2, 3, 4, 8}) cap->DrawMarker(5, 5, kind, 0);
     cap->SetLineType(2, 0, 0);
     cap->SetLineWidth(0.35f);
     cap->DrawLine(0, 0, 100, 0); /* 100 mm dashed 6 + 1.5 */
@@ -497,11 +500,10 @@ TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
     cap->DrawText(10, 10, VyrUnicodeString("AV"));
     cap.Finish();
     std::vector<std::string> n = cap.Names();
-    for (const char* banned : {"ELLIPSE", "ELLIPTICAL ARC", "POLYBEZIER", "POLYMARKER",
+    for (const char *banned : {"ELLIPSE", "ELLIPTICAL ARC", "POLYBEZIER", "POLYMARKER",
                                "CHARACTER ORIENTATION", "CIRCULAR ARC CENTRE"})
         EXPECT_EQ(Count(n, banned), 0u) << banned;
-    for (const std::string& l : cap.Lines("LINE TYPE"))
-        EXPECT_EQ(l, "LINE TYPE 1");
+    for (const std::string &l : cap.Lines("LINE TYPE")) EXPECT_EQ(l, "LINE TYPE 1");
     EXPECT_EQ(cap.Lines("METAFILE DESCRIPTION")[0],
               "METAFILE DESCRIPTION \"libVyrDxf2Cgm CGM generator, compatibility profile\"");
     /* the dashed line: 13 whole periods of 7.5 and a last dash; the dashed
@@ -544,17 +546,13 @@ TEST(CgmGenerator, CompatibilityProfileWritesTinyArcsAsPolylines)
 TEST(CgmGenerator, VersionFromTheDriverDatum)
 {
     struct {
-        const char* datum;
+        const char *datum;
         int version;
-        const char* curve;
-    } cases[] = {{"V3", 3, "POLYBEZIER"},
-                 {"Morvel V4", 4, "POLYBEZIER"},
-                 {"V1", 1, "POLYLINE"},
-                 {"V2", 2, "POLYLINE"},
-                 {"", 3, "POLYBEZIER"},
-                 {"V9", 3, "POLYBEZIER"}};
+        const char *curve;
+    } cases[] = {{"V3", 3, "POLYBEZIER"}, {"Morvel V4", 4, "POLYBEZIER"}, {"V1", 1, "POLYLINE"},
+                 {"V2", 2, "POLYLINE"},   {"", 3, "POLYBEZIER"},          {"V9", 3, "POLYBEZIER"}};
     const float xy[] = {0, 0, 10, 5, 20, 0};
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         CgmCapture cap(VyrCgmProfileStandard, c.datum);
         EXPECT_EQ(cap->GetMetafileVersion(), c.version) << c.datum;
         cap->DrawCurve(3, xy);
@@ -614,13 +612,13 @@ TEST(CgmGenerator, BadArgumentsWriteNothing)
     EXPECT_EQ(cap->SetExtent(0, 10), -1);
     cap.Finish();
     std::vector<std::string> n = cap.Names();
-    for (const char* none : {"POLYLINE", "ELLIPTICAL ARC", "TEXT", "POLYMARKER"})
+    for (const char *none : {"POLYLINE", "ELLIPTICAL ARC", "TEXT", "POLYMARKER"})
         EXPECT_EQ(Count(n, none), 0u) << none;
 }
 
 TEST(CgmGenerator, WithoutAStreamNothingIsWritten)
 {
-    VyrPrintCGMGenerator* g = VyrPrintCGMGenerator::sCreate();
+    VyrPrintCGMGenerator *g = VyrPrintCGMGenerator::sCreate();
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->DrawLine(0, 0, 1, 1), -1);
     EXPECT_EQ(g->EndPicture(), -1);
@@ -630,9 +628,8 @@ TEST(CgmGenerator, WithoutAStreamNothingIsWritten)
 TEST(CgmGenerator, WriteFailureIsNoticed)
 {
     VyrPrintStream stream(VyrUnicodeString("/dev/full"), "CGM", "V3");
-    if (stream.OpenWrite() != 0)
-        GTEST_SKIP() << "no /dev/full";
-    VyrPrintCGMGenerator* g = VyrPrintCGMGenerator::sCreate();
+    if (stream.OpenWrite() != 0) GTEST_SKIP() << "no /dev/full";
+    VyrPrintCGMGenerator *g = VyrPrintCGMGenerator::sCreate();
     g->SetStream(&stream);
     std::vector<float> xy(2 * 300000, 1.0f);
     g->DrawPolyline(300000, xy.data());
@@ -650,7 +647,7 @@ TEST(CgmGenerator, StreamThatCannotOpen)
     EXPECT_FALSE(stream.GetOutputStream().good());
     VyrPrintStream empty(VyrUnicodeString(""), "CGM", "V3");
     EXPECT_EQ(empty.OpenWrite(), -1);
-    VyrPrintCGMGenerator* g = VyrPrintCGMGenerator::sCreate();
+    VyrPrintCGMGenerator *g = VyrPrintCGMGenerator::sCreate();
     g->SetStream(&stream);
     g->DrawLine(0, 0, 1, 1);
     g->Release();

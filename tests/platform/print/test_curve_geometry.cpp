@@ -11,7 +11,7 @@
 namespace {
 
 /* Cox-de Boor recursion, written from the definition. */
-double Basis(int i, int p, double u, const std::vector<double>& U, bool last)
+double Basis(int i, int p, double u, const std::vector<double> &U, bool last)
 {
     if (p == 0) {
         if (last) /* the closed end of the domain belongs to the last span */
@@ -22,15 +22,14 @@ double Basis(int i, int p, double u, const std::vector<double>& U, bool last)
         return (u >= U[i] && u < U[i + 1]) ? 1.0 : 0.0;
     }
     double a = 0, b = 0;
-    if (U[i + p] != U[i])
-        a = (u - U[i]) / (U[i + p] - U[i]) * Basis(i, p - 1, u, U, last);
+    if (U[i + p] != U[i]) a = (u - U[i]) / (U[i + p] - U[i]) * Basis(i, p - 1, u, U, last);
     if (U[i + p + 1] != U[i + 1])
         b = (U[i + p + 1] - u) / (U[i + p + 1] - U[i + 1]) * Basis(i + 1, p - 1, u, U, last);
     return a + b;
 }
 
-VyrPt Reference(int order, const std::vector<float>& ctrl, const std::vector<float>& knots,
-                const std::vector<float>& w, double u)
+VyrPt Reference(int order, const std::vector<float> &ctrl, const std::vector<float> &knots,
+                const std::vector<float> &w, double u)
 {
     std::vector<double> U(knots.begin(), knots.end());
     int n = static_cast<int>(w.size());
@@ -47,8 +46,8 @@ VyrPt Reference(int order, const std::vector<float>& ctrl, const std::vector<flo
 
 /* Largest distance between the chains and the reference curve at the same
  * parameters. */
-double Deviation(int order, const std::vector<float>& ctrl, const std::vector<float>& knots,
-                 const std::vector<float>& w, double tolerance)
+double Deviation(int order, const std::vector<float> &ctrl, const std::vector<float> &knots,
+                 const std::vector<float> &w, double tolerance)
 {
     VyrNurbsCurve curve;
     EXPECT_TRUE(curve.Set(order, ctrl.data(), static_cast<int>(w.size()), knots.data(),
@@ -58,7 +57,7 @@ double Deviation(int order, const std::vector<float>& ctrl, const std::vector<fl
     curve.ToBezier(tolerance, chains, &ranges);
     double worst = 0;
     size_t segment = 0;
-    for (const VyrPath& c : chains) {
+    for (const VyrPath &c : chains) {
         int segments = static_cast<int>((c.size() - 1) / 3);
         for (int k = 0; k < segments; ++k, ++segment) {
             double a = ranges[2 * segment], b = ranges[2 * segment + 1];

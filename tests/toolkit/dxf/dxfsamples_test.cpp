@@ -15,140 +15,148 @@
 
 namespace {
 
-std::vector<std::string> SampleFiles() {
-  std::vector<std::string> out;
-  std::string root = VYR_SAMPLES_DIR;
-  DIR* d = opendir(root.c_str());
-  if (!d) return out;
-  while (dirent* e = readdir(d)) {
-    if (e->d_name[0] == '.') continue;
-    std::string sub = root + "/" + e->d_name;
-    if (DIR* s = opendir(sub.c_str())) {
-      while (dirent* f = readdir(s)) {
-        std::string n = f->d_name;
-        if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf") out.push_back(sub + "/" + n);
-      }
-      closedir(s);
+std::vector<std::string> SampleFiles()
+{
+    std::vector<std::string> out;
+    std::string root = VYR_SAMPLES_DIR;
+    DIR *d = opendir(root.c_str());
+    if (!d) return out;
+    while (dirent *e = readdir(d)) {
+        if (e->d_name[0] == '.') continue;
+        std::string sub = root + "/" + e->d_name;
+        if (DIR *s = opendir(sub.c_str())) {
+            while (dirent *f = readdir(s)) {
+                std::string n = f->d_name;
+                if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf") out.push_back(sub + "/" + n);
+            }
+            closedir(s);
+        }
     }
-  }
-  closedir(d);
-  std::sort(out.begin(), out.end());
-  return out;
+    closedir(d);
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
-bool TooNew(const std::string& text) {
-  size_t v = text.find("$ACADVER");
-  if (v == std::string::npos) return false;
-  std::string head = text.substr(v, 40);
-  return head.find("AC1018") != std::string::npos || head.find("AC1021") != std::string::npos;
+bool TooNew(const std::string &text)
+{
+    size_t v = text.find("$ACADVER");
+    if (v == std::string::npos) return false;
+    std::string head = text.substr(v, 40);
+    return head.find("AC1018") != std::string::npos || head.find("AC1021") != std::string::npos;
 }
 
 class Samples : public ToolkitTest {
- protected:
-  long Walk(AdDrawing* d) {
-    long n = 0;
-    AdBlockheader b;
-    adStartBlockheaderGet(d);
-    while (adGetBlockheader(d, &b)) {
-      std::vector<Ent> e = Entities(b.entitylist);
-      n += static_cast<long>(e.size());
-      for (const Ent& x : e) {
-        EXPECT_FALSE(adObjhandleIsNull(x.h.handle));
-        EXPECT_FALSE(adObjhandleIsNull(x.h.layerhandle));
-      }
+protected:
+    long Walk(AdDrawing *d)
+    {
+        long n = 0;
+        AdBlockheader b;
+        adStartBlockheaderGet(d);
+        while (adGetBlockheader(d, &b)) {
+            std::vector<Ent> e = Entities(b.entitylist);
+            n += static_cast<long>(e.size());
+            for (const Ent &x : e) {
+                EXPECT_FALSE(adObjhandleIsNull(x.h.handle));
+                EXPECT_FALSE(adObjhandleIsNull(x.h.layerhandle));
+            }
+        }
+        AdObjectHeader oh;
+        AdObjectRecord orec;
+        adStartObjectGet(d);
+        while (adGetObject(d, &oh, &orec)) EXPECT_FALSE(adObjhandleIsNull(oh.handle));
+        return n;
     }
-    AdObjectHeader oh;
-    AdObjectRecord orec;
-    adStartObjectGet(d);
-    while (adGetObject(d, &oh, &orec)) EXPECT_FALSE(adObjhandleIsNull(oh.handle));
-    return n;
-  }
 };
 
-TEST_F(Samples, EveryDrawingLoads) {
-  std::vector<std::string> files = SampleFiles();
-  if (files.empty()) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
-  int loaded = 0, toonew = 0;
-  adConvertPlinesOnLoad(0);
-  for (const std::string& f : files) {
-    std::string text = VyrReadFile(f);
-    AdDrawing* d = adLoadFile(f.c_str(), 1, 0);
-    if (TooNew(text)) {
-      EXPECT_EQ(d, nullptr) << f;
-      EXPECT_EQ(adError(), 309) << f;
-      adCloseFile(d);
-      ++toonew;
-      continue;
+TEST_F(Samples, EveryDrawingLoads)
+{
+    std::vector<std::string> files = SampleFiles();
+    if (files.empty()) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
+    int loaded = 0, toonew = 0;
+    adConvertPlinesOnLoad(0);
+    for (const std::string &f : files) {
+        std::string text = VyrReadFile(f);
+        AdDrawing *d = adLoadFile(f.c_str(), 1, 0);
+        if (TooNew(text)) {
+            EXPECT_EQ(d, nullptr) << f;
+            EXPECT_EQ(adError(), 309) << f;
+            adCloseFile(d);
+            ++toonew;
+            continue;
+        }
+        ASSERT_NE(d, nullptr) << f << ": " << adError() << " " << adErrorStr(adError());
+        long n = Walk(d);
+        /* every entity of the file (not the BLOCK/ENDBLK of the two spaces) */
+        if (adFileTypeLoaded(d) == AD_FILE_ASCII_DXF && text.find("\r") == std::string::npos) {
+            long pairs = 0;
+            for (const char *name : {"\n0\nLINE\n", "\n  0\nLINE\n"}) {
+                for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1))
+                    ++pairs;
+            }
+            EXPECT_GE(n, pairs) << f;
+        }
+        adCloseFile(d);
+        ++loaded;
     }
-    ASSERT_NE(d, nullptr) << f << ": " << adError() << " " << adErrorStr(adError());
-    long n = Walk(d);
-    /* every entity of the file (not the BLOCK/ENDBLK of the two spaces) */
-    if (adFileTypeLoaded(d) == AD_FILE_ASCII_DXF && text.find("\r") == std::string::npos) {
-      long pairs = 0;
-      for (const char* name : {"\n0\nLINE\n", "\n  0\nLINE\n"}) {
-        for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) ++pairs;
-      }
-      EXPECT_GE(n, pairs) << f;
-    }
-    adCloseFile(d);
-    ++loaded;
-  }
-  EXPECT_GE(loaded, 30);
-  EXPECT_GE(toonew, 5);
+    EXPECT_GE(loaded, 30);
+    EXPECT_GE(toonew, 5);
 }
 
 /* Every drawing of tests/data, ours and the other layers', loads. */
-TEST_F(Samples, EveryTestDrawingLoads) {
-  std::vector<std::string> files;
-  std::vector<std::string> dirs = {VYR_TEST_DATA_DIR};
-  while (!dirs.empty()) {
-    std::string dir = dirs.back();
-    dirs.pop_back();
-    DIR* d = opendir(dir.c_str());
-    if (!d) continue;
-    while (dirent* e = readdir(d)) {
-      std::string n = e->d_name;
-      if (n[0] == '.') continue;
-      std::string path = dir + "/" + n;
-      if (DIR* sub = opendir(path.c_str())) {
-        closedir(sub);
-        dirs.push_back(path);
-      } else if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf") {
-        files.push_back(path);
-      }
+TEST_F(Samples, EveryTestDrawingLoads)
+{
+    std::vector<std::string> files;
+    std::vector<std::string> dirs = {VYR_TEST_DATA_DIR};
+    while (!dirs.empty()) {
+        std::string dir = dirs.back();
+        dirs.pop_back();
+        DIR *d = opendir(dir.c_str());
+        if (!d) continue;
+        while (dirent *e = readdir(d)) {
+            std::string n = e->d_name;
+            if (n[0] == '.') continue;
+            std::string path = dir + "/" + n;
+            if (DIR *sub = opendir(path.c_str())) {
+                closedir(sub);
+                dirs.push_back(path);
+            } else if (n.size() > 4 && n.substr(n.size() - 4) == ".dxf") {
+                files.push_back(path);
+            }
+        }
+        closedir(d);
     }
-    closedir(d);
-  }
-  ASSERT_GE(files.size(), 5u);
-  for (const std::string& f : files) {
-    AdDrawing* d = adLoadFile(f.c_str(), 1, 0);
-    ASSERT_NE(d, nullptr) << f << ": " << adError();
-    EXPECT_GT(Walk(d), 0) << f;
-    adCloseFile(d);
-  }
+    ASSERT_GE(files.size(), 5u);
+    for (const std::string &f : files) {
+        AdDrawing *d = adLoadFile(f.c_str(), 1, 0);
+        ASSERT_NE(d, nullptr) << f << ": " << adError();
+        EXPECT_GT(Walk(d), 0) << f;
+        adCloseFile(d);
+    }
 }
 
 /* The drawings of AC1018 and AC1021 relabelled AC1024 (a release the
  * version table does not know) load through the unknown-version path: the
  * entities are all there, with fresh handles. */
-TEST_F(Samples, NewerReleasesLoadThroughTheUnknownVersionPath) {
-  std::vector<std::string> files = SampleFiles();
-  if (files.empty()) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
-  int tried = 0;
-  for (const std::string& f : files) {
-    std::string text = VyrReadFile(f);
-    if (!TooNew(text)) continue;
-    size_t v = text.find("AC1018", text.find("$ACADVER"));
-    if (v == std::string::npos || v > text.find("$ACADVER") + 40) v = text.find("AC1021", text.find("$ACADVER"));
-    text.replace(v, 6, "AC1024");
-    AdDrawing* d = adLoadFile(TempFile(text).c_str(), 1, 0);
-    ASSERT_NE(d, nullptr) << f << ": " << adError() << " " << adErrorStr(adError());
-    EXPECT_EQ(adFileVersionLoaded(d), AD_ACAD11);
-    EXPECT_GT(Walk(d), 0) << f;
-    adCloseFile(d);
-    ++tried;
-  }
-  EXPECT_GE(tried, 5);
+TEST_F(Samples, NewerReleasesLoadThroughTheUnknownVersionPath)
+{
+    std::vector<std::string> files = SampleFiles();
+    if (files.empty()) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
+    int tried = 0;
+    for (const std::string &f : files) {
+        std::string text = VyrReadFile(f);
+        if (!TooNew(text)) continue;
+        size_t v = text.find("AC1018", text.find("$ACADVER"));
+        if (v == std::string::npos || v > text.find("$ACADVER") + 40)
+            v = text.find("AC1021", text.find("$ACADVER"));
+        text.replace(v, 6, "AC1024");
+        AdDrawing *d = adLoadFile(TempFile(text).c_str(), 1, 0);
+        ASSERT_NE(d, nullptr) << f << ": " << adError() << " " << adErrorStr(adError());
+        EXPECT_EQ(adFileVersionLoaded(d), AD_ACAD11);
+        EXPECT_GT(Walk(d), 0) << f;
+        adCloseFile(d);
+        ++tried;
+    }
+    EXPECT_GE(tried, 5);
 }
 
-}  // namespace
+} // namespace
