@@ -134,8 +134,10 @@ int16_t startvportload(AdDrawing *dwg);
 /* The DXF readers (section loaders) and the DWG readers fill these. */
 void addxfreaders(AdReaderTable *t);
 void addwgreaders(AdReaderTable *t);
-/* Frees what the DXF readers kept for one load (dwg->dxf). */
+/* Free what the DXF and the DWG readers kept for one load (dwg->dxf,
+ * dwg->dwg). */
 void dxfloadend(AdDrawing *dwg);
+void dwgloadend(AdDrawing *dwg);
 
 /* ---------------------------------------------------------------- database */
 
@@ -304,6 +306,7 @@ typedef struct AdDxfScan {
 } AdDxfScan;
 
 typedef struct AdDxfLoad AdDxfLoad; /* the DXF loaders' state (toolkit/dxf/dxf_int.h) */
+typedef struct AdDwgLoad AdDwgLoad; /* the DWG readers' state (toolkit/dwg/dwg_int.h) */
 
 struct AdDrawing {
     char filename[AD_FILENAME_LEN];
@@ -348,6 +351,7 @@ struct AdDrawing {
     signed char bincodes;      /* binary DXF group codes: 0 by version, 1 one byte, 2 two */
     ZtArena *entityarena;      /* database memory of the entity nodes */
     AdDxfLoad *dxf;            /* the DXF loaders' state while loading */
+    AdDwgLoad *dwg;            /* the DWG readers' state while loading */
 };
 
 AdDrawing *adloadfilex(const char *path, unsigned char preloadmode, AdDrawing **out, int16_t add2000objects,

@@ -43,6 +43,7 @@ void freedrawing(AdDrawing *dwg)
     adDeleteBlob(dwg->scan.blockposblob);
     adDeleteBlob(dwg->scan.vpentposblob);
     dxfloadend(dwg);
+    dwgloadend(dwg);
     adDeleteBlob(static_cast<AdBlob *>(dwg->xdresolve));
     if (dwg->stream) ztior_close(dwg->stream);
     ztmem_free(dwg->blkhindex);
@@ -375,6 +376,7 @@ AdDrawing *adloadfilex(const char *path, unsigned char preloadmode, AdDrawing **
         fixViewportEnts(dwg);
     }
     dxfloadend(dwg);
+    dwgloadend(dwg);
     resolveDimstyles(dwg);
     localToUniversal(dwg);
     adloadometer(100);

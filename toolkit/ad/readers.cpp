@@ -57,8 +57,4 @@ int16_t startviewload(AdDrawing *d) { return call(d, AD_RD_STARTVIEWLOAD); }
 int16_t startvportenthdrload(AdDrawing *d) { return call(d, AD_RD_STARTVPORTENTHDRLOAD); }
 int16_t startvportload(AdDrawing *d) { return call(d, AD_RD_STARTVPORTLOAD); }
 
-/* The DWG readers (bit-stream object layouts) are not written: every slot
- * stays empty and a DWG load fails at its header step. */
-void addwgreaders(AdReaderTable *t) { (void)t; }
-
 } // extern "C"

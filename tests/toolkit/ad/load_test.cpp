@@ -131,12 +131,13 @@ TEST_F(Load, RefusedFiles)
     EXPECT_EQ(adError(), 5);
     EXPECT_EQ(adLoadFile(TempFile("AC1013 something").c_str(), 1, 0), nullptr);
     EXPECT_EQ(adError(), 286);
-    /* a file that begins with "AC" goes to the DWG readers, which are absent */
-    EXPECT_EQ(adLoadFile(TempFile("AC1015\0\0\0\0").c_str(), 1, 0), nullptr);
-    EXPECT_EQ(adError(), 2);
+    /* a file that begins with "AC" goes to the DWG readers, which find no
+       file header after the version */
+    EXPECT_EQ(adLoadFile(TempFile(std::string("AC1015\0\0\0\0", 10)).c_str(), 1, 0), nullptr);
+    EXPECT_EQ(adError(), 4);
     adAcceptR14BetaFiles();
     EXPECT_EQ(adLoadFile(TempFile("AC1013 something").c_str(), 1, 0), nullptr);
-    EXPECT_EQ(adError(), 2);
+    EXPECT_EQ(adError(), 4);
 }
 
 TEST_F(Load, DxfWithAnEmptyReaderSlotFails)
