@@ -12,6 +12,7 @@
 #include "dnfp/dnfp_int.h"
 
 #include <errno.h>
+#include <stdio.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -58,6 +59,42 @@ long g_initpos = -1; /* -1: closed */
 /* ---- toolkit errors and names */
 
 constexpr int kErrorNewVersion = 309; /* AC1018 and AC1021 files */
+constexpr int kErrorBadVersion = 8;   /* a version the toolkit does not read */
+
+/* The release string of a DWG file ("AC" and four digits at its start; a
+ * DXF file never starts so) into out (7 bytes); false for other files. */
+bool dwg_release(const char *path, char *out)
+{
+    FILE *f = path ? fopen(path, "rb") : nullptr;
+    if (!f) return false;
+    size_t n = fread(out, 1, 6, f);
+    fclose(f);
+    out[6] = '\0';
+    if (n != 6 || out[0] != 'A' || out[1] != 'C') return false;
+    for (int i = 2; i < 6; ++i)
+        if (out[i] < '0' || out[i] > '9') return false;
+    return true;
+}
+
+/* A DWG release the toolkit refused: said with its name, for the parse to
+ * fail with DWG_PARSE_UNSUPPORTED (no converter is run for DWG files). */
+int refuse_dwg(const char *release)
+{
+    static const struct {
+        const char *version, *name;
+    } kNames[] = {{"AC1001", "R2.2"},  {"AC1002", "R2.5"},   {"AC1003", "R2.6"},  {"AC1004", "R9"},
+                  {"AC1006", "R10"},   {"AC1009", "R11/12"}, {"AC1018", "R2004"}, {"AC1021", "R2007"},
+                  {"AC1024", "R2010"}, {"AC1027", "R2013"},  {"AC1032", "R2018"}};
+    const char *name = "unknown";
+    for (const auto &k : kNames)
+        if (!strcmp(k.version, release)) name = k.name;
+    char text[160];
+    snprintf(text, sizeof text,
+             "DWG file of release %s (%s): only releases R13 to R2000 (AC1012 to AC1015) are read", name,
+             release);
+    mpm__IssueError(0, DXFI_KESTRANE_ERR, MPM_ERROR, text);
+    return mpm__IssueError(0, DXFI_DWG_PARSE_UNSUPPORTED, MPM_ERROR);
+}
 constexpr int kFirstProxyCode = 498;
 
 /* Up to eight bytes as one big-endian number. */
@@ -451,11 +488,16 @@ int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, Dnf
     } else {
         dnfp_g.drawing = dnfp__LoadFile(path, 1, 0);
         const int load_error = adError();
+        char release[7];
         int viewports = 0;
         if (load_error == 0 && dnfp_g.drawing && adFileTypeLoaded(dnfp_g.drawing) == AD_FILE_DWG)
             viewports = dnfp__HasPaperSpaceViewports();
 
-        if (load_error == kErrorNewVersion || viewports) {
+        if (!dnfp_g.drawing && (load_error == kErrorBadVersion || load_error == kErrorNewVersion) &&
+            dwg_release(path, release)) {
+            adErrorClear();
+            status = refuse_dwg(release);
+        } else if (load_error == kErrorNewVersion || viewports) {
             if (dnfp__RunProcessor(path, viewports) != 0)
                 mpm__IssueError(0, DNFP_READ_ERROR, MPM_ERROR,
                                 dxfi__preprocessor_tmpfile ? dxfi__preprocessor_tmpfile : "");

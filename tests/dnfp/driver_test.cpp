@@ -447,4 +447,28 @@ TEST_F(Audit, ProblemsArePrintedWhenAsked)
     EXPECT_EQ(printed().find("Kestrane Audit"), std::string::npos);
 }
 
+/* DWG files of releases the toolkit does not read are refused with
+ * DWG_PARSE_UNSUPPORTED and a message naming the release; no converter is
+ * run for them, not even for the releases whose DXF files it converts. */
+TEST_F(Driver, DwgReleasesOutsideTheReaderAreRefusedByName)
+{
+    Converter("touch '" + bindir + "/ran'");
+    dnfp__LoadFile = adLoadFile;
+    struct Case {
+        const char *release, *name;
+    } cases[] = {{"AC1006", "R10"}, {"AC1009", "R11/12"}, {"AC1018", "R2004"}, {"AC1032", "R2018"}};
+    for (const Case &c : cases) {
+        VyrTempFile file(".dwg");
+        ASSERT_TRUE(file.Write(std::string(c.release) + std::string(200, '\0')));
+        path = file.Path();
+        printed().clear();
+        EXPECT_EQ(Parse([](Drawing &) {}), DXFI_DWG_PARSE_UNSUPPORTED) << c.release;
+        EXPECT_NE(printed().find(std::string("release ") + c.name + " (" + c.release + ")"),
+                  std::string::npos)
+            << printed();
+        EXPECT_FALSE(std::ifstream(bindir + "/ran").good()) << c.release;
+        mpm_ClearStack(0);
+    }
+}
+
 } // namespace

@@ -119,7 +119,11 @@ void dwgbitsseek(DwgBits *b, uint64_t pos)
 
 uint32_t getbitcount(DwgBits *b, int64_t count, unsigned minbits)
 {
-    if (count <= 0) return 0;
+    if (count == 0) return 0;
+    if (count < 0) { /* no count of these files is negative: a 32-bit one read as 2^31 or more */
+        b->error = 1;
+        return 0;
+    }
     uint64_t left = dwgbitsleft(b);
     if (static_cast<uint64_t>(count) > 0xFFFFFFFFu ||
         (minbits && static_cast<uint64_t>(count) > left / minbits)) {

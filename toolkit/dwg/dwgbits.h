@@ -35,8 +35,8 @@ uint64_t dwgbitsleft(const DwgBits *b);
 /* Moves to a bit position; past the end sets the error. */
 void dwgbitsseek(DwgBits *b, uint64_t pos);
 /* A count of items whose smallest encoding takes minbits each: the count
- * when count x minbits bits are left, else 0 with the error set. Negative
- * counts are 0. */
+ * when count x minbits bits are left, else 0 with the error set. A
+ * negative count (a 32-bit count of 2^31 or more) is an error too. */
 uint32_t getbitcount(DwgBits *b, int64_t count, unsigned minbits);
 
 int getbitbitfn(DwgBits *b);                            /* B */

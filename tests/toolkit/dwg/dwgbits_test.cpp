@@ -379,8 +379,10 @@ TEST(DwgBitsTest, CountsAreCheckedAgainstTheBitsLeft)
     EXPECT_EQ(getbitcount(&r.b, 16, 1), 16u);
     EXPECT_FALSE(r.b.error);
     EXPECT_EQ(getbitcount(&r.b, 0, 8), 0u);
-    EXPECT_EQ(getbitcount(&r.b, -5, 8), 0u);
     EXPECT_FALSE(r.b.error);
+    Reader neg("0000000000000000");
+    EXPECT_EQ(getbitcount(&neg.b, -5, 8), 0u);
+    EXPECT_TRUE(neg.b.error);
     EXPECT_EQ(getbitcount(&r.b, 3, 8), 0u);
     EXPECT_TRUE(r.b.error);
     Reader big("0");
