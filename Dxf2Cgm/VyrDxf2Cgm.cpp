@@ -16,6 +16,7 @@
  * refer to freed tables and are never written again. */
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 
+#include <cstddef>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -53,6 +54,7 @@
 #include "platform/base/VyrEnvironment.h"
 #include "platform/base/VyrUnicodeString.h"
 #include "platform/math/VyrMathTransformation2D.h"
+#include "platform/print/VyrPrintCGMGenerator.h"
 #include "platform/print/VyrPrintGenerator.h"
 #include "platform/print/VyrPrintParameters.h"
 #include "platform/print/VyrPrintStream.h"
@@ -127,6 +129,25 @@ void FreeCollectionLists()
     Free(listOfBlockTableMDA_PTR);
     Free(listOfTextStyleTableMDA_PTR);
     Free(listOfMDA_PTR);
+}
+
+/* The options a host gave, reading only the members that lie within the
+ * size it declared; the others stay off. */
+VyrDxf2CgmOptions KnownOptions(const VyrDxf2CgmOptions &given)
+{
+    VyrDxf2CgmOptions known;
+    const size_t size = given.size;
+    auto within = [size](size_t offset, size_t length) { return offset + length <= size; };
+    if (within(offsetof(VyrDxf2CgmOptions, fit), sizeof given.fit)) known.fit = given.fit;
+    if (within(offsetof(VyrDxf2CgmOptions, visibleLayersOnly), sizeof given.visibleLayersOnly))
+        known.visibleLayersOnly = given.visibleLayersOnly;
+    if (within(offsetof(VyrDxf2CgmOptions, drawingLineTypes), sizeof given.drawingLineTypes))
+        known.drawingLineTypes = given.drawingLineTypes;
+    if (within(offsetof(VyrDxf2CgmOptions, filledAreas), sizeof given.filledAreas))
+        known.filledAreas = given.filledAreas;
+    if (within(offsetof(VyrDxf2CgmOptions, nurbsElement), sizeof given.nurbsElement))
+        known.nurbsElement = given.nurbsElement;
+    return known;
 }
 
 /* Builds one element of a drawable kind, counting it as made or failed. */
@@ -239,13 +260,20 @@ int VyrDxf2Cgm::CollectModelEntity(uint32_t entity, void *)
 
 int VyrDxf2Cgm::Convert(const char *dxfPath, const char *cgmPath)
 {
+    return Convert(dxfPath, cgmPath, VyrDxf2CgmOptions());
+}
+
+int VyrDxf2Cgm::Convert(const char *dxfPath, const char *cgmPath, const VyrDxf2CgmOptions &options)
+{
     if (!dxfPath || !*dxfPath || !cgmPath || !*cgmPath) return -1;
     std::lock_guard<std::mutex> hold(ConversionMutex());
+    VyrDxfEntity::SetOptions(KnownOptions(options));
 
     if (CreateStream(cgmPath) != 0) return -1;
     InitZelResults();
     generator = nullptr;
     PDMODE = 0;
+    VyrDxfEntity::SetFillMode(1);
 
     pdx_Initialize();
     dxfi_Initialize();
@@ -332,6 +360,9 @@ int VyrDxf2Cgm::InitGenerator()
         created->Release();
         return 0;
     }
+    /* The metafile's own NURBS element is the CGM generator's option. */
+    if (VyrPrintCGMGenerator *cgm = dynamic_cast<VyrPrintCGMGenerator *>(created))
+        cgm->SetNurbsElement(VyrDxfEntity::GetOptions().nurbsElement);
     created->SetStream(stream);
     generator = created;
     stream->OpenWrite();
@@ -356,6 +387,7 @@ void VyrDxf2Cgm::ReadDrawingHeader(int model)
         _UCConverter = new (std::nothrow) VyrDxfUCConverter();
         if (_UCConverter) _UCConverter->SetCodePage(codePage);
         PDMODE = rec->pdmode;
+        VyrDxfEntity::SetFillMode(rec->fillmode);
     }
     mda_UnlockEntity(1, header);
 }

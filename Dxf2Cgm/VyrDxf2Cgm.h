@@ -1,6 +1,7 @@
 /* The public face of libVyrDxf2Cgm: a host creates a VyrDxf2Cgm and calls
  * Convert with the path of a DXF drawing and the path of the CGM picture to
- * write; afterwards GetZelResults tells how many elements of each kind were
+ * write, and optionally the options of the picture (VyrDxf2CgmOptions.h);
+ * afterwards GetZelResults tells how many elements of each kind were
  * converted.
  *
  * One conversion runs at a time per process: all converters share the
@@ -15,6 +16,7 @@
 #include <stdint.h>
 
 #include "vyr_export.h"
+#include "Dxf2Cgm/VyrDxf2CgmOptions.h"
 
 class VyrDxfBlock;
 class VyrDxfLayer;
@@ -68,10 +70,13 @@ public:
     VyrDxf2Cgm(const VyrDxf2Cgm &) = delete;
     VyrDxf2Cgm &operator=(const VyrDxf2Cgm &) = delete;
 
-    /* Converts the drawing at dxfPath into a CGM picture at cgmPath.
-     * Returns 0 on success, -1 on failure (null or empty path, unreadable
-     * drawing, any kernel error during the conversion). */
+    /* Converts the drawing at dxfPath into a CGM picture at cgmPath: the
+     * base picture, every option off. Returns 0 on success, -1 on failure
+     * (null or empty path, unreadable drawing, any kernel error during the
+     * conversion). */
     int Convert(const char *dxfPath, const char *cgmPath);
+    /* The same with the picture shaped by `options`. */
+    int Convert(const char *dxfPath, const char *cgmPath, const VyrDxf2CgmOptions &options);
 
     /* Copies words 1 to 43 of the counters of the last conversion into
      * *results (word 0 untouched) and returns 0; 1 for a null argument. */

@@ -8,6 +8,7 @@
 #include "Dxf2Cgm/VyrDxfEntity.h"
 
 #include <new>
+#include <memory>
 
 #include "Dxf2Cgm/VyrDxfAttributesConverter.h"
 #include "Dxf2Cgm/VyrDxfBlock.h"
@@ -17,12 +18,15 @@
 #include "kernel/dxfi/dxfi.h"
 #include "platform/base/VyrString.h"
 #include "platform/base/VyrUnicodeString.h"
+#include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
 
 int VyrDxfEntity::_currentColor = 7;
 int VyrDxfEntity::_currentFillColor = 7;
 int VyrDxfEntity::_currentThickness = 1;
 int VyrDxfEntity::_currentLineType = 1;
+VyrDxf2CgmOptions VyrDxfEntity::_options;
+int VyrDxfEntity::_fillMode = 1;
 
 namespace {
 
@@ -143,5 +147,30 @@ int VyrDxfEntity::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *t
         _currentColor = color;
         generator->SetColor(color);
     }
+    return 0;
+}
+
+void VyrDxfEntity::WriteFillAttribute(VyrPrintGenerator *generator)
+{
+    const int color = GetColor();
+    if (color != _currentFillColor) {
+        _currentFillColor = color;
+        generator->SetFillColor(color);
+    }
+}
+
+int VyrDxfEntity::WriteFilledArea(VyrPrintGenerator *generator, const VyrMathTransformation2D &transformation,
+                                  int count, const double *xy)
+{
+    if (!generator || count < 3 || !xy) return 1;
+    std::unique_ptr<float[]> mapped(new (std::nothrow) float[2 * static_cast<size_t>(count)]);
+    if (!mapped) return 1;
+    for (int i = 0; i < count; ++i) {
+        const VyrMathPoint2D p = transformation * VyrMathPoint2D(xy[2 * i], xy[2 * i + 1]);
+        mapped[2 * static_cast<size_t>(i)] = static_cast<float>(p.GetX());
+        mapped[2 * static_cast<size_t>(i) + 1] = static_cast<float>(p.GetY());
+    }
+    WriteFillAttribute(generator);
+    generator->DrawPolygon(count, mapped.get());
     return 0;
 }

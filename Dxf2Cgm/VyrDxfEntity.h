@@ -7,10 +7,16 @@
  * width, line type, colour and fill colour, so an attribute is sent only
  * when it changes. The driver sets the generator to the cache's starting
  * values at the start of every picture and resets the cache with them:
- * colour 7, fill colour 7, thickness index 1 (0.13 mm), line type index 1. */
+ * colour 7, fill colour 7, thickness index 1 (0.13 mm), line type index 1.
+ *
+ * The options of the picture (VyrDxf2CgmOptions) and the drawing-wide
+ * settings that go with them are class-wide too: the driver sets them at
+ * the start of every conversion and elements read them when they write, so
+ * an element built once writes the way the current picture asks. */
 #ifndef VYR_DXF2CGM_VYRDXFENTITY_H
 #define VYR_DXF2CGM_VYRDXFENTITY_H
 
+#include "Dxf2Cgm/VyrDxf2CgmOptions.h"
 #include "Dxf2Cgm/VyrDxfElement.h"
 
 class VyrDxfBlock;
@@ -76,12 +82,37 @@ public:
     /* Puts the attribute cache back to the generator's starting state. */
     static void ResetAttributeCache();
 
+    /* The options of the picture being written (all off until set). */
+    static const VyrDxf2CgmOptions &GetOptions() { return _options; }
+    static void SetOptions(const VyrDxf2CgmOptions &options) { _options = options; }
+    /* The drawing's fill mode (header variable FILLMODE): 0 draws solids,
+     * traces and wide polylines as outlines even when filled areas are
+     * asked for. 1 until a drawing says otherwise. */
+    static int GetFillMode() { return _fillMode; }
+    static void SetFillMode(int mode) { _fillMode = mode; }
+    /* True when filled areas are asked for and the drawing's fill mode
+     * allows them. */
+    static bool FillsAreas() { return _options.filledAreas && _fillMode != 0; }
+
     static int _currentColor;
     static int _currentFillColor;
     static int _currentThickness;
     static int _currentLineType;
 
+private:
+    static VyrDxf2CgmOptions _options;
+    static int _fillMode;
+
 protected:
+    /* The fill step before a filled area: the fill colour becomes
+     * GetColor(), sent only when it differs from _currentFillColor. */
+    void WriteFillAttribute(VyrPrintGenerator *generator);
+    /* The fill step, then one DrawPolygon of the `count` points (x, y pairs
+     * in model coordinates) mapped through the transformation. 0 when
+     * written, 1 with fewer than 3 points or without memory. */
+    int WriteFilledArea(VyrPrintGenerator *generator, const VyrMathTransformation2D &transformation,
+                        int count, const double *xy);
+
     int kind = VyrDxfKindNone;
     VyrDxfLayer *layer = nullptr;
     VyrDxfBlock *block = nullptr;

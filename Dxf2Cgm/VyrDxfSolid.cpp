@@ -1,8 +1,11 @@
 /* Solids and traces (the two records share their layout): the outline edges
  * corner 1-2, 2-4, 4-3 and 3-1, each a line element with a copy of the
- * solid's header, block and layer; edges whose ends coincide are left out. */
+ * solid's header, block and layer; edges whose ends coincide are left out.
+ * Filled, the four corners bound one area; a solid without area (all its
+ * corners on one line) keeps its outline, so it does not vanish. */
 #include "Dxf2Cgm/VyrDxfSolid.h"
 
+#include <cmath>
 #include <new>
 
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
@@ -49,9 +52,31 @@ VyrDxfSolid::VyrDxfSolid(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *
 
 VyrDxfSolid::~VyrDxfSolid() { delete edges; }
 
+bool VyrDxfSolid::HasArea() const
+{
+    /* The largest triangle of three corners against the square of the
+     * outline's size, so the test does not depend on the drawing's units
+     * and a crossed outline (two triangles) counts too. */
+    double size = 0.0;
+    for (int i = 1; i < 4; ++i)
+        size = std::fmax(size,
+                         std::fabs(corners[i][0] - corners[0][0]) + std::fabs(corners[i][1] - corners[0][1]));
+    double largest = 0.0;
+    for (int skip = 0; skip < 4; ++skip) {
+        const double *p[3];
+        for (int i = 0, k = 0; i < 4; ++i)
+            if (i != skip) p[k++] = corners[i];
+        const double cross =
+            (p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) - (p[2][0] - p[0][0]) * (p[1][1] - p[0][1]);
+        largest = std::fmax(largest, std::fabs(cross));
+    }
+    return size > 0.0 && largest > 1e-9 * size * size;
+}
+
 int VyrDxfSolid::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation || !edges) return 1;
+    if (FillsAreas() && HasArea()) return WriteFilledArea(generator, *transformation, 4, &corners[0][0]);
     int written = 0;
     for (edges->Init(); edges->More(); edges->Next()) {
         VyrDxfEntity *edge = static_cast<VyrDxfEntity *>(edges->Value());

@@ -10,6 +10,8 @@
  *   DrawCurve                   POLYBEZIER through the points
  *   DrawNurbs                   POLYBEZIER (exact for polynomial pieces of
  *                               degree <= 3), or NURBS when asked for
+ *   DrawPolygon                 POLYGON, interior solid in the fill
+ *                               colour, edge invisible
  *   DrawMarker                  POLYMARKER (a circled dot: circle and dot)
  *   DrawText                    TEXT, one per line of the string, at the
  *                               start point computed from the alignment
@@ -111,9 +113,10 @@ VyrPrintCGMGenerator::VyrPrintCGMGenerator()
       vdcWidth_(1000.0), rgb_{}, pending_{}, anyPending_(false), colour_(7), fillColour_(7), lineType_(0),
       lineWidthMM_(0.13), textHeight_(0), textSlant_(0), textRotation_(0), textWidth_(1.0), textAlign_(29),
       textFontSelector_(11), textBold_(false), textFont_(nullptr), wEdgeColour_(-1), wEdgeType_(-1),
-      wEdgeWidth_(-1), wOutlineSetUp_(false), wLineColour_(-1), wLineType_(-1), wMarkerColour_(-1),
-      wMarkerType_(-1), wTextColour_(-1), wFont_(-1), wCharSet_(-1), wLineWidth_(-1), wMarkerSize_(-1),
-      wCharHeight_(-1), wExpansion_(-1), wOrient_{0, 1, 1, 0}, wTextSetUp_(false)
+      wEdgeWidth_(-1), wInterior_(-1), wEdgeVisibility_(-1), wFillColour_(-1), wLineColour_(-1),
+      wLineType_(-1), wMarkerColour_(-1), wMarkerType_(-1), wTextColour_(-1), wFont_(-1), wCharSet_(-1),
+      wLineWidth_(-1), wMarkerSize_(-1), wCharHeight_(-1), wExpansion_(-1), wOrient_{0, 1, 1, 0},
+      wTextSetUp_(false)
 {}
 
 VyrPrintCGMGenerator::~VyrPrintCGMGenerator() = default;
@@ -486,15 +489,7 @@ void VyrPrintCGMGenerator::WriteLineAttributes(bool solid)
  * the line's colour, width and type. */
 void VyrPrintCGMGenerator::WriteEdgeAttributes(bool solid)
 {
-    if (!wOutlineSetUp_) {
-        params_.Clear();
-        params_.Enum(4);
-        out_.Element(5, 22, params_); /* INTERIOR STYLE empty */
-        params_.Clear();
-        params_.Enum(1);
-        out_.Element(5, 30, params_); /* EDGE VISIBILITY on */
-        wOutlineSetUp_ = true;
-    }
+    WriteAreaStyle(4, 1); /* interior empty, edge visible */
     if (wEdgeColour_ != colour_) {
         params_.Clear();
         params_.ColourIndex(colour_);
@@ -514,6 +509,24 @@ void VyrPrintCGMGenerator::WriteEdgeAttributes(bool solid)
         params_.Index(type);
         out_.Element(5, 27, params_); /* EDGE TYPE */
         wEdgeType_ = type;
+    }
+}
+
+/* INTERIOR STYLE (1 solid, 4 empty) and EDGE VISIBILITY (0 off, 1 on) of
+ * the closed figures that follow. */
+void VyrPrintCGMGenerator::WriteAreaStyle(int interior, int edgeVisibility)
+{
+    if (wInterior_ != interior) {
+        params_.Clear();
+        params_.Enum(interior);
+        out_.Element(5, 22, params_); /* INTERIOR STYLE */
+        wInterior_ = interior;
+    }
+    if (wEdgeVisibility_ != edgeVisibility) {
+        params_.Clear();
+        params_.Enum(edgeVisibility);
+        out_.Element(5, 30, params_); /* EDGE VISIBILITY */
+        wEdgeVisibility_ = edgeVisibility;
     }
 }
 
@@ -713,6 +726,26 @@ int VyrPrintCGMGenerator::DrawNurbs(int order, const float *controlXY, int contr
     std::vector<VyrPath> chains;
     curve.ToBezier(1e-6 * std::max(curve.ControlSize(), 1e-9), chains);
     for (const VyrPath &chain : chains) WriteCurveChain(chain);
+    return 0;
+}
+
+int VyrPrintCGMGenerator::DrawPolygon(int count, const float *xy)
+{
+    if (count < 3 || !xy) return -1;
+    if (!FiniteAll(xy, 2 * count)) return -1;
+    if (!Begin()) return -1;
+    WriteAreaStyle(1, 0); /* interior solid, edge invisible */
+    if (wFillColour_ != fillColour_) {
+        params_.Clear();
+        params_.ColourIndex(fillColour_);
+        out_.Element(5, 23, params_); /* FILL COLOUR */
+        wFillColour_ = fillColour_;
+    }
+    params_.Clear();
+    params_.Reserve(static_cast<size_t>(count) * 8);
+    for (int i = 0; i < 2 * count; ++i) params_.Float32(xy[i]);
+    out_.Element(4, 7, params_); /* POLYGON */
+    Flush(false);
     return 0;
 }
 

@@ -89,6 +89,7 @@ public:
     int SetTextParameter(int parameter, float value) override;
     int SetTextFont(int reserved, VyrFont *font) override;
     int SetStream(VyrPrintStream *stream) override;
+    int DrawPolygon(int count, const float *xy) override;
 
 protected:
     VyrPrintCGMGenerator();
@@ -109,6 +110,7 @@ private:
     bool LineReady();        /* begins, writes line attributes */
     void WriteLineAttributes(bool solid);
     void WriteEdgeAttributes(bool solid);
+    void WriteAreaStyle(int interior, int edgeVisibility);
     void WritePolyline(const VyrPath &path);
     void WritePathStyled(const VyrPath &path);
     void WritePolybezier(const VyrPath &chain);
@@ -151,7 +153,7 @@ private:
     /* state written to the metafile (-1 / negative: not written yet) */
     int wEdgeColour_, wEdgeType_;
     double wEdgeWidth_;
-    bool wOutlineSetUp_;
+    int wInterior_, wEdgeVisibility_, wFillColour_;
     int wLineColour_, wLineType_, wMarkerColour_, wMarkerType_, wTextColour_, wFont_;
     int wCharSet_;
     double wLineWidth_, wMarkerSize_, wCharHeight_, wExpansion_;

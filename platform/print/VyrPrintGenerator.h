@@ -26,7 +26,8 @@
  *   2 right and v 0 bottom (of descenders), 1 baseline, 2 middle (of the
  *   capitals), 3 top (of the capitals).
  * - SetColor / SetFillColor take an index of the colour table, 1 to 255;
- *   any other index draws with colour 7.
+ *   any other index draws with colour 7. SetColor is the colour of lines,
+ *   markers and texts, SetFillColor that of filled areas (DrawPolygon).
  * - DrawNurbs(order, control xy, control count, knots, knot count, 0,
  *   tolerance, weights): a rational B-spline of the given order (degree + 1)
  *   with order + control count knots; the tolerance argument is not used
@@ -81,6 +82,11 @@ public:
     virtual int SetTextFont(int reserved, VyrFont *font) = 0;
     /* Binds the output stream; the generator does not own it. */
     virtual int SetStream(VyrPrintStream *stream) = 0;
+    /* A filled area bounded by `count` points given as x, y pairs (the
+     * boundary closes by itself), in the fill colour and without an edge.
+     * Added after the operations above, whose order in the virtual table
+     * stays as it was. */
+    virtual int DrawPolygon(int count, const float *xy) = 0;
 
 protected:
     virtual ~VyrPrintGenerator();

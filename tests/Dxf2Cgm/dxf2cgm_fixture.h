@@ -85,6 +85,8 @@ protected:
         driver.InitZelResults();
         StagedDriver::StartWalk(model);
         VyrDxfEntity::ResetAttributeCache();
+        VyrDxfEntity::SetOptions(VyrDxf2CgmOptions());
+        VyrDxfEntity::SetFillMode(1);
         PDMODE = 0;
     }
 

@@ -259,6 +259,36 @@ TEST_F(Geometry, SolidsAreOutlined)
     EXPECT_EQ(result, 1);
 }
 
+/* Asked for filled areas, a solid or trace is one area in its colour; the
+ * drawing's fill mode 0, or a solid without area, keeps the outline. */
+TEST_F(Geometry, SolidsAreFilledOnRequest)
+{
+    VyrDxf2CgmOptions filled;
+    filled.filledAreas = true;
+    VyrDxfEntity::SetOptions(filled);
+    Props red = Plain();
+    red.color = 1;
+    VyrDxfSolid square(Solid({{{0, 0}, {10, 0}, {0, 5}, {10, 5}}}, red), nullptr, nullptr);
+    VyrDxfSolid trace(Solid({{{0, 0}, {4, 0}, {2, 3}, {2, 3}}}, red, true), nullptr, nullptr);
+    VyrDxfSolid crossed(Solid({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}}, red), nullptr, nullptr);
+    VyrDxfSolid flat(Solid({{{0, 0}, {5, 0}, {10, 0}, {10, 0}}}, red), nullptr, nullptr);
+    const VyrMathTransformation2D shift(VyrMathVector2D(100, 0));
+    EXPECT_EQ(Record(square, &shift),
+              (std::vector<std::string>{"SetFillColor 1", "DrawPolygon 4 100 0 110 0 110 5 100 5"}));
+    VyrDxfEntity::ResetAttributeCache();
+    EXPECT_EQ(Only(Record(trace), "Draw"), (std::vector<std::string>{"DrawPolygon 4 0 0 4 0 2 3 2 3"}));
+    /* Corners given crossed draw the two triangles the drawing means. */
+    EXPECT_EQ(Only(Record(crossed), "Draw"), (std::vector<std::string>{"DrawPolygon 4 0 0 10 0 0 10 10 10"}));
+    EXPECT_EQ(Only(Record(flat), "Draw"),
+              (std::vector<std::string>{"DrawLine 0 0 5 0", "DrawLine 5 0 10 0", "DrawLine 10 0 0 0"}));
+
+    VyrDxfEntity::SetFillMode(0);
+    EXPECT_EQ(Only(Record(square), "Draw").size(), 4u) << "fill mode 0 draws outlines";
+    VyrDxfEntity::SetFillMode(1);
+    VyrDxfEntity::SetOptions(VyrDxf2CgmOptions());
+    EXPECT_EQ(Only(Record(square), "Draw").size(), 4u) << "outlines without the option";
+}
+
 TEST_F(Geometry, EllipsesAtRotation)
 {
     VyrDxfEllipse flat(Ellipse(1, 2, 4, 0, 0.5, 0, 2 * kPi, Plain()), nullptr, nullptr);

@@ -158,6 +158,12 @@ int VyrRecordingGenerator::DrawNurbs(int order, const float *controlXY, int cont
     return 0;
 }
 
+int VyrRecordingGenerator::DrawPolygon(int count, const float *xy)
+{
+    Add("DrawPolygon " + std::to_string(count) + Floats(xy, 2 * count));
+    return 0;
+}
+
 int VyrRecordingGenerator::DrawText(float x, float y, const VyrUnicodeString &text)
 {
     Add("DrawText" + Floats(&x, 1) + Floats(&y, 1) + " \"" + text.ToUtf8() + "\"");

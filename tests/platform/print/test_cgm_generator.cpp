@@ -265,6 +265,32 @@ TEST(CgmGenerator, EllipsesAndEllipticalArcs)
     EXPECT_NEAR(a[9], 4, 1e-5);
 }
 
+/* Filled areas are solid in the fill colour without edge; outlines drawn
+ * after them get their empty interior and visible edge back. */
+TEST(CgmGenerator, FilledAreasAndOutlinesBetweenThem)
+{
+    const float square[] = {0, 0, 10, 0, 10, 10, 0, 10};
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    cap->SetFillColor(3);
+    ASSERT_EQ(cap->DrawPolygon(4, square), 0);
+    ASSERT_EQ(cap->DrawPolygon(3, square), 0);
+    ASSERT_EQ(cap->DrawArc(5, 5, 2, 0, 2 * kPi, 0), 0);
+    cap->SetFillColor(1);
+    ASSERT_EQ(cap->DrawPolygon(3, square), 0);
+    EXPECT_EQ(cap->DrawPolygon(2, square), -1);
+    EXPECT_EQ(cap->DrawPolygon(3, nullptr), -1);
+    cap.Finish();
+    EXPECT_EQ(cap.Lines("POLYGON"),
+              (std::vector<std::string>{"POLYGON (0,0) (10,0) (10,10) (0,10)", "POLYGON (0,0) (10,0) (10,10)",
+                                        "POLYGON (0,0) (10,0) (10,10)"}));
+    EXPECT_EQ(cap.Lines("FILL COLOUR"), (std::vector<std::string>{"FILL COLOUR 3", "FILL COLOUR 1"}));
+    EXPECT_EQ(cap.Lines("INTERIOR STYLE"),
+              (std::vector<std::string>{"INTERIOR STYLE 1", "INTERIOR STYLE 4", "INTERIOR STYLE 1"}));
+    EXPECT_EQ(cap.Lines("EDGE VISIBILITY"),
+              (std::vector<std::string>{"EDGE VISIBILITY 0", "EDGE VISIBILITY 1", "EDGE VISIBILITY 0"}));
+}
+
 TEST(CgmGenerator, SmoothCurvePassesThroughItsPoints)
 {
     const float xy[] = {0, 0, 10, 5, 20, -3, 25, 8, 40, 0};
