@@ -1,26 +1,11 @@
 #!/usr/bin/env python3
 """Writes the test drawings of the toolkit tests: one ASCII DXF file per
-release ("AC1009" without handles, "AC1012", "AC1014", "AC1015") and the
-"AC1015" drawing again as binary DXF. Each holds every table and the entity
-kinds of its release with values the tests read back field by field; the
-tests in tests/toolkit/ad/dxfload_test.cpp name these values. Run it from
-this folder: python3 make_drawings.py"""
-
-import struct
-
-
-def kind(code):
-    """Value kind of a group code, as the toolkit's reader decides it."""
-    if 10 <= code <= 59 or 110 <= code <= 149 or 210 <= code <= 239 or 1010 <= code <= 1059:
-        return 'real'
-    if 60 <= code <= 79 or 170 <= code <= 179 or 270 <= code <= 299 or 370 <= code <= 389 \
-            or 400 <= code <= 409 or 1060 <= code <= 1070:
-        return 'int16'
-    if 90 <= code <= 99 or code == 1071:
-        return 'int32'
-    if code in (310, 1004):
-        return 'binary'
-    return 'string'
+release ("AC1009" without handles, "AC1012", "AC1014", "AC1015"). Each holds
+every table and the entity kinds of its release with values the tests read
+back field by field; the tests in tests/toolkit/dxf name these values. The
+binary twin of the "AC1015" drawing is written by make_binary.py with an
+independent library's binary writer. Run it from this folder:
+python3 make_drawings.py"""
 
 
 class Dxf:
@@ -41,24 +26,6 @@ class Dxf:
                 text = str(value)
             out.append('%3d\n%s\n' % (code, text))
         return ''.join(out).encode('latin-1')
-
-    def binary(self):
-        out = [b'AutoCAD Binary DXF\r\n\x1a\x00']
-        for code, value in self.pairs:
-            out.append(struct.pack('<H', code))
-            k = kind(code)
-            if k == 'real':
-                out.append(struct.pack('<d', float(value)))
-            elif k == 'int16':
-                out.append(struct.pack('<h', int(value)))
-            elif k == 'int32':
-                out.append(struct.pack('<i', int(value)))
-            elif k == 'binary':
-                raw = bytes.fromhex(value)
-                out.append(struct.pack('<B', len(raw)) + raw)
-            else:
-                out.append(str(value).encode('latin-1') + b'\x00')
-        return b''.join(out)
 
 
 def acis(text):
@@ -583,8 +550,6 @@ def main():
     for name, d in drawings.items():
         with open(name, 'wb') as f:
             f.write(d.ascii())
-    with open('ac1015-binary.dxf', 'wb') as f:
-        f.write(drawings['ac1015.dxf'].binary())
 
 
 if __name__ == '__main__':

@@ -8,40 +8,66 @@
 #include "toolkit/dxf/dxf_int.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
+/* How a value is written in binary DXF (the value kind says where it goes). */
+enum BinaryEncoding : unsigned char {
+    BE_STRING, /* zero-terminated text (strings and handles) */
+    BE_REAL,   /* 8-byte double */
+    BE_I16,    /* 2-byte integer */
+    BE_I8,     /* 1-byte integer: the booleans 290-299 */
+    BE_I32,    /* 4-byte integer */
+    BE_I64,    /* 8-byte integer, delivered as decimal text */
+    BE_CHUNK   /* one length byte, then that many bytes */
+};
+
+/* Value kind (low four bits) and binary encoding (high four bits) of every
+ * group code below 1072; codes outside the ranges are strings. The ranges
+ * are those of the DXF reference's table of group-code value types; in
+ * binary DXF the booleans 290-299 take one byte and the 64-bit integers
+ * 160-169 eight, as files of other writers have them. */
 constexpr std::array<unsigned char, 1072> buildkinds()
 {
     std::array<unsigned char, 1072> k{};
-    auto set = [&k](int lo, int hi, int kind) {
-        for (int c = lo; c <= hi; ++c) k[static_cast<size_t>(c)] = static_cast<unsigned char>(kind);
+    auto set = [&k](int lo, int hi, int kind, int enc) {
+        for (int c = lo; c <= hi; ++c)
+            k[static_cast<size_t>(c)] = static_cast<unsigned char>(kind | enc << 4);
     };
-    set(10, 59, AD_VK_REAL);
-    set(110, 149, AD_VK_REAL);
-    set(210, 239, AD_VK_REAL);
-    set(1010, 1059, AD_VK_REAL);
-    set(60, 79, AD_VK_INT16);
-    set(170, 179, AD_VK_INT16);
-    set(270, 299, AD_VK_INT16);
-    set(370, 389, AD_VK_INT16);
-    set(400, 409, AD_VK_INT16);
-    set(1060, 1070, AD_VK_INT16);
-    set(90, 99, AD_VK_INT32);
-    set(1071, 1071, AD_VK_INT32);
-    set(5, 5, AD_VK_HANDLE);
-    set(105, 105, AD_VK_HANDLE);
-    set(1005, 1005, AD_VK_HANDLE);
-    set(320, 369, AD_VK_HANDLE);
-    set(390, 399, AD_VK_HANDLE);
-    set(310, 310, AD_VK_HEX310);
-    set(1004, 1004, AD_VK_BIN1004);
-    set(999, 999, AD_VK_COMMENT);
+    set(10, 59, AD_VK_REAL, BE_REAL);
+    set(110, 149, AD_VK_REAL, BE_REAL);
+    set(210, 239, AD_VK_REAL, BE_REAL);
+    set(460, 469, AD_VK_REAL, BE_REAL);
+    set(1010, 1059, AD_VK_REAL, BE_REAL);
+    set(60, 79, AD_VK_INT16, BE_I16);
+    set(170, 179, AD_VK_INT16, BE_I16);
+    set(270, 289, AD_VK_INT16, BE_I16);
+    set(290, 299, AD_VK_INT16, BE_I8);
+    set(370, 389, AD_VK_INT16, BE_I16);
+    set(400, 409, AD_VK_INT16, BE_I16);
+    set(1060, 1070, AD_VK_INT16, BE_I16);
+    set(90, 99, AD_VK_INT32, BE_I32);
+    set(420, 429, AD_VK_INT32, BE_I32);
+    set(440, 459, AD_VK_INT32, BE_I32);
+    set(1071, 1071, AD_VK_INT32, BE_I32);
+    set(160, 169, AD_VK_STRING, BE_I64);
+    set(5, 5, AD_VK_HANDLE, BE_STRING);
+    set(105, 105, AD_VK_HANDLE, BE_STRING);
+    set(1005, 1005, AD_VK_HANDLE, BE_STRING);
+    set(320, 369, AD_VK_HANDLE, BE_STRING);
+    set(390, 399, AD_VK_HANDLE, BE_STRING);
+    set(480, 481, AD_VK_HANDLE, BE_STRING);
+    set(310, 319, AD_VK_HEX310, BE_CHUNK);
+    set(1004, 1004, AD_VK_BIN1004, BE_CHUNK);
+    set(999, 999, AD_VK_COMMENT, BE_STRING);
     return k;
 }
 
 constexpr std::array<unsigned char, 1072> kKinds = buildkinds();
+
+inline unsigned binaryencoding(uint16_t code) { return code < kKinds.size() ? kKinds[code] >> 4 : BE_STRING; }
 
 /* Handle text: blanks around it are not part of it. */
 void sethandle(char *text)
@@ -186,18 +212,33 @@ bool getbinarypair(AdDrawing *dwg, bool lite)
         if (ztior_feof(st)) return false;
         uint16_t code = static_cast<uint16_t>(c);
         adin->curcode = code;
-        switch (advaluekind(code)) {
-        case AD_VK_REAL: adin->curreal = frddouble(dwg); break;
-        case AD_VK_INT16: adin->curshort = frdshort(dwg); break;
-        case AD_VK_INT32: adin->curlong = frdlong(dwg); break;
-        case AD_VK_HEX310:
-        case AD_VK_BIN1004: {
+        switch (binaryencoding(code)) {
+        case BE_REAL: adin->curreal = frddouble(dwg); break;
+        case BE_I16: adin->curshort = frdshort(dwg); break;
+        case BE_I8: {
+            int v = ztior_getc(st);
+            if (v < 0) return false;
+            adin->curshort = static_cast<int16_t>(v);
+            break;
+        }
+        case BE_I32: adin->curlong = frdlong(dwg); break;
+        case BE_I64: {
+            unsigned char raw[8];
+            size_t got = 0;
+            ztior_read(st, raw, sizeof raw, &got);
+            if (got != sizeof raw) return false;
+            uint64_t v = 0;
+            for (int i = 7; i >= 0; --i) v = v << 8 | raw[i];
+            std::snprintf(adin->curstr, AD_LINEBUF_SIZE, "%lld", static_cast<long long>(v));
+            break;
+        }
+        case BE_CHUNK: {
             int n = ztior_getc(st);
             if (n < 0) return false;
             unsigned char raw[256];
             size_t got = 0;
             ztior_read(st, raw, static_cast<size_t>(n), &got);
-            if (code == 310) {
+            if (code != 1004) {
                 adBinaryHexToAscii(raw, got, adin->curstr);
             } else {
                 std::memcpy(adin->curstr, raw, got);
@@ -206,14 +247,6 @@ bool getbinarypair(AdDrawing *dwg, bool lite)
             }
             break;
         }
-        case AD_VK_HANDLE:
-            if (lite && !wanted(code)) {
-                if (!skipbinstring(st)) return false;
-                break;
-            }
-            if (!readbinstring(st)) return false;
-            if (std::strlen(adin->curstr) <= 16) adAsciiObjhandleToBinary(adin->curstr, adin->curhandle);
-            break;
         default:
             if (lite && !wanted(code)) {
                 if (!skipbinstring(st)) return false;
@@ -221,6 +254,8 @@ bool getbinarypair(AdDrawing *dwg, bool lite)
                 break;
             }
             if (!readbinstring(st)) return false;
+            if (advaluekind(code) == AD_VK_HANDLE && std::strlen(adin->curstr) <= 16)
+                adAsciiObjhandleToBinary(adin->curstr, adin->curhandle);
             break;
         }
         if (ztior_feof(st)) return false;
@@ -235,7 +270,7 @@ extern "C" {
 
 int advaluekind(uint16_t code)
 {
-    return code < kKinds.size() ? static_cast<int>(kKinds[code]) : static_cast<int>(AD_VK_STRING);
+    return code < kKinds.size() ? static_cast<int>(kKinds[code] & 0x0F) : static_cast<int>(AD_VK_STRING);
 }
 
 int readbufline(AdDrawing *dwg)
@@ -311,14 +346,24 @@ int adbinaryskipsentinel(AdDrawing *dwg)
     return 0;
 }
 
+/* The first pair of a binary DXF file is (0, "SECTION"): a code 0 of two
+ * bytes shows as two zero bytes, one of one byte as a zero byte followed by
+ * the text. Writers differ in the width they give files of the releases
+ * around AC1012, so the file's own bytes decide; when they show neither,
+ * the version index decides. */
 void adchoosebinarycodewidth(AdDrawing *dwg)
 {
     adin->bincode16 = 0;
+    dwg->bincodes = 0;
     if (!adbinaryskipsentinel(dwg)) return;
-    if (dwg->version != AD_VERSION_UNKNOWN) return;
     int a = ztior_getc(dwg->stream), b = ztior_getc(dwg->stream);
     adbinaryskipsentinel(dwg);
-    if (a == 0 && b == 0) adin->bincode16 = 1;
+    if (a == 0 && b == 0) {
+        adin->bincode16 = 1;
+        dwg->bincodes = 2;
+    } else if (a == 0 && b > 0) {
+        dwg->bincodes = 1;
+    }
 }
 
 void adstartscanometer(AdDrawing *dwg)

@@ -160,7 +160,7 @@ int16_t dxfloadheader(AdDrawing *dwg, void *, void *)
     if (!dxfseek(dwg, 0)) return -1;
     if (dwg->filetype == AD_FILE_BINARY_DXF) {
         adchoosebinarycodewidth(dwg);
-        dwg->bincodes = adin->bincode16 || dwg->version >= AD_ACAD13 ? 2 : 1;
+        if (!dwg->bincodes) dwg->bincodes = dwg->version >= AD_ACAD13 ? 2 : 1;
         dwg->dxf->pushed = 0;
     }
 
