@@ -63,7 +63,7 @@ bool point3(AdDrawing *dwg, double *p)
 
 /* ---------------------------------------------------------------- HATCH */
 
-bool hatchspline(AdDrawing *dwg, AdBytes *b)
+bool hatchspline(AdDrawing *dwg, AdBytes *b, bool last)
 {
     int32_t degree, nknots, nctl;
     int16_t rational, periodic;
@@ -87,7 +87,10 @@ bool hatchspline(AdDrawing *dwg, AdBytes *b)
     if (rational)
         for (int32_t i = 0; i < nctl; ++i)
             if (!seq(dwg) || !putd(b, dxfreal())) return false;
-    /* fit data of newer files: 97 n, n points 11/21, tangents 12/22, 13/23 */
+    /* Fit data of newer files: 97 n, n points 11/21, tangents 12/22, 13/23.
+       A 97 before another edge of the path can only be the fit count (the
+       path's source count comes after its last edge); after the last edge it
+       is the fit count when fit data, tangents or the source count follow. */
     if (!dxfnext(dwg)) return false;
     if (adin->curcode != 97) {
         dxfback(dwg);
@@ -96,11 +99,18 @@ bool hatchspline(AdDrawing *dwg, AdBytes *b)
     int64_t at = dwg->dxf->lastpos;
     int32_t nfit = count(dxfint());
     if (!dxfnext(dwg)) return false;
-    bool fit = adin->curcode == 11 || adin->curcode == 12;
+    uint16_t next = adin->curcode;
+    bool fit = !last || next == 11 || next == 12 || next == 13 || next == 97;
     if (!fit) return dxfseek(dwg, at) != 0;
     dxfback(dwg);
-    for (int64_t i = 0; i < 2 * static_cast<int64_t>(nfit); ++i)
+    for (int32_t i = 0; i < nfit; ++i) {
+        if (!dxfnext(dwg)) return false;
+        if (adin->curcode != 11) {
+            dxfback(dwg);
+            break;
+        }
         if (!seq(dwg)) return false;
+    }
     for (int k = 0; k < 2; ++k) {
         if (!dxfnext(dwg)) return false;
         if (adin->curcode != 12 && adin->curcode != 13) {
@@ -171,7 +181,7 @@ bool hatchpaths(AdDrawing *dwg, AdEntCtx *c, int32_t npaths)
                     break;
                 }
                 case 4:
-                    if (!hatchspline(dwg, b)) return false;
+                    if (!hatchspline(dwg, b, e + 1 == nedges)) return false;
                     break;
                 default: adseterror(32); return false;
                 }

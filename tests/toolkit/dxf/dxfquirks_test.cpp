@@ -308,6 +308,47 @@ TEST_F(Quirks, HatchSplineEdgeWithFitDataAndSplineWeightsInABlock)
     EXPECT_EQ(Doubles(s.ctlblob), (std::vector<double>{0, 0, 0, 0.5, 1, 1, 0, 2}));
 }
 
+/* Newer files give every spline edge a fit-data count, 97 0 when it has
+ * none; the path's source-object count is a 97 as well. */
+TEST_F(Quirks, HatchSplineEdgesWithAFitCountOfZero)
+{
+    const std::string spline = P(72, "4") + P(94, "1") + P(73, "0") + P(74, "0") + P(95, "4") + P(96, "2") +
+                               P(40, "0") + P(40, "0") + P(40, "1") + P(40, "1") + P(10, "0") + P(20, "0") +
+                               P(10, "1") + P(20, "1") + P(97, "0");
+    const std::string line = P(72, "1") + P(10, "1") + P(20, "1") + P(11, "0") + P(21, "0");
+    const std::string tail = P(75, "0") + P(76, "1") + P(98, "0");
+    struct Case {
+        const char *what;
+        std::string edges;
+        int nedges, firsttype;
+        std::vector<uint64_t> sources;
+    } cases[] = {
+        {"spline, then a line", spline + line + P(97, "1") + P(330, "2A"), 2, 4, {0x2A}},
+        {"line, then a spline", line + spline + P(97, "2") + P(330, "2B") + P(330, "2C"), 2, 1, {0x2B, 0x2C}},
+        {"spline alone, no sources", spline + P(97, "0"), 1, 4, {}},
+        {"two splines", spline + spline + P(97, "1") + P(330, "2D"), 2, 4, {0x2D}},
+    };
+    for (const Case &c : cases) {
+        std::string hatch = P(0, "HATCH") + P(8, "0") + P(2, "SOLID") + P(70, "1") + P(91, "2") + P(92, "1") +
+                            P(93, std::to_string(c.nedges)) + c.edges + P(92, "2") + P(72, "0") + P(73, "1") +
+                            P(93, "2") + P(10, "0") + P(20, "0") + P(10, "3") + P(20, "3") + P(97, "1") +
+                            P(330, "2E") + tail;
+        ASSERT_NE(Load(Version("AC1015") + Section("ENTITIES", hatch + P(0, "LINE") + P(8, "0")) + Eof()),
+                  nullptr)
+            << c.what << ": " << adError();
+        std::vector<Ent> e = Entities(adModelSpaceEntityList(dwg));
+        ASSERT_EQ(e.size(), 2u) << c.what;
+        EXPECT_EQ(e[0]->hatch.numpaths, 2) << c.what;
+        std::vector<uint64_t> want = c.sources;
+        want.push_back(0x2E);
+        EXPECT_EQ(Handles(e[0]->hatch.srcobjblob), want) << c.what;
+        std::vector<unsigned char> b = Bytes(e[0]->hatch.pathblob);
+        ASSERT_GE(b.size(), 9u);
+        EXPECT_EQ(b[4], c.nedges) << c.what; /* the edge count (little end) */
+        EXPECT_EQ(b[8], c.firsttype) << c.what;
+    }
+}
+
 TEST_F(Quirks, MlineStyleByNameIsResolvedAfterTheObjects)
 {
     std::string ents = P(0, "MLINE") + P(8, "0") + P(2, "Fancy") + P(72, "0") + P(73, "0");
