@@ -184,6 +184,31 @@ TEST_F(Files, AcadOnlyExtendedData)
     });
 }
 
+/* A spline of more control points than 16 bits count reaches the model whole. */
+TEST_F(Files, SplineOfManyControlPoints)
+{
+    if (CannotLoad()) GTEST_SKIP() << "the toolkit has no DXF section loaders in this build";
+    const int n = 70000;
+    std::string s = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  0\nENDSEC\n"
+                    "  0\nSECTION\n  2\nENTITIES\n  0\nSPLINE\n  5\n2A\n  8\n0\n 70\n8\n 71\n3\n 72\n" +
+                    std::to_string(n + 4) + "\n 73\n" + std::to_string(n) + "\n 74\n0\n";
+    for (int i = 0; i < n + 4; ++i) s += " 40\n" + std::to_string(i) + "\n";
+    for (int i = 0; i < n; ++i) s += " 10\n" + std::to_string(i) + "\n 20\n1\n 30\n0\n";
+    s += "  0\nENDSEC\n  0\nEOF\n";
+    VyrTempFile dxf(".dxf");
+    ASSERT_TRUE(dxf.Write(s));
+    ASSERT_EQ(dxfi_ParseFile(0, model, dxf.Path().c_str(), collect), 0) << printed();
+    auto splines = All(DXFI_TF_dxf_spline);
+    ASSERT_EQ(splines.size(), 1u);
+    Locked<dxf_spline>(splines[0], [n](dxf_spline &sp) {
+        EXPECT_EQ(sp.numknot, n + 4);
+        EXPECT_EQ(sp.numcntrl, n);
+        const double *cp = static_cast<const double *>(mda_Deref(sp.cntrlpnt));
+        ASSERT_NE(cp, nullptr);
+        EXPECT_EQ(cp[3 * (n - 1)], n - 1);
+    });
+}
+
 TEST_F(Files, RejectedFileGivesToolkitTextAndReadError)
 {
     VyrTempFile bad("");

@@ -220,12 +220,13 @@ typedef struct AdEntEllipse {
     double minortomajor, startparam, endparam; /* 10 11 40 41 42 */
 } AdEntEllipse;
 typedef struct AdEntSpline {
-    int16_t degree, flag, numknots, numctlpts, numfitpts; /* 71 70 72 73 74 */
-    double knottol, ctltol, fittol;                       /* 42 43 44 */
-    double sttandir[3], endtandir[3];                     /* 12 13 */
-    AdBlob *knotblob;                                     /* 40 */
-    AdBlob *ctlblob;                                      /* 10, 20, 30 and 41 */
-    AdBlob *fitblob;                                      /* 11, 21, 31 */
+    int16_t degree, flag;                   /* 71 70 */
+    int32_t numknots, numctlpts, numfitpts; /* 72 73 74 */
+    double knottol, ctltol, fittol;         /* 42 43 44 */
+    double sttandir[3], endtandir[3];       /* 12 13 */
+    AdBlob *knotblob;                       /* 40 */
+    AdBlob *ctlblob;                        /* 10, 20, 30 and 41 */
+    AdBlob *fitblob;                        /* 11, 21, 31 */
 } AdEntSpline;
 typedef struct AdEntText {
     double pt0[3];
@@ -359,7 +360,7 @@ typedef struct AdEntMtext {
     char text[AD_TEXT_LEN];     /* 1 when no 3 precedes it */
 } AdEntMtext;
 typedef struct AdEntLeader {
-    int16_t numpoints;
+    int32_t numpoints;
     unsigned char pathtype, arrowheadflag, hookdir, hooklineflag;
     int16_t creationflag, colorinfo;                         /* 76 72 71 74 75 73 77 */
     double textheight, textwidth;                            /* 40 41 */

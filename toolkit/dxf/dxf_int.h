@@ -143,6 +143,11 @@ int dxfis(uint16_t code, const char *text); /* the current pair is (code, text) 
 int32_t dxfint(void);                       /* the current value as an integer, whatever its kind */
 double dxfreal(void);                       /* the current value as a real, whatever its kind */
 double dxfangle(void);                      /* the current value, an angle in degrees, in radians */
+/* The current value as a count, 0 when negative. Counts of 16-bit codes
+ * (the SPLINE's 72 to 74, LEADER's 76 ...) are taken as the file states
+ * them: in ASCII DXF the whole number of the line, in binary DXF the two
+ * bytes unsigned, so that 32,768 and more points keep their count. */
+int32_t dxfcount(AdDrawing *dwg);
 /* The next pair of a sequence whose length a count gave: fails with error 32
  * at the end of the file or at a group code 0 (handed back). */
 int dxfseq(AdDrawing *dwg);

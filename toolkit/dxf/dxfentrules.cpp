@@ -43,7 +43,18 @@ bool putd(AdBytes *b, double v) { return adbytesput(b, &v, 8) != 0; }
 bool puts16(AdBytes *b, int16_t v) { return adbytesput(b, &v, 2) != 0; }
 bool puts32(AdBytes *b, int32_t v) { return adbytesput(b, &v, 4) != 0; }
 
-int32_t count(int32_t v) { return v < 0 ? 0 : v; }
+/* A count that the record keeps in 16 bits: a larger one fails the load
+ * (the values it counts cannot be kept apart). */
+bool count16(AdDrawing *dwg, int16_t *out)
+{
+    int32_t n = dxfcount(dwg);
+    if (n > INT16_MAX) {
+        adseterror(32);
+        return false;
+    }
+    *out = static_cast<int16_t>(n);
+    return true;
+}
 
 /* A 10 with optional 20 and 30 (the current pair is the 10). */
 bool point3(AdDrawing *dwg, double *p)
@@ -74,9 +85,9 @@ bool hatchspline(AdDrawing *dwg, AdBytes *b, bool last)
     if (!seq(dwg)) return false;
     periodic = static_cast<int16_t>(dxfint());
     if (!seq(dwg)) return false;
-    nknots = count(dxfint());
+    nknots = dxfcount(dwg);
     if (!seq(dwg)) return false;
-    nctl = count(dxfint());
+    nctl = dxfcount(dwg);
     if (!puts32(b, degree) || !puts16(b, rational) || !puts16(b, periodic) || !puts32(b, nknots) ||
         !puts32(b, nctl))
         return false;
@@ -97,7 +108,7 @@ bool hatchspline(AdDrawing *dwg, AdBytes *b, bool last)
         return true;
     }
     int64_t at = dwg->dxf->lastpos;
-    int32_t nfit = count(dxfint());
+    int32_t nfit = dxfcount(dwg);
     if (!dxfnext(dwg)) return false;
     uint16_t next = adin->curcode;
     bool fit = !last || next == 11 || next == 12 || next == 13 || next == 97;
@@ -135,13 +146,13 @@ bool hatchpaths(AdDrawing *dwg, AdEntCtx *c, int32_t npaths)
             if (!seq(dwg)) return false;
             int16_t closed = static_cast<int16_t>(dxfint());
             if (!seq(dwg)) return false;
-            int32_t n = count(dxfint());
+            int32_t n = dxfcount(dwg);
             if (!puts16(b, hasbulge) || !puts16(b, closed) || !puts32(b, n)) return false;
             for (int64_t i = 0; i < static_cast<int64_t>(n) * (hasbulge ? 3 : 2); ++i)
                 if (!seq(dwg) || !putd(b, dxfreal())) return false;
         } else {
             if (!seq(dwg)) return false;
-            int32_t nedges = count(dxfint());
+            int32_t nedges = dxfcount(dwg);
             if (!puts32(b, nedges)) return false;
             for (int32_t e = 0; e < nedges; ++e) {
                 if (!seq(dwg)) return false;
@@ -189,7 +200,7 @@ bool hatchpaths(AdDrawing *dwg, AdEntCtx *c, int32_t npaths)
             }
         }
         if (!seq(dwg)) return false;
-        int32_t nsrc = count(dxfint());
+        int32_t nsrc = dxfcount(dwg);
         if (!puts32(b, nsrc)) return false;
         for (int32_t i = 0; i < nsrc; ++i) {
             if (!seq(dwg)) return false;
@@ -208,8 +219,8 @@ bool hatchlines(AdDrawing *dwg, AdBytes *b, int32_t n)
             v[i] = dxfreal();
         }
         v[0] *= kDeg;
-        if (!seq(dwg)) return false;
-        int16_t ndash = static_cast<int16_t>(count(dxfint()));
+        int16_t ndash;
+        if (!seq(dwg) || !count16(dwg, &ndash)) return false;
         for (double x : v) putd(b, x);
         if (!puts16(b, ndash)) return false;
         for (int16_t i = 0; i < ndash; ++i)
@@ -441,20 +452,24 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
     case AD_EK_HATCH:
         switch (code) {
         case 91: {
-            int32_t n = count(dxfint());
+            int32_t n = dxfcount(dwg);
             if (!hatchpaths(dwg, c, n)) return -1;
             r->hatch.numpaths = n;
             c->countgiven |= 1;
             return 1;
         }
         case 78: {
-            int32_t n = count(dxfint());
+            int32_t n = dxfcount(dwg);
+            if (n > INT16_MAX - c->n2) { /* the record counts pattern lines in 16 bits */
+                adseterror(32);
+                return -1;
+            }
             if (!hatchlines(dwg, &c->c, n)) return -1;
             c->n2 += n;
             return 1;
         }
         case 98: {
-            int32_t n = count(dxfint());
+            int32_t n = dxfcount(dwg);
             for (int64_t i = 0; i < 2 * static_cast<int64_t>(n); ++i)
                 if (!seq(dwg) || !putd(&c->d, dxfreal())) return -1;
             c->n3 += n;
@@ -465,7 +480,7 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
     case AD_ENT_LEADER:
         if (code == 76) {
             if (!(c->countgiven & 2)) {
-                c->n1 = count(dxfint());
+                c->n1 = dxfcount(dwg);
                 c->countgiven |= 1;
             }
             return 1;
@@ -496,10 +511,10 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
         return 0;
     case AD_ENT_MLINE:
         switch (code) {
-        case 72: c->n1 = count(dxfint()); return 1;
+        case 72: c->n1 = dxfcount(dwg); return 1;
         case 73:
-            c->n2 = count(dxfint());
-            r->mline.numlines = static_cast<int16_t>(c->n2);
+            if (!count16(dwg, &r->mline.numlines)) return -1;
+            c->n2 = r->mline.numlines;
             return 1;
         case 11: {
             if (c->countgiven) return 1;
@@ -511,8 +526,8 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
                 }
                 for (int32_t e = 0; e < c->n2; ++e) {
                     for (int k = 0; k < 2; ++k) {
-                        if (!seq(dwg)) return -1;
-                        int16_t n = static_cast<int16_t>(count(dxfint()));
+                        int16_t n;
+                        if (!seq(dwg) || !count16(dwg, &n)) return -1;
                         if (!puts16(&c->a, n)) return -1;
                         for (int16_t j = 0; j < n; ++j)
                             if (!seq(dwg) || !putd(&c->a, dxfreal())) return -1;
@@ -527,15 +542,15 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
     case AD_ENT_SPLINE:
         switch (code) {
         case 72:
-            c->n1 = count(dxfint());
+            c->n1 = dxfcount(dwg);
             c->countgiven |= 1;
             return 1;
         case 73:
-            c->n2 = count(dxfint());
+            c->n2 = dxfcount(dwg);
             c->countgiven |= 2;
             return 1;
         case 74:
-            c->n3 = count(dxfint());
+            c->n3 = dxfcount(dwg);
             c->countgiven |= 4;
             return 1;
         case 40:
@@ -759,7 +774,7 @@ int dxfentfinish(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord 
         return failed ? -1 : 1;
     }
     case AD_ENT_LEADER: {
-        r->leader.numpoints = static_cast<int16_t>(c->n2);
+        r->leader.numpoints = c->n2;
         bool failed = c->a.failed;
         r->leader.ptblob = adbytesblob(&c->a);
         std::memcpy(r->leader.normal, h->extrusion, sizeof r->leader.normal);
@@ -773,9 +788,9 @@ int dxfentfinish(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord 
     }
     case AD_ENT_SPLINE: {
         AdEntSpline &s = r->spline;
-        s.numknots = static_cast<int16_t>(c->a.n / 8);
-        s.numctlpts = static_cast<int16_t>(c->countgiven & 8 ? c->n2 : 0);
-        s.numfitpts = static_cast<int16_t>(c->countgiven & 16 ? c->n3 : 0);
+        s.numknots = static_cast<int32_t>(c->a.n / 8);
+        s.numctlpts = c->countgiven & 8 ? c->n2 : 0;
+        s.numfitpts = c->countgiven & 16 ? c->n3 : 0;
         bool failed = c->a.failed || c->b.failed || c->c.failed;
         s.knotblob = adbytesblob(&c->a);
         s.ctlblob = adbytesblob(&c->b);

@@ -176,6 +176,18 @@ double dxfreal(void)
     }
 }
 
+int32_t dxfcount(AdDrawing *dwg)
+{
+    int32_t n;
+    if (advaluekind(adin->curcode) != AD_VK_INT16)
+        n = dxfint();
+    else if (dwg->filetype == AD_FILE_BINARY_DXF)
+        n = static_cast<uint16_t>(adin->curshort);
+    else
+        n = adatol(adin->curstr);
+    return n < 0 ? 0 : n;
+}
+
 double dxfangle(void) { return dxfreal() * (3.14159265358979323846 / 180.0); }
 
 int dxfseq(AdDrawing *dwg)

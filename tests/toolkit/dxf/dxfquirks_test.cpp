@@ -663,4 +663,29 @@ TEST_F(Quirks, ShapesTakeTheOneShapeFileStyle)
     EXPECT_TRUE(adObjhandleIsNull(e[0]->shape.stylehandle));
 }
 
+/* Counts of 16-bit group codes that a file states beyond 16 bits: the
+ * records keep them whole (32,768 points made the count negative and the
+ * spline vanished; 70,000 wrapped to 4,464 and cut the curve). */
+TEST_F(Quirks, CountsBeyondSixteenBits)
+{
+    for (int n : {32768, 70000}) {
+        std::string s = P(0, "SPLINE") + P(8, "0") + P(70, "8") + P(71, "3") + P(72, std::to_string(n + 4)) +
+                        P(73, std::to_string(n)) + P(74, "0");
+        for (int i = 0; i < n + 4; ++i) s += P(40, std::to_string(i));
+        for (int i = 0; i < n; ++i) s += P(10, std::to_string(i)) + P(20, "1") + P(30, "0");
+        std::string leader = P(0, "LEADER") + P(8, "0");
+        for (int i = 0; i < n; ++i) leader += P(10, std::to_string(i)) + P(20, "2");
+        ASSERT_NE(Load(Version("AC1015") + Section("ENTITIES", s + leader) + Eof()), nullptr) << n;
+        std::vector<Ent> e = Entities(adModelSpaceEntityList(dwg));
+        ASSERT_EQ(e.size(), 2u) << n;
+        EXPECT_EQ(e[0]->spline.numknots, n + 4);
+        EXPECT_EQ(e[0]->spline.numctlpts, n);
+        std::vector<double> ctl = Doubles(e[0]->spline.ctlblob);
+        ASSERT_EQ(ctl.size(), 3u * n);
+        EXPECT_EQ(ctl[3 * (n - 1)], n - 1);
+        EXPECT_EQ(e[1]->leader.numpoints, n);
+        EXPECT_EQ(Doubles(e[1]->leader.ptblob).size(), 3u * n);
+    }
+}
+
 } // namespace
