@@ -193,7 +193,9 @@ enum {
  *   Proxy graphicsblob, dataentblob: the binary chunks (310) as read;
  *     objidblob: numobjids 8-byte handles (330, 340, 350, 360).
  *   pairblob (kinds this toolkit does not read): every pair of the entity
- *     after the common ones, as adReadBlobPair returns them. */
+ *     after the common ones, as adReadBlobPair returns them; a kind whose
+ *     name has no class (type 498 like the proxy entities) begins with its
+ *     (0, name) pair. */
 typedef struct AdEntLine {
     double pt0[3], pt1[3];
 } AdEntLine; /* 10, 11 */
@@ -774,7 +776,9 @@ typedef struct AdObjLayout {
     AdBlob *pairblob;                         /* every pair of the object, as read */
 } AdObjLayout;
 /* Every other kind: proxy objects keep their data chunks (310) and object
- * ids; all kinds keep their pairs as read (adReadBlobPair). */
+ * ids; all kinds keep their pairs as read (adReadBlobPair). An object of a
+ * kind without a class that this toolkit does not read is a proxy object
+ * (AD_OBJ_PROXY) whose pairs begin with its (0, name). */
 typedef struct AdObjProxy {
     int32_t classid;
     int32_t databytes;
@@ -1000,6 +1004,7 @@ VYR_EXPORT long adNumClasses(AdDrawing *dwg);
 VYR_EXPORT int adAddClass(AdDrawing *dwg, const AdClass *rec);
 VYR_EXPORT int adReplaceClass(AdDrawing *dwg, const AdClass *rec);
 VYR_EXPORT int adDeleteClass(AdDrawing *dwg, int16_t classnum);
+/* The number a new class gets (500 and up), 0 when none is left below 32,768. */
 VYR_EXPORT int16_t adNextClassnum(AdDrawing *dwg);
 VYR_EXPORT int adGetClassNameFromId(AdDrawing *dwg, int16_t classnum, char *name);
 VYR_EXPORT int16_t adClassnumOfName(AdDrawing *dwg, const char *dxfname);

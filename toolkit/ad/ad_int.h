@@ -253,9 +253,10 @@ enum { AD_EK_LWPLINE = 100, AD_EK_HATCH, AD_EK_IMAGE, AD_EK_OLE, AD_EK_RTEXT, AD
 /* The record kind of a class-defined entity type, by its class's DXF name;
  * AD_EK_PROXY for a class of no other kind or a type with no class. */
 int adclasskind(AdDrawing *dwg, int16_t type);
-/* The class number of a DXF name, creating the class record of a kind
- * this toolkit reads (entity: 1 for an entity class) when the drawing has
- * none; 0 on failure. */
+/* The class number of a DXF name; for a kind this toolkit reads (LWPOLYLINE,
+ * HATCH ..., XRECORD, LAYOUT ...) the class record is created when the
+ * drawing has none (entity: 1 for an entity class). 0 for any other name
+ * without a class, and when no class number is left. */
 int16_t adclasstype(AdDrawing *dwg, const char *name, int entity);
 
 typedef struct AdBytes AdBytes;
@@ -305,8 +306,9 @@ typedef struct AdDxfScan {
     int32_t counter;
 } AdDxfScan;
 
-typedef struct AdDxfLoad AdDxfLoad; /* the DXF loaders' state (toolkit/dxf/dxf_int.h) */
-typedef struct AdDwgLoad AdDwgLoad; /* the DWG readers' state (toolkit/dwg/dwg_int.h) */
+typedef struct AdDxfLoad AdDxfLoad;       /* the DXF loaders' state (toolkit/dxf/dxf_int.h) */
+typedef struct AdDwgLoad AdDwgLoad;       /* the DWG readers' state (toolkit/dwg/dwg_int.h) */
+typedef struct AdClassIndex AdClassIndex; /* classes by name and number (objects.cpp) */
 
 struct AdDrawing {
     char filename[AD_FILENAME_LEN];
@@ -352,6 +354,7 @@ struct AdDrawing {
     ZtArena *entityarena;      /* database memory of the entity nodes */
     AdDxfLoad *dxf;            /* the DXF loaders' state while loading */
     AdDwgLoad *dwg;            /* the DWG readers' state while loading */
+    AdClassIndex *classindex;  /* built when first needed, dropped when the classes change */
 };
 
 AdDrawing *adloadfilex(const char *path, unsigned char preloadmode, AdDrawing **out, int16_t add2000objects,

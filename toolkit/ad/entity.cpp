@@ -194,19 +194,6 @@ LLNode *findnode(AdDrawing *dwg, LLList *list, const unsigned char *handle)
 
 extern "C" {
 
-int adclasskind(AdDrawing *dwg, int16_t type)
-{
-    char name[AD_NAME_LEN];
-    if (!dwg || !adGetClassNameFromId(dwg, type, name)) return AD_EK_PROXY;
-    if (!adstricmp(name, "LWPOLYLINE")) return AD_EK_LWPLINE;
-    if (!adstricmp(name, "HATCH")) return AD_EK_HATCH;
-    if (!adstricmp(name, "IMAGE") || !adstricmp(name, "WIPEOUT")) return AD_EK_IMAGE;
-    if (!adstricmp(name, "OLE2FRAME")) return AD_EK_OLE;
-    if (!adstricmp(name, "RTEXT")) return AD_EK_RTEXT;
-    if (!adstricmp(name, "ARCALIGNEDTEXT")) return AD_EK_ARCTEXT;
-    return AD_EK_PROXY;
-}
-
 void getenttypestr(int type, char *text)
 {
     const char *s = "NONE";

@@ -195,13 +195,150 @@ int adGetClass(AdDrawing *dwg, AdClass *rec)
 
 long adNumClasses(AdDrawing *dwg) { return dwg ? LLGetNumLinks(dwg->classes) : 0; }
 
-static LLNode *findclass(AdDrawing *dwg, int16_t classnum)
+} // extern "C"
+
+/* The class index of a drawing: the classes by folded DXF name in an
+ * open-addressing hash table, and by number with the record kind of each
+ * number; built from the class list when first needed and dropped whenever
+ * the list changes, so that a type or name lookup costs one probe however
+ * many classes the drawing has. */
+struct AdClassIndex {
+    struct Slot {
+        LLNode *node;
+        uint32_t hash;
+    };
+    Slot *slots;
+    uint32_t cap, used;   /* cap a power of two, at least twice used */
+    int32_t maxnum;       /* largest class number, -1 for none */
+    int32_t numcap;       /* entries of bynum and kinds */
+    LLNode **bynum;       /* the class of each number up to maxnum, or null */
+    unsigned char *kinds; /* AD_EK_* by class number, 0 for no class */
+};
+
+namespace {
+
+inline unsigned char foldc(unsigned char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
+}
+
+uint32_t foldhash(const char *s)
+{
+    uint32_t h = 2166136261u;
+    for (; *s; ++s) h = (h ^ foldc(static_cast<unsigned char>(*s))) * 16777619u;
+    return h;
+}
+
+const AdClass *classof(const LLNode *n) { return static_cast<const AdClass *>(LL_RECORD(n)); }
+
+int kindofname(const char *name)
+{
+    static const struct {
+        const char *name;
+        int kind;
+    } kinds[] = {{"LWPOLYLINE", AD_EK_LWPLINE},    {"HATCH", AD_EK_HATCH},   {"IMAGE", AD_EK_IMAGE},
+                 {"WIPEOUT", AD_EK_IMAGE},         {"OLE2FRAME", AD_EK_OLE}, {"RTEXT", AD_EK_RTEXT},
+                 {"ARCALIGNEDTEXT", AD_EK_ARCTEXT}};
+    for (const auto &k : kinds)
+        if (!adstricmp(name, k.name)) return k.kind;
+    return AD_EK_PROXY;
+}
+
+void dropclassindex(AdDrawing *dwg)
+{
+    AdClassIndex *x = dwg ? dwg->classindex : nullptr;
+    if (!x) return;
+    ztmem_free(x->slots);
+    ztmem_free(x->bynum);
+    ztmem_free(x->kinds);
+    ztmem_free(x);
+    dwg->classindex = nullptr;
+}
+
+AdClassIndex::Slot *findname(AdClassIndex *x, const char *name, uint32_t h)
+{
+    uint32_t mask = x->cap - 1;
+    for (uint32_t i = h & mask;; i = (i + 1) & mask) {
+        AdClassIndex::Slot *s = &x->slots[i];
+        if (!s->node || (s->hash == h && adstricmp(classof(s->node)->dxfname, name) == 0)) return s;
+    }
+}
+
+/* Enters a class of the list; a name or number met twice keeps its first
+ * class. False when memory runs out. */
+bool indexclass(AdClassIndex *x, LLNode *c)
+{
+    if (2 * (x->used + 1) > x->cap) {
+        uint32_t ocap = x->cap;
+        AdClassIndex::Slot *old = x->slots;
+        uint32_t ncap = ocap ? 2 * ocap : 64;
+        auto *ns = static_cast<AdClassIndex::Slot *>(ztmem_malloc(sizeof(AdClassIndex::Slot) * ncap));
+        if (!ns) return false;
+        x->slots = ns;
+        x->cap = ncap;
+        for (uint32_t i = 0; i < ocap; ++i)
+            if (old[i].node) *findname(x, classof(old[i].node)->dxfname, old[i].hash) = old[i];
+        ztmem_free(old);
+    }
+    const AdClass *k = classof(c);
+    uint32_t h = foldhash(k->dxfname);
+    AdClassIndex::Slot *s = findname(x, k->dxfname, h);
+    if (!s->node) {
+        *s = {c, h};
+        ++x->used;
+    }
+    if (k->classnum < 0) return true;
+    if (k->classnum >= x->numcap) {
+        int32_t ncap = x->numcap ? x->numcap : 1024;
+        while (ncap <= k->classnum) ncap *= 2;
+        auto *nb =
+            static_cast<LLNode **>(ztmem_realloc(x->bynum, sizeof(LLNode *) * static_cast<size_t>(ncap)));
+        if (!nb) return false;
+        x->bynum = nb;
+        auto *nk = static_cast<unsigned char *>(ztmem_realloc(x->kinds, static_cast<size_t>(ncap)));
+        if (!nk) return false;
+        x->kinds = nk;
+        std::memset(x->bynum + x->numcap, 0, sizeof(LLNode *) * static_cast<size_t>(ncap - x->numcap));
+        std::memset(x->kinds + x->numcap, 0, static_cast<size_t>(ncap - x->numcap));
+        x->numcap = ncap;
+    }
+    if (!x->bynum[k->classnum]) {
+        x->bynum[k->classnum] = c;
+        x->kinds[k->classnum] = static_cast<unsigned char>(kindofname(k->dxfname));
+    }
+    if (k->classnum > x->maxnum) x->maxnum = k->classnum;
+    return true;
+}
+
+AdClassIndex *classindex(AdDrawing *dwg)
 {
     if (!dwg || !dwg->classes) return nullptr;
+    if (dwg->classindex) return dwg->classindex;
+    auto *x = static_cast<AdClassIndex *>(ztmem_malloc(sizeof(AdClassIndex)));
+    if (!x) return nullptr;
+    dwg->classindex = x;
+    x->maxnum = -1;
+    for (LLNode *c = dwg->classes->head; c; c = c->next)
+        if (!indexclass(x, c)) {
+            dropclassindex(dwg);
+            return nullptr;
+        }
+    return x;
+}
+
+LLNode *findclass(AdDrawing *dwg, int16_t classnum)
+{
+    AdClassIndex *x = classindex(dwg);
+    if (x) return classnum >= 0 && classnum <= x->maxnum ? x->bynum[classnum] : nullptr;
+    if (!dwg || !dwg->classes) return nullptr;
     for (LLNode *n = dwg->classes->head; n; n = n->next)
-        if (static_cast<const AdClass *>(LL_RECORD(n))->classnum == classnum) return n;
+        if (classof(n)->classnum == classnum) return n;
     return nullptr;
 }
+
+} // namespace
+
+extern "C" {
 
 int adAddClass(AdDrawing *dwg, const AdClass *rec)
 {
@@ -210,7 +347,9 @@ int adAddClass(AdDrawing *dwg, const AdClass *rec)
         adseterror(176);
         return 0;
     }
-    return addobjecttolist(dwg->classes, rec, sizeof *rec, AD_PUT_TAIL, nullptr) != nullptr;
+    void *r = addobjecttolist(dwg->classes, rec, sizeof *rec, AD_PUT_TAIL, nullptr);
+    if (r && dwg->classindex && !indexclass(dwg->classindex, LL_NODE_OF(r))) dropclassindex(dwg);
+    return r != nullptr;
 }
 
 int adReplaceClass(AdDrawing *dwg, const AdClass *rec)
@@ -221,6 +360,7 @@ int adReplaceClass(AdDrawing *dwg, const AdClass *rec)
         return 0;
     }
     std::memcpy(LL_RECORD(n), rec, sizeof *rec);
+    dropclassindex(dwg);
     return 1;
 }
 
@@ -231,6 +371,7 @@ int adDeleteClass(AdDrawing *dwg, int16_t classnum)
         adseterror(180);
         return 0;
     }
+    dropclassindex(dwg);
     LLDelSpec(dwg->classes, n);
     ztvm_free(n);
     return 1;
@@ -238,13 +379,14 @@ int adDeleteClass(AdDrawing *dwg, int16_t classnum)
 
 int16_t adNextClassnum(AdDrawing *dwg)
 {
-    int16_t next = 500;
-    if (dwg && dwg->classes)
-        for (LLNode *n = dwg->classes->head; n; n = n->next) {
-            int16_t c = static_cast<const AdClass *>(LL_RECORD(n))->classnum;
-            if (c >= next) next = static_cast<int16_t>(c + 1);
-        }
-    return next;
+    int32_t max = 499;
+    if (AdClassIndex *x = classindex(dwg)) {
+        if (x->maxnum > max) max = x->maxnum;
+    } else if (dwg && dwg->classes) {
+        for (LLNode *n = dwg->classes->head; n; n = n->next)
+            if (classof(n)->classnum > max) max = classof(n)->classnum;
+    }
+    return max < INT16_MAX ? static_cast<int16_t>(max + 1) : 0;
 }
 
 int adGetClassNameFromId(AdDrawing *dwg, int16_t classnum, char *name)
@@ -254,22 +396,37 @@ int adGetClassNameFromId(AdDrawing *dwg, int16_t classnum, char *name)
         if (name) name[0] = '\0';
         return 0;
     }
-    if (name) std::strcpy(name, static_cast<const AdClass *>(LL_RECORD(n))->dxfname);
+    if (name) std::strcpy(name, classof(n)->dxfname);
     return 1;
 }
 
 int16_t adClassnumOfName(AdDrawing *dwg, const char *dxfname)
 {
     if (!dwg || !dwg->classes || !dxfname) return 0;
-    for (LLNode *n = dwg->classes->head; n; n = n->next) {
-        const AdClass *c = static_cast<const AdClass *>(LL_RECORD(n));
-        if (adstricmp(c->dxfname, dxfname) == 0) return c->classnum;
+    if (AdClassIndex *x = classindex(dwg)) {
+        if (!x->cap) return 0;
+        AdClassIndex::Slot *s = findname(x, dxfname, foldhash(dxfname));
+        return s->node ? classof(s->node)->classnum : 0;
     }
+    for (LLNode *n = dwg->classes->head; n; n = n->next)
+        if (adstricmp(classof(n)->dxfname, dxfname) == 0) return classof(n)->classnum;
     return 0;
+}
+
+int adclasskind(AdDrawing *dwg, int16_t type)
+{
+    AdClassIndex *x = classindex(dwg);
+    if (x)
+        return type >= 0 && type <= x->maxnum && x->kinds[type] ? x->kinds[type]
+                                                                : static_cast<int>(AD_EK_PROXY);
+    char name[AD_NAME_LEN];
+    if (!dwg || !adGetClassNameFromId(dwg, type, name)) return AD_EK_PROXY;
+    return kindofname(name);
 }
 
 void adfreeclasslist(AdDrawing *dwg)
 {
+    dropclassindex(dwg);
     LLDeleteList(dwg->classes);
     dwg->classes = nullptr;
 }
@@ -314,8 +471,7 @@ int16_t adclasstype(AdDrawing *dwg, const char *name, int entity)
 {
     int16_t t = adClassnumOfName(dwg, name);
     if (t) return t;
-    AdClass k{};
-    std::snprintf(k.dxfname, sizeof k.dxfname, "%s", name);
+    /* the kinds this toolkit reads, with the class a file declares for them */
     static const struct {
         const char *dxf;
         const char *cpp;
@@ -327,16 +483,34 @@ int16_t adclasstype(AdDrawing *dwg, const char *name, int entity)
                  {"RTEXT", "RText"},
                  {"ARCALIGNEDTEXT", "AcDbArcAlignedText"},
                  {"XRECORD", "AcDbXrecord"},
-                 {"LAYOUT", "AcDbLayout"},
+                 {"DIMASSOC", "AcDbDimAssoc"},
+                 {"IDBUFFER", "AcDbIdBuffer"},
+                 {"IMAGEDEF_REACTOR", "AcDbRasterImageDefReactor"},
+                 {"IMAGEDEF", "AcDbRasterImageDef"},
+                 {"RASTERVARIABLES", "AcDbRasterVariables"},
+                 {"SORTENTSTABLE", "AcDbSortentsTable"},
+                 {"DICTIONARYVAR", "AcDbDictionaryVar"},
+                 {"SPATIAL_FILTER", "AcDbSpatialFilter"},
+                 {"SPATIAL_INDEX", "AcDbSpatialIndex"},
+                 {"LAYER_INDEX", "AcDbLayerIndex"},
+                 {"OBJECT_PTR", "CAseDLPNTableRecord"},
                  {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault"},
                  {"ACDBPLACEHOLDER", "AcDbPlaceHolder"},
-                 {"DICTIONARYVAR", "AcDbDictionaryVar"}};
+                 {"LAYOUT", "AcDbLayout"},
+                 {"PLOTSETTINGS", "AcDbPlotSettings"},
+                 {"VBA_PROJECT", "AcDbVbaProject"},
+                 {"WIPEOUTVARIABLES", "AcDbWipeoutVariables"}};
+    AdClass k{};
     for (const auto &kn : known)
-        if (!adstricmp(name, kn.dxf)) std::strcpy(k.cppname, kn.cpp);
+        if (!adstricmp(name, kn.dxf)) {
+            std::snprintf(k.dxfname, sizeof k.dxfname, "%s", kn.dxf);
+            std::strcpy(k.cppname, kn.cpp);
+        }
+    if (!k.dxfname[0]) return 0;
     std::strcpy(k.appname, "ObjectDBX Classes");
     k.itemclassid = static_cast<int16_t>(entity ? 0x1F2 : 0x1F3);
     k.classnum = adNextClassnum(dwg);
-    return adAddClass(dwg, &k) ? k.classnum : 0;
+    return k.classnum && adAddClass(dwg, &k) ? k.classnum : 0;
 }
 
 } // extern "C"

@@ -82,8 +82,9 @@ typedef struct AdDxfLoad {
     char lastlayer[AD_NAME_LEN]; /* memo of the layer name resolved last */
     AdObjhandle lastlayerhandle;
     unsigned char lastlayervalid;
-    unsigned char blockstarted; /* the BLOCK of the block being read was met */
-    int16_t lwplinetype;        /* class number of LWPOLYLINE, 0 until needed */
+    unsigned char blockstarted;  /* the BLOCK of the block being read was met */
+    int16_t lwplinetype;         /* class number of LWPOLYLINE, 0 until needed */
+    unsigned char foreignobject; /* the object being read is of a kind without a class */
     double *scratch;
     int32_t scratchcap; /* vertices of the polyline being converted */
     int32_t scratchn;
@@ -272,6 +273,7 @@ typedef struct AdEntCtx {
     int32_t n1, n2, n3;
     double v[5]; /* LWPOLYLINE: the pending vertex */
     unsigned char pending, intext, lineopen, bintarget, countgiven;
+    unsigned char foreign; /* a kind without a class that this toolkit does not read */
 } AdEntCtx;
 /* The rule-driven pairs of an entity: 1 taken, 0 not this reader's, -1
  * failure (error set). */

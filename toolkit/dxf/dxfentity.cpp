@@ -3,8 +3,9 @@
  * up to the next group code 0, and stores it:
  *   - the type: the fixed entity names, else the class of that DXF name
  *     (LWPOLYLINE, HATCH and the other kinds this toolkit reads get their
- *     class when the file has none; ACAD_PROXY_ENTITY, ACAD_ZOMBIE_ENTITY
- *     and unknown names are proxies, 498, their class when they have one);
+ *     class when the file has none); ACAD_PROXY_ENTITY, ACAD_ZOMBIE_ENTITY
+ *     and names without a class are proxies, 498 (no class is made up for
+ *     them; the pairs of such a name are kept after its (0, name));
  *   - the common codes go to the entity header: 5 handle, 6 linetype name,
  *     8 layer name, 38 elevation, 39 thickness, 48 linetype scale, 60
  *     invisibility, 62 colour, 67 paper space, 102 groups, 210-230
@@ -701,6 +702,7 @@ int16_t dxfloadentity(AdDrawing *dwg, void *a, void *)
         }
 
         AdEntCtx c;
+        c.foreign = 0;
         c.type = fixedtype(name);
         if (c.type) {
             c.kind = c.type;
@@ -708,9 +710,14 @@ int16_t dxfloadentity(AdDrawing *dwg, void *a, void *)
             c.type = 498;
             c.kind = AD_EK_PROXY;
         } else {
+            /* a kind with a class, or one this toolkit reads; any other name
+               is a proxy whose pairs are kept, beginning with its name */
             c.type = adclasstype(dwg, name, 1);
             c.kind = c.type ? adclasskind(dwg, c.type) : AD_EK_PROXY;
-            if (!c.type) c.type = 498;
+            if (!c.type) {
+                c.type = 498;
+                c.foreign = 1;
+            }
         }
         c.xd.length = 0;
         c.xd.overflow = 0;
@@ -719,6 +726,7 @@ int16_t dxfloadentity(AdDrawing *dwg, void *a, void *)
         c.a = c.b = c.c = c.d = AdBytes{};
         c.n1 = c.n2 = c.n3 = 0;
         c.pending = c.intext = c.lineopen = c.bintarget = c.countgiven = 0;
+        if (c.foreign) dxfputpair(&c.c); /* (0, name), still the current pair */
 
         AdEntityHeader h;
         std::memset(&h, 0, sizeof h);

@@ -688,7 +688,7 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
         if (iscommon(code)) return 0;
         if (code == 100 && !std::strcmp(adin->curstr, "AcDbEntity")) return 1;
         AdEntProxy &p = r->proxy;
-        if (c->type != 498) return dxfputpair(&c->c) ? 1 : -1;
+        if (c->type != 498 || c->foreign) return dxfputpair(&c->c) ? 1 : -1;
         {
             switch (code) {
             case 90: p.classid = dxfint(); break;

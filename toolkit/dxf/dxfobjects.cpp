@@ -41,6 +41,7 @@ struct ObjCtx {
     bool havename;
     int subclass; /* LAYOUT: 0 none met, 1 AcDbPlotSettings, 2 AcDbLayout */
     int32_t count;
+    bool foreign; /* a kind without a class that this toolkit does not read */
 };
 
 void freectx(ObjCtx &c)
@@ -180,7 +181,7 @@ bool layoutpair(AdDrawing *dwg, AdObjectHeader *, AdObjectRecord *r, ObjCtx &c)
 bool proxypair(AdDrawing *, AdObjectHeader *h, AdObjectRecord *r, ObjCtx &c)
 {
     uint16_t code = adin->curcode;
-    if (h->objtype == AD_OBJ_PROXY) {
+    if (h->objtype == AD_OBJ_PROXY && !c.foreign) {
         switch (code) {
         case 91: r->proxy.classid = dxfint(); break;
         case 93:
@@ -230,6 +231,11 @@ int16_t readobject(AdDrawing *dwg, int16_t type, Handler handler)
     ObjCtx c;
     std::memset(&c, 0, sizeof c);
     bool ok = true;
+    if (type == AD_OBJ_PROXY && dwg->dxf->foreignobject) {
+        /* its pairs begin with its (0, name), still the current pair */
+        c.foreign = true;
+        dxfputpair(&c.pairs);
+    }
     for (;;) {
         if (!dxfnext(dwg)) {
             ok = false;
@@ -373,10 +379,14 @@ int16_t dxfgetnextobjecttype(AdDrawing *dwg, void *, void *)
         if (!std::strcmp(name, "DICTIONARY")) return AD_OBJ_DICTIONARY;
         if (!std::strcmp(name, "MLINESTYLE")) return AD_OBJ_MLINESTYLE;
         if (!std::strcmp(name, "GROUP")) return AD_OBJ_GROUP;
+        dwg->dxf->foreignobject = 0;
         if (!std::strcmp(name, "ACAD_PROXY_OBJECT") || !std::strcmp(name, "ACAD_ZOMBIE_OBJECT"))
             return AD_OBJ_PROXY;
+        /* a kind with a class, or one this toolkit reads; any other name
+           is a proxy object */
         int16_t t = adclasstype(dwg, name, 0);
         if (t > 0) return t;
+        dwg->dxf->foreignobject = 1;
         return AD_OBJ_PROXY;
     }
 }

@@ -749,7 +749,10 @@ int16_t dxfloadclass(AdDrawing *dwg, void *, void *)
     /* a name met twice keeps its first number */
     if (adClassnumOfName(dwg, k.dxfname)) return 1;
     if (!k.itemclassid) k.itemclassid = 0x1F3;
+    /* past the last class number, a class is left out: its kind's entities
+       and objects are read as proxies */
     k.classnum = adNextClassnum(dwg);
+    if (!k.classnum) return 1;
     return adAddClass(dwg, &k) ? 1 : -1;
 }
 
