@@ -798,9 +798,9 @@ int spline(Ent &e)
         nknots = nfit + 6;
         nctl = nfit + 2;
     }
-    s.numknots = static_cast<int16_t>(nknots);
-    s.numctlpts = static_cast<int16_t>(nctl);
-    s.numfitpts = static_cast<int16_t>(nfit);
+    s.numknots = static_cast<int32_t>(nknots);
+    s.numctlpts = static_cast<int32_t>(nctl);
+    s.numfitpts = static_cast<int32_t>(nfit);
     s.knotblob = adbytesblob(&e.a);
     s.ctlblob = adbytesblob(&e.b);
     s.fitblob = adbytesblob(&e.c);
@@ -847,7 +847,7 @@ int leader(Ent &e)
         getbitbitfn(d);
     }
     if (d->error || e.a.failed) return -1;
-    l.numpoints = static_cast<int16_t>(n);
+    l.numpoints = static_cast<int32_t>(n);
     l.ptblob = adbytesblob(&e.a);
     e.ref(l.associatedannotation);
     e.ref(l.dimstylehandle);
