@@ -1142,6 +1142,24 @@ int image(Ent &e)
     return 1;
 }
 
+/* An embedded OLE object: its data as it is (the corners live inside it). */
+int ole2frame(Ent &e)
+{
+    AdEntOle2frame &f = e.r->ole2frame;
+    DwgBits *d = e.d;
+    f.version = getbitshort(d);
+    if (e.a2k) f.tilemode = getbitshort(d);
+    uint32_t n = getbitcount(d, getbitlong(d), 8);
+    for (uint32_t i = 0; i < n && !d->error; ++i) {
+        unsigned char c = getbitrawbyte(d);
+        adbytesput(&e.a, &c, 1);
+    }
+    if (d->error || e.a.failed) return -1;
+    f.datalength = static_cast<int32_t>(n);
+    f.datablob = adbytesblob(&e.a);
+    return 1;
+}
+
 /* ACIS data: the SAT text of the entity, decoded, one line per line. */
 int acis(Ent &e)
 {
@@ -1282,7 +1300,7 @@ const ClassKind kClassKinds[] = {{"LWPOLYLINE", DWG_T_LWPLINE, lwpline},
                                  {"HATCH", DWG_T_HATCH, hatch},
                                  {"IMAGE", 0, image},
                                  {"WIPEOUT", 0, image},
-                                 {"OLE2FRAME", DWG_T_OLE2FRAME, nullptr}};
+                                 {"OLE2FRAME", DWG_T_OLE2FRAME, ole2frame}};
 
 void recorddefaults(int kind, AdEntityRecord *r)
 {
