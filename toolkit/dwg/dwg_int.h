@@ -163,6 +163,7 @@ typedef struct DwgObjectMap {
     uint32_t count;
     uint64_t slothandle[DWG_MAP_SLOTS];
     uint32_t slotpos[DWG_MAP_SLOTS];
+    int nslots; /* slots that hold an entry; the others are sentinels */
     /* the entry found last, and the blob position after it */
     uint64_t lasthandle;
     int64_t lastloc;

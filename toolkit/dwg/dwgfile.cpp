@@ -85,6 +85,7 @@ void buildindex(DwgObjectMap *m)
         }
         ++i;
     }
+    m->nslots = slot;
     for (; slot < DWG_MAP_SLOTS; ++slot) {
         m->slothandle[slot] = ~uint64_t(0);
         m->slotpos[slot] = kNoPos;
@@ -229,9 +230,10 @@ int64_t dwgseekobjectbyhandle(AdDrawing *dwg, const unsigned char *handle)
     if (m->havelast && want == m->lasthandle + 1) {
         pos = m->lastnext;
     } else {
-        /* the last slot whose handle does not exceed the one sought */
-        int lo = 0, hi = DWG_MAP_SLOTS - 1;
-        if (m->slothandle[0] > want) return -1;
+        /* the last slot whose handle does not exceed the one sought, among
+           the slots that hold entries (never a sentinel) */
+        int lo = 0, hi = m->nslots - 1;
+        if (hi < 0 || m->slothandle[0] > want) return -1;
         while (lo < hi) {
             int mid = (lo + hi + 1) / 2;
             if (m->slothandle[mid] <= want)
