@@ -1,18 +1,17 @@
 /* The mappers of the simple geometric entities (LINE, 3DLINE, POINT, CIRCLE,
  * ARC, ELLIPSE, RAY, XLINE, TRACE, SOLID, 3DFACE, SHAPE) and of SPLINE.
  *
- * Every mapper follows one pattern (map_entity): allocate the record of form
- * 0, fill the common entity header and the extended data, fill the type's own
- * fields, switch to the extruded form (form 1) when the thickness is not 0,
- * create the entity under its handle, report it and unlock it. Coordinates
- * are copied as the toolkit holds them (in the entity's own coordinate
- * system); angles only where noted are turned from radians into degrees.
+ * Every mapper follows the entity mapper pattern (map_entity, dnfp_map.h).
+ * Coordinates are copied as the toolkit holds them (in the entity's own
+ * coordinate system); angles only where noted are turned from radians into
+ * degrees.
  *
  * SPLINE data: the toolkit keeps the knots, the control points (each followed
  * by its weight for a rational spline) and the fit points in three blobs. A
  * count is bounded by what its blob holds, so a wrong count in a file never
  * makes the mapper allocate more than the data. */
 #include "dnfp/dnfp_int.h"
+#include "dnfp/dnfp_map.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -22,29 +21,8 @@
 
 namespace {
 
-/* The entity mapper pattern; fill(record, entity record) sets the type's
- * own fields and returns 0 or a status. */
-template <class Rec, class Fill> int map_entity(mda_tf tf, bool extrudable, db_ptr *out, Fill fill)
-{
-    *out = MDA_NULL_PTR;
-    void *memory = nullptr;
-    int created = 0;
-    int status = mda_MallocEntity2(0, mda_GetCurModel(), tf, &memory);
-    if (!status) {
-        Rec *r = static_cast<Rec *>(memory);
-        status = dnfp__MapSubent(&r->dxfhdr);
-        if (!status) status = dnfp__MapExtEntData(&r->dxfxed, memory, 0);
-        if (!status) status = fill(r, *dnfp_g.entrec);
-        if (!status && extrudable && r->dxfhdr.thickness != 0.0) status = mda_SetTF(memory, tf + 1);
-        if (!status) status = dnfp__CreateEntity(0, dnfp_g.enthdr->handle, nullptr, memory, out, &created);
-    }
-    return dnfp__FinishEntity(status, memory, out, created, __FILE__, __LINE__);
-}
-
-template <size_t N> void copy_point(double (&to)[N], const double *from)
-{
-    for (size_t i = 0; i < N; ++i) to[i] = from[i];
-}
+using dnfp::copy_point;
+using dnfp::map_entity;
 
 /* How many elements of `size` bytes a blob can hold, at most `wanted`. */
 int32_t bounded(int32_t wanted, const AdBlob *blob, long size)

@@ -9,10 +9,10 @@
  * walk then maps that entity before reading the next.
  *
  * Entity kinds whose mappers this layer does not have yet (texts, attribute
- * definitions, inserts, polylines and vertices, dimensions, viewports,
- * multiline texts, leaders, tolerances, multilines, hatches, light-weight
- * polylines, arc-aligned texts, rtexts, proxies), block definitions and the
- * objects section are passed over without error. */
+ * definitions, inserts, dimensions, viewports, multiline texts, leaders,
+ * tolerances, multilines, hatches, arc-aligned texts, rtexts, proxies),
+ * block definitions and the objects section are passed over without error;
+ * so is a SEQEND, whose POLYLINE has read its vertices already. */
 #include "dnfp/dnfp_int.h"
 
 #include <string.h>
@@ -131,7 +131,8 @@ int dnfp__GetEntityData(db_ptr *out)
     const int type = dnfp_g.enthdr->enttype;
     const int hatch = adHatchEnttype(d), lwpline = adLwplineEnttype(d);
     const int arctext = adArcAlignedTextEnttype(d), rtext = adRtextEnttype(d);
-    if (type != 0 && (type == hatch || type == lwpline || type == arctext || type == rtext)) return 0;
+    if (type != 0 && type == lwpline) return dnfp__ParseLWPolyline(out);
+    if (type != 0 && (type == hatch || type == arctext || type == rtext)) return 0;
     if (type >= kFirstProxyCode) return 0;
     switch (type) {
     case AD_ENT_LINE: return dnfp__ParseLine(out);
@@ -150,6 +151,8 @@ int dnfp__GetEntityData(db_ptr *out)
     case AD_ENT_RAY: return dnfp__ParseRay(out);
     case AD_ENT_XLINE: return dnfp__ParseXline(out);
     case AD_ENT_BODY: return dnfp__ParseBody(out);
+    case AD_ENT_POLYLINE: return dnfp__ParsePolylineForms(out);
+    case AD_ENT_VERTEX: return dnfp__ParseVertex(out);
     case AD_ENT_ATTRIB: return mpm__SetError(0, DNFP_ATTRIBUTE_FOUND, MPM_ERROR);
     case AD_ENT_INSERT: pass_over_attributes(); return 0;
     default: return 0;

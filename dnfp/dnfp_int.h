@@ -188,6 +188,14 @@ int dnfp__ParseRegion(db_ptr *out);
 int dnfp__ParseBody(db_ptr *out);
 int dnfp__Parse3DSolid(db_ptr *out);
 
+/* ---- polylines (polylines.cpp) */
+
+/* POLYLINE with the VERTEX entities that follow it (and reads ahead to the
+ * first other entity, normally the SEQEND). */
+int dnfp__ParsePolylineForms(db_ptr *out);
+int dnfp__ParseVertex(db_ptr *out);
+int dnfp__ParseLWPolyline(db_ptr *out);
+
 #ifdef __cplusplus
 }
 #endif

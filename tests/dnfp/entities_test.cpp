@@ -420,9 +420,8 @@ TEST_F(Entities, KindsWithoutAMapperArePassedOver)
 {
     EXPECT_EQ(Parse([](Drawing &g) {
                   for (int type : std::initializer_list<int>{
-                           AD_ENT_TEXT, AD_ENT_ATTDEF, AD_ENT_POLYLINE, AD_ENT_VERTEX, AD_ENT_SEQEND,
-                           AD_ENT_DIMENSION, AD_ENT_VIEWPORT, AD_ENT_MTEXT, AD_ENT_LEADER, AD_ENT_TOLERANCE,
-                           AD_ENT_MLINE, 18, 36, 499, 500})
+                           AD_ENT_TEXT, AD_ENT_ATTDEF, AD_ENT_SEQEND, AD_ENT_DIMENSION, AD_ENT_VIEWPORT,
+                           AD_ENT_MTEXT, AD_ENT_LEADER, AD_ENT_TOLERANCE, AD_ENT_MLINE, 18, 36, 499, 500})
                       g.Add(Drawing::Header(type, 0x100 + uint64_t(type)), Zero());
                   g.Line(0x50, 0, 0, 0, 1, 1);
               }),
