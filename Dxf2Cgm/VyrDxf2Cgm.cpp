@@ -579,6 +579,8 @@ intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer *la
     case 326:
     case 327:
     case 328: made = Make<VyrDxfSmoothedPolyline>(self, entityLayer, block, ZelSmoothedPolylines); break;
+    case 330:
+    case 331: made = Make<VyrDxfPolyline>(self, entityLayer, block, ZelPolylines); break; /* meshes */
     case 334:
     case 10003: made = Make<VyrDxfLWPolyline>(self, entityLayer, block, ZelLWPolylines); break;
     case 500: made = Make<VyrDxfAttribute>(self, entityLayer, block, ZelAttributes); break;

@@ -90,6 +90,8 @@ TEST_F(Walker, EveryTypeMakesItsElementAndCount)
         {326, 0, VyrDxfKindPolyline, ZelSmoothedPolylines},
         {327, 1, VyrDxfKindPolyline, ZelSmoothedPolylines},
         {328, 0, VyrDxfKindPolyline, ZelSmoothedPolylines},
+        {330, 0, VyrDxfKindPolyline, ZelPolylines}, /* polygon mesh */
+        {331, 1, VyrDxfKindPolyline, ZelPolylines}, /* polyface mesh */
         {334, 0, VyrDxfKindLWPolyline, ZelLWPolylines},
         {500, 0, VyrDxfKindAttribute, ZelAttributes},
         {801, 0, VyrDxfKindGroup, ZelGroups},
@@ -103,7 +105,7 @@ TEST_F(Walker, EveryTypeMakesItsElementAndCount)
     EXPECT_EQ(RootKinds(), kinds) << "one element per entity, in creation order";
     for (const auto &c : cases) EXPECT_GT(Counter(c.word), 0u) << "type " << c.type;
     EXPECT_EQ(Counter(ZelSolids), 2u);
-    EXPECT_EQ(Counter(ZelPolylines), 2u);
+    EXPECT_EQ(Counter(ZelPolylines), 4u);
     EXPECT_EQ(Counter(ZelSmoothedPolylines), 3u);
     EXPECT_EQ(Counter(ZelLines), 1u);
     EXPECT_EQ(Counter(ZelUnhandledTypes), 0u);
