@@ -1,0 +1,180 @@
+/* Polylines of whole drawing files, converted from end to end with the
+ * recording generator in place of the CGM generator: the drawings that
+ * ezdxf wrote for these tests (tests/data/polylines, see make_polylines.py),
+ * their release-12 twin, a drawing of damaged polylines, and the sample
+ * drawings of other programs, whose polyline counts must come out as the
+ * files have them. */
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "Dxf2Cgm/VyrDxf2Cgm.h"
+#include "kernel/mpm/mpm.h"
+#include "support/VyrRecordingGenerator.h"
+#include "support/VyrTempFile.h"
+
+namespace {
+
+std::string messages;
+void Capture(const char *line, FILE *) { messages += line; }
+
+std::string Data(const char *name) { return std::string(VYR_TEST_DATA_DIR) + "/polylines/" + name; }
+
+/* The numbers of a recorded call after its name. */
+std::vector<double> Numbers(const std::string &line)
+{
+    std::vector<double> out;
+    size_t pos = line.find(' ');
+    while (pos != std::string::npos) {
+        const size_t next = line.find(' ', pos + 1);
+        out.push_back(std::strtod(line.substr(pos + 1, next - pos - 1).c_str(), nullptr));
+        pos = next;
+    }
+    return out;
+}
+
+class PolylineDrawings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        messages.clear();
+        mpm_SetOutputRoutine(Capture);
+    }
+    void TearDown() override { mpm_SetOutputRoutine(nullptr); }
+
+    /* Converts a drawing; the calls the generator received (without the
+     * stream line, which names the output file) and the counters. */
+    std::vector<std::string> Convert(const std::string &drawing, int expect = 0)
+    {
+        VyrRecordingScope recording;
+        VyrDxf2Cgm converter;
+        EXPECT_EQ(converter.Convert(drawing.c_str(), picture.Path().c_str()), expect) << drawing << "\n"
+                                                                                      << messages;
+        converter.GetZelResults(&results);
+        std::vector<std::string> log;
+        for (const std::string &line : VyrRecordingGenerator::Log())
+            if (line.compare(0, 10, "SetStream ") != 0) log.push_back(line);
+        return log;
+    }
+
+    /* The calls of `name` whose first numbers are `head` (within 0.01). */
+    static size_t Count(const std::vector<std::string> &log, const std::string &name,
+                        const std::vector<double> &head = {})
+    {
+        return static_cast<size_t>(std::count_if(log.begin(), log.end(), [&](const std::string &line) {
+            if (line.compare(0, name.size() + 1, name + " ") != 0) return false;
+            const std::vector<double> n = Numbers(line);
+            if (n.size() < head.size()) return false;
+            for (size_t i = 0; i < head.size(); ++i)
+                if (std::fabs(n[i] - head[i]) > 0.01) return false;
+            return true;
+        }));
+    }
+
+    ZelResults results{};
+    VyrTempFile picture{".cgm"};
+};
+
+TEST_F(PolylineDrawings, EveryKindIsDrawn)
+{
+    const std::vector<std::string> log = Convert(Data("convert_polylines_r2000.dxf"));
+    EXPECT_EQ(results.word[ZelLWPolylines], 8u);
+    EXPECT_EQ(results.word[ZelPolylines], 4u) << "2D, 3D, mesh, polyface";
+    EXPECT_EQ(results.word[ZelSmoothedPolylines], 2u) << "curve-fit, spline-fit";
+    EXPECT_EQ(results.word[ZelLines], 1u);
+
+    /* The lightweight polyline (-30,60) to (-40,60), bulge 0.5, extrusion
+     * (0,0,-1), lands mirrored: its arc about (35, 56.25), radius 6.25. */
+    EXPECT_EQ(Count(log, "DrawArc", {3500, 5625, 625}), 1u);
+    /* The classic polyline's vertex with widths written as 0 is a thin
+     * half circle (bulge -1) about (69, 60) though the defaults are 0.4. */
+    EXPECT_EQ(Count(log, "DrawArc", {6900, 6000, 300}), 1u);
+    /* Its first segment took the default width 0.4: a band. */
+    EXPECT_EQ(Count(log, "DrawLine", {6000, 6020}), 1u);
+    /* The curves, the 3 x 4 mesh (3 rows, 4 columns) and the pyramid (a
+     * base and four triangles with their edges from the apex hidden). */
+    EXPECT_EQ(Count(log, "DrawCurve"), 2u);
+    EXPECT_EQ(Count(log, "DrawPolyline", {4, 0, 12000}), 1u) << "the first row of the mesh";
+    EXPECT_EQ(Count(log, "DrawPolyline", {3, 0, 12000}), 1u) << "the first column of the mesh";
+    EXPECT_EQ(Count(log, "DrawPolyline", {5, 3000, 12000}), 1u) << "the pyramid's base, closed";
+    EXPECT_EQ(Count(log, "DrawPolyline", {3}), 4u + 4u + 1u + 1u)
+        << "four triangles, four columns, the 3D polyline, the open lightweight one";
+}
+
+TEST_F(PolylineDrawings, TheReleaseTwelveTwinDrawsTheSame)
+{
+    /* The lightweight polylines written as classic ones draw the same
+     * picture, call for call. */
+    const std::vector<std::string> lightweight = Convert(Data("convert_polylines_r2000.dxf"));
+    const std::vector<std::string> classic = Convert(Data("convert_polylines_r12.dxf"));
+    EXPECT_EQ(results.word[ZelLWPolylines], 0u);
+    EXPECT_EQ(results.word[ZelPolylines], 12u);
+    auto draws = [](const std::vector<std::string> &log) {
+        std::vector<std::string> out;
+        for (const std::string &line : log)
+            if (line.compare(0, 4, "Draw") == 0) out.push_back(line);
+        return out;
+    };
+    EXPECT_EQ(draws(classic), draws(lightweight));
+}
+
+TEST_F(PolylineDrawings, DamagedPolylinesDoNotStopTheDrawing)
+{
+    const std::vector<std::string> log = Convert(Data("broken_polylines.dxf"));
+    EXPECT_EQ(results.word[ZelLines], 2u);
+    EXPECT_EQ(Count(log, "DrawLine", {0, -1000, 1000, -1000}), 1u) << "the line before";
+    EXPECT_EQ(Count(log, "DrawLine", {0, 4000, 1000, 4000}), 1u) << "the line after";
+    EXPECT_EQ(results.word[ZelLWPolylines], 4u);
+    EXPECT_EQ(results.word[ZelPolylines], 5u) << "one vertex, none, duplicates, mesh, polyface";
+    for (const std::string &line : log) {
+        EXPECT_EQ(line.find("nan"), std::string::npos) << line;
+        EXPECT_EQ(line.find("inf"), std::string::npos) << line;
+    }
+    /* The count of 1000 draws the three vertices stored, the huge one too. */
+    EXPECT_EQ(Count(log, "DrawPolyline", {3, 0, 0, 1000, 0, 1000, 1000}), 1u);
+    EXPECT_EQ(Count(log, "DrawPolyline", {3, 2000, 0, 3000, 0, 3000, 1000}), 1u);
+    /* Points that are not numbers are left out. */
+    EXPECT_EQ(Count(log, "DrawPolyline", {2, 4000, 0, 5000, 1000}), 1u);
+    /* Duplicate vertices: the half circle from (70,0) to (80,0) after the
+     * repeated vertex, then the straight piece. */
+    EXPECT_EQ(Count(log, "DrawArc", {7500, 0, 500}), 1u);
+    EXPECT_EQ(Count(log, "DrawLine", {8000, 0, 9000, 0}), 1u);
+    /* The mesh whose vertices do not fill 1000 x 1000 draws nothing; the
+     * polyface's one edge that names two vertices is drawn. */
+    EXPECT_EQ(Count(log, "DrawPolyline", {2, 3000, 2000, 4000, 2000}), 1u);
+}
+
+TEST_F(PolylineDrawings, SampleDrawingsCountTheirPolylines)
+{
+    /* Counts of the polylines in model and paper space, as ezdxf reads
+     * these files (polylines inside blocks are drawn through their
+     * inserts and left out here). */
+    const struct {
+        const char *file;
+        uint32_t lightweight, classic, smoothed;
+    } samples[] = {
+        {"bert+libdxf/all_R10_entities.dxf", 0, 1, 0},
+        {"bert+libdxf/blender-monkey_head_R12.dxf", 0, 1, 0}, /* a polyface of 500 faces */
+        {"gdsestimating+dxf-parser/polylines.dxf", 0, 12, 0}, /* 3D polylines */
+        {"openscad+openscad/far-out-shape.dxf", 1, 0, 0},
+        {"openscad+openscad/lwpolyline-closed.dxf", 1, 0, 0},
+    };
+    const std::string dir = VYR_SAMPLES_DIR;
+    if (std::system(("test -d '" + dir + "'").c_str()) != 0) GTEST_SKIP() << "no sample drawings at " << dir;
+    for (const auto &s : samples) {
+        SCOPED_TRACE(s.file);
+        const std::vector<std::string> log = Convert(dir + "/" + s.file);
+        EXPECT_EQ(results.word[ZelLWPolylines], s.lightweight);
+        EXPECT_EQ(results.word[ZelPolylines], s.classic);
+        EXPECT_EQ(results.word[ZelSmoothedPolylines], s.smoothed);
+        EXPECT_GE(Count(log, "DrawPolyline"), s.lightweight + s.classic) << "each drawn";
+    }
+    const std::vector<std::string> monkey = Convert(dir + "/bert+libdxf/blender-monkey_head_R12.dxf");
+    EXPECT_EQ(Count(monkey, "DrawPolyline"), 500u) << "one closed outline per face";
+}
+
+} // namespace
