@@ -35,11 +35,34 @@ int16_t objecttype(AdDrawing *dwg, uint16_t type)
     case DWG_T_GROUP: return AD_OBJ_GROUP;
     default: break;
     }
-    for (const FixedObject &f : kFixed)
-        if (f.type == type) return adclasstype(dwg, f.name, 0);
+    for (const FixedObject &f : kFixed) {
+        if (f.type != type) continue;
+        if (dwg->version < AD_ACAD2000 && type == DWG_T_LAYOUT) return static_cast<int16_t>(AD_OBJ_PROXY);
+        return adclasstype(dwg, f.name, 0);
+    }
     if (type >= DWG_T_CLASSBASE && !dwgisentitytype(dwg, type)) {
         char name[AD_NAME_LEN];
-        if (adGetClassNameFromId(dwg, static_cast<int16_t>(type), name)) return static_cast<int16_t>(type);
+        if (!adGetClassNameFromId(dwg, static_cast<int16_t>(type), name)) return 0;
+        if (dwg->version >= AD_ACAD2000) return static_cast<int16_t>(type);
+        /* releases 13 and 14 hold the objects of later kinds as proxies */
+        static const char *const kOwn[] = {"ACDBDICTIONARYWDFLT",
+                                           "ACDBPLACEHOLDER",
+                                           "DICTIONARYVAR",
+                                           "XRECORD",
+                                           "IDBUFFER",
+                                           "IMAGEDEF",
+                                           "IMAGEDEF_REACTOR",
+                                           "RASTERVARIABLES",
+                                           "SPATIAL_FILTER",
+                                           "SPATIAL_INDEX",
+                                           "LAYER_INDEX",
+                                           "SORTENTSTABLE",
+                                           "OBJECT_PTR",
+                                           "WIPEOUTVARIABLES",
+                                           "DIMASSOC"};
+        for (const char *own : kOwn)
+            if (!adstricmp(name, own)) return static_cast<int16_t>(type);
+        return static_cast<int16_t>(AD_OBJ_PROXY);
     }
     return 0;
 }
@@ -127,25 +150,25 @@ void layout(AdDrawing *, DwgObject *o, AdObjectRecord *r)
     DwgBits *d = &o->data;
     AdObjLayout &l = r->layout;
     char text[AD_NAME_LEN];
-    double v[2];
     getbitstring(d, l.pagesetupname, sizeof l.pagesetupname);
     getbitstring(d, text, sizeof text);          /* printer or configuration */
     getbitshort(d);                              /* plot layout flags */
     for (int i = 0; i < 6; ++i) getbitdouble(d); /* margins and paper size */
     getbitstring(d, text, sizeof text);          /* paper size */
-    getbit2rawdouble(d, v);                      /* plot origin */
+    getbitdouble(d);                             /* plot origin */
+    getbitdouble(d);
     getbitshort(d);                              /* paper units */
     getbitshort(d);                              /* rotation */
     getbitshort(d);                              /* plot type */
-    getbit2rawdouble(d, v);                      /* window */
-    getbit2rawdouble(d, v);
-    getbitstring(d, text, sizeof text); /* plot view name */
-    getbitdouble(d);                    /* real world units */
-    getbitdouble(d);                    /* drawing units */
-    getbitstring(d, text, sizeof text); /* style sheet */
-    getbitshort(d);                     /* scale type */
-    getbitdouble(d);                    /* scale factor */
-    getbit2rawdouble(d, v);             /* paper image origin */
+    for (int i = 0; i < 4; ++i) getbitdouble(d); /* window */
+    getbitstring(d, text, sizeof text);          /* plot view name */
+    getbitdouble(d);                             /* real world units */
+    getbitdouble(d);                             /* drawing units */
+    getbitstring(d, text, sizeof text);          /* style sheet */
+    getbitshort(d);                              /* scale type */
+    getbitdouble(d);                             /* scale factor */
+    getbitdouble(d);                             /* paper image origin */
+    getbitdouble(d);
     getbitstring(d, l.name, sizeof l.name);
     l.taborder = getbitshort(d);
     l.flag = getbitshort(d);

@@ -308,6 +308,7 @@ struct Contents {
     std::map<std::string, std::string> owner;    /* handle -> block name */
     std::set<std::string> blocks;
     std::vector<std::string> layers, ltypes, styles;
+    std::map<std::string, std::string> objects; /* layouts, multiline styles, groups */
 };
 
 Contents Read(AdDrawing *d)
@@ -342,6 +343,43 @@ Contents Read(AdDrawing *d)
         k.num("height", t.shape.height);
         k.num("width", t.shape.widthfactor);
         c.styles.push_back(k.s);
+    }
+    static AdObjectHeader oh;
+    static AdObjectRecord orec;
+    adStartObjectGet(d);
+    while (adGetObject(d, &oh, &orec)) {
+        Sink k;
+        if (oh.objtype == adLayoutObjtype(d)) {
+            k.str("layout", orec.layout.name);
+            k.i("tab", orec.layout.taborder);
+            k.i("flag", orec.layout.flag);
+            k.pts("lim", orec.layout.limmin, 2);
+            k.pts("lim", orec.layout.limmax, 2);
+            k.pts("ext", orec.layout.extmin, 3);
+            k.pts("ext", orec.layout.extmax, 3);
+            k.h("block", orec.layout.blockheaderhandle);
+        } else if (oh.objtype == AD_OBJ_MLINESTYLE) {
+            k.str("mlinestyle", orec.mlstyle.name);
+            k.i("flags", orec.mlstyle.flags);
+            k.i("fill", orec.mlstyle.fillcolor);
+            k.num("a0", orec.mlstyle.startang);
+            k.num("a1", orec.mlstyle.endang);
+            k.i("n", orec.mlstyle.numelements);
+            AdBlobCursor *cur = adStartBlobRead(orec.mlstyle.elementblob);
+            AdMlstyleSeginfo seg;
+            while (cur && adReadMlstyleSeginfo(cur, &seg)) {
+                k.num("offset", seg.offset);
+                k.i("color", seg.color);
+                k.i("ltype", seg.ltypeindex);
+            }
+            adEndBlobRead(cur);
+        } else if (oh.objtype == AD_OBJ_GROUP) {
+            k.str("group", orec.group.description);
+            k.i("n", orec.group.numentities);
+        } else {
+            continue;
+        }
+        c.objects[Hex(oh.handle)] = k.s;
     }
     static AdEntityHeader h;
     static AdEntityRecord r;
@@ -395,6 +433,15 @@ protected:
             if (!b.blocks.count(n)) out.push_back("block only in DWG: " + n);
         for (const std::string &n : b.blocks)
             if (!a.blocks.count(n)) out.push_back("block only in DXF: " + n);
+        for (const auto &o : a.objects) {
+            auto f = b.objects.find(o.first);
+            if (f == b.objects.end())
+                out.push_back("object only in DWG: " + o.first + " " + o.second);
+            else if (f->second != o.second)
+                out.push_back("object " + o.first + "\n  dwg " + o.second + "\n  dxf " + f->second);
+        }
+        for (const auto &o : b.objects)
+            if (!a.objects.count(o.first)) out.push_back("object only in DXF: " + o.first + " " + o.second);
         /* entities of a block the other drawing lacks are covered by the
            block's line */
         for (const auto &e : a.entities) {
