@@ -309,11 +309,47 @@ struct Contents {
     std::set<std::string> blocks;
     std::vector<std::string> layers, ltypes, styles;
     std::map<std::string, std::string> objects; /* layouts, multiline styles, groups */
+    std::string header;
 };
 
 Contents Read(AdDrawing *d)
 {
     Contents c;
+    {
+        const AdHeader *x = adHeaderOf(d);
+        Sink k;
+        k.num("ltscale", x->ltscale);
+        k.num("textsize", x->textsize);
+        k.num("celtscale", x->celtscale);
+        k.num("angbase", x->angbase);
+        /* x and y only: the release-2000 twin's writer recomputed the z of the extents */
+        k.pts("extmin", x->extmin, 2);
+        k.pts("extmax", x->extmax, 2);
+        k.pts("limmin", x->limmin, 2);
+        k.pts("limmax", x->limmax, 2);
+        k.pts("insbase", x->insbase, 3);
+        k.pts("plimmin", x->plimmin, 2);
+        k.pts("plimmax", x->plimmax, 2);
+        k.i("pdmode", x->pdmode);
+        k.num("pdsize", x->pdsize);
+        k.num("dimscale", x->dimscale);
+        k.num("dimasz", x->dimasz);
+        k.num("dimtxt", x->dimtxt);
+        k.num("dimgap", x->dimgap);
+        k.i("lunits", x->lunits);
+        k.i("luprec", x->luprec);
+        k.i("aunits", x->aunits);
+        k.i("angdir", x->angdir);
+        k.i("cecolor", x->cecolor);
+        k.i("tilemode", x->tilemode);
+        k.i("measurement", x->measurement);
+        k.i("codepage", x->dwgcodepage);
+        k.h("clayer", x->clayer);
+        k.h("textstyle", x->textstyle);
+        k.h("dimstyle", x->dimstyle);
+        k.h("celtype", x->celtype);
+        c.header = k.s;
+    }
     static AdTableRecord t;
     adStartLayerGet(d);
     while (adGetLayer(d, &t.layer)) {
@@ -426,6 +462,7 @@ protected:
                          const std::vector<std::string> &y) {
             if (x != y) out.push_back(std::string(what) + " differ");
         };
+        if (a.header != b.header) out.push_back("header\n  dwg " + a.header + "\n  dxf " + b.header);
         lists("layers", a.layers, b.layers);
         lists("linetypes", a.ltypes, b.ltypes);
         lists("styles", a.styles, b.styles);
