@@ -307,7 +307,7 @@ struct Contents {
     std::map<std::string, std::string> entities; /* handle -> description */
     std::map<std::string, std::string> owner;    /* handle -> block name */
     std::set<std::string> blocks;
-    std::vector<std::string> layers, ltypes, styles;
+    std::vector<std::string> layers, ltypes, styles, dimstyles, vports;
     std::map<std::string, std::string> objects; /* layouts, multiline styles, groups */
     std::string header;
 };
@@ -370,6 +370,37 @@ Contents Read(AdDrawing *d)
         k.num("length", t.ltype.patternlength);
         for (int i = 0; i < t.ltype.numdashes; ++i) k.num("dash", t.ltype.dashlength[i]);
         c.ltypes.push_back(k.s);
+    }
+    adStartDimstyleGet(d);
+    while (adGetDimstyle(d, &t.dimstyle)) {
+        Sink k;
+        k.str("dimstyle", t.dimstyle.name);
+        k.num("scale", t.dimstyle.dimscale);
+        k.num("asz", t.dimstyle.dimasz);
+        k.num("txt", t.dimstyle.dimtxt);
+        k.num("gap", t.dimstyle.dimgap);
+        k.num("exo", t.dimstyle.dimexo);
+        k.num("exe", t.dimstyle.dimexe);
+        k.i("tad", t.dimstyle.dimtad);
+        k.i("dec", t.dimstyle.dimdec);
+        k.i("clrd", t.dimstyle.dimclrd);
+        k.h("txsty", t.dimstyle.dimtxsty);
+        k.h("blk", t.dimstyle.dimblk);
+        c.dimstyles.push_back(k.s);
+    }
+    adStartVportGet(d);
+    while (adGetVport(d, &t.vport)) {
+        Sink k;
+        k.str("vport", t.vport.name);
+        k.pts("center", t.vport.center, 2);
+        k.num("height", t.vport.height);
+        /* the twins' writer keeps the aspect ratio to 6 decimals */
+        k.num("aspect", std::round(t.vport.aspect * 1e6) / 1e6);
+        k.pts("dir", t.vport.viewdir, 3);
+        k.pts("target", t.vport.target, 3);
+        k.pts("ll", t.vport.lowerleft, 2);
+        k.pts("ur", t.vport.upperright, 2);
+        c.vports.push_back(k.s);
     }
     adStartShapefileGet(d);
     while (adGetShapefile(d, &t.shape)) {
@@ -460,12 +491,19 @@ protected:
         adCloseFile(dxf);
         auto lists = [&](const char *what, const std::vector<std::string> &x,
                          const std::vector<std::string> &y) {
-            if (x != y) out.push_back(std::string(what) + " differ");
+            if (x != y) {
+                std::string t = std::string(what) + " differ";
+                for (size_t i = 0; i < x.size() || i < y.size(); ++i)
+                    t += "\n  dwg " + (i < x.size() ? x[i] : "") + "\n  dxf " + (i < y.size() ? y[i] : "");
+                out.push_back(t);
+            }
         };
         if (a.header != b.header) out.push_back("header\n  dwg " + a.header + "\n  dxf " + b.header);
         lists("layers", a.layers, b.layers);
         lists("linetypes", a.ltypes, b.ltypes);
         lists("styles", a.styles, b.styles);
+        lists("dimstyles", a.dimstyles, b.dimstyles);
+        lists("vports", a.vports, b.vports);
         for (const std::string &n : a.blocks)
             if (!b.blocks.count(n)) out.push_back("block only in DWG: " + n);
         for (const std::string &n : b.blocks)
@@ -533,7 +571,10 @@ TEST_F(Twins, Release2000DrawingLoadsAsItsTwin)
                           /* the entities of the second layout's block: its writer marks them as
                              paper space (67), the DWG keeps them as the block's; the writer of
                              the polyline twins does not mark them */
-                          "entity 52\n", "entity 53\n", "entity 84\n"}),
+                          "entity 52\n", "entity 53\n", "entity 84\n",
+                          /* the view of the active viewport: the twin's writer stored the view
+                             of its own window */
+                          "vports differ"}),
               "");
 }
 
