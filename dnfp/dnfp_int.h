@@ -98,8 +98,15 @@ int dnfp__StopToolkit(void);
 void dnfp__ReportToolkitError(void);
 /* Runs the external converter on `path` into the preprocessor file; returns
  * 0 when it converted (or, exit status 5, found nothing to convert: the
- * preprocessor name then names `path`), else -1. */
+ * preprocessor name then names `path`), else -1 after a message that says
+ * why. With `viewports` (a DWG file the toolkit has read) a converter that
+ * fails leaves the preprocessor name at `path` too, without a message. */
 int dnfp__RunProcessor(const char *path, int viewports);
+/* The path of the converter program to start (malloc'd), or null when none
+ * is found: `configured` as given when it holds a slash, else looked up on
+ * PATH; without one, the default program beside the library, then on PATH
+ * (processor.cpp). */
+char *dnfp__FindProcessor(const char *configured);
 
 /* The paper-space viewports of a DWG file: 1 when its paper space holds a
  * VIEWPORT; numbering of those without a number (1, 2, 3 in file order). */

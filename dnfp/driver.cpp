@@ -12,14 +12,16 @@
 #include "dnfp/dnfp_int.h"
 
 #include <errno.h>
-#include <stdio.h>
 #include <signal.h>
 #include <spawn.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <string>
 
 #include "kernel/dxfi/dxfi_int.h"
 #include "kernel/mpm/mpm_int.h"
@@ -58,7 +60,7 @@ long g_initpos = -1; /* -1: closed */
 
 /* ---- toolkit errors and names */
 
-constexpr int kErrorNewVersion = 309; /* AC1018 and AC1021 files */
+constexpr int kErrorNewVersion = 309; /* files of AC1018 and later */
 constexpr int kErrorBadVersion = 8;   /* a version the toolkit does not read */
 
 /* The release string of a DWG file ("AC" and four digits at its start; a
@@ -308,6 +310,59 @@ int wait_limited(pid_t pid, int limit)
     }
 }
 
+/* A path as the converter's argument: one that begins with '-' gets "./"
+ * in front, so that the program cannot take it for an option. */
+std::string as_argument(const char *path)
+{
+    std::string arg = path ? path : "";
+    if (!arg.empty() && arg[0] == '-') arg.insert(0, "./");
+    return arg;
+}
+
+/* Runs the converter `program` on `path` into the preprocessor file. On
+ * exit status 5 (nothing to convert) the preprocessor name becomes `path`;
+ * on a failure `reason` receives a message, else it is left empty. */
+void run(char *program, const char *path, int viewports, char *reason, size_t size)
+{
+    /* A file name that begins with '-' would read as an option. */
+    const std::string input = as_argument(path), output = as_argument(dxfi__preprocessor_tmpfile);
+    char *argv[] = {program, const_cast<char *>(input.c_str()), const_cast<char *>(output.c_str()),
+                    const_cast<char *>(viewports ? "preprocView" : "preprocess"), nullptr};
+    /* A host that ignores SIGCHLD (or reaps children in a handler) would take
+     * the program's exit status away from the wait below. */
+    struct sigaction default_action, host_action;
+    memset(&default_action, 0, sizeof default_action);
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(SIGCHLD, &default_action, &host_action);
+    /* The program runs in a process group of its own, so that a time-out
+     * stops everything it started. */
+    int status = -1, spawned = -1;
+    posix_spawnattr_t attributes;
+    if (posix_spawnattr_init(&attributes) == 0) {
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        pid_t pid = 0;
+        spawned = posix_spawn(&pid, program, nullptr, &attributes, argv, environ);
+        if (spawned == 0) status = wait_limited(pid, dnfp__ProcessorTimeLimit);
+        posix_spawnattr_destroy(&attributes);
+    }
+    sigaction(SIGCHLD, &host_action, nullptr);
+    if (spawned != 0)
+        snprintf(reason, size, "The down-converter '%s' could not be started: %s", program,
+                 strerror(spawned > 0 ? spawned : errno));
+    else if (status == -1)
+        snprintf(reason, size, "The down-converter '%s' did not end within %d seconds", program,
+                 dnfp__ProcessorTimeLimit);
+    else if (WIFSIGNALED(status))
+        snprintf(reason, size, "The down-converter '%s' was killed by signal %d", program, WTERMSIG(status));
+    else if (!WIFEXITED(status) || (WEXITSTATUS(status) != 0 && WEXITSTATUS(status) != 5))
+        snprintf(reason, size, "The down-converter '%s' failed with exit status %d", program,
+                 WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    else if (WEXITSTATUS(status) == 5 && dxfi__UseInputAsPreprocessorFile(path) != 0)
+        snprintf(reason, size, "Out of memory");
+}
+
 } // namespace
 
 extern "C" {
@@ -371,7 +426,13 @@ int dnfp__SeekInitFile(long offset, int whence)
 void dnfp__ReportToolkitError(void)
 {
     int code = adError();
-    if (code != 0) mpm__IssueError(0, DXFI_KESTRANE_ERR, MPM_ERROR, adErrorStr(code));
+    /* 309 has no text of its own: it is met here only when the converter
+     * left a drawing too new for the toolkit as it was. */
+    if (code == kErrorNewVersion)
+        mpm__IssueError(0, DXFI_KESTRANE_ERR, MPM_ERROR,
+                        "The drawing's release is newer than AC1015 and was not converted");
+    else if (code != 0)
+        mpm__IssueError(0, DXFI_KESTRANE_ERR, MPM_ERROR, adErrorStr(code));
     adErrorClear();
 }
 
@@ -434,25 +495,25 @@ int dnfp__StopToolkit(void)
 
 int dnfp__RunProcessor(const char *path, int viewports)
 {
-    if (!dxfi__preprocessor_tmpfile) dxfi_SetProcessorTmpFilePath(nullptr);
-    if (dxfi__CreatePreprocessorFile() != 0) return -1;
-    const char *program = dxfi__processor ? dxfi__processor : DXFI_DEFAULT_PROCESSOR;
-    char *argv[] = {const_cast<char *>(program), const_cast<char *>(path), dxfi__preprocessor_tmpfile,
-                    const_cast<char *>(viewports ? "preprocView" : "preprocess"), nullptr};
-    /* The program runs in a process group of its own, so that a time-out
-     * stops everything it started. */
-    posix_spawnattr_t attributes;
-    if (posix_spawnattr_init(&attributes) != 0) return -1;
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    pid_t pid = 0;
-    int spawned = posix_spawnp(&pid, program, nullptr, &attributes, argv, environ);
-    posix_spawnattr_destroy(&attributes);
-    if (spawned != 0) return -1;
-    int status = wait_limited(pid, dnfp__ProcessorTimeLimit);
-    if (status == -1) return -1;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 5) return dxfi__UseInputAsPreprocessorFile(path);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+    char reason[512] = "";
+    const char *name = dxfi__processor ? dxfi__processor : DXFI_DEFAULT_PROCESSOR;
+    char *program = nullptr;
+    if (dxfi__CreatePreprocessorFile() != 0)
+        snprintf(reason, sizeof reason, "No temporary file for the down-converter: %s", strerror(errno));
+    else if (!(program = dnfp__FindProcessor(dxfi__processor)))
+        snprintf(reason, sizeof reason, "The down-converter '%s' was not found%s", name,
+                 dxfi__processor ? "" : " beside the library or on PATH");
+    else
+        run(program, path, viewports, reason, sizeof reason);
+    free(program);
+    /* A DWG file whose paper space holds viewports has been read already:
+     * without the converter it is taken as it is. */
+    if (reason[0] && viewports) return dxfi__UseInputAsPreprocessorFile(path);
+    if (reason[0]) {
+        mpm__IssueError(0, DXFI_KESTRANE_ERR, MPM_ERROR, reason);
+        return -1;
+    }
+    return 0;
 }
 
 /* ---- the parse */
@@ -498,13 +559,14 @@ int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, Dnf
             adErrorClear();
             status = refuse_dwg(release);
         } else if (load_error == kErrorNewVersion || viewports) {
-            if (dnfp__RunProcessor(path, viewports) != 0)
-                mpm__IssueError(0, DNFP_READ_ERROR, MPM_ERROR,
-                                dxfi__preprocessor_tmpfile ? dxfi__preprocessor_tmpfile : "");
+            /* A converter that failed has said why (and so has the program on
+             * standard error); what it left is not loaded, and the read error
+             * below names the user's file, never the temporary one. */
+            const int converted = dnfp__RunProcessor(path, viewports);
             adErrorClear();
             dnfp__StopToolkit();
             status = dnfp__StartToolkit(options);
-            if (!status) {
+            if (!status && converted == 0) {
                 dnfp_g.drawing = dnfp__LoadFile(dxfi__preprocessor_tmpfile, 1, 0);
                 dnfp__ReportToolkitError();
             }

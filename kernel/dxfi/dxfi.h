@@ -95,12 +95,15 @@ VYR_EXPORT int32_t dxfi_FindBlockByName(const char *name, db_ptr *ptr);
 
 /* Chooses new names for the converter's temporary files (removing the files
  * this interface created under the old names): in `directory` when given,
- * else through ugn_TempFile. Returns 0. */
+ * else through ugn_TempFile. The directory holds for every later name until
+ * the next call or the interface's shutdown. Returns 0. */
 VYR_EXPORT int32_t dxfi_SetProcessorTmpFilePath(const char *directory);
 
-/* The path of the external converter program (searched in PATH when it has
- * no slash); null restores the default "RozOzoRoruveziz". Returns 0, or
- * MALLOC_ERROR. */
+/* The external converter program: a path (used as it is when it holds a
+ * slash) or a name looked up in the absolute directories of PATH. Null
+ * restores the default "RozOzoRoruveziz", looked for beside the library
+ * first (its directory, then the installed layout's bin/), then on PATH.
+ * Returns 0, or MALLOC_ERROR. */
 VYR_EXPORT int32_t dxfi_SetProcessor(const char *program);
 
 #ifdef __cplusplus

@@ -70,6 +70,8 @@ void dxfi__DropPreprocessorFile(void);
 int dxfi__UseInputAsPreprocessorFile(const char *path);
 /* Removes and forgets both temporary files. */
 void dxfi__DropTmpFiles(void);
+/* Forgets the directory given for temporary files (start-up and shutdown). */
+void dxfi__ForgetTmpDirectory(void);
 
 #ifdef __cplusplus
 }

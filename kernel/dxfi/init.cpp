@@ -77,6 +77,7 @@ int dxfi_Initialize(void)
         free(dxfi__processor);
         dxfi__processor = nullptr;
         dxfi__DropTmpFiles();
+        dxfi__ForgetTmpDirectory();
     }
     g_nesting++;
     return status;
@@ -99,6 +100,7 @@ int dxfi_Terminate(void)
         free(dxfi__processor);
         dxfi__processor = nullptr;
         dxfi__DropTmpFiles();
+        dxfi__ForgetTmpDirectory();
     }
     if (g_nesting > 0) g_nesting--;
     return status;

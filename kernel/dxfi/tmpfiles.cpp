@@ -2,7 +2,9 @@
  * file holds the drawing's contents, so it is created exclusively with mode
  * 0600, and it is removed only when this interface created it: after the
  * converter reports that there is nothing to convert, the preprocessor name
- * is a copy of the user's input path, and that file is never removed. */
+ * is a copy of the user's input path, and that file is never removed. A
+ * directory given for the temporary files holds every name chosen after it,
+ * new names for a name that exists already and those of later parses alike. */
 #include "kernel/dxfi/dxfi_int.h"
 
 #include <errno.h>
@@ -26,6 +28,9 @@ void drop(char **name, int *created)
     *name = nullptr;
     *created = 0;
 }
+
+/* The directory given for temporary files, or null for ugn_TempFile's. */
+char *g_directory = nullptr;
 
 /* A new temporary name, in `directory` or through ugn_TempFile. */
 char *new_name(const char *directory)
@@ -54,8 +59,10 @@ int dxfi__postprocessor_created = 0;
 int32_t dxfi_SetProcessorTmpFilePath(const char *directory)
 {
     dxfi__DropTmpFiles();
-    dxfi__preprocessor_tmpfile = new_name(directory);
-    dxfi__postprocessor_tmpfile = new_name(directory);
+    free(g_directory);
+    g_directory = directory ? strdup(directory) : nullptr;
+    dxfi__preprocessor_tmpfile = new_name(g_directory);
+    dxfi__postprocessor_tmpfile = new_name(g_directory);
     return 0;
 }
 
@@ -74,6 +81,12 @@ void dxfi__DropTmpFiles(void)
     drop(&dxfi__postprocessor_tmpfile, &dxfi__postprocessor_created);
 }
 
+void dxfi__ForgetTmpDirectory(void)
+{
+    free(g_directory);
+    g_directory = nullptr;
+}
+
 void dxfi__DropPreprocessorFile(void) { drop(&dxfi__preprocessor_tmpfile, &dxfi__preprocessor_created); }
 
 int dxfi__CreatePreprocessorFile(void)
@@ -81,7 +94,9 @@ int dxfi__CreatePreprocessorFile(void)
     for (int attempt = 0; attempt < kCreateTries; ++attempt) {
         if (!dxfi__preprocessor_tmpfile || attempt > 0) {
             drop(&dxfi__preprocessor_tmpfile, &dxfi__preprocessor_created);
-            dxfi__preprocessor_tmpfile = new_name(nullptr);
+            /* a numbered name in the directory moves on only with the count */
+            if (attempt > 0 && g_directory) ugn__TmpNum++;
+            dxfi__preprocessor_tmpfile = new_name(g_directory);
             if (!dxfi__preprocessor_tmpfile) return -1;
         }
         if (dxfi__preprocessor_created) return 0;

@@ -270,7 +270,7 @@ std::string Version(const std::string &path)
 }
 
 /* Drawings of other programs, when the collection is there: every release
- * the toolkit reads itself converts and decodes; releases AC1018 and AC1021
+ * the toolkit reads itself converts and decodes; releases AC1018 and later
  * need the external converter, which this machine lacks, and fail with a
  * message instead. */
 TEST_F(EndToEnd, SampleCollection)
@@ -281,7 +281,7 @@ TEST_F(EndToEnd, SampleCollection)
     for (const std::string &drawing : drawings) {
         messages.clear();
         const std::string version = Version(drawing);
-        if (version == "AC1018" || version == "AC1021") {
+        if (version.size() == 6 && version.compare(0, 3, "AC1") == 0 && version >= "AC1018") {
             if (std::system("command -v RozOzoRoruveziz >/dev/null 2>&1") == 0) continue;
             VyrDxf2Cgm converter;
             EXPECT_EQ(converter.Convert(drawing.c_str(), (work + "/sample.cgm").c_str()), -1) << drawing;

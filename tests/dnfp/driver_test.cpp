@@ -4,8 +4,10 @@
  * leaves no temporary file behind. */
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -59,6 +61,29 @@ int CountFiles(const std::string &dir)
         closedir(d);
     }
     return n;
+}
+
+/* Runs `body` in `dir` with PATH set to `path`, restoring both. */
+template <typename F> void InDirWithPath(const std::string &dir, const std::string &path, F body)
+{
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    const char *old = getenv("PATH");
+    const std::string saved = old ? old : "";
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    setenv("PATH", path.c_str(), 1);
+    body();
+    setenv("PATH", saved.c_str(), 1);
+    EXPECT_EQ(chdir(here), 0);
+}
+
+/* What the message manager printed, its lines joined by blanks. */
+std::string Said()
+{
+    std::string text = printed();
+    for (char &c : text)
+        if (c == '\n') c = ' ';
+    return text;
 }
 
 class Driver : public MappingTest {
@@ -188,44 +213,71 @@ TEST_F(Driver, NothingToConvertLoadsTheInputAgainAndKeepsIt)
     EXPECT_EQ(mpm_GetLastError(), 0);
 }
 
-TEST_F(Driver, MissingConverterFailsWithTheTemporaryThenTheInputPath)
+TEST_F(Driver, MissingConverterIsReportedWithTheInputPath)
 {
     dxfi_SetProcessor((bindir + "/no-such-program").c_str());
-    script().errors = {309, 3};
+    script().errors = {309, 0};
     EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
-    ASSERT_EQ(script().paths.size(), 2u);
-    const std::string output = script().paths[1];
-    EXPECT_NE(printed().find("Error reading from the file '" + output + "'"), std::string::npos) << printed();
-    EXPECT_NE(printed().find("Error reading from the file '" + path + "'"), std::string::npos);
+    /* what the converter left is not loaded */
+    ASSERT_EQ(script().paths.size(), 1u);
+    EXPECT_EQ(printed().find(tmpdir), std::string::npos) << "names the temporary file: " << printed();
+    EXPECT_NE(Said().find("no-such-program' could not be started"), std::string::npos) << printed();
+    EXPECT_NE(printed().find("Error reading from the file '" + path + "'"), std::string::npos) << printed();
     int count = 0, total = 0;
     mpm_GetErrorCount(DNFP_READ_ERROR, &count, &total);
-    EXPECT_EQ(count, 2);
-    EXPECT_FALSE(Exists(output));
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(Driver, NothingToConvertOfATooNewDrawingIsNotOutOfRange)
+{
+    Converter("exit 5");
+    script().errors = {309, 309};
+    EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
+    ASSERT_EQ(script().paths.size(), 2u);
+    EXPECT_EQ(script().paths[1], path);
+    EXPECT_EQ(printed().find("out of range"), std::string::npos) << printed();
+    EXPECT_NE(Said().find("newer than AC1015"), std::string::npos) << printed();
+    EXPECT_NE(printed().find("Error reading from the file '" + path + "'"), std::string::npos) << printed();
 }
 
 TEST_F(Driver, DefaultConverterNameIsLookedUpAndMayBeMissing)
 {
-    script().errors = {309, 3};
-    EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
-    EXPECT_EQ(script().paths.size(), 2u);
+    script().errors = {309, 0};
+    InDirWithPath(bindir, "/nonexistent", [&] { EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR); });
+    EXPECT_EQ(script().paths.size(), 1u);
+    EXPECT_NE(Said().find("'" DXFI_DEFAULT_PROCESSOR "' was not found beside the library or on PATH"),
+              std::string::npos)
+        << printed();
 }
 
-TEST_F(Driver, ConverterFailureStatusesAreFailures)
+TEST_F(Driver, ConverterFailuresSayWhy)
 {
-    /* exit status 1, and death by signal 5, which is not exit status 5 */
-    for (const char *body : {"exit 1", "kill -TRAP $$"}) {
-        Converter(body);
+    /* exit status 1, death by signal 5 (which is not exit status 5), and a
+     * program that cannot be run */
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"exit 1", "failed with exit status 1"},
+        {"kill -TRAP $$", "was killed by signal 5"},
+    };
+    for (const auto &c : cases) {
+        Converter("printf converted > \"$2\"; " + c.first);
         script() = LoadScript();
         script().errors = {309, 0};
         printed().clear();
         mpm_ClearStack(0);
-        ASSERT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), 0) << body;
-        ASSERT_EQ(script().paths.size(), 2u);
-        EXPECT_NE(script().paths[1], path) << body;
-        EXPECT_NE(printed().find("Error reading from the file '" + script().paths[1] + "'"),
-                  std::string::npos)
-            << body << printed();
+        ASSERT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), DNFP_READ_ERROR) << c.first;
+        EXPECT_EQ(script().paths.size(), 1u) << c.first;
+        EXPECT_NE(Said().find(c.second), std::string::npos) << c.first << printed();
+        EXPECT_NE(printed().find("Error reading from the file '" + path + "'"), std::string::npos)
+            << c.first << printed();
+        EXPECT_EQ(printed().find(tmpdir), std::string::npos) << c.first << printed();
     }
+    Converter("exit 0");
+    chmod((bindir + "/convert").c_str(), 0600);
+    script() = LoadScript();
+    script().errors = {309, 0};
+    mpm_ClearStack(0);
+    EXPECT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), DNFP_READ_ERROR);
+    EXPECT_NE(Said().find("could not be started"), std::string::npos) << printed();
 }
 
 TEST_F(Driver, ConverterThatOutlivesItsTimeLimitIsStopped)
@@ -238,6 +290,7 @@ TEST_F(Driver, ConverterThatOutlivesItsTimeLimitIsStopped)
     EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
     clock_gettime(CLOCK_MONOTONIC, &end);
     EXPECT_LT(end.tv_sec - start.tv_sec, 10);
+    EXPECT_NE(Said().find("did not end within 1 seconds"), std::string::npos) << printed();
 }
 
 TEST_F(Driver, FileNamesAreArgumentsNotShellText)
@@ -256,6 +309,112 @@ TEST_F(Driver, FileNamesAreArgumentsNotShellText)
     EXPECT_EQ(VyrReadFile(log).rfind(odd + "|", 0), 0u);
     EXPECT_TRUE(Exists(odd));
     unlink(odd.c_str());
+}
+
+TEST_F(Driver, OnlyAbsolutePathEntriesFindTheConverter)
+{
+    Converter("printf converted > \"$2\"; exit 0");
+    dxfi_SetProcessor("convert"); /* the stand-in lies in bindir */
+    /* empty entries and "." stand for the current directory: not searched */
+    for (const char *entries : {":/usr/bin:/bin", ".:/usr/bin:/bin", "/usr/bin::/bin", "/usr/bin:/bin:"}) {
+        script() = LoadScript();
+        script().errors = {309, 3};
+        mpm_ClearStack(0);
+        InDirWithPath(bindir, entries,
+                      [&] { EXPECT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), DNFP_READ_ERROR); });
+        EXPECT_FALSE(Exists(log)) << entries;
+    }
+    /* the directory by its absolute name */
+    script() = LoadScript();
+    script().errors = {309, 0};
+    mpm_ClearStack(0);
+    InDirWithPath("/", "/nonexistent:" + bindir + ":/usr/bin:/bin",
+                  [&] { EXPECT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), 0) << printed(); });
+    EXPECT_TRUE(Exists(log));
+    EXPECT_EQ(mpm_GetLastError(), 0) << printed();
+}
+
+TEST_F(Driver, FindsTheConverterByAbsolutePathOrOnThePath)
+{
+    const std::string program = bindir + "/" DXFI_DEFAULT_PROCESSOR;
+    std::ofstream(program) << "#!/bin/sh\nexit 5\n";
+    char *found = nullptr;
+    InDirWithPath(bindir, ":.", [&] { found = dnfp__FindProcessor(nullptr); });
+    EXPECT_EQ(found, nullptr) << "not executable, nor on an absolute PATH entry";
+    free(found);
+    chmod(program.c_str(), 0700);
+    InDirWithPath("/", "/nonexistent:" + bindir, [&] { found = dnfp__FindProcessor(nullptr); });
+    EXPECT_EQ(found ? std::string(found) : "", program);
+    free(found);
+    InDirWithPath(bindir, ":.", [&] { found = dnfp__FindProcessor(nullptr); });
+    EXPECT_EQ(found, nullptr);
+    free(found);
+    InDirWithPath("/", bindir, [&] { found = dnfp__FindProcessor(DXFI_DEFAULT_PROCESSOR); });
+    EXPECT_EQ(found ? std::string(found) : "", program);
+    free(found);
+    found = dnfp__FindProcessor("/some/where/else");
+    EXPECT_STREQ(found, "/some/where/else");
+    free(found);
+}
+
+TEST_F(Driver, InputBeginningWithADashIsNoOption)
+{
+    Converter("exit 5");
+    std::ofstream(tmpdir + "/-in.dxf") << "  0\nSECTION\n  0\nEOF\n";
+    script().errors = {309, 0};
+    builder() = [](Drawing &) {};
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(chdir(tmpdir.c_str()), 0);
+    EXPECT_EQ(dxfi_ParseFile(0, model, "-in.dxf", collect), 0) << printed();
+    EXPECT_EQ(chdir(here), 0);
+    EXPECT_EQ(VyrReadFile(log).rfind("./-in.dxf|", 0), 0u) << VyrReadFile(log);
+    EXPECT_TRUE(Exists(tmpdir + "/-in.dxf"));
+    unlink((tmpdir + "/-in.dxf").c_str());
+}
+
+TEST_F(Driver, HostThatIgnoresChildSignalsStillGetsTheExitStatus)
+{
+    struct sigaction ignore, before;
+    memset(&ignore, 0, sizeof ignore);
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGCHLD, &ignore, &before);
+    for (int code : {0, 5}) {
+        Converter("printf converted > \"$2\"; exit " + std::to_string(code));
+        script() = LoadScript();
+        script().errors = {309, 0};
+        mpm_ClearStack(0);
+        ASSERT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), 0) << printed();
+        ASSERT_EQ(script().paths.size(), 2u);
+        EXPECT_EQ(script().paths[1] == path, code == 5) << code;
+        EXPECT_EQ(mpm_GetLastError(), 0) << code << printed();
+    }
+    struct sigaction now;
+    sigaction(SIGCHLD, &before, &now);
+    EXPECT_EQ(now.sa_handler, SIG_IGN) << "the host's setting is given back";
+}
+
+TEST_F(Driver, ConfiguredTemporaryDirectoryHoldsEveryName)
+{
+    VyrTempDir other{"vyr_mapping_other"};
+    ASSERT_FALSE(other.Path().empty());
+    Converter("printf converted > \"$2\"; exit 0");
+    dxfi_SetProcessorTmpFilePath(other.Path().c_str());
+    ASSERT_NE(dxfi__preprocessor_tmpfile, nullptr);
+    /* the first name is taken: the next one is chosen in the same place */
+    const std::string taken = dxfi__preprocessor_tmpfile;
+    std::ofstream(taken) << "someone else's";
+    for (int round = 0; round < 2; ++round) {
+        script() = LoadScript();
+        script().errors = {309, 0};
+        ASSERT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), 0) << printed();
+        ASSERT_EQ(script().paths.size(), 2u);
+        EXPECT_EQ(script().paths[1].rfind(other.Path() + "/", 0), 0u) << round << " " << script().paths[1];
+        EXPECT_NE(script().paths[1], taken);
+    }
+    EXPECT_EQ(VyrReadFile(taken), "someone else's");
+    unlink(taken.c_str());
+    EXPECT_EQ(CountFiles(other.Path()), 0);
 }
 
 TEST_F(Driver, DwgPaperSpaceViewportsAreNumberedAndConverted)
@@ -298,6 +457,24 @@ TEST_F(Driver, DwgPaperSpaceViewportsAreNumberedAndConverted)
         if (h.enttype == AD_ENT_VIEWPORT) ids.push_back(r.vport.id);
     EXPECT_EQ(ids, (std::vector<int>{1, 2, 7, 0}));
     dnfp__StopToolkit();
+}
+
+TEST_F(Driver, DwgWithViewportsIsTakenAsItIsWithoutAConverter)
+{
+    dxfi_SetProcessor((bindir + "/no-such-program").c_str());
+    ASSERT_EQ(Parse([](Drawing &g) {
+                  g.d->filetype = AD_FILE_DWG;
+                  AdEntityRecord r;
+                  memset(&r, 0, sizeof r);
+                  g.Add(Drawing::Header(AD_ENT_VIEWPORT, 0x200), r, true);
+                  g.Line(0x101, 0, 0, 0, 1, 1);
+              }),
+              0)
+        << printed();
+    ASSERT_EQ(script().paths.size(), 2u);
+    EXPECT_EQ(script().paths[1], path);
+    EXPECT_EQ(All(DXFI_TF_dxf_line).size(), 1u);
+    EXPECT_EQ(mpm_GetLastError(), 0) << printed();
 }
 
 TEST_F(Driver, DxfFilesWithViewportsAreNotConverted)

@@ -30,7 +30,7 @@ enum {
  *   when none was found); the pass fills the header, the name buffers of the
  *   toolkit state, dwg->scan, dwg->qualityflags, dwg->version (from $ACADVER)
  *   and dwg->invalidversion. 1 success; 0 or -1 failure with the error code
- *   set (309 for AC1018/AC1021 files).
+ *   set (309 for files of AC1018 to AC1032).
  * - start readers (startlayerload ...; a unused, except startblockdefload,
  *   whose a is the AdBlockheader of the block, its entity list created):
  *   position the stream; 1 when records follow, 0 when there is nothing to

@@ -411,9 +411,14 @@ int coordinate(AdDrawing *dwg, uint16_t code, double *out)
     return 1;
 }
 
+/* Releases after AC1015 that a client converts down before loading them
+ * (error 309); a release not named here loads as an unknown version. */
 bool toonew(const AdHeader *h)
 {
-    return std::strcmp(h->acadver, "AC1018") == 0 || std::strcmp(h->acadver, "AC1021") == 0;
+    static const char *const kNew[] = {"AC1018", "AC1021", "AC1024", "AC1027", "AC1032"};
+    for (const char *v : kNew)
+        if (std::strcmp(h->acadver, v) == 0) return true;
+    return false;
 }
 
 /* Stores one variable; -1 end of file, -2 too new, else 1. */
