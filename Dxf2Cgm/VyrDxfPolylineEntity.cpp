@@ -78,6 +78,7 @@ std::vector<ChainVertex> chain;
 std::vector<double> pointBuffer;
 std::vector<float> floatBuffer;
 std::vector<double> fillBuffer;
+std::vector<double> areaBuffer;
 
 template <class T> T *Grow(std::vector<T> &v, size_t n)
 {
@@ -664,16 +665,20 @@ int VyrDxfPolylineEntity::CreatePattern(const OutlineEdge *edges, int count, Vyr
     return written ? 0 : 1;
 }
 
-bool VyrDxfPolylineEntity::FillsWideSegments() const { return false; }
+bool VyrDxfPolylineEntity::FillsWideSegments() const { return FillsAreas(); }
 
 int VyrDxfPolylineEntity::FillArea(const double *xy, int count, VyrPrintGenerator *generator,
                                    VyrMathTransformation2D *transformation)
 {
-    (void)xy;
-    (void)count;
-    (void)generator;
-    (void)transformation;
-    return 1;
+    if (count < 3 || !Fits(xy, count, transformation)) return 1;
+    if (!mirror) return WriteFilledArea(generator, *transformation, count, xy);
+    double *mirrored = Grow(areaBuffer, 2 * static_cast<size_t>(count));
+    if (!mirrored) return 1;
+    for (int i = 0; i < count; ++i) {
+        mirrored[2 * i] = -xy[2 * i];
+        mirrored[2 * i + 1] = xy[2 * i + 1];
+    }
+    return WriteFilledArea(generator, *transformation, count, mirrored);
 }
 
 int VyrDxfPolylineEntity::ComputeArcInfo(const double *p0, const double *p1, double bulge, double *center,

@@ -143,11 +143,13 @@ protected:
      * colour to the polyline's colour. 1 when an argument is missing. */
     int CreatePattern(const OutlineEdge *edges, int count, VyrPrintGenerator *generator,
                       VyrMathTransformation2D *transformation);
-    /* The attribute step, then the polygon of `count` points (x, y pairs in
-     * the entity's plane) as a filled area in the polyline's colour. */
+    /* The polygon of `count` points (x, y pairs in the entity's plane) as a
+     * filled area in the polyline's colour; 1 when it lands off the
+     * picture's numbers. */
     int FillArea(const double *xy, int count, VyrPrintGenerator *generator,
                  VyrMathTransformation2D *transformation);
-    /* Whether the conversion draws wide segments as filled areas. */
+    /* Whether the conversion draws wide segments as filled areas (the
+     * filledAreas option, unless the drawing's FILLMODE is 0). */
     bool FillsWideSegments() const;
 
     /* Maps x, y pairs in the entity's plane (mirrored first) into the float

@@ -667,6 +667,83 @@ TEST_F(Polylines, OutlinesSetTheFillColourOfTheirBand)
     EXPECT_EQ(Only(log, "SetFillColor").size(), 1u);
 }
 
+/* The options of a picture with filled areas, for one test. */
+class FilledAreas {
+public:
+    FilledAreas()
+    {
+        VyrDxf2CgmOptions filled;
+        filled.filledAreas = true;
+        VyrDxfEntity::SetOptions(filled);
+        VyrDxfEntity::SetFillMode(1);
+    }
+    ~FilledAreas()
+    {
+        VyrDxfEntity::SetOptions(VyrDxf2CgmOptions());
+        VyrDxfEntity::SetFillMode(1);
+    }
+};
+
+TEST_F(Polylines, FilledBandsAndTheirJoins)
+{
+    FilledAreas filled;
+    Props red = Plain();
+    red.color = 1;
+    /* The line-line join: each band one polygon, the second starting on
+     * the first's cut end. */
+    const db_ptr corner = Lw({{0, 0}, {10, 0}, {10, 10}}, 0x004, 1.0, red);
+    EXPECT_EQ(Write(corner),
+              (std::vector<std::string>{"SetFillColor 1", "DrawPolygon 4 0 0.5 9.5 0.5 10.5 -0.5 0 -0.5",
+                                        "DrawPolygon 4 9.5 0.5 9.5 10 10.5 10 10.5 -0.5"}));
+    /* Mirrored by the extrusion. */
+    EXPECT_EQ(Only(Write(Lw({{0, 0}, {10, 0}, {10, 10}}, 0x004, 1.0, Down(red))), "Draw"),
+              (std::vector<std::string>{"DrawPolygon 4 0 0.5 -9.5 0.5 -10.5 -0.5 0 -0.5",
+                                        "DrawPolygon 4 -9.5 0.5 -9.5 10 -10.5 10 -10.5 -0.5"}));
+    /* The tapering head ends in a point: a triangle. */
+    EXPECT_EQ(Only(Write(Lw({{0, 0, 0, 0.5, 0.5}, {8, 0, 0, 2, 0}, {12, 0}}, 0x020, 0.0, red)), "Draw"),
+              (std::vector<std::string>{"DrawPolygon 4 0 0.25 8 0.25 8 -0.25 0 -0.25",
+                                        "DrawPolygon 3 8 1 12 0 8 -1"}));
+    /* Thin pieces stay lines. */
+    EXPECT_EQ(Only(Write(Lw({{0, 0, 0, 1, 1}, {10, 0, 0, 0.1, 0.1}, {20, 0}}, 0x020, 0.0, red)), "Draw"),
+              (std::vector<std::string>{"DrawPolygon 4 0 0.5 10 0.5 10 -0.5 0 -0.5", "DrawLine 10 0 20 0"}));
+    /* The drawing's FILLMODE 0 keeps the outlines. */
+    VyrDxfEntity::SetFillMode(0);
+    EXPECT_EQ(Only(Write(corner), "Draw"),
+              (std::vector<std::string>{"DrawLine 0 0.5 9.5 0.5", "DrawLine 9.5 0.5 10.5 -0.5",
+                                        "DrawLine 0 -0.5 10.5 -0.5", "DrawLine 0 -0.5 0 0.5",
+                                        "DrawLine 9.5 0.5 9.5 10", "DrawLine 9.5 10 10.5 10",
+                                        "DrawLine 10.5 -0.5 10.5 10", "DrawLine 10.5 -0.5 9.5 0.5"}));
+    VyrDxfEntity::SetFillMode(1);
+}
+
+TEST_F(Polylines, FilledArcBandsAndBevels)
+{
+    FilledAreas filled;
+    /* A half circle band (bulge 1 from (0,0) to (10,0), width 1): its sides
+     * are chords of at most five degrees on the radii 4.5 and 5.5 about
+     * (5,0), 36 each. */
+    const auto arc = Only(Write(Lw({{0, 0, 1}, {10, 0}}, 0x014, 1.0)), "Draw");
+    ASSERT_EQ(arc.size(), 1u);
+    const std::vector<double> n = Parse(arc[0]).args;
+    ASSERT_EQ(n[0], 74.0);
+    ASSERT_EQ(n.size(), 1 + 2 * 74u);
+    for (size_t i = 0; i < 74; ++i) {
+        const double r = std::hypot(n[1 + 2 * i] - 5, n[2 + 2 * i]);
+        EXPECT_NEAR(r, i <= 36 ? 4.5 : 5.5, 1e-4) << "point " << i;
+        EXPECT_LE(n[2 + 2 * i], 1e-4) << "below the chord";
+    }
+
+    /* A turn too sharp to mitre ends both bands square; a bevel fills the
+     * wedge outside it: the vertex and the two outer corners. */
+    const double dx = -10, dy = 0.5, len = std::hypot(dx, dy);
+    const double nx = -dy / len, ny = dx / len; /* the second band's left normal */
+    const auto sharp = Only(Write(Lw({{0, 0}, {10, 0}, {0, 0.5}}, 0x004, 1.0)), "Draw");
+    ASSERT_EQ(sharp.size(), 3u);
+    EXPECT_EQ(sharp[0], "DrawPolygon 4 0 0.5 10 0.5 10 -0.5 0 -0.5");
+    ExpectCalls({sharp[1]}, Calls{Points("DrawPolygon", {10, 0, 10, -0.5, 10 - 0.5 * nx, -0.5 * ny})},
+                "bevel");
+}
+
 TEST_F(Polylines, SmoothedPolylinesTakeTheirWidthAsLineWeight)
 {
     const std::vector<V> points = {{0, 0}, {1, 1}, {2, 0}};
