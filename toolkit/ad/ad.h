@@ -938,10 +938,41 @@ VYR_EXPORT double adEllipseParameterFromAngle(double angle, double ratio);
  * the code page; at most capacity - 1 bytes and the terminator. */
 VYR_EXPORT void adstrcpytrans(char *dst, const char *src, size_t capacity, int codepage);
 
-/* Code-page names of $DWGCODEPAGE and their numbers. */
+/* ---------------------------------------------------------------- code pages */
+
+/* The catalogue of the code pages of $DWGCODEPAGE: numbers 0 to 44, each with
+ * its name, the number of its conversion table (-1: none, for "ansi_1200")
+ * and the Windows code-page number of that table (0 for "undefined",
+ * "ascii" and "mac-roman"). Names compare without regard to ASCII case. */
 VYR_EXPORT int adNumValidCodePages(void);
-VYR_EXPORT const char *adCodePageName(int number);
+VYR_EXPORT const char *adCodePageName(int number); /* null outside the catalogue */
+/* 1 and the number when the name is in the catalogue, else 0 and 0. */
 VYR_EXPORT int adAsciiCodePageToShort(const char *name, int16_t *number);
+VYR_EXPORT int adCodePageTableIndex(int number);
+VYR_EXPORT unsigned adAcadCp2Ansi(int number);
+/* The highest catalogue number with that Windows number (932: 38
+ * "ansi_932"); 0 for none and for 0. */
+VYR_EXPORT int adAnsiCp2Acad(unsigned windows);
+/* The toolkit's current code page (30 after start-up); adstrupr and adstrlwr
+ * step over the double-byte characters of it. */
+VYR_EXPORT void adSetAcp(int number);
+VYR_EXPORT int adGetAcp(void);
+/* Tables are read from the init data on first use. A character below 256 is
+ * a single byte, a larger one lead x 256 + trail. Both return 1 when
+ * converted; else 0, with the character itself (Unicode) or 0 (character)
+ * as output. */
+VYR_EXPORT int adCodePageCharToUnicode(int codepage, unsigned ch, uint16_t *unicode);
+VYR_EXPORT int adUnicodeToCodePageChar(int codepage, unsigned unicode, uint16_t *ch);
+VYR_EXPORT int adIsLeadByte(unsigned char c, int codepage);
+/* The next character of a text, one byte or a lead byte and the byte after
+ * it (a lead byte before the terminator stands alone); advances the cursor.
+ * 0 at the terminator, which is not passed. */
+VYR_EXPORT unsigned adGetCodePageChar(const char **cursor, int codepage);
+/* Writes a character as one byte, or as two when it is above 0xFF. */
+VYR_EXPORT void adPutCodePageChar(char **cursor, unsigned ch);
+/* ASCII letters only; return the text. */
+VYR_EXPORT char *adstrupr(char *text);
+VYR_EXPORT char *adstrlwr(char *text);
 
 /* ---------------------------------------------------------------- handles, hex */
 

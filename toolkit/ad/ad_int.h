@@ -19,7 +19,9 @@ enum {
     AD_SNIFF_SIZE = 2000,     /* bytes examined to tell the file kind */
     AD_MAX_XREFS = 512,
     AD_FILENAME_LEN = 2048,
-    AD_INIT_CODEPAGES = 38
+    AD_INIT_CODEPAGES = 38, /* code-page tables of the init data's fixed layout */
+    AD_CP_TABLES = 39,      /* ... and with those of its extension (1258) */
+    AD_NUM_CODEPAGES = 45   /* names of the code-page catalogue */
 };
 
 /* ---------------------------------------------------------------- reader table */
@@ -387,6 +389,17 @@ typedef struct AdInitEntry {
     uint32_t value;
 } AdInitEntry;
 
+/* A code page's conversion table (toolkit/ad/codepage.cpp). */
+typedef struct AdCodePageTable {
+    uint16_t single[256]; /* Unicode of each byte; 0-127 ASCII */
+    int32_t ndouble;      /* double-byte codes: */
+    uint16_t *codes;      /* lead x 256 + trail, increasing */
+    uint16_t *unicodes;   /* their Unicode values */
+    int nleads;
+    unsigned char leads[128]; /* distinct high bytes of the codes, increasing */
+} AdCodePageTable;
+void adfreecodepagetables(void);
+
 typedef struct AdToolkitState {
     int16_t error;
     unsigned char loading; /* the stop flag: cleared by adStopLoading */
@@ -435,7 +448,10 @@ typedef struct AdToolkitState {
     unsigned char preloadfilter[32];
     /* init data */
     char *initfilename;
-    uint32_t codepageoffset[AD_INIT_CODEPAGES];
+    uint32_t codepageoffset[AD_CP_TABLES];  /* 0xFFFFFFFF: no table */
+    AdCodePageTable *cptable[AD_CP_TABLES]; /* loaded on first use */
+    unsigned char cpunreadable[AD_CP_TABLES];
+    int16_t acp; /* the current code page (adSetAcp) */
     AdInitEntry font1index[100];
     unsigned char font1data[4998];
     AdInitEntry font2index[103];

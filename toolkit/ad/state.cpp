@@ -35,6 +35,21 @@ bool readentries(AdInitEntry *out, int n)
     return true;
 }
 
+/* The init data's optional extension after the second font: the tag
+ * "XCP1", a 16-bit count and the 32-bit offsets of the code-page tables
+ * beyond the fixed layout's 38. Init data without it has no such tables. */
+void readextension()
+{
+    unsigned char tag[6];
+    if (!adin->readinitchars(tag, 1, sizeof tag) || std::memcmp(tag, "XCP1", 4) != 0) return;
+    int n = bts(tag + 4);
+    for (int i = 0; i < n && AD_INIT_CODEPAGES + i < AD_CP_TABLES; ++i) {
+        unsigned char off[4];
+        if (!adin->readinitchars(off, 4, 1)) return;
+        adin->codepageoffset[AD_INIT_CODEPAGES + i] = static_cast<uint32_t>(btl(off));
+    }
+}
+
 /* The init data: banner ending in 'H', code-page offsets, the two fonts. */
 bool readinitdata()
 {
@@ -57,8 +72,10 @@ bool readinitdata()
              readentries(adin->font2index, 103) &&
              adin->readinitchars(adin->font2data, 1, sizeof adin->font2data);
         if (ok) {
-            for (int i = 0; i < AD_INIT_CODEPAGES; ++i)
-                adin->codepageoffset[i] = static_cast<uint32_t>(btl(offs + 4 * i));
+            for (int i = 0; i < AD_CP_TABLES; ++i)
+                adin->codepageoffset[i] =
+                    i < AD_INIT_CODEPAGES ? static_cast<uint32_t>(btl(offs + 4 * i)) : 0xFFFFFFFFu;
+            readextension();
         } else {
             adin->error = 183;
         }
@@ -163,6 +180,7 @@ int adInitAd2(const char *initfile, int16_t *error)
     s->adda2kextras = 1;
     s->maxprer15namelength = 26;
     s->pfbscale = 0.5;
+    s->acp = 30; /* ansi_1252 */
     std::memcpy(s->maccreator, "dosa", 5);
     std::memcpy(s->macfiletype, "TEXT", 5);
     if (error) *error = 0;
@@ -174,6 +192,7 @@ void adCloseAd2(void)
     if (!adin) return;
     AdToolkitState *s = adin;
     bt_term();
+    adfreecodepagetables();
     s->shfilesystem = 0;
     ztvm_term();
     adin = nullptr;

@@ -477,9 +477,9 @@ int storevar(AdDrawing *dwg, const HeaderVar &v)
             adAsciiObjhandleToBinary(adin->curstr, f);
         break;
     case 10: {
+        /* a name outside the catalogue keeps the default code page */
         int16_t cp;
-        adAsciiCodePageToShort(adin->curstr, &cp);
-        std::memcpy(f, &cp, 2);
+        if (adAsciiCodePageToShort(adin->curstr, &cp)) std::memcpy(f, &cp, 2);
         break;
     }
     default: break;

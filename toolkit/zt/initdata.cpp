@@ -4,51 +4,51 @@
  * before a zero byte; 38 32-bit offsets of code-page tables (0xFFFFFFFF: no
  * table); the first built-in shape font's 100 index entries (16-bit shape
  * number, 32-bit data length) and its 4,998-byte data block; the second
- * font's 103 entries and its 4,832-byte block; then the code-page tables.
+ * font's 103 entries and its 4,832-byte block; an extension (the tag "XCP1",
+ * a 16-bit count and the 32-bit offsets of the code-page tables beyond the
+ * first 38); then the code-page tables, which the build generates from the C
+ * library's iconv (tools/gencodepages).
  *
- * The data is built at compile time. The two fonts' shapes are outlines-free
- * placeholders for now: shape 0 carries the font's name and metrics, every
- * other shape only advances the pen, and each font block has its full size.
- * No code-page table is present yet. */
+ * The two fonts' shapes are outlines-free placeholders: shape 0 carries the
+ * font's name and metrics, every other shape only advances the pen, and each
+ * font block has its full size. The data is assembled once, on first use. */
 #include "toolkit/zt/zt.h"
 
-#include <array>
 #include <cstdio>
 #include <cstring>
+#include <vector>
+
+#include "vyr_codepage_tables.inc"
 
 namespace {
 
 constexpr char kBanner[] = "VyrDxf2Cgm toolkit init data 1 LE H";
-constexpr int kCodePages = 38;
+constexpr int kFixedCodePages = 38;
 constexpr int kFont1Shapes = 100, kFont1Bytes = 4998;
 constexpr int kFont2Shapes = 103, kFont2Bytes = 4832;
-constexpr size_t kSize =
-    sizeof(kBanner) + kCodePages * 4 + kFont1Shapes * 6 + kFont1Bytes + kFont2Shapes * 6 + kFont2Bytes;
+static_assert(VYR_CODEPAGE_TABLES >= kFixedCodePages, "the generated tables cover the fixed layout");
 
 struct Builder {
-    std::array<unsigned char, kSize> d{};
-    size_t n = 0;
-    constexpr void u8(unsigned v) { d[n++] = static_cast<unsigned char>(v & 0xFF); }
-    constexpr void u16(unsigned v)
+    std::vector<unsigned char> d;
+    void u8(unsigned v) { d.push_back(static_cast<unsigned char>(v & 0xFF)); }
+    void u16(unsigned v)
     {
         u8(v);
         u8(v >> 8);
     }
-    constexpr void u32(unsigned long v)
+    void u32(unsigned long v)
     {
         u16(static_cast<unsigned>(v & 0xFFFF));
         u16(static_cast<unsigned>(v >> 16));
     }
-    constexpr void str0(const char *s)
+    void str0(const char *s)
     {
         for (size_t i = 0; s[i]; ++i) u8(static_cast<unsigned char>(s[i]));
         u8(0);
     }
-    constexpr void font(const char *name, int shapes, int firstcode, int bytes)
+    void font(const char *name, int shapes, int firstcode, int bytes)
     {
-        size_t namelen = 0;
-        while (name[namelen]) ++namelen;
-        const int infolen = static_cast<int>(namelen) + 1 + 4;
+        const int infolen = static_cast<int>(std::strlen(name)) + 1 + 4;
         const int rest = bytes - infolen;
         const int each = rest / (shapes - 1);
         const int extra = rest % (shapes - 1);
@@ -76,19 +76,33 @@ struct Builder {
     }
 };
 
-constexpr std::array<unsigned char, kSize> build()
+std::vector<unsigned char> build()
 {
     Builder b;
     b.str0(kBanner);
-    for (int i = 0; i < kCodePages; ++i) b.u32(0xFFFFFFFFul);
+    const size_t offsets = b.d.size();
+    for (int i = 0; i < kFixedCodePages; ++i) b.u32(0xFFFFFFFFul);
     b.font("SIMPLEX", kFont1Shapes, 32, kFont1Bytes);
     b.font("GDT", kFont2Shapes, 33, kFont2Bytes);
+    b.d.insert(b.d.end(), {'X', 'C', 'P', '1'});
+    b.u16(VYR_CODEPAGE_TABLES - kFixedCodePages);
+    const size_t extension = b.d.size();
+    for (int i = kFixedCodePages; i < VYR_CODEPAGE_TABLES; ++i) b.u32(0xFFFFFFFFul);
+    const size_t base = b.d.size();
+    b.d.insert(b.d.end(), kCodePageTableBlock, kCodePageTableBlock + sizeof kCodePageTableBlock);
+    for (int i = 0; i < VYR_CODEPAGE_TABLES; ++i) {
+        const unsigned long at = static_cast<unsigned long>(base + kCodePageTableOffsets[i]);
+        size_t pos = i < kFixedCodePages ? offsets + 4 * i : extension + 4 * (i - kFixedCodePages);
+        for (int k = 0; k < 4; ++k) b.d[pos + k] = static_cast<unsigned char>(at >> 8 * k & 0xFF);
+    }
     return b.d;
 }
 
-constexpr std::array<unsigned char, kSize> kInitData = build();
-static_assert(kInitData[sizeof(kBanner) - 2] == 'H' && kInitData[sizeof(kBanner) - 1] == 0,
-              "the banner must end in 'H' and a zero byte");
+const std::vector<unsigned char> &initdata()
+{
+    static const std::vector<unsigned char> data = build();
+    return data;
+}
 
 /* The one open init source of the default callbacks. */
 FILE *g_file = nullptr;
@@ -100,8 +114,9 @@ extern "C" {
 
 const unsigned char *ztinit_builtin(size_t *size)
 {
-    if (size) *size = kInitData.size();
-    return kInitData.data();
+    const std::vector<unsigned char> &d = initdata();
+    if (size) *size = d.size();
+    return d.data();
 }
 
 int ztior_fopen(const char *name)
@@ -118,8 +133,9 @@ int ztior_fopen(const char *name)
 int ztior_fgetc(void)
 {
     if (g_file) return std::fgetc(g_file);
-    if (g_pos < 0 || g_pos >= static_cast<long>(kInitData.size())) return EOF;
-    return kInitData[static_cast<size_t>(g_pos++)];
+    const std::vector<unsigned char> &d = initdata();
+    if (g_pos < 0 || g_pos >= static_cast<long>(d.size())) return EOF;
+    return d[static_cast<size_t>(g_pos++)];
 }
 
 int ztior_fread(void *buf, size_t size, size_t count)
@@ -128,8 +144,9 @@ int ztior_fread(void *buf, size_t size, size_t count)
     if (g_pos < 0) return 0;
     size_t want = size * count;
     if (count && want / count != size) return 0;
-    if (want > kInitData.size() - static_cast<size_t>(g_pos)) return 0;
-    std::memcpy(buf, kInitData.data() + g_pos, want);
+    const std::vector<unsigned char> &d = initdata();
+    if (want > d.size() - static_cast<size_t>(g_pos)) return 0;
+    std::memcpy(buf, d.data() + g_pos, want);
     g_pos += static_cast<long>(want);
     return 1;
 }
@@ -138,7 +155,7 @@ int ztior_fseek(long offset, int whence)
 {
     if (g_file) return std::fseek(g_file, offset, whence);
     if (g_pos < 0) return -1;
-    long size = static_cast<long>(kInitData.size());
+    long size = static_cast<long>(initdata().size());
     long target = whence == SEEK_SET   ? offset
                   : whence == SEEK_CUR ? g_pos + offset
                   : whence == SEEK_END ? size + offset
