@@ -862,11 +862,17 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
     if (text.IsEmpty()) return 0;
     if (!Begin()) return -1;
 
-    /* Lines of the text, split at line feeds (a CR before one is dropped). */
+    /* Lines of the text, split at line feeds (a CR before one is dropped).
+     * A diameter sign in a text that otherwise fits ISO 8859-1 becomes the
+     * letter O with stroke, so the text stays in the character set every
+     * viewer reads. */
     std::vector<VyrUnicodeString> lines(1);
     int n = text.GetLengthInChar();
+    bool oslash = true;
+    for (int i = 0; i < n && oslash; ++i) oslash = text.GetAt(i) <= 0xFF || text.GetAt(i) == 0x2300;
     for (int i = 0; i < n; ++i) {
         unsigned short c = text.GetAt(i);
+        if (oslash && c == 0x2300) c = 0xD8;
         if (c == '\n') {
             lines.emplace_back();
         } else if (c == '\r' && i + 1 < n && text.GetAt(i + 1) == '\n') {

@@ -489,14 +489,15 @@ TEST_F(CgmText, CharacterSetsAndLines)
     CgmCapture cap;
     DriverSetUp(cap.Generator());
     Text(cap, "caf\xC3\xA9", 29);
-    Text(cap, "\xE2\x8C\x80 12", 29);
+    Text(cap, "\xE2\x8C\x80\xE3\x81\x82", 29);
     Text(cap, "top\nbottom", 31);
     Text(cap, "tab\there", 29);
+    Text(cap, "\xE2\x8C\x80 12", 29);
     cap.Finish();
     std::vector<std::string> t = cap.Lines("TEXT");
-    ASSERT_EQ(t.size(), 5u);
+    ASSERT_EQ(t.size(), 6u);
     EXPECT_EQ(t[0], "TEXT (100,50) final \"caf\xE9\"");
-    EXPECT_EQ(t[1], "TEXT (100,50) final \"\xE2\x8C\x80 12\"");
+    EXPECT_EQ(t[1], "TEXT (100,50) final \"\xE2\x8C\x80\xE3\x81\x82\"");
     EXPECT_EQ(cap.Lines("CHARACTER SET INDEX"),
               (std::vector<std::string>{"CHARACTER SET INDEX 1", "CHARACTER SET INDEX 3",
                                         "CHARACTER SET INDEX 1"}));
@@ -505,6 +506,8 @@ TEST_F(CgmText, CharacterSetsAndLines)
     EXPECT_NEAR(Start(t[2])[1], 50 - 7.29, 1e-3);
     EXPECT_NEAR(Start(t[3])[1], 50 - 7.29 - 7.29 * 5 / 3, 1e-3);
     EXPECT_EQ(t[4], "TEXT (100,50) final \"tab here\"");
+    /* a diameter sign in a Latin-1 text is written as the letter O with stroke */
+    EXPECT_EQ(t[5], "TEXT (100,50) final \"\xD8 12\"");
 }
 
 TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
