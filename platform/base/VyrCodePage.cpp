@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
-#include <vector>
 
 namespace {
 
@@ -99,50 +98,62 @@ int VyrCodePage::ConvertStrToUcs(const char *src, int srcLen, unsigned short *ds
     if (srcLen < 0) srcLen = static_cast<int>(std::strlen(src));
     if (srcLen == 0) return 0;
 
-    std::vector<unsigned short> units;
-    units.reserve(static_cast<size_t>(srcLen));
+    /* Units go straight into dst; what does not fit is dropped and counts
+     * as replaced. No heap memory: callers convert many short runs. */
+    const size_t cap = static_cast<size_t>(srcLen);
+    size_t n = 0;
     int replaced = 0;
+    auto put = [&](unsigned short u) {
+        if (n < cap)
+            dst[n++] = u;
+        else
+            replaced = 1;
+    };
+    auto putbytes = [&](const char *b, size_t len) {
+        for (size_t i = 0; i + 1 < len; i += 2)
+            put(static_cast<unsigned short>(static_cast<unsigned char>(b[i]) |
+                                            (static_cast<unsigned char>(b[i + 1]) << 8)));
+    };
     if (!cd_) {
         /* iconv unavailable altogether: keep the bytes as ISO 8859-1. */
-        for (int i = 0; i < srcLen; ++i) units.push_back(static_cast<unsigned char>(src[i]));
+        for (int i = 0; i < srcLen; ++i) put(static_cast<unsigned char>(src[i]));
     } else {
         iconv_t cd = static_cast<iconv_t>(cd_);
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         char *in = const_cast<char *>(src);
-        size_t inLeft = static_cast<size_t>(srcLen);
-        std::vector<char> buf(4 * static_cast<size_t>(srcLen) + 8);
+        size_t inLeft = cap;
+        char buf[4096];
         while (inLeft > 0) {
-            char *out = buf.data();
-            size_t outLeft = buf.size();
+            char *out = buf;
+            size_t outLeft = sizeof buf;
             size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
             int err = (r == static_cast<size_t>(-1)) ? errno : 0;
-            size_t produced = buf.size() - outLeft;
-            for (size_t i = 0; i + 1 < produced; i += 2)
-                units.push_back(static_cast<unsigned short>(static_cast<unsigned char>(buf[i]) |
-                                                            (static_cast<unsigned char>(buf[i + 1]) << 8)));
+            putbytes(buf, sizeof buf - outLeft);
             if (err == E2BIG) continue;
             if (err == EILSEQ) {
-                units.push_back(0xFFFD);
-                ++replaced;
+                /* what the encoding held back comes before the bad byte */
+                out = buf;
+                outLeft = sizeof buf;
+                iconv(cd, nullptr, nullptr, &out, &outLeft);
+                putbytes(buf, sizeof buf - outLeft);
+                put(0xFFFD);
+                replaced = 1;
                 ++in;
                 --inLeft;
-                iconv(cd, nullptr, nullptr, nullptr, nullptr);
                 continue;
             }
             if (err != 0) { /* EINVAL: an incomplete sequence at the end */
-                units.push_back(0xFFFD);
-                ++replaced;
+                put(0xFFFD);
+                replaced = 1;
                 break;
             }
         }
-        /* Flush any shift state of a stateful encoding. */
-        char *out = buf.data();
-        size_t outLeft = buf.size();
+        /* Flush what a stateful or composing encoding holds back. */
+        char *out = buf;
+        size_t outLeft = sizeof buf;
         iconv(cd, nullptr, nullptr, &out, &outLeft);
+        putbytes(buf, sizeof buf - outLeft);
     }
-    size_t n = units.size() < static_cast<size_t>(srcLen) ? units.size() : static_cast<size_t>(srcLen);
-    if (n < units.size()) replaced = 1;
-    std::memcpy(dst, units.data(), n * sizeof(unsigned short));
     *dstLen = static_cast<int>(n);
     return replaced ? 1 : 0;
 }

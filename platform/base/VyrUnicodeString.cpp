@@ -111,6 +111,12 @@ VyrUnicodeString &VyrUnicodeString::Append(const char *latin1)
     return *this;
 }
 
+VyrUnicodeString &VyrUnicodeString::Append(const unsigned short *units, int count)
+{
+    if (units && count > 0) units_.insert(units_.end(), units, units + count);
+    return *this;
+}
+
 int VyrUnicodeString::Compare(const VyrUnicodeString &other) const
 {
     if (units_.size() != other.units_.size()) return 0;

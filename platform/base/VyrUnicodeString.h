@@ -33,6 +33,8 @@ public:
     VyrUnicodeString &Append(const VyrUnicodeString &other);
     VyrUnicodeString &Append(const VyrUnicodeChar &c);
     VyrUnicodeString &Append(const char *latin1);
+    /* Appends `count` units (count <= 0 or null: nothing). */
+    VyrUnicodeString &Append(const unsigned short *units, int count);
 
     /* Non-zero when equal ignoring ASCII case, 0 otherwise (see above). */
     int Compare(const VyrUnicodeString &other) const;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -30,7 +31,8 @@ TEST(VyrCodePage, DrawingNamesMapToIconvNames)
         {"dos864", "CP864"},         {"ascii", "CP1252"},         {"undefined", "CP1252"},
         {"iso8859-2", "ISO-8859-2"}, {"ISO8859-1", "ISO-8859-1"}, {"ISO-8859-15", "ISO-8859-15"},
         {"1250", "CP1250"},          {"windows-1251", "CP1251"},  {"EUC-KR", "EUC-KR"},
-        {"ansi_874", "CP874"},       {"IBM-932", "CP932"},
+        {"ansi_874", "CP874"},       {"IBM-932", "CP932"},        {"ansi_1258", "CP1258"},
+        {"ansi_1361", "JOHAB"},      {"ANSI_1200", "UTF-8"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(VyrCodePage::sToIconvName(c.name), c.iconv) << c.name;
@@ -87,4 +89,28 @@ TEST(VyrRawCollint, GrowsAndGuardsItsBounds)
     EXPECT_EQ(a[999], 2997);
     EXPECT_EQ(a.Get(1000), 0);
     EXPECT_EQ(a.Get(-1), 0);
+}
+
+TEST(VyrCodePage, ComposingPageKeepsWhatItHeldBack)
+{
+    /* 1258 holds a letter back until it knows no accent follows */
+    VyrCodePage viet("ansi_1258");
+    EXPECT_EQ(Convert(viet, "a\xEC"), std::vector<unsigned short>{0xE1});
+    EXPECT_EQ(Convert(viet, "ab"), (std::vector<unsigned short>{'a', 'b'}));
+    EXPECT_EQ(Convert(viet, "e\x81"), (std::vector<unsigned short>{'e', 0xFFFD}));
+    EXPECT_EQ(Convert(viet, "e\x81o"), (std::vector<unsigned short>{'e', 0xFFFD, 'o'}));
+}
+
+TEST(VyrCodePage, OutputNeverPassesTheGivenRoom)
+{
+    /* four bytes of UTF-8 are two units: room for srcLen units always holds them */
+    VyrCodePage utf8("ansi_1200");
+    EXPECT_EQ(Convert(utf8, "\xF0\x9F\x98\x80"), (std::vector<unsigned short>{0xD83D, 0xDE00}));
+    std::vector<unsigned short> big(100000, 0);
+    std::string text(100000, '\xE9');
+    VyrCodePage w("ansi_1252");
+    int n = 0;
+    EXPECT_EQ(w.ConvertStrToUcs(text.c_str(), int(text.size()), big.data(), &n), 0);
+    EXPECT_EQ(n, 100000);
+    EXPECT_EQ(big[99999], 0xE9);
 }
