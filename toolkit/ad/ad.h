@@ -974,6 +974,38 @@ VYR_EXPORT void adPutCodePageChar(char **cursor, unsigned ch);
 VYR_EXPORT char *adstrupr(char *text);
 VYR_EXPORT char *adstrlwr(char *text);
 
+/* ---------------------------------------------------------------- dates */
+
+/* A date-time is [0] the Julian day and [1] the milliseconds since
+ * midnight; (0, 0) means no date and decodes as 1 January 1990, 00:00:00.
+ * Decoding rounds to whole seconds (the Ex forms also give the milliseconds
+ * part), a time at or above 86,399,500 ms counting as midnight of the next
+ * day; an all-zero date encodes as (0, 0). Any output may be null. */
+VYR_EXPORT void adDecodeAcadDate(const int32_t *datetime, int *day, int *month, int *year, int *hour,
+                                 int *minute, int *second);
+VYR_EXPORT void adDecodeAcadDateEx(const int32_t *datetime, int *day, int *month, int *year, int *hour,
+                                   int *minute, int *second, int *ms);
+/* A duration: whole days and the time of the rest. */
+VYR_EXPORT void adDecodeAcadTime(const int32_t *datetime, int32_t *days, int *hours, int *minutes,
+                                 int *seconds);
+VYR_EXPORT void adEncodeAcadDate(int day, int month, int year, int hour, int minute, int second,
+                                 int32_t *datetime);
+VYR_EXPORT void adEncodeAcadDateEx(int day, int month, int year, int hour, int minute, int second, int ms,
+                                   int32_t *datetime);
+VYR_EXPORT void adEncodeAcadTime(int32_t days, int hours, int minutes, int seconds, int32_t *datetime);
+VYR_EXPORT void adEncodeAcadTimeEx(int32_t days, int hours, int minutes, int seconds, int ms,
+                                   int32_t *datetime);
+
+/* ---------------------------------------------------------------- shape files */
+
+/* Frees the font files opened for a drawing (adCloseFile does it too). */
+VYR_EXPORT void adUnloadFontFiles(AdDrawing *dwg);
+/* The text style (a shape file, flag 1) whose font holds a shape of that
+ * name (ASCII case ignored), and the shape's number; 0 and a null handle
+ * when no font of the drawing has it. */
+VYR_EXPORT int adGetShapefileAndNumber(AdDrawing *dwg, const char *shapename, unsigned char *stylehandle,
+                                       int16_t *number);
+
 /* ---------------------------------------------------------------- handles, hex */
 
 VYR_EXPORT int adIncrementObjhandle(unsigned char *handle);

@@ -311,6 +311,8 @@ typedef struct AdDxfScan {
 typedef struct AdDxfLoad AdDxfLoad;       /* the DXF loaders' state (toolkit/dxf/dxf_int.h) */
 typedef struct AdDwgLoad AdDwgLoad;       /* the DWG readers' state (toolkit/dwg/dwg_int.h) */
 typedef struct AdClassIndex AdClassIndex; /* classes by name and number (objects.cpp) */
+struct ShFont;                            /* a shape-font file (toolkit/sh/sh.h) */
+struct ShBadName;                         /* a font name that could not be opened */
 
 struct AdDrawing {
     char filename[AD_FILENAME_LEN];
@@ -357,6 +359,8 @@ struct AdDrawing {
     AdDxfLoad *dxf;            /* the DXF loaders' state while loading */
     AdDwgLoad *dwg;            /* the DWG readers' state while loading */
     AdClassIndex *classindex;  /* built when first needed, dropped when the classes change */
+    struct ShFont *shfonts;    /* font files opened for the drawing */
+    struct ShBadName *shbadnames;
 };
 
 AdDrawing *adloadfilex(const char *path, unsigned char preloadmode, AdDrawing **out, int16_t add2000objects,
@@ -456,7 +460,8 @@ typedef struct AdToolkitState {
     unsigned char font1data[4998];
     AdInitEntry font2index[103];
     unsigned char font2data[4832];
-    int shfilesystem; /* the built-in shape fonts are set up */
+    int shfilesystem;            /* the built-in shape fonts are set up */
+    struct ShFont *shbuiltin[2]; /* SIMPLEX.SHX and GDT.SHX */
     /* handle tree */
     BtCacheSlot btcache[BT_CACHE];
     AdObjhandle largesthandle; /* largest handle indexed while loading */

@@ -46,6 +46,7 @@ void freedrawing(AdDrawing *dwg)
     dwgloadend(dwg);
     adDeleteBlob(static_cast<AdBlob *>(dwg->xdresolve));
     if (dwg->stream) ztior_close(dwg->stream);
+    adUnloadFontFiles(dwg);
     ztmem_free(dwg->blkhindex);
     ztmem_free(dwg->header);
     ztvm_arenadestroy(dwg->entityarena);

@@ -5,6 +5,7 @@
  * leaves the code of the step that failed, and frees everything in reverse
  * order when a step fails. */
 #include "toolkit/ad/ad_int.h"
+#include "toolkit/sh/sh.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +92,7 @@ bool initshapefonts()
     for (const AdInitEntry &e : adin->font1index) sum1 += e.value;
     for (const AdInitEntry &e : adin->font2index) sum2 += e.value;
     if (sum1 != sizeof adin->font1data || sum2 != sizeof adin->font2data) return false;
+    if (!initsh()) return false;
     adin->shfilesystem = 1;
     return true;
 }
@@ -193,6 +195,7 @@ void adCloseAd2(void)
     AdToolkitState *s = adin;
     bt_term();
     adfreecodepagetables();
+    closesh();
     s->shfilesystem = 0;
     ztvm_term();
     adin = nullptr;

@@ -544,8 +544,9 @@ void resolvenames(AdDrawing *dwg, AdEntCtx &c, AdEntityHeader *h, AdEntityRecord
         resolvedimstyle(dwg, c, r->dim.dimstylehandle);
         break;
     case AD_ENT_SHAPE: {
-        /* the shape file: the drawing's one text style that is a shape file
-           (which of several holds the shape needs the shape files themselves) */
+        /* the shape file whose font holds the named shape; when no font file
+           can be read, the drawing's one text style that is a shape file */
+        if (adGetShapefileAndNumber(dwg, r->shape.shapename, r->shape.stylehandle, &r->shape.shapenum)) break;
         int found = 0;
         for (LLNode *n = dwg->shapes->head; n; n = n->next) {
             const AdShapefile *st = static_cast<const AdShapefile *>(LL_RECORD(n));
