@@ -1,6 +1,7 @@
 # Installs the built library into a scratch prefix, then builds a host
 # program against it twice, through the CMake package and through
-# pkg-config, and has each convert the sample drawing.
+# pkg-config, and has each convert the sample drawing; the first also
+# converts a drawing of release AC1027 through the installed down-converter.
 # Inputs: BUILD_DIR, SOURCE_DIR, WORK_DIR, CXX.
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
@@ -18,6 +19,18 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/host -B ${WORK_DIR}/host
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/host)
 run(${WORK_DIR}/host/host ${SOURCE_DIR}/examples/sample.dxf ${WORK_DIR}/package.cgm)
+
+# The tools are installed in bin/, and the library finds the down-converter
+# there, beside itself, with nothing on PATH.
+foreach(tool dxf2cgm RozOzoRoruveziz)
+  if(NOT EXISTS ${prefix}/bin/${tool})
+    message(FATAL_ERROR "${tool} is not installed in ${prefix}/bin")
+  endif()
+endforeach()
+set(saved_path "$ENV{PATH}")
+set(ENV{PATH} "/nonexistent")
+run(${WORK_DIR}/host/host ${SOURCE_DIR}/tests/data/downconv/r2013.dxf ${WORK_DIR}/newer.cgm)
+set(ENV{PATH} "${saved_path}")
 
 find_program(PKG_CONFIG pkg-config)
 if(PKG_CONFIG)

@@ -124,4 +124,18 @@ TEST_F(Dxf2CgmTool, ConvertsTheSample)
     EXPECT_GT(VyrReadFile(output).size(), 100u);
 }
 
+/* A drawing of release AC1027 goes through the down-converter of the
+ * build tree, found beside the program without any PATH. */
+TEST_F(Dxf2CgmTool, ConvertsANewerDrawingWithTheConverterBesideIt)
+{
+    const std::string output = work + "/newer.cgm";
+    const std::string drawing = std::string(VYR_TEST_DATA_DIR) + "/downconv/r2013.dxf";
+    const int status = std::system(("PATH=/nonexistent " + kTool + " -v " + drawing + " " + output + " >" +
+                                    work + "/stdout 2>" + work + "/stderr")
+                                       .c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << VyrReadFile(work + "/stderr");
+    EXPECT_NE(VyrReadFile(work + "/stdout").find("lines"), std::string::npos);
+    EXPECT_GT(VyrReadFile(output).size(), 100u);
+}
+
 } // namespace
