@@ -181,7 +181,9 @@ bool parse_conv(const char *s, size_t i, bool extended, int &last_pos, Conv &c)
     if (s[i] == '<') {
         if (!extended) return false;
         size_t j = i + 1;
-        while (s[j] && s[j] != '>' && j - i - 1 <= kMaxName) ++j;
+        /* A name longer than kMaxName is no conversion: the scan stops
+         * before the name would overrun its buffer. */
+        while (s[j] && s[j] != '>' && j - i - 1 < kMaxName) ++j;
         if (s[j] != '>' || j == i + 1) return false;
         char name[kMaxName + 1];
         memcpy(name, s + i + 1, j - i - 1);

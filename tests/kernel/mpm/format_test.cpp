@@ -58,6 +58,16 @@ TEST_F(FormatTest, UnknownConversionsAreCopiedAsTheyStand)
     EXPECT_EQ(fmt("%<unterminated %d", 3), "%<unterminated 3");
 }
 
+TEST_F(FormatTest, NamesLongerThanTheLongestConversionNameAreText)
+{
+    /* 31 characters is the longest name a conversion can have; one more is
+     * plain text, so the argument goes to the next conversion. */
+    const std::string longest(31, 'N'), over(32, 'N'), far(300, 'N');
+    EXPECT_EQ(fmt(("%<" + longest + "> %d").c_str(), 3), "%<" + longest + "> %d");
+    EXPECT_EQ(fmt(("%<" + over + "> %d").c_str(), 3), "%<" + over + "> 3");
+    EXPECT_EQ(fmt(("%<" + far + "> %d").c_str(), 3), "%<" + far + "> 3");
+}
+
 TEST_F(FormatTest, PositionalArguments)
 {
     EXPECT_EQ(fmt("%2$s %1$s", "a", "b"), "b a");
