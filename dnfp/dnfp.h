@@ -40,6 +40,12 @@ VYR_EXPORT int dnfp_ParseFile(unsigned options, const char *path, void *file_typ
  * toolkit at every start-up; null for none. */
 VYR_EXPORT void dnfp_SetProgressFn(void (*fn)(short percent));
 
+/* The external converter's time limit in seconds: a converter still running
+ * then is killed with everything it started, and the conversion fails. A
+ * limit of 0 or less restores the default. */
+#define DNFP_DEFAULT_PROCESSOR_TIME_LIMIT 120
+VYR_EXPORT void dnfp_SetProcessorTimeLimit(int seconds);
+
 #ifdef __cplusplus
 }
 #endif

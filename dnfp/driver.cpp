@@ -46,7 +46,7 @@ int dnfp__readentity_called = 0;
 AdPercentFn dnfp__PercentageParsed = nullptr;
 DnfpUnnamedDimStyle dnfp__UnnamedDimStyle;
 DnfpLoadFn dnfp__LoadFile = adLoadFile;
-int dnfp__ProcessorTimeLimit = 600;
+int dnfp__ProcessorTimeLimit = DNFP_DEFAULT_PROCESSOR_TIME_LIMIT;
 
 } // extern "C"
 
@@ -344,7 +344,11 @@ void run(char *program, const char *path, int viewports, char *reason, size_t si
         posix_spawnattr_setpgroup(&attributes, 0);
         pid_t pid = 0;
         spawned = posix_spawn(&pid, program, nullptr, &attributes, argv, environ);
-        if (spawned == 0) status = wait_limited(pid, dnfp__ProcessorTimeLimit);
+        if (spawned == 0) {
+            ugn_TrackProcessGroup(pid);
+            status = wait_limited(pid, dnfp__ProcessorTimeLimit);
+            ugn_TrackProcessGroup(0);
+        }
         posix_spawnattr_destroy(&attributes);
     }
     sigaction(SIGCHLD, &host_action, nullptr);
@@ -527,6 +531,11 @@ int dnfp_Initialize(void)
 int dnfp_Terminate(void) { return 0; }
 
 void dnfp_SetProgressFn(void (*fn)(short percent)) { dnfp__PercentageParsed = fn; }
+
+void dnfp_SetProcessorTimeLimit(int seconds)
+{
+    dnfp__ProcessorTimeLimit = seconds > 0 ? seconds : DNFP_DEFAULT_PROCESSOR_TIME_LIMIT;
+}
 
 int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, DnfpEntityFn callback)
 {

@@ -23,7 +23,10 @@ constexpr int kCreateTries = 16;
 
 void drop(char **name, int *created)
 {
-    if (*name && *created) unlink(*name);
+    if (*name && *created) {
+        unlink(*name);
+        ugn_UntrackFile(*name);
+    }
     free(*name);
     *name = nullptr;
     *created = 0;
@@ -100,13 +103,18 @@ int dxfi__CreatePreprocessorFile(void)
             if (!dxfi__preprocessor_tmpfile) return -1;
         }
         if (dxfi__preprocessor_created) return 0;
+        /* Registered first, so that a stop by signal removes it whenever
+         * it exists. */
+        if (ugn_TrackFile(dxfi__preprocessor_tmpfile) != 0) return -1;
         int fd = open(dxfi__preprocessor_tmpfile, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
             close(fd);
             dxfi__preprocessor_created = 1;
             return 0;
         }
-        if (errno != EEXIST) return -1;
+        const int error = errno;
+        ugn_UntrackFile(dxfi__preprocessor_tmpfile);
+        if (error != EEXIST) return -1;
     }
     return -1;
 }

@@ -41,6 +41,19 @@ VYR_EXPORT int ugn_FileExist(int options, const char *path);
 
 VYR_EXPORT int ugn_GetPID(void);
 
+/* Clean-up after a stop by signal (SIGINT, SIGTERM). A conversion registers
+ * each temporary file before creating it (ugn_TrackFile; -1 when the path is
+ * too long or all UGN_TRACKED_FILES slots are taken) and withdraws it after
+ * removing or renaming it; ugn_TrackProcessGroup names the process group of
+ * a running external program (0: none). ugn_CleanUpAfterSignal is
+ * async-signal-safe: it kills that group and removes the registered files,
+ * for a host's signal handler to call before it ends the process. */
+#define UGN_TRACKED_FILES 8
+VYR_EXPORT int ugn_TrackFile(const char *path);
+VYR_EXPORT void ugn_UntrackFile(const char *path);
+VYR_EXPORT void ugn_TrackProcessGroup(int group);
+VYR_EXPORT void ugn_CleanUpAfterSignal(void);
+
 /* Lower-cases ASCII letters in place (independent of the locale). */
 VYR_EXPORT void ugn_GetLower(char *string);
 

@@ -21,6 +21,9 @@ extern int ugn__TmpNum;
  * gives the result); the counter is left as it is. */
 int ugn__NumberedTempName(const char *dir, char *out, size_t size);
 
+/* n (at most 32) random letters and digits and a terminating zero. */
+void ugn__RandomPart(char *out, size_t n);
+
 #ifdef __cplusplus
 }
 #endif

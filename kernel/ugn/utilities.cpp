@@ -50,8 +50,9 @@ void remember(const char *name)
     if (!olm_AddObject(0, g_names, OLM_LAST, &copy)) free(copy);
 }
 
-/* A random name part of letters and digits. */
-void random_part(char *out, size_t n)
+} // namespace
+
+extern "C" void ugn__RandomPart(char *out, size_t n)
 {
     static const char digits[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     unsigned char bytes[32];
@@ -66,8 +67,6 @@ void random_part(char *out, size_t n)
     for (size_t i = 0; i < n; ++i) out[i] = digits[bytes[i] % (sizeof digits - 1)];
     out[n] = '\0';
 }
-
-} // namespace
 
 extern "C" {
 
@@ -123,7 +122,7 @@ char *ugn_TempFile(void)
         int tries = 0;
         do {
             char part[8];
-            random_part(part, 6);
+            ugn__RandomPart(part, 6);
             n = snprintf(ugn__TmpNam, sizeof ugn__TmpNam, "%s%sfile%s", base, sep, part);
         } while (n > 0 && (size_t)n < sizeof ugn__TmpNam && lstat(ugn__TmpNam, &st) == 0 && ++tries < 100);
     }

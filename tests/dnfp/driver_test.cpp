@@ -104,7 +104,7 @@ protected:
     void TearDown() override
     {
         unsetenv("TRAMEL_TMP");
-        dnfp__ProcessorTimeLimit = 600;
+        dnfp_SetProcessorTimeLimit(0);
         MappingTest::TearDown();
         EXPECT_EQ(CountFiles(tmpdir), 0) << "temporary files left behind";
         EXPECT_TRUE(tmp.Remove());
@@ -282,7 +282,7 @@ TEST_F(Driver, ConverterFailuresSayWhy)
 
 TEST_F(Driver, ConverterThatOutlivesItsTimeLimitIsStopped)
 {
-    dnfp__ProcessorTimeLimit = 1;
+    dnfp_SetProcessorTimeLimit(1);
     Converter("sleep 30");
     script().errors = {309, 3};
     timespec start, end;

@@ -1,16 +1,20 @@
 /* General utilities: temporary names, environment aliases, file existence,
- * lower-casing and byte operations. */
+ * lower-casing, byte operations, and the clean-up after a stop by signal. */
 #include "../kernel_fixture.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "kernel/ugn/ugn_int.h"
+#include "support/VyrTempFile.h"
 
 namespace {
 
@@ -116,6 +120,67 @@ TEST_F(UgnTest, ByteOperations)
     ugn_MoveByte(4, down + 2, down);
     const unsigned char expect_down[6] = {3, 4, 5, 6, 5, 6};
     EXPECT_EQ(memcmp(down, expect_down, 6), 0);
+}
+
+} // namespace
+
+namespace {
+
+/* What a signal handler cleans up: the registered files (whether or not
+ * they were created yet, and never one withdrawn) and the registered
+ * process group with everything in it. */
+TEST(UgnCleanUp, RemovesTrackedFilesAndKillsTheTrackedGroup)
+{
+    VyrTempDir dir("vyr_cleanup");
+    ASSERT_FALSE(dir.Path().empty());
+    const std::string kept = dir.Path() + "/kept", removed = dir.Path() + "/removed",
+                      never = dir.Path() + "/never-created";
+    for (const std::string &p : {kept, removed}) close(open(p.c_str(), O_WRONLY | O_CREAT, 0600));
+    ASSERT_EQ(ugn_TrackFile(kept.c_str()), 0);
+    ASSERT_EQ(ugn_TrackFile(removed.c_str()), 0);
+    ASSERT_EQ(ugn_TrackFile(never.c_str()), 0);
+    ugn_UntrackFile(kept.c_str());
+    EXPECT_EQ(ugn_TrackFile(std::string(5000, 'x').c_str()), -1) << "longer than any path";
+
+    /* A group leader with a child of its own, both waiting forever. */
+    const pid_t leader = fork();
+    ASSERT_GE(leader, 0);
+    if (leader == 0) {
+        setpgid(0, 0);
+        if (fork() == 0) pause();
+        pause();
+        _exit(0);
+    }
+    setpgid(leader, leader);
+    ugn_TrackProcessGroup(leader);
+    ugn_CleanUpAfterSignal();
+    ugn_TrackProcessGroup(0);
+    ugn_UntrackFile(never.c_str());
+    ugn_UntrackFile(removed.c_str());
+
+    int status = 0;
+    ASSERT_EQ(waitpid(leader, &status, 0), leader);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    /* The leader's child went with the group: nothing is left in it. */
+    for (int i = 0; i < 100 && kill(-leader, 0) == 0; ++i) usleep(10000);
+    EXPECT_NE(kill(-leader, 0), 0);
+    struct stat st;
+    EXPECT_EQ(stat(kept.c_str(), &st), 0);
+    EXPECT_NE(stat(removed.c_str(), &st), 0);
+}
+
+TEST(UgnCleanUp, SlotsAreReusedAndLimited)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < UGN_TRACKED_FILES; ++i) {
+        names.push_back("/nonexistent/vyr-" + std::to_string(i));
+        ASSERT_EQ(ugn_TrackFile(names.back().c_str()), 0) << i;
+    }
+    EXPECT_EQ(ugn_TrackFile("/nonexistent/one-too-many"), -1);
+    ugn_UntrackFile(names[3].c_str());
+    EXPECT_EQ(ugn_TrackFile("/nonexistent/one-too-many"), 0);
+    ugn_UntrackFile("/nonexistent/one-too-many");
+    for (const std::string &n : names) ugn_UntrackFile(n.c_str());
 }
 
 } // namespace
