@@ -16,15 +16,24 @@
  * refer to freed tables and are never written again. */
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <string>
 
 #include "Dxf2Cgm/VyrDxfArc.h"
 #include "Dxf2Cgm/VyrDxfAttribute.h"
 #include "Dxf2Cgm/VyrDxfAttributesConverter.h"
 #include "Dxf2Cgm/VyrDxfBlock.h"
+#include "Dxf2Cgm/VyrDxf2CgmMessages.h"
 #include "Dxf2Cgm/VyrDxfCircle.h"
 #include "Dxf2Cgm/VyrDxfDimension.h"
 #include "Dxf2Cgm/VyrDxfEllipse.h"
@@ -51,6 +60,7 @@
 #include "kernel/dxfi/dxfi.h"
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx.h"
+#include "kernel/ugn/ugn_int.h"
 #include "platform/base/VyrEnvironment.h"
 #include "platform/base/VyrUnicodeString.h"
 #include "platform/math/VyrMathTransformation2D.h"
@@ -81,6 +91,61 @@ std::mutex &ConversionMutex()
 }
 
 uint32_t zelCounters[ZelWordCount];
+
+void ResetCounters() { std::memset(zelCounters, 0, sizeof zelCounters); }
+
+/* The picture file of the running conversion. A picture is written under a
+ * new temporary name in the folder of its path and renamed to it once
+ * complete, so a failed or stopped conversion never leaves a half-written
+ * picture there nor destroys an older one; a path that names something
+ * other than a regular file (a device, a pipe) is written directly. */
+struct OutputFile {
+    std::string target;  /* the host's path */
+    std::string written; /* the path the stream writes */
+    bool temporary = false;
+};
+OutputFile output;
+
+/* Records an output failure of the picture at `path`. */
+void OutputError(int code, const std::string &path, int error)
+{
+    mpm__SetError(0, code, MPM_ERROR, path.c_str(), std::strerror(error ? error : EIO));
+}
+
+/* A new temporary file beside `target`, named after it; its mode is that of
+ * an existing target, else the one a new file gets. 0, or -1 with the
+ * failure recorded. */
+int CreateTemporaryOutput(const std::string &target, const struct stat *existing)
+{
+    const size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    /* ".<name>.<random>": hidden, and short enough for any file system. */
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (name.size() > 200) name.resize(200);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char part[8];
+        ugn__RandomPart(part, 6);
+        const std::string path = folder + "." + name + "." + part;
+        /* Registered first, so that a stop by signal removes it whenever
+         * it exists. */
+        const bool tracked = ugn_TrackFile(path.c_str()) == 0;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            const int error = errno;
+            if (tracked) ugn_UntrackFile(path.c_str());
+            if (error == EEXIST) continue;
+            OutputError(CGM_OUTPUT_OPEN, target, error);
+            return -1;
+        }
+        if (existing) (void)::fchmod(fd, existing->st_mode & 07777);
+        ::close(fd);
+        output.written = path;
+        output.temporary = true;
+        return 0;
+    }
+    OutputError(CGM_OUTPUT_OPEN, target, EEXIST);
+    return -1;
+}
 
 /* A collection list: a chain of entity pointers with head, cursor and tail,
  * all null when empty. */
@@ -201,14 +266,21 @@ VyrDxf2Cgm::~VyrDxf2Cgm()
     _UCConverter = nullptr;
 }
 
+void VyrDxf2Cgm::CleanUpAfterSignal() { ugn_CleanUpAfterSignal(); }
+
 int VyrDxf2Cgm::GetZelResults(ZelResults *results)
 {
     if (!results) return 1;
+    std::lock_guard<std::mutex> hold(ConversionMutex());
     for (int i = 1; i < ZelWordCount; ++i) results->word[i] = zelCounters[i];
     return 0;
 }
 
-void VyrDxf2Cgm::InitZelResults() { std::memset(zelCounters, 0, sizeof zelCounters); }
+void VyrDxf2Cgm::InitZelResults()
+{
+    std::lock_guard<std::mutex> hold(ConversionMutex());
+    ResetCounters();
+}
 
 namespace {
 
@@ -269,50 +341,110 @@ int VyrDxf2Cgm::Convert(const char *dxfPath, const char *cgmPath, const VyrDxf2C
     std::lock_guard<std::mutex> hold(ConversionMutex());
     VyrDxfEntity::SetOptions(KnownOptions(options));
 
-    if (CreateStream(cgmPath) != 0) return -1;
-    InitZelResults();
+    ResetCounters();
     generator = nullptr;
     PDMODE = 0;
     VyrDxfEntity::SetFillMode(1);
 
     pdx_Initialize();
     dxfi_Initialize();
+    VyrDxf2CgmRegisterMessages();
     mpm__Option |= MPM_OPT_DUMP_ALL;
 
-    MdaModelInfo defaults;
-    mda_GetModelDefaults(0, &defaults);
-    dxfi_InitModelInfo(0, &defaults);
-    defaults.backptrs = 1;
+    bool failed = OpenOutput(dxfPath, cgmPath) != 0;
     int model = 0;
-    mda_AllocateModel(0, &defaults, &model);
-
-    StartWalk(model);
-    const int status = dxfi_ParseFile(0x200, model, dxfPath, CollectModelEntity);
-    if (status != 0) {
-        /* The message text may hold conversions whose arguments were never
-         * passed here: issue it raw. */
-        mpm__IssueError(MPM_OPT_CLEAR_AFTER_ISSUE | MPM_OPT_RAW, status, 0x10004);
-        FreeCollectionLists();
-        ReleaseOutput();
-        dxfi_Terminate();
-        if (model) mda_FreeModel(0, model);
-        pdx_Terminate();
-        return -1;
+    if (!failed) {
+        MdaModelInfo defaults;
+        mda_GetModelDefaults(0, &defaults);
+        dxfi_InitModelInfo(0, &defaults);
+        defaults.backptrs = 1;
+        if (mda_AllocateModel(0, &defaults, &model) != 0 || model == 0) {
+            /* The model did not take over the format data. */
+            std::free(defaults.format_data);
+            model = 0;
+            failed = true;
+        }
     }
 
-    WalkCollectedEntities();
-    WritePicture(model);
-    ReleaseOutput();
+    if (!failed) {
+        StartWalk(model);
+        const int status = dxfi_ParseFile(0x200, model, dxfPath, CollectModelEntity);
+        if (status != 0) {
+            /* The message text may hold conversions whose arguments were
+             * never passed here: issue it raw. */
+            mpm__IssueError(MPM_OPT_CLEAR_AFTER_ISSUE | MPM_OPT_RAW, status, 0x10004);
+            failed = true;
+        } else {
+            WalkCollectedEntities();
+            WritePicture(model);
+        }
+    }
+    /* Errors recorded and not yet issued fail the conversion; warnings alone
+     * do not. */
+    if (mpm__LastError != 0 && mpm_StackHoldsError()) failed = true;
+    if (CloseOutput(!failed) != 0) failed = true;
     FreeConversionTables();
 
-    int result = 0;
-    if (mpm__LastError != 0) {
-        mpm_DumpStack(0);
-        result = -1;
-    }
+    if (mpm__LastError != 0) mpm_DumpStack(0);
     dxfi_Terminate();
     if (model) mda_FreeModel(0, model);
     pdx_Terminate();
+    return failed ? -1 : 0;
+}
+
+int VyrDxf2Cgm::OpenOutput(const char *dxfPath, const char *cgmPath)
+{
+    output = OutputFile();
+    output.target = cgmPath;
+    struct stat target;
+    const bool exists = ::stat(cgmPath, &target) == 0;
+    struct stat input;
+    if (exists && ::stat(dxfPath, &input) == 0 && input.st_dev == target.st_dev &&
+        input.st_ino == target.st_ino) {
+        mpm__SetError(0, CGM_SAME_FILE, MPM_ERROR, cgmPath, dxfPath);
+        return -1;
+    }
+    if (exists && !S_ISREG(target.st_mode)) {
+        output.written = cgmPath;
+    } else if (CreateTemporaryOutput(output.target, exists ? &target : nullptr) != 0) {
+        return -1;
+    }
+    if (CreateStream(output.written.c_str()) == 0) return 0;
+    mpm__SetError(0, CGM_OUTPUT_OPEN, MPM_ERROR, cgmPath, std::strerror(ENOMEM));
+    if (output.temporary) ::unlink(output.written.c_str());
+    ugn_UntrackFile(output.written.c_str());
+    output = OutputFile();
+    return -1;
+}
+
+int VyrDxf2Cgm::CloseOutput(bool keep)
+{
+    /* The generator writes what it still holds when released, the stream
+     * when closed. */
+    if (generator) {
+        generator->Release();
+        generator = nullptr;
+    }
+    if (stream) stream->Close();
+    const int error = stream && stream->HasFailed() ? stream->FailureErrno() : 0;
+    const bool written = stream && !stream->HasFailed();
+    ReleaseOutput();
+    int result = 0;
+    if (keep && !written && !output.written.empty()) {
+        OutputError(CGM_OUTPUT_WRITE, output.target, error);
+        result = -1;
+        keep = false;
+    }
+    if (output.temporary) {
+        if (keep && ::rename(output.written.c_str(), output.target.c_str()) != 0) {
+            OutputError(CGM_OUTPUT_WRITE, output.target, errno);
+            result = -1;
+            keep = false;
+        }
+        if (!keep) ::unlink(output.written.c_str());
+        ugn_UntrackFile(output.written.c_str());
+    }
+    output = OutputFile();
     return result;
 }
 

@@ -9,7 +9,12 @@
  * process-wide mutex, so two threads calling it get two correct conversions
  * one after the other. The kernel's messages about a failed conversion go to
  * the message output routine that the host installs (mpm_SetOutputRoutine,
- * kernel/mpm/mpm.h); the library prints nothing by itself. */
+ * kernel/mpm/mpm.h); the library prints nothing by itself.
+ *
+ * The picture is written under a temporary name beside the picture's path
+ * and takes that name only when complete: a failed conversion leaves an
+ * older picture of that name as it was. A write failure (a full disk, a
+ * closed stream) fails the conversion. */
 #ifndef VYR_DXF2CGM_VYRDXF2CGM_H
 #define VYR_DXF2CGM_VYRDXF2CGM_H
 
@@ -78,10 +83,17 @@ public:
     /* The same with the picture shaped by `options`. */
     int Convert(const char *dxfPath, const char *cgmPath, const VyrDxf2CgmOptions &options);
 
+    /* For a host's SIGINT or SIGTERM handler; async-signal-safe. Kills the
+     * external converter of a running conversion with everything it
+     * started and removes the conversion's temporary files and unfinished
+     * picture. The host then ends the process (_exit). */
+    static void CleanUpAfterSignal();
+
     /* Copies words 1 to 43 of the counters of the last conversion into
-     * *results (word 0 untouched) and returns 0; 1 for a null argument. */
+     * *results (word 0 untouched) and returns 0; 1 for a null argument.
+     * Waits while a conversion runs in another thread. */
     int GetZelResults(ZelResults *results);
-    /* Zeroes all 44 counters. */
+    /* Zeroes all 44 counters (after a running conversion). */
     void InitZelResults();
     /* Creates and deletes one object of each element class: 0, or 1 at the
      * first allocation that fails. */
@@ -115,6 +127,14 @@ protected:
     /* Chooses the driver datum from "CGMV1" and creates the print stream for
      * cgmPath (nothing is opened yet). 0, or -1 without stream. */
     int CreateStream(const char *cgmPath);
+    /* Refuses a picture path that is the drawing itself, creates the
+     * temporary file the picture is written to (beside cgmPath) and the
+     * stream for it. 0, or -1 with the failure recorded. */
+    int OpenOutput(const char *dxfPath, const char *cgmPath);
+    /* Releases the generator and the stream; with keep, a completely written
+     * picture takes the place of cgmPath, otherwise the temporary file is
+     * removed. 0, or -1 with a write failure recorded. */
+    int CloseOutput(bool keep);
     /* Sets the element model number and starts an empty root list. */
     static void StartWalk(int model);
     /* Walks the collected layer tables, text-style tables and top-level

@@ -569,6 +569,16 @@ int mpm_GetLastError(void) { return mpm__LastError; }
 int mpm_GetLastSeverity(void) { return mpm__LastSeverity; }
 int mpm_GetStackDepth(void) { return olm_GetCount(g_stack); }
 
+int mpm_StackHoldsError(void)
+{
+    if (!g_stack) return 0;
+    int found = 0;
+    olm_ResetCycle(g_stack);
+    while (const MpmStackEntry *e = static_cast<const MpmStackEntry *>(olm_CycleList(0, g_stack)))
+        if (e->severity == MPM_ERROR || e->severity == MPM_FATAL) found = 1;
+    return found;
+}
+
 int mpm_GetErrorCount(int code, int *count, int *total)
 {
     const MpmCount *e =

@@ -114,6 +114,9 @@ VYR_EXPORT int mpm_SetMaxErrorLevel(int severity, int max);
 VYR_EXPORT int mpm_GetLastError(void);
 VYR_EXPORT int mpm_GetLastSeverity(void);
 VYR_EXPORT int mpm_GetStackDepth(void);
+/* 1 when an entry of severity ERROR or FATAL is on the error stack, else 0:
+ * a stack of warnings and information alone is no failure. */
+VYR_EXPORT int mpm_StackHoldsError(void);
 /* Count and total of a code (0 when never counted). */
 VYR_EXPORT int mpm_GetErrorCount(int code, int *count, int *total);
 VYR_EXPORT int mpm_GetLevelCount(int severity);

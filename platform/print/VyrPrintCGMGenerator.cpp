@@ -321,7 +321,7 @@ void VyrPrintCGMGenerator::Finish()
     out_.Element(0, kEndMetafile);
     phase_ = kMetafileEnded;
     Flush(true);
-    if (stream_ && stream_->IsGood()) stream_->GetOutputStream().flush();
+    if (stream_ && stream_->IsGood()) stream_->Flush();
 }
 
 /* ---- set-up ----------------------------------------------------------- */

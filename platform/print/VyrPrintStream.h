@@ -25,6 +25,11 @@ public:
     virtual int OpenWrite();
     /* Flushes and closes; harmless when not open. */
     virtual void Close();
+    /* True once opening, writing, flushing or closing failed; the picture
+     * in the file is then incomplete. FailureErrno is the system's error
+     * number seen at the first failure (0 when none was known). */
+    bool HasFailed() const { return failed_; }
+    int FailureErrno() const { return failureErrno_; }
 
     /* The wrapped output stream. */
     std::ofstream &GetOutputStream() { return out_; }
@@ -32,6 +37,8 @@ public:
     bool IsGood() const { return out_.is_open() && out_.good(); }
     /* Appends bytes; returns 0, or -1 when the stream is not good after it. */
     int Write(const void *data, size_t size);
+    /* Hands the buffered bytes to the system; 0, or -1 on failure. */
+    int Flush();
 
     const std::string &GetPath() const { return path_; }
     const std::string &GetType() const { return type_; }
@@ -42,6 +49,10 @@ private:
     std::string type_;
     std::string datum_;
     std::ofstream out_;
+    bool failed_ = false;
+    int failureErrno_ = 0;
+
+    void NoteFailure(int error);
 };
 
 #endif

@@ -1,0 +1,180 @@
+/* The picture file of a conversion, through the whole library: it takes its
+ * name only when complete, so failures (a bad drawing, a write error, a
+ * full disk) keep an older picture and leave nothing else in its folder; a
+ * write error fails the conversion; the drawing itself is never
+ * overwritten; and the results of a conversion running in another thread
+ * are read only after it. */
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Dxf2Cgm/VyrDxf2Cgm.h"
+#include "dnfp/dnfp.h"
+#include "kernel/mpm/mpm.h"
+#include "support/VyrTempFile.h"
+
+namespace {
+
+const std::string kDrawing = VYR_TEST_DATA_DIR "/convert_reference.dxf";
+
+std::string messages;
+void Capture(const char *line, FILE *) { messages += line; }
+
+std::vector<std::string> Names(const std::string &dir)
+{
+    std::vector<std::string> names;
+    if (DIR *d = ::opendir(dir.c_str())) {
+        while (dirent *e = ::readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+        ::closedir(d);
+    }
+    return names;
+}
+
+class Output : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(dir.Path().empty());
+        work = dir.Path();
+        picture = work + "/picture.cgm";
+        messages.clear();
+        mpm_SetOutputRoutine(Capture);
+    }
+    void TearDown() override { mpm_SetOutputRoutine(nullptr); }
+
+    void WriteOld(mode_t mode = 0644)
+    {
+        std::FILE *f = std::fopen(picture.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("OLD", f);
+        std::fclose(f);
+        ::chmod(picture.c_str(), mode);
+    }
+
+    VyrTempDir dir{"vyr_output"};
+    std::string work, picture;
+    VyrDxf2Cgm converter;
+};
+
+TEST_F(Output, APictureTakesItsNameWhenCompleteAndKeepsTheModeOfTheOldOne)
+{
+    WriteOld(0640);
+    ASSERT_EQ(converter.Convert(kDrawing.c_str(), picture.c_str()), 0) << messages;
+    EXPECT_GT(VyrReadFile(picture).size(), 100u);
+    EXPECT_EQ(Names(work), std::vector<std::string>{"picture.cgm"}) << "no temporary file is left";
+    struct stat st;
+    ASSERT_EQ(::stat(picture.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(Output, AFailedConversionKeepsTheOldPicture)
+{
+    WriteOld();
+    const std::string garbage = work + "/garbage.dxf";
+    std::FILE *f = std::fopen(garbage.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("this is no drawing\n", f);
+    std::fclose(f);
+    EXPECT_EQ(converter.Convert(garbage.c_str(), picture.c_str()), -1);
+    EXPECT_EQ(VyrReadFile(picture), "OLD");
+    EXPECT_EQ(Names(work).size(), 2u) << "nothing but the drawing and the old picture";
+}
+
+TEST_F(Output, AFileSizeLimitFailsTheConversionAndKeepsTheOldPicture)
+{
+    WriteOld();
+    /* Writes beyond 1 KiB fail as on a full disk (EFBIG instead of SIGXFSZ). */
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct sigaction ignore = {}, old = {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &old);
+    struct rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = converter.Convert(kDrawing.c_str(), picture.c_str());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::sigaction(SIGXFSZ, &old, nullptr);
+    EXPECT_EQ(result, -1);
+    EXPECT_NE(messages.find("could not be written"), std::string::npos) << messages;
+    EXPECT_EQ(VyrReadFile(picture), "OLD");
+    EXPECT_EQ(Names(work), std::vector<std::string>{"picture.cgm"});
+}
+
+TEST_F(Output, AWriteErrorOnADeviceFailsTheConversion)
+{
+    struct stat st;
+    if (::stat("/dev/full", &st) != 0) GTEST_SKIP() << "no /dev/full";
+    EXPECT_EQ(converter.Convert(kDrawing.c_str(), "/dev/full"), -1);
+    EXPECT_NE(messages.find("The picture '/dev/full' could not be written: No space left on device"),
+              std::string::npos)
+        << messages;
+}
+
+TEST_F(Output, ThePictureNeverOverwritesTheDrawing)
+{
+    const std::string drawing = work + "/drawing.dxf";
+    const std::string bytes = VyrReadFile(kDrawing);
+    ASSERT_FALSE(bytes.empty());
+    std::FILE *f = std::fopen(drawing.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    ASSERT_EQ(::symlink(drawing.c_str(), picture.c_str()), 0);
+    for (const std::string &out : {drawing, picture, work + "/./drawing.dxf"}) {
+        messages.clear();
+        EXPECT_EQ(converter.Convert(drawing.c_str(), out.c_str()), -1) << out;
+        EXPECT_NE(messages.find("would overwrite the drawing"), std::string::npos) << messages;
+        EXPECT_EQ(VyrReadFile(drawing), bytes) << out;
+    }
+    EXPECT_EQ(Names(work).size(), 2u);
+}
+
+/* The converting thread holds the conversion while the load reports its
+ * progress; a reader of the results in another thread must wait. */
+std::atomic<bool> readerDone{false};
+std::atomic<bool> doneDuringConversion{false};
+std::thread reader;
+VyrDxf2Cgm *sharedConverter = nullptr;
+
+void StartReaderOnce(short)
+{
+    if (reader.joinable()) return;
+    reader = std::thread([] {
+        ZelResults results{};
+        sharedConverter->GetZelResults(&results);
+        sharedConverter->InitZelResults();
+        readerDone = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (readerDone) doneDuringConversion = true;
+}
+
+TEST_F(Output, ResultsAreReadAfterARunningConversion)
+{
+    sharedConverter = &converter;
+    dnfp_SetProgressFn(StartReaderOnce);
+    const int result = converter.Convert(kDrawing.c_str(), picture.c_str());
+    dnfp_SetProgressFn(nullptr);
+    ASSERT_TRUE(reader.joinable()) << "the load reported no progress";
+    reader.join();
+    EXPECT_EQ(result, 0) << messages;
+    EXPECT_TRUE(readerDone);
+    EXPECT_FALSE(doneDuringConversion) << "results were read in the middle of a conversion";
+    ZelResults after{};
+    converter.GetZelResults(&after);
+    EXPECT_EQ(after.word[ZelLines], 0u) << "the reset came after the conversion";
+}
+
+} // namespace
