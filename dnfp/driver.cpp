@@ -12,6 +12,7 @@
 #include "dnfp/dnfp_int.h"
 
 #include <errno.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdio.h>
@@ -336,16 +337,25 @@ void run(char *program, const char *path, int viewports, char *reason, size_t si
     sigemptyset(&default_action.sa_mask);
     sigaction(SIGCHLD, &default_action, &host_action);
     /* The program runs in a process group of its own, so that a time-out
-     * stops everything it started. */
+     * stops everything it started. SIGINT and SIGTERM wait until the group
+     * is registered for a host's clean-up (the program itself starts with
+     * the caller's mask). */
+    sigset_t stops, saved;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
     int status = -1, spawned = -1;
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) == 0) {
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
         posix_spawnattr_setpgroup(&attributes, 0);
+        pthread_sigmask(SIG_BLOCK, &stops, &saved);
+        posix_spawnattr_setsigmask(&attributes, &saved);
         pid_t pid = 0;
         spawned = posix_spawn(&pid, program, nullptr, &attributes, argv, environ);
+        if (spawned == 0) ugn_TrackProcessGroup(pid);
+        pthread_sigmask(SIG_SETMASK, &saved, nullptr);
         if (spawned == 0) {
-            ugn_TrackProcessGroup(pid);
             status = wait_limited(pid, dnfp__ProcessorTimeLimit);
             ugn_TrackProcessGroup(0);
         }

@@ -1,10 +1,17 @@
 /* The dxf2cgm host program, run as a separate process: usage errors, inputs
- * it cannot read, outputs it cannot write, and (once the kernel can read
- * drawings) the conversion of the bundled sample drawing. */
+ * it cannot read or that are no files, outputs it cannot write or that are
+ * the input, two inputs of one name, stops by signal and a hanging
+ * down-converter, and the conversion of the bundled sample drawing. */
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <dirent.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,7 +19,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "support/VyrProcess.h"
 #include "support/VyrTempFile.h"
 
 namespace {
@@ -39,6 +48,36 @@ bool Exists(const std::string &path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+std::vector<std::string> Names(const std::string &dir)
+{
+    std::vector<std::string> names;
+    if (DIR *d = ::opendir(dir.c_str())) {
+        while (dirent *e = ::readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+        ::closedir(d);
+    }
+    return names;
+}
+
+void WriteText(const std::string &path, const std::string &text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+double Seconds()
+{
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+/* A drawing of a release the toolkit leaves to the down-converter. */
+const char *const kNewerRelease =
+    "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1018\n  0\nENDSEC\n  0\nEOF\n";
+
+bool GroupGone(pid_t group) { return VyrGroupEnds(group, 5.0); }
+
 class Dxf2CgmTool : public ::testing::Test {
 protected:
     void SetUp() override
@@ -46,22 +85,83 @@ protected:
         if (!Exists(kTool)) GTEST_SKIP() << "dxf2cgm is not built";
         ASSERT_FALSE(dir.Path().empty());
         work = dir.Path();
+        tmp = work + "/tmp";
+        converterLog = work + "/converters";
     }
 
-    /* Runs the tool with `args` (already quoted as needed). */
+    /* Runs the tool with `args` (already quoted as needed), stopped after
+     * 60 s should it hang (status 124). */
     Outcome Tool(const std::string &args)
     {
         Outcome r;
         const std::string out = work + "/stdout", err = work + "/stderr";
-        const int status = std::system((kTool + " " + args + " >" + out + " 2>" + err).c_str());
+        const int status = std::system(
+            ("timeout 60 " + kTool + " " + args + " >" + out + " 2>" + err + " </dev/null").c_str());
         r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         r.out = VyrReadFile(out);
         r.err = VyrReadFile(err);
+        ::unlink(out.c_str());
+        ::unlink(err.c_str());
         return r;
+    }
+
+    /* Starts the tool with `args`, a private temporary directory and a
+     * stand-in down-converter first on the PATH that notes its process id
+     * in `converterLog` and then waits forever, with a child of its own. */
+    pid_t StartWithHangingConverter(const std::vector<std::string> &args)
+    {
+        const std::string bin = work + "/bin";
+        ::mkdir(bin.c_str(), 0700);
+        ::mkdir(tmp.c_str(), 0700);
+        const std::string converter = bin + "/RozOzoRoruveziz";
+        WriteText(converter, "#!/bin/sh\necho $$ >> '" + converterLog + "'\nsleep 60 &\nwait\n");
+        ::chmod(converter.c_str(), 0700);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("PATH", (bin + ":" + std::getenv("PATH")).c_str(), 1);
+            ::setenv("TMPDIR", tmp.c_str(), 1);
+            ::unsetenv("TRAMEL_TMP");
+            const int err = ::open((work + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(err, 2);
+            std::vector<char *> argv = {const_cast<char *>(kTool.c_str())};
+            for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(kTool.c_str(), argv.data());
+            ::_exit(127);
+        }
+        return pid;
+    }
+
+    /* The process ids the stand-in converters noted, once there are n. */
+    std::vector<pid_t> Converters(size_t n)
+    {
+        std::vector<pid_t> pids;
+        for (int i = 0; i < 2000 && pids.size() < n; ++i) {
+            pids.clear();
+            std::ifstream in(converterLog);
+            long pid;
+            while (in >> pid) pids.push_back(pid_t(pid));
+            if (pids.size() < n) ::usleep(10000);
+        }
+        return pids;
+    }
+
+    /* The exit status of a started tool; -1 when it did not end in 30 s. */
+    int Wait(pid_t pid)
+    {
+        for (int i = 0; i < 3000; ++i) {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+            ::usleep(10000);
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        return -1;
     }
 
     VyrTempDir dir{"vyr_tool"};
     std::string work;
+    std::string tmp, converterLog;
 };
 
 TEST_F(Dxf2CgmTool, UsageErrors)
@@ -99,7 +199,148 @@ TEST_F(Dxf2CgmTool, UnwritableOutput)
 {
     Outcome r = Tool(kSample + " " + work + "/no/such/dir/out.cgm");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("The picture '" + work + "/no/such/dir/out.cgm' cannot be created"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST_F(Dxf2CgmTool, InputsThatAreNoFilesAreRefusedAtOnce)
+{
+    const std::string fifo = work + "/pipe.dxf", socket = work + "/socket.dxf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
+    const bool bound = s >= 0 && ::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    struct Case {
+        std::string path;
+        const char *kind;
+    };
+    std::vector<Case> cases = {{fifo, "a pipe"}, {work, "a directory"}};
+    if (bound) cases.push_back({socket, "a socket"});
+    if (Exists("/dev/zero")) cases.push_back({"/dev/zero", "a device"});
+    for (const Case &c : cases) {
+        const double start = Seconds();
+        Outcome r = Tool(c.path + " " + work + "/out.cgm");
+        EXPECT_EQ(r.status, 1) << c.path;
+        EXPECT_NE(r.err.find(c.path + " is " + c.kind + ", not a drawing file"), std::string::npos) << r.err;
+        EXPECT_LT(Seconds() - start, 10.0) << c.path;
+        EXPECT_FALSE(Exists(work + "/out.cgm"));
+    }
+    if (s >= 0) ::close(s);
+}
+
+TEST_F(Dxf2CgmTool, TheOutputIsNeverTheInput)
+{
+    const std::string drawing = work + "/x.cgm"; /* a drawing under a picture's name */
+    const std::string bytes = VyrReadFile(kSample);
+    WriteText(drawing, bytes);
+    ASSERT_EQ(::symlink(drawing.c_str(), (work + "/link.cgm").c_str()), 0);
+    for (const std::string &args : {drawing + " " + drawing, drawing + " " + work + "/link.cgm",
+                                    "-o " + work + " " + drawing, "-o " + work + " -j 2 " + drawing}) {
+        Outcome r = Tool(args);
+        EXPECT_EQ(r.status, 1) << args;
+        EXPECT_NE(r.err.find("would overwrite the drawing"), std::string::npos) << args << r.err;
+        EXPECT_EQ(VyrReadFile(drawing), bytes) << args;
+    }
+    EXPECT_EQ(Names(work).size(), 2u) << "nothing written beside the drawing";
+}
+
+TEST_F(Dxf2CgmTool, TwoInputsOfOneNameAreRefused)
+{
+    const std::string out = work + "/out";
+    ASSERT_EQ(::mkdir(out.c_str(), 0700), 0);
+    for (const char *sub : {"/a", "/b"}) {
+        ::mkdir((work + sub).c_str(), 0700);
+        WriteText(work + sub + "/x.dxf", VyrReadFile(kSample));
+    }
+    for (const std::string jobs : {"", "-j 2 "}) {
+        Outcome r = Tool(jobs + "-o " + out + " " + work + "/a/x.dxf " + work + "/b/x.dxf");
+        EXPECT_EQ(r.status, 2) << jobs;
+        EXPECT_NE(
+            r.err.find(work + "/a/x.dxf and " + work + "/b/x.dxf would both be written to " + out + "/x.cgm"),
+            std::string::npos)
+            << r.err;
+        r = Tool(jobs + "-o " + out + " " + work + "/a/x.dxf " + work + "/a/x.dxf");
+        EXPECT_EQ(r.status, 2) << "one input twice";
+        EXPECT_TRUE(Names(out).empty()) << "nothing is converted";
+    }
+}
+
+TEST_F(Dxf2CgmTool, WriteErrorsFailAndKeepTheOldPicture)
+{
+    if (Exists("/dev/full")) {
+        Outcome r = Tool(kSample + " /dev/full");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("could not be written: No space left on device"), std::string::npos) << r.err;
+    }
+    /* A file size limit of 2 blocks fails the writes as a full disk would. */
+    const std::string picture = work + "/picture.cgm";
+    WriteText(picture, "OLD");
+    const std::string command =
+        "trap '' XFSZ; ulimit -f 2; exec " + kTool + " " + kSample + " " + picture + " 2>" + work + "/stderr";
+    const int status = std::system(("sh -c \"" + command + "\"").c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
+    EXPECT_NE(VyrReadFile(work + "/stderr").find("could not be written"), std::string::npos);
+    ::unlink((work + "/stderr").c_str());
+    EXPECT_EQ(VyrReadFile(picture), "OLD");
+    EXPECT_EQ(Names(work), std::vector<std::string>{"picture.cgm"});
+}
+
+/* SIGINT and SIGTERM stop a conversion that waits for the down-converter:
+ * the converter's group is killed, nothing is left in TMPDIR or beside the
+ * picture, and the exit status tells the signal. */
+TEST_F(Dxf2CgmTool, StopsBySignalLeaveNothingBehind)
+{
+    WriteText(work + "/new.dxf", kNewerRelease);
+    for (int signal : {SIGINT, SIGTERM}) {
+        ::unlink(converterLog.c_str());
+        const pid_t tool = StartWithHangingConverter({work + "/new.dxf", work + "/new.cgm"});
+        const std::vector<pid_t> converters = Converters(1);
+        ASSERT_EQ(converters.size(), 1u) << "the converter did not start";
+        ::kill(tool, signal);
+        EXPECT_EQ(Wait(tool), 128 + signal);
+        EXPECT_TRUE(GroupGone(converters[0])) << "the converter's group is still there";
+        EXPECT_TRUE(Names(tmp).empty()) << "temporary files are left";
+        EXPECT_FALSE(Exists(work + "/new.cgm"));
+        for (const std::string &name : Names(work)) EXPECT_NE(name.rfind(".new.cgm.", 0), 0u) << name;
+    }
+}
+
+TEST_F(Dxf2CgmTool, AStoppedParentStopsItsWorkers)
+{
+    const std::string out = work + "/out";
+    ASSERT_EQ(::mkdir(out.c_str(), 0700), 0);
+    WriteText(work + "/one.dxf", kNewerRelease);
+    WriteText(work + "/two.dxf", kNewerRelease);
+    const pid_t tool =
+        StartWithHangingConverter({"-j", "2", "-o", out, work + "/one.dxf", work + "/two.dxf"});
+    const std::vector<pid_t> converters = Converters(2);
+    ASSERT_EQ(converters.size(), 2u) << "the converters did not start";
+    ::kill(tool, SIGTERM); /* the parent alone, as a service manager would */
+    EXPECT_EQ(Wait(tool), 143);
+    for (pid_t c : converters) EXPECT_TRUE(GroupGone(c));
+    EXPECT_TRUE(Names(tmp).empty());
+    EXPECT_TRUE(Names(out).empty());
+}
+
+TEST_F(Dxf2CgmTool, AHangingConverterIsStoppedAtItsTimeLimit)
+{
+    WriteText(work + "/new.dxf", kNewerRelease);
+    const double start = Seconds();
+    const pid_t tool =
+        StartWithHangingConverter({"--converter-timeout", "1", work + "/new.dxf", work + "/new.cgm"});
+    EXPECT_EQ(Wait(tool), 1);
+    EXPECT_LT(Seconds() - start, 15.0);
+    const std::vector<pid_t> converters = Converters(1);
+    ASSERT_EQ(converters.size(), 1u);
+    EXPECT_TRUE(GroupGone(converters[0]));
+    EXPECT_TRUE(Names(tmp).empty());
+    EXPECT_FALSE(Exists(work + "/new.cgm"));
+    Outcome r = Tool("--converter-timeout 0 " + kSample + " " + work + "/x.cgm");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--converter-timeout needs a positive number"), std::string::npos);
 }
 
 TEST_F(Dxf2CgmTool, ManyInputsIntoADirectory)

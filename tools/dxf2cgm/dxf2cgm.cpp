@@ -10,8 +10,13 @@
  * large drawing loads, a progress bar runs on standard error when that is a
  * terminal (not with worker processes, which would share it). Exit status:
  * 0 when every conversion succeeded, 1 when one failed, 2 for a usage
- * error. */
-#include <fcntl.h>
+ * error, 130 and 143 when stopped by SIGINT and SIGTERM.
+ *
+ * A stop by SIGINT or SIGTERM ends the conversion at once: the handler has
+ * the library kill the down-converter's process group and remove its
+ * temporary files and the unfinished picture, stops the worker processes
+ * (which do the same for their own conversions) and waits for them. */
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +25,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,6 +42,9 @@ const char *const kUsage = "usage: dxf2cgm [options] INPUT.dxf OUTPUT.cgm\n"
                            "  -o DIR     write each INPUT as DIR/<name>.cgm\n"
                            "  -j N       with -o, convert in up to N worker processes at once\n"
                            "  -v         print the counts of converted elements\n"
+                           "  --converter-timeout S\n"
+                           "             stop the down-converter of newer releases after S seconds\n"
+                           "             (default 120)\n"
                            "  --compat   write only what weak viewers draw right (curves, ellipses and\n"
                            "             markers as polylines, dashes as segments, texts unrotated)\n"
                            "  -h, --help this text\n";
@@ -43,6 +52,7 @@ const char *const kUsage = "usage: dxf2cgm [options] INPUT.dxf OUTPUT.cgm\n"
 struct Options {
     std::string outputDir;
     int workers = 1;
+    int converterTimeout = DNFP_DEFAULT_PROCESSOR_TIME_LIMIT;
     bool verbose = false;
     bool compat = false;
     bool progress = false;
@@ -84,6 +94,52 @@ void ToStandardError(const char *line, FILE *)
     std::fputs(line, stderr);
 }
 
+/* ---- stops by signal */
+
+/* More workers than this run this many at a time. */
+const int kMaxWorkers = 1024;
+
+/* The running workers' process ids (0: free slot); only the parent has any. */
+volatile pid_t workerPids[kMaxWorkers];
+
+void OnStopSignal(int signal)
+{
+    for (volatile pid_t &w : workerPids)
+        if (w > 0) ::kill(w, SIGTERM);
+    VyrDxf2Cgm::CleanUpAfterSignal();
+    for (volatile pid_t &w : workerPids)
+        if (w > 0) ::waitpid(w, nullptr, 0);
+    ::_exit(128 + signal);
+}
+
+void InstallStopHandlers()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+/* Holds SIGINT and SIGTERM back while the worker table changes. */
+class StopSignalsHeld {
+public:
+    StopSignalsHeld()
+    {
+        sigset_t stops;
+        sigemptyset(&stops);
+        sigaddset(&stops, SIGINT);
+        sigaddset(&stops, SIGTERM);
+        ::sigprocmask(SIG_BLOCK, &stops, &saved_);
+    }
+    ~StopSignalsHeld() { ::sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+
+private:
+    sigset_t saved_;
+};
+
 bool ParseCount(const char *text, int &value)
 {
     const char *end = text + std::strlen(text);
@@ -104,7 +160,7 @@ int ParseArguments(int argc, char **argv, Options &o)
             o.verbose = true;
         } else if (a == "--compat") {
             o.compat = true;
-        } else if (a == "-o" || a == "-j") {
+        } else if (a == "-o" || a == "-j" || a == "--converter-timeout") {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "dxf2cgm: %s needs a value\n%s", a.c_str(), kUsage);
                 return 2;
@@ -112,8 +168,8 @@ int ParseArguments(int argc, char **argv, Options &o)
             const char *value = argv[++i];
             if (a == "-o") {
                 o.outputDir = value;
-            } else if (!ParseCount(value, o.workers)) {
-                std::fprintf(stderr, "dxf2cgm: -j needs a positive number, not \"%s\"\n", value);
+            } else if (!ParseCount(value, a == "-j" ? o.workers : o.converterTimeout)) {
+                std::fprintf(stderr, "dxf2cgm: %s needs a positive number, not \"%s\"\n", a.c_str(), value);
                 return 2;
             }
         } else if (a == "--") {
@@ -139,6 +195,7 @@ int ParseArguments(int argc, char **argv, Options &o)
         }
         o.inputs = files;
     }
+    if (o.workers > kMaxWorkers) o.workers = kMaxWorkers;
     return 0;
 }
 
@@ -152,6 +209,33 @@ std::string OutputFor(const std::string &dir, const std::string &input)
     std::string path = dir;
     if (!path.empty() && path.back() != '/') path += '/';
     return path + name + ".cgm";
+}
+
+/* Refuses two inputs that would be written to the same picture (a/x.dxf
+ * and b/x.dxf, or one input given twice): true when there are none. */
+bool OutputsAreDistinct(const Options &o)
+{
+    std::map<std::string, std::string> inputOf;
+    bool distinct = true;
+    for (const std::string &input : o.inputs) {
+        const std::string output = OutputFor(o.outputDir, input);
+        const auto placed = inputOf.emplace(output, input);
+        if (placed.second) continue;
+        std::fprintf(stderr, "dxf2cgm: %s and %s would both be written to %s\n", placed.first->second.c_str(),
+                     input.c_str(), output.c_str());
+        distinct = false;
+    }
+    return distinct;
+}
+
+/* What a path names when it is not a regular file. */
+const char *KindOf(mode_t mode)
+{
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    return "not a regular file";
 }
 
 const char *const kCounterNames[ZelWordCount] = {nullptr,
@@ -210,25 +294,19 @@ void PrintSummary(const std::string &input, const ZelResults &r)
 /* Converts one drawing; 0 on success, 1 on failure (with a message). */
 int ConvertOne(const std::string &input, const std::string &output, bool verbose, bool progress)
 {
-    const int in = ::open(input.c_str(), O_RDONLY);
-    if (in < 0) {
+    /* Checked without opening it: the library opens the drawing once. A
+     * pipe or a device is refused here, before anything waits on it. */
+    struct stat inputStat;
+    if (::stat(input.c_str(), &inputStat) != 0) {
         std::fprintf(stderr, "dxf2cgm: cannot read %s: %s\n", input.c_str(), std::strerror(errno));
         return 1;
     }
-    struct stat inputStat;
-    const bool large = ::fstat(in, &inputStat) == 0 && inputStat.st_size >= kProgressSize;
-    ::close(in);
-
-    /* The library reports an output it cannot open only by writing nothing:
-     * find out first, and remove what we created when the conversion fails. */
-    struct stat st;
-    const bool existed = ::stat(output.c_str(), &st) == 0;
-    const int out = ::open(output.c_str(), O_WRONLY | O_CREAT, 0666);
-    if (out < 0) {
-        std::fprintf(stderr, "dxf2cgm: cannot write %s: %s\n", output.c_str(), std::strerror(errno));
+    if (!S_ISREG(inputStat.st_mode)) {
+        std::fprintf(stderr, "dxf2cgm: %s is %s, not a drawing file\n", input.c_str(),
+                     KindOf(inputStat.st_mode));
         return 1;
     }
-    ::close(out);
+    const bool large = inputStat.st_size >= kProgressSize;
 
     VyrDxf2Cgm converter;
     progressName = progress && large ? input : std::string();
@@ -237,7 +315,6 @@ int ConvertOne(const std::string &input, const std::string &output, bool verbose
     progressName.clear();
     if (result != 0) {
         std::fprintf(stderr, "dxf2cgm: %s could not be converted\n", input.c_str());
-        if (!existed) ::unlink(output.c_str());
         return 1;
     }
     if (verbose) {
@@ -264,7 +341,22 @@ int ConvertAll(const Options &o)
         if (next < o.inputs.size() && running < o.workers) {
             std::fflush(stdout);
             std::fflush(stderr);
-            const pid_t pid = ::fork();
+            pid_t pid;
+            {
+                /* A stop between the fork and the table would miss the
+                 * new worker. */
+                StopSignalsHeld held;
+                pid = ::fork();
+                if (pid == 0) {
+                    for (volatile pid_t &w : workerPids) w = 0;
+                } else if (pid > 0) {
+                    for (volatile pid_t &w : workerPids)
+                        if (w == 0) {
+                            w = pid;
+                            break;
+                        }
+                }
+            }
             if (pid == 0) {
                 const int r =
                     ConvertOne(o.inputs[next], OutputFor(o.outputDir, o.inputs[next]), o.verbose, false);
@@ -286,11 +378,23 @@ int ConvertAll(const Options &o)
             }
             /* No worker now: wait for one to finish, then try again. */
         }
-        int status = 0;
-        if (::wait(&status) < 0) {
+        /* Wait for a worker to end without reaping it, then reap it and
+         * take it off the table with stops held back, so that a stop never
+         * signals a process id that is no longer a worker's. */
+        siginfo_t info = {};
+        if (::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT) < 0) {
             if (errno == EINTR) continue;
             break;
         }
+        int status = 0;
+        pid_t done;
+        {
+            StopSignalsHeld held;
+            done = ::waitpid(info.si_pid, &status, WNOHANG);
+            for (volatile pid_t &w : workerPids)
+                if (done > 0 && w == done) w = 0;
+        }
+        if (done <= 0) continue;
         --running;
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) failed = 1;
     }
@@ -307,6 +411,8 @@ int main(int argc, char **argv)
     if (parsed != 0) return 2;
 
     mpm_SetOutputRoutine(ToStandardError);
+    InstallStopHandlers();
+    dnfp_SetProcessorTimeLimit(o.converterTimeout);
     if (o.compat) VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileCompatible);
     o.progress = ::isatty(STDERR_FILENO) == 1;
     if (o.progress) dnfp_SetProgressFn(ShowProgress);
@@ -317,5 +423,6 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "dxf2cgm: %s is not a directory\n", o.outputDir.c_str());
         return 2;
     }
+    if (!OutputsAreDistinct(o)) return 2;
     return ConvertAll(o);
 }
