@@ -22,7 +22,7 @@ extern "C" {
 
 /* Open modes. */
 #define DOF_MODE_BLOCKS 1   /* block allocation with size classes */
-#define DOF_MODE_TEMP 2     /* temporary file, created exclusively 0600, removed at close */
+#define DOF_MODE_TEMP 2     /* temporary file, 0600, without a name in the file system */
 #define DOF_MODE_EXISTING 4 /* open an existing file for reading and writing */
 #define DOF_MODE_READONLY 8 /* open an existing file read-only */
 #define DOF_MODE_STATS 16   /* dump statistics at close */
@@ -92,13 +92,14 @@ typedef struct DofFile {
     int32_t last; /* buffer of the last page request */
 } DofFile;
 
-/* Opens a page file (mode bits above). For DOF_MODE_TEMP the name is
- * chosen here and `name` may be null. A buffer count or page size below 1
- * takes the default. */
+/* Opens a page file (mode bits above). A DOF_MODE_TEMP file is made in
+ * ugn_TempDirectory without a name (O_TMPFILE, or removed right after its
+ * exclusive creation), so it vanishes with its descriptor; `name` may be
+ * null. A buffer count or page size below 1 takes the default. */
 VYR_EXPORT int32_t dof_Open(int32_t mode, const char *name, int32_t buffers, int32_t page_size,
                             DofFile **out);
 /* Dumps statistics (DOF_MODE_STATS), writes dirty pages back unless the file
- * is temporary or read-only, closes, removes a temporary file, frees. */
+ * is temporary or read-only, closes, frees. */
 VYR_EXPORT int32_t dof_Close(int32_t options, DofFile *file);
 
 /* Reads (write = 0) or writes `count` bytes at `offset` through the buffers. */

@@ -11,6 +11,8 @@
  * together with the dirty buffers of its neighbouring pages. The statistics dump at close
  * goes through the message manager's output routine. */
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -209,26 +211,36 @@ int32_t dof_Open(int32_t mode, const char *name, int32_t buffers, int32_t page_s
     }
 
     if (mode & DOF_MODE_TEMP) {
-        /* A fresh name, created exclusively: the file holds the drawing. */
-        for (int attempt = 0; attempt < 100 && f->fd < 0; ++attempt) {
+        /* The file holds the drawing: private, and without a name from the
+         * start (O_TMPFILE) or from right after its creation, so nothing
+         * is left behind whatever ends the process. f->name is the
+         * directory, for messages. */
+        const char *dir = ugn_TempDirectory();
+        if (!dir) {
+            free_file(f);
+            return dof__Error(DOF_OPEN_ERR, nullptr);
+        }
+        f->name = strdup(dir);
+        if (!f->name) {
+            free_file(f);
+            return dof__Error(DOF_MALLOC_ERR, nullptr);
+        }
+        f->fd = open(dir, O_RDWR | O_TMPFILE | O_EXCL | O_CLOEXEC, 0600);
+        for (int attempt = 0; f->fd < 0 && attempt < 100; ++attempt) {
+            /* File systems without O_TMPFILE: a fresh name, removed at once. */
             const char *tmp = ugn_TempFile();
             if (!tmp) break;
+            const bool tracked = ugn_TrackFile(tmp) == 0;
             f->fd = open(tmp, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (f->fd >= 0) {
-                f->name = strdup(tmp);
-                if (!f->name) {
-                    close(f->fd);
-                    unlink(tmp);
-                    f->fd = -1;
-                    free_file(f);
-                    return dof__Error(DOF_MALLOC_ERR, nullptr);
-                }
-            } else if (errno != EEXIST) {
-                break;
-            }
+            const int error = errno;
+            if (f->fd >= 0) unlink(tmp);
+            if (tracked) ugn_UntrackFile(tmp);
+            if (f->fd < 0 && error != EEXIST) break;
         }
         if (f->fd < 0) {
-            int32_t code = dof__Error(DOF_OPEN_ERR, f);
+            char where[PATH_MAX + 64];
+            snprintf(where, sizeof where, "%s/<page file> (%s)", dir, strerror(errno));
+            int32_t code = mpm__SetError(0, DOF_OPEN_ERR, MPM_ERROR, where);
             free_file(f);
             return code;
         }
@@ -275,7 +287,6 @@ int32_t dof_Close(int32_t options, DofFile *f)
         for (int32_t i = 0; i < f->nbuffers; ++i)
             if (f->buffers[i].dirty && !status) status = write_buffer(f, &f->buffers[i]);
     if (f->fd >= 0 && close(f->fd) != 0 && !status) status = dof__Error(DOF_CLOSE_ERR, f);
-    if ((f->mode & DOF_MODE_TEMP) && f->name) unlink(f->name);
     free_file(f);
     return status;
 }

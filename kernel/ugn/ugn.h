@@ -18,11 +18,18 @@ extern "C" {
 VYR_EXPORT int ugn_Initialize(void);
 VYR_EXPORT int ugn_Terminate(void);
 
-/* Name of a new temporary file, in a buffer that the next call overwrites;
- * null when no name fits. With "TRAMEL_TMP" set the name is that directory
- * and "t%4.4x%03x.%03x" of the process id and a counter; otherwise a name
- * with a random part in $TMPDIR or /tmp that no file has yet. The file is
- * not created; create it with O_CREAT | O_EXCL. */
+/* The directory for temporary files: "TRAMEL_TMP", else $TMPDIR, else /tmp,
+ * the first that is set and is a directory this process can write in. Each
+ * one set but unusable is named in a warning (TMPDIR_UNUSABLE), once per
+ * start of the module; when none is usable, NO_TMPDIR is recorded and the
+ * result is null. The text lives until the next call. */
+VYR_EXPORT const char *ugn_TempDirectory(void);
+
+/* Name of a new temporary file in ugn_TempDirectory, in a buffer that the
+ * next call overwrites; null when there is no usable directory or no name
+ * fits. In "TRAMEL_TMP" the name is "t%4.4x%03x.%03x" of the process id
+ * and a counter; elsewhere a name with a random part that no file has yet.
+ * The file is not created; create it with O_CREAT | O_EXCL. */
 VYR_EXPORT char *ugn_TempFile(void);
 
 /* *value = the value of the variable (null when unset), through its alias

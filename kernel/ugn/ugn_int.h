@@ -3,6 +3,7 @@
 #ifndef VYR_KERNEL_UGN_INT_H
 #define VYR_KERNEL_UGN_INT_H
 
+#include <limits.h>
 #include <stddef.h>
 
 #include "kernel/ugn/ugn.h"
@@ -11,7 +12,8 @@
 extern "C" {
 #endif
 
-#define UGN_TMPNAM_SIZE 1024
+/* A whole path of the system's longest. */
+#define UGN_TMPNAM_SIZE PATH_MAX
 
 extern char ugn__TmpNam[UGN_TMPNAM_SIZE];
 extern int ugn__TmpNum;

@@ -28,7 +28,10 @@
       "allowable exponent will be used.\n")                                                                  \
     X(BAD_FLOAT, 1,                                                                                          \
       " \"%lf\" is an invalid float. An invalid floating point number was found. Number will be processed "  \
-      "as 0.0.\n")
+      "as 0.0.\n")                                                                                           \
+    X(TMPDIR_UNUSABLE, 1,                                                                                    \
+      " The temporary directory '%s' named by %s cannot be used (%s); '%s' is used instead.\n")              \
+    X(NO_TMPDIR, PDX_CLASS_FILEIO, " No temporary directory can be used: '%s' (%s).\n")
 
 enum {
     UGN__MSGBASE = 10 << 16,

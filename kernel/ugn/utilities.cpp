@@ -34,6 +34,34 @@ struct Alias {
 OtmTree *g_aliases = nullptr;
 OlmList *g_names = nullptr;
 
+/* The temporary directory found last, and whether it came from TRAMEL_TMP
+ * (whose files get numbered names). */
+char g_tmpdir[UGN_TMPNAM_SIZE];
+bool g_tmpdir_from_tramel = false;
+/* The variable and value last warned about, so that a conversion hears of
+ * an unusable directory once. */
+char g_warned[UGN_TMPNAM_SIZE + UGN_NAME_SIZE];
+
+/* 0 when `dir` is a directory this process can create files in, else the
+ * reason (an errno value). */
+int directory_error(const char *dir)
+{
+    struct stat st;
+    if (stat(dir, &st) != 0) return errno;
+    if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+    if (access(dir, W_OK | X_OK) != 0) return errno;
+    return 0;
+}
+
+void warn_unusable(const char *variable, const char *value, int error, const char *used)
+{
+    char key[sizeof g_warned];
+    snprintf(key, sizeof key, "%s=%s", variable, value);
+    if (strcmp(key, g_warned) == 0) return;
+    memcpy(g_warned, key, sizeof key);
+    mpm__SetError(0, UGN_TMPDIR_UNUSABLE, MPM_WARNING, value, variable, strerror(error), used);
+}
+
 int compare_alias(const void *key, const void *stored)
 {
     return strcmp(static_cast<const Alias *>(key)->name, static_cast<const Alias *>(stored)->name);
@@ -74,6 +102,7 @@ int ugn_Initialize(void)
 {
     pdx__RegisterModule(&ugn__Module);
     ugn__TmpNum = 0;
+    g_warned[0] = '\0';
     if (!g_aliases) g_aliases = otm_CreateTree(0, (int)sizeof(Alias), compare_alias, nullptr);
     if (!g_names) g_names = olm_CreateList(0, (int)sizeof(char *), 16, nullptr);
     if (!g_aliases || !g_names) return mpm__SetError(0, UGN_MALLOC_ERR, MPM_ERROR);
@@ -105,25 +134,53 @@ int ugn__NumberedTempName(const char *dir, char *out, size_t size)
                     (unsigned)ugn__TmpNum & 0xFFu, (unsigned)ugn__TmpNum >> 8);
 }
 
+const char *ugn_TempDirectory(void)
+{
+    char *tramel = nullptr;
+    ugn_GetEnv(0, "TRAMEL_TMP", &tramel);
+    const struct {
+        const char *variable;
+        const char *value;
+    } candidates[] = {{"TRAMEL_TMP", tramel}, {"TMPDIR", getenv("TMPDIR")}, {nullptr, P_tmpdir}};
+    struct Unusable {
+        const char *variable, *value;
+        int error;
+    } unusable[3];
+    int n_unusable = 0;
+    for (const auto &c : candidates) {
+        if (!c.value || !*c.value) continue;
+        const int error = directory_error(c.value);
+        if (error != 0) {
+            unusable[n_unusable++] = {c.variable, c.value, error};
+            continue;
+        }
+        g_tmpdir_from_tramel = c.variable && strcmp(c.variable, "TRAMEL_TMP") == 0;
+        snprintf(g_tmpdir, sizeof g_tmpdir, "%s", c.value);
+        for (int i = 0; i < n_unusable; ++i)
+            warn_unusable(unusable[i].variable, unusable[i].value, unusable[i].error, g_tmpdir);
+        return g_tmpdir;
+    }
+    const Unusable &last = unusable[n_unusable - 1];
+    mpm__SetError(0, UGN_NO_TMPDIR, MPM_ERROR, last.value, strerror(last.error));
+    return nullptr;
+}
+
 char *ugn_TempFile(void)
 {
-    char *dir = nullptr;
-    ugn_GetEnv(0, "TRAMEL_TMP", &dir);
-    int n;
-    if (dir) {
+    const char *dir = ugn_TempDirectory();
+    int n = -1;
+    if (dir && g_tmpdir_from_tramel) {
         n = ugn__NumberedTempName(dir, ugn__TmpNam, sizeof ugn__TmpNam);
         ugn__TmpNum++;
-    } else {
-        const char *base = getenv("TMPDIR");
-        if (!base || base[0] != '/') base = P_tmpdir;
-        size_t len = strlen(base);
-        const char *sep = len > 0 && base[len - 1] == '/' ? "" : "/";
+    } else if (dir) {
+        size_t len = strlen(dir);
+        const char *sep = len > 0 && dir[len - 1] == '/' ? "" : "/";
         struct stat st;
         int tries = 0;
         do {
             char part[8];
             ugn__RandomPart(part, 6);
-            n = snprintf(ugn__TmpNam, sizeof ugn__TmpNam, "%s%sfile%s", base, sep, part);
+            n = snprintf(ugn__TmpNam, sizeof ugn__TmpNam, "%s%sfile%s", dir, sep, part);
         } while (n > 0 && (size_t)n < sizeof ugn__TmpNam && lstat(ugn__TmpNam, &st) == 0 && ++tries < 100);
     }
     if (n < 0 || (size_t)n >= sizeof ugn__TmpNam) {

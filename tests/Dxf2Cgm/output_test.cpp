@@ -2,8 +2,9 @@
  * name only when complete, so failures (a bad drawing, a write error, a
  * full disk) keep an older picture and leave nothing else in its folder; a
  * write error fails the conversion; the drawing itself is never
- * overwritten; and the results of a conversion running in another thread
- * are read only after it. */
+ * overwritten; an unusable TMPDIR is named and passed over; and the
+ * results of a conversion running in another thread are read only after
+ * it. */
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <signal.h>
@@ -139,6 +140,24 @@ TEST_F(Output, ThePictureNeverOverwritesTheDrawing)
         EXPECT_EQ(VyrReadFile(drawing), bytes) << out;
     }
     EXPECT_EQ(Names(work).size(), 2u);
+}
+
+TEST_F(Output, AnUnusableTmpdirIsNamedAndTmpServesInstead)
+{
+    const char *saved = std::getenv("TMPDIR");
+    const std::string keep = saved ? saved : "";
+    ::setenv("TMPDIR", "/nonexistent-vyr-tmpdir", 1);
+    const int result = converter.Convert(kDrawing.c_str(), picture.c_str());
+    if (saved)
+        ::setenv("TMPDIR", keep.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_EQ(result, 0) << messages;
+    for (char &c : messages)
+        if (c == '\n') c = ' ';
+    EXPECT_NE(messages.find("'/nonexistent-vyr-tmpdir' named by TMPDIR cannot be used"), std::string::npos)
+        << messages;
+    EXPECT_GT(VyrReadFile(picture).size(), 100u);
 }
 
 /* The converting thread holds the conversion while the load reports its

@@ -1,6 +1,6 @@
 /* Tests of the page file: transfers across page boundaries under buffer
  * pressure, zeros beyond the end, the replacement rule, temporary files
- * (exclusive, 0600, removed at close), reopening, 64-bit offsets, and block
+ * (0600, without a name from their creation), reopening, 64-bit offsets, and block
  * allocation with its split rule and the reuse of freed extents. */
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "kernel/dof/dof_int.h"
 #include "kernel/mpm/mpm.h"
 #include "kernel/ugn/ugn.h"
+#include "support/VyrTempFile.h"
 
 namespace {
 
@@ -94,21 +95,43 @@ TEST_F(DofTest, ReplacementPrefersOldLowScoredBuffers)
     EXPECT_EQ(dof_Close(0, f), 0);
 }
 
-TEST_F(DofTest, TemporaryFileIsPrivateAndRemoved)
+TEST_F(DofTest, TemporaryFileIsPrivateAndHasNoName)
 {
+    /* Nothing named is left in the temporary directory, even while the
+     * file is open, so a killed process leaves nothing behind. */
+    VyrTempDir dir("vyr_dof");
+    setenv("TMPDIR", dir.Path().c_str(), 1);
+    unsetenv("TRAMEL_TMP");
     DofFile *f = nullptr;
     ASSERT_EQ(dof_Open(DOF_MODE_TEMP | DOF_MODE_BLOCKS, nullptr, 4, 512, &f), 0);
-    ASSERT_NE(f->name, nullptr);
-    std::string name = f->name;
     struct stat st;
-    ASSERT_EQ(stat(name.c_str(), &st), 0);
+    ASSERT_EQ(fstat(f->fd, &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    char data[10] = "page data";
+    EXPECT_EQ(st.st_nlink, 0u);
+    EXPECT_EQ(rmdir(dir.Path().c_str()), 0) << "the directory is empty";
+    char data[10] = "page data", back[10] = {};
     ASSERT_EQ(dof_ReadWrite(1, f, 10, 0, data), 0);
+    ASSERT_EQ(dof_ReadWrite(0, f, 10, 0, back), 0);
+    EXPECT_STREQ(back, "page data");
     EXPECT_EQ(dof_Close(0, f), 0);
-    EXPECT_NE(access(name.c_str(), F_OK), 0) << "removed at close";
+    unsetenv("TMPDIR");
 }
 
+TEST_F(DofTest, UnusableTemporaryDirectoriesGiveWayToTmp)
+{
+    setenv("TRAMEL_TMP", "/nonexistent-vyr-a", 1);
+    setenv("TMPDIR", "/nonexistent-vyr-b", 1);
+    DofFile *f = nullptr;
+    struct stat st;
+    if (stat("/tmp", &st) == 0) {
+        /* /tmp serves after two warnings */
+        ASSERT_EQ(dof_Open(DOF_MODE_TEMP, nullptr, 4, 512, &f), 0);
+        EXPECT_EQ(mpm_GetLevelCount(MPM_WARNING), 2);
+        dof_Close(0, f);
+    }
+    unsetenv("TRAMEL_TMP");
+    unsetenv("TMPDIR");
+}
 std::string g_printed;
 void Capture(const char *line, FILE *) { g_printed += line; }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "kernel/ugn/ugn_int.h"
+#include "support/VyrProcess.h"
 #include "support/VyrTempFile.h"
 
 namespace {
@@ -22,22 +23,73 @@ class UgnTest : public vyrtest::KernelTest {};
 
 TEST_F(UgnTest, TempNamesUnderTramelTmpCountUp)
 {
-    setenv("TRAMEL_TMP", "/some/dir", 1);
-    char expect[64];
+    VyrTempDir dir("vyr_tramel");
+    const std::string d = dir.Path();
+    setenv("TRAMEL_TMP", d.c_str(), 1);
+    char part[32];
     for (int i = 0; i < 3; ++i) {
         char *name = ugn_TempFile();
         ASSERT_NE(name, nullptr);
-        snprintf(expect, sizeof expect, "/some/dir/t%4.4x%03x.%03x", (unsigned)getpid() & 0xFFFF, i, 0);
-        EXPECT_STREQ(name, expect);
+        snprintf(part, sizeof part, "/t%4.4x%03x.%03x", (unsigned)getpid() & 0xFFFF, i, 0);
+        EXPECT_EQ(name, d + part);
     }
     ugn__TmpNum = 0x1A5;
-    setenv("TRAMEL_TMP", "/d/", 1); /* no second slash */
-    snprintf(expect, sizeof expect, "/d/t%4.4x%03x.%03x", (unsigned)getpid() & 0xFFFF, 0xA5, 1);
-    EXPECT_STREQ(ugn_TempFile(), expect);
+    setenv("TRAMEL_TMP", (d + "/").c_str(), 1); /* no second slash */
+    snprintf(part, sizeof part, "/t%4.4x%03x.%03x", (unsigned)getpid() & 0xFFFF, 0xA5, 1);
+    EXPECT_EQ(ugn_TempFile(), d + part);
     EXPECT_EQ(ugn__TmpNum, 0x1A6);
     unsetenv("TRAMEL_TMP");
 }
 
+std::string printed;
+void Capture(const char *line, FILE *) { printed += line; }
+
+/* A directory that is missing or no directory is passed over with one
+ * warning that names it and the variable; the next usable one serves. */
+TEST_F(UgnTest, UnusableTemporaryDirectoriesAreNamedAndPassedOver)
+{
+    VyrTempDir dir("vyr_tmpdir");
+    const std::string file = dir.Path() + "/a-file";
+    close(open(file.c_str(), O_WRONLY | O_CREAT, 0600));
+    struct Case {
+        const char *tramel, *tmpdir;
+        std::string expect, warning;
+    } cases[] = {
+        {nullptr, "/nonexistent-vyr", "/tmp",
+         "The temporary directory '/nonexistent-vyr' named by TMPDIR cannot be used (No such file or "
+         "directory); "
+         "'/tmp' is used instead."},
+        {nullptr, file.c_str(), "/tmp", "named by TMPDIR cannot be used (Not a directory)"},
+        {"/nonexistent-vyr", dir.Path().c_str(), dir.Path(),
+         "'/nonexistent-vyr' named by TRAMEL_TMP cannot be used (No such file or directory); '" + dir.Path() +
+             "' is used instead."},
+    };
+    for (const Case &c : cases) {
+        ugn_Terminate();
+        ugn_Initialize();
+        mpm_ClearStack(0);
+        if (c.tramel) setenv("TRAMEL_TMP", c.tramel, 1);
+        setenv("TMPDIR", c.tmpdir, 1);
+        const char *found = ugn_TempDirectory();
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(std::string(found), c.expect);
+        EXPECT_EQ(mpm_GetLastError(), UGN_TMPDIR_UNUSABLE);
+        EXPECT_EQ(mpm_GetLastSeverity(), MPM_WARNING);
+        EXPECT_EQ(mpm_StackHoldsError(), 0) << "a warning, no failure";
+        ASSERT_EQ(mpm_GetStackDepth(), 1);
+        ugn_TempDirectory();
+        EXPECT_EQ(mpm_GetStackDepth(), 1) << "one warning per start of the module";
+        printed.clear();
+        MpmOutputRoutine old = mpm_SetOutputRoutine(Capture);
+        mpm_DumpStack(MPM_OPT_DUMP_ALL);
+        mpm_SetOutputRoutine(old);
+        for (char &ch : printed) /* lines are wrapped at 80 columns */
+            if (ch == '\n') ch = ' ';
+        EXPECT_NE(printed.find(c.warning), std::string::npos) << printed;
+        unsetenv("TRAMEL_TMP");
+    }
+    unsetenv("TMPDIR");
+}
 TEST_F(UgnTest, TempNamesWithoutTramelTmpAreFreshAndDistinct)
 {
     unsetenv("TRAMEL_TMP");
@@ -162,8 +214,7 @@ TEST(UgnCleanUp, RemovesTrackedFilesAndKillsTheTrackedGroup)
     ASSERT_EQ(waitpid(leader, &status, 0), leader);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     /* The leader's child went with the group: nothing is left in it. */
-    for (int i = 0; i < 100 && kill(-leader, 0) == 0; ++i) usleep(10000);
-    EXPECT_NE(kill(-leader, 0), 0);
+    EXPECT_TRUE(VyrGroupEnds(leader, 5.0));
     struct stat st;
     EXPECT_EQ(stat(kept.c_str(), &st), 0);
     EXPECT_NE(stat(removed.c_str(), &st), 0);
