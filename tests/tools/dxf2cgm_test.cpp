@@ -105,17 +105,22 @@ protected:
         return r;
     }
 
-    /* Starts the tool with `args`, a private temporary directory and a
-     * stand-in down-converter first on the PATH that notes its process id
-     * in `converterLog` and then waits forever, with a child of its own. */
+    /* Starts a copy of the tool with `args` and a private temporary
+     * directory, beside a stand-in down-converter (also first on the PATH)
+     * that notes its process id in `converterLog` and then waits forever,
+     * with a child of its own. */
     pid_t StartWithHangingConverter(const std::vector<std::string> &args)
     {
         const std::string bin = work + "/bin";
         ::mkdir(bin.c_str(), 0700);
         ::mkdir(tmp.c_str(), 0700);
-        const std::string converter = bin + "/RozOzoRoruveziz";
+        const std::string converter = bin + "/RozOzoRoruveziz", tool = bin + "/dxf2cgm";
         WriteText(converter, "#!/bin/sh\necho $$ >> '" + converterLog + "'\nsleep 60 &\nwait\n");
         ::chmod(converter.c_str(), 0700);
+        if (!Exists(tool)) {
+            WriteText(tool, VyrReadFile(kTool));
+            ::chmod(tool.c_str(), 0700);
+        }
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::setenv("PATH", (bin + ":" + std::getenv("PATH")).c_str(), 1);
@@ -123,10 +128,10 @@ protected:
             ::unsetenv("TRAMEL_TMP");
             const int err = ::open((work + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             ::dup2(err, 2);
-            std::vector<char *> argv = {const_cast<char *>(kTool.c_str())};
+            std::vector<char *> argv = {const_cast<char *>(tool.c_str())};
             for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
             argv.push_back(nullptr);
-            ::execv(kTool.c_str(), argv.data());
+            ::execv(tool.c_str(), argv.data());
             ::_exit(127);
         }
         return pid;
