@@ -247,7 +247,14 @@ LLList *adtablelist(AdDrawing *dwg, int list);
 size_t adtablerecsize(int list);
 const char *adtablename(int list, const void *rec);
 unsigned char *adtablehandle(int list, void *rec);
-LLNode *adtablefindnode(AdDrawing *dwg, int list, const char *name); /* case-insensitive */
+/* The first record of the list with the name (ASCII case ignored), found
+ * through the table's name index. */
+LLNode *adtablefindnode(AdDrawing *dwg, int list, const char *name);
+/* Keeps the name index of a table list up to date when a record has been
+ * linked into it (any other list is passed over). */
+void adtablenodeadded(AdDrawing *dwg, LLList *list, LLNode *node);
+/* To be called when names of a table's records were changed in place. */
+void adtablenameschanged(AdDrawing *dwg, int list);
 
 /* Record kinds of entity types: the fixed type numbers, and these for
  * class-defined kinds. */
@@ -313,6 +320,7 @@ typedef struct AdDwgLoad AdDwgLoad;       /* the DWG readers' state (toolkit/dwg
 typedef struct AdClassIndex AdClassIndex; /* classes by name and number (objects.cpp) */
 struct ShFont;                            /* a shape-font file (toolkit/sh/sh.h) */
 struct ShBadName;                         /* a font name that could not be opened */
+typedef struct AdNameIndex AdNameIndex;   /* table records by name (tables.cpp) */
 
 struct AdDrawing {
     char filename[AD_FILENAME_LEN];
@@ -351,15 +359,16 @@ struct AdDrawing {
     int16_t adpartclass, proxywrapperclass;
     AdObjhandle bylayerltype, byblockltype, continuousltype;
     AdObjhandle vpenthdrcontrol;
-    void *xdresolve;           /* extended data resolve record of the entity loader */
-    void *blkhindex;           /* block-header index list of old DWG files */
-    AdObjhandle plotstyledict; /* ACAD_PLOTSTYLENAME of AC1015 ASCII files */
-    signed char bincodes;      /* binary DXF group codes: 0 by version, 1 one byte, 2 two */
-    ZtArena *entityarena;      /* database memory of the entity nodes */
-    AdDxfLoad *dxf;            /* the DXF loaders' state while loading */
-    AdDwgLoad *dwg;            /* the DWG readers' state while loading */
-    AdClassIndex *classindex;  /* built when first needed, dropped when the classes change */
-    struct ShFont *shfonts;    /* font files opened for the drawing */
+    void *xdresolve;                       /* extended data resolve record of the entity loader */
+    void *blkhindex;                       /* block-header index list of old DWG files */
+    AdObjhandle plotstyledict;             /* ACAD_PLOTSTYLENAME of AC1015 ASCII files */
+    signed char bincodes;                  /* binary DXF group codes: 0 by version, 1 one byte, 2 two */
+    ZtArena *entityarena;                  /* database memory of the entity nodes */
+    AdDxfLoad *dxf;                        /* the DXF loaders' state while loading */
+    AdDwgLoad *dwg;                        /* the DWG readers' state while loading */
+    AdClassIndex *classindex;              /* built when first needed, dropped when the classes change */
+    AdNameIndex *nameindex[AD_LIST_COUNT]; /* by AD_LIST_*: built when first needed */
+    struct ShFont *shfonts;                /* font files opened for the drawing */
     struct ShBadName *shbadnames;
 };
 

@@ -68,6 +68,7 @@ int adSetActivePaperSpaceBlock(AdDrawing *dwg, const unsigned char *handle)
     std::memcpy(name, b->name, sizeof name);
     std::memcpy(b->name, ps->name, sizeof name);
     std::memcpy(ps->name, name, sizeof name);
+    adtablenameschanged(dwg, AD_LIST_BLKH);
     /* the headers keep their handles; their lists and names changed places */
     AdObjhandle t;
     std::memcpy(t, b->blockentityhandle, 8);

@@ -48,6 +48,7 @@ void *addobjecttolistandindex(AdDrawing *dwg, LLList *list, const void *rec, siz
         return nullptr;
     }
     link(list, n, mode, before);
+    adtablenodeadded(dwg, list, n);
     return LL_RECORD(n);
 }
 

@@ -3,7 +3,17 @@
  * of the drawing holds records of one type, every record indexed by its
  * handle (5). One descriptor per table gives the record size, where the
  * handle and the name sit in the record, and the table's error codes; the
- * public functions of every family are the same generic operations. */
+ * public functions of every family are the same generic operations.
+ *
+ * Names are found through a name index per table: an open-addressing hash
+ * table of the list's nodes by ASCII case-folded name (adstricmp order),
+ * built on the first lookup and kept up to date as records are added
+ * (addobjecttolistandindex calls adtablenodeadded), dropped when a record
+ * is replaced or deleted. A name that two records share is marked, and its
+ * lookups scan the list, so that a lookup always finds the first record of
+ * the list with that name, as a scan would. Invariant: a record's name
+ * changes only through the table's replace operation, or by code that then
+ * calls adtablenameschanged. */
 #include "toolkit/ad/ad_int.h"
 
 #include <cstddef>
@@ -36,6 +46,10 @@ const TableDesc kDimstyle = AD_DESC(AdDimstyle, dimstyles, 82, 83, 118, 119, 120
 const TableDesc kBlockheader = AD_DESC(AdBlockheader, blkhs, 92, 93, 124, 126, 127);
 #undef AD_DESC
 
+/* By AD_LIST_*. */
+const TableDesc *const kAllTables[AD_LIST_COUNT] = {&kLinetype, &kLayer,  &kShapefile, &kView,       &kVport,
+                                                    &kUcs,      &kRegapp, &kDimstyle,  &kBlockheader};
+
 /* Offsets of the common tail, the same in every table record. */
 struct Tail {
     AdBlob *xdblob;
@@ -53,6 +67,120 @@ const unsigned char *handleof(const TableDesc &d, const void *rec)
     return static_cast<const unsigned char *>(rec) + d.handleoff;
 }
 const char *nameof(const TableDesc &d, const void *rec) { return static_cast<const char *>(rec) + d.nameoff; }
+
+inline unsigned char foldc(unsigned char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
+}
+
+uint32_t foldhash(const char *s)
+{
+    uint32_t h = 2166136261u;
+    for (; *s; ++s) h = (h ^ foldc(static_cast<unsigned char>(*s))) * 16777619u;
+    return h;
+}
+
+} // namespace
+
+struct AdNameIndex {
+    struct Slot {
+        LLNode *node;
+        uint32_t hash;
+        unsigned char shared; /* another record has the same name */
+    };
+    Slot *slots;
+    uint32_t cap, used; /* cap a power of two, at least twice used */
+};
+
+namespace {
+
+void freenameindex(AdNameIndex *x)
+{
+    if (!x) return;
+    ztmem_free(x->slots);
+    ztmem_free(x);
+}
+
+AdNameIndex::Slot *findslot(const TableDesc &d, AdNameIndex *x, const char *name, uint32_t h)
+{
+    uint32_t mask = x->cap - 1;
+    for (uint32_t i = h & mask;; i = (i + 1) & mask) {
+        AdNameIndex::Slot *s = &x->slots[i];
+        if (!s->node || (s->hash == h && adstricmp(nameof(d, LL_RECORD(s->node)), name) == 0)) return s;
+    }
+}
+
+bool indexname(const TableDesc &d, AdNameIndex *x, LLNode *n)
+{
+    if (2 * (x->used + 1) > x->cap) {
+        uint32_t ocap = x->cap;
+        AdNameIndex::Slot *old = x->slots;
+        uint32_t ncap = ocap ? 2 * ocap : 64;
+        auto *ns = static_cast<AdNameIndex::Slot *>(ztmem_malloc(sizeof(AdNameIndex::Slot) * ncap));
+        if (!ns) return false;
+        x->slots = ns;
+        x->cap = ncap;
+        for (uint32_t i = 0; i < ocap; ++i)
+            if (old[i].node) *findslot(d, x, nameof(d, LL_RECORD(old[i].node)), old[i].hash) = old[i];
+        ztmem_free(old);
+    }
+    const char *name = nameof(d, LL_RECORD(n));
+    uint32_t h = foldhash(name);
+    AdNameIndex::Slot *s = findslot(d, x, name, h);
+    if (s->node) {
+        s->shared = 1;
+        return true;
+    }
+    *s = {n, h, 0};
+    ++x->used;
+    return true;
+}
+
+AdNameIndex *nameindex(const TableDesc &d, AdDrawing *dwg, int table)
+{
+    if (dwg->nameindex[table]) return dwg->nameindex[table];
+    LLList *l = dwg->*d.list;
+    if (!l) return nullptr;
+    auto *x = static_cast<AdNameIndex *>(ztmem_malloc(sizeof(AdNameIndex)));
+    if (!x) return nullptr;
+    for (LLNode *n = l->head; n; n = n->next)
+        if (!indexname(d, x, n)) {
+            freenameindex(x);
+            return nullptr;
+        }
+    dwg->nameindex[table] = x;
+    return x;
+}
+
+/* The AD_LIST_* of a table list, -1 for any other list. */
+int tableof(const AdDrawing *dwg, const LLList *l)
+{
+    for (int t = 0; t < AD_LIST_COUNT; ++t)
+        if (dwg->*kAllTables[t]->list == l) return t;
+    return -1;
+}
+
+void dropnameindex(AdDrawing *dwg, int table)
+{
+    if (table < 0) return;
+    freenameindex(dwg->nameindex[table]);
+    dwg->nameindex[table] = nullptr;
+}
+
+/* The first record of the list with the name (ignoring ASCII case). */
+LLNode *findnode(const TableDesc &d, AdDrawing *dwg, int table, const char *name)
+{
+    LLList *l = dwg->*d.list;
+    if (!l || !name) return nullptr;
+    if (AdNameIndex *x = nameindex(d, dwg, table)) {
+        if (!x->cap) return nullptr;
+        AdNameIndex::Slot *s = findslot(d, x, name, foldhash(name));
+        if (!s->shared) return s->node;
+    }
+    for (LLNode *n = l->head; n; n = n->next)
+        if (adstricmp(nameof(d, LL_RECORD(n)), name) == 0) return n;
+    return nullptr;
+}
 
 int start(const TableDesc &d, AdDrawing *dwg)
 {
@@ -97,19 +225,14 @@ int seek(const TableDesc &d, AdDrawing *dwg, const unsigned char *handle, void *
     return 1;
 }
 
-int findbyname(const TableDesc &d, AdDrawing *dwg, const char *name, unsigned char *handle)
+int findbyname(const TableDesc &d, AdDrawing *dwg, int table, const char *name, unsigned char *handle)
 {
     if (handle) std::memset(handle, 0, 8);
-    LLList *l = dwg ? dwg->*d.list : nullptr;
-    if (!l || !name) return 0;
-    for (LLNode *n = l->head; n; n = n->next) {
-        const void *rec = LL_RECORD(n);
-        if (adstricmp(nameof(d, rec), name) == 0) {
-            if (handle) std::memcpy(handle, handleof(d, rec), 8);
-            return 1;
-        }
-    }
-    return 0;
+    if (!dwg) return 0;
+    LLNode *n = findnode(d, dwg, table, name);
+    if (!n) return 0;
+    if (handle) std::memcpy(handle, handleof(d, LL_RECORD(n)), 8);
+    return 1;
 }
 
 int replace(const TableDesc &d, AdDrawing *dwg, const void *rec)
@@ -121,6 +244,7 @@ int replace(const TableDesc &d, AdDrawing *dwg, const void *rec)
         return 0;
     }
     std::memcpy(LL_RECORD(n), rec, d.size);
+    dropnameindex(dwg, tableof(dwg, dwg->*d.list));
     return 1;
 }
 
@@ -155,6 +279,7 @@ int del(const TableDesc &d, AdDrawing *dwg, const unsigned char *handle, Tail (*
         adDeleteBlob(b->previewblob);
         adDeleteBlob(b->insertblob);
     }
+    dropnameindex(dwg, tableof(dwg, dwg->*d.list));
     LLDelSpec(dwg->*d.list, n);
     bt_del(dwg, handle);
     ztvm_free(n);
@@ -172,7 +297,7 @@ extern "C" {
     int adSeek##Name(AdDrawing *dwg, const unsigned char *h, Rec *rec) { return seek(desc, dwg, h, rec); }   \
     int adFind##Name##ByName(AdDrawing *dwg, const char *name, unsigned char *h)                             \
     {                                                                                                        \
-        return findbyname(desc, dwg, name, h);                                                               \
+        return findbyname(desc, dwg, tableof(dwg, dwg->*desc.list), name, h);                                \
     }                                                                                                        \
     int adReplace##Name(AdDrawing *dwg, const Rec *rec) { return replace(desc, dwg, rec); }                  \
     int adAdd##Name(AdDrawing *dwg, const Rec *rec) { return add(desc, dwg, rec); }                          \
@@ -199,9 +324,6 @@ AdEntityList adEntityList(AdDrawing *dwg, const unsigned char *blkhhandle)
     return static_cast<AdBlockheader *>(LL_RECORD(n))->entitylist;
 }
 
-static const TableDesc *const kAllTables[] = {&kLinetype, &kLayer,  &kShapefile, &kView,       &kVport,
-                                              &kUcs,      &kRegapp, &kDimstyle,  &kBlockheader};
-
 LLList *adtablelist(AdDrawing *dwg, int list) { return dwg->*kAllTables[list]->list; }
 size_t adtablerecsize(int list) { return kAllTables[list]->size; }
 const char *adtablename(int list, const void *rec) { return nameof(*kAllTables[list], rec); }
@@ -211,21 +333,25 @@ unsigned char *adtablehandle(int list, void *rec)
 }
 LLNode *adtablefindnode(AdDrawing *dwg, int list, const char *name)
 {
-    LLList *l = adtablelist(dwg, list);
-    for (LLNode *n = l ? l->head : nullptr; n; n = n->next)
-        if (adstricmp(adtablename(list, LL_RECORD(n)), name) == 0) return n;
-    return nullptr;
+    return dwg ? findnode(*kAllTables[list], dwg, list, name) : nullptr;
+}
+
+void adtablenameschanged(AdDrawing *dwg, int list) { dropnameindex(dwg, list); }
+
+void adtablenodeadded(AdDrawing *dwg, LLList *list, LLNode *node)
+{
+    int t = tableof(dwg, list);
+    if (t >= 0 && dwg->nameindex[t] && !indexname(*kAllTables[t], dwg->nameindex[t], node))
+        dropnameindex(dwg, t);
 }
 
 /* Frees a table list with the extended data and reactors of its records. */
 void adfreetablelist(AdDrawing *dwg, int table)
 {
-    static const TableDesc *const kAll[] = {&kLinetype, &kLayer,  &kShapefile, &kView,       &kVport,
-                                            &kUcs,      &kRegapp, &kDimstyle,  &kBlockheader};
     static Tail (*const kTails[])(const void *) = {
         tailof<AdLinetype>, tailof<AdLayer>,  tailof<AdShapefile>, tailof<AdView>,       tailof<AdVport>,
         tailof<AdUcs>,      tailof<AdRegapp>, tailof<AdDimstyle>,  tailof<AdBlockheader>};
-    const TableDesc &d = *kAll[table];
+    const TableDesc &d = *kAllTables[table];
     LLList *l = dwg->*d.list;
     if (!l) return;
     for (LLNode *n = l->head; n; n = n->next) {
@@ -240,6 +366,7 @@ void adfreetablelist(AdDrawing *dwg, int table)
             adDeleteBlob(b->insertblob);
         }
     }
+    dropnameindex(dwg, table);
     LLDeleteList(l);
     dwg->*d.list = nullptr;
 }

@@ -170,7 +170,6 @@ int adcreatearrowblock(AdDrawing *dwg, const char *name, unsigned char *handle)
         adfreeentitylist(dwg, b.entitylist);
         return 0;
     }
-    dxfaddname(dwg, AD_LIST_BLKH, b.name, b.handle);
     std::memcpy(handle, b.handle, 8);
     return 1;
 }

@@ -42,7 +42,6 @@ void adchoosebinarycodewidth(AdDrawing *dwg);
  * The pair reader keeps one pair of look-back: a loader that reads the
  * first pair of the next record hands it back (dxfback) and the next read
  * delivers it again without touching the stream. */
-typedef struct AdNameIndex AdNameIndex; /* case-insensitive name -> handle */
 typedef struct AdDxfBlkRec AdDxfBlkRec; /* a BLOCK_RECORD record waiting for its BLOCK */
 typedef struct AdDxfBlkPos {
     AdObjhandle handle; /* the block header */
@@ -58,11 +57,12 @@ typedef struct AdDxfLoad {
     int32_t nextblock; /* next BLOCK position of the scan */
     AdDxfBlkRec *blkrecs;
     int32_t nblkrecs, capblkrecs;
+    int32_t *blkbyhandle, *blkbyname; /* blkrecs by handle and by name (dxfblocks.cpp) */
+    int32_t nblkindex;
     AdDxfBlkPos *blkpos;
     int32_t nblkpos, capblkpos;
-    AdNameIndex *index[AD_LIST_COUNT]; /* by AD_LIST_* */
-    AdBlockheader *curblkh;            /* block whose entities are being read */
-    char lastblock[AD_NAME_LEN];       /* memo of the INSERT/DIMENSION block name */
+    AdBlockheader *curblkh;      /* block whose entities are being read */
+    char lastblock[AD_NAME_LEN]; /* memo of the INSERT/DIMENSION block name */
     AdObjhandle lastblockhandle;
     unsigned char lastblockvalid, lastdimvalid;
     char lastdim[AD_NAME_LEN]; /* memo of the DIMENSION style name */
@@ -165,10 +165,9 @@ int dxfstartblockrecords(AdDrawing *dwg);
 int dxfprocessheader(AdDrawing *dwg);
 void dxfdiscardblob(AdDrawing *dwg, AdBlob *blob); /* freed when the load ends */
 int dxfnewhandle(AdDrawing *dwg, unsigned char *handle);
-/* Name index of a table list (AD_LIST_*), built on first use. */
+/* The handle of the first record of a table list (AD_LIST_*) with the name,
+ * ASCII case ignored; the null handle and 0 when there is none. */
 int dxffindname(AdDrawing *dwg, int list, const char *name, unsigned char *handle);
-void dxfaddname(AdDrawing *dwg, int list, const char *name, const unsigned char *handle);
-void dxfdropindex(AdDrawing *dwg, int list);
 
 /* Extended data. While a record is read, its items are collected in the
  * toolkit state's read buffer as (group code - 1000) and the value (see

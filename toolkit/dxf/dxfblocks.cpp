@@ -71,14 +71,51 @@ bool addpos(AdDxfLoad *s, const unsigned char *handle, int64_t pos)
     return true;
 }
 
+/* The records sorted by handle and by name (ASCII case ignored), each
+ * after its position for equal keys, made when the first BLOCK is matched;
+ * records added later are never waiting ones. */
+bool indexrecs(AdDxfLoad *s)
+{
+    if (s->blkbyhandle) return true;
+    size_t n = static_cast<size_t>(s->nblkrecs);
+    s->blkbyhandle = static_cast<int32_t *>(ztmem_malloc(sizeof(int32_t) * (n ? n : 1)));
+    s->blkbyname = static_cast<int32_t *>(ztmem_malloc(sizeof(int32_t) * (n ? n : 1)));
+    if (!s->blkbyhandle || !s->blkbyname) return false;
+    for (int32_t i = 0; i < s->nblkrecs; ++i) s->blkbyhandle[i] = s->blkbyname[i] = i;
+    s->nblkindex = s->nblkrecs;
+    const AdDxfBlkRec *r = s->blkrecs;
+    std::sort(s->blkbyhandle, s->blkbyhandle + n, [r](int32_t a, int32_t b) {
+        int c = std::memcmp(r[a].rec.handle, r[b].rec.handle, 8);
+        return c < 0 || (c == 0 && a < b);
+    });
+    std::sort(s->blkbyname, s->blkbyname + n, [r](int32_t a, int32_t b) {
+        int c = adstricmp(r[a].rec.name, r[b].rec.name);
+        return c < 0 || (c == 0 && a < b);
+    });
+    return true;
+}
+
+/* The first waiting record whose handle is the BLOCK's owner, else the
+ * first waiting one of the BLOCK's name. */
 AdDxfBlkRec *findrec(AdDxfLoad *s, const unsigned char *owner, const char *name)
 {
-    if (!adObjhandleIsNull(owner))
-        for (int32_t i = 0; i < s->nblkrecs; ++i)
-            if (!s->blkrecs[i].used && std::memcmp(s->blkrecs[i].rec.handle, owner, 8) == 0)
-                return &s->blkrecs[i];
-    for (int32_t i = 0; i < s->nblkrecs; ++i)
-        if (!s->blkrecs[i].used && adstricmp(s->blkrecs[i].rec.name, name) == 0) return &s->blkrecs[i];
+    if (!indexrecs(s)) return nullptr;
+    AdDxfBlkRec *r = s->blkrecs;
+    const int32_t *end = s->blkbyhandle + s->nblkindex;
+    const int32_t *begin = s->blkbyhandle;
+    if (!adObjhandleIsNull(owner)) {
+        const int32_t *p = std::lower_bound(begin, end, owner, [r](int32_t a, const unsigned char *h) {
+            return std::memcmp(r[a].rec.handle, h, 8) < 0;
+        });
+        for (; p < end && std::memcmp(r[*p].rec.handle, owner, 8) == 0; ++p)
+            if (!r[*p].used) return &r[*p];
+    }
+    begin = s->blkbyname;
+    end = s->blkbyname + s->nblkindex;
+    const int32_t *p = std::lower_bound(
+        begin, end, name, [r](int32_t a, const char *nm) { return adstricmp(r[a].rec.name, nm) < 0; });
+    for (; p < end && adstricmp(r[*p].rec.name, name) == 0; ++p)
+        if (!r[*p].used) return &r[*p];
     return nullptr;
 }
 
@@ -139,7 +176,6 @@ bool storeheader(AdDrawing *dwg, AdBlockheader *b, int64_t pos)
         LLDeleteList(b->entitylist);
         return false;
     }
-    dxfaddname(dwg, AD_LIST_BLKH, b->name, b->handle);
     return pos <= 0 || addpos(dwg->dxf, b->handle, pos);
 }
 
@@ -153,7 +189,6 @@ bool storespace(AdDrawing *dwg, AdBlockheader *b, int kind)
         if (!dxfnewhandle(dwg, b->handle)) return false;
     if (!addobjecttolistandindex(dwg, dwg->blkhs, b, sizeof *b, b->handle, AD_PUT_TAIL, nullptr))
         return false;
-    dxfaddname(dwg, AD_LIST_BLKH, b->name, b->handle);
     return true;
 }
 
@@ -182,8 +217,11 @@ void dxffreeblkrecs(AdDrawing *dwg)
     for (int32_t i = 0; i < s->nblkrecs; ++i)
         if (s->blkrecs[i].used != 1) discardrec(dwg, &s->blkrecs[i].rec);
     ztmem_free(s->blkrecs);
+    ztmem_free(s->blkbyhandle);
+    ztmem_free(s->blkbyname);
     s->blkrecs = nullptr;
-    s->nblkrecs = s->capblkrecs = 0;
+    s->blkbyhandle = s->blkbyname = nullptr;
+    s->nblkrecs = s->capblkrecs = s->nblkindex = 0;
 }
 
 int16_t dxfstartblockheaderload(AdDrawing *dwg, void *, void *)

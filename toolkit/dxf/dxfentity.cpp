@@ -465,7 +465,6 @@ void resolvelayer(AdDrawing *dwg, AdEntCtx &c, AdEntityHeader *h)
         if (!dxfnewhandle(dwg, l.handle) ||
             !addobjecttolistandindex(dwg, dwg->layers, &l, sizeof l, l.handle, AD_PUT_TAIL, nullptr))
             return;
-        dxfaddname(dwg, AD_LIST_LAYER, l.name, l.handle);
         std::memcpy(h->layerhandle, l.handle, 8);
     }
     dxfcopy(s->lastlayer, name, sizeof s->lastlayer);

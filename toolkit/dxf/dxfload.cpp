@@ -1,116 +1,16 @@
 /* What every DXF section loader shares: pair access with one pair of
- * look-back, the loaders' working state of one load, fresh handles, the
- * name indexes of the tables, the 102 groups (reactors and extension
- * dictionary), pair blobs, and the storing of entities.
+ * look-back, the loaders' working state of one load, fresh handles, names
+ * of table records, the 102 groups (reactors and extension dictionary),
+ * pair blobs, and the storing of entities.
  *
  * Look-back: dxfnext delivers the next pair; a loader that has read the
  * first pair of what follows its record hands it back with dxfback, and the
  * next dxfnext delivers the same current pair again without reading. A seek
  * forgets a handed-back pair. Invariant: while dwg->dxf->pushed is set, the
- * toolkit state's current pair is the one read at dwg->dxf->lastpos.
- *
- * Name index: an open-addressing hash table of (name, handle) per table
- * list, built from the list on first use and kept up to date by the loaders
- * that add records; names compare as ASCII case-folded text, like
- * adstricmp. */
+ * toolkit state's current pair is the one read at dwg->dxf->lastpos. */
 #include "toolkit/dxf/dxf_int.h"
 
 #include <cstring>
-
-struct AdNameIndex {
-    struct Slot {
-        char *name;
-        uint32_t hash;
-        AdObjhandle handle;
-    };
-    Slot *slots;
-    uint32_t cap; /* a power of two */
-    uint32_t used;
-};
-
-namespace {
-
-inline unsigned char fold(unsigned char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
-}
-
-uint32_t namehash(const char *s)
-{
-    uint32_t h = 2166136261u;
-    for (; *s; ++s) h = (h ^ fold(static_cast<unsigned char>(*s))) * 16777619u;
-    return h;
-}
-
-void freeindex(AdNameIndex *x)
-{
-    if (!x) return;
-    for (uint32_t i = 0; i < x->cap; ++i) ztmem_free(x->slots[i].name);
-    ztmem_free(x->slots);
-    ztmem_free(x);
-}
-
-AdNameIndex::Slot *findslot(AdNameIndex *x, const char *name, uint32_t h)
-{
-    uint32_t mask = x->cap - 1;
-    for (uint32_t i = h & mask;; i = (i + 1) & mask) {
-        AdNameIndex::Slot *s = &x->slots[i];
-        if (!s->name || (s->hash == h && adstricmp(s->name, name) == 0)) return s;
-    }
-}
-
-bool grow(AdNameIndex *x)
-{
-    uint32_t ncap = x->cap ? x->cap * 2 : 64;
-    auto *ns = static_cast<AdNameIndex::Slot *>(ztmem_malloc(sizeof(AdNameIndex::Slot) * ncap));
-    if (!ns) return false;
-    AdNameIndex::Slot *old = x->slots;
-    uint32_t ocap = x->cap;
-    x->slots = ns;
-    x->cap = ncap;
-    for (uint32_t i = 0; i < ocap; ++i)
-        if (old[i].name) *findslot(x, old[i].name, old[i].hash) = old[i];
-    ztmem_free(old);
-    return true;
-}
-
-/* Inserts or, when the name is there, keeps the first handle (replace
- * sets it explicitly). */
-bool indexput(AdNameIndex *x, const char *name, const unsigned char *handle, bool overwrite)
-{
-    if ((x->used + 1) * 2 > x->cap && !grow(x)) return false;
-    uint32_t h = namehash(name);
-    AdNameIndex::Slot *s = findslot(x, name, h);
-    if (s->name) {
-        if (overwrite) std::memcpy(s->handle, handle, 8);
-        return true;
-    }
-    size_t n = std::strlen(name) + 1;
-    s->name = static_cast<char *>(ztmem_malloc(n));
-    if (!s->name) return false;
-    std::memcpy(s->name, name, n);
-    s->hash = h;
-    std::memcpy(s->handle, handle, 8);
-    ++x->used;
-    return true;
-}
-
-AdNameIndex *buildindex(AdDrawing *dwg, int list)
-{
-    auto *x = static_cast<AdNameIndex *>(ztmem_malloc(sizeof(AdNameIndex)));
-    if (!x) return nullptr;
-    LLList *l = adtablelist(dwg, list);
-    for (LLNode *n = l ? l->head : nullptr; n; n = n->next) {
-        void *rec = LL_RECORD(n);
-        if (!indexput(x, adtablename(list, rec), adtablehandle(list, rec), false)) {
-            freeindex(x);
-            return nullptr;
-        }
-    }
-    return x;
-}
-
-} // namespace
 
 extern "C" {
 
@@ -243,7 +143,6 @@ void dxfloadend(AdDrawing *dwg)
         adDeleteBlob(s->graveyard);
     }
     adDeleteBlob(s->mlinefix);
-    for (AdNameIndex *x : s->index) freeindex(x);
     dxffreeblkrecs(dwg);
     ztmem_free(s->blkpos);
     ztmem_free(s);
@@ -271,33 +170,10 @@ int dxfnewhandle(AdDrawing *dwg, unsigned char *handle) { return adGenerateObjha
 int dxffindname(AdDrawing *dwg, int list, const char *name, unsigned char *handle)
 {
     std::memset(handle, 0, 8);
-    AdDxfLoad *s = dwg->dxf;
-    if (!s || (!s->index[list] && !(s->index[list] = buildindex(dwg, list)))) {
-        LLNode *n = adtablefindnode(dwg, list, name);
-        if (!n) return 0;
-        std::memcpy(handle, adtablehandle(list, LL_RECORD(n)), 8);
-        return 1;
-    }
-    AdNameIndex *x = s->index[list];
-    if (!x->cap) return 0;
-    AdNameIndex::Slot *sl = findslot(x, name, namehash(name));
-    if (!sl->name) return 0;
-    std::memcpy(handle, sl->handle, 8);
+    LLNode *n = adtablefindnode(dwg, list, name);
+    if (!n) return 0;
+    std::memcpy(handle, adtablehandle(list, LL_RECORD(n)), 8);
     return 1;
-}
-
-void dxfaddname(AdDrawing *dwg, int list, const char *name, const unsigned char *handle)
-{
-    AdDxfLoad *s = dwg->dxf;
-    if (!s || !s->index[list]) return; /* built from the list when first needed */
-    if (!indexput(s->index[list], name, handle, true)) dxfdropindex(dwg, list);
-}
-
-void dxfdropindex(AdDrawing *dwg, int list)
-{
-    if (!dwg->dxf) return;
-    freeindex(dwg->dxf->index[list]);
-    dwg->dxf->index[list] = nullptr;
 }
 
 /* ---------------------------------------------------------------- groups, pairs */

@@ -378,7 +378,6 @@ int storerecord(AdDrawing *dwg, int list, void *rec, int mode)
     }
     LLList *l = adtablelist(dwg, list);
     if (!addobjecttolistandindex(dwg, l, rec, kLayouts[list].size, h, mode, nullptr)) return 0;
-    dxfaddname(dwg, list, adtablename(list, rec), h);
     return 1;
 }
 
@@ -455,20 +454,16 @@ void layerltype(AdDrawing *dwg, AdLayer *l, const RecCtx &c)
 {
     const char *want = c.ltypegiven ? c.ltypename : "CONTINUOUS";
     if (dwg->header->visretain == 0 && std::strchr(l->name, '|')) want = "CONTINUOUS";
-    const AdLinetype *nocase = nullptr;
-    for (LLNode *n = dwg->ltypes->head; n; n = n->next) {
+    /* linetype names are unique ignoring case (a taken name replaces), so
+       the index's one match is the exact one when there is one */
+    if (LLNode *n = adtablefindnode(dwg, AD_LIST_LTYPE, want)) {
         const AdLinetype *t = static_cast<const AdLinetype *>(LL_RECORD(n));
-        if (isname(t->name, "BYBLOCK") || isname(t->name, "BYLAYER")) continue;
-        if (std::strcmp(t->name, want) == 0) {
+        if (!isname(t->name, "BYBLOCK") && !isname(t->name, "BYLAYER")) {
             std::memcpy(l->linetypehandle, t->handle, 8);
             return;
         }
-        if (!nocase && isname(t->name, want)) nocase = t;
     }
-    if (nocase)
-        std::memcpy(l->linetypehandle, nocase->handle, 8);
-    else
-        firstltype(dwg, l->linetypehandle);
+    firstltype(dwg, l->linetypehandle);
 }
 
 } // namespace
