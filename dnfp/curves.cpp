@@ -201,7 +201,12 @@ int dnfp__ParseShape(db_ptr *out)
     return map_entity<dxf_shape>(DXFI_TF_dxf_shape, true, out, [](dxf_shape *e, const AdEntityRecord &r) {
         copy_point(e->xyzloc, r.shape.pt0);
         e->size = r.shape.size;
-        snprintf(e->name, sizeof e->name, "%hd", short(static_cast<unsigned char>(r.shape.shapenum)));
+        /* the name the file gives (DXF); a file that gives only the number
+           (DWG) gets the number as text */
+        if (r.shape.shapename[0])
+            snprintf(e->name, sizeof e->name, "%.*s", int(sizeof e->name - 1), r.shape.shapename);
+        else
+            snprintf(e->name, sizeof e->name, "%hd", short(static_cast<unsigned char>(r.shape.shapenum)));
         e->rang = DNFP_DEGREES(r.shape.rotang);
         e->xscale = r.shape.widthfactor;
         e->oang = DNFP_DEGREES(r.shape.oblique);

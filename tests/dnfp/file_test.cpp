@@ -184,20 +184,25 @@ TEST_F(Files, AcadOnlyExtendedData)
     });
 }
 
+/* An AC1015 drawing of the given ENTITIES section, written to a temporary
+ * file and parsed. */
+#define PARSE_ENTITIES(entities)                                                                             \
+    VyrTempFile dxf(".dxf");                                                                                 \
+    ASSERT_TRUE(dxf.Write("  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  0\nENDSEC\n"             \
+                          "  0\nSECTION\n  2\nENTITIES\n" +                                                  \
+                          std::string(entities) + "  0\nENDSEC\n  0\nEOF\n"));                               \
+    ASSERT_EQ(dxfi_ParseFile(0, model, dxf.Path().c_str(), collect), 0) << printed()
+
 /* A spline of more control points than 16 bits count reaches the model whole. */
 TEST_F(Files, SplineOfManyControlPoints)
 {
     if (CannotLoad()) GTEST_SKIP() << "the toolkit has no DXF section loaders in this build";
     const int n = 70000;
-    std::string s = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  0\nENDSEC\n"
-                    "  0\nSECTION\n  2\nENTITIES\n  0\nSPLINE\n  5\n2A\n  8\n0\n 70\n8\n 71\n3\n 72\n" +
-                    std::to_string(n + 4) + "\n 73\n" + std::to_string(n) + "\n 74\n0\n";
+    std::string s = "  0\nSPLINE\n  5\n2A\n  8\n0\n 70\n8\n 71\n3\n 72\n" + std::to_string(n + 4) +
+                    "\n 73\n" + std::to_string(n) + "\n 74\n0\n";
     for (int i = 0; i < n + 4; ++i) s += " 40\n" + std::to_string(i) + "\n";
     for (int i = 0; i < n; ++i) s += " 10\n" + std::to_string(i) + "\n 20\n1\n 30\n0\n";
-    s += "  0\nENDSEC\n  0\nEOF\n";
-    VyrTempFile dxf(".dxf");
-    ASSERT_TRUE(dxf.Write(s));
-    ASSERT_EQ(dxfi_ParseFile(0, model, dxf.Path().c_str(), collect), 0) << printed();
+    PARSE_ENTITIES(s);
     auto splines = All(DXFI_TF_dxf_spline);
     ASSERT_EQ(splines.size(), 1u);
     Locked<dxf_spline>(splines[0], [n](dxf_spline &sp) {
@@ -207,6 +212,20 @@ TEST_F(Files, SplineOfManyControlPoints)
         ASSERT_NE(cp, nullptr);
         EXPECT_EQ(cp[3 * (n - 1)], n - 1);
     });
+}
+
+/* SHAPE entities keep the names the file gives them (cut to the model's 31
+ * characters). */
+TEST_F(Files, ShapeNames)
+{
+    if (CannotLoad()) GTEST_SKIP() << "the toolkit has no DXF section loaders in this build";
+    PARSE_ENTITIES("  0\nSHAPE\n  5\n30\n  8\n0\n  2\nBOX\n 10\n1\n 20\n2\n 40\n1\n"
+                   "  0\nSHAPE\n  5\n31\n  8\n0\n  2\nTRIANGLE_WITH_A_NAME_LONGER_THAN_ITS_FIELD\n 40\n1\n");
+    auto shapes = All(DXFI_TF_dxf_shape);
+    ASSERT_EQ(shapes.size(), 2u);
+    EXPECT_STREQ(Read<dxf_shape>(shapes[0]).name, "BOX");
+    EXPECT_EQ(Read<dxf_shape>(shapes[0]).xyzloc[1], 2.0);
+    EXPECT_STREQ(Read<dxf_shape>(shapes[1]).name, "TRIANGLE_WITH_A_NAME_LONGER_THA");
 }
 
 TEST_F(Files, RejectedFileGivesToolkitTextAndReadError)
