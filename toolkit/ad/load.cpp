@@ -71,6 +71,14 @@ void setaddhandlesstate(AdDrawing *dwg)
     }
 }
 
+/* Makes the drawing's handle seed larger than a handle. */
+void raiseseed(AdDrawing *dwg, const unsigned char *h)
+{
+    if (std::memcmp(dwg->handseed, h, 8) > 0) return;
+    std::memcpy(dwg->handseed, h, 8);
+    adIncrementObjhandle(dwg->handseed);
+}
+
 void nexthandle(AdDrawing *dwg, unsigned char *out)
 {
     std::memcpy(out, dwg->handseed, 8);
@@ -387,12 +395,14 @@ AdDrawing *adloadfilex(const char *path, unsigned char preloadmode, AdDrawing **
     ztmem_free(dwg->blkhindex);
     dwg->blkhindex = nullptr;
 
-    if (std::memcmp(dwg->handseed, adin->largesthandle, 8) <= 0) {
-        std::memcpy(dwg->handseed, adin->largesthandle, 8);
-        adIncrementObjhandle(dwg->handseed);
-    }
-    std::memcpy(dwg->header->handseed, dwg->handseed, 8);
+    /* the seed goes above every handle in use: the indexed ones and the
+       table controls, which are not indexed; then the DXF viewport-entity
+       control takes the next one */
+    raiseseed(dwg, adin->largesthandle);
+    for (const unsigned char *h : dwg->scan.tablecontrol) raiseseed(dwg, h);
+    raiseseed(dwg, dwg->vpenthdrcontrol);
     if (dwg->isdxf) nexthandle(dwg, dwg->vpenthdrcontrol);
+    std::memcpy(dwg->header->handseed, dwg->handseed, 8);
     if (dwg->version == AD_ACAD14) markunloadedxrefs(dwg);
     if (out) *out = dwg;
     return dwg;

@@ -6,6 +6,7 @@
  * in a block, a multiline style named only by name, blocks without ENDBLK
  * or without BLOCK, the block operations, the audit, adstrcpytrans and
  * ellipse parameters. */
+#include <algorithm>
 #include <set>
 
 #include "toolkit/dxfhelpers.h"
@@ -675,6 +676,39 @@ TEST_F(Quirks, CountsBeyondSixteenBits)
         EXPECT_EQ(ctl[3 * (n - 1)], n - 1);
         EXPECT_EQ(e[1]->leader.numpoints, n);
         EXPECT_EQ(Doubles(e[1]->leader.ptblob).size(), 3u * n);
+    }
+}
+
+/* After a load the handle seed is above every handle in use: the indexed
+ * ones, the table controls of the file and the viewport-entity control the
+ * loader makes, whatever $HANDSEED said. */
+TEST_F(Quirks, HandseedAboveEveryHandleInUse)
+{
+    std::string tables =
+        Section("TABLES", P(0, "TABLE") + P(2, "LAYER") + P(5, "3F0") + P(70, "1") + P(0, "LAYER") +
+                              P(5, "21") + P(2, "Walls") + P(70, "0") + P(0, "ENDTAB"));
+    for (const char *seed : {"20", "3F0", "3F1", "FFFF"}) {
+        ASSERT_NE(Load(Header(P(9, "$ACADVER") + P(1, "AC1015") + P(9, "$HANDSEED") + P(5, seed)) + tables +
+                       Section("ENTITIES", P(0, "LINE") + P(5, "2A") + P(8, "Walls")) + Eof()),
+                  nullptr)
+            << seed;
+        uint64_t top = 0;
+        bt_walk(
+            dwg,
+            [](const unsigned char *h, void *, void *ctx) {
+                uint64_t *t = static_cast<uint64_t *>(ctx);
+                if (HV(h) > *t) *t = HV(h);
+            },
+            &top);
+        for (const unsigned char *h : dwg->scan.tablecontrol) top = std::max<uint64_t>(top, HV(h));
+        top = std::max<uint64_t>(top, HV(dwg->vpenthdrcontrol));
+        EXPECT_EQ(top, std::max<uint64_t>(0x3F0, HV(dwg->vpenthdrcontrol)));
+        uint64_t handseed = HV(adHeaderPointer(dwg)->handseed);
+        EXPECT_GT(handseed, top) << seed;
+        EXPECT_GE(handseed, std::strtoull(seed, nullptr, 16)) << seed;
+        AdObjhandle fresh;
+        ASSERT_TRUE(adGenerateObjhandle(dwg, fresh));
+        EXPECT_GT(HV(fresh), top) << seed;
     }
 }
 
