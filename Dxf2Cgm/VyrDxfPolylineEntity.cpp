@@ -57,13 +57,12 @@ static_assert(sizeof(VyrDxfPolylineEntity::segmentinfo) == 168, "a segment recor
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 const double kThinWidth = 0.35;
 const double kStraightBulge = 0.001;
 const double kScanDistance = 0.001;
 const double kJoinTolerance = 1e-6;
 const double kMiterLimit = 10.0;
-const double kFillStep = 5.0 * kPi / 180.0;
+const double kFillStep = 5.0 * M_PI / 180.0;
 const int kMaxFillSteps = 72;
 
 /* A vertex of the chain being written. */
@@ -107,7 +106,7 @@ int ArcThrough(const double *p0, const double *p1, double t, double *center, dou
     const double half = chord / 2.0;
     const double mid[2] = {(p0[0] + p1[0]) / 2.0, (p0[1] + p1[1]) / 2.0};
     const double turn = std::fabs(t);
-    if (turn == kPi) {
+    if (turn == M_PI) {
         radius = half;
         center[0] = mid[0];
         center[1] = mid[1];
@@ -280,7 +279,7 @@ void SideArc(const Curve &side, const double *from, const double *to, double ang
 {
     start = std::atan2(from[1] - side.center[1], from[0] - side.center[0]);
     const double end = std::atan2(to[1] - side.center[1], to[0] - side.center[0]);
-    sweep = angle + std::remainder(end - start - angle, 2.0 * kPi);
+    sweep = angle + std::remainder(end - start - angle, 2.0 * M_PI);
 }
 
 /* Appends the points of a side from `from` to `to` (the first one left

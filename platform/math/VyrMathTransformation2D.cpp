@@ -4,7 +4,6 @@
 #include <cmath>
 
 namespace {
-const double kPi = 3.14159265358979323846;
 const double kTolerance = 1e-9;
 
 /* cos and sin of an angle in degrees, exact for the multiples of 90 so that
@@ -33,8 +32,8 @@ void CosSinDegrees(double degrees, double &c, double &s)
         s = -1;
         return;
     }
-    c = std::cos(r * kPi / 180.0);
-    s = std::sin(r * kPi / 180.0);
+    c = std::cos(r * M_PI / 180.0);
+    s = std::sin(r * M_PI / 180.0);
 }
 } // namespace
 

@@ -13,7 +13,6 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 const int kMaxDepth = 14;
 
 VyrPt Lerp(const VyrPt &a, const VyrPt &b, double t)
@@ -296,8 +295,8 @@ void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation
                        VyrPath &out)
 {
     double sweep = end - start;
-    if (sweep < 0.0) sweep += 2 * kPi * std::ceil(-sweep / (2 * kPi));
-    if (sweep > 2 * kPi) sweep = 2 * kPi;
+    if (sweep < 0.0) sweep += 2 * M_PI * std::ceil(-sweep / (2 * M_PI));
+    if (sweep > 2 * M_PI) sweep = 2 * M_PI;
     int n = ArcSteps(std::max(std::fabs(a), std::fabs(b)), sweep);
     double c = std::cos(rotation), s = std::sin(rotation);
     for (int i = 0; i <= n; ++i) {

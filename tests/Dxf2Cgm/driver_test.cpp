@@ -27,8 +27,6 @@ using vyrtest::Point3;
 using vyrtest::Props;
 using R = VyrRecordingGenerator;
 
-const double kPi = 3.14159265358979323846;
-
 std::string N(double v) { return R::Num(static_cast<float>(v)); }
 
 bool Exists(const std::string &path)
@@ -178,7 +176,7 @@ TEST_F(Driver, PictureOfADrawing)
     Arc(0, 0, 4, 0, 90, byBlock);
     Point(1, 1);
     Solid({{{0, 0}, {4, 0}, {2, 3}, {2, 3}}}, heavy);
-    Ellipse(0, 0, 3, 3, 0.5, 0, kPi, heavy);
+    Ellipse(0, 0, 3, 3, 0.5, 0, M_PI, heavy);
     Spline(3, 1, {}, {}, {}, {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}}, heavy);
     Spline(2, 4, {0, 0, 0, 1, 1, 1}, {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}}, {1, 0.7071, 1}, {}, heavy);
     Block("Hidden", 0, 0, {Line(100, 100, 200, 200, heavy)});
@@ -192,18 +190,18 @@ TEST_F(Driver, PictureOfADrawing)
         "DrawLine 0 1 10 1",
         "SetLineType 6 0 0",
         "SetColor 3",
-        "DrawArc -5 5 2 0 " + N(2 * kPi) + " 0",
+        "DrawArc -5 5 2 0 " + N(2 * M_PI) + " 0",
         "SetLineType 0 0 0",
         "SetColor 7",
-        "DrawArc 0 0 4 0 " + N(kPi / 2) + " 0",
+        "DrawArc 0 0 4 0 " + N(M_PI / 2) + " 0",
         "DrawMarker 1 1 0 0",
         "SetLineWidth 2",
         "SetColor 5",
         "DrawLine 0 0 4 0",
         "DrawLine 4 0 2 3",
         "DrawLine 2 3 0 0",
-        "DrawEllipse 0 0 " + N(3 * std::sqrt(2.0)) + " " + N(1.5 * std::sqrt(2.0)) + " 0 " + N(kPi) + " " +
-            N(kPi / 4) + " 0",
+        "DrawEllipse 0 0 " + N(3 * std::sqrt(2.0)) + " " + N(1.5 * std::sqrt(2.0)) + " 0 " + N(M_PI) + " " +
+            N(M_PI / 4) + " 0",
         "DrawCurve 4 0 0 1 1 2 0 0 0",
         "DrawNurbs 3 3 0 0 1 1 2 0 knots 6 0 0 0 1 1 1 0 1000 weights 1 " + N(0.7071) + " 1",
         "EndPicture",

@@ -25,8 +25,6 @@ namespace {
 using vyrtest::Color;
 using vyrtest::Props;
 
-const double kPi = 3.14159265358979323846;
-
 class Picture : public vyrtest::Dxf2CgmTest {
 protected:
     void SetUp() override
@@ -61,7 +59,7 @@ protected:
         Arc(-4000, 2000, 1000, 0, 180, outline);
         Point(4000, 2500, Color(3));
         Solid({{{3000, -3000}, {5000, -2500}, {3000, -2000}, {3000, -2000}}}, Color(1));
-        Ellipse(0, -2500, 2000, 0, 0.25, 0, 2 * kPi, outline);
+        Ellipse(0, -2500, 2000, 0, 0.25, 0, 2 * M_PI, outline);
         Spline(3, 8, {}, {}, {}, {{-5000, -3000, 0}, {-4000, -1000, 0}, {-2500, -2500, 0}}, Color(4));
     }
 

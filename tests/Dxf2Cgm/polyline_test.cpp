@@ -26,8 +26,6 @@ namespace {
 using vyrtest::Only;
 using vyrtest::Props;
 
-const double kPi = 3.14159265358979323846;
-
 Props Plain()
 {
     Props p;
@@ -75,13 +73,13 @@ Call Parse(const std::string &line)
     return c;
 }
 
-double Turn(double a) { return a - 2 * kPi * std::floor(a / (2 * kPi)); }
+double Turn(double a) { return a - 2 * M_PI * std::floor(a / (2 * M_PI)); }
 
 /* Difference of two angles modulo a full turn, in [0, pi]. */
 double AngleGap(double a, double b)
 {
     const double d = Turn(a - b);
-    return std::min(d, 2 * kPi - d);
+    return std::min(d, 2 * M_PI - d);
 }
 
 std::string Show(const Calls &calls)
@@ -146,8 +144,8 @@ Calls Mirrored(const Calls &calls)
         } else if (c.name == "DrawArc") {
             const double start = c.args[3], end = c.args[4];
             c.args[0] = -c.args[0];
-            c.args[3] = kPi - end;
-            c.args[4] = kPi - start;
+            c.args[3] = M_PI - end;
+            c.args[4] = M_PI - start;
         }
     }
     return out;
@@ -166,7 +164,7 @@ VyrMathTransformation2D Placed()
 
 void Place(double &x, double &y)
 {
-    const double a = kTurn * kPi / 180.0;
+    const double a = kTurn * M_PI / 180.0;
     const double px = kScale * (x * std::cos(a) - y * std::sin(a)) + kShiftX;
     const double py = kScale * (x * std::sin(a) + y * std::cos(a)) + kShiftY;
     x = px;
@@ -185,8 +183,8 @@ Calls Placed(const Calls &calls)
         } else if (c.name == "DrawArc") {
             Place(c.args[0], c.args[1]);
             c.args[2] *= kScale;
-            c.args[3] += kTurn * kPi / 180.0;
-            c.args[4] += kTurn * kPi / 180.0;
+            c.args[3] += kTurn * M_PI / 180.0;
+            c.args[4] += kTurn * M_PI / 180.0;
         }
     }
     return out;
@@ -332,10 +330,10 @@ Calls ArcArcJoin()
      * right sides (radius 5.5) likewise with 5.5. */
     const double hl = std::sqrt((4.5 * 4.5 - 12.5) / 2), hr = std::sqrt((5.5 * 5.5 - 12.5) / 2);
     const double jl[2] = {7.5 + hl, 2.5 - hl}, jr[2] = {7.5 + hr, 2.5 - hr};
-    return {DArc(5, 0, 4.5, kPi, std::atan2(jl[1], jl[0] - 5)),           DLine(jl[0], jl[1], jr[0], jr[1]),
-            DArc(5, 0, 5.5, kPi, std::atan2(jr[1], jr[0] - 5)),           DLine(-0.5, 0, 0.5, 0),
-            DArc(10, 5, 4.5, std::atan2(jl[1] - 5, jl[0] - 10), kPi / 2), DLine(10, 9.5, 10, 10.5),
-            DArc(10, 5, 5.5, std::atan2(jr[1] - 5, jr[0] - 10), kPi / 2), DLine(jr[0], jr[1], jl[0], jl[1])};
+    return {DArc(5, 0, 4.5, M_PI, std::atan2(jl[1], jl[0] - 5)),           DLine(jl[0], jl[1], jr[0], jr[1]),
+            DArc(5, 0, 5.5, M_PI, std::atan2(jr[1], jr[0] - 5)),           DLine(-0.5, 0, 0.5, 0),
+            DArc(10, 5, 4.5, std::atan2(jl[1] - 5, jl[0] - 10), M_PI / 2), DLine(10, 9.5, 10, 10.5),
+            DArc(10, 5, 5.5, std::atan2(jr[1] - 5, jr[0] - 10), M_PI / 2), DLine(jr[0], jr[1], jl[0], jl[1])};
 }
 
 Calls Bulges()
@@ -345,7 +343,7 @@ Calls Bulges()
      * 1 / sin(atan(0.5) * 2) = 1.25, centre 0.75 below the chord, drawn
      * clockwise over the top. Then a straight piece. */
     const double a0 = std::atan2(0.75, -1.0);
-    return {DArc(1, 0, 1, kPi, 2 * kPi), DArc(3, -0.75, 1.25, a0 + 4 * std::atan(-0.5), a0),
+    return {DArc(1, 0, 1, M_PI, 2 * M_PI), DArc(3, -0.75, 1.25, a0 + 4 * std::atan(-0.5), a0),
             DLine(4, 0, 6, 0)};
 }
 
@@ -551,13 +549,13 @@ TEST_F(Polylines, BulgeGeometry)
     EXPECT_EQ(c[0], 1.0);
     EXPECT_EQ(c[1], 0.0);
     EXPECT_EQ(r, 1.0);
-    EXPECT_DOUBLE_EQ(t, kPi);
+    EXPECT_DOUBLE_EQ(t, M_PI);
     ASSERT_EQ(VyrDxfPolylineEntity::ComputeArc(p0, p1, c, r, t, start, end), 0);
-    EXPECT_DOUBLE_EQ(start, kPi) << "straight left of the centre, from atan2";
-    EXPECT_DOUBLE_EQ(end, 2 * kPi);
+    EXPECT_DOUBLE_EQ(start, M_PI) << "straight left of the centre, from atan2";
+    EXPECT_DOUBLE_EQ(end, 2 * M_PI);
     ASSERT_EQ(VyrDxfPolylineEntity::ComputeArcInfo(p0, p1, -1.0, c, r, t), 0);
     EXPECT_EQ(c[0], 1.0);
-    EXPECT_DOUBLE_EQ(t, -kPi);
+    EXPECT_DOUBLE_EQ(t, -M_PI);
 
     /* Bulge 0.5: sagitta 0.5 below the chord, radius 1.25, centre 0.75
      * above it. A bulge above 1 sweeps more than half a turn. */
@@ -573,8 +571,8 @@ TEST_F(Polylines, BulgeGeometry)
     const double up[2] = {0, 2};
     ASSERT_EQ(VyrDxfPolylineEntity::ComputeArcInfo(p0, up, 1.0, c, r, t), 0);
     ASSERT_EQ(VyrDxfPolylineEntity::ComputeArc(p0, up, c, r, t, start, end), 0);
-    EXPECT_DOUBLE_EQ(start, -kPi / 2);
-    EXPECT_DOUBLE_EQ(end, kPi / 2);
+    EXPECT_DOUBLE_EQ(start, -M_PI / 2);
+    EXPECT_DOUBLE_EQ(end, M_PI / 2);
 
     EXPECT_EQ(VyrDxfPolylineEntity::ComputeArcInfo(p0, p0, 1.0, c, r, t), 1) << "zero chord";
     EXPECT_EQ(VyrDxfPolylineEntity::ComputeArcInfo(p0, p1, 0.0, c, r, t), 1) << "no bulge";
@@ -592,7 +590,7 @@ TEST_F(Polylines, BulgeGeometry)
     EXPECT_EQ(l1[1], 0.0);
     EXPECT_EQ(r1[1], 0.0);
     const double centre[2] = {1, 0};
-    ASSERT_EQ(VyrDxfPolylineEntity::ComputeArcExtrPoints(p0, p1, centre, 1.0, kPi, 0.5, 4.0, l0, r0, l1, r1),
+    ASSERT_EQ(VyrDxfPolylineEntity::ComputeArcExtrPoints(p0, p1, centre, 1.0, M_PI, 0.5, 4.0, l0, r0, l1, r1),
               0);
     EXPECT_EQ(l0[0], 0.25) << "left of an anticlockwise arc is inside";
     EXPECT_EQ(r0[0], -0.25);
@@ -613,7 +611,7 @@ TEST_F(Polylines, ThePlainChain)
     EXPECT_EQ(Only(Write(Lw({{10, 0}, {20, 0}}, 0, 0, Down())), "Draw"),
               (std::vector<std::string>{"DrawPolyline 2 -10 0 -20 0"}));
     ExpectCalls(Only(Write(Lw({{10, 0, 1}, {20, 0}}, 0x10, 0, Down())), "Draw"),
-                Calls{DArc(-15, 0, 5, kPi, 2 * kPi)});
+                Calls{DArc(-15, 0, 5, M_PI, 2 * M_PI)});
     /* The plain chain runs the attribute step once. */
     Props red = Plain();
     red.color = 1;
@@ -635,7 +633,8 @@ TEST_F(Polylines, ThinOrWideAfterTheScale)
     EXPECT_EQ(Only(Write(Lw({{0, 0}, {10, 0}}, 0x004, 0.2)), "Draw"),
               (std::vector<std::string>{"DrawLine 0 0 10 0"}));
     /* A thin segment with a bulge is an arc. */
-    ExpectCalls(Only(Write(Lw({{0, 0, 1}, {2, 0}}, 0x014, 0.1)), "Draw"), Calls{DArc(1, 0, 1, kPi, 2 * kPi)});
+    ExpectCalls(Only(Write(Lw({{0, 0, 1}, {2, 0}}, 0x014, 0.1)), "Draw"),
+                Calls{DArc(1, 0, 1, M_PI, 2 * M_PI)});
 }
 
 TEST_F(Polylines, ClosedWideChainsJoinAtEveryCorner)
@@ -653,7 +652,7 @@ TEST_F(Polylines, ClosedWideChainsJoinAtEveryCorner)
 
     /* A circle of two half arcs (thin). */
     ExpectCalls(Only(Write(Lw({{0, 0, 1}, {2, 0, 1}}, 0x200 | 0x10)), "Draw"),
-                Calls{DArc(1, 0, 1, kPi, 2 * kPi), DArc(1, 0, 1, 0, kPi)});
+                Calls{DArc(1, 0, 1, M_PI, 2 * M_PI), DArc(1, 0, 1, 0, M_PI)});
 }
 
 TEST_F(Polylines, OutlinesSetTheFillColourOfTheirBand)
@@ -824,7 +823,7 @@ TEST_F(Polylines, BrokenChainsDrawWhatTheyCan)
      * the chain goes on. */
     ExpectCalls(Only(Write(Pl(DXFI_TF_dxf_2dpolyline, {{0, 0, 0.7}, {0, 0, 1}, {2, 0, 0.3}, {2, 0}, {4, 0}})),
                      "Draw"),
-                Calls{DArc(1, 0, 1, kPi, 2 * kPi), DLine(2, 0, 4, 0)});
+                Calls{DArc(1, 0, 1, M_PI, 2 * M_PI), DLine(2, 0, 4, 0)});
 
     /* A count larger than the arrays: only what they hold. */
     EXPECT_EQ(Only(Write(Lw({{0, 0}, {1, 0}, {1, 1}}, 0, 0.0, Plain(), 1000000)), "Draw"),

@@ -10,8 +10,6 @@ using namespace maptest;
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
 AdEntityRecord Zero()
 {
     AdEntityRecord r;
@@ -125,11 +123,11 @@ TEST_F(Entities, SimpleKindsAndTheirConversions)
                   AdEntityRecord r = Zero();
                   Set3(r.arc.pt0, 1, 1, 0);
                   r.arc.radius = 2;
-                  r.arc.stang = kPi / 2;
-                  r.arc.endang = kPi;
+                  r.arc.stang = M_PI / 2;
+                  r.arc.endang = M_PI;
                   g.Add(Drawing::Header(AD_ENT_ARC, 0x100), r);
                   r = Zero();
-                  r.point.xaxisang = kPi / 2;
+                  r.point.xaxisang = M_PI / 2;
                   g.Add(Drawing::Header(AD_ENT_POINT, 0x101), r);
                   r = Zero();
                   Set3(r.solid.pt0, 0, 0, 0);
@@ -139,8 +137,8 @@ TEST_F(Entities, SimpleKindsAndTheirConversions)
                   g.Add(Drawing::Header(AD_ENT_SOLID, 0x102), r);
                   r = Zero();
                   r.shape.shapenum = 135;
-                  r.shape.rotang = kPi;
-                  r.shape.oblique = kPi / 12;
+                  r.shape.rotang = M_PI;
+                  r.shape.oblique = M_PI / 12;
                   r.shape.size = 3;
                   r.shape.widthfactor = 0.8;
                   set_handle(r.shape.stylehandle, 0x30);

@@ -8,8 +8,6 @@ using namespace maptest;
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
 /* True when the toolkit can read DXF files in this build. */
 bool ToolkitReadsDxf()
 {
@@ -103,7 +101,7 @@ TEST_F(Files, HeaderTablesAndCurves)
     dxf_view_port_table_data vport = Read<dxf_view_port_table_data>(
         ByName<dxf_view_port_table_data>(DXFI_TF_dxf_view_port_table_data, "*ACTIVE"));
     EXPECT_NEAR(vport.snap_ang, 30.0, 1e-9);
-    EXPECT_NEAR(vport.twist, kPi / 4, 1e-12);
+    EXPECT_NEAR(vport.twist, M_PI / 4, 1e-12);
     EXPECT_NE(ByName<dxf_application_table_data>(DXFI_TF_dxf_application_table_data, "MYAPP"), 0u);
     EXPECT_NE(ByName<dxf_dimension_style_table_data>(DXFI_TF_dxf_dimension_style_table_data, "UNNAMED"), 0u);
     EXPECT_NE(ByName<dxf_dimension_style_table_data>(DXFI_TF_dxf_dimension_style_table_data, "Standard"), 0u);
@@ -136,7 +134,7 @@ TEST_F(Files, HeaderTablesAndCurves)
     dxf_arc a = Read<dxf_arc>(All(DXFI_TF_dxf_arc).at(0));
     EXPECT_NEAR(a.sang, 90.0, 1e-9);
     EXPECT_NEAR(a.eang, 180.0, 1e-9);
-    EXPECT_NEAR(Read<dxf_point>(All(DXFI_TF_dxf_point).at(0)).xaxisang, kPi / 2, 1e-12);
+    EXPECT_NEAR(Read<dxf_point>(All(DXFI_TF_dxf_point).at(0)).xaxisang, M_PI / 2, 1e-12);
     dxf_solid s = Read<dxf_solid>(All(DXFI_TF_dxf_solid).at(0));
     EXPECT_EQ(s.xyz3[1], 1.0);
     EXPECT_EQ(s.xyz4[0], 1.0);

@@ -1,4 +1,5 @@
 /* The header and the symbol tables, mapped from drawings built in code. */
+#include <cmath>
 #include <algorithm>
 
 #include "mapping_fixture.h"
@@ -6,8 +7,6 @@
 using namespace maptest;
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 class Tables : public MappingTest {
 protected:
@@ -221,7 +220,7 @@ TEST_F(Tables, TextStylesLinetypesViewportsViewsAndUcs)
                   memset(&s, 0, sizeof s);
                   strcpy(s.name, "Slanted");
                   set_handle(s.handle, 0x30);
-                  s.oblique = kPi / 12;
+                  s.oblique = M_PI / 12;
                   s.height = 2.5;
                   s.widthfactor = 0.9;
                   s.lastheight = 0.3;
@@ -255,8 +254,8 @@ TEST_F(Tables, TextStylesLinetypesViewportsViewsAndUcs)
                   memset(&v, 0, sizeof v);
                   strcpy(v.name, "*ACTIVE");
                   set_handle(v.handle, 0x50);
-                  v.snaprot = kPi / 2;
-                  v.twist = kPi / 4;
+                  v.snaprot = M_PI / 2;
+                  v.twist = M_PI / 4;
                   v.height = 10;
                   v.aspect = 1.5;
                   v.center[0] = 3;
@@ -327,7 +326,7 @@ TEST_F(Tables, TextStylesLinetypesViewportsViewsAndUcs)
 
     dxf_view_port_table_data v = Read<dxf_view_port_table_data>(All(DXFI_TF_dxf_view_port_table_data).at(0));
     EXPECT_DOUBLE_EQ(v.snap_ang, 90.0);
-    EXPECT_EQ(v.twist, kPi / 4);
+    EXPECT_EQ(v.twist, M_PI / 4);
     EXPECT_EQ(v.height, 10.0);
     EXPECT_EQ(v.aspect, 1.5);
     EXPECT_EQ(v.xycenter[0], 3.0);

@@ -12,8 +12,7 @@
 
 #include "toolkit/fixture.h"
 
-constexpr double kPi = 3.14159265358979323846;
-inline double rad(double deg) { return deg * kPi / 180.0; }
+inline double rad(double deg) { return deg * M_PI / 180.0; }
 
 struct Ent {
     AdEntityHeader h;

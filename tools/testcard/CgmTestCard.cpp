@@ -17,8 +17,6 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
-
 class Card {
 public:
     explicit Card(VyrPrintGenerator &g) : g_(g) {}
@@ -71,7 +69,7 @@ void LinesBlock(Card &c)
     c.Width(0.35f);
     for (int k = 0; k <= 9; ++k) {
         c.Colour(1 + k % 6);
-        double a = k * 10.0 * kPi / 180.0;
+        double a = k * 10.0 * M_PI / 180.0;
         c.Line(15, 205, 15 + 55 * std::cos(a), 205 + 55 * std::sin(a));
     }
     c.Colour(5);
@@ -90,13 +88,13 @@ void ArcsBlock(Card &c)
     Title(c, 115, 272, "arcs, circles");
     c.Width(0.35f);
     c.Colour(7);
-    c.Check(c.g_.DrawArc(135, 235, 22, 0, static_cast<float>(2 * kPi), 0));
+    c.Check(c.g_.DrawArc(135, 235, 22, 0, static_cast<float>(2 * M_PI), 0));
     c.Colour(1);
-    c.Check(c.g_.DrawArc(180, 235, 18, 0, static_cast<float>(kPi / 2), 0));
+    c.Check(c.g_.DrawArc(180, 235, 18, 0, static_cast<float>(M_PI / 2), 0));
     c.Colour(3);
-    c.Check(c.g_.DrawArc(180, 235, 13, static_cast<float>(kPi / 2), static_cast<float>(1.5 * kPi), 0));
+    c.Check(c.g_.DrawArc(180, 235, 13, static_cast<float>(M_PI / 2), static_cast<float>(1.5 * M_PI), 0));
     c.Colour(5);
-    c.Check(c.g_.DrawArc(180, 235, 8, static_cast<float>(-kPi / 4), static_cast<float>(kPi / 4), 0));
+    c.Check(c.g_.DrawArc(180, 235, 8, static_cast<float>(-M_PI / 4), static_cast<float>(M_PI / 4), 0));
     c.Colour(6);
     c.Check(c.g_.DrawArc(135, 235, 12, static_cast<float>(5.5), static_cast<float>(0.8), 0));
 }
@@ -108,10 +106,10 @@ void EllipsesBlock(Card &c)
     const double rot[5] = {0, 30, 60, 90, 135};
     for (int k = 0; k < 5; ++k) {
         double cx = 235 + 40 * k, cy = 235;
-        double r = rot[k] * kPi / 180.0;
+        double r = rot[k] * M_PI / 180.0;
         c.Colour(8);
         c.Check(c.g_.DrawEllipse(static_cast<float>(cx), static_cast<float>(cy), 17, 9, 0,
-                                 static_cast<float>(2 * kPi), static_cast<float>(r), 0));
+                                 static_cast<float>(2 * M_PI), static_cast<float>(r), 0));
         c.Colour(1 + k);
         c.Check(c.g_.DrawEllipse(static_cast<float>(cx), static_cast<float>(cy), 13, 6, 0.3f, 5.0f,
                                  static_cast<float>(r), 0));
@@ -237,7 +235,7 @@ void LineStylesBlock(Card &c)
         c.Type(t);
         double y = 44 - 5.5 * t;
         c.Line(15, y, 95, y);
-        c.Check(c.g_.DrawArc(102, static_cast<float>(y), 2.5f, 0, static_cast<float>(kPi), 0));
+        c.Check(c.g_.DrawArc(102, static_cast<float>(y), 2.5f, 0, static_cast<float>(M_PI), 0));
     }
     c.Type(0);
     const float widths[6] = {0.13f, 0.35f, 0.7f, 1.0f, 1.4f, 2.0f};

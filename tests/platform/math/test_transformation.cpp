@@ -8,7 +8,6 @@
 #include <cmath>
 
 namespace {
-const double kPi = 3.14159265358979323846;
 
 void ExpectPoint(const VyrMathPoint2D &p, double x, double y)
 {
@@ -34,12 +33,12 @@ TEST(VyrMath, PointsAndVectorsFromArrays)
 TEST(VyrMath, SignedAngleBetweenVectors)
 {
     VyrMathVector2D x(1, 0), y(0, 2);
-    EXPECT_NEAR(x.GetAngleTo(y), kPi / 2, 1e-15);
-    EXPECT_NEAR(y.GetAngleTo(x), -kPi / 2, 1e-15);
-    EXPECT_NEAR(x.GetAngleTo(VyrMathVector2D(-1, 0)), kPi, 1e-15);
+    EXPECT_NEAR(x.GetAngleTo(y), M_PI / 2, 1e-15);
+    EXPECT_NEAR(y.GetAngleTo(x), -M_PI / 2, 1e-15);
+    EXPECT_NEAR(x.GetAngleTo(VyrMathVector2D(-1, 0)), M_PI, 1e-15);
     /* the ellipse rotation is the negated angle from the axis to (1, 0) */
     VyrMathVector2D axis(1, 1);
-    EXPECT_NEAR(-axis.GetAngleTo(x), kPi / 4, 1e-15);
+    EXPECT_NEAR(-axis.GetAngleTo(x), M_PI / 4, 1e-15);
     EXPECT_EQ(VyrMathVector2D().GetAngleTo(x), 0.0);
 }
 
@@ -109,7 +108,7 @@ TEST(VyrMath, IsRotationGivesAngleInRadiansAndCentre)
     VyrMathPoint2D centre;
     VyrMathTransformation2D r(VyrMathPoint2D(3, 4), 30.0, VyrMathRotation);
     ASSERT_TRUE(r.IsRotation(angle, centre));
-    EXPECT_NEAR(angle, kPi / 6, 1e-12);
+    EXPECT_NEAR(angle, M_PI / 6, 1e-12);
     EXPECT_NEAR(centre.GetX(), 3, 1e-9);
     EXPECT_NEAR(centre.GetY(), 4, 1e-9);
 
@@ -120,7 +119,7 @@ TEST(VyrMath, IsRotationGivesAngleInRadiansAndCentre)
                                      VyrMathTransformation2D(VyrMathO2D, -45.0, VyrMathRotation);
     VyrMath2x2Matrix n = scaled.GetMatrix() / std::sqrt(scaled.GetMatrix().Determinant());
     ASSERT_TRUE(VyrMathTransformation2D(n, VyrMathVector2D()).IsRotation(angle, centre));
-    EXPECT_NEAR(angle, -kPi / 4, 1e-12);
+    EXPECT_NEAR(angle, -M_PI / 4, 1e-12);
 
     EXPECT_FALSE(scaled.IsRotation(angle, centre));
     EXPECT_FALSE(

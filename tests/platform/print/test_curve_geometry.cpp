@@ -168,8 +168,8 @@ TEST(CurveGeometry, CurveThroughPointsOpenAndClosed)
     /* eight points of the unit circle, the first repeated at the end */
     std::vector<float> closed;
     for (int k = 0; k <= 8; ++k) {
-        closed.push_back(static_cast<float>(std::cos(k * 3.14159265358979 / 4)));
-        closed.push_back(static_cast<float>(std::sin(k * 3.14159265358979 / 4)));
+        closed.push_back(static_cast<float>(std::cos(k * M_PI / 4)));
+        closed.push_back(static_cast<float>(std::sin(k * M_PI / 4)));
     }
     closed[16] = 1;
     closed[17] = 0;
@@ -192,7 +192,7 @@ TEST(CurveGeometry, CurveThroughPointsOpenAndClosed)
 TEST(CurveGeometry, FlatteningKeepsCloseToTheCurve)
 {
     VyrPath arc;
-    VyrFlattenArc(0, 0, 100, 0, 3.14159265358979, arc);
+    VyrFlattenArc(0, 0, 100, 0, M_PI, arc);
     ASSERT_GT(arc.size(), 10u);
     for (size_t i = 1; i < arc.size(); ++i) {
         double mx = (arc[i].x + arc[i - 1].x) / 2, my = (arc[i].y + arc[i - 1].y) / 2;

@@ -50,7 +50,7 @@ TEST_P(Dxf2000, Header)
     EXPECT_DOUBLE_EQ(h->ltscale, 2.5);
     EXPECT_DOUBLE_EQ(h->textsize, 0.25);
     EXPECT_EQ(h->orthomode, 1);
-    EXPECT_DOUBLE_EQ(h->angbase, kPi / 2);
+    EXPECT_DOUBLE_EQ(h->angbase, M_PI / 2);
     EXPECT_EQ(h->angdir, 1);
     EXPECT_EQ(h->tdcreate[0], 2451545);
     EXPECT_EQ(h->tdcreate[1], 6 * 3600000);
@@ -199,7 +199,7 @@ TEST_P(Dxf2000, StylesViewsUcsAppsVports)
     EXPECT_DOUBLE_EQ(v.lenslength, 35);
     EXPECT_DOUBLE_EQ(v.frontclip, 1);
     EXPECT_DOUBLE_EQ(v.backclip, 2);
-    EXPECT_DOUBLE_EQ(v.twist, kPi / 4);
+    EXPECT_DOUBLE_EQ(v.twist, M_PI / 4);
 
     AdUcs u;
     adStartUcsGet(dwg);
@@ -305,7 +305,7 @@ TEST_P(Dxf2000, BlocksAndTheirEntities)
     EXPECT_STREQ(e[0]->block.description, "A door");
     EXPECT_EQ(e[1].h.enttype, AD_ENT_LINE);
     EXPECT_EQ(e[2].h.enttype, AD_ENT_ARC);
-    EXPECT_DOUBLE_EQ(e[2]->arc.endang, kPi / 2);
+    EXPECT_DOUBLE_EQ(e[2]->arc.endang, M_PI / 2);
     ASSERT_EQ(e[3].h.enttype, AD_ENT_ATTDEF);
     const AdEntAttdef &a = e[3]->attdef;
     EXPECT_PT(a.pt0, 0.1, 0.2, 0);
@@ -419,15 +419,15 @@ TEST_P(Dxf2000Entities, LineWithHeaderFieldsAndExtendedData)
 TEST_P(Dxf2000Entities, SimpleKinds)
 {
     EXPECT_PT(E(0x101)->point.pt0, 7, 8, 9);
-    EXPECT_DOUBLE_EQ(E(0x101)->point.xaxisang, kPi / 2);
+    EXPECT_DOUBLE_EQ(E(0x101)->point.xaxisang, M_PI / 2);
     const Ent &c = E(0x102);
     EXPECT_DOUBLE_EQ(c.h.thickness, 2.0);
     EXPECT_PT(c.h.extrusion, 0, 0, -1);
     EXPECT_EQ(c.h.flags & AD_EHF_EXTRUSION, AD_EHF_EXTRUSION);
     EXPECT_EQ(HV(c.h.ltypehandle), 0x30u);
     EXPECT_DOUBLE_EQ(c->circle.radius, 3.0);
-    EXPECT_DOUBLE_EQ(E(0x103)->arc.stang, kPi / 2);
-    EXPECT_DOUBLE_EQ(E(0x103)->arc.endang, kPi);
+    EXPECT_DOUBLE_EQ(E(0x103)->arc.stang, M_PI / 2);
+    EXPECT_DOUBLE_EQ(E(0x103)->arc.endang, M_PI);
     const AdEntEllipse &el = E(0x104)->ellipse;
     EXPECT_PT(el.pt1, 4, 0, 0);
     EXPECT_DOUBLE_EQ(el.minortomajor, 0.5);
@@ -481,7 +481,7 @@ TEST_P(Dxf2000Entities, Texts)
     EXPECT_PT(t.pt0, 1, 2, 0);
     EXPECT_DOUBLE_EQ(t.height, 0.5);
     EXPECT_STREQ(t.text, "Line one\nline two ^caret");
-    EXPECT_DOUBLE_EQ(t.rotang, kPi / 4);
+    EXPECT_DOUBLE_EQ(t.rotang, M_PI / 4);
     EXPECT_DOUBLE_EQ(t.widthfactor, 0.75);
     EXPECT_DOUBLE_EQ(t.oblique, rad(15));
     EXPECT_EQ(t.hjust, 1);
@@ -525,7 +525,7 @@ TEST_P(Dxf2000Entities, Texts)
     EXPECT_STREQ(at.text, "Around");
     EXPECT_STREQ(at.fontname, "Arial");
     EXPECT_DOUBLE_EQ(at.radius, 5);
-    EXPECT_DOUBLE_EQ(at.endang, kPi);
+    EXPECT_DOUBLE_EQ(at.endang, M_PI);
     EXPECT_EQ(at.direction, 1);
     EXPECT_EQ(at.alignment, 2);
     EXPECT_EQ(at.fonttype, 1);
@@ -588,7 +588,7 @@ TEST_P(Dxf2000Entities, InsertAttribDimensionLeader)
     EXPECT_PT(in.pt0, 10, 20, 0);
     EXPECT_DOUBLE_EQ(in.xscale, 2);
     EXPECT_DOUBLE_EQ(in.zscale, 1);
-    EXPECT_DOUBLE_EQ(in.rotang, kPi / 6);
+    EXPECT_DOUBLE_EQ(in.rotang, M_PI / 6);
     EXPECT_EQ(in.numrows, 1);
     const AdEntAttrib &a = E(0x118)->attrib;
     EXPECT_STREQ(a.tag, "TAG1");
@@ -651,7 +651,7 @@ TEST_P(Dxf2000Entities, Hatch)
     EXPECT_EQ(h.numpaths, 2);
     EXPECT_EQ(h.hatchstyle, 1);
     EXPECT_EQ(h.patterntype, 1);
-    EXPECT_DOUBLE_EQ(h.patternangle, kPi / 4);
+    EXPECT_DOUBLE_EQ(h.patternangle, M_PI / 4);
     EXPECT_DOUBLE_EQ(h.patternscale, 2);
     EXPECT_EQ(h.numpatlines, 1);
     EXPECT_EQ(h.numseedpoints, 1);
@@ -659,7 +659,7 @@ TEST_P(Dxf2000Entities, Hatch)
     EXPECT_EQ(Doubles(h.seedblob), (std::vector<double>{1, 1}));
     AdHatchPatternLine *pl = adReadHatchPattern(h.patlineblob, h.numpatlines);
     ASSERT_NE(pl, nullptr);
-    EXPECT_DOUBLE_EQ(pl[0].angle, kPi / 4);
+    EXPECT_DOUBLE_EQ(pl[0].angle, M_PI / 4);
     EXPECT_DOUBLE_EQ(pl[0].offset[0], -2.2);
     ASSERT_EQ(pl[0].numdashes, 2);
     EXPECT_DOUBLE_EQ(pl[0].dashes[1], -0.5);
@@ -699,7 +699,7 @@ TEST_P(Dxf2000Entities, Hatch)
     ASSERT_TRUE(adReadBlobBytesLong(c, e, 56));
     EXPECT_DOUBLE_EQ(e[4], 0.5);
     EXPECT_DOUBLE_EQ(e[5], 0.0);
-    EXPECT_DOUBLE_EQ(e[6], kPi / 2); /* 90 degrees on a circle of ratio 0.5 is parameter pi/2 */
+    EXPECT_DOUBLE_EQ(e[6], M_PI / 2); /* 90 degrees on a circle of ratio 0.5 is parameter pi/2 */
     ASSERT_TRUE(adReadBlobShort(c, &closed));
     ASSERT_TRUE(adReadBlobByte(c, &type));
     EXPECT_EQ(type, 4);
@@ -822,7 +822,7 @@ TEST_P(Dxf2000, Objects)
     EXPECT_EQ(o[0x18].first.objtype, AD_OBJ_MLINESTYLE);
     EXPECT_STREQ(m.name, "STANDARD");
     EXPECT_STREQ(m.description, "Two lines");
-    EXPECT_DOUBLE_EQ(m.startang, kPi / 2);
+    EXPECT_DOUBLE_EQ(m.startang, M_PI / 2);
     EXPECT_EQ(m.numelements, 2);
     c = adStartBlobRead(m.elementblob);
     AdMlstyleSeginfo seg;

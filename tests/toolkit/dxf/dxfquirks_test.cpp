@@ -479,9 +479,9 @@ TEST_F(Quirks, TextCopyDecodesCarets)
 
 TEST_F(Quirks, EllipseParameters)
 {
-    EXPECT_DOUBLE_EQ(adEllipseParameterFromAngle(kPi / 2, 0.5), kPi / 2);
-    EXPECT_DOUBLE_EQ(adEllipseParameterFromAngle(kPi / 4, 0.5), std::atan2(1.0, 0.5));
-    EXPECT_DOUBLE_EQ(adEllipseParameterFromAngle(-kPi / 4, 1.0), -kPi / 4);
+    EXPECT_DOUBLE_EQ(adEllipseParameterFromAngle(M_PI / 2, 0.5), M_PI / 2);
+    EXPECT_DOUBLE_EQ(adEllipseParameterFromAngle(M_PI / 4, 0.5), std::atan2(1.0, 0.5));
+    EXPECT_DOUBLE_EQ(adEllipseParameterFromAngle(-M_PI / 4, 1.0), -M_PI / 4);
     EXPECT_DOUBLE_EQ(adEllipseParameterFromAngle(1.0, 0.0), 1.0);
 }
 
