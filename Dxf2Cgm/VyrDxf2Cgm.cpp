@@ -29,6 +29,7 @@
 #include <new>
 #include <string>
 
+#include "Dxf2Cgm/VyrDxf3DFace.h"
 #include "Dxf2Cgm/VyrDxfArc.h"
 #include "Dxf2Cgm/VyrDxfAttribute.h"
 #include "Dxf2Cgm/VyrDxfAttributesConverter.h"
@@ -244,11 +245,6 @@ template <class Table> const db_ptr *TableEntries(const void *record, int &count
 }
 
 } // namespace
-
-void VyrDxf2Cgm::Count(int word)
-{
-    if (word >= 0 && word < ZelWordCount) zelCounters[word]++;
-}
 
 VyrDxf2Cgm::~VyrDxf2Cgm()
 {
@@ -700,6 +696,10 @@ intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer *la
         }
         break;
     }
+    case 311:
+        /* 3D faces have no counter of their own. */
+        made = new (std::nothrow) VyrDxf3DFace(self, entityLayer, block);
+        break;
     case 309:
     case 325: made = Make<VyrDxfPolyline>(self, entityLayer, block, ZelPolylines); break;
     case 312: made = Make<VyrDxfDimension>(self, entityLayer, block, ZelDimensions); break;

@@ -154,7 +154,6 @@ private:
     static void ReadDrawingHeader(int model);
     static void ParseTable(uint32_t table, const void *record, int form, VyrDxfLayer *layer);
     static void ParseBlockDefinition(uint32_t entity, VyrDxfLayer *layer);
-    static void Count(int word);
 
     VyrPrintGenerator *generator = nullptr;
     VyrPrintStream *stream = nullptr;

@@ -1,23 +1,24 @@
 /* Arcs. Under a transformation the centre maps as a point, the radius is the
  * mapped length of the start radius vector, and the angles follow the
  * rotation part of the transformation; a mirroring transformation reverses
- * the arc's direction, so its angles are negated and swapped first. */
+ * the arc's direction, so its angles are negated and swapped first.
+ * Mirrored by its extrusion, an arc of a full turn stays a full turn. */
 #include "Dxf2Cgm/VyrDxfArc.h"
 
 #include <cmath>
 #include <new>
 
+#include "Dxf2Cgm/VyrDxfEllipse.h"
 #include "Dxf2Cgm/VyrDxfEntHeader.h"
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
+#include "Dxf2Cgm/VyrDxfOcs.h"
 #include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
-
 /* An angle of 0 to 2 pi mirrored in x. */
-double MirrorAngle(double a) { return a < kPi ? kPi - a : 3.0 * kPi - a; }
+double MirrorAngle(double a) { return a < M_PI ? M_PI - a : 3.0 * M_PI - a; }
 
 } // namespace
 
@@ -29,13 +30,22 @@ VyrDxfArc::VyrDxfArc(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *bloc
     VyrDxfEntityLock lock(entity);
     const dxf_arc *rec = lock.As<dxf_arc>(303);
     if (!rec) return;
-    centerX = rec->xyzloc[0];
-    centerY = rec->xyzloc[1];
     radius = rec->radius;
     startAngle = DegreeToRadian(rec->sang);
     endAngle = DegreeToRadian(rec->eang);
-    if (rec->dxfhdr.extrusion[2] < 0.0) {
-        centerX = -centerX;
+    const VyrDxfOcs ocs(rec->dxfhdr.extrusion);
+    const VyrMathPoint2D centre = ocs.ToPlan(rec->xyzloc[0], rec->xyzloc[1], rec->xyzloc[2]);
+    centerX = centre.GetX();
+    centerY = centre.GetY();
+    if (!ocs.IsPlanar()) {
+        tilted = true;
+        const VyrMathVector2D u = ocs.ToPlanVector(radius, 0.0);
+        const VyrMathVector2D v = ocs.ToPlanVector(0.0, radius);
+        axisX[0] = u.GetX();
+        axisX[1] = u.GetY();
+        axisY[0] = v.GetX();
+        axisY[1] = v.GetY();
+    } else if (ocs.IsMirrored()) {
         MirrorAngles();
     }
 }
@@ -59,8 +69,9 @@ VyrDxfArc::VyrDxfArc(double cx, double cy, double r, double start, double end, V
 
 void VyrDxfArc::MirrorAngles()
 {
+    const bool fullTurn = endAngle - startAngle >= 2.0 * M_PI;
     const double start = MirrorAngle(endAngle);
-    endAngle = MirrorAngle(startAngle);
+    endAngle = fullTurn ? start + 2.0 * M_PI : MirrorAngle(startAngle);
     startAngle = start;
 }
 
@@ -72,12 +83,21 @@ double VyrDxfArc::DegreeToRadian(double d)
         d -= 360.0 * std::trunc(std::trunc(d) / 360.0);
         d += 360.0;
     }
-    return d * 0.017453292519943295;
+    return d * (M_PI / 180.0);
 }
 
 int VyrDxfArc::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation) return 1;
+    if (tilted) {
+        double end = endAngle;
+        if (end < startAngle) end += 2.0 * M_PI;
+        if (end - startAngle < 0.001) return 1;
+        VyrDxfEntity::Write(generator, transformation);
+        return VyrDxfEllipse::WriteConjugateArc(generator, *transformation, VyrMathPoint2D(centerX, centerY),
+                                                VyrMathVector2D(axisX[0], axisX[1]),
+                                                VyrMathVector2D(axisY[0], axisY[1]), startAngle, end);
+    }
     const VyrMath2x2Matrix m = transformation->GetMatrix();
     const double det = m.Determinant();
     const double scale = std::sqrt(std::fabs(det));

@@ -1,7 +1,8 @@
 /* A circular arc: built from an arc entity (angles in degrees, mirrored in
  * x when the extrusion points down), or from numbers handed over by other
  * elements (angles in radians). The arc runs anticlockwise from its start
- * angle to its end angle. */
+ * angle to its end angle. An arc on a tilted plane (extrusion neither up nor
+ * down) is drawn as the elliptical arc its plan view shows. */
 #ifndef VYR_DXF2CGM_VYRDXFARC_H
 #define VYR_DXF2CGM_VYRDXFARC_H
 
@@ -39,6 +40,11 @@ private:
     double endAngle = 0.0;
     double startAngle = 0.0;
     int fromNumbers = 0;
+    /* On a tilted plane: the plan view of the radius vectors along the
+     * plane's x and y axes (the centre is its plan view too). */
+    bool tilted = false;
+    double axisX[2] = {0.0, 0.0};
+    double axisY[2] = {0.0, 0.0};
 };
 
 #endif

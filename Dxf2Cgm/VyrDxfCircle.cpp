@@ -2,7 +2,11 @@
  * radius vector along x under the transformation. */
 #include "Dxf2Cgm/VyrDxfCircle.h"
 
+#include <cmath>
+
+#include "Dxf2Cgm/VyrDxfEllipse.h"
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
+#include "Dxf2Cgm/VyrDxfOcs.h"
 #include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
 
@@ -14,19 +18,33 @@ VyrDxfCircle::VyrDxfCircle(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock
     VyrDxfEntityLock lock(entity);
     const dxf_circle *rec = lock.As<dxf_circle>(302);
     if (!rec) return;
-    centerX = rec->xyzloc[0];
-    centerY = rec->xyzloc[1];
     radius = rec->radius;
-    if (rec->dxfhdr.extrusion[2] < 0.0) centerX = -centerX;
+    const VyrDxfOcs ocs(rec->dxfhdr.extrusion);
+    const VyrMathPoint2D centre = ocs.ToPlan(rec->xyzloc[0], rec->xyzloc[1], rec->xyzloc[2]);
+    centerX = centre.GetX();
+    centerY = centre.GetY();
+    if (!ocs.IsPlanar()) {
+        tilted = true;
+        const VyrMathVector2D u = ocs.ToPlanVector(radius, 0.0);
+        const VyrMathVector2D v = ocs.ToPlanVector(0.0, radius);
+        axisX[0] = u.GetX();
+        axisX[1] = u.GetY();
+        axisY[0] = v.GetX();
+        axisY[1] = v.GetY();
+    }
 }
 
 int VyrDxfCircle::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation) return 1;
     VyrDxfEntity::Write(generator, transformation);
+    if (tilted)
+        return VyrDxfEllipse::WriteConjugateArc(generator, *transformation, VyrMathPoint2D(centerX, centerY),
+                                                VyrMathVector2D(axisX[0], axisX[1]),
+                                                VyrMathVector2D(axisY[0], axisY[1]), 0.0, 2.0 * M_PI);
     const VyrMathPoint2D c = *transformation * VyrMathPoint2D(centerX, centerY);
     const double r = (*transformation * VyrMathVector2D(radius, 0.0)).Norm();
     generator->DrawArc(static_cast<float>(c.GetX()), static_cast<float>(c.GetY()), static_cast<float>(r),
-                       0.0f, static_cast<float>(2.0 * 3.14159265358979323846), 0);
+                       0.0f, static_cast<float>(2.0 * M_PI), 0);
     return 0;
 }

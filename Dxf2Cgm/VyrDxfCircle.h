@@ -1,4 +1,6 @@
-/* A full circle, mirrored in x when the entity's extrusion points down. */
+/* A full circle, mirrored in x when the entity's extrusion points down; a
+ * circle on a tilted plane (extrusion neither up nor down) is drawn as the
+ * ellipse its plan view shows. */
 #ifndef VYR_DXF2CGM_VYRDXFCIRCLE_H
 #define VYR_DXF2CGM_VYRDXFCIRCLE_H
 
@@ -20,6 +22,11 @@ private:
     double centerX = 0.0;
     double centerY = 0.0;
     double radius = 0.0;
+    /* On a tilted plane: the plan view of the radius vectors along the
+     * plane's x and y axes (the centre is its plan view too). */
+    bool tilted = false;
+    double axisX[2] = {0.0, 0.0};
+    double axisY[2] = {0.0, 0.0};
 };
 
 #endif

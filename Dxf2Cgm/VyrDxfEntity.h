@@ -46,7 +46,8 @@ enum VyrDxfKind {
     VyrDxfKindBoundary = 19,
     VyrDxfKindLeader = 20,
     VyrDxfKindAttribute = 22,
-    VyrDxfKindGroup = 24
+    VyrDxfKindGroup = 24,
+    VyrDxfKind3DFace = 25
 };
 
 class VyrDxfEntity : public VyrDxfElement {

@@ -3,7 +3,7 @@
  * until the next conversion; taking each from the C heap costs a header per
  * object and, interleaved with the model's own record buffers, makes the
  * heap fragment badly. The pool keeps one free list per size class (16-byte
- * steps up to kMaxSize) carved from 64 KiB blocks; larger requests go to the
+ * steps up to kMaxSize) carved from blocks of 2 MiB; larger requests go to the
  * heap. When the last object is given back, every block is freed, so a host
  * gets the memory back between conversions.
  *

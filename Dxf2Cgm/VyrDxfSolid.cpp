@@ -1,7 +1,8 @@
 /* Solids and traces (the two records share their layout): the outline edges
  * corner 1-2, 2-4, 4-3 and 3-1, each a line element with a copy of the
  * solid's header, block and layer; edges whose ends coincide are left out.
- * Filled, the four corners bound one area; a solid without area (all its
+ * The corners are points of the entity's coordinate system (mirrored in x
+ * when the extrusion points down). Filled, the four corners bound one area; a solid without area (all its
  * corners on one line) keeps its outline, so it does not vanish. */
 #include "Dxf2Cgm/VyrDxfSolid.h"
 
@@ -10,17 +11,21 @@
 
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "Dxf2Cgm/VyrDxfLine.h"
+#include "Dxf2Cgm/VyrDxfOcs.h"
 #include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
 
 namespace {
 
-/* Corners of a solid or trace record in outline order 1, 2, 4, 3. */
+/* Corners of a solid or trace record in outline order 1, 2, 4, 3, in the
+ * plan view of the entity's coordinate system. */
 template <class Record> void OutlineCorners(const Record *rec, double corners[4][2])
 {
+    const VyrDxfOcs ocs(rec->dxfhdr.extrusion);
     const double *in[4] = {rec->xyz1, rec->xyz2, rec->xyz4, rec->xyz3};
     for (int i = 0; i < 4; ++i) {
-        corners[i][0] = in[i][0];
-        corners[i][1] = in[i][1];
+        const VyrMathPoint2D p = ocs.ToPlan(in[i][0], in[i][1], in[i][2]);
+        corners[i][0] = p.GetX();
+        corners[i][1] = p.GetY();
     }
 }
 

@@ -1,6 +1,8 @@
 /* A spline: drawn as a rational B-spline through its control points when it
- * has them, else as a smooth curve through its fit points. The points stay
- * in model coordinates; every Write maps them afresh, because an element
+ * has them, else as a smooth curve through its fit points. Fit points with
+ * a stored start or end tangent give the cubic B-spline that interpolates
+ * them with those tangents, as CAD programs draw it. The points stay in
+ * model coordinates; every Write maps them afresh, because an element
  * inside a block is written once for each insert of the block. */
 #ifndef VYR_DXF2CGM_VYRDXFSPLINE_H
 #define VYR_DXF2CGM_VYRDXFSPLINE_H
@@ -36,7 +38,13 @@ private:
     int closed = 0;
     int periodic = 0;
     int rational = 0;
+    /* The stored tangent directions at the first and last fit point; zero
+     * when the drawing gives none. */
     double startTangent[2] = {0.0, 0.0};
+    double endTangent[2] = {0.0, 0.0};
+
+    /* The fit points with their end tangents as one cubic B-spline. */
+    int WriteFitWithTangents(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation);
 };
 
 #endif

@@ -1,12 +1,11 @@
 /* Environment look-up and the registry of object factories (see the header).
- * The registry is a small table guarded by a mutex; registered factories come
- * before the built-in ones, which are listed here. */
+ * The registry is two small tables guarded by one mutex, the registered
+ * factories and the defaults; a registered factory comes first. The tables
+ * are function-local statics, so libraries may register their defaults
+ * while the program's static objects are made. */
 #include "platform/base/VyrEnvironment.h"
 
-#include "platform/print/VyrPrintCGMGenerator.h"
-
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -31,17 +30,40 @@ std::vector<Registered> &Registry()
     return r;
 }
 
-void *CreateCgmGenerator(const char *, void *, void *)
+std::vector<Registered> &Defaults()
 {
-    return static_cast<void *>(VyrPrintCGMGenerator::sCreate());
+    static std::vector<Registered> r;
+    return r;
 }
 
-const struct {
-    const char *name;
-    VyrObjectFactory factory;
-} kBuiltIn[] = {
-    {"VyrPrintCGMGenerator", CreateCgmGenerator},
-};
+/* Enters, replaces or (for a null factory) removes `className` in `table`;
+ * the factory entered before, or null. The registry mutex is held. */
+VyrObjectFactory Enter(std::vector<Registered> &table, const char *className, VyrObjectFactory factory)
+{
+    for (size_t i = 0; i < table.size(); ++i) {
+        if (table[i].name == className) {
+            VyrObjectFactory previous = table[i].factory;
+            if (factory)
+                table[i].factory = factory;
+            else
+                table.erase(table.begin() + static_cast<std::ptrdiff_t>(i));
+            return previous;
+        }
+    }
+    if (factory) {
+        try {
+            table.push_back(Registered{className, factory});
+        } catch (const std::exception &) {}
+    }
+    return nullptr;
+}
+
+VyrObjectFactory Find(const std::vector<Registered> &table, const char *className)
+{
+    for (const Registered &r : table)
+        if (r.name == className) return r.factory;
+    return nullptr;
+}
 
 } // namespace
 
@@ -55,23 +77,14 @@ VyrObjectFactory VyrRegisterObjectFactory(const char *className, VyrObjectFactor
 {
     if (!className) return nullptr;
     std::lock_guard<std::mutex> lock(RegistryMutex());
-    std::vector<Registered> &r = Registry();
-    for (size_t i = 0; i < r.size(); ++i) {
-        if (r[i].name == className) {
-            VyrObjectFactory previous = r[i].factory;
-            if (factory)
-                r[i].factory = factory;
-            else
-                r.erase(r.begin() + static_cast<std::ptrdiff_t>(i));
-            return previous;
-        }
-    }
-    if (factory) {
-        try {
-            r.push_back(Registered{className, factory});
-        } catch (const std::exception &) {}
-    }
-    return nullptr;
+    return Enter(Registry(), className, factory);
+}
+
+VyrObjectFactory VyrRegisterDefaultFactory(const char *className, VyrObjectFactory factory)
+{
+    if (!className) return nullptr;
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    return Enter(Defaults(), className, factory);
 }
 
 void *VyrCreateExternalObject(const char *className, void *arg, const char *libraryName, void *libraryArg)
@@ -81,11 +94,8 @@ void *VyrCreateExternalObject(const char *className, void *arg, const char *libr
     VyrObjectFactory factory = nullptr;
     {
         std::lock_guard<std::mutex> lock(RegistryMutex());
-        for (const Registered &r : Registry())
-            if (r.name == className) factory = r.factory;
+        factory = Find(Registry(), className);
+        if (!factory) factory = Find(Defaults(), className);
     }
-    if (!factory)
-        for (const auto &b : kBuiltIn)
-            if (std::strcmp(b.name, className) == 0) factory = b.factory;
     return factory ? factory(className, arg, libraryArg) : nullptr;
 }

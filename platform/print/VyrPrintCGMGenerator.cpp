@@ -12,7 +12,8 @@
  *                               degree <= 3), or NURBS when asked for
  *   DrawPolygon                 POLYGON, interior solid in the fill
  *                               colour, edge invisible
- *   DrawMarker                  POLYMARKER (a circled dot: circle and dot)
+ *   DrawMarker                  POLYMARKER (a circled dot, kind 2: circle
+ *                               and dot)
  *   DrawText                    TEXT, one per line of the string, at the
  *                               start point computed from the alignment
  *                               code and the font metrics; TEXT ALIGNMENT
@@ -24,12 +25,14 @@
  *   text parameters             CHARACTER HEIGHT, CHARACTER ORIENTATION,
  *                               CHARACTER EXPANSION FACTOR, TEXT FONT INDEX
  * Attributes are written only when they differ from what the metafile
- * already holds; the first primitive always gets its colour and width.
+ * already holds; LINE COLOUR and LINE WIDTH open the picture body, so they
+ * precede its first primitive of any kind.
  *
  * Invariant: phase_ moves forward only (nothing, in picture, picture
  * ended, metafile ended); primitives are written only in the picture. */
 #include "platform/print/VyrPrintCGMGenerator.h"
 
+#include "platform/base/VyrEnvironment.h"
 #include "platform/base/VyrUnicodeString.h"
 #include "platform/font/VyrFont.h"
 #include "platform/print/VyrPrintParameters.h"
@@ -42,7 +45,6 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 const size_t kFlushSize = 1u << 20;
 const size_t kMaxDashes = 2000000;
 const double kMarkerSizeMM = 2.5;
@@ -62,7 +64,7 @@ const double kCompatBaselineEm = 0.68;
 const double kCompatPaddingPerWidth = 1.25 / 280.0;
 
 /* The smallest sweep of an arc the compatibility profile writes as an arc. */
-const double kCompatMinArcSweep = 2.0 * kPi / 180.0;
+const double kCompatMinArcSweep = 2.0 * M_PI / 180.0;
 
 VyrCgmProfile gDefaultProfile = VyrCgmProfileStandard;
 
@@ -101,6 +103,21 @@ bool FiniteAll(const float *v, int n)
 } // namespace
 
 VyrPrintCGMGenerator *VyrPrintCGMGenerator::sCreate() { return new (std::nothrow) VyrPrintCGMGenerator(); }
+
+namespace {
+
+void *CreateCgmGenerator(const char *, void *, void *)
+{
+    return static_cast<void *>(static_cast<VyrPrintGenerator *>(VyrPrintCGMGenerator::sCreate()));
+}
+
+/* The generator is the default object of its class name from the moment
+ * the library is loaded. */
+struct DefaultFactory {
+    DefaultFactory() { VyrRegisterDefaultFactory("VyrPrintCGMGenerator", CreateCgmGenerator); }
+} gDefaultFactory;
+
+} // namespace
 
 void VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfile profile) { gDefaultProfile = profile; }
 
@@ -145,6 +162,19 @@ bool VyrPrintCGMGenerator::Flattening() const
 
 double VyrPrintCGMGenerator::MMToUnits(double mm) const { return mm / mmPerUnit_; }
 
+/* The NURBS element needs reals of more than the default fixed-point
+ * precision: when it may be written, the metafile declares 32-bit floating
+ * point for all its reals. */
+bool VyrPrintCGMGenerator::FloatingReals() const { return nurbsElement_ && !Flattening(); }
+
+void VyrPrintCGMGenerator::Real(VyrCgmParams &p, double v) const
+{
+    if (FloatingReals())
+        p.Float32(static_cast<float>(v));
+    else
+        p.FixedReal(v);
+}
+
 /* ---- output ---------------------------------------------------------- */
 
 void VyrPrintCGMGenerator::Flush(bool force)
@@ -167,6 +197,9 @@ bool VyrPrintCGMGenerator::Begin()
     WritePictureDescriptor();
     phase_ = kInPicture;
     FlushColours();
+    /* Viewers differ in the line colour and width they assume: the picture
+     * states both before its first primitive, whatever that is. */
+    WriteLineColourAndWidth();
     return true;
 }
 
@@ -191,7 +224,7 @@ void VyrPrintCGMGenerator::WriteMetafileDescriptor()
     p.Enum(1);
     out_.Element(1, 3, p); /* VDC TYPE real */
 
-    if (nurbsElement_ && !Flattening()) {
+    if (FloatingReals()) {
         p.Clear();
         p.Enum(0);
         p.Int16(9);
@@ -460,7 +493,7 @@ int VyrPrintCGMGenerator::SetTextFont(int, VyrFont *font)
     return font ? 0 : -1;
 }
 
-void VyrPrintCGMGenerator::WriteLineAttributes(bool solid)
+void VyrPrintCGMGenerator::WriteLineColourAndWidth()
 {
     if (wLineColour_ != colour_) {
         params_.Clear();
@@ -475,6 +508,11 @@ void VyrPrintCGMGenerator::WriteLineAttributes(bool solid)
         out_.Element(5, 3, params_); /* LINE WIDTH */
         wLineWidth_ = width;
     }
+}
+
+void VyrPrintCGMGenerator::WriteLineAttributes(bool solid)
+{
+    WriteLineColourAndWidth();
     int type = solid ? 1 : kLineStyles[lineType_].cgmType;
     if (wLineType_ != type) {
         params_.Clear();
@@ -626,15 +664,15 @@ int VyrPrintCGMGenerator::DrawArc(float cx, float cy, float radius, float start,
         return -1;
     if (!LineReady()) return -1;
     double sweep = static_cast<double>(end) - start;
-    bool full = std::fabs(sweep) >= 2 * kPi - 1e-6;
-    double ccwSweep = std::fmod(sweep, 2 * kPi);
-    if (ccwSweep < 0) ccwSweep += 2 * kPi;
+    bool full = std::fabs(sweep) >= 2 * M_PI - 1e-6;
+    double ccwSweep = std::fmod(sweep, 2 * M_PI);
+    if (ccwSweep < 0) ccwSweep += 2 * M_PI;
     /* LibreOffice draws an arc of a sweep under about one degree as a whole
      * circle; such an arc is nearly straight, so a polyline serves it. */
     bool tiny = !full && ccwSweep < kCompatMinArcSweep;
     if (profile_ == VyrCgmProfileCompatible && (lineType_ != 0 || tiny)) {
         VyrPath path;
-        VyrFlattenArc(cx, cy, radius, start, full ? start + 2 * kPi : end, path);
+        VyrFlattenArc(cx, cy, radius, start, full ? start + 2 * M_PI : end, path);
         WritePathStyled(path);
         return 0;
     }
@@ -663,10 +701,10 @@ int VyrPrintCGMGenerator::DrawEllipse(float cx, float cy, float major, float min
     if (!FiniteAll(v, 7) || !(major > 0) || minor < 0) return -1;
     if (!LineReady()) return -1;
     double sweep = static_cast<double>(end) - start;
-    bool full = std::fabs(sweep) >= 2 * kPi - 1e-6;
+    bool full = std::fabs(sweep) >= 2 * M_PI - 1e-6;
     if (profile_ == VyrCgmProfileCompatible || minor == 0) {
         VyrPath path;
-        VyrFlattenEllipse(cx, cy, major, minor, rotation, start, full ? start + 2 * kPi : end, path);
+        VyrFlattenEllipse(cx, cy, major, minor, rotation, start, full ? start + 2 * M_PI : end, path);
         WritePathStyled(path);
         return 0;
     }
@@ -710,7 +748,7 @@ int VyrPrintCGMGenerator::DrawNurbs(int order, const float *controlXY, int contr
     VyrNurbsCurve curve;
     if (!curve.Set(order, controlXY, controlCount, knots, knotCount, weights)) return -1;
     if (!LineReady()) return -1;
-    if (nurbsElement_ && !Flattening()) {
+    if (FloatingReals()) {
         params_.Clear();
         params_.Int16(order);
         params_.Int16(controlCount);
@@ -774,17 +812,17 @@ void VyrPrintCGMGenerator::WriteMarkerAsLines(double x, double y, int kind)
         line(x - r, y, x + r, y);
         line(x, y - r, x, y + r);
         break;
-    case 2: circle(x, y, r); break;
+    case 2:
+        circle(x, y, r);
+        circle(x, y, r / 8);
+        break;
     case 3:
         line(x - r, y, x + r, y);
         line(x, y - r, x, y + r);
         line(x - d, y - d, x + d, y + d);
         line(x - d, y + d, x + d, y - d);
         break;
-    case 4:
-        circle(x, y, r);
-        circle(x, y, r / 8);
-        break;
+    case 4: circle(x, y, r); break;
     default: circle(x, y, r / 8); break;
     }
 }
@@ -817,12 +855,12 @@ int VyrPrintCGMGenerator::DrawMarker(float x, float y, int kind, int)
     switch (kind) {
     case 0: types[0] = 5; break;
     case 1: types[0] = 2; break;
-    case 2: types[0] = 4; break;
-    case 3: types[0] = 3; break;
-    case 4:
+    case 2:
         types[0] = 4;
         types[1] = 1;
         break;
+    case 3: types[0] = 3; break;
+    case 4: types[0] = 4; break;
     default: types[0] = 1; break;
     }
     for (int t : types) {
@@ -899,7 +937,7 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
     default: firstBaseline = block - h; break;
     }
     bool compat = profile_ == VyrCgmProfileCompatible;
-    double angle = compat ? 0.0 : textRotation_ * kPi / 180.0;
+    double angle = compat ? 0.0 : textRotation_ * M_PI / 180.0;
     double c = std::cos(angle), s = std::sin(angle);
     if (compat) width = 1.0;
     double em = 1000.0 * unit;
@@ -934,8 +972,8 @@ int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h, const VyrU
         p.Clear();
         p.Enum(0);
         p.Enum(0);
-        p.FixedReal(0.0);
-        p.FixedReal(0.0);
+        Real(p, 0.0);
+        Real(p, 0.0);
         out_.Element(5, 18, p); /* TEXT ALIGNMENT normal */
         p.Clear();
         p.Index(2);
@@ -962,9 +1000,9 @@ int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h, const VyrU
         wCharHeight_ = h;
     }
     if (!compat) {
-        double a = textRotation_ * kPi / 180.0;
+        double a = textRotation_ * M_PI / 180.0;
         double ca = std::cos(a), sa = std::sin(a);
-        double shear = std::tan(textSlant_ * kPi / 180.0);
+        double shear = std::tan(textSlant_ * M_PI / 180.0);
         /* up = R(a) (shear, 1), base = R(a) (1, 0), both of length ~h */
         double o[4] = {(shear * ca - sa) * h, (shear * sa + ca) * h, ca * h, sa * h};
         bool plain = textRotation_ == 0 && textSlant_ == 0;
@@ -980,7 +1018,7 @@ int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h, const VyrU
     double expansion = textWidth_ > 0 && !compat ? textWidth_ : 1.0;
     if (wExpansion_ != expansion) {
         p.Clear();
-        p.FixedReal(expansion);
+        Real(p, expansion);
         out_.Element(5, 12, p); /* CHARACTER EXPANSION FACTOR */
         wExpansion_ = expansion;
     }

@@ -106,6 +106,10 @@ private:
     void Finish();
 
     double MMToUnits(double mm) const;
+    bool FloatingReals() const;
+    /* A real in the precision the metafile declares. */
+    void Real(VyrCgmParams &p, double v) const;
+    void WriteLineColourAndWidth();
     bool Flattening() const; /* curves as polylines */
     bool LineReady();        /* begins, writes line attributes */
     void WriteLineAttributes(bool solid);

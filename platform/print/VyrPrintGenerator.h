@@ -14,8 +14,8 @@
  * - SetLineType(type, 0, 0): 0 continuous, 1 dash-space, 2 dashed,
  *   3 dash-dot, 4 phantom (dash-dot-dot), 5 dotted, 6 centre (long-short);
  *   any other type draws continuous.
- * - DrawMarker(x, y, kind, 0): 0 cross (x), 1 plus, 2 circle, 3 asterisk,
- *   4 circle with a dot, 8 dot; any other kind draws a dot.
+ * - DrawMarker(x, y, kind, 0): 0 cross (x), 1 plus, 2 circle around a dot,
+ *   3 asterisk, 4 circle, 8 dot; any other kind draws a dot.
  * - SetTextParameter(parameter, value):
  *   0 font selector (15 the symbol font, 11 the default font),
  *   2 character height (the height of capitals, picture units),

@@ -52,6 +52,8 @@ struct Props {
     int color = 256;
     double lineweight = -1.0;
     double extrusionZ = 1.0;
+    double extrusionX = 0.0;
+    double extrusionY = 0.0;
 };
 
 inline Props Color(int color)
@@ -126,8 +128,8 @@ protected:
         SetText(h.line_type, sizeof h.line_type, p.lineType);
         h.color = p.color;
         h.lineweight = p.lineweight;
-        h.extrusion[0] = 0.0;
-        h.extrusion[1] = 0.0;
+        h.extrusion[0] = p.extrusionX;
+        h.extrusion[1] = p.extrusionY;
         h.extrusion[2] = p.extrusionZ;
     }
 
@@ -205,6 +207,23 @@ protected:
             corners[i][0] = c[i][0];
             corners[i][1] = c[i][1];
         }
+        End(ptr);
+        return ptr;
+    }
+
+    /* A 3D face of four world corners; bit i of `invisible` hides edge i. */
+    db_ptr Face(const std::array<Point3, 4> &c, int invisible, const Props &p = Props())
+    {
+        db_ptr ptr;
+        dxf_3dface *rec = Begin<dxf_3dface>(DXFI_TF_dxf_3dface, ptr);
+        SetCommon(rec->dxfhdr, p);
+        double *corners[4] = {rec->xyz1, rec->xyz2, rec->xyz3, rec->xyz4};
+        for (int i = 0; i < 4; ++i) {
+            corners[i][0] = c[i].x;
+            corners[i][1] = c[i].y;
+            corners[i][2] = c[i].z;
+        }
+        rec->iveflg = invisible;
         End(ptr);
         return ptr;
     }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "Dxf2Cgm/VyrDxf3DFace.h"
 #include "Dxf2Cgm/VyrDxfArc.h"
 #include "Dxf2Cgm/VyrDxfCircle.h"
 #include "Dxf2Cgm/VyrDxfEllipse.h"
@@ -23,8 +24,6 @@ using vyrtest::Point3;
 using vyrtest::Props;
 using vyrtest::Record;
 using R = VyrRecordingGenerator;
-
-const double kPi = 3.14159265358979323846;
 
 /* Attributes are not the subject here: every entity is drawn with the
  * picture's starting attributes. */
@@ -108,45 +107,45 @@ TEST_F(Geometry, Lines)
 
 TEST_F(Geometry, DegreesToRadians)
 {
-    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(90.0), kPi / 2);
-    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(360.0), 2 * kPi) << "360 stays";
-    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(-360.0), 2 * kPi);
-    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(450.0), kPi / 2);
+    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(90.0), M_PI / 2);
+    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(360.0), 2 * M_PI) << "360 stays";
+    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(-360.0), 2 * M_PI);
+    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(450.0), M_PI / 2);
     EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(720.0), 0.0);
-    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(-90.0), 1.5 * kPi);
-    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(-450.0), 1.5 * kPi);
-    EXPECT_NEAR(VyrDxfArc::DegreeToRadian(725.5), 5.5 * kPi / 180, 1e-12);
+    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(-90.0), 1.5 * M_PI);
+    EXPECT_DOUBLE_EQ(VyrDxfArc::DegreeToRadian(-450.0), 1.5 * M_PI);
+    EXPECT_NEAR(VyrDxfArc::DegreeToRadian(725.5), 5.5 * M_PI / 180, 1e-12);
 }
 
 TEST_F(Geometry, ArcsUnderTransformations)
 {
     VyrDxfArc arc(Arc(0, 0, 2, 0, 90, Plain()), nullptr, nullptr);
     EXPECT_EQ(arc.GetKind(), VyrDxfKindArc);
-    ExpectNear(Drawn(arc, "DrawArc"), {0, 0, 2, 0, kPi / 2, 0});
+    ExpectNear(Drawn(arc, "DrawArc"), {0, 0, 2, 0, M_PI / 2, 0});
 
     const VyrMathTransformation2D mirrorY = Mirror(1, -1);
-    ExpectNear(Drawn(arc, "DrawArc", &mirrorY), {0, 0, 2, -kPi / 2, 0, 0});
+    ExpectNear(Drawn(arc, "DrawArc", &mirrorY), {0, 0, 2, -M_PI / 2, 0, 0});
 
     const VyrMathTransformation2D turn30 = Rotation(30);
-    ExpectNear(Drawn(arc, "DrawArc", &turn30), {0, 0, 2, kPi / 6, 2 * kPi / 3, 0});
+    ExpectNear(Drawn(arc, "DrawArc", &turn30), {0, 0, 2, M_PI / 6, 2 * M_PI / 3, 0});
 
     /* Mirrored in x (a mirror about the y axis): the first quadrant arc
      * lands in the second quadrant, still anticlockwise. */
     const VyrMathTransformation2D mirrorX = Mirror(-1, 1);
-    ExpectNear(Drawn(arc, "DrawArc", &mirrorX), {0, 0, 2, kPi / 2, kPi, 0});
+    ExpectNear(Drawn(arc, "DrawArc", &mirrorX), {0, 0, 2, M_PI / 2, M_PI, 0});
 
     /* Mirror, then rotate by 90 degrees: (x, y) -> (y, x). */
     const VyrMathTransformation2D swap = Rotation(90) * mirrorY;
-    ExpectNear(Drawn(arc, "DrawArc", &swap), {0, 0, 2, 0, kPi / 2, 0});
+    ExpectNear(Drawn(arc, "DrawArc", &swap), {0, 0, 2, 0, M_PI / 2, 0});
 
     /* A uniform scale and a shift move the centre and scale the radius. */
     const VyrMathTransformation2D scaled = VyrMathTransformation2D(VyrMathVector2D(10, 20)) *
                                            VyrMathTransformation2D(VyrMathO2D, 3.0, VyrMathScaling);
-    ExpectNear(Drawn(arc, "DrawArc", &scaled), {10, 20, 6, 0, kPi / 2, 0});
+    ExpectNear(Drawn(arc, "DrawArc", &scaled), {10, 20, 6, 0, M_PI / 2, 0});
 
     /* A tiny scale (a block scaled by 0.0005) is still no mirror. */
     const VyrMathTransformation2D tiny(VyrMathO2D, 0.0005, VyrMathScaling);
-    ExpectNear(Drawn(arc, "DrawArc", &tiny), {0, 0, 0.001, 0, kPi / 2, 0}, 1e-7);
+    ExpectNear(Drawn(arc, "DrawArc", &tiny), {0, 0, 0.001, 0, M_PI / 2, 0}, 1e-7);
 
     /* A collapsed transformation draws nothing. */
     const VyrMathTransformation2D flat = Mirror(1, 0);
@@ -160,14 +159,19 @@ TEST_F(Geometry, ArcsMirroredByExtrusion)
     Props down = Plain();
     down.extrusionZ = -1.0;
     VyrDxfArc arc(Arc(10, 0, 1, 0, 90, down), nullptr, nullptr);
-    ExpectNear(Drawn(arc, "DrawArc"), {-10, 0, 1, kPi / 2, kPi, 0});
+    ExpectNear(Drawn(arc, "DrawArc"), {-10, 0, 1, M_PI / 2, M_PI, 0});
     VyrDxfArc late(Arc(0, 5, 1, 200, 300, down), nullptr, nullptr);
     /* m(a) = 3 pi - a above pi: start' = m(300), end' = m(200). */
-    ExpectNear(Drawn(late, "DrawArc"), {0, 5, 1, 3 * kPi - 300 * kPi / 180, 3 * kPi - 200 * kPi / 180, 0});
+    ExpectNear(Drawn(late, "DrawArc"),
+               {0, 5, 1, 3 * M_PI - 300 * M_PI / 180, 3 * M_PI - 200 * M_PI / 180, 0});
+
+    /* A full turn stays a full turn. */
+    VyrDxfArc full(Arc(10, 5, 3, 0, 360, down), nullptr, nullptr);
+    ExpectNear(Drawn(full, "DrawArc"), {-10, 5, 3, M_PI, 3 * M_PI, 0});
 
     VyrDxfEntHeader header(Line(0, 0, 0, 0, Plain()));
-    VyrDxfArc numbers(4, 1, 2, 0, kPi / 2, &header, 1);
-    ExpectNear(Drawn(numbers, "DrawArc"), {-4, 1, 2, kPi / 2, kPi, 0});
+    VyrDxfArc numbers(4, 1, 2, 0, M_PI / 2, &header, 1);
+    ExpectNear(Drawn(numbers, "DrawArc"), {-4, 1, 2, M_PI / 2, M_PI, 0});
     VyrDxfArc straight(4, 1, 2, 0.25, 1.0, &header, 0);
     ExpectNear(Drawn(straight, "DrawArc"), {4, 1, 2, 0.25, 1.0, 0});
 }
@@ -189,16 +193,16 @@ TEST_F(Geometry, Circles)
 {
     VyrDxfCircle circle(Circle(1, 2, 5, Plain()), nullptr, nullptr);
     EXPECT_EQ(circle.GetKind(), VyrDxfKindCircle);
-    ExpectNear(Drawn(circle, "DrawArc"), {1, 2, 5, 0, 2 * kPi, 0});
+    ExpectNear(Drawn(circle, "DrawArc"), {1, 2, 5, 0, 2 * M_PI, 0});
     const VyrMathTransformation2D twice(VyrMathO2D, 2.0, VyrMathScaling);
-    ExpectNear(Drawn(circle, "DrawArc", &twice), {2, 4, 10, 0, 2 * kPi, 0});
+    ExpectNear(Drawn(circle, "DrawArc", &twice), {2, 4, 10, 0, 2 * M_PI, 0});
     const VyrMathTransformation2D uneven = Mirror(2, 3);
-    ExpectNear(Drawn(circle, "DrawArc", &uneven), {2, 6, 10, 0, 2 * kPi, 0}); /* the x direction decides */
+    ExpectNear(Drawn(circle, "DrawArc", &uneven), {2, 6, 10, 0, 2 * M_PI, 0}); /* the x direction decides */
 
     Props down = Plain();
     down.extrusionZ = -0.5;
     VyrDxfCircle mirrored(Circle(7, 2, 1, down), nullptr, nullptr);
-    ExpectNear(Drawn(mirrored, "DrawArc"), {-7, 2, 1, 0, 2 * kPi, 0});
+    ExpectNear(Drawn(mirrored, "DrawArc"), {-7, 2, 1, 0, 2 * M_PI, 0});
     EXPECT_EQ(VyrDxfCircle(Point(0, 0), nullptr, nullptr).GetRadius(), -1.0);
 }
 
@@ -289,21 +293,118 @@ TEST_F(Geometry, SolidsAreFilledOnRequest)
     EXPECT_EQ(Only(Record(square), "Draw").size(), 4u) << "outlines without the option";
 }
 
+/* A solid stores points of its own coordinate system: mirrored in x when
+ * its extrusion points down. */
+TEST_F(Geometry, SolidsMirroredByExtrusion)
+{
+    Props down = Plain();
+    down.extrusionZ = -1.0;
+    VyrDxfSolid square(Solid({{{60, 0}, {70, 0}, {60, 5}, {70, 5}}}, down), nullptr, nullptr);
+    EXPECT_EQ(Record(square), (std::vector<std::string>{"DrawLine -60 0 -70 0", "DrawLine -70 0 -70 5",
+                                                        "DrawLine -70 5 -60 5", "DrawLine -60 5 -60 0"}));
+    VyrDxf2CgmOptions filled;
+    filled.filledAreas = true;
+    VyrDxfEntity::SetOptions(filled);
+    EXPECT_EQ(Only(Record(square), "Draw"),
+              (std::vector<std::string>{"DrawPolygon 4 -60 0 -70 0 -70 5 -60 5"}));
+}
+
+/* The centre and axis of an ellipse are world points; an extrusion that
+ * points down runs its parameters clockwise, and so does a mirroring
+ * transformation: either way the arc lands where the drawing puts it. */
+TEST_F(Geometry, EllipsesMirrored)
+{
+    Props down = Plain();
+    down.extrusionZ = -1.0;
+    /* From (34, 5) clockwise to (30, 3): anticlockwise from -pi/2 to 0. */
+    VyrDxfEllipse byExtrusion(Ellipse(30, 5, 4, 0, 0.5, 0, M_PI / 2, down), nullptr, nullptr);
+    ExpectNear(Drawn(byExtrusion, "DrawEllipse"), {30, 5, 4, 2, -M_PI / 2, 0, 0, 0});
+    VyrDxfEllipse fullDown(Ellipse(0, 0, 4, 0, 0.5, 0, 2 * M_PI, down), nullptr, nullptr);
+    ExpectNear(Drawn(fullDown, "DrawEllipse"), {0, 0, 4, 2, -2 * M_PI, 0, 0, 0});
+
+    /* The first-quadrant arc from (4, 0) to (0, 2), mirrored in y: from
+     * (4, 0) to (0, -2), the fourth quadrant; mirrored in x: from (-4, 0)
+     * to (0, 2), the second. */
+    VyrDxfEllipse quarter(Ellipse(0, 0, 4, 0, 0.5, 0, M_PI / 2, Plain()), nullptr, nullptr);
+    const VyrMathTransformation2D mirrorY = Mirror(1, -1);
+    ExpectNear(Drawn(quarter, "DrawEllipse", &mirrorY), {0, 0, 4, 2, -M_PI / 2, 0, 0, 0});
+    const VyrMathTransformation2D mirrorX = Mirror(-1, 1);
+    ExpectNear(Drawn(quarter, "DrawEllipse", &mirrorX), {0, 0, 4, 2, -M_PI / 2, 0, M_PI, 0});
+    /* Down and mirrored: the two reversals cancel. */
+    ExpectNear(Drawn(byExtrusion, "DrawEllipse", &mirrorY), {30, -5, 4, 2, 0, M_PI / 2, 0, 0});
+}
+
+/* Entities on a tilted plane are drawn as the plan view shows them: the
+ * circle of radius 5 on the plane through the x axis tilted 60 degrees
+ * about it is an ellipse of axes 5 and 2.5. */
+TEST_F(Geometry, TiltedCirclesAndArcsAreEllipses)
+{
+    Props tilted = Plain();
+    tilted.extrusionY = -std::sqrt(3.0) / 2;
+    tilted.extrusionZ = 0.5;
+    VyrDxfCircle circle(Circle(0, 0, 5, tilted), nullptr, nullptr);
+    const std::vector<double> e = Drawn(circle, "DrawEllipse");
+    ASSERT_EQ(e.size(), 8u);
+    EXPECT_NEAR(e[2], 5, 1e-5);
+    EXPECT_NEAR(e[3], 2.5, 1e-5);
+    EXPECT_NEAR(e[5] - e[4], 2 * M_PI, 1e-5) << "a full turn";
+    EXPECT_NEAR(std::fabs(std::sin(e[6])), 0, 1e-5) << "major axis along x";
+
+    /* The quarter arc from the plane's x axis to its y axis: from (5, 0) to
+     * (0, 2.5) in the plan view, anticlockwise. */
+    VyrDxfArc arc(Arc(0, 0, 5, 0, 90, tilted), nullptr, nullptr);
+    const std::vector<double> a = Drawn(arc, "DrawEllipse");
+    ASSERT_EQ(a.size(), 8u);
+    auto at = [&a](double t) {
+        return std::vector<double>{
+            a[0] + a[2] * std::cos(t) * std::cos(a[6]) - a[3] * std::sin(t) * std::sin(a[6]),
+            a[1] + a[2] * std::cos(t) * std::sin(a[6]) + a[3] * std::sin(t) * std::cos(a[6])};
+    };
+    ExpectNear(at(a[4]), {5, 0});
+    ExpectNear(at(a[5]), {0, 2.5});
+}
+
+/* A 3D face is the plan view of its visible edges. */
+TEST_F(Geometry, ThreeDimensionalFacesShowTheirVisibleEdges)
+{
+    const std::array<Point3, 4> quad = {{{0, 40, 0}, {10, 40, 5}, {10, 50, 5}, {0, 50, 0}}};
+    const struct {
+        int invisible;
+        std::vector<std::string> drawn;
+    } cases[] = {
+        {0, {"DrawLine 0 40 10 40", "DrawLine 10 40 10 50", "DrawLine 10 50 0 50", "DrawLine 0 50 0 40"}},
+        {2 | 8, {"DrawLine 0 40 10 40", "DrawLine 10 50 0 50"}},
+        {1 | 4, {"DrawLine 10 40 10 50", "DrawLine 0 50 0 40"}},
+        {15, {}},
+    };
+    for (const auto &c : cases) {
+        VyrDxf3DFace face(Face(quad, c.invisible, Plain()), nullptr, nullptr);
+        EXPECT_EQ(face.GetKind(), VyrDxfKind3DFace);
+        int result = -1;
+        EXPECT_EQ(Only(Record(face, nullptr, &result), "Draw"), c.drawn) << "flags " << c.invisible;
+        EXPECT_EQ(result, c.drawn.empty() ? 1 : 0);
+    }
+    /* A triangle repeats its third corner: three edges. */
+    VyrDxf3DFace triangle(Face({{{0, 0, 0}, {4, 0, 0}, {2, 3, 1}, {2, 3, 1}}}, 0, Plain()), nullptr, nullptr);
+    EXPECT_EQ(Only(Record(triangle), "Draw"),
+              (std::vector<std::string>{"DrawLine 0 0 4 0", "DrawLine 4 0 2 3", "DrawLine 2 3 0 0"}));
+}
+
 TEST_F(Geometry, EllipsesAtRotation)
 {
-    VyrDxfEllipse flat(Ellipse(1, 2, 4, 0, 0.5, 0, 2 * kPi, Plain()), nullptr, nullptr);
+    VyrDxfEllipse flat(Ellipse(1, 2, 4, 0, 0.5, 0, 2 * M_PI, Plain()), nullptr, nullptr);
     EXPECT_EQ(flat.GetKind(), VyrDxfKindEllipse);
-    ExpectNear(Drawn(flat, "DrawEllipse"), {1, 2, 4, 2, 0, 2 * kPi, 0, 0});
+    ExpectNear(Drawn(flat, "DrawEllipse"), {1, 2, 4, 2, 0, 2 * M_PI, 0, 0});
 
     VyrDxfEllipse tilted(Ellipse(0, 0, 3, 3, 0.25, 0.5, 2.0, Plain()), nullptr, nullptr);
     ExpectNear(Drawn(tilted, "DrawEllipse"),
-               {0, 0, 3 * std::sqrt(2.0), 0.75 * std::sqrt(2.0), 0.5, 2.0, kPi / 4, 0});
+               {0, 0, 3 * std::sqrt(2.0), 0.75 * std::sqrt(2.0), 0.5, 2.0, M_PI / 4, 0});
 
-    VyrDxfEllipse down(Ellipse(0, 0, 0, -2, 0.5, 0, kPi, Plain()), nullptr, nullptr);
-    ExpectNear(Drawn(down, "DrawEllipse"), {0, 0, 2, 1, 0, kPi, -kPi / 2, 0});
+    VyrDxfEllipse down(Ellipse(0, 0, 0, -2, 0.5, 0, M_PI, Plain()), nullptr, nullptr);
+    ExpectNear(Drawn(down, "DrawEllipse"), {0, 0, 2, 1, 0, M_PI, -M_PI / 2, 0});
 
     const VyrMathTransformation2D turn = Rotation(90);
-    ExpectNear(Drawn(flat, "DrawEllipse", &turn), {-2, 1, 4, 2, 0, 2 * kPi, kPi / 2, 0});
+    ExpectNear(Drawn(flat, "DrawEllipse", &turn), {-2, 1, 4, 2, 0, 2 * M_PI, M_PI / 2, 0});
 
     VyrDxfEllipse collapsed(Ellipse(5, 5, 0, 0, 0.5, 0, 1, Plain()), nullptr, nullptr);
     ExpectNear(Drawn(collapsed, "DrawEllipse"), {5, 5, 0, 0, 0, 1, 0, 0});
@@ -331,6 +432,27 @@ TEST_F(Geometry, SplinesThroughFitPoints)
     int result = 0;
     EXPECT_TRUE(Record(empty, nullptr, &result).empty());
     EXPECT_EQ(result, 1);
+}
+
+/* Fit points with stored end tangents: the cubic B-spline through them
+ * whose end derivatives point along the tangents, with the length of the
+ * chord polygon. */
+TEST_F(Geometry, SplinesThroughFitPointsWithTangents)
+{
+    const std::vector<Point3> fit = {{0, 0, 0}, {3, 0, 0}};
+    db_ptr entity = Spline(3, 0, {}, {}, {}, fit, Plain());
+    {
+        void *memory = nullptr;
+        ASSERT_EQ(mda_LockEntity(0, entity, &memory), 0);
+        dxf_spline *rec = static_cast<dxf_spline *>(memory);
+        rec->strtan[1] = 1;
+        rec->endtan[1] = -1;
+        mda_UnlockEntity(0, entity);
+    }
+    VyrDxfSpline arch(entity, nullptr, nullptr);
+    EXPECT_EQ(Only(Record(arch), "Draw"),
+              (std::vector<std::string>{
+                  "DrawNurbs 4 4 0 0 0 1 3 1 3 0 knots 8 0 0 0 0 1 1 1 1 0 1000 weights 1 1 1 1"}));
 }
 
 TEST_F(Geometry, SplinesThroughControlPoints)

@@ -69,7 +69,8 @@ TEST(Options, NurbsElement)
     const ConvertedPicture picture("extrusions", &nurbs);
     ASSERT_EQ(picture.Result(), 0);
     ASSERT_TRUE(picture.Decoded()) << picture.Decoder().Error();
-    EXPECT_EQ(picture.Lines("NON-UNIFORM RATIONAL B-SPLINE").size(), 1u);
+    /* The B-spline and the spline through fit points with end tangents. */
+    EXPECT_EQ(picture.Lines("NON-UNIFORM RATIONAL B-SPLINE").size(), 2u);
     const ConvertedPicture base("extrusions", nullptr);
     EXPECT_TRUE(base.Lines("NON-UNIFORM RATIONAL B-SPLINE").empty());
     EXPECT_FALSE(base.Lines("POLYBEZIER").empty());

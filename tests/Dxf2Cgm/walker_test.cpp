@@ -114,7 +114,7 @@ TEST_F(Walker, EveryTypeMakesItsElementAndCount)
 
 TEST_F(Walker, UnhandledTypesAreCounted)
 {
-    const int types[] = {307, 310, 311, 317, 318, 319, 321, 322, 329, 333,   335,  336,
+    const int types[] = {307, 310, 317, 318, 319, 321, 322, 329, 333, 335,   336,
                          337, 400, 600, 700, 802, 803, 804, 899, 900, 10000, 10002};
     for (int type : types) Any(MDA_TF(type, 0));
     Any(MDA_TF(800, 1));
@@ -122,6 +122,15 @@ TEST_F(Walker, UnhandledTypesAreCounted)
     Walk();
     EXPECT_EQ(Counter(ZelUnhandledTypes), std::size(types) + 1);
     EXPECT_TRUE(RootKinds().empty());
+}
+
+/* 3D faces are drawn (as their visible edges), counted in no word. */
+TEST_F(Walker, ThreeDimensionalFacesAreDrawnUncounted)
+{
+    Any(DXFI_TF_dxf_3dface);
+    Walk();
+    EXPECT_EQ(RootKinds(), (std::vector<int>{VyrDxfKind3DFace}));
+    EXPECT_EQ(Counter(ZelUnhandledTypes), 0u);
 }
 
 TEST_F(Walker, CollectionSortsTables)

@@ -63,8 +63,9 @@ def extrusions():
     doc.header['$PDMODE'] = 32
     msp = doc.modelspace()
 
+    # Each entity has a colour of its own, so the tests find its primitives.
     # A full-turn arc mirrored by its extrusion: a circle at (-10, 5).
-    arc = msp.add_arc((10, 5), 3, 0, 360, dxfattribs={'extrusion': (0, 0, -1)})
+    arc = msp.add_arc((10, 5), 3, 0, 360, dxfattribs={'extrusion': (0, 0, -1), 'color': 7})
     centre = arc.ocs().to_wcs(Vec3(10, 5, 0))
     expect('extrusions', 'full_arc_centre', centre.x, centre.y, 3)
 
@@ -113,11 +114,11 @@ def extrusions():
     msp.add_3dface([(20, 40, 0), (30, 40, 0), (25, 48, 0), (25, 48, 0)], dxfattribs={'color': 1})
 
     # Points drawn in point display modes 32 (circle around a dot).
-    msp.add_point((80, 40))
+    msp.add_point((80, 40), dxfattribs={'color': 10})
 
     # A spline through fit points with stored end tangents.
     fit = [(0, 60), (10, 70), (20, 60), (30, 70)]
-    spline = msp.add_spline(fit, dxfattribs={'color': 2})
+    spline = msp.add_spline(fit, dxfattribs={'color': 8})
     spline.dxf.start_tangent = (0, 1, 0)
     spline.dxf.end_tangent = (1, 0, 0)
     curve = fit_points_to_cad_cv([Vec3(p) for p in fit], tangents=[Vec3(0, 1, 0), Vec3(1, 0, 0)])
@@ -125,7 +126,7 @@ def extrusions():
     expect('extrusions', 'spline_samples', *[v for p in samples for v in (p.x, p.y)])
 
     # A B-spline of control points (degree 3, clamped).
-    msp.add_open_spline([(40, 60), (45, 70), (55, 70), (60, 60)], degree=3, dxfattribs={'color': 4})
+    msp.add_open_spline([(40, 60), (45, 70), (55, 70), (60, 60)], degree=3, dxfattribs={'color': 9})
     save(doc, 'extrusions')
 
 

@@ -29,6 +29,7 @@ void *MakeInt(const char *, void *arg, void *)
     ++gMade;
     return arg;
 }
+void *MakeNothing(const char *, void *, void *) { return nullptr; }
 } // namespace
 
 TEST(VyrEnvironment, FactoriesByClassName)
@@ -46,6 +47,22 @@ TEST(VyrEnvironment, FactoriesByClassName)
     EXPECT_EQ(VyrRegisterObjectFactory("Custom", nullptr), MakeInt);
     EXPECT_EQ(VyrCreateExternalObject("Custom", &token, nullptr, nullptr), nullptr);
     EXPECT_EQ(gMade, 1);
+}
+
+/* A default serves until a factory is registered and again when that one
+ * is removed; the print library's generator is such a default. */
+TEST(VyrEnvironment, DefaultsAndTheFactoriesThatOverrideThem)
+{
+    int token = 0;
+    EXPECT_EQ(VyrRegisterDefaultFactory("Layered", MakeInt), nullptr);
+    EXPECT_EQ(VyrCreateExternalObject("Layered", &token, nullptr, nullptr), &token);
+    EXPECT_EQ(VyrRegisterObjectFactory("Layered", MakeNothing), nullptr);
+    EXPECT_EQ(VyrCreateExternalObject("Layered", &token, nullptr, nullptr), nullptr);
+    EXPECT_EQ(VyrRegisterObjectFactory("Layered", nullptr), MakeNothing);
+    EXPECT_EQ(VyrCreateExternalObject("Layered", &token, nullptr, nullptr), &token);
+    EXPECT_EQ(VyrRegisterDefaultFactory("Layered", nullptr), MakeInt);
+    EXPECT_EQ(VyrCreateExternalObject("Layered", &token, nullptr, nullptr), nullptr);
+    EXPECT_EQ(VyrRegisterDefaultFactory(nullptr, MakeInt), nullptr);
 }
 
 TEST(VyrEnvironment, RecordingGeneratorTakesTheGeneratorsPlace)

@@ -13,11 +13,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <string>
 
 namespace {
-const float kPi = 3.14159265358979323846f;
 
 /* The driver's set-up: a 32400 square centred on the origin. */
 void DriverSetUp(VyrPrintCGMGenerator &g)
@@ -219,9 +219,9 @@ TEST(CgmGenerator, ArcsAndCircles)
 {
     CgmCapture cap;
     DriverSetUp(cap.Generator());
-    cap->DrawArc(10, 20, 5, 0, kPi / 2, 0);
-    cap->DrawArc(10, 20, 5, 0, 2 * kPi, 0);
-    cap->DrawArc(10, 20, 5, 1, 1 + 2 * kPi, 0);
+    cap->DrawArc(10, 20, 5, 0, M_PI / 2, 0);
+    cap->DrawArc(10, 20, 5, 0, 2 * M_PI, 0);
+    cap->DrawArc(10, 20, 5, 1, 1 + 2 * M_PI, 0);
     EXPECT_EQ(cap->DrawArc(10, 20, 0, 0, 1, 0), -1);
     cap.Finish();
     std::vector<std::string> arcs = cap.Lines("CIRCULAR ARC CENTRE");
@@ -246,8 +246,8 @@ TEST(CgmGenerator, EllipsesAndEllipticalArcs)
 {
     CgmCapture cap;
     DriverSetUp(cap.Generator());
-    cap->DrawEllipse(0, 0, 10, 4, 0, 2 * kPi, kPi / 2, 0);
-    cap->DrawEllipse(100, 0, 10, 4, 0, kPi / 2, 0, 0);
+    cap->DrawEllipse(0, 0, 10, 4, 0, 2 * M_PI, M_PI / 2, 0);
+    cap->DrawEllipse(100, 0, 10, 4, 0, M_PI / 2, 0, 0);
     cap.Finish();
     std::vector<double> e = Numbers(cap.Lines("ELLIPSE")[0]);
     ASSERT_EQ(e.size(), 6u);
@@ -275,7 +275,7 @@ TEST(CgmGenerator, FilledAreasAndOutlinesBetweenThem)
     cap->SetFillColor(3);
     ASSERT_EQ(cap->DrawPolygon(4, square), 0);
     ASSERT_EQ(cap->DrawPolygon(3, square), 0);
-    ASSERT_EQ(cap->DrawArc(5, 5, 2, 0, 2 * kPi, 0), 0);
+    ASSERT_EQ(cap->DrawArc(5, 5, 2, 0, 2 * M_PI, 0), 0);
     cap->SetFillColor(1);
     ASSERT_EQ(cap->DrawPolygon(3, square), 0);
     EXPECT_EQ(cap->DrawPolygon(2, square), -1);
@@ -384,8 +384,23 @@ TEST(CgmGenerator, NurbsElementOnRequest)
     EXPECT_EQ(cap.Lines("REAL PRECISION")[0], "REAL PRECISION floating 9 23");
     EXPECT_EQ(cap.Lines("NON-UNIFORM RATIONAL B-SPLINE")[0],
               "NON-UNIFORM RATIONAL B-SPLINE 4 4 (0,0) (1,1) (2,0) (3,1) 0 0 0 0 1 1 1 1 0 1 1 1 1 1");
+
+    /* The metafile now declares 32-bit floating-point reals: the other
+     * reals of the picture are written in that format too. */
+    CgmCapture text;
+    text->SetNurbsElement(true);
+    DriverSetUp(text.Generator());
+    text->SetTextParameter(9, 0.75f);
+    ASSERT_EQ(text->DrawText(0, 0, VyrUnicodeString("A")), 0);
+    text->SetTextParameter(9, 1.0f);
+    ASSERT_EQ(text->DrawText(0, 0, VyrUnicodeString("B")), 0);
+    text.Finish();
+    EXPECT_EQ(text.Lines("TEXT ALIGNMENT"), (std::vector<std::string>{"TEXT ALIGNMENT 0 0 0 0"}));
+    EXPECT_EQ(text.Lines("CHARACTER EXPANSION FACTOR"),
+              (std::vector<std::string>{"CHARACTER EXPANSION FACTOR 0.75", "CHARACTER EXPANSION FACTOR 1"}));
 }
 
+/* Kind 2 is the circle around a dot (two markers), kind 4 the bare circle. */
 TEST(CgmGenerator, MarkersOfEveryKind)
 {
     CgmCapture cap;
@@ -393,11 +408,52 @@ TEST(CgmGenerator, MarkersOfEveryKind)
     for (int kind : {0, 1, 2, 3, 4, 8, 42}) ASSERT_EQ(cap->DrawMarker(1, 2, kind, 0), 0);
     cap.Finish();
     EXPECT_EQ(cap.Lines("MARKER TYPE"),
-              (std::vector<std::string>{"MARKER TYPE 5", "MARKER TYPE 2", "MARKER TYPE 4", "MARKER TYPE 3",
-                                        "MARKER TYPE 4", "MARKER TYPE 1"}));
+              (std::vector<std::string>{"MARKER TYPE 5", "MARKER TYPE 2", "MARKER TYPE 4", "MARKER TYPE 1",
+                                        "MARKER TYPE 3", "MARKER TYPE 4", "MARKER TYPE 1"}));
     EXPECT_EQ(cap.Lines("POLYMARKER").size(), 8u); /* the circled dot is two */
     EXPECT_EQ(cap.Lines("MARKER SIZE")[0], "MARKER SIZE 2.5");
     EXPECT_EQ(cap.Lines("MARKER COLOUR")[0], "MARKER COLOUR 7");
+
+    /* The compatibility profile draws them with circles and lines. */
+    CgmCapture compat(VyrCgmProfileCompatible);
+    DriverSetUp(compat.Generator());
+    compat->DrawMarker(1, 2, 2, 0);
+    compat->DrawMarker(1, 2, 4, 0);
+    compat.Finish();
+    EXPECT_EQ(compat.Lines("CIRCLE"),
+              (std::vector<std::string>{"CIRCLE (1,2) 1.25", "CIRCLE (1,2) 0.15625", "CIRCLE (1,2) 1.25"}));
+}
+
+/* Whatever the picture's first primitive, the line colour and width are
+ * in the metafile before it, so no viewer falls back on its own. */
+TEST(CgmGenerator, LineColourAndWidthComeBeforeTheFirstPrimitive)
+{
+    const float square[] = {0, 0, 10, 0, 10, 10};
+    const std::vector<std::function<void(VyrPrintCGMGenerator &)>> firsts = {
+        [](VyrPrintCGMGenerator &g) { g.DrawText(0, 0, VyrUnicodeString("A")); },
+        [&square](VyrPrintCGMGenerator &g) { g.DrawPolygon(3, square); },
+        [](VyrPrintCGMGenerator &g) { g.DrawMarker(0, 0, 1, 0); },
+        [](VyrPrintCGMGenerator &g) { g.DrawLine(0, 0, 1, 1); }};
+    for (size_t i = 0; i < firsts.size(); ++i) {
+        CgmCapture cap;
+        DriverSetUp(cap.Generator());
+        cap->SetColor(3);
+        cap->SetLineWidth(0.7f);
+        firsts[i](cap.Generator());
+        cap.Finish();
+        const std::vector<std::string> names = cap.Names();
+        const auto body = std::find(names.begin(), names.end(), "BEGIN PICTURE BODY");
+        const auto colour = std::find(body, names.end(), "LINE COLOUR");
+        const auto width = std::find(body, names.end(), "LINE WIDTH");
+        const auto primitive = std::find_if(body, names.end(), [](const std::string &n) {
+            return n == "TEXT" || n == "POLYGON" || n == "POLYMARKER" || n == "POLYLINE";
+        });
+        ASSERT_NE(primitive, names.end()) << i;
+        EXPECT_LT(colour, primitive) << i;
+        EXPECT_LT(width, primitive) << i;
+        EXPECT_EQ(cap.Lines("LINE COLOUR")[0], "LINE COLOUR 3") << i;
+        EXPECT_EQ(cap.Lines("LINE WIDTH")[0], "LINE WIDTH 0.7") << i;
+    }
 }
 
 class CgmText : public ::testing::Test {
@@ -514,7 +570,7 @@ TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
 {
     CgmCapture cap(VyrCgmProfileCompatible);
     DriverSetUp(cap.Generator());
-    cap->DrawEllipse(0, 0, 10, 4, 0, 2 * kPi, 0.5f, 0);
+    cap->DrawEllipse(0, 0, 10, 4, 0, 2 * M_PI, 0.5f, 0);
     cap->DrawEllipse(0, 0, 10, 4, 0, 1, 0, 0);
     const float xy[] = {0, 0, 10, 5, 20, 0};
     cap->DrawCurve(3, xy);
@@ -522,7 +578,7 @@ TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
     cap->SetLineType(2, 0, 0);
     cap->SetLineWidth(0.35f);
     cap->DrawLine(0, 0, 100, 0); /* 100 mm dashed 6 + 1.5 */
-    cap->DrawArc(0, 0, 50, 0, 2 * kPi, 0);
+    cap->DrawArc(0, 0, 50, 0, 2 * M_PI, 0);
     cap->SetTextParameter(6, 30);
     cap->SetTextParameter(5, 15);
     cap->SetTextParameter(2, 7.29f);
@@ -551,10 +607,10 @@ TEST(CgmGenerator, CompatibilityProfileWritesTinyArcsAsPolylines)
     /* LibreOffice draws an arc of a fraction of a degree as a whole circle */
     CgmCapture cap(VyrCgmProfileCompatible);
     DriverSetUp(cap.Generator());
-    const float a = static_cast<float>(182.24 * kPi / 180), b = static_cast<float>(182.43 * kPi / 180);
+    const float a = static_cast<float>(182.24 * M_PI / 180), b = static_cast<float>(182.43 * M_PI / 180);
     cap->DrawArc(1481.35f, 84.25f, 1473.68f, a, b, 0);
-    cap->DrawArc(0, 0, 50, static_cast<float>(359.9 * kPi / 180), 0.001f, 0); /* across 0 */
-    cap->DrawArc(0, 0, 50, 0, static_cast<float>(10 * kPi / 180), 0);
+    cap->DrawArc(0, 0, 50, static_cast<float>(359.9 * M_PI / 180), 0.001f, 0); /* across 0 */
+    cap->DrawArc(0, 0, 50, 0, static_cast<float>(10 * M_PI / 180), 0);
     cap.Finish();
     std::vector<std::string> arcs = cap.Lines("CIRCULAR ARC CENTRE");
     ASSERT_EQ(arcs.size(), 1u);
