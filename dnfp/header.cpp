@@ -90,7 +90,10 @@ const char *seek_name(Seek kind, const unsigned char *handle)
         if (adSeekLayer(d, handle, &g_seek.layer)) name = g_seek.layer.name;
         break;
     case kMlstyle:
-        if (adSeekObject(d, handle, &g_objhdr, &g_objrec)) name = g_objrec.mlstyle.name;
+        /* the handle may name an object of any kind: only a multiline
+           style's record holds a style name */
+        if (adSeekObject(d, handle, &g_objhdr, &g_objrec) && g_objhdr.objtype == AD_OBJ_MLINESTYLE)
+            name = g_objrec.mlstyle.name;
         break;
     case kDimstyle:
         if (adSeekDimstyle(d, handle, &g_seek.dimstyle)) name = g_seek.dimstyle.name;
@@ -127,18 +130,6 @@ int resolve(db_ptr header, Seek kind, const unsigned char *handle, char (&name)[
     return set_pointer(header, handle, field);
 }
 
-/* An arrow block the header names (dimblk, dimblk1, dimblk2): the name is
- * copied as the header holds it, and the pointer set when the name was
- * resolved to a block. */
-template <size_t N>
-int arrow_block(db_ptr header, const char *source, const unsigned char *handle, char (&name)[N],
-                db_ptr *field)
-{
-    dnfp__CopyName(name, N, source);
-    if (adObjhandleIsNull(handle)) return 0;
-    return set_pointer(header, handle, field);
-}
-
 int copy_header(db_ptr ptr, dxf_header *h, const AdHeader *a, int32_t version)
 {
 #define DNFP_COPY_SCALAR(f) h->f = a->f;
@@ -169,13 +160,11 @@ int copy_header(db_ptr ptr, dxf_header *h, const AdHeader *a, int32_t version)
     h->userr5 = a->userr[4];
     dnfp__CopyName(h->dwgcodepage, sizeof h->dwgcodepage, dnfp__CodePageName(a->dwgcodepage, version));
 
-    int status = arrow_block(ptr, a->dimblk, a->dimblkhandle, h->dimblk, &h->dimblkobjhandle);
-    if (!status) status = arrow_block(ptr, a->dimblk1, a->dimblk1handle, h->dimblk1, &h->dimblk1objhandle);
-    if (!status) status = arrow_block(ptr, a->dimblk2, a->dimblk2handle, h->dimblk2, &h->dimblk2objhandle);
-    if (!status) {
-        dnfp__CopyName(h->dimldrblk, sizeof h->dimldrblk, a->dimldrblk);
-        status = resolve(ptr, kBlock, a->dimldrblkhandle, h->dimldrblk, &h->dimldrblkobjhandle);
-    }
+    /* arrow blocks are named only when their block exists */
+    int status = resolve(ptr, kBlock, a->dimblkhandle, h->dimblk, &h->dimblkobjhandle);
+    if (!status) status = resolve(ptr, kBlock, a->dimblk1handle, h->dimblk1, &h->dimblk1objhandle);
+    if (!status) status = resolve(ptr, kBlock, a->dimblk2handle, h->dimblk2, &h->dimblk2objhandle);
+    if (!status) status = resolve(ptr, kBlock, a->dimldrblkhandle, h->dimldrblk, &h->dimldrblkobjhandle);
     if (!status) status = resolve(ptr, kLinetype, a->celtype, h->celtype, &h->curltypeobjhandle);
     if (!status) status = resolve(ptr, kLayer, a->clayer, h->clayer, &h->curlayerobjhandle);
     if (!status) status = resolve(ptr, kMlstyle, a->cmlstyle, h->cmlstyle, &h->curmlstyleobjhandle);

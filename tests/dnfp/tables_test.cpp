@@ -108,7 +108,8 @@ TEST_F(Tables, HeaderNamesResolveToEntriesCreatedLater)
     EXPECT_NE(h.handseed, 0u);
     EXPECT_STREQ(h.dimblk, "_ArchTick");
     EXPECT_NE(h.dimblkobjhandle, 0u);
-    EXPECT_STREQ(h.dimblk1, "_Missing");
+    /* a name whose block does not exist is not copied */
+    EXPECT_STREQ(h.dimblk1, "");
     EXPECT_EQ(h.dimblk1objhandle, 0u);
     EXPECT_EQ(mpm_GetLastError(), 0);
     /* the header is registered as a parent of the layer it points at */
@@ -117,6 +118,36 @@ TEST_F(Tables, HeaderNamesResolveToEntriesCreatedLater)
     ASSERT_EQ(mda_GetParentsByTF(0, h.curlayerobjhandle, DXFI_TF_dxf_header, &count, &parents), 0);
     EXPECT_EQ(count, 1);
     mda_FreeParents(parents);
+}
+
+/* Header links whose handle names an object of another kind, or a block
+ * that is not there, leave the name and the pointer at their defaults. */
+TEST_F(Tables, HeaderLinksToMissingOrWrongEntriesKeepTheDefaults)
+{
+    ASSERT_EQ(Parse([](Drawing &g) {
+                  AdObjectHeader oh;
+                  AdObjectRecord orec;
+                  memset(&oh, 0, sizeof oh);
+                  memset(&orec, 0, sizeof orec);
+                  oh.objtype = AD_OBJ_GROUP;
+                  set_handle(oh.handle, 0x70);
+                  strcpy(orec.group.description, "Doors");
+                  ASSERT_TRUE(adAddObject(g.d, &oh, &orec));
+                  set_handle(g.d->header->cmlstyle, 0x70);
+                  g.Layer("Walls", 0x71);
+                  strcpy(g.d->header->dimblk, "_Dot");
+                  set_handle(g.d->header->dimblkhandle, 0x71); /* a layer */
+                  strcpy(g.d->header->dimblk2, "_Open");
+              }),
+              0)
+        << printed();
+    dxf_header h = Read<dxf_header>(All(DXFI_TF_dxf_header).at(0));
+    EXPECT_STREQ(h.cmlstyle, "STANDARD");
+    EXPECT_EQ(h.curmlstyleobjhandle, 0u);
+    EXPECT_STREQ(h.dimblk, "");
+    EXPECT_EQ(h.dimblkobjhandle, 0u);
+    EXPECT_STREQ(h.dimblk2, "");
+    EXPECT_EQ(h.dimblk2objhandle, 0u);
 }
 
 TEST_F(Tables, CodePageNames)
