@@ -366,9 +366,11 @@ int VyrDxf2Cgm::Convert(const char *dxfPath, const char *cgmPath, const VyrDxf2C
         StartWalk(model);
         const int status = dxfi_ParseFile(0x200, model, dxfPath, CollectModelEntity);
         if (status != 0) {
-            /* The message text may hold conversions whose arguments were
-             * never passed here: issue it raw. */
-            mpm__IssueError(MPM_OPT_CLEAR_AFTER_ISSUE | MPM_OPT_RAW, status, 0x10004);
+            /* The reader has issued its messages or left them on the stack,
+             * formatted with their arguments; the failure itself is
+             * reported once more in the drawing's name. */
+            mpm_DumpStack(MPM_OPT_DUMP_ALL);
+            mpm__IssueError(0, CGM_READ_FAILED, MPM_ERROR, dxfPath);
             failed = true;
         } else {
             WalkCollectedEntities();

@@ -190,6 +190,30 @@ TEST_F(EndToEnd, FailuresReportAndLeaveNoState)
     EXPECT_EQ(results.word[ZelLines], 2u) << "counters start afresh";
 }
 
+/* Every failure to read a drawing is reported once, naming the drawing, and
+ * no message shows a conversion that was never filled in. */
+TEST_F(EndToEnd, LoadFailuresNameTheDrawing)
+{
+    const std::string head = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  0\nENDSEC\n";
+    const struct {
+        const char *name, *text;
+    } cases[] = {
+        {"missing.dxf", nullptr},
+        {"garbage.dxf", "this is not a drawing\n"},
+        {"cut.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n"},
+    };
+    for (const auto &c : cases) {
+        const std::string drawing = work + "/" + c.name;
+        if (c.text) std::ofstream(drawing) << (std::string(c.name) == "garbage.dxf" ? "" : head) << c.text;
+        messages.clear();
+        VyrDxf2Cgm converter;
+        EXPECT_EQ(converter.Convert(drawing.c_str(), (work + "/out.cgm").c_str()), -1) << c.name;
+        EXPECT_NE(messages.find("'" + drawing + "'"), std::string::npos) << messages;
+        EXPECT_EQ(messages.find("%s"), std::string::npos) << messages;
+        EXPECT_EQ(messages.find("%d"), std::string::npos) << messages;
+    }
+}
+
 TEST_F(EndToEnd, TwoThreadsConvertOneAfterTheOther)
 {
     const std::string alone = work + "/alone.cgm";
