@@ -9,10 +9,9 @@
  * walk then maps that entity before reading the next.
  *
  * Entity kinds whose mappers this layer does not have yet (texts, attribute
- * definitions, inserts, dimensions, viewports, multiline texts, leaders,
- * tolerances, multilines, hatches, arc-aligned texts, rtexts, proxies),
- * block definitions and the objects section are passed over without error;
- * so is a SEQEND, whose POLYLINE has read its vertices already. */
+ * definitions, dimensions, multiline texts, leaders, tolerances, arc-aligned
+ * texts, rtexts) are passed over without error; so is a SEQEND, whose
+ * POLYLINE or INSERT has read what came before it already. */
 #include "dnfp/dnfp_int.h"
 
 #include <string.h>
@@ -24,19 +23,6 @@
 namespace {
 
 constexpr int kFirstProxyCode = 498;
-
-/* Passes over the ATTRIB entities that follow an INSERT whose attributes
- * are not mapped, leaving the first other entity for the walk. */
-void pass_over_attributes()
-{
-    if (!dnfp_g.entrec->insert.attribsfollow || !dnfp_g.curlist) return;
-    while (adGetEntity(dnfp_g.curlist, dnfp_g.enthdr, dnfp_g.entrec)) {
-        if (dnfp_g.enthdr->enttype != AD_ENT_ATTRIB) {
-            dnfp__readentity_called = 1;
-            return;
-        }
-    }
-}
 
 /* Maps the entity list of the block header called `name`. */
 int read_block_entities(const char *name)
@@ -88,20 +74,6 @@ int dnfp__DispatchEntity(unsigned options)
     return status;
 }
 
-int dnfp__DispatchBlock(void) { return 0; }
-
-int dnfp__DispatchObject(unsigned options)
-{
-    (void)options;
-    return 0;
-}
-
-int dnfp__ResolveInsertBlockName(int option)
-{
-    (void)option;
-    return 0;
-}
-
 int dnfp__ReadEnts(AdEntityList list)
 {
     dnfp_g.curlist = list;
@@ -131,9 +103,10 @@ int dnfp__GetEntityData(db_ptr *out)
     const int type = dnfp_g.enthdr->enttype;
     const int hatch = adHatchEnttype(d), lwpline = adLwplineEnttype(d);
     const int arctext = adArcAlignedTextEnttype(d), rtext = adRtextEnttype(d);
+    if (type != 0 && type == hatch) return dnfp__ParseHatch(out);
     if (type != 0 && type == lwpline) return dnfp__ParseLWPolyline(out);
-    if (type != 0 && (type == hatch || type == arctext || type == rtext)) return 0;
-    if (type >= kFirstProxyCode) return 0;
+    if (type != 0 && (type == arctext || type == rtext)) return 0;
+    if (type >= kFirstProxyCode) return dnfp__ParseProxy(out);
     switch (type) {
     case AD_ENT_LINE: return dnfp__ParseLine(out);
     case AD_ENT_POINT: return dnfp__ParsePoint(out);
@@ -154,7 +127,9 @@ int dnfp__GetEntityData(db_ptr *out)
     case AD_ENT_POLYLINE: return dnfp__ParsePolylineForms(out);
     case AD_ENT_VERTEX: return dnfp__ParseVertex(out);
     case AD_ENT_ATTRIB: return mpm__SetError(0, DNFP_ATTRIBUTE_FOUND, MPM_ERROR);
-    case AD_ENT_INSERT: pass_over_attributes(); return 0;
+    case AD_ENT_INSERT: return dnfp__ParseInsert(out);
+    case AD_ENT_VIEWPORT: return dnfp__ParseViewPort(out);
+    case AD_ENT_MLINE: return dnfp__ParseMline(out);
     default: return 0;
     }
 }

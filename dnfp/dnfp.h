@@ -25,6 +25,10 @@ typedef int (*DnfpEntityFn)(db_ptr entity, void *memory);
 #define DNFP_OPT_ACAD_XDATA 0x200
 #define DNFP_OPT_MULTI_PSPACE 0x1000
 
+/* An array insert (rows x columns) draws at most this many copies; the
+ * mapping warns about an insert that asks for more. */
+#define DNFP_MAX_INSERT_COPIES 100000
+
 /* Registers the module's messages. Returns 0. */
 VYR_EXPORT int dnfp_Initialize(void);
 /* Returns 0; the toolkit is stopped inside every dnfp_ParseFile. */

@@ -195,6 +195,10 @@ int dnfp__ParseRegion(db_ptr *out);
 int dnfp__ParseBody(db_ptr *out);
 int dnfp__Parse3DSolid(db_ptr *out);
 
+/* Reads the ACIS text lines of `blob` into the record (512-byte slots, a
+ * line feed ending the last); *opened is 0 when the blob cannot be read. */
+int dnfp__ReadAcisLines(dxf_3dsolid *solid, AdBlob *blob, int *opened);
+
 /* ---- polylines (polylines.cpp) */
 
 /* POLYLINE with the VERTEX entities that follow it (and reads ahead to the
@@ -202,6 +206,36 @@ int dnfp__Parse3DSolid(db_ptr *out);
 int dnfp__ParsePolylineForms(db_ptr *out);
 int dnfp__ParseVertex(db_ptr *out);
 int dnfp__ParseLWPolyline(db_ptr *out);
+
+/* ---- blocks, inserts and the blob entities (blocks.cpp, blobs.cpp) */
+
+int dnfp__ParseBlock(void);
+/* Appends the block record {block, name, handle text} to the block list;
+ * in a DWG file the name carries the block's handle text as its bname does. */
+int dnfp__DefineBlock(db_ptr block, const char *name, const handle8 *handle);
+/* INSERT with the ATTRIB entities that follow it (reads ahead to the first
+ * other entity, normally the SEQEND). */
+int dnfp__ParseInsert(db_ptr *out);
+int dnfp__ParseHatch(db_ptr *out);
+int dnfp__ParseMline(db_ptr *out);
+int dnfp__ParseViewPort(db_ptr *out);
+int dnfp__ParseProxy(db_ptr *out);
+
+/* ---- texts and attributes */
+
+int dnfp__ParseAttributeDefinition(db_ptr *out);
+int dnfp__ParseAttributeInstance(db_ptr *out);
+
+/* ---- objects (objects.cpp); the mappers read the object header and
+ * record of the mapping state */
+
+int dnfp__ParseMainDictionaryObject(void);
+int dnfp__ParseDictionaryObject(void);
+int dnfp__ParseDictionarywdfltObj(void);
+int dnfp__ParseGroupObject(void);
+int dnfp__ParseMlineStyleObject(void);
+int dnfp__ParseLayoutObject(void);
+int dnfp__ParseUnsupportedObject(void);
 
 #ifdef __cplusplus
 }

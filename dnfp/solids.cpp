@@ -94,4 +94,12 @@ int dnfp__ParseBody(db_ptr *out) { return map_acis(DXFI_TF_dxf_body, "BODY", out
 
 int dnfp__Parse3DSolid(db_ptr *out) { return map_acis(DXFI_TF_dxf_3dsolid, "3DSOLID", out); }
 
+int dnfp__ReadAcisLines(dxf_3dsolid *solid, AdBlob *blob, int *opened)
+{
+    bool open = false;
+    const int status = read_acis(solid, blob, &open);
+    *opened = open ? 1 : 0;
+    return status;
+}
+
 } // extern "C"

@@ -179,21 +179,22 @@ TEST_F(BlockRecords, TableFromTheBlockList)
         << printed();
     auto tables = All(DXFI_TF_dxf_block_record_table);
     ASSERT_EQ(tables.size(), 1u);
+    /* the drawing's own paper-space block is listed after the two */
     auto entries = All(DXFI_TF_dxf_block_record_table_data);
-    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_EQ(entries.size(), 3u);
     Locked<dxf_block_record_table>(tables[0], [&](dxf_block_record_table &t) {
         EXPECT_STREQ(t.name, "BLOCK_RECORD");
         EXPECT_STREQ(t.dxfsubhdr.handle, "1");
-        ASSERT_EQ(t.num_entries, 2);
+        ASSERT_EQ(t.num_entries, 3);
         const db_ptr *p = static_cast<const db_ptr *>(mda_Deref(t.table_data));
-        EXPECT_EQ(p[0], entries[0]);
-        EXPECT_EQ(p[1], entries[1]);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(p[i], entries[i]);
     });
     dxf_block_record_table_data d = Read<dxf_block_record_table_data>(entries[0]);
     EXPECT_STREQ(d.entry_handle, "41");
     EXPECT_STREQ(d.block_name, "Door");
     EXPECT_EQ(d.block_ptr, door);
     EXPECT_STREQ(Read<dxf_block_record_table_data>(entries[1]).block_name, "Window");
+    EXPECT_STREQ(Read<dxf_block_record_table_data>(entries[2]).block_name, "*PAPER_SPACE");
 }
 
 } // namespace

@@ -436,10 +436,13 @@ TEST_F(Driver, DwgPaperSpaceViewportsAreNumberedAndConverted)
     };
     ASSERT_EQ(Parse(build), 0) << printed();
     EXPECT_NE(VyrReadFile(log).find("|preprocView|"), std::string::npos);
-    /* a DWG file maps only its model space here */
+    /* the entity section maps the model space; the paper-space line comes
+     * with the paper-space block */
     auto lines = All(DXFI_TF_dxf_line);
-    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines.size(), 2u);
     EXPECT_STREQ(Read<dxf_line>(lines[0]).dxfsubhdr.handle, "101");
+    EXPECT_STREQ(Read<dxf_line>(lines[1]).dxfsubhdr.handle, "100");
+    EXPECT_EQ(Read<dxf_line>(lines[1]).dxfhdr.block_flag, 1);
     EXPECT_EQ(dxfi__ModelData(model)->filetype, 4);
 
     /* the numbering itself */

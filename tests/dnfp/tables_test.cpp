@@ -236,7 +236,10 @@ TEST_F(Tables, EmptyTablesExistWithoutEntries)
             EXPECT_EQ(t.table_data, MDA_NULL_REF);
         }
     }
-    EXPECT_TRUE(All(DXFI_TF_dxf_block_record_table).empty());
+    /* the block records: the paper-space block alone */
+    auto records = All(DXFI_TF_dxf_block_record_table);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(Read<dxf_block_record_table>(records[0]).num_entries, 1);
     const char *names[] = {"LAYER", "STYLE", "VPORT", "UCS", "LTYPE", "APPID", "VIEW", "DIMSTYLE"};
     mda_tf tfs[] = {DXFI_TF_dxf_layer_table, DXFI_TF_dxf_text_style_table,     DXFI_TF_dxf_view_port_table,
                     DXFI_TF_dxf_ucs_table,   DXFI_TF_dxf_line_type_table,      DXFI_TF_dxf_application_table,
