@@ -468,16 +468,23 @@ void VyrDxf2Cgm::WalkCollectedEntities()
     for (MdaPtrNode *node = listOfTextStyleTableMDA_PTR.head; node; node = node->next)
         dxfParse(node->entity, 0, nullptr, nullptr);
     /* Entities owned by a block definition are reached through the inserts
-     * of their block; groups owned by a block are written all the same. */
-    for (MdaPtrNode *node = listOfMDA_PTR.head; node; node = node->next) {
+     * of their block, attribute values through their insert; groups owned
+     * by a block are written all the same. */
+    auto ownedBy = [](db_ptr entity, mda_tf tf) {
         int32_t count = 0;
         db_ptr *parents = nullptr;
-        mda_GetParentsByTF(0, node->entity, MDA_TF(200, 0), &count, &parents);
+        mda_GetParentsByTF(0, entity, tf, &count, &parents);
         if (parents) mda_FreeParents(parents);
+        return count > 0;
+    };
+    for (MdaPtrNode *node = listOfMDA_PTR.head; node; node = node->next) {
         int32_t type = 0;
         int32_t form = 0;
-        if (count > 0) mda_ReadTypeForm(node->entity, &type, &form);
-        if (count <= 0 || type == 801) dxfParse(node->entity, 0, nullptr, nullptr);
+        mda_ReadTypeForm(node->entity, &type, &form);
+        if (type == 500 && (ownedBy(node->entity, MDA_TF(308, 0)) || ownedBy(node->entity, MDA_TF(308, 1))))
+            continue;
+        if (type == 801 || !ownedBy(node->entity, MDA_TF(200, 0)))
+            dxfParse(node->entity, 0, nullptr, nullptr);
     }
 }
 
@@ -551,6 +558,7 @@ void VyrDxf2Cgm::WritePicture(int model)
     generator->SetColor(7);
     generator->SetFillColor(7);
     VyrDxfEntity::ResetAttributeCache();
+    VyrDxfInsert::ResetCopyBudget();
 
     VyrMathTransformation2D identity(VyrMathO2D, 1.0, VyrMathScaling);
     for (listOfRootEntity->Init(); listOfRootEntity->More(); listOfRootEntity->Next())

@@ -1,10 +1,16 @@
 /* Property resolution and the attribute step of the drawable elements.
- * Colour: BYBLOCK (0) takes the owning block's colour (7 at top level),
- * BYLAYER (256) the layer's (through the kernel's layer table when the
- * element has no layer), and a negative colour of a switched-off layer
- * counts as its absolute value. Line weight: BYLAYER (-1) takes the layer's
- * (default without layer), BYBLOCK (-2) the block's (25 at top level), the
- * default (-3) is 25 hundredths of a millimetre. */
+ * Colour: BYBLOCK (0) takes the colour of the innermost insert being
+ * written, outside any insert the owning block's colour, and 7 where that
+ * is BYBLOCK again or there is no block; BYLAYER (256) takes the effective
+ * layer's (through the kernel's layer table when the element has no
+ * layer), and a negative colour of a switched-off layer counts as its
+ * absolute value. Line weight: BYLAYER (-1) takes the effective layer's
+ * (default without layer), BYBLOCK (-2) the innermost insert's (outside
+ * inserts the block's, 25 at top level), the default (-3) is 25 hundredths
+ * of a millimetre. Line type: BYBLOCK the innermost insert's, BYLAYER the
+ * effective layer's. Nothing resolved is stored in the element: the
+ * contents of a block are shared by all its inserts, and each insert that
+ * writes them has its own properties. */
 #include "Dxf2Cgm/VyrDxfEntity.h"
 
 #include <new>
@@ -26,6 +32,8 @@ int VyrDxfEntity::_currentFillColor = 7;
 int VyrDxfEntity::_currentThickness = 1;
 int VyrDxfEntity::_currentLineType = 1;
 VyrDxf2CgmOptions VyrDxfEntity::_options;
+VyrDxfInsertFrame VyrDxfEntity::_insertStack[VyrDxfEntity::kMaxInsertDepth];
+int VyrDxfEntity::_insertDepth = 0;
 int VyrDxfEntity::_fillMode = 1;
 
 namespace {
@@ -69,6 +77,27 @@ void VyrDxfEntity::ResetAttributeCache()
     _currentLineType = 1;
 }
 
+bool VyrDxfEntity::PushInsert(const VyrDxfInsertFrame &frame)
+{
+    if (_insertDepth >= kMaxInsertDepth) return false;
+    _insertStack[_insertDepth++] = frame;
+    return true;
+}
+
+void VyrDxfEntity::PopInsert()
+{
+    if (_insertDepth > 0) --_insertDepth;
+}
+
+VyrDxfLayer *VyrDxfEntity::GetEffectiveLayer() const
+{
+    const VyrDxfInsertFrame *frame = GetInnermostInsert();
+    if (!frame) return layer;
+    const char *name = layer ? layer->GetName() : nullptr;
+    if (!layer || (name && name[0] == '0' && name[1] == '\0')) return frame->layer ? frame->layer : layer;
+    return layer;
+}
+
 int VyrDxfEntity::GetColor()
 {
     int color = kByBlock;
@@ -83,9 +112,17 @@ int VyrDxfEntity::GetColor()
             layerName.Set(rec->dxfhdr.lay_name, sizeof rec->dxfhdr.lay_name);
         }
     }
-    if (color == kByBlock) color = block ? block->GetColor() : 7;
-    if (color == kByLayer) color = layer ? layer->GetColor() : KernelLayerColor(layerName.Get());
-    return color < 0 ? -color : color;
+    if (color == kByBlock) {
+        const VyrDxfInsertFrame *frame = GetInnermostInsert();
+        color = frame ? frame->color : block ? block->GetColor() : 7;
+    }
+    if (color == kByLayer) {
+        VyrDxfLayer *effective = GetEffectiveLayer();
+        color = effective ? effective->GetColor() : KernelLayerColor(layerName.Get());
+    }
+    if (color < 0) color = -color;
+    /* a block definition of colour BYBLOCK drawn at top level */
+    return color == kByBlock ? 7 : color;
 }
 
 double VyrDxfEntity::GetThickness()
@@ -97,8 +134,14 @@ double VyrDxfEntity::GetThickness()
         VyrDxfEntityLock lock(entity);
         if (const dxf_any *rec = lock.Common()) weight = rec->dxfhdr.lineweight;
     }
-    if (weight == -1.0) weight = layer ? layer->GetThickness() : -3.0;
-    if (weight == -2.0) return block ? block->GetThickness() : 25.0;
+    if (weight == -1.0) {
+        VyrDxfLayer *effective = GetEffectiveLayer();
+        weight = effective ? effective->GetThickness() : -3.0;
+    }
+    if (weight == -2.0) {
+        if (const VyrDxfInsertFrame *frame = GetInnermostInsert()) return frame->thickness;
+        return block ? block->GetThickness() : 25.0;
+    }
     if (weight == -3.0) return 25.0;
     return weight;
 }
@@ -106,14 +149,18 @@ double VyrDxfEntity::GetThickness()
 const char *VyrDxfEntity::GetLineType()
 {
     if (!header) return nullptr;
-    if (VyrAsciiCompare(header->GetLineType(), "BYBLOCK") == 0) {
-        if (!block) return "";
-        header->SetLineType(block->GetLineType());
-    } else if (VyrAsciiCompare(header->GetLineType(), "BYLAYER") == 0) {
-        if (!layer) return "";
-        header->SetLineType(layer->GetLineType());
+    const char *own = header->GetLineType();
+    if (VyrAsciiCompare(own, "BYBLOCK") == 0) {
+        if (const VyrDxfInsertFrame *frame = GetInnermostInsert())
+            return frame->lineType ? frame->lineType : "";
+        const char *fromBlock = block ? block->GetLineType() : nullptr;
+        return fromBlock ? fromBlock : "";
     }
-    return header->GetLineType();
+    if (VyrAsciiCompare(own, "BYLAYER") == 0) {
+        VyrDxfLayer *effective = GetEffectiveLayer();
+        return effective ? effective->GetLineType() : "";
+    }
+    return own;
 }
 
 int VyrDxfEntity::MappVyrLineType()

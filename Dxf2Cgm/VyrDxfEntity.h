@@ -50,6 +50,16 @@ enum VyrDxfKind {
     VyrDxfKind3DFace = 25
 };
 
+/* What an insert hands down to the block contents it writes: its own
+ * properties, resolved, for the contents' BYBLOCK properties, and its
+ * effective layer for the contents' BYLAYER properties on layer "0". */
+struct VyrDxfInsertFrame {
+    int color;
+    double thickness;
+    const char *lineType;
+    VyrDxfLayer *layer;
+};
+
 class VyrDxfEntity : public VyrDxfElement {
 public:
     VyrDxfEntity() = default;
@@ -80,6 +90,25 @@ public:
     VyrDxfBlock *GetBlock() const { return block; }
     VyrDxfEntHeader *GetHeader() const { return header; }
 
+    /* The layer whose properties the element's BYLAYER properties take:
+     * inside an insert an element on layer "0" takes the insert's
+     * (innermost insert first), any other element its own layer. */
+    VyrDxfLayer *GetEffectiveLayer() const;
+
+    /* The stack of the inserts being written, innermost on top. Contents
+     * shared by all inserts of a block resolve BYBLOCK and layer-0
+     * properties from it at write time and never store what they resolved.
+     * Push refuses (false) beyond kMaxInsertDepth. */
+    static const int kMaxInsertDepth = 64;
+    static bool PushInsert(const VyrDxfInsertFrame &frame);
+    static void PopInsert();
+    static int GetInsertDepth() { return _insertDepth; }
+    /* The innermost insert being written, or null at top level. */
+    static const VyrDxfInsertFrame *GetInnermostInsert()
+    {
+        return _insertDepth > 0 ? &_insertStack[_insertDepth - 1] : nullptr;
+    }
+
     /* Puts the attribute cache back to the generator's starting state. */
     static void ResetAttributeCache();
 
@@ -101,6 +130,8 @@ public:
     static int _currentLineType;
 
 private:
+    static VyrDxfInsertFrame _insertStack[kMaxInsertDepth];
+    static int _insertDepth;
     static VyrDxf2CgmOptions _options;
     static int _fillMode;
 

@@ -50,4 +50,13 @@ VyrDxfGroup::VyrDxfGroup(unsigned long groupEntity, VyrDxfLayer *layer, VyrDxfBl
 
 VyrDxfGroup::~VyrDxfGroup() { delete memberList; }
 
-int VyrDxfGroup::Write(VyrPrintGenerator *, VyrMathTransformation2D *) { return 1; }
+int VyrDxfGroup::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
+{
+    if (!generator || !transformation) return 1;
+    VyrDxfEntity::Write(generator, transformation);
+    if (!memberList) return 0;
+    for (memberList->Init(); memberList->More(); memberList->Next())
+        if (VyrDxfEntity *element = static_cast<VyrDxfEntity *>(memberList->Value()))
+            element->Write(generator, transformation);
+    return 0;
+}

@@ -15,7 +15,8 @@ public:
     VyrDxfGroup(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block);
     ~VyrDxfGroup() override;
 
-    /* Groups are not drawn yet: nothing is written (1). */
+    /* The attribute step, then every member with the same generator and
+     * transformation. 1 for a null generator or transformation, else 0. */
     int Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation) override;
 
     VyrListOfVyrDxfElem *GetEntityList() const { return memberList; }

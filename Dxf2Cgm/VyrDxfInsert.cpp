@@ -5,6 +5,7 @@
  * attribute values are built through the model walker in child mode. */
 #include "Dxf2Cgm/VyrDxfInsert.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -25,11 +26,17 @@ VyrDxfInsert::VyrDxfInsert(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock
         VyrDxfEntityLock lock(entity);
         const dxf_insert *rec = lock.As<dxf_insert>(308);
         if (!rec) return;
-        insertionPoint[0] = rec->dxfhdr.extrusion[2] < 0.0 ? -rec->xyzloc[0] : rec->xyzloc[0];
+        mirrored = rec->dxfhdr.extrusion[2] < 0.0;
+        insertionPoint[0] = rec->xyzloc[0];
         insertionPoint[1] = rec->xyzloc[1];
         scaleX = rec->xscale;
         scaleY = rec->yscale;
         rotation = rec->rang;
+        /* counts of 0 or less mean one */
+        rowCount = rec->rcount > 1 ? rec->rcount : 1;
+        columnCount = rec->ccount > 1 ? rec->ccount : 1;
+        rowSpacing = rec->rspace;
+        columnSpacing = rec->cspace;
         definition = rec->block;
         const db_ptr *in = VyrDxfDeref<db_ptr>(rec->att_inst);
         if (in && rec->num_attr > 0 && (attributes = new (std::nothrow) db_ptr[rec->num_attr]) != nullptr) {
@@ -82,4 +89,80 @@ VyrDxfInsert::~VyrDxfInsert()
     if (ownBlock) delete insertedBlock;
 }
 
-int VyrDxfInsert::Write(VyrPrintGenerator *, VyrMathTransformation2D *) { return 1; }
+VyrMathTransformation2D VyrDxfInsert::GetPlacement(int row, int column) const
+{
+    const VyrMathTransformation2D toBase(VyrMathVector2D(-blockBasePoint[0], -blockBasePoint[1]));
+    const VyrMathTransformation2D scaling(VyrMath2x2Matrix(scaleX, scaleY), VyrMathVector2D(0.0, 0.0));
+    const VyrMathTransformation2D cell(VyrMathVector2D(column * columnSpacing, row * rowSpacing));
+    const VyrMathTransformation2D turn(VyrMathO2D, rotation, VyrMathRotation);
+    const VyrMathTransformation2D place(VyrMathVector2D(insertionPoint[0], insertionPoint[1]));
+    const VyrMathTransformation2D placement = place * turn * cell * scaling * toBase;
+    if (!mirrored) return placement;
+    return VyrMathTransformation2D(VyrMath2x2Matrix(-1.0, 1.0), VyrMathVector2D(0.0, 0.0)) * placement;
+}
+
+namespace {
+
+/* A placement the picture can hold: finite, and within what its float
+ * coordinates can carry. */
+bool Drawable(const VyrMathTransformation2D &t)
+{
+    const double limit = 1e30;
+    const VyrMath2x2Matrix m = t.GetMatrix();
+    const VyrMathVector2D v = t.GetTranslation();
+    const double values[] = {m.GetCoef(0, 0), m.GetCoef(0, 1), m.GetCoef(1, 0),
+                             m.GetCoef(1, 1), v.GetX(),        v.GetY()};
+    for (double value : values)
+        if (!std::isfinite(value) || std::fabs(value) > limit) return false;
+    return true;
+}
+
+/* The insert stack holds no block twice: a block reached again inside
+ * itself is not written again. */
+const VyrDxfBlock *blocksBeingWritten[VyrDxfEntity::kMaxInsertDepth];
+
+} // namespace
+
+long VyrDxfInsert::_copiesWritten = 0;
+
+int VyrDxfInsert::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
+{
+    if (!generator || !transformation) return 1;
+    VyrDxfEntity::Write(generator, transformation);
+
+    const int depth = GetInsertDepth();
+    bool reentered = false;
+    for (int i = 0; i < depth && i < kMaxInsertDepth; ++i)
+        if (blocksBeingWritten[i] == insertedBlock) reentered = true;
+    VyrListOfVyrDxfElem *contents = insertedBlock ? insertedBlock->GetEntityList() : nullptr;
+    if (insertedBlock) insertedBlock->SetAlreadyTranscripted();
+
+    const char *lineType = GetLineType();
+    const VyrDxfInsertFrame frame = {GetColor(), GetThickness(), lineType ? lineType : "",
+                                     GetEffectiveLayer()};
+    if (contents && !reentered && PushInsert(frame)) {
+        blocksBeingWritten[depth] = insertedBlock;
+        /* the first kMaxCopies copies, row by row */
+        long copies = 0;
+        for (int row = 0; row < rowCount && copies < kMaxCopies; ++row) {
+            for (int column = 0; column < columnCount && copies < kMaxCopies; ++column) {
+                if (_copiesWritten >= kCopyBudget) break;
+                ++copies;
+                VyrMathTransformation2D full = *transformation * GetPlacement(row, column);
+                if (!Drawable(full)) continue;
+                ++_copiesWritten;
+                for (contents->Init(); contents->More(); contents->Next())
+                    if (VyrDxfEntity *element = static_cast<VyrDxfEntity *>(contents->Value()))
+                        element->Write(generator, &full);
+            }
+        }
+        blocksBeingWritten[depth] = nullptr;
+        PopInsert();
+    }
+
+    if (attributeList)
+        for (attributeList->Init(); attributeList->More(); attributeList->Next())
+            if (VyrDxfEntity *element = static_cast<VyrDxfEntity *>(attributeList->Value()))
+                element->Write(generator, transformation);
+    return 0;
+}
