@@ -135,7 +135,7 @@ long VyrDxfInsert::_copiesWritten = 0;
 
 int VyrDxfInsert::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     VyrDxfEntity::Write(generator, transformation);
 
     const int depth = GetInsertDepth();

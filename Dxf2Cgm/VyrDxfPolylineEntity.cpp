@@ -400,7 +400,7 @@ int VyrDxfPolylineEntity::WritePoints(double *xy, int count, int closed, bool cu
 
 int VyrDxfPolylineEntity::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     int count = 0, closed = 0;
     double startWidth = 0.0, endWidth = 0.0;
     GetPolylineInfo(count, closed, startWidth, endWidth);
