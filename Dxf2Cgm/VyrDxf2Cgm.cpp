@@ -22,7 +22,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cmath>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -39,7 +38,6 @@
 #include "Dxf2Cgm/VyrDxfCircle.h"
 #include "Dxf2Cgm/VyrDxfDimension.h"
 #include "Dxf2Cgm/VyrDxfEllipse.h"
-#include "Dxf2Cgm/VyrDxfExtents.h"
 #include "Dxf2Cgm/VyrDxfEntHeader.h"
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "Dxf2Cgm/VyrDxfGroup.h"
@@ -48,7 +46,6 @@
 #include "Dxf2Cgm/VyrDxfLayer.h"
 #include "Dxf2Cgm/VyrDxfLeader.h"
 #include "Dxf2Cgm/VyrDxfLine.h"
-#include "Dxf2Cgm/VyrDxfLineTypeTable.h"
 #include "Dxf2Cgm/VyrDxfMText.h"
 #include "Dxf2Cgm/VyrDxfMline.h"
 #include "Dxf2Cgm/VyrDxfPoint.h"
@@ -61,6 +58,7 @@
 #include "Dxf2Cgm/VyrDxfUCConverter.h"
 #include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
 #include "kernel/mda/mda.h"
+#include "dnfp/dnfp.h"
 #include "kernel/dxfi/dxfi.h"
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx.h"
@@ -83,23 +81,10 @@ VyrDxfUCConverter *VyrDxf2Cgm::_UCConverter = nullptr;
 
 namespace {
 
-/* The picture space of the base picture: a fixed square centred on the
- * model origin. */
+/* The picture space: a fixed square centred on the model origin. */
 const float kPictureMin = -16200.0f;
 const float kPictureMax = 16200.0f;
 const float kPictureSize = kPictureMax - kPictureMin;
-
-/* A fitted picture is at least this wide and tall (drawing units). */
-const double kMinFitSize = 1.0;
-/* Header extents beyond this are unset or damaged. */
-const double kMaxHeaderExtent = 1e15;
-
-/* The drawing's own extents ($EXTMIN, $EXTMAX) when they are usable. */
-struct HeaderExtents {
-    bool valid = false;
-    double min[2] = {0, 0};
-    double max[2] = {0, 0};
-} headerExtents;
 
 std::mutex &ConversionMutex()
 {
@@ -109,7 +94,71 @@ std::mutex &ConversionMutex()
 
 uint32_t zelCounters[ZelWordCount];
 
-void ResetCounters() { std::memset(zelCounters, 0, sizeof zelCounters); }
+/* The entity kinds met and not drawn, in the order first met. */
+struct UndrawnKind {
+    int32_t type;
+    uint32_t count;
+};
+constexpr int kUndrawnKinds = 64;
+UndrawnKind undrawnKinds[kUndrawnKinds];
+int undrawnKindCount = 0;
+
+void ResetCounters()
+{
+    std::memset(zelCounters, 0, sizeof zelCounters);
+    undrawnKindCount = 0;
+}
+
+/* The DXF name of an entity type of the model, or null for a type that is
+ * no entity (header, tables, objects, classes). */
+const char *EntityKindName(int32_t type)
+{
+    static const struct {
+        int32_t type;
+        const char *name;
+    } kNames[] = {{300, "LINE"},      {301, "POINT"},
+                  {302, "CIRCLE"},    {303, "ARC"},
+                  {304, "TRACE"},     {305, "SOLID"},
+                  {306, "TEXT"},      {307, "SHAPE"},
+                  {308, "INSERT"},    {309, "POLYLINE"},
+                  {310, "3DLINE"},    {311, "3DFACE"},
+                  {312, "DIMENSION"}, {313, "ELLIPSE"},
+                  {314, "LEADER"},    {315, "MLINE"},
+                  {316, "MTEXT"},     {317, "OLEFRAME"},
+                  {318, "RAY"},       {319, "XLINE"},
+                  {320, "SPLINE"},    {321, "TOLERANCE"},
+                  {322, "3DSOLID"},   {323, "BODY"},
+                  {324, "REGION"},    {334, "LWPOLYLINE"},
+                  {335, "HATCH"},     {336, "ARCALIGNEDTEXT"},
+                  {337, "RTEXT"},     {400, "ATTDEF"},
+                  {500, "ATTRIB"},    {600, "VERTEX"},
+                  {700, "VIEWPORT"},  {10002, "ACAD_PROXY_ENTITY"}};
+    for (const auto &k : kNames)
+        if (k.type == type) return k.name;
+    /* The polyline kinds of the mapping (2D, 3D, meshes ...). */
+    if (type >= 325 && type <= 333) return "POLYLINE";
+    return nullptr;
+}
+
+/* Notes one entity of a type that no element draws. */
+void NoteUndrawn(int32_t type)
+{
+    if (!EntityKindName(type)) return;
+    for (int i = 0; i < undrawnKindCount; ++i)
+        if (undrawnKinds[i].type == type) {
+            undrawnKinds[i].count++;
+            return;
+        }
+    if (undrawnKindCount < kUndrawnKinds) undrawnKinds[undrawnKindCount++] = {type, 1};
+}
+
+/* True when the conversion made at least one element that draws. */
+bool AnythingDrawn()
+{
+    for (int word = ZelArcs; word <= ZelTexts; ++word)
+        if (zelCounters[word] != 0) return true;
+    return false;
+}
 
 /* The picture file of the running conversion. A picture is written under a
  * new temporary name in the folder of its path and renamed to it once
@@ -179,7 +228,6 @@ struct MdaPtrList {
 
 MdaPtrList listOfLayerTableMDA_PTR;
 MdaPtrList listOfTextStyleTableMDA_PTR;
-MdaPtrList listOfLineTypeTableMDA_PTR;
 MdaPtrList listOfBlockTableMDA_PTR;
 MdaPtrList listOfMDA_PTR;
 
@@ -211,7 +259,6 @@ void FreeCollectionLists()
     Free(listOfLayerTableMDA_PTR);
     Free(listOfBlockTableMDA_PTR);
     Free(listOfTextStyleTableMDA_PTR);
-    Free(listOfLineTypeTableMDA_PTR);
     Free(listOfMDA_PTR);
 }
 
@@ -296,6 +343,21 @@ void VyrDxf2Cgm::InitZelResults()
     ResetCounters();
 }
 
+const char *VyrDxf2Cgm::GetUndrawnKind(int index, uint32_t *count)
+{
+    std::lock_guard<std::mutex> hold(ConversionMutex());
+    if (index < 0) return nullptr;
+    /* First the kinds that the mapping passed over, then those that reached
+     * the model and have no element. */
+    int mapped = 0;
+    while (dnfp_GetPassedOverKind(mapped, nullptr)) ++mapped;
+    if (index < mapped) return dnfp_GetPassedOverKind(index, count);
+    index -= mapped;
+    if (index >= undrawnKindCount) return nullptr;
+    if (count) *count = undrawnKinds[index].count;
+    return EntityKindName(undrawnKinds[index].type);
+}
+
 namespace {
 
 template <class Object> bool MakeAndDelete()
@@ -337,9 +399,6 @@ int VyrDxf2Cgm::CollectModelEntity(uint32_t entity, void *)
     } else if (form == 3) {
         Append(listOfTextStyleTableMDA_PTR, entity);
     } else {
-        /* Line types are read for the drawing's own patterns; they stay
-         * counted with the other tables. */
-        if (form == 1) Append(listOfLineTypeTableMDA_PTR, entity);
         zelCounters[ZelOtherTables]++;
     }
     return 1;
@@ -362,8 +421,6 @@ int VyrDxf2Cgm::Convert(const char *dxfPath, const char *cgmPath, const VyrDxf2C
     generator = nullptr;
     PDMODE = 0;
     VyrDxfEntity::SetFillMode(1);
-    VyrDxfEntity::SetLineTypeScale(1.0);
-    headerExtents = HeaderExtents();
 
     pdx_Initialize();
     dxfi_Initialize();
@@ -398,6 +455,8 @@ int VyrDxf2Cgm::Convert(const char *dxfPath, const char *cgmPath, const VyrDxf2C
         } else {
             WalkCollectedEntities();
             WritePicture(model);
+            /* Not a failure: an empty picture is what the drawing holds. */
+            if (!AnythingDrawn()) mpm__SetError(0, CGM_NOTHING_DRAWN, MPM_WARNING, dxfPath);
         }
     }
     /* Errors recorded and not yet issued fail the conversion; warnings alone
@@ -488,8 +547,6 @@ void VyrDxf2Cgm::WalkCollectedEntities()
 {
     for (MdaPtrNode *node = listOfLayerTableMDA_PTR.head; node; node = node->next)
         dxfParse(node->entity, 0, nullptr, nullptr);
-    for (MdaPtrNode *node = listOfLineTypeTableMDA_PTR.head; node; node = node->next)
-        VyrDxfLineTypeTable::AddTable(node->entity);
     for (MdaPtrNode *node = listOfTextStyleTableMDA_PTR.head; node; node = node->next)
         dxfParse(node->entity, 0, nullptr, nullptr);
     /* Entities owned by a block definition are reached through the inserts
@@ -550,17 +607,6 @@ void VyrDxf2Cgm::ReadDrawingHeader(int model)
         if (_UCConverter) _UCConverter->SetCodePage(codePage);
         PDMODE = rec->pdmode;
         VyrDxfEntity::SetFillMode(rec->fillmode);
-        VyrDxfEntity::SetLineTypeScale(rec->ltscale);
-        bool usable = true;
-        for (int i = 0; i < 2; ++i)
-            usable = usable && std::isfinite(rec->extmin[i]) && std::isfinite(rec->extmax[i]) &&
-                     rec->extmin[i] <= rec->extmax[i] && std::fabs(rec->extmin[i]) < kMaxHeaderExtent &&
-                     std::fabs(rec->extmax[i]) < kMaxHeaderExtent;
-        headerExtents.valid = usable;
-        for (int i = 0; i < 2 && usable; ++i) {
-            headerExtents.min[i] = rec->extmin[i];
-            headerExtents.max[i] = rec->extmax[i];
-        }
     }
     mda_UnlockEntity(1, header);
 }
@@ -569,72 +615,18 @@ void VyrDxf2Cgm::WritePicture(int model)
 {
     if (!InitGenerator()) return;
     if (!generator || !listOfRootEntity || listOfRootEntity->Size() == 0) return;
+
+    generator->SetExtent(kPictureSize, kPictureSize);
     ReadDrawingHeader(model);
 
-    VyrMathTransformation2D identity(VyrMathO2D, 1.0, VyrMathScaling);
-    auto writeAll = [](VyrPrintGenerator *to, VyrMathTransformation2D *placement) {
-        VyrDxfEntity::ResetAttributeCache();
-        VyrDxfInsert::ResetCopyBudget();
-        for (listOfRootEntity->Init(); listOfRootEntity->More(); listOfRootEntity->Next()) {
-            VyrDxfEntity *element = static_cast<VyrDxfEntity *>(listOfRootEntity->Value());
-            if (element && !element->IsLeftOut()) element->Write(to, placement);
-        }
-        if (blockTable) {
-            for (blockTable->Init(); blockTable->More(); blockTable->Next()) {
-                VyrDxfBlock *block = static_cast<VyrDxfBlock *>(blockTable->Value());
-                if (block && !block->IsAlreadyTranscripted()) block->Write(to, placement);
-            }
-        }
-    };
-
-    /* The base picture is the fixed page around the origin. A fitted one is
-     * the box of what is drawn (the drawing's own extents when nothing is),
-     * and one translation moves that box's corner to the origin, so the
-     * 32-bit reals of the metafile keep their precision far from it. */
-    VyrMathTransformation2D placement = identity;
-    float width = kPictureSize, height = kPictureSize;
-    float originX = -kPictureMin, originY = -kPictureMin;
-    if (VyrDxfEntity::GetOptions().fit) {
-        VyrDxfExtents drawn;
-        writeAll(&drawn, &identity);
-        double min[2], max[2];
-        bool known = !drawn.IsEmpty();
-        if (known) {
-            min[0] = drawn.GetMinX();
-            min[1] = drawn.GetMinY();
-            max[0] = drawn.GetMaxX();
-            max[1] = drawn.GetMaxY();
-        } else if (headerExtents.valid) {
-            known = true;
-            for (int i = 0; i < 2; ++i) {
-                min[i] = headerExtents.min[i];
-                max[i] = headerExtents.max[i];
-            }
-        }
-        if (known) {
-            for (int i = 0; i < 2; ++i) {
-                if (max[i] - min[i] < kMinFitSize) {
-                    const double centre = (min[i] + max[i]) / 2;
-                    min[i] = centre - kMinFitSize / 2;
-                    max[i] = centre + kMinFitSize / 2;
-                }
-            }
-            placement = VyrMathTransformation2D(VyrMathVector2D(-min[0], -min[1]));
-            width = static_cast<float>(max[0] - min[0]);
-            height = static_cast<float>(max[1] - min[1]);
-            originX = originY = 0.0f;
-        }
-    }
-
-    generator->SetExtent(width, height);
     VyrPrintParameters parameters;
     parameters.SetScale(1.0f);
     parameters.SetMargins(0.0f, 0.0f, 0.0f, 0.0f);
-    parameters.SetPosition(width * 0.5f - originX, height * 0.5f - originY);
-    parameters.GetCurrentForm()->SetSize(width, height, static_cast<VyrPrintUnit>(0));
+    parameters.SetPosition((kPictureMin + kPictureMax) * 0.5f, (kPictureMin + kPictureMax) * 0.5f);
+    parameters.GetCurrentForm()->SetSize(kPictureSize, kPictureSize, static_cast<VyrPrintUnit>(0));
     generator->SetParameters(parameters);
-    generator->SetViewport(0.0f, 0.0f, width, height);
-    generator->SetOrigin(originX, originY);
+    generator->SetViewport(0.0f, 0.0f, kPictureSize, kPictureSize);
+    generator->SetOrigin(-kPictureMin, -kPictureMin);
 
     for (int index = 1; index <= VyrDxfAttributesConverter::kColorCount; ++index) {
         double rgb[3];
@@ -647,7 +639,19 @@ void VyrDxf2Cgm::WritePicture(int model)
     generator->SetLineType(0, 0, 0);
     generator->SetColor(7);
     generator->SetFillColor(7);
-    writeAll(generator, &placement);
+    VyrDxfEntity::ResetAttributeCache();
+    VyrDxfInsert::ResetCopyBudget();
+
+    VyrMathTransformation2D identity(VyrMathO2D, 1.0, VyrMathScaling);
+    for (listOfRootEntity->Init(); listOfRootEntity->More(); listOfRootEntity->Next())
+        if (VyrDxfEntity *element = static_cast<VyrDxfEntity *>(listOfRootEntity->Value()))
+            element->Write(generator, &identity);
+    if (blockTable) {
+        for (blockTable->Init(); blockTable->More(); blockTable->Next()) {
+            VyrDxfBlock *block = static_cast<VyrDxfBlock *>(blockTable->Value());
+            if (block && !block->IsAlreadyTranscripted()) block->Write(generator, &identity);
+        }
+    }
     generator->EndPicture();
 }
 
@@ -666,7 +670,6 @@ void VyrDxf2Cgm::ReleaseOutput()
 
 void VyrDxf2Cgm::FreeConversionTables()
 {
-    VyrDxfLineTypeTable::Clear();
     FreeCollectionLists();
     delete blockTable;
     blockTable = nullptr;
@@ -809,7 +812,10 @@ intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer *la
         made = asChild ? Make<VyrDxfGroup>(self, layer, block, ZelGroups)
                        : Make<VyrDxfGroup>(self, nullptr, nullptr, ZelGroups);
         break;
-    default: zelCounters[ZelUnhandledTypes]++; break;
+    default:
+        zelCounters[ZelUnhandledTypes]++;
+        NoteUndrawn(type);
+        break;
     }
 
     if (made && !asChild) {

@@ -95,6 +95,11 @@ public:
     int GetZelResults(ZelResults *results);
     /* Zeroes all 44 counters (after a running conversion). */
     void InitZelResults();
+    /* The kinds of entity that the last conversion met and does not draw,
+     * in the order first met: the DXF name of kind `index` (from 0), with
+     * how many of it there were in *count (when count is not null); null
+     * past the last kind. Objects, classes and tables are no entities. */
+    const char *GetUndrawnKind(int index, uint32_t *count);
     /* Creates and deletes one object of each element class: 0, or 1 at the
      * first allocation that fails. */
     static int ZelComplete();

@@ -11,7 +11,8 @@
  * Entity kinds whose mappers this layer does not have yet (texts, attribute
  * definitions, dimensions, multiline texts, leaders, tolerances, arc-aligned
  * texts, rtexts) are passed over without error; so is a SEQEND, whose
- * POLYLINE or INSERT has read what came before it already. */
+ * POLYLINE or INSERT has read what came before it already. Each entity
+ * passed over is counted under its kind's name for the host to report. */
 #include "dnfp/dnfp_int.h"
 
 #include <string.h>
@@ -23,6 +24,44 @@
 namespace {
 
 constexpr int kFirstProxyCode = 498;
+
+/* The kinds passed over, by DXF name, in the order first met. */
+struct PassedOver {
+    const char *name;
+    uint32_t count;
+};
+constexpr int kPassedOverKinds = 64;
+PassedOver g_passed[kPassedOverKinds];
+int g_npassed = 0;
+
+/* Notes one entity that is not mapped, under the DXF name of its kind, so
+ * that nothing is dropped without a word; returns 0 (no failure). */
+int passed_over(const char *name)
+{
+    for (int i = 0; i < g_npassed; ++i)
+        if (strcmp(g_passed[i].name, name) == 0) {
+            g_passed[i].count++;
+            return 0;
+        }
+    if (g_npassed < kPassedOverKinds) g_passed[g_npassed++] = {name, 1};
+    return 0;
+}
+
+const char *kind_name(int type)
+{
+    switch (type) {
+    case AD_ENT_TEXT: return "TEXT";
+    case AD_ENT_INSERT: return "INSERT";
+    case AD_ENT_ATTDEF: return "ATTDEF";
+    case AD_ENT_DIMENSION: return "DIMENSION";
+    case AD_ENT_VIEWPORT: return "VIEWPORT";
+    case AD_ENT_MTEXT: return "MTEXT";
+    case AD_ENT_LEADER: return "LEADER";
+    case AD_ENT_TOLERANCE: return "TOLERANCE";
+    case AD_ENT_MLINE: return "MLINE";
+    default: return nullptr;
+    }
+}
 
 /* Maps the entity list of the block header called `name`. */
 int read_block_entities(const char *name)
@@ -105,7 +144,8 @@ int dnfp__GetEntityData(db_ptr *out)
     const int arctext = adArcAlignedTextEnttype(d), rtext = adRtextEnttype(d);
     if (type != 0 && type == hatch) return dnfp__ParseHatch(out);
     if (type != 0 && type == lwpline) return dnfp__ParseLWPolyline(out);
-    if (type != 0 && (type == arctext || type == rtext)) return 0;
+    if (type != 0 && type == arctext) return passed_over("ARCALIGNEDTEXT");
+    if (type != 0 && type == rtext) return passed_over("RTEXT");
     if (type >= kFirstProxyCode) return dnfp__ParseProxy(out);
     switch (type) {
     case AD_ENT_LINE: return dnfp__ParseLine(out);
@@ -130,8 +170,17 @@ int dnfp__GetEntityData(db_ptr *out)
     case AD_ENT_INSERT: return dnfp__ParseInsert(out);
     case AD_ENT_VIEWPORT: return dnfp__ParseViewPort(out);
     case AD_ENT_MLINE: return dnfp__ParseMline(out);
-    default: return 0;
+    default: return kind_name(type) ? passed_over(kind_name(type)) : 0;
     }
+}
+
+void dnfp__ResetPassedOver(void) { g_npassed = 0; }
+
+const char *dnfp_GetPassedOverKind(int index, uint32_t *count)
+{
+    if (index < 0 || index >= g_npassed) return nullptr;
+    if (count) *count = g_passed[index].count;
+    return g_passed[index].name;
 }
 
 int dnfp__DispatchClasses(unsigned options)

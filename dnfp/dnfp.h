@@ -40,6 +40,17 @@ VYR_EXPORT int dnfp_Terminate(void);
 VYR_EXPORT int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info,
                               DnfpEntityFn callback);
 
+/* The file type (pdx_GetFileType numbering) that the toolkit tells from the
+ * first bytes of the file at `path`: PDX_FILE_DXF, PDX_FILE_DXF_BINARY or
+ * PDX_FILE_DWG, or PDX_FILE_UNKNOWN when the toolkit would refuse it. */
+VYR_EXPORT int dnfp_FileType(const char *path);
+
+/* The entity kinds that the last dnfp_ParseFile passed over without
+ * mapping them, in the order first met: the DXF name of kind `index` (from
+ * 0), with how many there were in *count (when not null); null past the
+ * last kind. */
+VYR_EXPORT const char *dnfp_GetPassedOverKind(int index, uint32_t *count);
+
 /* An optional progress callback (percent of the load), registered with the
  * toolkit at every start-up; null for none. */
 VYR_EXPORT void dnfp_SetProgressFn(void (*fn)(short percent));

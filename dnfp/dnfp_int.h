@@ -131,6 +131,8 @@ int dnfp__DispatchClasses(unsigned options);
 int dnfp__ResolveInsertBlockName(int option);
 int dnfp__ReadEnts(AdEntityList list);
 int dnfp__GetEntityData(db_ptr *out);
+/* Forgets the kinds passed over (at the start of every parse). */
+void dnfp__ResetPassedOver(void);
 
 /* ---- shared machinery (create.cpp, subent.cpp) */
 

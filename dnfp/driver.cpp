@@ -547,6 +547,12 @@ void dnfp_SetProcessorTimeLimit(int seconds)
     dnfp__ProcessorTimeLimit = seconds > 0 ? seconds : DNFP_DEFAULT_PROCESSOR_TIME_LIMIT;
 }
 
+int dnfp_FileType(const char *path)
+{
+    const int kind = adSniffFileKind(path);
+    return kind < 0 ? PDX_FILE_UNKNOWN : file_type(kind);
+}
+
 int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, DnfpEntityFn callback)
 {
     (void)file_type_info;
@@ -559,6 +565,7 @@ int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, Dnf
     dnfp__BlockFlag = 0;
     dnfp__readentity_called = 0;
     memset(&dnfp__UnnamedDimStyle, 0, sizeof dnfp__UnnamedDimStyle);
+    dnfp__ResetPassedOver();
 
     dnfp__EntPtrTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), dnfp__CompareHandleText, nullptr);
     dnfp__HandStyleTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), dnfp__CompareHandleText, nullptr);

@@ -1,7 +1,10 @@
 /* File-type detection: tells the neutral format of a file from its first 160
  * bytes (the IGES column test) and from its first words (keywords of STEP,
  * VDAFS, saved models, DXF, DWG and ACIS files), then fills the descriptor
- * of the type found.
+ * of the type found. Only a regular file is read (it is opened without
+ * blocking, so a pipe or a device is refused at once), and only its first
+ * kScanLimit bytes: a file that shows no keyword there is of no known type,
+ * however long it is.
  *
  * The word reader serves the file in 160-byte chunks, a short last chunk
  * padded with blanks. A word is a run of letters, digits and ";-_{}"; white
@@ -16,6 +19,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "kernel/mpm/mpm_int.h"
@@ -25,6 +29,7 @@ namespace {
 constexpr int kChunk = 160;
 constexpr int kWordMax = 119;
 constexpr int kEndOfFile = 0xFFFE;
+constexpr long kScanLimit = 64 * 1024;
 
 class WordReader {
 public:
@@ -105,7 +110,7 @@ private:
 
     bool Fill()
     {
-        if (eof_) return false;
+        if (eof_ || scanned_ >= kScanLimit) return false;
         int got = 0;
         while (got < kChunk) {
             ssize_t r = read(fd_, buf_ + got, size_t(kChunk - got));
@@ -118,6 +123,7 @@ private:
             got += int(r);
         }
         if (got == 0) return false;
+        scanned_ += got;
         memset(buf_ + got, ' ', size_t(kChunk - got));
         len_ = kChunk;
         pos_ = 0;
@@ -131,6 +137,7 @@ private:
     int pushed_ = -1;
     bool eof_ = false;
     bool failed_ = false;
+    long scanned_ = 0;
 };
 
 /* Reads up to n bytes from the start of the file; -1 on a read error. */
@@ -277,22 +284,41 @@ int scan_words(WordReader &words, int type, const char *first_line, int32_t *fir
     return type;
 }
 
+/* What a path names when it is not a regular file. */
+const char *kind_of(mode_t mode)
+{
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    return "no regular file";
+}
+
 } // namespace
 
 extern "C" {
 
 int pdx_GetFileType(int options, const char *path, int *type, void **descriptor)
 {
-    (void)options;
     int found = PDX_FILE_UNKNOWN;
     if (type) *type = found;
     if (descriptor) *descriptor = nullptr;
     if (!path || !*path) return mpm__SetError(0, PDX_BAD_FILENAME, MPM_ERROR);
 
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    /* Without O_NONBLOCK, opening a pipe would wait for a writer. */
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return mpm__SetError(0, PDX_NOT_FOUND, MPM_ERROR, path);
         return mpm__SetError(0, PDX_OPEN_ERROR, MPM_ERROR, path);
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        close(fd);
+        return mpm__SetError(0, PDX_READ_ERROR, MPM_ERROR, path);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        close(fd);
+        return mpm__SetError(0, PDX_NOT_REGULAR_FILE, MPM_ERROR, path, kind_of(st.st_mode));
     }
 
     unsigned char first[kChunk + 1];
@@ -339,7 +365,7 @@ int pdx_GetFileType(int options, const char *path, int *type, void **descriptor)
     }
 
     if (close(fd) != 0 && status == 0) status = mpm__SetError(0, PDX_CLOSE_ERROR, MPM_ERROR, path);
-    if (status == 0 && found == PDX_FILE_UNKNOWN)
+    if (status == 0 && found == PDX_FILE_UNKNOWN && !(options & PDX_TYPE_UNKNOWN_IS_NO_ERROR))
         status = mpm__SetError(0, PDX_UNKNOWN_FILETYPE, MPM_ERROR, path);
     if (type) *type = found;
     if (status != 0 || !descriptor) {

@@ -88,11 +88,18 @@ VYR_EXPORT int pdx_Initialize(void);
 /* Stops them at the outermost level. Returns 0. */
 VYR_EXPORT int pdx_Terminate(void);
 
+/* Option of pdx_GetFileType: a file of no known type is no failure (status
+ * 0, *type PDX_FILE_UNKNOWN, nothing recorded), for a caller that asks
+ * another reader next. */
+#define PDX_TYPE_UNKNOWN_IS_NO_ERROR 1
+
 /* Tells the neutral format of the file at `path` from its first bytes and
- * words: *type gets one of the PDX_FILE_ values and *descriptor a
- * zero-filled record (free it with pdx_Free; null for types without one).
- * Returns 0, or the status code that was recorded: BAD_FILENAME, NOT_FOUND,
- * OPEN_ERROR, READ_ERROR, CLOSE_ERROR, BAD_EOL_DELIM, EXC_MEMORY or
+ * words (at most the first 64 KiB): *type gets one of the PDX_FILE_ values
+ * and *descriptor a zero-filled record (free it with pdx_Free; null for
+ * types without one). Only a regular file is read; anything else (a pipe,
+ * a directory, a device) is refused without waiting on it. Returns 0, or
+ * the status code that was recorded: BAD_FILENAME, NOT_FOUND, OPEN_ERROR,
+ * NOT_REGULAR_FILE, READ_ERROR, CLOSE_ERROR, BAD_EOL_DELIM, EXC_MEMORY or
  * UNKNOWN_FILETYPE (pdx_msg.h). */
 VYR_EXPORT int pdx_GetFileType(int options, const char *path, int *type, void **descriptor);
 /* Frees a descriptor of pdx_GetFileType (null is allowed). Returns 0. */

@@ -3,4 +3,6 @@
 #include "kernel/pdx/pdx_msg.h"
 
 PDX_DEFINE_MODULE(pdx__Module, 0, "PDX", PDX_MESSAGES);
-static_assert(PDX__MSGEND - PDX__MSGBASE - 1 == 13, "message count of PDX");
+/* The 13 messages of the original table, then the refusal of files that are
+ * not regular. */
+static_assert(PDX__MSGEND - PDX__MSGBASE - 1 == 14, "message count of PDX");

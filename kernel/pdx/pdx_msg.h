@@ -18,7 +18,8 @@
     X(OPEN_ERROR, 1, " Error opening the file '%s'.\n")                                                      \
     X(CLOSE_ERROR, 1, " Error closing the file '%s'.\n")                                                     \
     X(BAD_EOL_DELIM, 1, " The file contains end-of-line delimiters consisting of 3 or more characters.\n")   \
-    X(UNKNOWN_FILETYPE, 1, " File type could not be determined for the file '%s'.\n")
+    X(UNKNOWN_FILETYPE, 1, " File type could not be determined for the file '%s'.\n")                        \
+    X(NOT_REGULAR_FILE, 1, " '%s' is %s, not a file that can be read as a drawing.\n")
 
 enum {
     PDX__MSGBASE = 0 << 16,

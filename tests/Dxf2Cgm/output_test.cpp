@@ -2,9 +2,10 @@
  * name only when complete, so failures (a bad drawing, a write error, a
  * full disk) keep an older picture and leave nothing else in its folder; a
  * write error fails the conversion; the drawing itself is never
- * overwritten; an unusable TMPDIR is named and passed over; and the
- * results of a conversion running in another thread are read only after
- * it. */
+ * overwritten; an input that is no regular file is refused at once; an
+ * unusable TMPDIR is named and passed over; what is not drawn is named; and
+ * the results of a conversion running in another thread are read only
+ * after it. */
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <signal.h>
@@ -15,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 #include "dnfp/dnfp.h"
 #include "kernel/mpm/mpm.h"
+#include "support/VyrProcess.h"
 #include "support/VyrTempFile.h"
 
 namespace {
@@ -142,6 +145,24 @@ TEST_F(Output, ThePictureNeverOverwritesTheDrawing)
     EXPECT_EQ(Names(work).size(), 2u);
 }
 
+/* The library opens the drawing once, without waiting on a pipe. */
+TEST_F(Output, InputsThatAreNoFilesAreRefusedAtOnce)
+{
+    const std::string fifo = work + "/pipe.dxf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    int result = 0;
+    EXPECT_TRUE(VyrReturnsWithin(
+        5, [&] { result = converter.Convert(fifo.c_str(), picture.c_str()); }, fifo));
+    EXPECT_EQ(result, -1);
+    EXPECT_NE(messages.find("'" + fifo + "' is a pipe"), std::string::npos) << messages;
+    messages.clear();
+    EXPECT_EQ(converter.Convert(work.c_str(), picture.c_str()), -1);
+    EXPECT_NE(messages.find("is a directory"), std::string::npos) << messages;
+    struct stat st;
+    if (::stat("/dev/zero", &st) == 0) { EXPECT_EQ(converter.Convert("/dev/zero", picture.c_str()), -1); }
+    EXPECT_EQ(Names(work), std::vector<std::string>{"pipe.dxf"}) << "no picture, no temporary file";
+}
+
 TEST_F(Output, AnUnusableTmpdirIsNamedAndTmpServesInstead)
 {
     const char *saved = std::getenv("TMPDIR");
@@ -158,6 +179,36 @@ TEST_F(Output, AnUnusableTmpdirIsNamedAndTmpServesInstead)
     EXPECT_NE(messages.find("'/nonexistent-vyr-tmpdir' named by TMPDIR cannot be used"), std::string::npos)
         << messages;
     EXPECT_GT(VyrReadFile(picture).size(), 100u);
+}
+
+/* Entities of kinds that no element draws are named with their counts;
+ * a drawing without anything drawable is named in a warning, and its
+ * conversion still succeeds. */
+TEST_F(Output, WhatIsNotDrawnIsNamed)
+{
+    const std::string undrawn = VYR_TEST_DATA_DIR "/undrawn/undrawn.dxf";
+    ASSERT_EQ(converter.Convert(undrawn.c_str(), picture.c_str()), 0) << messages;
+    std::map<std::string, uint32_t> kinds;
+    uint32_t count = 0;
+    for (int i = 0; const char *kind = converter.GetUndrawnKind(i, &count); ++i) kinds[kind] += count;
+    EXPECT_EQ(kinds, (std::map<std::string, uint32_t>{{"HATCH", 1}, {"RAY", 1}, {"XLINE", 2}}));
+    EXPECT_EQ(converter.GetUndrawnKind(-1, &count), nullptr);
+    ZelResults results{};
+    converter.GetZelResults(&results);
+    EXPECT_EQ(results.word[ZelLines], 1u);
+    EXPECT_GE(results.word[ZelUnhandledTypes], 4u);
+    EXPECT_EQ(messages.find("nothing that is drawn"), std::string::npos) << messages;
+
+    const std::string nothing = VYR_TEST_DATA_DIR "/undrawn/nothing.dxf";
+    ASSERT_EQ(converter.Convert(nothing.c_str(), picture.c_str()), 0) << messages;
+    kinds.clear();
+    for (int i = 0; const char *kind = converter.GetUndrawnKind(i, &count); ++i) kinds[kind] += count;
+    EXPECT_EQ(kinds, (std::map<std::string, uint32_t>{{"RAY", 1}})) << "counted anew for each conversion";
+    for (char &c : messages)
+        if (c == '\n') c = ' ';
+    EXPECT_NE(messages.find("The drawing '" + nothing + "' holds nothing that is drawn."), std::string::npos)
+        << messages;
+    EXPECT_GT(VyrReadFile(picture).size(), 100u) << "an empty picture all the same";
 }
 
 /* The converting thread holds the conversion while the load reports its

@@ -2,6 +2,7 @@
  * toolkit's loader, then read back through the model interface. */
 #include <cmath>
 
+#include "kernel/pdx/pdx_msg.h"
 #include "mapping_fixture.h"
 
 using namespace maptest;
@@ -224,6 +225,30 @@ TEST_F(Files, ShapeNames)
     EXPECT_STREQ(Read<dxf_shape>(shapes[0]).name, "BOX");
     EXPECT_EQ(Read<dxf_shape>(shapes[0]).xyzloc[1], 2.0);
     EXPECT_STREQ(Read<dxf_shape>(shapes[1]).name, "TRIANGLE_WITH_A_NAME_LONGER_THA");
+}
+
+/* A drawing whose first comment holds an apostrophe, which the kernel's
+ * word scan reads as the start of a quoted string: the toolkit's look at
+ * the first bytes takes it for the DXF file it is. A file neither knows is
+ * still refused as of no known type. */
+TEST_F(Files, ACommentWithAnApostropheIsNoObstacle)
+{
+    if (CannotLoad()) GTEST_SKIP() << "the toolkit has no DXF section loaders in this build";
+    const std::string drawing = VyrReadFile(std::string(VYR_TEST_DATA_DIR) + "/ezdxf-r2000.dxf");
+    ASSERT_FALSE(drawing.empty());
+    VyrTempFile dxf(".dxf");
+    ASSERT_TRUE(dxf.Write("999\nMary's plan\n" + drawing));
+    int type = -1;
+    ASSERT_EQ(pdx_GetFileType(PDX_TYPE_UNKNOWN_IS_NO_ERROR, dxf.Path().c_str(), &type, nullptr), 0);
+    ASSERT_EQ(type, PDX_FILE_UNKNOWN) << "the word scan alone can tell this file now";
+    EXPECT_EQ(dxfi_ParseFile(0, model, dxf.Path().c_str(), collect), 0) << printed();
+    EXPECT_FALSE(All(DXFI_TF_dxf_line).empty());
+
+    VyrTempFile text(".dxf");
+    ASSERT_TRUE(text.Write("John's notes, no drawing\n"));
+    EXPECT_EQ(dxfi_ParseFile(DXFI_PARSE_NOT_EMPTY, model, text.Path().c_str(), collect),
+              PDX_UNKNOWN_FILETYPE);
+    EXPECT_EQ(mpm_GetLastError(), PDX_UNKNOWN_FILETYPE);
 }
 
 TEST_F(Files, RejectedFileGivesToolkitTextAndReadError)

@@ -2,12 +2,15 @@
 #include "support/VyrProcess.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 
 bool VyrGroupAlive(pid_t group)
 {
@@ -38,4 +41,21 @@ bool VyrGroupEnds(pid_t group, double seconds)
         ::usleep(10000);
     }
     return !VyrGroupAlive(group);
+}
+
+bool VyrReturnsWithin(double seconds, const std::function<void()> &call, const std::string &fifo)
+{
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        call();
+        done = true;
+    });
+    for (int i = 0; i < int(seconds * 100) && !done; ++i) ::usleep(10000);
+    const bool inTime = done;
+    if (!inTime) {
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) ::close(fd);
+    }
+    worker.join();
+    return inTime;
 }

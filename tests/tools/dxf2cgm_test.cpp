@@ -236,6 +236,53 @@ TEST_F(Dxf2CgmTool, InputsThatAreNoFilesAreRefusedAtOnce)
     if (s >= 0) ::close(s);
 }
 
+/* With -v each kind of entity that the picture leaves out is named once on
+ * standard error with its count; without it, nothing is said. */
+TEST_F(Dxf2CgmTool, WhatIsNotDrawnIsNamedWithV)
+{
+    const std::string drawing = std::string(VYR_TEST_DATA_DIR) + "/undrawn/undrawn.dxf";
+    Outcome r = Tool("-v " + drawing + " " + work + "/out.cgm");
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const char *line :
+         {": 2 XLINE entities not drawn\n", ": 1 RAY entity not drawn\n", ": 1 HATCH entity not drawn\n"}) {
+        const size_t at = r.err.find(line);
+        EXPECT_NE(at, std::string::npos) << line << r.err;
+        EXPECT_EQ(r.err.find(line, at + 1), std::string::npos) << "named once: " << line;
+    }
+    EXPECT_NE(r.out.find("1 lines"), std::string::npos) << r.out;
+    r = Tool(drawing + " " + work + "/out.cgm");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err.find("not drawn"), std::string::npos) << r.err;
+    r = Tool(std::string(VYR_TEST_DATA_DIR) + "/undrawn/nothing.dxf " + work + "/out.cgm");
+    EXPECT_EQ(r.status, 0);
+    for (char &c : r.err)
+        if (c == '\n') c = ' ';
+    EXPECT_NE(r.err.find("holds nothing that is drawn"), std::string::npos) << r.err;
+}
+
+/* Paths as long as the system allows (4,096 bytes with the terminating
+ * zero) are taken for the drawing and the picture alike. */
+TEST_F(Dxf2CgmTool, PathsUpToTheSystemLimit)
+{
+    std::string deep = work;
+    const std::string part = "/" + std::string(200, 'd');
+    while (deep.size() + part.size() < 4096 - 40) {
+        deep += part;
+        ASSERT_EQ(::mkdir(deep.c_str(), 0700), 0) << deep.size();
+    }
+    const std::string drawing = deep + "/drawing.dxf";
+    WriteText(drawing, VyrReadFile(kSample));
+    ASSERT_GT(drawing.size(), 4000u);
+    ASSERT_LT(drawing.size() + 6, 4096u);
+    Outcome r = Tool(drawing + " " + deep + "/pic.cgm");
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 300);
+    EXPECT_GT(VyrReadFile(deep + "/pic.cgm").size(), 100u);
+    ::unlink((deep + "/pic.cgm").c_str());
+    r = Tool("-o " + deep + " " + drawing);
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 300);
+    EXPECT_GT(VyrReadFile(deep + "/drawing.cgm").size(), 100u);
+}
+
 TEST_F(Dxf2CgmTool, TheOutputIsNeverTheInput)
 {
     const std::string drawing = work + "/x.cgm"; /* a drawing under a picture's name */

@@ -914,6 +914,10 @@ VYR_EXPORT void *adGetCallbackUserData(AdDrawing *dwg);
 /* ---------------------------------------------------------------- loading */
 
 VYR_EXPORT AdDrawing *adLoadFile(const char *path, unsigned char preloadmode, int16_t add2000objects);
+/* The kind (AD_FILE_...) that adLoadFile tells from the first bytes of the
+ * file at `path`, or -1 when it would refuse it as no drawing (or the path
+ * names no regular file). Needs no started toolkit. */
+VYR_EXPORT int adSniffFileKind(const char *path);
 VYR_EXPORT AdDrawing *adLoadFileUserData(const char *path, unsigned char preloadmode, int16_t add2000objects,
                                          void *userdata);
 VYR_EXPORT AdDrawing *adGetXrefDbHandle(AdDrawing *parent, const char *path);

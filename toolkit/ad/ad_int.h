@@ -18,7 +18,7 @@ enum {
     AD_MAX_LINE = 2050,       /* longest DXF line accepted */
     AD_SNIFF_SIZE = 2000,     /* bytes examined to tell the file kind */
     AD_MAX_XREFS = 512,
-    AD_FILENAME_LEN = 2048,
+    AD_FILENAME_LEN = 4096, /* a path of the system's longest (PATH_MAX), with its zero */
     AD_INIT_CODEPAGES = 38, /* code-page tables of the init data's fixed layout */
     AD_CP_TABLES = 39,      /* ... and with those of its extension (1258) */
     AD_NUM_CODEPAGES = 45   /* names of the code-page catalogue */

@@ -24,6 +24,16 @@ bool begins(const unsigned char *b, size_t n, const char *s)
     return n >= k && std::memcmp(b, s, k) == 0;
 }
 
+/* The file kind that the first bytes of a file show (AD_FILE_...), or -1
+ * for a file that is no drawing: a DWG file begins with "AC", a DXF file
+ * holds "SECTION" in its first bytes or begins with a comment. */
+int sniffkind(const unsigned char *b, size_t n)
+{
+    if (begins(b, n, "AC")) return AD_FILE_DWG;
+    if (!has(b, n, "SECTION") && !begins(b, n, "999")) return -1;
+    return begins(b, n, "AutoCAD Binary DXF") ? AD_FILE_BINARY_DXF : AD_FILE_ASCII_DXF;
+}
+
 /* Frees the drawing and everything in it; the stream is closed. */
 void freedrawing(AdDrawing *dwg)
 {
@@ -256,6 +266,17 @@ AdDrawing *fail(AdDrawing *dwg)
 
 extern "C" {
 
+int adSniffFileKind(const char *path)
+{
+    ZtStream *stream = ztior_open(path);
+    if (!stream) return -1;
+    unsigned char sniff[AD_SNIFF_SIZE];
+    size_t n = 0;
+    ztior_read(stream, sniff, sizeof sniff, &n);
+    ztior_close(stream);
+    return sniffkind(sniff, n);
+}
+
 int adReadDicItem(AdBlobCursor *c, char *name, long capacity, unsigned char *handle)
 {
     return adReadBlobString(c, name, capacity) && adReadBlobObjhandle(c, handle);
@@ -319,13 +340,12 @@ AdDrawing *adloadfilex(const char *path, unsigned char preloadmode, AdDrawing **
     }
     size_t n = 0;
     ztior_read(dwg->stream, sniff, AD_SNIFF_SIZE, &n);
-    bool accepted = false;
-    if (!begins(sniff, n, "AC")) {
+    const int kind = sniffkind(sniff, n);
+    const bool accepted = kind >= 0;
+    if (kind != AD_FILE_DWG) {
         dwg->isdxf = 1;
-        dwg->filetype = AD_FILE_ASCII_DXF;
+        dwg->filetype = kind == AD_FILE_BINARY_DXF ? AD_FILE_BINARY_DXF : AD_FILE_ASCII_DXF;
         dwg->readers = &adin->dxfreaders;
-        if (begins(sniff, n, "AutoCAD Binary DXF")) dwg->filetype = AD_FILE_BINARY_DXF;
-        accepted = has(sniff, n, "SECTION") || begins(sniff, n, "999");
     }
     dwg->version = AD_VERSION_UNKNOWN;
     for (int i = 0; i < 8 && dwg->version < 0; ++i)

@@ -34,7 +34,7 @@ TEST_F(TablesTest, EveryModuleHasItsMessageCount)
         int module;
         const char *name;
         int count;
-    } expect[] = {{0, "PDX", 13},    {1, "MPM", 13},  {2, "OLM", 5},     {3, "OTM", 9},     {4, "OSM", 3},
+    } expect[] = {{0, "PDX", 14},    {1, "MPM", 13},  {2, "OLM", 5},     {3, "OTM", 9},     {4, "OSM", 3},
                   {5, "OQM", 3},     {6, "EAM", 3},   {8, "DDF", 9},     {9, "MDA", 44},    {10, "UGN", 19},
                   {11, "MTH", 13},   {12, "EVM", 3},  {13, "FMT", 22},   {16, "HDB", 1},    {17, "CFG", 64},
                   {18, "DOF", 10},   {19, "MAP", 38}, {100, "DXFI", 11}, {105, "DNFP", 17}, {106, "DNFF", 21},

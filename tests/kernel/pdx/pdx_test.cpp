@@ -1,5 +1,6 @@
 /* Kernel start-up and shutdown, and file-type detection on files of every
- * type and on the failure cases. */
+ * type, on what is no regular file, on huge files and on the failure
+ * cases. */
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -13,6 +14,7 @@
 
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx_int.h"
+#include "support/VyrProcess.h"
 #include "support/VyrTempFile.h"
 
 namespace {
@@ -155,6 +157,56 @@ TEST_F(FileType, WordsAreBoundedAndQuotedStringsKeptWhole)
     EXPECT_EQ(TypeOf("'0 SECTION' text", PDX_UNKNOWN_FILETYPE), PDX_FILE_UNKNOWN);
 }
 
+/* A pipe without a writer and an endless device are refused at once (the
+ * pipe with its writer-less open released should the detection wait). */
+TEST_F(FileType, OnlyRegularFilesAreRead)
+{
+    VyrTempDir dir("vyr_pdx");
+    ASSERT_FALSE(dir.Path().empty());
+    const std::string fifo = dir.Path() + "/pipe.dxf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int status = -1, type = -1;
+    void *d = nullptr;
+    EXPECT_TRUE(VyrReturnsWithin(
+        5, [&] { status = pdx_GetFileType(0, fifo.c_str(), &type, &d); }, fifo));
+    EXPECT_EQ(status, PDX_NOT_REGULAR_FILE);
+    EXPECT_EQ(type, PDX_FILE_UNKNOWN);
+    EXPECT_EQ(d, nullptr);
+    EXPECT_NE(Stack().find("'" + fifo + "' is a pipe, not a file"), std::string::npos);
+    mpm_ClearStack(0);
+    struct stat st;
+    if (stat("/dev/zero", &st) == 0) {
+        EXPECT_EQ(pdx_GetFileType(0, "/dev/zero", &type, &d), PDX_NOT_REGULAR_FILE);
+        EXPECT_NE(Stack().find("'/dev/zero' is a device"), std::string::npos);
+        mpm_ClearStack(0);
+    }
+}
+
+/* Only the start of a file is examined: a keyword after the first 64 KiB
+ * does not count, and a huge file without one is done with at once. */
+TEST_F(FileType, OnlyTheStartOfAFileIsScanned)
+{
+    EXPECT_EQ(TypeOf(std::string(60 * 1024, ' ') + "0\nSECTION\n"), PDX_FILE_DXF);
+    EXPECT_EQ(TypeOf(std::string(70 * 1024, ' ') + "0\nSECTION\n", PDX_UNKNOWN_FILETYPE), PDX_FILE_UNKNOWN);
+    EXPECT_EQ(TypeOf(std::string(70 * 1024, 'w') + " ISO-10303-21;", PDX_UNKNOWN_FILETYPE), PDX_FILE_UNKNOWN);
+    mpm_ClearStack(0);
+
+    /* A gigabyte of zeros (sparse, so it costs no disk). */
+    VyrTempFile huge("");
+    ASSERT_TRUE(huge.Write(""));
+    ASSERT_EQ(truncate(huge.Path().c_str(), 1L << 30), 0);
+    int type = -1;
+    void *d = nullptr;
+    EXPECT_EQ(pdx_GetFileType(0, huge.Path().c_str(), &type, &d), PDX_UNKNOWN_FILETYPE);
+    EXPECT_EQ(type, PDX_FILE_UNKNOWN);
+    mpm_ClearStack(0);
+    /* On request a file of no known type is no failure and leaves no message. */
+    EXPECT_EQ(pdx_GetFileType(PDX_TYPE_UNKNOWN_IS_NO_ERROR, huge.Path().c_str(), &type, &d), 0);
+    EXPECT_EQ(type, PDX_FILE_UNKNOWN);
+    EXPECT_EQ(d, nullptr);
+    EXPECT_EQ(mpm_GetStackDepth(), 0);
+}
+
 TEST_F(FileType, FailuresAreRecordedWithThePath)
 {
     int type = -1;
@@ -170,9 +222,10 @@ TEST_F(FileType, FailuresAreRecordedWithThePath)
     EXPECT_NE(Stack().find("File type could not be determined for the file"), std::string::npos);
     EXPECT_EQ(TypeOf("", PDX_UNKNOWN_FILETYPE), PDX_FILE_UNKNOWN);
     mpm_ClearStack(0);
-    EXPECT_EQ(pdx_GetFileType(0, "/tmp", &type, &d), PDX_READ_ERROR);
+    EXPECT_EQ(pdx_GetFileType(0, "/tmp", &type, &d), PDX_NOT_REGULAR_FILE);
     EXPECT_EQ(mpm_GetLastSeverity(), MPM_ERROR);
-    EXPECT_NE(Stack().find("Error reading from the file '/tmp'"), std::string::npos);
+    EXPECT_NE(Stack().find("'/tmp' is a directory, not a file that can be read as a drawing"),
+              std::string::npos);
     if (geteuid() != 0) {
         std::string locked = File("0\nSECTION\n");
         chmod(locked.c_str(), 0);

@@ -1,9 +1,13 @@
 /* The load driver: sniffing and version detection with their error codes,
- * the order of the load steps and their progress values, stopping a load,
- * unwinding a failed load, the handle policy and the handle seed. The DXF
- * readers here are stand-ins installed in the reader table. */
+ * inputs that are no regular files, the order of the load steps and their
+ * progress values, stopping a load, unwinding a failed load, the handle
+ * policy and the handle seed. The DXF readers here are stand-ins installed
+ * in the reader table. */
+#include <sys/stat.h>
+
 #include <cstring>
 
+#include "support/VyrProcess.h"
 #include "toolkit/fixture.h"
 
 namespace {
@@ -138,6 +142,53 @@ TEST_F(Load, RefusedFiles)
     adAcceptR14BetaFiles();
     EXPECT_EQ(adLoadFile(TempFile("AC1013 something").c_str(), 1, 0), nullptr);
     EXPECT_EQ(adError(), 4);
+}
+
+/* A path that names a pipe, a directory or a device is refused at once, by
+ * the load and by the look at the first bytes alike; the pipe's open is
+ * released should it wait for a writer. */
+TEST_F(Load, OnlyRegularFilesAreOpened)
+{
+    VyrTempDir dir("vyr_load");
+    ASSERT_FALSE(dir.Path().empty());
+    const std::string fifo = dir.Path() + "/pipe.dxf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    AdDrawing *d = reinterpret_cast<AdDrawing *>(1);
+    EXPECT_TRUE(VyrReturnsWithin(
+        5, [&] { d = adLoadFile(fifo.c_str(), 1, 0); }, fifo));
+    EXPECT_EQ(d, nullptr);
+    EXPECT_EQ(adError(), 3);
+    int kind = 0;
+    EXPECT_TRUE(VyrReturnsWithin(
+        5, [&] { kind = adSniffFileKind(fifo.c_str()); }, fifo));
+    EXPECT_EQ(kind, -1);
+    EXPECT_EQ(adSniffFileKind(dir.Path().c_str()), -1);
+    struct stat st;
+    if (stat("/dev/zero", &st) == 0) {
+        EXPECT_EQ(adSniffFileKind("/dev/zero"), -1);
+        EXPECT_EQ(adLoadFile("/dev/zero", 1, 0), nullptr);
+    }
+}
+
+/* The kind a load would take a file for, told without loading it. */
+TEST_F(Load, SniffedKindWithoutALoad)
+{
+    const struct {
+        std::string bytes;
+        int kind;
+    } cases[] = {
+        {kDxf, AD_FILE_ASCII_DXF},
+        {"999\nJohn's drawing\n  0\nSECTION\n", AD_FILE_ASCII_DXF},
+        {"999\nonly a comment\n", AD_FILE_ASCII_DXF},
+        {std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "SECTION", AD_FILE_BINARY_DXF},
+        {std::string("AC1015\0\0\0\0", 10), AD_FILE_DWG},
+        {"hello, this is no drawing\n", -1},
+        {"0\n" + std::string(2100, ' ') + "\nSECTION\n", -1},
+        {"", -1},
+    };
+    for (const auto &c : cases) EXPECT_EQ(adSniffFileKind(TempFile(c.bytes).c_str()), c.kind) << c.bytes;
+    EXPECT_EQ(adSniffFileKind("/nonexistent/vyr.dxf"), -1);
+    EXPECT_EQ(adSniffFileKind(nullptr), -1);
 }
 
 TEST_F(Load, DxfWithAnEmptyReaderSlotFails)
