@@ -77,12 +77,10 @@ template <class T> int allocate(void *owner, long n, mda_ref *field, T **out)
 
 /* ---- hatch */
 
-/* Bytes of the smallest edge of each kind: its type byte and its numbers. */
-constexpr long kLineEdge = 1 + 4 * 8;
-constexpr long kArcEdge = 1 + 5 * 8 + 2;
-constexpr long kEllipseEdge = 1 + 7 * 8 + 2;
-constexpr long kSplineEdge = 1 + 4 + 2 + 2 + 4 + 4;
-constexpr long kSmallestEdge = kSplineEdge;
+/* Bytes of the smallest edge: a spline edge without knots or control
+ * points (its type byte, degree, rational and periodic flags and the two
+ * counts); a line takes 33 bytes, an arc 43 and an elliptic arc 59. */
+constexpr long kSmallestEdge = 1 + 4 + 2 + 2 + 4 + 4;
 /* A path: its flags, its edge or vertex count, its boundary object count. */
 constexpr long kSmallestPath = 4 + 4 + 4;
 
