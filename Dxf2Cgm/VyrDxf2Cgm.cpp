@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +39,7 @@
 #include "Dxf2Cgm/VyrDxfCircle.h"
 #include "Dxf2Cgm/VyrDxfDimension.h"
 #include "Dxf2Cgm/VyrDxfEllipse.h"
+#include "Dxf2Cgm/VyrDxfExtents.h"
 #include "Dxf2Cgm/VyrDxfEntHeader.h"
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "Dxf2Cgm/VyrDxfGroup.h"
@@ -46,6 +48,7 @@
 #include "Dxf2Cgm/VyrDxfLayer.h"
 #include "Dxf2Cgm/VyrDxfLeader.h"
 #include "Dxf2Cgm/VyrDxfLine.h"
+#include "Dxf2Cgm/VyrDxfLineTypeTable.h"
 #include "Dxf2Cgm/VyrDxfMText.h"
 #include "Dxf2Cgm/VyrDxfMline.h"
 #include "Dxf2Cgm/VyrDxfPoint.h"
@@ -81,10 +84,23 @@ VyrDxfUCConverter *VyrDxf2Cgm::_UCConverter = nullptr;
 
 namespace {
 
-/* The picture space: a fixed square centred on the model origin. */
+/* The picture space of the base picture: a fixed square centred on the
+ * model origin. */
 const float kPictureMin = -16200.0f;
 const float kPictureMax = 16200.0f;
 const float kPictureSize = kPictureMax - kPictureMin;
+
+/* A fitted picture is at least this wide and tall (drawing units). */
+const double kMinFitSize = 1.0;
+/* Header extents beyond this are unset or damaged. */
+const double kMaxHeaderExtent = 1e15;
+
+/* The drawing's own extents ($EXTMIN, $EXTMAX) when they are usable. */
+struct HeaderExtents {
+    bool valid = false;
+    double min[2] = {0, 0};
+    double max[2] = {0, 0};
+} headerExtents;
 
 std::mutex &ConversionMutex()
 {
@@ -228,6 +244,7 @@ struct MdaPtrList {
 
 MdaPtrList listOfLayerTableMDA_PTR;
 MdaPtrList listOfTextStyleTableMDA_PTR;
+MdaPtrList listOfLineTypeTableMDA_PTR;
 MdaPtrList listOfBlockTableMDA_PTR;
 MdaPtrList listOfMDA_PTR;
 
@@ -259,6 +276,7 @@ void FreeCollectionLists()
     Free(listOfLayerTableMDA_PTR);
     Free(listOfBlockTableMDA_PTR);
     Free(listOfTextStyleTableMDA_PTR);
+    Free(listOfLineTypeTableMDA_PTR);
     Free(listOfMDA_PTR);
 }
 
@@ -399,6 +417,9 @@ int VyrDxf2Cgm::CollectModelEntity(uint32_t entity, void *)
     } else if (form == 3) {
         Append(listOfTextStyleTableMDA_PTR, entity);
     } else {
+        /* Line types are read for the drawing's own patterns; they stay
+         * counted with the other tables. */
+        if (form == 1) Append(listOfLineTypeTableMDA_PTR, entity);
         zelCounters[ZelOtherTables]++;
     }
     return 1;
@@ -421,6 +442,8 @@ int VyrDxf2Cgm::Convert(const char *dxfPath, const char *cgmPath, const VyrDxf2C
     generator = nullptr;
     PDMODE = 0;
     VyrDxfEntity::SetFillMode(1);
+    VyrDxfEntity::SetLineTypeScale(1.0);
+    headerExtents = HeaderExtents();
 
     pdx_Initialize();
     dxfi_Initialize();
@@ -547,6 +570,8 @@ void VyrDxf2Cgm::WalkCollectedEntities()
 {
     for (MdaPtrNode *node = listOfLayerTableMDA_PTR.head; node; node = node->next)
         dxfParse(node->entity, 0, nullptr, nullptr);
+    for (MdaPtrNode *node = listOfLineTypeTableMDA_PTR.head; node; node = node->next)
+        VyrDxfLineTypeTable::AddTable(node->entity);
     for (MdaPtrNode *node = listOfTextStyleTableMDA_PTR.head; node; node = node->next)
         dxfParse(node->entity, 0, nullptr, nullptr);
     /* Entities owned by a block definition are reached through the inserts
@@ -607,6 +632,17 @@ void VyrDxf2Cgm::ReadDrawingHeader(int model)
         if (_UCConverter) _UCConverter->SetCodePage(codePage);
         PDMODE = rec->pdmode;
         VyrDxfEntity::SetFillMode(rec->fillmode);
+        VyrDxfEntity::SetLineTypeScale(rec->ltscale);
+        bool usable = true;
+        for (int i = 0; i < 2; ++i)
+            usable = usable && std::isfinite(rec->extmin[i]) && std::isfinite(rec->extmax[i]) &&
+                     rec->extmin[i] <= rec->extmax[i] && std::fabs(rec->extmin[i]) < kMaxHeaderExtent &&
+                     std::fabs(rec->extmax[i]) < kMaxHeaderExtent;
+        headerExtents.valid = usable;
+        for (int i = 0; i < 2 && usable; ++i) {
+            headerExtents.min[i] = rec->extmin[i];
+            headerExtents.max[i] = rec->extmax[i];
+        }
     }
     mda_UnlockEntity(1, header);
 }
@@ -615,18 +651,72 @@ void VyrDxf2Cgm::WritePicture(int model)
 {
     if (!InitGenerator()) return;
     if (!generator || !listOfRootEntity || listOfRootEntity->Size() == 0) return;
-
-    generator->SetExtent(kPictureSize, kPictureSize);
     ReadDrawingHeader(model);
 
+    VyrMathTransformation2D identity(VyrMathO2D, 1.0, VyrMathScaling);
+    auto writeAll = [](VyrPrintGenerator *to, VyrMathTransformation2D *placement) {
+        VyrDxfEntity::ResetAttributeCache();
+        VyrDxfInsert::ResetCopyBudget();
+        for (listOfRootEntity->Init(); listOfRootEntity->More(); listOfRootEntity->Next()) {
+            VyrDxfEntity *element = static_cast<VyrDxfEntity *>(listOfRootEntity->Value());
+            if (element && !element->IsLeftOut()) element->Write(to, placement);
+        }
+        if (blockTable) {
+            for (blockTable->Init(); blockTable->More(); blockTable->Next()) {
+                VyrDxfBlock *block = static_cast<VyrDxfBlock *>(blockTable->Value());
+                if (block && !block->IsAlreadyTranscripted()) block->Write(to, placement);
+            }
+        }
+    };
+
+    /* The base picture is the fixed page around the origin. A fitted one is
+     * the box of what is drawn (the drawing's own extents when nothing is),
+     * and one translation moves that box's corner to the origin, so the
+     * 32-bit reals of the metafile keep their precision far from it. */
+    VyrMathTransformation2D placement = identity;
+    float width = kPictureSize, height = kPictureSize;
+    float originX = -kPictureMin, originY = -kPictureMin;
+    if (VyrDxfEntity::GetOptions().fit) {
+        VyrDxfExtents drawn;
+        writeAll(&drawn, &identity);
+        double min[2], max[2];
+        bool known = !drawn.IsEmpty();
+        if (known) {
+            min[0] = drawn.GetMinX();
+            min[1] = drawn.GetMinY();
+            max[0] = drawn.GetMaxX();
+            max[1] = drawn.GetMaxY();
+        } else if (headerExtents.valid) {
+            known = true;
+            for (int i = 0; i < 2; ++i) {
+                min[i] = headerExtents.min[i];
+                max[i] = headerExtents.max[i];
+            }
+        }
+        if (known) {
+            for (int i = 0; i < 2; ++i) {
+                if (max[i] - min[i] < kMinFitSize) {
+                    const double centre = (min[i] + max[i]) / 2;
+                    min[i] = centre - kMinFitSize / 2;
+                    max[i] = centre + kMinFitSize / 2;
+                }
+            }
+            placement = VyrMathTransformation2D(VyrMathVector2D(-min[0], -min[1]));
+            width = static_cast<float>(max[0] - min[0]);
+            height = static_cast<float>(max[1] - min[1]);
+            originX = originY = 0.0f;
+        }
+    }
+
+    generator->SetExtent(width, height);
     VyrPrintParameters parameters;
     parameters.SetScale(1.0f);
     parameters.SetMargins(0.0f, 0.0f, 0.0f, 0.0f);
-    parameters.SetPosition((kPictureMin + kPictureMax) * 0.5f, (kPictureMin + kPictureMax) * 0.5f);
-    parameters.GetCurrentForm()->SetSize(kPictureSize, kPictureSize, static_cast<VyrPrintUnit>(0));
+    parameters.SetPosition(width * 0.5f - originX, height * 0.5f - originY);
+    parameters.GetCurrentForm()->SetSize(width, height, static_cast<VyrPrintUnit>(0));
     generator->SetParameters(parameters);
-    generator->SetViewport(0.0f, 0.0f, kPictureSize, kPictureSize);
-    generator->SetOrigin(-kPictureMin, -kPictureMin);
+    generator->SetViewport(0.0f, 0.0f, width, height);
+    generator->SetOrigin(originX, originY);
 
     for (int index = 1; index <= VyrDxfAttributesConverter::kColorCount; ++index) {
         double rgb[3];
@@ -639,19 +729,7 @@ void VyrDxf2Cgm::WritePicture(int model)
     generator->SetLineType(0, 0, 0);
     generator->SetColor(7);
     generator->SetFillColor(7);
-    VyrDxfEntity::ResetAttributeCache();
-    VyrDxfInsert::ResetCopyBudget();
-
-    VyrMathTransformation2D identity(VyrMathO2D, 1.0, VyrMathScaling);
-    for (listOfRootEntity->Init(); listOfRootEntity->More(); listOfRootEntity->Next())
-        if (VyrDxfEntity *element = static_cast<VyrDxfEntity *>(listOfRootEntity->Value()))
-            element->Write(generator, &identity);
-    if (blockTable) {
-        for (blockTable->Init(); blockTable->More(); blockTable->Next()) {
-            VyrDxfBlock *block = static_cast<VyrDxfBlock *>(blockTable->Value());
-            if (block && !block->IsAlreadyTranscripted()) block->Write(generator, &identity);
-        }
-    }
+    writeAll(generator, &placement);
     generator->EndPicture();
 }
 
@@ -670,6 +748,7 @@ void VyrDxf2Cgm::ReleaseOutput()
 
 void VyrDxf2Cgm::FreeConversionTables()
 {
+    VyrDxfLineTypeTable::Clear();
     FreeCollectionLists();
     delete blockTable;
     blockTable = nullptr;

@@ -22,7 +22,7 @@ VyrDxf3DFace::VyrDxf3DFace(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock
 
 int VyrDxf3DFace::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     bool attributes = false;
     for (int i = 0; i < 4; ++i) {
         const double *a = corners[i];

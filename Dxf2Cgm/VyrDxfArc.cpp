@@ -88,7 +88,7 @@ double VyrDxfArc::DegreeToRadian(double d)
 
 int VyrDxfArc::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     if (tilted) {
         double end = endAngle;
         if (end < startAngle) end += 2.0 * M_PI;

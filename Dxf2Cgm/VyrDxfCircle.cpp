@@ -36,7 +36,7 @@ VyrDxfCircle::VyrDxfCircle(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock
 
 int VyrDxfCircle::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     VyrDxfEntity::Write(generator, transformation);
     if (tilted)
         return VyrDxfEllipse::WriteConjugateArc(generator, *transformation, VyrMathPoint2D(centerX, centerY),

@@ -94,7 +94,7 @@ int VyrDxfEllipse::WriteConjugateArc(VyrPrintGenerator *generator,
 
 int VyrDxfEllipse::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     VyrDxfEntity::Write(generator, transformation);
     WriteConjugateArc(generator, *transformation, VyrMathPoint2D(center[0], center[1]),
                       VyrMathVector2D(majorAxis[0], majorAxis[1]),

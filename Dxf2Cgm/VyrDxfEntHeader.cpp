@@ -12,6 +12,8 @@ VyrDxfEntHeader::VyrDxfEntHeader(unsigned long entity)
     layerName.Set(rec->dxfhdr.lay_name, sizeof rec->dxfhdr.lay_name);
     color = rec->dxfhdr.color;
     thickness = rec->dxfhdr.lineweight;
+    const double scale = rec->dxfhdr.ltype_scale;
+    if (scale > 0 && scale < 1e12) lineTypeScale = scale;
     for (int i = 0; i < 3; ++i) extrusion[i] = rec->dxfhdr.extrusion[i];
 }
 
@@ -22,5 +24,6 @@ VyrDxfEntHeader::VyrDxfEntHeader(VyrDxfEntHeader *other)
     layerName = other->layerName;
     color = other->color;
     thickness = other->thickness;
+    lineTypeScale = other->lineTypeScale;
     for (int i = 0; i < 3; ++i) extrusion[i] = other->extrusion[i];
 }

@@ -13,6 +13,7 @@
  * writes them has its own properties. */
 #include "Dxf2Cgm/VyrDxfEntity.h"
 
+#include <cmath>
 #include <new>
 #include <memory>
 
@@ -21,6 +22,7 @@
 #include "Dxf2Cgm/VyrDxfEntHeader.h"
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "Dxf2Cgm/VyrDxfLayer.h"
+#include "Dxf2Cgm/VyrDxfLineTypeTable.h"
 #include "kernel/dxfi/dxfi.h"
 #include "platform/base/VyrString.h"
 #include "platform/base/VyrUnicodeString.h"
@@ -35,6 +37,8 @@ VyrDxf2CgmOptions VyrDxfEntity::_options;
 VyrDxfInsertFrame VyrDxfEntity::_insertStack[VyrDxfEntity::kMaxInsertDepth];
 int VyrDxfEntity::_insertDepth = 0;
 int VyrDxfEntity::_fillMode = 1;
+double VyrDxfEntity::_lineTypeScale = 1.0;
+bool VyrDxfEntity::_drawnPattern = false;
 
 namespace {
 
@@ -75,6 +79,17 @@ void VyrDxfEntity::ResetAttributeCache()
     _currentFillColor = 7;
     _currentThickness = 1;
     _currentLineType = 1;
+    _drawnPattern = false;
+}
+
+bool VyrDxfEntity::IsLeftOut() const
+{
+    if (!_options.visibleLayersOnly) return false;
+    /* Contents of a block on layer "0" are on the layer of their insert. */
+    const VyrDxfLayer *on = GetEffectiveLayer();
+    if (!on) return false;
+    if (kind == VyrDxfKindInsert) return on->IsFrozen();
+    return !on->IsShown();
 }
 
 bool VyrDxfEntity::PushInsert(const VyrDxfInsertFrame &frame)
@@ -182,8 +197,16 @@ int VyrDxfEntity::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *t
     }
 
     const char *name = GetLineType();
-    const int lineType =
+    int lineType =
         name ? VyrDxfAttributesConverter::GetVyrLineType(VyrUnicodeString(name)) : _currentLineType;
+    if (_options.drawingLineTypes) {
+        if (WriteDrawnLineType(generator, *transformation, name)) {
+            lineType = 1;
+        } else if (_drawnPattern) {
+            generator->SetDashPattern(0, nullptr);
+            _drawnPattern = false;
+        }
+    }
     if (lineType != _currentLineType) {
         _currentLineType = lineType;
         generator->SetLineType(VyrDxfAttributesConverter::GetLineType(lineType), 0, 0);
@@ -195,6 +218,29 @@ int VyrDxfEntity::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *t
         generator->SetColor(color);
     }
     return 0;
+}
+
+bool VyrDxfEntity::WriteDrawnLineType(VyrPrintGenerator *generator,
+                                      const VyrMathTransformation2D &transformation, const char *name)
+{
+    const std::vector<double> *pattern = name ? VyrDxfLineTypeTable::Find(name) : nullptr;
+    if (!pattern) return false;
+    if (pattern->empty()) {
+        /* Continuous by the drawing's own definition. */
+        if (_drawnPattern) generator->SetDashPattern(0, nullptr);
+        _drawnPattern = false;
+        return true;
+    }
+    const double mapped = std::sqrt(std::fabs(transformation.GetMatrix().Determinant()));
+    const double scale = _lineTypeScale * (header ? header->GetLineTypeScale() : 1.0) * mapped;
+    float lengths[VyrDxfLineTypeTable::kMaxDashes];
+    const int count = static_cast<int>(pattern->size());
+    for (int i = 0; i < count; ++i)
+        lengths[i] = static_cast<float>((*pattern)[static_cast<size_t>(i)] * scale);
+    /* Every element starts the pattern anew, so it is sent each time. */
+    generator->SetDashPattern(count, lengths);
+    _drawnPattern = true;
+    return true;
 }
 
 void VyrDxfEntity::WriteFillAttribute(VyrPrintGenerator *generator)

@@ -12,7 +12,13 @@
  * The options of the picture (VyrDxf2CgmOptions) and the drawing-wide
  * settings that go with them are class-wide too: the driver sets them at
  * the start of every conversion and elements read them when they write, so
- * an element built once writes the way the current picture asks. */
+ * an element built once writes the way the current picture asks.
+ *
+ * With drawing line types, the attribute step hands the generator the
+ * drawing's own dash pattern of the element's line type, scaled by the
+ * drawing's line type scale, the element's and the transformation's, and
+ * sets the line type continuous; a line type the drawing does not define
+ * falls back to the table of known names. */
 #ifndef VYR_DXF2CGM_VYRDXFENTITY_H
 #define VYR_DXF2CGM_VYRDXFENTITY_H
 
@@ -81,6 +87,11 @@ public:
      * the header); null without header. */
     virtual const char *GetLineType();
 
+    /* True when the picture leaves the element out: visible layers only
+     * are asked for and its layer is not shown (an insert only when its
+     * layer is frozen: its contents on other layers stay). */
+    bool IsLeftOut() const;
+
     /* Line type index of the resolved line type; 1 without header. */
     int MappVyrLineType();
     void SetBlockAndLayerPtr(VyrDxfBlock *block, VyrDxfLayer *layer);
@@ -123,6 +134,10 @@ public:
     /* True when filled areas are asked for and the drawing's fill mode
      * allows them. */
     static bool FillsAreas() { return _options.filledAreas && _fillMode != 0; }
+    /* The drawing's line type scale (header variable LTSCALE); 1 until a
+     * drawing says otherwise. */
+    static double GetLineTypeScale() { return _lineTypeScale; }
+    static void SetLineTypeScale(double scale) { _lineTypeScale = scale > 0 && scale < 1e12 ? scale : 1.0; }
 
     static int _currentColor;
     static int _currentFillColor;
@@ -134,8 +149,15 @@ private:
     static int _insertDepth;
     static VyrDxf2CgmOptions _options;
     static int _fillMode;
+    static double _lineTypeScale;
+    /* A drawn dash pattern was given to the generator and not ended. */
+    static bool _drawnPattern;
 
 protected:
+    /* The line type step with drawing line types: true when the drawing
+     * defines the line type `name` and its pattern went to the generator. */
+    bool WriteDrawnLineType(VyrPrintGenerator *generator, const VyrMathTransformation2D &transformation,
+                            const char *name);
     /* The fill step before a filled area: the fill colour becomes
      * GetColor(), sent only when it differs from _currentFillColor. */
     void WriteFillAttribute(VyrPrintGenerator *generator);

@@ -44,8 +44,18 @@ VyrDxfInsert::VyrDxfInsert(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock
             std::memcpy(attributes, in, sizeof(db_ptr) * static_cast<size_t>(attributeCount));
         }
     }
-    bool isBlock = false;
-    {
+    /* A block in the table was read from its definition already: its base
+     * point comes from there, without locking the definition again (a
+     * drawing of many inserts would otherwise page block definitions in
+     * and out for each of them). */
+    VyrListOfVyrDxfElem *table = VyrDxf2Cgm::GetBlockTable();
+    if (definition != MDA_NULL_PTR && table)
+        insertedBlock = static_cast<VyrDxfBlock *>(table->FindElementByPtr(definition));
+    bool isBlock = insertedBlock != nullptr;
+    if (insertedBlock) {
+        blockBasePoint[0] = insertedBlock->GetBasePoint()[0];
+        blockBasePoint[1] = insertedBlock->GetBasePoint()[1];
+    } else {
         VyrDxfEntityLock lock(definition);
         if (const dxf_block *rec = lock.As<dxf_block>(200)) {
             blockBasePoint[0] = rec->xyzloc[0];
@@ -55,13 +65,11 @@ VyrDxfInsert::VyrDxfInsert(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock
     }
 
     /* A pointer to anything but a block definition names no block. */
-    if (isBlock && !VyrDxfBuildGuard::IsBeingBuilt(definition)) {
-        VyrListOfVyrDxfElem *table = VyrDxf2Cgm::GetBlockTable();
+    if (isBlock && !insertedBlock && !VyrDxfBuildGuard::IsBeingBuilt(definition)) {
         if (!table) {
             table = new (std::nothrow) VyrListOfVyrDxfElem();
             VyrDxf2Cgm::SetBlockTable(table);
         }
-        if (table) insertedBlock = static_cast<VyrDxfBlock *>(table->FindElementByPtr(definition));
         if (!insertedBlock) {
             VyrDxfBlock *built = new (std::nothrow) VyrDxfBlock(definition, layer);
             if (built && table && table->AddElement(built) == 0) {
@@ -127,7 +135,7 @@ long VyrDxfInsert::_copiesWritten = 0;
 
 int VyrDxfInsert::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     VyrDxfEntity::Write(generator, transformation);
 
     const int depth = GetInsertDepth();

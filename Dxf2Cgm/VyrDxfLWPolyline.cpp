@@ -91,7 +91,7 @@ int VyrDxfLWPolyline::GetPolylineSegmentInfo(int index, segmentinfo &info)
 
 int VyrDxfLWPolyline::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     VyrDxfEntityLock lock(entity);
     held = ArraysOf(lock.As<dxf_lwpolyline>(kType));
     const int result = VyrDxfPolylineEntity::Write(generator, transformation);

@@ -2,6 +2,7 @@
 #include "Dxf2Cgm/VyrDxfLayer.h"
 
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
+#include "platform/base/VyrString.h"
 
 VyrDxfLayer::VyrDxfLayer(unsigned long entity) : VyrDxfElement(entity)
 {
@@ -15,4 +16,13 @@ VyrDxfLayer::VyrDxfLayer(unsigned long entity) : VyrDxfElement(entity)
     flags = rec->flag;
     color = rec->color_num;
     thickness = static_cast<double>(rec->lineweight);
+    plotted = rec->plotflag != 0;
+}
+
+bool VyrDxfLayer::IsShown() const
+{
+    /* Frozen (flag 1), switched off (negative colour), not plotted, or the
+     * layer of definition points, which CAD programs never plot. */
+    const bool definitionPoints = VyrAsciiCompare(name, "DEFPOINTS") == 0;
+    return (flags & 1) == 0 && color >= 0 && plotted && !definitionPoints;
 }

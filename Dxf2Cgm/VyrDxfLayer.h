@@ -1,6 +1,6 @@
 /* A layer of the drawing, built from one layer-table record of the model:
- * its name, line type, flags, line weight and colour number (negative while
- * the layer is switched off). Elements point at the layers of the layer
+ * its name, line type, flags, line weight, colour number (negative while
+ * the layer is switched off) and whether it is plotted. Elements point at the layers of the layer
  * table to resolve their BYLAYER properties. */
 #ifndef VYR_DXF2CGM_VYRDXFLAYER_H
 #define VYR_DXF2CGM_VYRDXFLAYER_H
@@ -25,6 +25,10 @@ public:
     /* Line weight in hundredths of a millimetre (-1 BYLAYER, -2 BYBLOCK,
      * -3 default as stored). */
     double GetThickness() const { return thickness; }
+    bool IsFrozen() const { return (flags & 1) != 0; }
+    /* False when a plot leaves the layer out: frozen, switched off, not
+     * plotted, or the layer "Defpoints". */
+    bool IsShown() const;
 
 private:
     char name[kNameSize];
@@ -32,6 +36,7 @@ private:
     int flags = 0;
     double thickness = 0.0;
     int color = 0;
+    bool plotted = true;
 };
 
 #endif

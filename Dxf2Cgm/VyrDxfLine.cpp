@@ -37,7 +37,7 @@ VyrDxfLine::VyrDxfLine(double x1, double y1, double x2, double y2, VyrDxfEntHead
 
 int VyrDxfLine::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     VyrDxfEntity::Write(generator, transformation);
     const VyrMathPoint2D p1 = *transformation * VyrMathPoint2D(start[0], start[1]);
     const VyrMathPoint2D p2 = *transformation * VyrMathPoint2D(end[0], end[1]);

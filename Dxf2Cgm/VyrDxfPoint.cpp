@@ -30,7 +30,7 @@ int VyrDxfPoint::MarkerKind(int mode)
 
 int VyrDxfPoint::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     VyrDxfEntity::Write(generator, transformation);
     const VyrMathPoint2D p = *transformation * VyrMathPoint2D(x, y);
     const int marker = MarkerKind(PDMODE);

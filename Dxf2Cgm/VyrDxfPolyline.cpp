@@ -172,7 +172,7 @@ int VyrDxfPolyline::GetPolylineSegmentInfo(int index, segmentinfo &info)
 
 int VyrDxfPolyline::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     HoldVertexList();
     int result;
     if (type == kPolygonMesh)

@@ -44,7 +44,6 @@
 #include <vector>
 
 #include "Dxf2Cgm/VyrDxfArc.h"
-#include "Dxf2Cgm/VyrDxfLine.h"
 #include "kernel/mth/mth.h"
 #include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
@@ -95,13 +94,17 @@ bool Finite(double v) { return std::isfinite(v); }
 
 bool Same(const double *a, const double *b) { return a[0] == b[0] && a[1] == b[1]; }
 
-double Distance(const double *a, const double *b) { return std::hypot(b[0] - a[0], b[1] - a[1]); }
+/* The length of (dx, dy); infinite for a vector beyond the doubles' range,
+ * which no segment survives. */
+double Length(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
+
+double Distance(const double *a, const double *b) { return Length(b[0] - a[0], b[1] - a[1]); }
 
 /* Centre and radius of the arc from p0 to p1 with the included angle t. */
 int ArcThrough(const double *p0, const double *p1, double t, double *center, double &radius)
 {
     const double dx = p1[0] - p0[0], dy = p1[1] - p0[1];
-    const double chord = std::hypot(dx, dy);
+    const double chord = Length(dx, dy);
     if (!(chord > 0.0) || !Finite(chord) || t == 0.0 || !Finite(t)) return 1;
     const double half = chord / 2.0;
     const double mid[2] = {(p0[0] + p1[0]) / 2.0, (p0[1] + p1[1]) / 2.0};
@@ -226,7 +229,7 @@ bool LineCircle(const Curve &line, const Curve &circle, const double *near, doub
 bool CircleCircle(const Curve &one, const Curve &two, const double *near, double *out)
 {
     const double dx = two.center[0] - one.center[0], dy = two.center[1] - one.center[1];
-    const double d = std::hypot(dx, dy);
+    const double d = Length(dx, dy);
     if (!(d > 0.0) || !Finite(d)) return false;
     const double a = (one.radius * one.radius - two.radius * two.radius + d * d) / (2.0 * d);
     double h2 = one.radius * one.radius - a * a;
@@ -397,7 +400,7 @@ int VyrDxfPolylineEntity::WritePoints(double *xy, int count, int closed, bool cu
 
 int VyrDxfPolylineEntity::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     int count = 0, closed = 0;
     double startWidth = 0.0, endWidth = 0.0;
     GetPolylineInfo(count, closed, startWidth, endWidth);
@@ -444,6 +447,7 @@ int VyrDxfPolylineEntity::WritePolySegment(VyrPrintGenerator *generator, int &co
                                            VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation) return 1;
+    attributesWritten = false;
     const double defaultStart = Finite(startWidth) && startWidth >= 0.0 ? startWidth : 0.0;
     const double defaultEnd = Finite(endWidth) && endWidth >= 0.0 ? endWidth : 0.0;
     chain.clear();
@@ -503,11 +507,7 @@ int VyrDxfPolylineEntity::WriteSegment(VyrPrintGenerator *generator, VyrMathTran
 
     if (!Wide(c, scale)) {
         if (std::fabs(c.bulge) <= kStraightBulge) {
-            const double ends[4] = {p0[0], p0[1], p1[0], p1[1]};
-            if (!Fits(ends, 2, transformation)) return 1;
-            VyrDxfLine line(p0[0], p0[1], p1[0], p1[1], header, mirror);
-            line.SetBlockAndLayerPtr(block, layer);
-            return line.Write(generator, transformation) == 0 ? 0 : 1;
+            return DrawSegmentLine(p0, p1, generator, transformation);
         }
         double center[2], radius = 0.0, angle = 0.0, start = 0.0, end = 0.0;
         if (ComputeArcInfo(p0, p1, c.bulge, center, radius, angle) ||
@@ -637,6 +637,20 @@ int VyrDxfPolylineEntity::WriteSegment(VyrPrintGenerator *generator, VyrMathTran
     return CreatePattern(edges, count, generator, transformation);
 }
 
+int VyrDxfPolylineEntity::DrawSegmentLine(const double *a, const double *b, VyrPrintGenerator *generator,
+                                          VyrMathTransformation2D *transformation)
+{
+    const double ends[4] = {a[0], a[1], b[0], b[1]};
+    float out[4];
+    if (!MapPoints(ends, 2, transformation, out)) return 1;
+    if (!attributesWritten) {
+        VyrDxfEntity::Write(generator, transformation);
+        attributesWritten = true;
+    }
+    generator->DrawLine(out[0], out[1], out[2], out[3]);
+    return 0;
+}
+
 int VyrDxfPolylineEntity::CreatePattern(const OutlineEdge *edges, int count, VyrPrintGenerator *generator,
                                         VyrMathTransformation2D *transformation)
 {
@@ -650,9 +664,8 @@ int VyrDxfPolylineEntity::CreatePattern(const OutlineEdge *edges, int count, Vyr
             arc.SetBlockAndLayerPtr(block, layer);
             result = arc.Write(generator, transformation);
         } else {
-            VyrDxfLine line(e.x1, e.y1, e.x2, e.y2, header, mirror);
-            line.SetBlockAndLayerPtr(block, layer);
-            result = line.Write(generator, transformation);
+            const double a[2] = {e.x1, e.y1}, b[2] = {e.x2, e.y2};
+            result = DrawSegmentLine(a, b, generator, transformation);
         }
         if (result == 0) ++written;
     }

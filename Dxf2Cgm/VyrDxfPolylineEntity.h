@@ -138,9 +138,16 @@ protected:
     int WritePoints(double *points, int count, int closed, bool curve, VyrPrintGenerator *generator,
                     VyrMathTransformation2D *transformation);
 
-    /* Writes the outline edges as line and arc elements with the
-     * polyline's header, block, layer and mirror flag, then sets the fill
-     * colour to the polyline's colour. 1 when an argument is missing. */
+    /* A straight piece of a segment or of an outline, drawn as a line
+     * element with the polyline's header, block, layer and mirror flag
+     * draws it: the attribute step (once per chain, since every piece has
+     * the polyline's properties), then the line. 1 when it lands off the
+     * picture's numbers. */
+    int DrawSegmentLine(const double *a, const double *b, VyrPrintGenerator *generator,
+                        VyrMathTransformation2D *transformation);
+    /* Writes the outline edges as lines and arcs with the polyline's
+     * header, block, layer and mirror flag, then sets the fill colour to the
+     * polyline's colour. 1 when an argument is missing. */
     int CreatePattern(const OutlineEdge *edges, int count, VyrPrintGenerator *generator,
                       VyrMathTransformation2D *transformation);
     /* The polygon of `count` points (x, y pairs in the entity's plane) as a
@@ -165,6 +172,8 @@ protected:
     static float *FloatBuffer(size_t points);
 
     int mirror = 0;
+    /* The attribute step of the chain being written has run. */
+    bool attributesWritten = false;
 };
 
 #endif

@@ -11,7 +11,7 @@ int VyrDxfSmoothedPolyline::ScanPolyline(int &n, double *points) { return Collec
 
 int VyrDxfSmoothedPolyline::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
     int n = 0, isClosed = 0;
     double start = 0.0, end = 0.0;
     GetPolylineInfo(n, isClosed, start, end);

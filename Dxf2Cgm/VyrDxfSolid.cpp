@@ -80,7 +80,7 @@ bool VyrDxfSolid::HasArea() const
 
 int VyrDxfSolid::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation || !edges) return 1;
+    if (!generator || !transformation || !edges || IsLeftOut()) return 1;
     if (FillsAreas() && HasArea()) return WriteFilledArea(generator, *transformation, 4, &corners[0][0]);
     int written = 0;
     for (edges->Init(); edges->More(); edges->Next()) {

@@ -81,7 +81,7 @@ VyrDxfSpline::~VyrDxfSpline()
 
 int VyrDxfSpline::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
-    if (!generator || !transformation) return 1;
+    if (!generator || !transformation || IsLeftOut()) return 1;
 
     if (controlCount < 1) {
         if (fitCount < 1 || !fitPoints) return 1;

@@ -3,9 +3,14 @@
  * groups and solids. A singly linked chain of nodes with a cursor; the list
  * owns its elements: destroying a node destroys its element. The count
  * rises with every AddElement call, also when no node could be allocated
- * (then the element stays with the caller), so Size() counts requests. */
+ * (then the element stays with the caller), so Size() counts requests.
+ * A long list that is searched by entity (the block table, looked up by
+ * every insert) builds an index from entity to node on its first search and
+ * keeps it up to date, so a search does not walk the list. */
 #ifndef VYR_DXF2CGM_VYRLISTOFVYRDXFELEM_H
 #define VYR_DXF2CGM_VYRLISTOFVYRDXFELEM_H
+
+#include <unordered_map>
 
 #include "Dxf2Cgm/VyrDxfElement.h"
 
@@ -48,7 +53,19 @@ public:
      * without a name never match. */
     VyrDxfElement *FindElementByName(const char *name);
 
+    VyrListOfVyrDxfElem(const VyrListOfVyrDxfElem &) = delete;
+    VyrListOfVyrDxfElem &operator=(const VyrListOfVyrDxfElem &) = delete;
+
+    /* Lists this long get an index on their first search by entity. */
+    static const int kIndexFrom = 16;
+
 private:
+    typedef std::unordered_map<unsigned long, EltOfListOfDxfElement *> Index;
+    /* Builds the index; without memory there is none and searches walk. */
+    void BuildIndex();
+    void DropIndex();
+
+    Index *index = nullptr;
     EltOfListOfDxfElement *head = nullptr;
     EltOfListOfDxfElement *cursor = nullptr;
     EltOfListOfDxfElement *tail = nullptr;

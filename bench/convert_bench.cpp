@@ -1,10 +1,12 @@
 /* The whole conversion of large drawings, beside dxflib merely reading the
  * same files. The benchmark writes its own drawings into a temporary
- * directory (removed at the end): a million LINE entities, as the reader
- * benchmark writes them, and a mixed drawing of the kinds the conversion
- * draws (lines, arcs, circles, points, solids, ellipses, splines) on a few
- * layers. Every measured run happens in a child process, so that its peak
- * resident memory is its own; the child reports its times through a pipe.
+ * directory (removed at the end), each when a benchmark first needs it: a
+ * million LINE entities, as the reader benchmark writes them; a mixed
+ * drawing of the kinds the conversion draws (lines, arcs, circles, points,
+ * solids, ellipses, splines) on a few layers; and 200,000 lightweight
+ * polylines of 50 vertices each, plain, bulged and wide. Every measured run
+ * happens in a child process, so that its peak resident memory is its own;
+ * the child reports its times through a pipe.
  *
  * Reported per run: wall time (the benchmark's time), MB/s of input, the
  * child's peak resident memory, and for the staged run the share of each
@@ -34,13 +36,15 @@
 
 namespace {
 
-std::string g_dir, g_lines, g_mixed;
+std::string g_dir;
 constexpr int kEntities = 1000000;
+constexpr int kPolylines = 200000;
+constexpr int kPolylineVertices = 50;
 
-/* A million entities of every kind the conversion draws, on four layers. */
-void WriteMixed(const std::string &path)
+/* The header and the layer table of the mixed and the polyline drawings:
+ * four layers, one of them with a line weight. */
+void WriteHead(vyrbench::DxfWriter &o, const char *const layers[4])
 {
-    vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
     o.pair(0, "SECTION");
     o.pair(2, "HEADER");
     o.pair(9, "$ACADVER");
@@ -56,7 +60,6 @@ void WriteMixed(const std::string &path)
     o.pair(330, "0");
     o.pair(100, "AcDbSymbolTable");
     o.pair(70, "4");
-    const char *layers[4] = {"0", "Outline", "Center", "Hidden"};
     const int colours[4] = {7, 1, 3, 5};
     for (int l = 0; l < 4; ++l) {
         o.pair(0, "LAYER");
@@ -74,6 +77,14 @@ void WriteMixed(const std::string &path)
     o.pair(0, "ENDSEC");
     o.pair(0, "SECTION");
     o.pair(2, "ENTITIES");
+}
+
+/* A million entities of every kind the conversion draws, on four layers. */
+void WriteMixed(const std::string &path)
+{
+    vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
+    const char *layers[4] = {"0", "Outline", "Center", "Hidden"};
+    WriteHead(o, layers);
     for (int i = 0; i < kEntities; ++i) {
         const double x = (i % 1000) * 30.0 - 15000.0, y = (i / 1000) * 30.0 - 15000.0;
         const char *layer = layers[i % 4];
@@ -136,6 +147,56 @@ void WriteMixed(const std::string &path)
     o.pair(0, "EOF");
     o.close();
 }
+
+/* 200,000 lightweight polylines of 50 vertices, zigzags on four layers: a
+ * third plain, a third with a bulge on every other vertex, a third wide
+ * (half of those of constant width, half with widths per vertex, tapering
+ * and widening). */
+void WritePolylines(const std::string &path)
+{
+    vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
+    const char *layers[4] = {"0", "Outline", "Center", "Hidden"};
+    WriteHead(o, layers);
+    for (int i = 0; i < kPolylines; ++i) {
+        const double x0 = (i % 500) * 60.0 - 15000.0, y0 = (i / 500) * 75.0 - 15000.0;
+        const int kind = i % 3;
+        o.entity("LWPOLYLINE", 0x100 + i, layers[i % 4], "AcDbPolyline");
+        o.integer(90, kPolylineVertices);
+        o.pair(70, i % 7 == 0 ? "1" : "0");
+        if (kind == 2 && i % 2 == 0) o.num(43, 1.5);
+        for (int k = 0; k < kPolylineVertices; ++k) {
+            o.num(10, x0 + k * 1.0);
+            o.num(20, y0 + (k % 2) * 6.0);
+            if (kind == 2 && i % 2 == 1) o.num(40, 0.5 + (k % 3) * 0.5), o.num(41, 0.5 + ((k + 1) % 3) * 0.5);
+            if (kind == 1 && k % 2 == 0) o.num(42, k % 4 == 0 ? 0.4 : -0.25);
+        }
+    }
+    o.pair(0, "ENDSEC");
+    o.pair(0, "EOF");
+    o.close();
+}
+
+/* A drawing, written when a benchmark first needs it. */
+struct Drawing {
+    const char *name;
+    void (*write)(const std::string &);
+    std::string path;
+
+    const std::string &Path()
+    {
+        if (path.empty()) {
+            path = g_dir + "/" + name + ".dxf";
+            write(path);
+        }
+        return path;
+    }
+};
+
+void WriteLines(const std::string &path) { vyrbench::WriteMillionLines(path, false); }
+
+Drawing g_lines{"lines", WriteLines, ""};
+Drawing g_mixed{"mixed", WriteMixed, ""};
+Drawing g_polylines{"polylines", WritePolylines, ""};
 
 /* What a child measured. */
 struct Report {
@@ -238,8 +299,9 @@ struct Totals {
     }
 };
 
-void Whole(benchmark::State &state, const std::string *path)
+void Whole(benchmark::State &state, Drawing *drawing)
 {
+    const std::string *path = &drawing->Path();
     const std::string output = g_dir + "/whole.cgm";
     Totals totals;
     for (auto _ : state) {
@@ -255,8 +317,9 @@ void Whole(benchmark::State &state, const std::string *path)
     totals.Report(state, *path, false);
 }
 
-void Staged(benchmark::State &state, const std::string *path)
+void Staged(benchmark::State &state, Drawing *drawing)
 {
+    const std::string *path = &drawing->Path();
     const std::string output = g_dir + "/staged.cgm";
     Totals totals;
     for (auto _ : state)
@@ -277,10 +340,14 @@ public:
     void addSolid(const DL_SolidData &) override { ++n; }
     void addEllipse(const DL_EllipseData &) override { ++n; }
     void addSpline(const DL_SplineData &) override { ++n; }
+    void addPolyline(const DL_PolylineData &) override { ++n; }
+    void addVertex(const DL_VertexData &) override { ++vertices; }
+    long vertices = 0;
 };
 
-void Dxflib(benchmark::State &state, const std::string *path)
+void Dxflib(benchmark::State &state, Drawing *drawing)
 {
+    const std::string *path = &drawing->Path();
     Totals totals;
     for (auto _ : state) {
         totals.Add(state, vyrbench::InChild<Report>([&] {
@@ -305,16 +372,16 @@ int main(int argc, char **argv)
     char dir[] = "/tmp/vyr_convert_bench_XXXXXX";
     if (!::mkdtemp(dir)) return 1;
     g_dir = dir;
-    g_lines = g_dir + "/lines.dxf";
-    g_mixed = g_dir + "/mixed.dxf";
-    vyrbench::WriteMillionLines(g_lines, false);
-    WriteMixed(g_mixed);
 
     benchmark::RegisterBenchmark("convert/whole/million_lines", Whole, &g_lines)
         ->UseManualTime()
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("convert/whole/mixed", Whole, &g_mixed)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("convert/whole/polylines", Whole, &g_polylines)
         ->UseManualTime()
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond);
@@ -326,12 +393,20 @@ int main(int argc, char **argv)
         ->UseManualTime()
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("convert/staged/polylines", Staged, &g_polylines)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
 #ifdef VYR_HAVE_DXFLIB
     benchmark::RegisterBenchmark("dxflib/read/million_lines", Dxflib, &g_lines)
         ->UseManualTime()
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("dxflib/read/mixed", Dxflib, &g_mixed)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("dxflib/read/polylines", Dxflib, &g_polylines)
         ->UseManualTime()
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond);

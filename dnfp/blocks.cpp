@@ -16,6 +16,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+#include <unordered_map>
+
 #include "kernel/mda/mda.h"
 #include "kernel/mpm/mpm_int.h"
 
@@ -183,8 +186,14 @@ int parse_one_block(const AdBlockheader &blkh, const BlockLists &lists)
  * `block_field` designates; a name stays empty when that block was never
  * created (reported when `report`: an insert that names no block at all was
  * reported when it was mapped). */
+/* Names of the blocks looked up so far, by pointer ("" for a pointer that
+ * designates no block): a drawing of many inserts of few blocks locks each
+ * block once, not once per insert. */
+typedef std::unordered_map<db_ptr, std::string> BlockNames;
+
 template <class Rec>
-int resolve_names(mda_tf tf, db_ptr Rec::*block_field, char (Rec::*name_field)[256], bool report)
+int resolve_names(mda_tf tf, db_ptr Rec::*block_field, char (Rec::*name_field)[256], bool report,
+                  BlockNames &names)
 {
     MdaModelInfo info;
     if (mda_GetModelInfo(mda_GetCurModel(), &info) != 0 || !info.entlist) return 0;
@@ -204,14 +213,24 @@ int resolve_names(mda_tf tf, db_ptr Rec::*block_field, char (Rec::*name_field)[2
         char name[256] = "";
         const db_ptr target = rec->*block_field;
         bool found = false;
-        if (target != MDA_NULL_PTR && mda_IsValidDbptr(target)) {
+        const BlockNames::const_iterator known = names.find(target);
+        if (known != names.end()) {
+            found = !known->second.empty();
+            dnfp__CopyName(name, sizeof name, known->second.c_str());
+        } else if (target != MDA_NULL_PTR && mda_IsValidDbptr(target)) {
             void *block = nullptr;
             if (mda_LockEntity(0, target, &block) == 0) {
                 if (block && MDA_TF_TYPE(static_cast<mda_EntHdr *>(block)->tf) == 200) {
                     dnfp__CopyName(name, sizeof name, static_cast<dxf_block *>(block)->bname);
-                    found = true;
+                    /* a block without a name never is: bname is "UNNAMED" then */
+                    found = name[0] != '\0';
                 }
                 mda_UnlockEntity(0, target);
+            }
+            try {
+                names.emplace(target, name);
+            } catch (...) {
+                /* without memory each insert looks its block up itself */
             }
         }
         if (!found && report && target != MDA_NULL_PTR)
@@ -364,16 +383,18 @@ int dnfp__ParseInsert(db_ptr *out)
 int dnfp__ResolveInsertBlockName(int option)
 {
     (void)option;
-    int status = resolve_names<dxf_insert>(DXFI_TF_dxf_insert, &dxf_insert::block, &dxf_insert::name, true);
+    BlockNames names;
+    int status =
+        resolve_names<dxf_insert>(DXFI_TF_dxf_insert, &dxf_insert::block, &dxf_insert::name, true, names);
     if (!status)
-        status =
-            resolve_names<dxf_insert>(DXFI_TF_dxf_insert_ext, &dxf_insert::block, &dxf_insert::name, true);
+        status = resolve_names<dxf_insert>(DXFI_TF_dxf_insert_ext, &dxf_insert::block, &dxf_insert::name,
+                                           true, names);
     if (!status)
         status = resolve_names<dxf_dimension>(DXFI_TF_dxf_dimension, &dxf_dimension::block,
-                                              &dxf_dimension::bname, false);
+                                              &dxf_dimension::bname, false, names);
     if (!status)
         status = resolve_names<dxf_dimension>(DXFI_TF_dxf_dimension_ext, &dxf_dimension::block,
-                                              &dxf_dimension::bname, false);
+                                              &dxf_dimension::bname, false, names);
     return status;
 }
 

@@ -309,33 +309,51 @@ void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation
 void VyrDashPath(const VyrPath &path, const double *pattern, int count, size_t maxDashes,
                  std::vector<VyrPath> &dashes)
 {
+    VyrDashPhase phase;
+    VyrDashPathOn(path, pattern, count, 0.0, maxDashes, phase, dashes);
+}
+
+void VyrDashPathOn(const VyrPath &path, const double *pattern, int count, double dot, size_t maxDashes,
+                   VyrDashPhase &phase, std::vector<VyrPath> &dashes)
+{
     dashes.clear();
     double period = 0.0, length = 0.0;
     for (int i = 0; i < count; ++i) period += std::fabs(pattern[i]);
     for (size_t i = 1; i < path.size(); ++i) length += Dist(path[i - 1], path[i]);
     if (path.size() < 2 || !(period > 0.0) || length / period * count > static_cast<double>(maxDashes)) {
         dashes.push_back(path);
+        phase = VyrDashPhase();
         return;
     }
-    int k = 0;
-    double left = std::fabs(pattern[0]);
-    bool on = pattern[0] > 0;
+    /* A dot is a short dash along the path where the pattern puts it; it
+     * takes none of the pattern's length. */
+    auto addDot = [&](const VyrPt &at, const VyrPt &toward) {
+        const double d = Dist(at, toward);
+        if (dot > 0.0 && d > 0.0) dashes.push_back(VyrPath{at, Lerp(at, toward, dot / d)});
+    };
+    if (phase.left < 0.0 || phase.index < 0 || phase.index >= count) {
+        phase.index = 0;
+        phase.left = std::fabs(pattern[0]);
+        if (pattern[0] == 0.0) addDot(path[0], path[1]);
+    }
+    bool on = pattern[phase.index] > 0;
     if (on) dashes.push_back(VyrPath{path[0]});
     for (size_t i = 1; i < path.size(); ++i) {
         VyrPt a = path[i - 1];
         const VyrPt &b = path[i];
         double seg = Dist(a, b);
-        while (seg > left) {
-            VyrPt m = Lerp(a, b, left / seg);
-            seg -= left;
+        while (seg > phase.left) {
+            VyrPt m = Lerp(a, b, phase.left / seg);
+            seg -= phase.left;
             a = m;
             if (on) dashes.back().push_back(m);
-            k = (k + 1) % count;
-            left = std::fabs(pattern[k]);
-            on = pattern[k] > 0;
+            phase.index = (phase.index + 1) % count;
+            phase.left = std::fabs(pattern[phase.index]);
+            on = pattern[phase.index] > 0;
+            if (pattern[phase.index] == 0.0) addDot(m, b);
             if (on) dashes.push_back(VyrPath{m});
         }
-        left -= seg;
+        phase.left -= seg;
         if (on) dashes.back().push_back(b);
     }
     /* A dash cut down to one point has no length to draw. */

@@ -83,4 +83,18 @@ void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation
 void VyrDashPath(const VyrPath &path, const double *pattern, int count, std::size_t maxDashes,
                  std::vector<VyrPath> &dashes);
 
+/* Where a dash pattern stands: the element being drawn and what is left of
+ * it; a negative rest starts the pattern from its first element. */
+struct VyrDashPhase {
+    int index = 0;
+    double left = -1.0;
+};
+
+/* VyrDashPath going on from `phase` and leaving in it where the pattern
+ * stands at the path's end, so the next path can go on with it. Zero
+ * lengths of the pattern are dots, drawn as dashes of length `dot` (none
+ * when it is 0). A path left whole resets the phase. */
+void VyrDashPathOn(const VyrPath &path, const double *pattern, int count, double dot, std::size_t maxDashes,
+                   VyrDashPhase &phase, std::vector<VyrPath> &dashes);
+
 #endif

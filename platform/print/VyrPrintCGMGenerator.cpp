@@ -47,6 +47,8 @@ namespace {
 
 const size_t kFlushSize = 1u << 20;
 const size_t kMaxDashes = 2000000;
+/* The length of a dot of a drawn dash pattern. */
+const double kDotMM = 0.2;
 const double kMarkerSizeMM = 2.5;
 const double kDefaultTextHeightMM = 2.5;
 /* Line spacing of a text of several lines, in heights of capitals. */
@@ -127,13 +129,13 @@ VyrPrintCGMGenerator::VyrPrintCGMGenerator()
     : profile_(gDefaultProfile), version_(0), nurbsElement_(false), pictureName_("libVyrDxf2Cgm"),
       stream_(nullptr), phase_(kNothing), writeError_(false), extentW_(0), extentH_(0), originX_(0),
       originY_(0), viewX_(0), viewY_(0), viewW_(0), viewH_(0), viewport_(false), mmPerUnit_(1.0),
-      vdcWidth_(1000.0), rgb_{}, pending_{}, anyPending_(false), colour_(7), fillColour_(7), lineType_(0),
-      lineWidthMM_(0.13), textHeight_(0), textSlant_(0), textRotation_(0), textWidth_(1.0), textAlign_(29),
-      textFontSelector_(11), textBold_(false), textFont_(nullptr), wEdgeColour_(-1), wEdgeType_(-1),
-      wEdgeWidth_(-1), wInterior_(-1), wEdgeVisibility_(-1), wFillColour_(-1), wLineColour_(-1),
-      wLineType_(-1), wMarkerColour_(-1), wMarkerType_(-1), wTextColour_(-1), wFont_(-1), wCharSet_(-1),
-      wLineWidth_(-1), wMarkerSize_(-1), wCharHeight_(-1), wExpansion_(-1), wOrient_{0, 1, 1, 0},
-      wTextSetUp_(false)
+      vdcWidth_(1000.0), rgb_{}, pending_{}, anyPending_(false), drawnPhase_(), drawnEnd_{0, 0},
+      drawnEndValid_(false), colour_(7), fillColour_(7), lineType_(0), lineWidthMM_(0.13), textHeight_(0),
+      textSlant_(0), textRotation_(0), textWidth_(1.0), textAlign_(29), textFontSelector_(11),
+      textBold_(false), textFont_(nullptr), wEdgeColour_(-1), wEdgeType_(-1), wEdgeWidth_(-1), wInterior_(-1),
+      wEdgeVisibility_(-1), wFillColour_(-1), wLineColour_(-1), wLineType_(-1), wMarkerColour_(-1),
+      wMarkerType_(-1), wTextColour_(-1), wFont_(-1), wCharSet_(-1), wLineWidth_(-1), wMarkerSize_(-1),
+      wCharHeight_(-1), wExpansion_(-1), wOrient_{0, 1, 1, 0}, wTextSetUp_(false)
 {}
 
 VyrPrintCGMGenerator::~VyrPrintCGMGenerator() = default;
@@ -571,7 +573,7 @@ void VyrPrintCGMGenerator::WriteAreaStyle(int interior, int edgeVisibility)
 bool VyrPrintCGMGenerator::LineReady()
 {
     if (!Begin()) return false;
-    WriteLineAttributes(profile_ == VyrCgmProfileCompatible);
+    WriteLineAttributes(profile_ == VyrCgmProfileCompatible || Drawn());
     return true;
 }
 
@@ -591,6 +593,10 @@ void VyrPrintCGMGenerator::WritePolyline(const VyrPath &path)
  * cut into dashes in the compatibility profile. */
 void VyrPrintCGMGenerator::WritePathStyled(const VyrPath &path)
 {
+    if (Drawn()) {
+        WritePathDrawn(path);
+        return;
+    }
     const LineStyle &style = kLineStyles[lineType_];
     if (profile_ != VyrCgmProfileCompatible || style.count == 0) {
         WritePolyline(path);
@@ -600,7 +606,54 @@ void VyrPrintCGMGenerator::WritePathStyled(const VyrPath &path)
     for (int i = 0; i < style.count; ++i) pattern[i] = MMToUnits(style.pattern[i]);
     std::vector<VyrPath> dashes;
     VyrDashPath(path, pattern, style.count, kMaxDashes, dashes);
-    for (const VyrPath &d : dashes) WritePolyline(d);
+    WriteDashes(dashes);
+}
+
+void VyrPrintCGMGenerator::WritePathDrawn(const VyrPath &path)
+{
+    if (path.size() < 2) return;
+    /* The pattern goes on where the previous line ended. */
+    const double tolerance = 1e-6 * (1.0 + std::fabs(path[0].x) + std::fabs(path[0].y));
+    if (!drawnEndValid_ || std::fabs(path[0].x - drawnEnd_.x) > tolerance ||
+        std::fabs(path[0].y - drawnEnd_.y) > tolerance)
+        drawnPhase_ = VyrDashPhase();
+    std::vector<VyrPath> dashes;
+    VyrDashPathOn(path, drawnPattern_.data(), static_cast<int>(drawnPattern_.size()), MMToUnits(kDotMM),
+                  kMaxDashes, drawnPhase_, dashes);
+    drawnEnd_ = path.back();
+    drawnEndValid_ = true;
+    WriteDashes(dashes);
+}
+
+void VyrPrintCGMGenerator::WriteDashes(const std::vector<VyrPath> &dashes)
+{
+    size_t segments = 0;
+    for (const VyrPath &d : dashes) segments += d.size() > 1 ? d.size() - 1 : 0;
+    if (segments == 0) return;
+    params_.Clear();
+    params_.Reserve(segments * 16);
+    for (const VyrPath &d : dashes) {
+        for (size_t i = 1; i < d.size(); ++i) {
+            params_.Point(static_cast<float>(d[i - 1].x), static_cast<float>(d[i - 1].y));
+            params_.Point(static_cast<float>(d[i].x), static_cast<float>(d[i].y));
+        }
+    }
+    out_.Element(4, 2, params_); /* DISJOINT POLYLINE */
+    Flush(false);
+}
+
+int VyrPrintCGMGenerator::SetDashPattern(int count, const float *pattern)
+{
+    drawnPattern_.clear();
+    drawnPhase_ = VyrDashPhase();
+    drawnEndValid_ = false;
+    if (count <= 0 || !pattern) return 0;
+    if (count > 64 || !FiniteAll(pattern, count)) return -1;
+    double period = 0;
+    for (int i = 0; i < count; ++i) period += std::fabs(pattern[i]);
+    if (!(period > 0)) return 0;
+    drawnPattern_.assign(pattern, pattern + count);
+    return 0;
 }
 
 void VyrPrintCGMGenerator::WritePolybezier(const VyrPath &chain)
@@ -616,7 +669,7 @@ void VyrPrintCGMGenerator::WritePolybezier(const VyrPath &chain)
 
 void VyrPrintCGMGenerator::WriteCurveChain(const VyrPath &chain)
 {
-    if (!Flattening()) {
+    if (!Flattening() && !Drawn()) {
         WritePolybezier(chain);
         return;
     }
@@ -644,7 +697,7 @@ int VyrPrintCGMGenerator::DrawPolyline(int count, const float *xy)
     if (count < 2 || !xy) return -1;
     if (!FiniteAll(xy, 2 * count)) return -1;
     if (!LineReady()) return -1;
-    if (profile_ == VyrCgmProfileCompatible && lineType_ != 0) {
+    if ((profile_ == VyrCgmProfileCompatible && lineType_ != 0) || Drawn()) {
         VyrPath path(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) path[static_cast<size_t>(i)] = VyrPt{xy[2 * i], xy[2 * i + 1]};
         WritePathStyled(path);
@@ -670,7 +723,7 @@ int VyrPrintCGMGenerator::DrawArc(float cx, float cy, float radius, float start,
     /* LibreOffice draws an arc of a sweep under about one degree as a whole
      * circle; such an arc is nearly straight, so a polyline serves it. */
     bool tiny = !full && ccwSweep < kCompatMinArcSweep;
-    if (profile_ == VyrCgmProfileCompatible && (lineType_ != 0 || tiny)) {
+    if ((profile_ == VyrCgmProfileCompatible && (lineType_ != 0 || tiny)) || Drawn()) {
         VyrPath path;
         VyrFlattenArc(cx, cy, radius, start, full ? start + 2 * M_PI : end, path);
         WritePathStyled(path);
@@ -702,7 +755,7 @@ int VyrPrintCGMGenerator::DrawEllipse(float cx, float cy, float major, float min
     if (!LineReady()) return -1;
     double sweep = static_cast<double>(end) - start;
     bool full = std::fabs(sweep) >= 2 * M_PI - 1e-6;
-    if (profile_ == VyrCgmProfileCompatible || minor == 0) {
+    if (profile_ == VyrCgmProfileCompatible || minor == 0 || Drawn()) {
         VyrPath path;
         VyrFlattenEllipse(cx, cy, major, minor, rotation, start, full ? start + 2 * M_PI : end, path);
         WritePathStyled(path);
@@ -748,7 +801,7 @@ int VyrPrintCGMGenerator::DrawNurbs(int order, const float *controlXY, int contr
     VyrNurbsCurve curve;
     if (!curve.Set(order, controlXY, controlCount, knots, knotCount, weights)) return -1;
     if (!LineReady()) return -1;
-    if (FloatingReals()) {
+    if (FloatingReals() && !Drawn()) {
         params_.Clear();
         params_.Int16(order);
         params_.Int16(controlCount);

@@ -26,7 +26,11 @@
  * viewers that draw only the basic elements, writes ellipses, elliptical
  * arcs, curves and markers as polylines (circle markers as circles), expands
  * dashed line types into dash segments, and writes texts unrotated and
- * unslanted. */
+ * unslanted.
+ *
+ * A drawn dash pattern (SetDashPattern) replaces the line type in both
+ * profiles: every line, arc, ellipse and curve is flattened and cut into
+ * its dashes, written solid as one DISJOINT POLYLINE per figure. */
 #ifndef VYR_PLATFORM_PRINT_VYRPRINTCGMGENERATOR_H
 #define VYR_PLATFORM_PRINT_VYRPRINTCGMGENERATOR_H
 
@@ -36,6 +40,7 @@
 #include "platform/print/VyrPrintGenerator.h"
 
 #include <string>
+#include <vector>
 
 class VyrFont;
 struct VyrFontMetrics;
@@ -90,6 +95,7 @@ public:
     int SetTextFont(int reserved, VyrFont *font) override;
     int SetStream(VyrPrintStream *stream) override;
     int DrawPolygon(int count, const float *xy) override;
+    int SetDashPattern(int count, const float *pattern) override;
 
 protected:
     VyrPrintCGMGenerator();
@@ -117,6 +123,11 @@ private:
     void WriteAreaStyle(int interior, int edgeVisibility);
     void WritePolyline(const VyrPath &path);
     void WritePathStyled(const VyrPath &path);
+    /* Dashes as one DISJOINT POLYLINE of their segments. */
+    void WriteDashes(const std::vector<VyrPath> &dashes);
+    /* A flattened path cut by the drawn dash pattern. */
+    void WritePathDrawn(const VyrPath &path);
+    bool Drawn() const { return !drawnPattern_.empty(); }
     void WritePolybezier(const VyrPath &chain);
     void WriteCurveChain(const VyrPath &chain);
     void WriteMarkerAsLines(double x, double y, int kind);
@@ -145,6 +156,13 @@ private:
     unsigned char rgb_[256][3];
     bool pending_[256];
     bool anyPending_;
+
+    /* the drawn dash pattern (picture units), where it stands, and where
+     * the last line drawn with it ended */
+    std::vector<double> drawnPattern_;
+    VyrDashPhase drawnPhase_;
+    VyrPt drawnEnd_;
+    bool drawnEndValid_;
 
     /* current state asked for */
     int colour_, fillColour_, lineType_;

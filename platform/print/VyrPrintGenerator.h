@@ -87,6 +87,15 @@ public:
      * Added after the operations above, whose order in the virtual table
      * stays as it was. */
     virtual int DrawPolygon(int count, const float *xy) = 0;
+    /* A dash pattern of the drawing's own for the lines drawn after it, in
+     * place of the line type: `count` lengths in picture units, dashes
+     * positive, gaps negative, 0 a dot. Each call starts the pattern anew;
+     * a line that begins where the previous one ended goes on with it, so
+     * the pieces of one figure share one run of the pattern. A count of 0
+     * ends the pattern. Generators that draw only their line types keep
+     * this default, which refuses the pattern (-1). Added after the
+     * operations above, whose order in the virtual table stays as it was. */
+    virtual int SetDashPattern(int count, const float *pattern);
 
 protected:
     virtual ~VyrPrintGenerator();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Dxf2Cgm/VyrDxfPool.h"
 #include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
@@ -79,6 +80,36 @@ TEST(ElementList, FindByEntity)
     EXPECT_EQ(list.FindElementByPtr(10), a);
     EXPECT_EQ(list.FindElementByPtr(30), nullptr);
     EXPECT_FALSE(list.More()) << "after a miss the cursor is at the end";
+}
+
+/* Long lists search through their index: the same answers as a walk, for
+ * elements added before and after the first search, duplicates included. */
+TEST(ElementList, FindByEntityInALongList)
+{
+    VyrListOfVyrDxfElem list;
+    const int n = 3 * VyrListOfVyrDxfElem::kIndexFrom;
+    std::vector<VyrDxfElement *> first(static_cast<size_t>(n) + 1, nullptr);
+    for (int i = 1; i <= n; ++i) {
+        VyrDxfElement *e = new Named(static_cast<unsigned long>(i), "x");
+        first[static_cast<size_t>(i)] = e;
+        ASSERT_EQ(list.AddElement(e), 0);
+    }
+    VyrDxfElement *again = new Named(5, "dup");
+    ASSERT_EQ(list.AddElement(again), 0);
+    for (int i = 1; i <= n; ++i)
+        EXPECT_EQ(list.FindElementByPtr(static_cast<unsigned long>(i)), first[static_cast<size_t>(i)]) << i;
+    EXPECT_EQ(list.Value(), first[static_cast<size_t>(n)]) << "the cursor stays on the match";
+    EXPECT_EQ(list.FindElementByPtr(static_cast<unsigned long>(n) + 1), nullptr);
+    EXPECT_FALSE(list.More());
+    VyrDxfElement *late = new Named(static_cast<unsigned long>(n) + 1, "late");
+    ASSERT_EQ(list.AddElement(late), 0);
+    EXPECT_EQ(list.FindElementByPtr(static_cast<unsigned long>(n) + 1), late);
+    EXPECT_EQ(list.FindElementByPtr(5), first[5]);
+    list.Delete();
+    EXPECT_EQ(list.FindElementByPtr(5), nullptr);
+    VyrDxfElement *reused = new Named(5, "reused");
+    ASSERT_EQ(list.AddElement(reused), 0);
+    EXPECT_EQ(list.FindElementByPtr(5), reused);
 }
 
 TEST(ElementList, FindByName)

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,85 @@ TEST_F(InsertDrawings, BrokenReferencesEndAndTheRestIsDrawn)
     }
 }
 
+/* The INSERT entities of an ASCII drawing (group code 0, value INSERT) and
+ * its $ACADVER, read as text. */
+void Survey(const std::string &path, size_t &inserts, std::string &version)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string code, value;
+    inserts = 0;
+    version.clear();
+    auto trim = [](std::string &t) {
+        while (!t.empty() && (t.back() == '\r' || t.back() == ' ')) t.pop_back();
+        t.erase(0, t.find_first_not_of(' '));
+    };
+    while (std::getline(in, code) && std::getline(in, value)) {
+        trim(code);
+        trim(value);
+        if (code == "0" && value == "INSERT") ++inserts;
+        if (code == "9" && value == "$ACADVER" && std::getline(in, code) && std::getline(in, value)) {
+            trim(value);
+            version = value;
+        }
+    }
+}
+
+/* The sample drawings of other programs that hold inserts (releases the
+ * library reads without the down-converter): every INSERT of the file is
+ * drawn, those inside blocks once per block. */
+TEST_F(InsertDrawings, SampleDrawingsDrawEveryInsert)
+{
+    const std::string dir = VYR_SAMPLES_DIR;
+    std::vector<std::string> found;
+    for (const char *name : {"gdsestimating+dxf-parser/blocks.dxf", "LibreCAD+LibreCAD/Complete-Lib-V.dxf",
+                             "openscad+openscad/transform-insert.dxf", "bert+libdxf/all_R10_entities.dxf"})
+        if (std::ifstream(dir + "/" + name)) found.push_back(dir + "/" + name);
+    if (found.empty()) GTEST_SKIP() << "no sample drawings at " << dir;
+    for (const std::string &path : found) {
+        size_t inserts = 0;
+        std::string version;
+        Survey(path, inserts, version);
+        if (version >= "AC1018") continue;
+        VyrRecordingScope recording;
+        VyrDxf2Cgm converter;
+        ASSERT_EQ(converter.Convert(path.c_str(), picture.Path().c_str()), 0) << path << "\n" << messages;
+        converter.GetZelResults(&results);
+        EXPECT_GT(inserts, 0u) << path;
+        EXPECT_EQ(results.word[ZelInserts], inserts) << path;
+        EXPECT_EQ(results.word[ZelInsertsDropped], 0u) << path;
+    }
+}
+
+/* The bundled sample: flanges with four bolts each, one red, one turned
+ * and scaled, one mirrored, two more nested in a row; a 3 x 4 array of
+ * bolts; two tags with their numbers. */
+TEST_F(InsertDrawings, TheBundledSample)
+{
+    VyrRecordingScope recording;
+    VyrDxf2Cgm converter;
+    const std::string sample = std::string(VYR_TEST_DATA_DIR) + "/../../examples/sample.dxf";
+    ASSERT_EQ(converter.Convert(sample.c_str(), picture.Path().c_str()), 0) << messages;
+    converter.GetZelResults(&results);
+    EXPECT_EQ(results.word[ZelInserts], 13u)
+        << "7 in the drawing, 4 bolts in the flange, 2 flanges in the row";
+    EXPECT_EQ(results.word[ZelAttributes], 2u);
+    const std::vector<Drawn> lines = LinesOf(VyrRecordingGenerator::Log());
+    /* the bolt at (300, 0) of the red flange at (-10000, -11500): its cross
+     * on layer 0 follows the flange's layer Outline (7) */
+    ASSERT_EQ(Find(lines, -9790, -11500, -9610, -11500).size(), 1u);
+    EXPECT_EQ(Find(lines, -9790, -11500, -9610, -11500)[0].color, 7);
+    /* the mirrored flange at (-4500, -11500) puts that bolt at x = -4800 */
+    EXPECT_EQ(Find(lines, -4710, -11500, -4890, -11500).size(), 1u);
+    /* the array: 3 rows and 4 columns 400 apart from (1000, -13000) */
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column)
+            EXPECT_EQ(
+                Find(lines, 910 + 400 * column, -13000 + 400 * row, 1090 + 400 * column, -13000 + 400 * row)
+                    .size(),
+                1u)
+                << row << " " << column;
+}
+
 using vyrtest::Color;
 using vyrtest::Props;
 using vyrtest::Record;
@@ -257,6 +337,52 @@ TEST_F(InsertProperties, InnermostInsertWins)
     EXPECT_EQ(Find(lines, 100, 0, 101, 0)[0].color, 6);
     ASSERT_EQ(Find(lines, 200, 5, 201, 5).size(), 1u);
     EXPECT_EQ(Find(lines, 200, 5, 201, 5)[0].color, 2);
+}
+
+/* Array counts of 0 or less mean one copy; a 2 x 3 array draws six. */
+TEST_F(InsertProperties, ArrayCounts)
+{
+    db_ptr def = Block("B", 0, 0, {Line(0, 0, 1, 0)});
+    struct Case {
+        int rows, columns;
+        size_t copies;
+    };
+    const Case cases[] = {{0, 0, 1}, {-4, 1, 1}, {1, -32768, 1}, {2, 3, 6}};
+    double y = 0;
+    for (const Case &c : cases) {
+        db_ptr insert = Insert(def, 0, y);
+        void *memory = nullptr;
+        ASSERT_EQ(mda_LockEntity(0, insert, &memory), 0);
+        dxf_insert *rec = static_cast<dxf_insert *>(memory);
+        rec->rcount = c.rows;
+        rec->ccount = c.columns;
+        rec->rspace = 0.25;
+        rec->cspace = 10;
+        ASSERT_EQ(mda_UnlockEntity(MDA_UNLOCK_MODIFIED, insert), 0);
+        y += 100;
+    }
+    const std::vector<Drawn> lines = LinesOf(WriteAll());
+    y = 0;
+    for (const Case &c : cases) {
+        size_t copies = 0;
+        for (const Drawn &d : lines) copies += d.y1 >= y && d.y1 < y + 50;
+        EXPECT_EQ(copies, c.copies) << c.rows << " x " << c.columns;
+        y += 100;
+    }
+    EXPECT_EQ(Find(lines, 20, 300.25, 21, 300.25).size(), 1u) << "the 2 x 3 array: row 1, column 2";
+}
+
+/* A chain of blocks nested deeper than the insert stack holds ends there:
+ * finite, and what lies within the bound is drawn. */
+TEST_F(InsertProperties, NestingDeeperThanTheStackEnds)
+{
+    db_ptr inner = Block("B0", 0, 0, {Line(0, 0, 1, 0)});
+    for (int i = 1; i < VyrDxfEntity::kMaxInsertDepth + 8; ++i)
+        inner = Block(("B" + std::to_string(i)).c_str(), 0, 0, {Insert(inner, 1, 0)});
+    Insert(inner, 0, 0);
+    const std::vector<std::string> log = WriteAll();
+    EXPECT_LE(LinesOf(log).size(), 1u);
+    EXPECT_EQ(VyrDxfEntity::GetInsertDepth(), 0) << "every insert took itself off the stack";
 }
 
 } // namespace

@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
+#include "kernel/dxfi/dxfi_int.h"
 #include "kernel/mpm/mpm.h"
 #include "support/VyrRecordingGenerator.h"
 #include "support/VyrTempFile.h"
@@ -152,11 +155,14 @@ TEST_F(PolylineDrawings, SampleDrawingsCountTheirPolylines)
 {
     /* Counts of the polylines in model and paper space, as ezdxf reads
      * these files (polylines inside blocks are drawn through their
-     * inserts and left out here). */
+     * inserts and left out here). The drawings of release 2007 go through
+     * the down-converter of this build. */
     const struct {
         const char *file;
         uint32_t lightweight, classic, smoothed;
     } samples[] = {
+        {"LibreCAD+LibreCAD/Complete-Lib-V.dxf", 9, 0, 0},
+        {"LibreCAD+LibreCAD/dim_sample.dxf", 1, 0, 0},
         {"bert+libdxf/all_R10_entities.dxf", 0, 1, 0},
         {"bert+libdxf/blender-monkey_head_R12.dxf", 0, 1, 0}, /* a polyface of 500 faces */
         {"gdsestimating+dxf-parser/polylines.dxf", 0, 12, 0}, /* 3D polylines */
@@ -165,14 +171,38 @@ TEST_F(PolylineDrawings, SampleDrawingsCountTheirPolylines)
     };
     const std::string dir = VYR_SAMPLES_DIR;
     if (std::system(("test -d '" + dir + "'").c_str()) != 0) GTEST_SKIP() << "no sample drawings at " << dir;
+    /* Each conversion looks for the down-converter afresh: the one of this
+     * build is put first on PATH for this test. */
+    const std::string tools = std::string(VYR_BINARY_DIR) + "/tools";
+    ASSERT_EQ(access((tools + "/" DXFI_DEFAULT_PROCESSOR).c_str(), X_OK), 0) << tools;
+    const char *path = std::getenv("PATH");
+    const std::string saved = path ? path : "";
+    setenv("PATH", (tools + (path ? ":" + saved : std::string())).c_str(), 1);
+    struct Restore {
+        std::string saved;
+        bool had;
+        ~Restore() { had ? setenv("PATH", saved.c_str(), 1) : unsetenv("PATH"); }
+    } restore{saved, path != nullptr};
     for (const auto &s : samples) {
         SCOPED_TRACE(s.file);
         const std::vector<std::string> log = Convert(dir + "/" + s.file);
         EXPECT_EQ(results.word[ZelLWPolylines], s.lightweight);
         EXPECT_EQ(results.word[ZelPolylines], s.classic);
         EXPECT_EQ(results.word[ZelSmoothedPolylines], s.smoothed);
-        EXPECT_GE(Count(log, "DrawPolyline"), s.lightweight + s.classic) << "each drawn";
+        EXPECT_GE(Count(log, "DrawPolyline") + Count(log, "DrawLine"), s.lightweight + s.classic)
+            << "each drawn";
     }
+    /* The bulged chain of the release-2007 drawing: seven straight pieces
+     * (a LINE of the drawing lies on the fifth), then a quarter circle
+     * (bulge -tan 22.5 degrees) to (48, 18). */
+    const std::vector<std::string> dims = Convert(dir + "/LibreCAD+LibreCAD/dim_sample.dxf");
+    const double chain[][2] = {{48, 18},      {48, 24},      {44.0821, 13.36}, {27.6, 13.36},
+                               {27.6, 43.36}, {37.6, 43.36}, {67.6, 73.36},    {67.6, 33.36}};
+    for (size_t i = 0; i + 1 < sizeof chain / sizeof chain[0]; ++i)
+        EXPECT_EQ(Count(dims, "DrawLine", {chain[i][0], chain[i][1], chain[i + 1][0], chain[i + 1][1]}),
+                  i == 4 ? 2u : 1u)
+            << "piece " << i;
+    EXPECT_EQ(Count(dims, "DrawArc", {50.12, 35.48, 17.6081}), 1u);
     const std::vector<std::string> monkey = Convert(dir + "/bert+libdxf/blender-monkey_head_R12.dxf");
     EXPECT_EQ(Count(monkey, "DrawPolyline"), 500u) << "one closed outline per face";
 }

@@ -761,6 +761,12 @@ TEST_F(Polylines, SmoothedPolylinesTakeTheirWidthAsLineWeight)
     const auto bands = Only(Write(Pl(DXFI_TF_dxf_curve_fit, tapering, 0, 1.0, 0.5)), "Draw");
     EXPECT_EQ(bands.size(), 8u);
     EXPECT_EQ(Only(bands, "DrawCurve").size(), 0u);
+    /* A 3D spline-fit polyline: its frame points are flagged 16 | 32 and
+     * left out; its points are world coordinates, never mirrored. */
+    const std::vector<V> spline3d = {{0, 0, 0, 0, 0, 48}, {5, 5, 0, 0, 0, 48},   {10, 0, 0, 0, 0, 48},
+                                     {0, 0, 0, 0, 0, 40}, {5, 2.5, 0, 0, 0, 40}, {10, 0, 0, 0, 0, 40}};
+    EXPECT_EQ(Only(Write(Pl(DXFI_TF_dxf_bspline_curve, spline3d, 0, 0, 0, Down())), "Draw"),
+              (std::vector<std::string>{"DrawCurve 3 0 0 5 2.5 10 0"}));
     /* Nothing left to draw. */
     int result = 0;
     EXPECT_TRUE(Write(Pl(DXFI_TF_dxf_curve_fit, {{0, 0, 0, 0, 0, 16}}), nullptr, &result).empty());

@@ -164,6 +164,12 @@ int VyrRecordingGenerator::DrawPolygon(int count, const float *xy)
     return 0;
 }
 
+int VyrRecordingGenerator::SetDashPattern(int count, const float *pattern)
+{
+    Add("SetDashPattern " + std::to_string(count) + Floats(pattern, count));
+    return 0;
+}
+
 int VyrRecordingGenerator::DrawText(float x, float y, const VyrUnicodeString &text)
 {
     Add("DrawText" + Floats(&x, 1) + Floats(&y, 1) + " \"" + text.ToUtf8() + "\"");

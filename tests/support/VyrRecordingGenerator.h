@@ -16,7 +16,7 @@
  *   DefineColor i r g b / SetColor i / SetFillColor i / SetLineWidth mm
  *   SetLineType t a b / SetTextParameter p v / SetTextFont n <file>|null
  *   DrawLine x1 y1 x2 y2 / DrawPolyline n x y ... / DrawCurve n x y ...
- *   DrawPolygon n x y ...
+ *   DrawPolygon n x y ... / SetDashPattern n d ...
  *   DrawArc cx cy r start end flag
  *   DrawEllipse cx cy major minor start end rotation flag
  *   DrawNurbs order n x y ... knots m k ... flag tolerance weights w ...
@@ -75,6 +75,7 @@ public:
     int SetTextFont(int reserved, VyrFont *font) override;
     int SetStream(VyrPrintStream *stream) override;
     int DrawPolygon(int count, const float *xy) override;
+    int SetDashPattern(int count, const float *pattern) override;
 
 protected:
     ~VyrRecordingGenerator() override;

@@ -277,6 +277,13 @@ int16_t dwgloadvportenthdr(AdDrawing *dwg, void *a, void *b);
 
 /* ---------------------------------------------------------------- entities */
 
+/* The control points (n + 2) and knots (n + 6) of the cubic B-spline
+ * through the n fit points q (x, y, z each) with chord-length parameters,
+ * starting along t0 and ending along t1; an end whose tangent is the zero
+ * vector has no curvature there. Appends them to knots and ctl; 0 when the
+ * points cannot be interpolated (fewer than 2, repeated or not finite). */
+int dwgfitspline(const double *q, uint32_t n, const double *t0, const double *t1, AdBytes *knots,
+                 AdBytes *ctl);
 int16_t dwgstartentityload(AdDrawing *dwg, void *a, void *b);
 int16_t dwgstartblockdefload(AdDrawing *dwg, void *a, void *b);
 int16_t dwgloadentity(AdDrawing *dwg, void *a, void *b);

@@ -638,23 +638,28 @@ int dimdiameter(Ent &e)
 
 /* ---------------------------------------------------------------- curves and composites */
 
+} // namespace
+
 /* The cubic B-spline through fit points with the given end tangents
  * (global interpolation, chord-length parameters), as the DXF form of a
  * spline given by fit data carries it: knots 0 (4 times), the cumulative
  * chord lengths, the total (4 times); n + 2 control points. The DWG form
- * keeps only the fit data. False when it cannot be formed. */
-bool interpolate(const double *q, uint32_t n, const double *t0, const double *t1, AdBytes *knots,
+ * keeps only the fit data. An end whose tangent the file does not give
+ * (a zero vector) ends without curvature there. Each point condition
+ * touches three neighbouring control points, so the system is tridiagonal
+ * and is solved in linear time and memory. False when it cannot be formed. */
+int dwgfitspline(const double *q, uint32_t n, const double *t0, const double *t1, AdBytes *knots,
                  AdBytes *ctl)
 {
-    if (n < 2 || n > 100000) return false;
+    if (n < 2 || n > 1000000) return 0;
     std::vector<double> u(n, 0.0);
     for (uint32_t k = 1; k < n; ++k) {
         double dx = q[3 * k] - q[3 * k - 3], dy = q[3 * k + 1] - q[3 * k - 2],
                dz = q[3 * k + 2] - q[3 * k - 1];
         u[k] = u[k - 1] + std::sqrt(dx * dx + dy * dy + dz * dz);
-        if (!(u[k] > u[k - 1])) return false;
+        if (!(u[k] > u[k - 1]) || !std::isfinite(u[k])) return 0;
     }
-    uint32_t m = n + 2; /* control points */
+    const uint32_t m = n + 2; /* control points */
     std::vector<double> U;
     U.insert(U.end(), 4, 0.0);
     for (uint32_t k = 1; k + 1 < n; ++k) U.push_back(u[k]);
@@ -662,93 +667,87 @@ bool interpolate(const double *q, uint32_t n, const double *t0, const double *t1
     auto unit = [](const double *v, double *out) {
         double l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
         for (int i = 0; i < 3; ++i) out[i] = l > 0 ? v[i] / l : 0.0;
-        return l > 0;
+        return l > 0 && std::isfinite(l);
     };
-    /* an end tangent the file does not give: that of the parabola through
-       the three fit points at that end */
-    double est0[3], est1[3];
-    for (int i = 0; i < 3; ++i) {
-        double h1 = u[1], h2 = n > 2 ? u[2] - u[1] : 0.0;
-        est0[i] = (q[3 + i] - q[i]) / h1;
-        if (n > 2)
-            est0[i] = est0[i] * (2 * h1 + h2) / (h1 + h2) - (q[6 + i] - q[3 + i]) / h2 * h1 / (h1 + h2);
-        double g1 = u[n - 1] - u[n - 2], g2 = n > 2 ? u[n - 2] - u[n - 3] : 0.0;
-        const double *a = q + 3 * (n - 1), *b = q + 3 * (n - 2);
-        est1[i] = (a[i] - b[i]) / g1;
-        if (n > 2) est1[i] = est1[i] * (2 * g1 + g2) / (g1 + g2) - (b[i] - (b - 3)[i]) / g2 * g1 / (g1 + g2);
+    /* Unknowns are the control points 1 .. m - 2 (row r solves point r + 1):
+       sub[r], diag[r], super[r] are the coefficients of points r, r + 1 and
+       r + 2, rhs[r] the right-hand side. */
+    std::vector<double> sub(n, 0.0), diag(n, 0.0), super(n, 0.0), rhs(3 * static_cast<size_t>(n), 0.0);
+    const double L = u[n - 1];
+    double d[3];
+    if (unit(t0, d)) {
+        diag[0] = 1.0;
+        for (int i = 0; i < 3; ++i) rhs[i] = q[i] + U[4] / 3.0 * d[i];
+    } else { /* (P1 - P0) / U4 = (P2 - P1) / U5 */
+        diag[0] = 1.0 / U[4] + 1.0 / U[5];
+        super[0] = -1.0 / U[5];
+        for (int i = 0; i < 3; ++i) rhs[i] = q[i] / U[4];
     }
-    double d0[3], d1[3];
-    if (!unit(t0, d0) && !unit(est0, d0)) return false;
-    if (!unit(t1, d1) && !unit(est1, d1)) return false;
-    std::vector<double> P(3 * m, 0.0);
+    for (uint32_t k = 1; k + 1 < n; ++k) {
+        /* the basis functions of degree 3 at the knot u[k] = U[k + 3]: those
+           of the control points k, k + 1 and k + 2 (that of k + 3 is 0) */
+        const double x = u[k];
+        const uint32_t j = k + 3;
+        double N[4] = {1, 0, 0, 0}, left[4], right[4];
+        for (int r = 1; r <= 3; ++r) {
+            left[r] = x - U[j + 1 - r];
+            right[r] = U[j + r] - x;
+            double saved = 0.0;
+            for (int s2 = 0; s2 < r; ++s2) {
+                double tmp = N[s2] / (right[s2 + 1] + left[r - s2]);
+                N[s2] = saved + right[s2 + 1] * tmp;
+                saved = left[r - s2] * tmp;
+            }
+            N[r] = saved;
+        }
+        sub[k] = N[0];
+        diag[k] = N[1];
+        super[k] = N[2];
+        for (int i = 0; i < 3; ++i) rhs[3 * k + i] = q[3 * k + i];
+    }
+    const double *qn = q + 3 * (n - 1);
+    if (unit(t1, d)) {
+        sub[n - 1] = 0.0;
+        diag[n - 1] = 1.0;
+        for (int i = 0; i < 3; ++i) rhs[3 * (n - 1) + i] = qn[i] - (L - U[m - 1]) / 3.0 * d[i];
+    } else { /* (P[m-2] - P[m-3]) / (L - U[m-2]) = (P[m-1] - P[m-2]) / (L - U[m-1]) */
+        const double a = L - U[m - 2], b = L - U[m - 1];
+        sub[n - 1] = -1.0 / a;
+        diag[n - 1] = 1.0 / a + 1.0 / b;
+        for (int i = 0; i < 3; ++i) rhs[3 * (n - 1) + i] = qn[i] / b;
+    }
+    /* The row of the start's point 0 and of the end's point m - 1 are known:
+       they moved to the right-hand sides above, so the first row has no
+       sub-diagonal and the last none above the diagonal. */
+    sub[0] = 0.0;
+    super[n - 1] = 0.0;
+    for (uint32_t r = 1; r < n; ++r) {
+        if (!(std::fabs(diag[r - 1]) > 1e-300)) return 0;
+        const double f = sub[r] / diag[r - 1];
+        diag[r] -= f * super[r - 1];
+        for (int i = 0; i < 3; ++i) rhs[3 * r + i] -= f * rhs[3 * (r - 1) + i];
+    }
+    std::vector<double> P(3 * static_cast<size_t>(m), 0.0);
     for (int i = 0; i < 3; ++i) {
         P[i] = q[i];
-        P[3 + i] = q[i] + (U[4] - U[3]) / 3.0 * d0[i];
-        P[3 * (m - 1) + i] = q[3 * (n - 1) + i];
-        P[3 * (m - 2) + i] = q[3 * (n - 1) + i] - (U[m] - U[m - 1]) / 3.0 * d1[i];
+        P[3 * (m - 1) + i] = qn[i];
     }
-    /* the conditions at the inner parameters: a banded system for the
-       control points 2 .. m - 3 */
-    uint32_t unknown = m - 4;
-    if (unknown > 0) {
-        std::vector<double> A(static_cast<size_t>(unknown) * unknown, 0.0),
-            B(3 * static_cast<size_t>(unknown), 0.0);
-        for (uint32_t k = 1; k + 1 < n; ++k) {
-            double x = u[k];
-            /* the basis functions of degree 3 at x (span j: U[j] <= x < U[j+1]) */
-            uint32_t j = 3;
-            while (j + 1 < U.size() - 4 && !(x < U[j + 1])) ++j;
-            double N[4] = {1, 0, 0, 0}, left[4], right[4];
-            for (int r = 1; r <= 3; ++r) {
-                left[r] = x - U[j + 1 - r];
-                right[r] = U[j + r] - x;
-                double saved = 0.0;
-                for (int s2 = 0; s2 < r; ++s2) {
-                    double tmp = N[s2] / (right[s2 + 1] + left[r - s2]);
-                    N[s2] = saved + right[s2 + 1] * tmp;
-                    saved = left[r - s2] * tmp;
-                }
-                N[r] = saved;
-            }
-            uint32_t row = k - 1;
-            for (int a = 0; a < 4; ++a) {
-                uint32_t col = j - 3 + static_cast<uint32_t>(a); /* control point index */
-                if (col >= 2 && col < m - 2)
-                    A[static_cast<size_t>(row) * unknown + (col - 2)] += N[a];
-                else
-                    for (int i = 0; i < 3; ++i) B[3 * row + i] -= N[a] * P[3 * col + i];
-            }
-            for (int i = 0; i < 3; ++i) B[3 * row + i] += q[3 * k + i];
-        }
-        /* Gaussian elimination with partial pivoting */
-        for (uint32_t c = 0; c < unknown; ++c) {
-            uint32_t piv = c;
-            for (uint32_t r = c + 1; r < unknown; ++r)
-                if (std::fabs(A[r * unknown + c]) > std::fabs(A[piv * unknown + c])) piv = r;
-            if (std::fabs(A[piv * unknown + c]) < 1e-300) return false;
-            if (piv != c) {
-                for (uint32_t x = 0; x < unknown; ++x) std::swap(A[c * unknown + x], A[piv * unknown + x]);
-                for (int i = 0; i < 3; ++i) std::swap(B[3 * c + i], B[3 * piv + i]);
-            }
-            for (uint32_t r = c + 1; r < unknown; ++r) {
-                double f = A[r * unknown + c] / A[c * unknown + c];
-                if (f == 0.0) continue;
-                for (uint32_t x = c; x < unknown; ++x) A[r * unknown + x] -= f * A[c * unknown + x];
-                for (int i = 0; i < 3; ++i) B[3 * r + i] -= f * B[3 * c + i];
-            }
-        }
-        for (uint32_t c = unknown; c-- > 0;) {
-            for (int i = 0; i < 3; ++i) {
-                double v = B[3 * c + i];
-                for (uint32_t x = c + 1; x < unknown; ++x) v -= A[c * unknown + x] * P[3 * (x + 2) + i];
-                P[3 * (c + 2) + i] = v / A[c * unknown + c];
-            }
+    for (uint32_t r = n; r-- > 0;) {
+        if (!(std::fabs(diag[r]) > 1e-300)) return 0;
+        for (int i = 0; i < 3; ++i) {
+            double v = rhs[3 * r + i];
+            if (r + 1 < n) v -= super[r] * P[3 * (r + 2) + i];
+            P[3 * (r + 1) + i] = v / diag[r];
         }
     }
+    for (double v : P)
+        if (!std::isfinite(v)) return 0;
     adbytesput(knots, U.data(), U.size() * sizeof(double));
     adbytesput(ctl, P.data(), P.size() * sizeof(double));
     return !knots->failed && !ctl->failed;
 }
+
+namespace {
 
 int spline(Ent &e)
 {
@@ -794,7 +793,7 @@ int spline(Ent &e)
     }
     if (d->error || e.a.failed || e.b.failed || e.c.failed) return -1;
     if (scenario == 2 && s.degree == 3 && nfit >= 2 &&
-        interpolate(reinterpret_cast<const double *>(e.c.p), nfit, s.sttandir, s.endtandir, &e.a, &e.b)) {
+        dwgfitspline(reinterpret_cast<const double *>(e.c.p), nfit, s.sttandir, s.endtandir, &e.a, &e.b)) {
         nknots = nfit + 6;
         nctl = nfit + 2;
     }

@@ -12,6 +12,10 @@
  * 0 when every conversion succeeded, 1 when one failed, 2 for a usage
  * error, 130 and 143 when stopped by SIGINT and SIGTERM.
  *
+ * By default the picture is the drawing as a CAD program plots it (the
+ * library's options fit, visibleLayersOnly, drawingLineTypes and
+ * filledAreas on); one flag turns each off, --base turns all four off.
+ *
  * A stop by SIGINT or SIGTERM ends the conversion at once: the handler has
  * the library kill the down-converter's process group and remove its
  * temporary files and the unfinished picture, stops the worker processes
@@ -48,7 +52,18 @@ const char *const kUsage = "usage: dxf2cgm [options] INPUT.dxf OUTPUT.cgm\n"
                            "             (default 120)\n"
                            "  --compat   write only what weak viewers draw right (curves, ellipses and\n"
                            "             markers as polylines, dashes as segments, texts unrotated)\n"
-                           "  -h, --help this text\n";
+                           "  -h, --help this text\n"
+                           "picture (by default the drawing as a CAD program plots it: fitted, visible\n"
+                           "layers only, the drawing's own line types, filled areas):\n"
+                           "  --no-fit         a fixed page of 32,400 units around the origin instead of\n"
+                           "                   the extents of what is drawn\n"
+                           "  --all-layers     draw layers that are off, frozen or not plotted too\n"
+                           "  --named-linetypes  line types from a table of known names, not from the\n"
+                           "                   drawing's own patterns\n"
+                           "  --hollow         solids, traces and wide polylines as outlines\n"
+                           "  --base           all four of the above: the library's base picture\n"
+                           "  --nurbs          B-splines as the metafile's NURBS element (few viewers\n"
+                           "                   draw it)\n";
 
 struct Options {
     std::string outputDir;
@@ -57,6 +72,9 @@ struct Options {
     bool verbose = false;
     bool compat = false;
     bool progress = false;
+    /* Conversions with the library's two-argument call. */
+    bool base = false;
+    VyrDxf2CgmOptions picture = VyrDxf2CgmOptions::Plotted();
     std::vector<std::string> inputs;
     std::string output;
 };
@@ -161,6 +179,18 @@ int ParseArguments(int argc, char **argv, Options &o)
             o.verbose = true;
         } else if (a == "--compat") {
             o.compat = true;
+        } else if (a == "--no-fit") {
+            o.picture.fit = false;
+        } else if (a == "--all-layers") {
+            o.picture.visibleLayersOnly = false;
+        } else if (a == "--named-linetypes") {
+            o.picture.drawingLineTypes = false;
+        } else if (a == "--hollow") {
+            o.picture.filledAreas = false;
+        } else if (a == "--base") {
+            o.base = true;
+        } else if (a == "--nurbs") {
+            o.picture.nurbsElement = true;
         } else if (a == "-o" || a == "-j" || a == "--converter-timeout") {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "dxf2cgm: %s needs a value\n%s", a.c_str(), kUsage);
@@ -292,6 +322,10 @@ void PrintSummary(const std::string &input, const ZelResults &r)
             std::printf("  %10u %s\n", static_cast<unsigned>(r.word[i]), kCounterNames[i]);
 }
 
+/* What every conversion of this run draws (set once from the arguments). */
+VyrDxf2CgmOptions pictureOptions;
+bool basePicture = false;
+
 /* Converts one drawing; 0 on success, 1 on failure (with a message). */
 int ConvertOne(const std::string &input, const std::string &output, bool verbose, bool progress)
 {
@@ -311,7 +345,8 @@ int ConvertOne(const std::string &input, const std::string &output, bool verbose
 
     VyrDxf2Cgm converter;
     progressName = progress && large ? input : std::string();
-    const int result = converter.Convert(input.c_str(), output.c_str());
+    const int result = basePicture ? converter.Convert(input.c_str(), output.c_str())
+                                   : converter.Convert(input.c_str(), output.c_str(), pictureOptions);
     ClearProgress();
     progressName.clear();
     if (result != 0) {
@@ -420,6 +455,13 @@ int main(int argc, char **argv)
     InstallStopHandlers();
     dnfp_SetProcessorTimeLimit(o.converterTimeout);
     if (o.compat) VyrPrintCGMGenerator::sSetDefaultProfile(VyrCgmProfileCompatible);
+    pictureOptions = o.picture;
+    if (o.base) {
+        const bool nurbs = pictureOptions.nurbsElement;
+        pictureOptions = VyrDxf2CgmOptions();
+        pictureOptions.nurbsElement = nurbs;
+        basePicture = !nurbs;
+    }
     o.progress = ::isatty(STDERR_FILENO) == 1;
     if (o.progress) dnfp_SetProgressFn(ShowProgress);
 

@@ -592,8 +592,11 @@ TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
     EXPECT_EQ(cap.Lines("METAFILE DESCRIPTION")[0],
               "METAFILE DESCRIPTION \"libVyrDxf2Cgm CGM generator, compatibility profile\"");
     /* the dashed line: 13 whole periods of 7.5 and a last dash; the dashed
-     * circle another 42 */
-    EXPECT_GE(Count(n, "POLYLINE"), 14u + 40u);
+     * circle another 42; each figure's dashes are one element */
+    std::vector<std::string> dashes = cap.Lines("DISJOINT POLYLINE");
+    ASSERT_EQ(dashes.size(), 2u);
+    EXPECT_EQ(Numbers(dashes[0]).size(), 14u * 4);
+    EXPECT_GE(Numbers(dashes[1]).size(), 40u * 4);
     /* the text: unrotated, the height and point LibreOffice needs */
     std::vector<double> h = Numbers(cap.Lines("CHARACTER HEIGHT")[0]);
     EXPECT_NEAR(h[0], 6, 1e-4);
@@ -737,3 +740,59 @@ TEST(CgmGenerator, StreamThatCannotOpen)
     g->DrawLine(0, 0, 1, 1);
     g->Release();
 }
+
+namespace {
+
+/* A drawn dash pattern: dashes as one DISJOINT POLYLINE per figure, solid,
+ * in both profiles; a line that starts where the previous one ended goes on
+ * with the pattern, any other line and a new pattern start it anew; zero
+ * lengths are dots; a count of 0 ends the pattern. */
+TEST(CgmGenerator, DrawnDashPatterns)
+{
+    for (VyrCgmProfile profile : {VyrCgmProfileStandard, VyrCgmProfileCompatible}) {
+        SCOPED_TRACE(profile);
+        CgmCapture cap(profile);
+        DriverSetUp(cap.Generator());
+        const float pattern[] = {2, -1, 0, -1};
+        ASSERT_EQ(cap->SetDashPattern(4, pattern), 0);
+        cap->SetLineType(2, 0, 0); /* replaced by the pattern */
+        cap->DrawLine(0, 0, 5, 0);
+        cap->DrawLine(5, 0, 5, 4);     /* goes on: 1 of the gap left */
+        cap->DrawLine(10, 10, 13, 10); /* elsewhere: starts anew */
+        cap->DrawArc(0, 0, 10, 0, 2 * M_PI, 0);
+        ASSERT_EQ(cap->SetDashPattern(0, nullptr), 0);
+        cap->DrawLine(0, 20, 5, 20);
+        cap.Finish();
+        const std::vector<std::string> types = cap.Lines("LINE TYPE");
+        ASSERT_FALSE(types.empty());
+        EXPECT_EQ(types.front(), "LINE TYPE 1");
+        const std::vector<std::string> dashes = cap.Lines("DISJOINT POLYLINE");
+        /* the compatibility profile cuts the last line by its line type */
+        ASSERT_EQ(dashes.size(), profile == VyrCgmProfileStandard ? 4u : 5u);
+        /* 0-2 dash, 3 dot (0.2 mm long), 4-5 dash */
+        std::vector<double> v = Numbers(dashes[0]);
+        std::vector<double> first = {0, 0, 2, 0, 3, 0, 3.2, 0, 4, 0, 5, 0};
+        ASSERT_EQ(v.size(), first.size());
+        for (size_t i = 0; i < v.size(); ++i) EXPECT_NEAR(v[i], first[i], 1e-5) << i;
+        /* the dash goes on for 1 up the corner, a gap, a dot, a gap, a dash */
+        v = Numbers(dashes[1]);
+        std::vector<double> second = {5, 0, 5, 1, 5, 2, 5, 2.2, 5, 3, 5, 4};
+        ASSERT_EQ(v.size(), second.size());
+        for (size_t i = 0; i < v.size(); ++i) EXPECT_NEAR(v[i], second[i], 1e-5) << i;
+        v = Numbers(dashes[2]);
+        ASSERT_GE(v.size(), 4u);
+        EXPECT_NEAR(v[0], 10, 1e-5);
+        EXPECT_NEAR(v[2], 12, 1e-5);
+        EXPECT_TRUE(cap.Lines("CIRCLE").empty()) << "the circle is cut into dashes";
+        if (profile == VyrCgmProfileStandard) {
+            ASSERT_FALSE(cap.Lines("POLYLINE").empty());
+            EXPECT_EQ(cap.Lines("POLYLINE").back(), "POLYLINE (0,20) (5,20)") << "after the pattern ended";
+            EXPECT_EQ(types.back(), "LINE TYPE 2") << "the line type again";
+        }
+    }
+    CgmCapture cap(VyrCgmProfileStandard);
+    const float bad[] = {1, std::nanf("")};
+    EXPECT_EQ(cap->SetDashPattern(2, bad), -1);
+}
+
+} // namespace

@@ -6,6 +6,9 @@
  * each fails its object at once, without allocating for the count. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -226,6 +229,113 @@ TEST_F(DwgFile, CountsOfTwoToTheThirtyFirstFailTheObject)
         AdEntityHeader h;
         static AdEntityRecord r;
         EXPECT_EQ(dwgentity(d, &o, &h, &r), -1) << c.type;
+    }
+}
+
+/* A point of the cubic B-spline (knots U, control points P) at t, by de
+ * Boor's algorithm, written here from the textbook definition. */
+std::array<double, 3> Evaluate(const std::vector<double> &U, const std::vector<double> &P, double t)
+{
+    const size_t m = P.size() / 3;
+    size_t j = 3;
+    while (j + 1 < m && !(t < U[j + 1])) ++j;
+    double d[4][3];
+    for (int a = 0; a < 4; ++a)
+        for (int i = 0; i < 3; ++i) d[a][i] = P[3 * (j - 3 + a) + i];
+    for (int r = 1; r <= 3; ++r)
+        for (int a = 3; a >= r; --a) {
+            const size_t k = j - 3 + a;
+            const double alpha = (t - U[k]) / (U[k + 4 - r] - U[k]);
+            for (int i = 0; i < 3; ++i) d[a][i] = (1 - alpha) * d[a - 1][i] + alpha * d[a][i];
+        }
+    return {d[3][0], d[3][1], d[3][2]};
+}
+
+/* A spline a DWG file gives by its fit points alone gets the control points
+ * of the cubic through them: the curve passes through every fit point at
+ * its chord-length parameter, starts and ends along the tangents the file
+ * gives and without curvature where it gives none, and a spline of hundreds
+ * of thousands of points is solved without a square matrix. */
+TEST(DwgFitSpline, PassesThroughItsPointsWithItsEndConditions)
+{
+    const double none[3] = {0, 0, 0}, up[3] = {0, 2, 0}, left[3] = {-1, 0, 0};
+    struct Case {
+        std::vector<double> q;
+        const double *t0, *t1;
+    } cases[] = {
+        {{0, 0, 0, 10, 0, 0}, none, none},
+        {{0, 0, 0, 10, 5, 0, 20, 0, 1}, none, none},
+        {{0, 0, 0, 10, 5, 0, 20, 0, 1}, up, left},
+        {{-2514.3, 1304.4, 0, -2366.3, 1874.8, 0, -1964.7, 2107.2, 0, -1859.0, 2318.5, 0, -1541.9, 2698.8, 0},
+         none,
+         left},
+    };
+    for (const Case &c : cases) {
+        const uint32_t n = static_cast<uint32_t>(c.q.size() / 3);
+        AdBytes kb{}, cb{};
+        ASSERT_EQ(dwgfitspline(c.q.data(), n, c.t0, c.t1, &kb, &cb), 1);
+        std::vector<double> U(reinterpret_cast<double *>(kb.p), reinterpret_cast<double *>(kb.p + kb.n));
+        std::vector<double> P(reinterpret_cast<double *>(cb.p), reinterpret_cast<double *>(cb.p + cb.n));
+        adbytesfree(&kb);
+        adbytesfree(&cb);
+        ASSERT_EQ(U.size(), n + 6u);
+        ASSERT_EQ(P.size(), 3 * (n + 2u));
+        for (uint32_t k = 0; k < n; ++k) {
+            const double t = k == 0 ? 0 : k + 1 == n ? U.back() : U[k + 3];
+            const std::array<double, 3> p = Evaluate(U, P, std::min(t, U.back() * (1 - 1e-15)));
+            for (int i = 0; i < 3; ++i) EXPECT_NEAR(p[i], c.q[3 * k + i], 1e-6) << n << " point " << k;
+        }
+        /* the first derivative's control points, and equal ones at an end
+           where the second derivative is zero */
+        const size_t m = n + 2;
+        for (int i = 0; i < 3; ++i) {
+            const double d0 = (P[3 + i] - P[i]) / U[4], d1 = (P[6 + i] - P[3 + i]) / U[5];
+            const double e0 = (P[3 * (m - 1) + i] - P[3 * (m - 2) + i]) / (U[m + 2] - U[m - 1]);
+            const double e1 = (P[3 * (m - 2) + i] - P[3 * (m - 3) + i]) / (U[m + 1] - U[m - 2]);
+            if (c.t0 == none)
+                EXPECT_NEAR(d0, d1, 1e-9);
+            else
+                EXPECT_NEAR(d0 * 3, c.t0[i] / 2, 1e-9); /* unit speed along the unit tangent */
+            if (c.t1 == none)
+                EXPECT_NEAR(e0, e1, 1e-9);
+            else
+                EXPECT_NEAR(e0 * 3, c.t1[i], 1e-9);
+        }
+    }
+}
+
+TEST(DwgFitSpline, RefusesWhatCannotBeInterpolatedAndScalesToLongSplines)
+{
+    const double none[3] = {0, 0, 0};
+    const double nan = std::nan("");
+    const std::vector<double> bad[] = {
+        {1, 2, 3},                            /* one point */
+        {0, 0, 0, 5, 5, 0, 5, 5, 0, 9, 0, 0}, /* a repeated point */
+        {0, 0, 0, nan, 1, 0},                 /* not finite */
+    };
+    for (const std::vector<double> &q : bad) {
+        AdBytes kb{}, cb{};
+        EXPECT_EQ(dwgfitspline(q.data(), static_cast<uint32_t>(q.size() / 3), none, none, &kb, &cb), 0);
+        EXPECT_EQ(kb.n + cb.n, 0u);
+    }
+    /* 120,000 points of a wave: a square system would need 115 GB */
+    const uint32_t n = 120000;
+    std::vector<double> q(3 * n);
+    for (uint32_t k = 0; k < n; ++k) {
+        q[3 * k] = k;
+        q[3 * k + 1] = std::sin(k * 0.01) * 50;
+        q[3 * k + 2] = 0;
+    }
+    AdBytes kb{}, cb{};
+    ASSERT_EQ(dwgfitspline(q.data(), n, none, none, &kb, &cb), 1);
+    std::vector<double> U(reinterpret_cast<double *>(kb.p), reinterpret_cast<double *>(kb.p + kb.n));
+    std::vector<double> P(reinterpret_cast<double *>(cb.p), reinterpret_cast<double *>(cb.p + cb.n));
+    adbytesfree(&kb);
+    adbytesfree(&cb);
+    for (uint32_t k = 1; k + 1 < n; k += 9973) {
+        const std::array<double, 3> p = Evaluate(U, P, U[k + 3]);
+        EXPECT_NEAR(p[0], q[3 * k], 1e-6);
+        EXPECT_NEAR(p[1], q[3 * k + 1], 1e-6);
     }
 }
 
