@@ -306,6 +306,26 @@ void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation
     }
 }
 
+void VyrEllipseBezier(double cx, double cy, double a, double b, double rotation, double start, double end,
+                      VyrPath &chain)
+{
+    double sweep = end - start;
+    if (sweep < 0.0) sweep += 2 * M_PI * std::ceil(-sweep / (2 * M_PI));
+    if (sweep > 2 * M_PI) sweep = 2 * M_PI;
+    const int n = std::max(1, static_cast<int>(std::ceil(sweep / (M_PI / 2) - 1e-9)));
+    const double step = sweep / n, k = 4.0 / 3.0 * std::tan(step / 4);
+    const double c = std::cos(rotation), s = std::sin(rotation);
+    auto at = [&](double x, double y) { return VyrPt{cx + x * c - y * s, cy + x * s + y * c}; };
+    chain.clear();
+    for (int i = 0; i <= n; ++i) {
+        const double t = start + step * i;
+        const double x = a * std::cos(t), y = b * std::sin(t), dx = -a * std::sin(t), dy = b * std::cos(t);
+        if (i > 0) chain.push_back(at(x - k * dx, y - k * dy));
+        chain.push_back(at(x, y));
+        if (i < n) chain.push_back(at(x + k * dx, y + k * dy));
+    }
+}
+
 void VyrDashPath(const VyrPath &path, const double *pattern, int count, size_t maxDashes,
                  std::vector<VyrPath> &dashes)
 {

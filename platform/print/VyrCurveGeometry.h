@@ -76,6 +76,13 @@ void VyrFlattenArc(double cx, double cy, double r, double start, double end, Vyr
 void VyrFlattenEllipse(double cx, double cy, double a, double b, double rotation, double start, double end,
                        VyrPath &out);
 
+/* The Bezier chain of an elliptical arc (centre, semi-axes, rotation of the
+ * major axis, start and end parameters, anticlockwise), one cubic per
+ * quarter turn or less: the image of the usual cubic quarter circle, within
+ * 3e-4 of the larger semi-axis. */
+void VyrEllipseBezier(double cx, double cy, double a, double b, double rotation, double start, double end,
+                      VyrPath &chain);
+
 /* Cuts a polyline into dashes: `pattern` holds `count` lengths, dashes
  * positive and gaps negative, repeated from the first point on. A pattern
  * without length, or one that would give more than `maxDashes` dashes,

@@ -6,7 +6,7 @@
  *   DrawEllipse                 ELLIPTICAL ARC; a full turn ELLIPSE
  *                               (closed figures: empty interior, their
  *                               edge visible in the line's colour, width
- *                               and type)
+ *                               and type); turned ones as POLYBEZIER
  *   DrawCurve                   POLYBEZIER through the points
  *   DrawNurbs                   POLYBEZIER (exact for polynomial pieces of
  *                               degree <= 3), or NURBS when asked for
@@ -762,6 +762,15 @@ int VyrPrintCGMGenerator::DrawEllipse(float cx, float cy, float major, float min
         return 0;
     }
     double c = std::cos(rotation), s = std::sin(rotation);
+    if (std::fabs(s) > 1e-12 || c < 0) {
+        /* A turned ellipse as its Bezier chain: LibreOffice refuses a whole
+           metafile in which an ELLIPSE or ELLIPTICAL ARC has a first
+           conjugate diameter off the x axis. */
+        VyrPath chain;
+        VyrEllipseBezier(cx, cy, major, minor, rotation, start, full ? start + 2 * M_PI : end, chain);
+        WriteCurveChain(chain);
+        return 0;
+    }
     if (full) WriteEdgeAttributes(false);
     params_.Clear();
     params_.Point(cx, cy);
