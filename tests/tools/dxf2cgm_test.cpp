@@ -1,7 +1,9 @@
 /* The dxf2cgm host program, run as a separate process: usage errors, inputs
  * it cannot read or that are no files, outputs it cannot write or that are
  * the input, two inputs of one name, stops by signal and a hanging
- * down-converter, and the conversion of the bundled sample drawing. */
+ * down-converter, the conversion of the bundled sample drawing, and of the
+ * sample drawings of release 2004 and later through the down-converter
+ * beside it. */
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -429,6 +431,53 @@ TEST_F(Dxf2CgmTool, ConvertsANewerDrawingWithTheConverterBesideIt)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << VyrReadFile(work + "/stderr");
     EXPECT_NE(VyrReadFile(work + "/stdout").find("lines"), std::string::npos);
     EXPECT_GT(VyrReadFile(output).size(), 100u);
+}
+
+/* Every sample drawing of release 2004 and later converts with the build
+ * tree's programs alone, as a user of the README's build runs them. */
+TEST_F(Dxf2CgmTool, ConvertsTheNewerSampleDrawings)
+{
+    const std::string samples = VYR_SAMPLES_DIR;
+    if (!Exists(samples)) GTEST_SKIP() << "no sample drawings at " << samples;
+    const char *const drawings[] = {
+        "ixmilia+dxf/i.r2004.dxf", /* AC1018 */
+        "ixmilia+dxf/t.r2004.dxf", /* AC1018 */
+        "ixmilia+dxf/i.r2007.dxf", /* AC1021 from here on */
+        "LibreCAD+LibreCAD/Complete-Lib-V.dxf",
+        "LibreCAD+LibreCAD/Valve-ECF80.dxf",
+        "LibreCAD+LibreCAD/aw21.dxf",
+        "LibreCAD+LibreCAD/dim_sample.dxf",
+        "LibreCAD+LibreCAD/gost_glass1.dxf",
+        "LibreCAD+LibreCAD/kin116.dxf",
+        "LibreCAD+LibreCAD/v19.dxf",
+        "ixmilia+dxf/t.r2010.dxf",                 /* AC1024 */
+        "gdsestimating+dxf-parser/mtext-test.dxf", /* AC1027 */
+    };
+    std::string args = "-v -o " + work;
+    for (const char *d : drawings) args += " '" + samples + "/" + d + "'";
+    Outcome r;
+    const int status = std::system(
+        ("PATH=/nonexistent " + kTool + " " + args + " >" + work + "/stdout 2>" + work + "/stderr").c_str());
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = VyrReadFile(work + "/stdout");
+    r.err = VyrReadFile(work + "/stderr");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("rror"), std::string::npos) << r.err;
+    for (const char *d : drawings) {
+        std::string name = d;
+        name = name.substr(name.find('/') + 1);
+        name = name.substr(0, name.size() - 4);
+        SCOPED_TRACE(name);
+        const std::string picture = VyrReadFile(work + "/" + name + ".cgm");
+        /* a whole metafile: BEGIN METAFILE (class 0, id 1) to END METAFILE */
+        ASSERT_GE(picture.size(), 4u);
+        EXPECT_EQ(static_cast<unsigned char>(picture[0]), 0x00);
+        EXPECT_EQ(static_cast<unsigned char>(picture[1]) >> 5, 1);
+        EXPECT_EQ(picture.substr(picture.size() - 2), std::string("\x00\x40", 2));
+        EXPECT_NE(r.out.find(std::string("/") + d + ":"), std::string::npos) << r.out;
+    }
+    /* the drawings of LibreCAD hold lines and circles, which come out */
+    EXPECT_NE(r.out.find("circles"), std::string::npos) << r.out;
 }
 
 } // namespace
