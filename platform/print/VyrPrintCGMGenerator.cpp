@@ -64,6 +64,8 @@ const double kLineSpacing = 5.0 / 3.0;
 const double kCompatEmPerHeight = 1.0 / 0.6;
 const double kCompatBaselineEm = 0.68;
 const double kCompatPaddingPerWidth = 1.25 / 280.0;
+/* The width over the height of the page LibreOffice 7.4 puts a picture on. */
+const double kCompatPageAspect = 16.0 / 9.0;
 
 /* The smallest sweep of an arc the compatibility profile writes as an arc. */
 const double kCompatMinArcSweep = 2.0 * M_PI / 180.0;
@@ -313,6 +315,13 @@ void VyrPrintCGMGenerator::WritePictureDescriptor()
         y0 = 0;
         w = 1000;
         h = 1000;
+    }
+    /* LibreOffice puts a picture on a page of 16:9 and fits its width to the
+     * page's: a taller picture would lose its bottom. The compatibility
+     * profile widens the extent, the picture centred in it. */
+    if (profile_ == VyrCgmProfileCompatible && w < kCompatPageAspect * h) {
+        x0 -= (kCompatPageAspect * h - w) / 2;
+        w = kCompatPageAspect * h;
     }
     double margin = 0.01 * std::max(w, h);
     vdcWidth_ = w + 2 * margin;

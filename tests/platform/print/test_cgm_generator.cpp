@@ -655,7 +655,14 @@ TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
     EXPECT_NEAR(h[0], 6, 1e-4);
     std::vector<double> p = Numbers(cap.Lines("TEXT")[0]);
     EXPECT_NEAR(p[0], 10 + 6.67, 1e-3);
-    EXPECT_NEAR(p[1], 10 + 6.8 + 1.25 / 280 * 33048, 1e-2);
+    /* the square extent widened to 16:9, LibreOffice's page, plus 1 % */
+    const double vdcWidth = 32400 * 16.0 / 9 * 1.02;
+    EXPECT_NEAR(p[1], 10 + 6.8 + 1.25 / 280 * vdcWidth, 1e-2);
+    const std::vector<double> extent = Numbers(cap.Lines("VDC EXTENT")[0]);
+    ASSERT_EQ(extent.size(), 4u);
+    EXPECT_NEAR(extent[2] - extent[0], vdcWidth, 1e-2);
+    EXPECT_NEAR(extent[0] + extent[2], 0, 1e-2) << "the picture centred";
+    EXPECT_NEAR(extent[3] - extent[1], 32400 + 0.02 * 32400 * 16.0 / 9, 1e-2);
 }
 
 TEST(CgmGenerator, CompatibilityProfileWritesTinyArcsAsPolylines)
