@@ -47,6 +47,8 @@ namespace {
 
 const size_t kFlushSize = 1u << 20;
 const size_t kMaxDashes = 2000000;
+/* The most segments one DISJOINT POLYLINE holds (16 bytes each). */
+const size_t kSegmentsPerElement = 2000;
 /* The length of a dot of a drawn dash pattern. */
 const double kDotMM = 0.2;
 const double kMarkerSizeMM = 2.5;
@@ -636,19 +638,25 @@ void VyrPrintCGMGenerator::WritePathDrawn(const VyrPath &path)
 
 void VyrPrintCGMGenerator::WriteDashes(const std::vector<VyrPath> &dashes)
 {
+    /* Elements of at most kSegmentsPerElement segments stay short enough to
+     * need no partitions, which LibreOffice does not read in this element. */
     size_t segments = 0;
-    for (const VyrPath &d : dashes) segments += d.size() > 1 ? d.size() - 1 : 0;
-    if (segments == 0) return;
     params_.Clear();
-    params_.Reserve(segments * 16);
+    auto flush = [this, &segments]() {
+        if (segments == 0) return;
+        out_.Element(4, 2, params_); /* DISJOINT POLYLINE */
+        Flush(false);
+        params_.Clear();
+        segments = 0;
+    };
     for (const VyrPath &d : dashes) {
         for (size_t i = 1; i < d.size(); ++i) {
             params_.Point(static_cast<float>(d[i - 1].x), static_cast<float>(d[i - 1].y));
             params_.Point(static_cast<float>(d[i].x), static_cast<float>(d[i].y));
+            if (++segments == kSegmentsPerElement) flush();
         }
     }
-    out_.Element(4, 2, params_); /* DISJOINT POLYLINE */
-    Flush(false);
+    flush();
 }
 
 int VyrPrintCGMGenerator::SetDashPattern(int count, const float *pattern)
