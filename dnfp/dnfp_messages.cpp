@@ -3,4 +3,4 @@
 #include "dnfp/dnfp_msg.h"
 
 PDX_DEFINE_MODULE(dnfp__Module, 105, "DNFP", DNFP_MESSAGES);
-static_assert(DNFP__MSGEND - DNFP__MSGBASE - 1 == 17, "message count of DNFP");
+static_assert(DNFP__MSGEND - DNFP__MSGBASE - 1 == 18, "message count of DNFP");

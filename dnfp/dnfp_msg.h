@@ -25,7 +25,8 @@
       " The polyline with handle, %s, has either one or no vertices and will be deleted.\n")                 \
     X(INCOMPLETE_DATA, 1, " Data is incomplete for entity/object type %s (handle %s).\n")                    \
     X(UNDEFINED_BLOCK, 1, " The INSERT with handle %s names a block that is not defined; it is left out.\n") \
-    X(ARRAY_CAPPED, 1, " The INSERT with handle %s asks for %ld copies; only the first %ld are drawn.\n")
+    X(ARRAY_CAPPED, 1, " The INSERT with handle %s asks for %ld copies; only the first %ld are drawn.\n")    \
+    X(TOOLKIT_WARNING, 1, " Reading the drawing: %s.\n")
 
 enum {
     DNFP__MSGBASE = 105 << 16,

@@ -377,6 +377,14 @@ void run(char *program, const char *path, int viewports, char *reason, size_t si
         snprintf(reason, size, "Out of memory");
 }
 
+/* A warning of the toolkit while it reads (a duplicate handle renumbered,
+ * a record it had to drop): issued as the mapper's warning, which does not
+ * fail the conversion. The stack of recorded messages is kept. */
+void toolkit_warning(const char *text)
+{
+    mpm__IssueError(MPM_OPT_KEEP_STACK, DNFP_TOOLKIT_WARNING, MPM_WARNING, text ? text : "");
+}
+
 } // namespace
 
 extern "C" {
@@ -485,6 +493,7 @@ int dnfp__StartToolkit(unsigned options)
     dnfp__ReportToolkitError();
     adConvertPlinesOnLoad(int((options >> 7) & 1u));
     adAcceptR14BetaFiles();
+    adSetAd2WarningFn(toolkit_warning);
     if (dnfp__PercentageParsed) adSetAd2LoadometerFn(dnfp__PercentageParsed);
     return 0;
 }

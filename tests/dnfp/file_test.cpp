@@ -251,6 +251,30 @@ TEST_F(Files, ACommentWithAnApostropheIsNoObstacle)
     EXPECT_EQ(mpm_GetLastError(), PDX_UNKNOWN_FILETYPE);
 }
 
+/* Two entities of one handle: both reach the model, the later one under the
+ * handle the toolkit gave it, and the duplicate is reported once as a
+ * warning, not as an error. */
+TEST_F(Files, DuplicateHandlesAreRenumberedWithAWarning)
+{
+    if (CannotLoad()) GTEST_SKIP() << "the toolkit has no DXF section loaders in this build";
+    PARSE_ENTITIES("  0\nLINE\n  5\n2A\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n"
+                   "  0\nLINE\n  5\n2A\n  8\n0\n 10\n5\n 20\n5\n 11\n6\n 21\n6\n");
+    auto lines = All(DXFI_TF_dxf_line);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(Read<dxf_line>(lines[0]).xyzstr[0], 0.0);
+    EXPECT_EQ(Read<dxf_line>(lines[1]).xyzstr[0], 5.0);
+    EXPECT_STREQ(Read<dxf_line>(lines[0]).dxfsubhdr.handle, "2A");
+    EXPECT_STRNE(Read<dxf_line>(lines[1]).dxfsubhdr.handle, "2A");
+    EXPECT_STRNE(Read<dxf_line>(lines[1]).dxfsubhdr.handle, "");
+    int count = 0, total = 0;
+    mpm_GetErrorCount(DNFP_TOOLKIT_WARNING, &count, &total);
+    EXPECT_EQ(total, 1);
+    mpm_GetErrorCount(DNFP_DUPLICATE_HANDLE, &count, &total);
+    EXPECT_EQ(total, 0);
+    EXPECT_NE(printed().find("Duplicate handle 2A in file"), std::string::npos) << printed();
+    EXPECT_FALSE(mpm_StackHoldsError());
+}
+
 TEST_F(Files, RejectedFileGivesToolkitTextAndReadError)
 {
     VyrTempFile bad("");

@@ -165,6 +165,13 @@ int dxfstartblockrecords(AdDrawing *dwg);
 int dxfprocessheader(AdDrawing *dwg);
 void dxfdiscardblob(AdDrawing *dwg, AdBlob *blob); /* freed when the load ends */
 int dxfnewhandle(AdDrawing *dwg, unsigned char *handle);
+/* Gives a record the handle it is stored under: the file's own, or a fresh
+ * one when `fresh` is set or the file gave none or one already stored (a
+ * duplicate, named in a warning with the handle it takes instead).
+ * 1 done, 0 no handle could be made. */
+int dxfclaimhandle(AdDrawing *dwg, unsigned char *handle, int fresh);
+/* Renumbers a record whose handle is taken, with the warning. */
+int dxfrenumber(AdDrawing *dwg, unsigned char *handle);
 /* The handle of the first record of a table list (AD_LIST_*) with the name,
  * ASCII case ignored; the null handle and 0 when there is none. */
 int dxffindname(AdDrawing *dwg, int list, const char *name, unsigned char *handle);

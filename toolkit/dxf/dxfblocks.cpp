@@ -168,9 +168,7 @@ bool readblock(AdDrawing *dwg, AdBlockheader *b, unsigned char *owner)
 /* Stores a header (an ordinary block: with a new entity list). */
 bool storeheader(AdDrawing *dwg, AdBlockheader *b, int64_t pos)
 {
-    if (dwg->version < AD_ACAD13 || dwg->addhandles_tables || adObjhandleIsNull(b->handle) ||
-        bt_search(dwg, b->handle, dwg->btroot))
-        if (!dxfnewhandle(dwg, b->handle)) return false;
+    if (!dxfclaimhandle(dwg, b->handle, dwg->version < AD_ACAD13 || dwg->addhandles_tables)) return false;
     if (!b->entitylist && !(b->entitylist = LLCreate())) return false;
     if (!addobjecttolistandindex(dwg, dwg->blkhs, b, sizeof *b, b->handle, AD_PUT_TAIL, nullptr)) {
         LLDeleteList(b->entitylist);
@@ -184,9 +182,7 @@ bool storespace(AdDrawing *dwg, AdBlockheader *b, int kind)
 {
     std::strcpy(b->name, kind == 1 ? "*Model_Space" : "*Paper_Space");
     b->entitylist = kind == 1 ? dwg->mspace : dwg->pspace;
-    if (dwg->version < AD_ACAD13 || dwg->addhandles_tables || adObjhandleIsNull(b->handle) ||
-        bt_search(dwg, b->handle, dwg->btroot))
-        if (!dxfnewhandle(dwg, b->handle)) return false;
+    if (!dxfclaimhandle(dwg, b->handle, dwg->version < AD_ACAD13 || dwg->addhandles_tables)) return false;
     if (!addobjecttolistandindex(dwg, dwg->blkhs, b, sizeof *b, b->handle, AD_PUT_TAIL, nullptr))
         return false;
     return true;

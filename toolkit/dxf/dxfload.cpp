@@ -10,6 +10,7 @@
  * toolkit state's current pair is the one read at dwg->dxf->lastpos. */
 #include "toolkit/dxf/dxf_int.h"
 
+#include <cstdio>
 #include <cstring>
 
 extern "C" {
@@ -167,6 +168,28 @@ void dxfdiscardblob(AdDrawing *dwg, AdBlob *blob)
 
 int dxfnewhandle(AdDrawing *dwg, unsigned char *handle) { return adGenerateObjhandle(dwg, handle); }
 
+int dxfrenumber(AdDrawing *dwg, unsigned char *handle)
+{
+    char taken[17], fresh[17];
+    adBinaryObjhandleToAscii(handle, taken);
+    if (!dxfnewhandle(dwg, handle)) return 0;
+    adBinaryObjhandleToAscii(handle, fresh);
+    if (adin->warning) {
+        char text[96];
+        std::snprintf(text, sizeof text, "Duplicate handle %s in file: the record takes handle %s", taken,
+                      fresh);
+        adin->warning(text);
+    }
+    return 1;
+}
+
+int dxfclaimhandle(AdDrawing *dwg, unsigned char *handle, int fresh)
+{
+    if (fresh || adObjhandleIsNull(handle)) return dxfnewhandle(dwg, handle);
+    if (!bt_search(dwg, handle, dwg->btroot)) return 1;
+    return dxfrenumber(dwg, handle);
+}
+
 int dxffindname(AdDrawing *dwg, int list, const char *name, unsigned char *handle)
 {
     std::memset(handle, 0, 8);
@@ -288,8 +311,8 @@ int dxfstoreentity(AdDrawing *dwg, LLList *list, AdEntityHeader *hdr, AdEntityRe
     if (adObjhandleIsNull(hdr->handle) && !dxfnewhandle(dwg, hdr->handle)) return 0;
     if (adStoreEntity(dwg, list, hdr, rec)) return 1;
     if (adin->error == 172) { /* a handle the file gave twice: a fresh one */
-        if (adin->warning) adin->warning("Duplicate handle in file");
-        if (dxfnewhandle(dwg, hdr->handle) && adStoreEntity(dwg, list, hdr, rec)) return 1;
+        adseterror(0);
+        if (dxfrenumber(dwg, hdr->handle) && adStoreEntity(dwg, list, hdr, rec)) return 1;
     }
     adseterror(adin->error == 172 || adin->error == 173 ? 290 : 289);
     return 0;

@@ -289,11 +289,7 @@ int16_t readobject(AdDrawing *dwg, int16_t type, Handler handler)
         ok = resolveandaddxdata(dwg, &c.xd, &h.xdblob) != 0;
     }
     freectx(c);
-    if (ok) {
-        if (dwg->addhandles_tables || adObjhandleIsNull(h.handle) || bt_search(dwg, h.handle, dwg->btroot))
-            ok = dxfnewhandle(dwg, h.handle) != 0;
-        if (ok) ok = adAddObject(dwg, &h, &r) != 0;
-    }
+    if (ok) { ok = dxfclaimhandle(dwg, h.handle, dwg->addhandles_tables) && adAddObject(dwg, &h, &r); }
     if (!ok) {
         adDeleteBlob(h.reactorblob);
         dxfdiscardblob(dwg, h.xdblob);

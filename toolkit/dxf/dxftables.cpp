@@ -372,10 +372,7 @@ int generictableread(AdDrawing *dwg, int list, void *rec, RecCtx &c)
 int storerecord(AdDrawing *dwg, int list, void *rec, int mode)
 {
     unsigned char *h = adtablehandle(list, rec);
-    if (dwg->version < AD_ACAD13 || dwg->addhandles_tables || adObjhandleIsNull(h) ||
-        bt_search(dwg, h, dwg->btroot)) {
-        if (!dxfnewhandle(dwg, h)) return 0;
-    }
+    if (!dxfclaimhandle(dwg, h, dwg->version < AD_ACAD13 || dwg->addhandles_tables)) return 0;
     LLList *l = adtablelist(dwg, list);
     if (!addobjecttolistandindex(dwg, l, rec, kLayouts[list].size, h, mode, nullptr)) return 0;
     return 1;

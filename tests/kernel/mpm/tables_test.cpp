@@ -37,7 +37,7 @@ TEST_F(TablesTest, EveryModuleHasItsMessageCount)
     } expect[] = {{0, "PDX", 14},    {1, "MPM", 13},  {2, "OLM", 5},     {3, "OTM", 9},     {4, "OSM", 3},
                   {5, "OQM", 3},     {6, "EAM", 3},   {8, "DDF", 9},     {9, "MDA", 44},    {10, "UGN", 19},
                   {11, "MTH", 13},   {12, "EVM", 3},  {13, "FMT", 22},   {16, "HDB", 1},    {17, "CFG", 64},
-                  {18, "DOF", 10},   {19, "MAP", 38}, {100, "DXFI", 11}, {105, "DNFP", 17}, {106, "DNFF", 21},
+                  {18, "DOF", 10},   {19, "MAP", 38}, {100, "DXFI", 11}, {105, "DNFP", 18}, {106, "DNFF", 21},
                   {107, "DGDX", 19}, {108, "DMAP", 7}};
     int registered = 0;
     for (const PdxModule &m : pdx__Table) registered += m.count > 0;

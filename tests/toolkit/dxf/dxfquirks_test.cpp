@@ -269,19 +269,63 @@ TEST_F(Quirks, ExtendedDataThatDoesNotFit)
     adSetAd2CriticalErrorFn(nullptr);
 }
 
-TEST_F(Quirks, DuplicateHandlesGetFreshOnes)
+/* A handle the file gives twice, in any section: every record is kept, the
+ * later one under a fresh handle, and each duplicate is named in a warning
+ * together with the handle its record takes. */
+TEST_F(Quirks, DuplicateHandlesGetFreshOnesWithAWarning)
 {
     adSetAd2WarningFn(Warn);
-    std::string ents = P(0, "LINE") + P(5, "2A") + P(8, "0") + P(0, "LINE") + P(5, "2A") + P(8, "0") +
-                       P(0, "LINE") + P(8, "0");
-    ASSERT_NE(Load(Version("AC1015") + Section("ENTITIES", ents) + Eof()), nullptr);
+    const std::string layer = P(0, "LAYER") + P(5, "2A") + P(2, "Walls") + P(70, "0");
+    const std::string line = P(0, "LINE") + P(5, "2A") + P(8, "0");
+    const std::string dict = P(0, "DICTIONARY") + P(5, "2A") + P(330, "0");
+    const struct {
+        const char *what;
+        std::string body;
+        size_t duplicates;
+    } cases[] = {
+        {"two entities, one without a handle", Section("ENTITIES", line + line + P(0, "LINE") + P(8, "0")),
+         1},
+        {"a layer and an entity",
+         Section("TABLES", P(0, "TABLE") + P(2, "LAYER") + P(5, "2") + layer + P(0, "ENDTAB")) +
+             Section("ENTITIES", line),
+         1},
+        {"two layers",
+         Section("TABLES", P(0, "TABLE") + P(2, "LAYER") + P(5, "2") + layer + P(0, "LAYER") + P(5, "2A") +
+                               P(2, "Doors") + P(70, "0") + P(0, "ENDTAB")),
+         1},
+        {"a block record, an entity and an object",
+         Section("TABLES", P(0, "TABLE") + P(2, "BLOCK_RECORD") + P(5, "1") + P(0, "BLOCK_RECORD") +
+                               P(5, "2A") + P(2, "Bolt") + P(0, "ENDTAB")) +
+             Section("BLOCKS", P(0, "BLOCK") + P(5, "30") + P(8, "0") + P(2, "Bolt") + P(70, "0") +
+                                   P(10, "0") + P(20, "0") + P(0, "ENDBLK") + P(5, "31") + P(8, "0")) +
+             Section("ENTITIES", line) + Section("OBJECTS", dict),
+         2},
+    };
+    for (const auto &c : cases) {
+        g_warnings.clear();
+        ASSERT_NE(Load(Version("AC1015") + c.body + Eof()), nullptr) << c.what << ": " << adError();
+        ASSERT_EQ(g_warnings.size(), c.duplicates) << c.what;
+        for (const std::string &w : g_warnings) {
+            EXPECT_NE(w.find("Duplicate handle 2A"), std::string::npos) << w;
+            /* the handle named as the new one is a handle of the drawing */
+            const size_t at = w.rfind(' ');
+            AdObjhandle fresh;
+            adAsciiObjhandleToBinary(w.c_str() + at + 1, fresh);
+            EXPECT_NE(HV(fresh), 0x2Au) << w;
+            EXPECT_NE(bt_search(dwg, fresh, dwg->btroot), nullptr) << c.what << ": " << w;
+        }
+        /* the first record keeps 2A, every record is there */
+        EXPECT_NE(bt_search(dwg, reinterpret_cast<const unsigned char *>("\0\0\0\0\0\0\0\x2A"), dwg->btroot),
+                  nullptr)
+            << c.what;
+    }
     std::vector<Ent> e = Entities(adModelSpaceEntityList(dwg));
-    ASSERT_EQ(e.size(), 3u);
-    std::set<uint64_t> h;
-    for (const Ent &x : e) h.insert(HV(x.h.handle));
-    EXPECT_EQ(h.size(), 3u);
-    EXPECT_EQ(HV(e[0].h.handle), 0x2Au);
-    EXPECT_EQ(g_warnings.size(), 1u);
+    ASSERT_EQ(e.size(), 1u);
+    AdObjhandle h;
+    EXPECT_TRUE(adFindBlockheaderByName(dwg, "Bolt", h));
+    EXPECT_EQ(HV(h), 0x2Au);
+    /* the entity and the dictionary took fresh handles */
+    EXPECT_NE(HV(e[0].h.handle), 0x2Au);
 }
 
 TEST_F(Quirks, HatchSplineEdgeWithFitDataAndSplineWeightsInABlock)
