@@ -8,7 +8,8 @@
  * ASCII and as binary DXF (the reader benchmark's drawing), and a mixed
  * drawing of 300,000 entities (lightweight polylines with bulges, arcs,
  * circles, texts, inserts of a block with an attribute, dimensions) on a
- * few layers. Every run happens in a child process, so that its peak
+ * few layers; and drawings of many names: 100,000 layers, 100,000 blocks,
+ * and 33,000 entities of kinds no class declares. Every run happens in a child process, so that its peak
  * resident memory is its own; reported: wall time, MB/s of input, peak
  * resident memory and its ratio to the file's size. */
 #include <benchmark/benchmark.h>
@@ -31,7 +32,7 @@
 
 namespace {
 
-std::string g_dir, g_lines, g_linesbin, g_mixed;
+std::string g_dir, g_lines, g_linesbin, g_mixed, g_layers, g_blocks, g_kinds;
 constexpr int kMixed = 300000;
 
 void WriteMixed(const std::string &path)
@@ -126,6 +127,84 @@ void WriteMixed(const std::string &path)
             o.pair(100, "AcDbAlignedDimension"), o.num(13, x), o.num(23, y), o.pair(33, "0.0");
             o.num(14, x + 10), o.num(24, y), o.pair(34, "0.0"), o.pair(100, "AcDbRotatedDimension");
             break;
+        }
+    }
+    o.pair(0, "ENDSEC");
+    o.pair(0, "EOF");
+    o.close();
+}
+
+constexpr int kManyNames = 100000;
+constexpr int kUnknownKinds = 33000;
+
+/* Table records and block definitions by the hundred thousand: a LAYER table
+ * of kManyNames layers (every other one with a dashed line type), or as many
+ * BLOCK_RECORD records with their BLOCKs of one LINE each, and one entity on
+ * each layer or one INSERT of each block. With unknownKinds, no tables but
+ * kUnknownKinds entities of as many kinds no class declares. */
+void WriteManyNames(const std::string &path, bool layers, bool blocks, bool unknownKinds)
+{
+    vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
+    long h = 0x100;
+    o.pair(0, "SECTION"), o.pair(2, "HEADER"), o.pair(9, "$ACADVER"), o.pair(1, "AC1015");
+    o.pair(0, "ENDSEC");
+    o.pair(0, "SECTION"), o.pair(2, "TABLES");
+    o.pair(0, "TABLE"), o.pair(2, "LTYPE"), o.pair(5, "5"), o.pair(70, "2");
+    o.pair(0, "LTYPE"), o.pair(5, "14"), o.pair(2, "Continuous"), o.pair(70, "0");
+    o.pair(0, "LTYPE"), o.pair(5, "15"), o.pair(2, "Dashed"), o.pair(70, "0");
+    o.pair(0, "ENDTAB");
+    if (layers) {
+        o.pair(0, "TABLE"), o.pair(2, "LAYER"), o.pair(5, "2"), o.integer(70, kManyNames);
+        for (int i = 0; i < kManyNames; ++i) {
+            o.pair(0, "LAYER"), std::snprintf(o.t, sizeof o.t, "%lX", h++), o.pair(5, o.t);
+            std::snprintf(o.t, sizeof o.t, "Layer %d", i);
+            o.pair(100, "AcDbSymbolTableRecord"), o.pair(100, "AcDbLayerTableRecord"), o.pair(2, o.t);
+            o.pair(70, "0"), o.integer(62, i % 255 + 1), o.pair(6, i % 2 ? "Dashed" : "Continuous");
+        }
+        o.pair(0, "ENDTAB");
+    }
+    if (blocks) {
+        o.pair(0, "TABLE"), o.pair(2, "BLOCK_RECORD"), o.pair(5, "1"), o.integer(70, kManyNames);
+        for (int i = 0; i < kManyNames; ++i) {
+            std::snprintf(o.t, sizeof o.t, "%lX", 0x1000000L + i);
+            o.pair(0, "BLOCK_RECORD"), o.pair(5, o.t);
+            std::snprintf(o.t, sizeof o.t, "Part %d", i);
+            o.pair(100, "AcDbSymbolTableRecord"), o.pair(100, "AcDbBlockTableRecord"), o.pair(2, o.t);
+        }
+        o.pair(0, "ENDTAB");
+    }
+    o.pair(0, "ENDSEC");
+    if (blocks) {
+        o.pair(0, "SECTION"), o.pair(2, "BLOCKS");
+        for (int i = 0; i < kManyNames; ++i) {
+            std::snprintf(o.t, sizeof o.t, "%lX", h++);
+            o.pair(0, "BLOCK"), o.pair(5, o.t);
+            std::snprintf(o.t, sizeof o.t, "%lX", 0x1000000L + i);
+            o.pair(330, o.t), o.pair(100, "AcDbEntity"), o.pair(8, "0"), o.pair(100, "AcDbBlockBegin");
+            std::snprintf(o.t, sizeof o.t, "Part %d", i);
+            o.pair(2, o.t), o.pair(70, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0");
+            o.entity("LINE", h++, "0", "AcDbLine");
+            o.pair(10, "0.0"), o.pair(20, "0.0"), o.num(11, i), o.pair(21, "1.0");
+            o.entity("ENDBLK", h++, "0", "AcDbBlockEnd");
+        }
+        o.pair(0, "ENDSEC");
+    }
+    o.pair(0, "SECTION"), o.pair(2, "ENTITIES");
+    const int n = unknownKinds ? kUnknownKinds : kManyNames;
+    for (int i = 0; i < n; ++i) {
+        char kind[32], name[32];
+        std::snprintf(kind, sizeof kind, "KIND_%d", i);
+        std::snprintf(name, sizeof name, layers ? "Layer %d" : "0", i);
+        if (unknownKinds) {
+            o.entity(kind, h++, "0", nullptr);
+            o.pair(10, "1.0"), o.pair(20, "2.0");
+        } else if (blocks) {
+            o.entity("INSERT", h++, "0", "AcDbBlockReference");
+            std::snprintf(name, sizeof name, "Part %d", i);
+            o.pair(2, name), o.num(10, i), o.pair(20, "0.0"), o.pair(30, "0.0");
+        } else {
+            o.entity("POINT", h++, name, "AcDbPoint");
+            o.num(10, i), o.pair(20, "0.0"), o.pair(30, "0.0");
         }
     }
     o.pair(0, "ENDSEC");
@@ -304,6 +383,12 @@ int main(int argc, char **argv)
     vyrbench::WriteMillionLines(g_lines, false);
     vyrbench::WriteMillionLines(g_linesbin, true);
     WriteMixed(g_mixed);
+    g_layers = g_dir + "/layers.dxf";
+    g_blocks = g_dir + "/blocks.dxf";
+    g_kinds = g_dir + "/kinds.dxf";
+    WriteManyNames(g_layers, true, false, false);
+    WriteManyNames(g_blocks, false, true, false);
+    WriteManyNames(g_kinds, false, false, true);
 
     auto reg = [](benchmark::internal::Benchmark *b) {
         b->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -311,6 +396,9 @@ int main(int argc, char **argv)
     reg(benchmark::RegisterBenchmark("load/ascii_million_lines", Load, &g_lines));
     reg(benchmark::RegisterBenchmark("load/binary_million_lines", Load, &g_linesbin));
     reg(benchmark::RegisterBenchmark("load/ascii_mixed", Load, &g_mixed));
+    reg(benchmark::RegisterBenchmark("load/ascii_100k_layers", Load, &g_layers));
+    reg(benchmark::RegisterBenchmark("load/ascii_100k_blocks", Load, &g_blocks));
+    reg(benchmark::RegisterBenchmark("load/ascii_33k_unknown_kinds", Load, &g_kinds));
     reg(benchmark::RegisterBenchmark("pairs/ascii_million_lines", Pairs, &g_lines, AD_FILE_ASCII_DXF));
     reg(benchmark::RegisterBenchmark("pairs/binary_million_lines", Pairs, &g_linesbin, AD_FILE_BINARY_DXF));
     reg(benchmark::RegisterBenchmark("pairs/ascii_mixed", Pairs, &g_mixed, AD_FILE_ASCII_DXF));
@@ -320,6 +408,8 @@ int main(int argc, char **argv)
 #ifdef VYR_HAVE_DXFLIB
     reg(benchmark::RegisterBenchmark("dxflib/ascii_million_lines", Dxflib, &g_lines));
     reg(benchmark::RegisterBenchmark("dxflib/ascii_mixed", Dxflib, &g_mixed));
+    reg(benchmark::RegisterBenchmark("dxflib/ascii_100k_layers", Dxflib, &g_layers));
+    reg(benchmark::RegisterBenchmark("dxflib/ascii_100k_blocks", Dxflib, &g_blocks));
 #endif
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
@@ -327,6 +417,9 @@ int main(int argc, char **argv)
     std::remove(g_lines.c_str());
     std::remove(g_linesbin.c_str());
     std::remove(g_mixed.c_str());
+    std::remove(g_layers.c_str());
+    std::remove(g_blocks.c_str());
+    std::remove(g_kinds.c_str());
     ::rmdir(g_dir.c_str());
     return 0;
 }
