@@ -12,6 +12,10 @@
 extern "C" {
 #endif
 
+/* The version string of each release the toolkit loads, by version index
+ * (AD_ACAD25 ... AD_ACAD2000): the one table the sniff and the header use. */
+extern const char *const adversionnames[8];
+
 enum {
     AD_LINEBUF_SIZE = 131072, /* value/line buffers (one byte more for the terminator) */
     AD_XDBUF_SIZE = 32768,    /* extended-data buffers */

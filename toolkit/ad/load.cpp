@@ -10,9 +10,6 @@
 
 namespace {
 
-const char *const kVersions[8] = {"AC1002", "AC1003", "AC1004", "AC1006",
-                                  "AC1009", "AC1012", "AC1014", "AC1015"};
-
 bool has(const unsigned char *b, size_t n, const char *s)
 {
     return memmem(b, n, s, std::strlen(s)) != nullptr;
@@ -266,6 +263,9 @@ AdDrawing *fail(AdDrawing *dwg)
 
 extern "C" {
 
+const char *const adversionnames[8] = {"AC1002", "AC1003", "AC1004", "AC1006",
+                                       "AC1009", "AC1012", "AC1014", "AC1015"};
+
 int adSniffFileKind(const char *path)
 {
     ZtStream *stream = ztior_open(path);
@@ -349,7 +349,7 @@ AdDrawing *adloadfilex(const char *path, unsigned char preloadmode, AdDrawing **
     }
     dwg->version = AD_VERSION_UNKNOWN;
     for (int i = 0; i < 8 && dwg->version < 0; ++i)
-        if (has(sniff, n, kVersions[i])) dwg->version = static_cast<int16_t>(i);
+        if (has(sniff, n, adversionnames[i])) dwg->version = static_cast<int16_t>(i);
     if (dwg->version < 0) {
         if (begins(sniff, n, "AC1013")) {
             dwg->version = AD_ACAD14;

@@ -487,9 +487,6 @@ int storevar(AdDrawing *dwg, const HeaderVar &v)
     return 1;
 }
 
-const char *const kVersions[8] = {"AC1002", "AC1003", "AC1004", "AC1006",
-                                  "AC1009", "AC1012", "AC1014", "AC1015"};
-
 } // namespace
 
 extern "C" {
@@ -536,7 +533,7 @@ int dxfprocessheader(AdDrawing *dwg)
     }
     int version = -1;
     for (int i = 0; i < 8; ++i)
-        if (std::strcmp(h->acadver, kVersions[i]) == 0) version = i;
+        if (std::strcmp(h->acadver, adversionnames[i]) == 0) version = i;
     if (std::strcmp(h->acadver, "AC1500") == 0) version = AD_ACAD2000;
     if (std::strcmp(h->acadver, "AC1013") == 0) {
         version = AD_ACAD14;
@@ -569,7 +566,7 @@ int dxfprocessheader(AdDrawing *dwg)
         h->celtypeindex = 32767;
     else if (adstricmp(adin->names[AD_NM_CELTYPE], "BYBLOCK") == 0)
         h->celtypeindex = 32766;
-    h->angbase *= 3.14159265358979323846 / 180.0;
+    h->angbase *= M_PI / 180.0;
     return 1;
 }
 
