@@ -473,7 +473,7 @@ int dnfp__ParseViewPort(db_ptr *out)
         v->snap_isopair = (f & 0x3000) >> 12;
         if (v->snap_isopair == 3) v->snap_isopair = 0;
         v->hidden_plot = (f & 0x800) ? 1 : 0;
-        v->snap_ang = r.snapangle * 180.0 / DNFP_PI;
+        v->snap_ang = r.snapangle * 180.0 / M_PI;
         v->cir_zoom = r.circlezoom;
         v->rendermode = r.rendermode;
         v->ucsvp = r.ucsvp;

@@ -10,6 +10,7 @@
 #ifndef VYR_DNFP_DNFP_INT_H
 #define VYR_DNFP_DNFP_INT_H
 
+#include <math.h>
 #include <stddef.h>
 #include <stdint.h>
 
@@ -26,10 +27,9 @@ extern "C" {
 /* An 8-byte toolkit handle, most significant byte first. */
 typedef unsigned char handle8;
 
-#define DNFP_PI 3.141592653589793
 /* Radians to degrees in the order the mapping keeps: divided by pi, then
  * multiplied by 180. */
-#define DNFP_DEGREES(radians) ((radians) / DNFP_PI * 180.0)
+#define DNFP_DEGREES(radians) ((radians) / M_PI * 180.0)
 
 /* Lengths of texts copied from the toolkit into fixed model fields. */
 #define DNFP_NAME_MAX 255

@@ -1,6 +1,7 @@
 /* Module DDF: TF lookup with its one-entry memo, field defaults, computed
  * counts, section names, start-up and shutdown. The definition itself is
  * compiled in (dxfi_def.cpp). */
+#include <cmath>
 #include <cstring>
 
 #include "kernel/ddf/ddf.h"
@@ -72,8 +73,7 @@ int32_t ddf_KindSize(int32_t kind)
 
 int32_t ddf_GetFieldDefault(const DdfField *field, void *dest)
 {
-    static const double constants[] = {0.0, 1.0, 3.14159265358979323846, 1.57079632679489661923,
-                                       0.78539816339744830962};
+    static const double constants[] = {0.0, 1.0, M_PI, M_PI_2, 0.78539816339744830962};
     if (!field || !dest) return ddf__Error(DDF_NULL_MEMPTR);
     int32_t key = field->key;
     switch (field->kind) {

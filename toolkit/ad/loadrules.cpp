@@ -3,6 +3,7 @@
  * that older files lack, universal times derived from local ones. */
 #include "toolkit/ad/ad_int.h"
 
+#include <cmath>
 #include <cstring>
 #include <ctime>
 
@@ -307,7 +308,7 @@ int adddefaultobjects(AdDrawing *dwg)
     std::memcpy(h.ownerhandle, mlstyles, 8);
     std::strcpy(r.mlstyle.name, "STANDARD");
     r.mlstyle.fillcolor = 256;
-    r.mlstyle.startang = r.mlstyle.endang = 3.14159265358979323846 / 2;
+    r.mlstyle.startang = r.mlstyle.endang = M_PI / 2;
     return adAddObject(dwg, &h, &r);
 }
 

@@ -7,6 +7,7 @@
 #include "toolkit/ad/ad_int.h"
 #include "toolkit/sh/sh.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -142,7 +143,7 @@ int adInitAd2(const char *initfile, int16_t *error)
     }
     if (ok) {
         s->epsilon = 5.0e-7;
-        s->epsilonrad = 5.0e-7 * 3.14159265358979323846 / 180.0;
+        s->epsilonrad = 5.0e-7 * M_PI / 180.0;
         s->big = 1.0e6;
         s->fmtint = "%6d";
         s->fmtreal = "%.6f";

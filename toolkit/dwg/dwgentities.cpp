@@ -19,8 +19,6 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
-
 /* What an entity layout works on. */
 struct Ent {
     AdDrawing *dwg;
@@ -1013,8 +1011,8 @@ int hatch(Ent &e)
                     double s = adEllipseParameterFromAngle(getbitdouble(d), v[4]);
                     double t = adEllipseParameterFromAngle(getbitdouble(d), v[4]);
                     if (s < 0 || t < 0) {
-                        s += 2 * kPi;
-                        t += 2 * kPi;
+                        s += 2 * M_PI;
+                        t += 2 * M_PI;
                     }
                     v[5] = s;
                     v[6] = t;

@@ -8,6 +8,7 @@
  * renderings of what the names describe. */
 #include "toolkit/dxf/dxf_int.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -98,8 +99,8 @@ bool drawprim(AdDrawing *dwg, LLList *list, const Prim &p, const unsigned char *
         return store(dwg, list, AD_ENT_CIRCLE, r, layer);
     case 'A':
         r.arc.pt0[0] = v[0], r.arc.pt0[1] = v[1], r.arc.radius = v[2];
-        r.arc.stang = v[3] * 3.14159265358979323846 / 180.0;
-        r.arc.endang = v[4] * 3.14159265358979323846 / 180.0;
+        r.arc.stang = v[3] * M_PI / 180.0;
+        r.arc.endang = v[4] * M_PI / 180.0;
         return store(dwg, list, AD_ENT_ARC, r, layer);
     case 'D': {
         /* a disc: a closed wide polyline of two half circles */

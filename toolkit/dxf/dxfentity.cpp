@@ -300,7 +300,7 @@ void recorddefaults(int kind, AdEntityRecord *r)
         r->insert.xscale = r->insert.yscale = r->insert.zscale = 1.0;
         r->insert.numrows = r->insert.numcols = 1;
         break;
-    case AD_ENT_ELLIPSE: r->ellipse.endparam = 2 * 3.14159265358979323846; break;
+    case AD_ENT_ELLIPSE: r->ellipse.endparam = 2 * M_PI; break;
     case AD_ENT_MTEXT:
         r->mtext.xdir[0] = 1.0;
         r->mtext.linespacingfactor = 1.0;

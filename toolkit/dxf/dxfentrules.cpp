@@ -33,8 +33,7 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
-const double kDeg = kPi / 180.0;
+const double kDeg = M_PI / 180.0;
 
 /* The next value of a counted sequence. */
 bool seq(AdDrawing *dwg) { return dxfseq(dwg) != 0; }
@@ -182,8 +181,8 @@ bool hatchpaths(AdDrawing *dwg, AdEntCtx *c, int32_t npaths)
                     double s = adEllipseParameterFromAngle(v[5] * kDeg, v[4]);
                     double t = adEllipseParameterFromAngle(v[6] * kDeg, v[4]);
                     if (s < 0 || t < 0) {
-                        s += 2 * kPi;
-                        t += 2 * kPi;
+                        s += 2 * M_PI;
+                        t += 2 * M_PI;
                     }
                     v[5] = s;
                     v[6] = t;

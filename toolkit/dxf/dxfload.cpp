@@ -10,6 +10,7 @@
  * toolkit state's current pair is the one read at dwg->dxf->lastpos. */
 #include "toolkit/dxf/dxf_int.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -89,7 +90,7 @@ int32_t dxfcount(AdDrawing *dwg)
     return n < 0 ? 0 : n;
 }
 
-double dxfangle(void) { return dxfreal() * (3.14159265358979323846 / 180.0); }
+double dxfangle(void) { return dxfreal() * (M_PI / 180.0); }
 
 int dxfseq(AdDrawing *dwg)
 {

@@ -29,6 +29,7 @@
  * style's handle. */
 #include "toolkit/dxf/dxf_int.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -225,7 +226,7 @@ int16_t readobject(AdDrawing *dwg, int16_t type, Handler handler)
     h.objtype = type;
     if (type == AD_OBJ_MLINESTYLE) {
         r.mlstyle.fillcolor = 256;
-        r.mlstyle.startang = r.mlstyle.endang = 3.14159265358979323846 / 2;
+        r.mlstyle.startang = r.mlstyle.endang = M_PI / 2;
     }
     if (handler == dictionarypair) r.dict.cloning = 1;
     ObjCtx c;
