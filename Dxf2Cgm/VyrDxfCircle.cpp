@@ -25,12 +25,7 @@ VyrDxfCircle::VyrDxfCircle(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock
     centerY = centre.GetY();
     if (!ocs.IsPlanar()) {
         tilted = true;
-        const VyrMathVector2D u = ocs.ToPlanVector(radius, 0.0);
-        const VyrMathVector2D v = ocs.ToPlanVector(0.0, radius);
-        axisX[0] = u.GetX();
-        axisX[1] = u.GetY();
-        axisY[0] = v.GetX();
-        axisY[1] = v.GetY();
+        ocs.RadiusAxes(radius, axisX, axisY);
     }
 }
 

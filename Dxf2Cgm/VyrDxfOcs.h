@@ -31,6 +31,16 @@ public:
     /* The plan view of a point and of a displacement. */
     VyrMathPoint2D ToPlan(double x, double y, double z = 0.0) const;
     VyrMathVector2D ToPlanVector(double x, double y, double z = 0.0) const;
+    /* The plan view of the radius vectors r·Ax and r·Ay: the conjugate
+     * semi-diameters of the ellipse a circle of radius r is drawn as. */
+    void RadiusAxes(double r, double axisX[2], double axisY[2]) const
+    {
+        const VyrMathVector2D u = ToPlanVector(r, 0.0), v = ToPlanVector(0.0, r);
+        axisX[0] = u.GetX();
+        axisX[1] = u.GetY();
+        axisY[0] = v.GetX();
+        axisY[1] = v.GetY();
+    }
     /* The plan view of the unit axes and of the normal. */
     VyrMathVector2D AxisX() const { return VyrMathVector2D(ax_[0], ax_[1]); }
     VyrMathVector2D AxisY() const { return VyrMathVector2D(ay_[0], ay_[1]); }
