@@ -296,6 +296,9 @@ VyrDxf2CgmOptions KnownOptions(const VyrDxf2CgmOptions &given)
         known.filledAreas = given.filledAreas;
     if (within(offsetof(VyrDxf2CgmOptions, nurbsElement), sizeof given.nurbsElement))
         known.nurbsElement = given.nurbsElement;
+    if (within(offsetof(VyrDxf2CgmOptions, pageAspect), sizeof given.pageAspect) &&
+        std::isfinite(given.pageAspect) && given.pageAspect > 0.0f)
+        known.pageAspect = given.pageAspect;
     return known;
 }
 
@@ -705,6 +708,16 @@ void VyrDxf2Cgm::WritePicture(int model)
             width = static_cast<float>(max[0] - min[0]);
             height = static_cast<float>(max[1] - min[1]);
             originX = originY = 0.0f;
+        }
+    }
+    const float aspect = VyrDxfEntity::GetOptions().pageAspect;
+    if (aspect > 0.0f) {
+        if (width < aspect * height) {
+            originX += (aspect * height - width) / 2;
+            width = aspect * height;
+        } else if (width > aspect * height) {
+            originY += (width / aspect - height) / 2;
+            height = width / aspect;
         }
     }
 

@@ -16,6 +16,11 @@
  * - filledAreas: solids, traces and wide polyline segments are filled.
  * - nurbsElement: B-splines are written as the metafile's NURBS element
  *   instead of Bezier segments (few viewers draw it).
+ * - pageAspect: when positive, the picture space is padded to this width
+ *   over height, the drawing centred in it, for viewers that put a picture
+ *   on a page of fixed shape and fit its width (LibreOffice's 16:9 page
+ *   cuts off the bottom of a taller picture). Nothing drawn moves relative
+ *   to anything else; 0 keeps the picture space as it is.
  *
  * `size` lets the structure grow without breaking hosts built against an
  * older one: the library reads only the members that lie within `size`
@@ -32,6 +37,7 @@ struct VyrDxf2CgmOptions {
     bool drawingLineTypes = false;
     bool filledAreas = false;
     bool nurbsElement = false;
+    float pageAspect = 0.0f;
 
     /* fit, visibleLayersOnly, drawingLineTypes and filledAreas on: the
      * drawing as a CAD program plots it. */

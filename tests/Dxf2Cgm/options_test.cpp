@@ -196,6 +196,37 @@ TEST(Options, FitEnclosesWhatIsDrawn)
     }
 }
 
+/* A page shape pads the picture around the fitted drawing, centred, and
+ * moves nothing drawn: the primitives are those of the fitted picture. */
+TEST(Options, PageAspectPadsAroundTheDrawing)
+{
+    const VyrDxf2CgmOptions fit = Only(&VyrDxf2CgmOptions::fit);
+    for (const char *name : {"georeferenced", "solids"}) {
+        const ConvertedPicture fitted(name, &fit);
+        ASSERT_EQ(fitted.Result(), 0);
+        const std::vector<double> f = Extent(fitted);
+        ASSERT_EQ(f.size(), 4u);
+        for (const float aspect : {16.0f / 9.0f, 0.25f, 4.0f}) {
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(aspect));
+            VyrDxf2CgmOptions paged = fit;
+            paged.pageAspect = aspect;
+            const ConvertedPicture picture(name, &paged);
+            ASSERT_EQ(picture.Result(), 0);
+            ASSERT_TRUE(picture.Decoded()) << picture.Decoder().Error();
+            const std::vector<double> e = Extent(picture);
+            ASSERT_EQ(e.size(), 4u);
+            const double w = e[2] - e[0], h = e[3] - e[1];
+            const double margin = 0.01 / 1.02 * std::max(w, h);
+            EXPECT_NEAR((w - 2 * margin) / (h - 2 * margin), aspect, 1e-3 * aspect);
+            EXPECT_NEAR(e[0] + e[2], f[0] + f[2], 1e-3 * w) << "centred across";
+            EXPECT_NEAR(e[1] + e[3], f[1] + f[3], 1e-3 * h) << "centred up and down";
+            EXPECT_TRUE(e[0] <= f[0] && e[1] <= f[1] && e[2] >= f[2] && e[3] >= f[3]);
+            for (const char *element : {"POLYLINE", "POLYGON", "CIRCLE"})
+                EXPECT_EQ(picture.Lines(element), fitted.Lines(element)) << element;
+        }
+    }
+}
+
 /* Lines on layers that are off, frozen, not plotted, or on the layer of
  * definition points are left out; all are drawn without the option. */
 TEST(Options, VisibleLayersOnly)

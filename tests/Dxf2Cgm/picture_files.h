@@ -47,23 +47,7 @@ inline std::vector<double> Expected(const std::string &name, const std::string &
 }
 
 /* The numbers of a decoded listing line, in order. */
-inline std::vector<double> ListedNumbers(const std::string &line)
-{
-    std::vector<double> out;
-    const char *p = line.c_str();
-    while (*p) {
-        const bool sign = (*p == '-' || *p == '.') && p[1] >= '0' && p[1] <= '9';
-        const bool startsWord = p == line.c_str() || p[-1] == ' ' || p[-1] == '(' || p[-1] == ',';
-        if (((*p >= '0' && *p <= '9') || sign) && startsWord) {
-            char *end;
-            out.push_back(std::strtod(p, &end));
-            p = end;
-        } else {
-            ++p;
-        }
-    }
-    return out;
-}
+inline std::vector<double> ListedNumbers(const std::string &line) { return CgmDecoder::sNumbers(line); }
 
 /* One conversion of a picture drawing into a temporary metafile. */
 class ConvertedPicture {

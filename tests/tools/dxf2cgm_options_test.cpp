@@ -1,11 +1,13 @@
 /* The picture options of the dxf2cgm tool: by default the drawing as a CAD
  * program plots it (fitted, visible layers, the drawing's own line types,
- * filled areas), one flag to turn off each, --base for the library's base
+ * filled areas, on a 16:9 page), one flag to turn off each, --base for the library's base
  * picture, --nurbs for the metafile's own B-splines; --help lists them. */
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -65,16 +67,42 @@ TEST_F(Dxf2CgmOptions, DefaultsPlotTheDrawingAndFlagsTurnEachOff)
         EXPECT_EQ(!decoder.Lines(c.element).empty(), c.present);
     }
 
-    /* Fitted by default, the fixed page with --no-fit or --base. */
-    for (const char *flags : {"", "--no-fit", "--base"}) {
-        SCOPED_TRACE(flags);
+    /* Fitted on a 16:9 page by default; the fixed page with --no-fit, and
+     * square with --base; the drawing's own shape with --no-page. */
+    struct Extent {
+        const char *flags;
+        bool fixed;
+        double aspect; /* of the extent without its margin; 0: the drawing's */
+    };
+    const double drawingAspect = 0; /* the layers drawing is not 16:9 */
+    for (const Extent &c : std::vector<Extent>{{"", false, 16.0 / 9},
+                                               {"--no-page", false, drawingAspect},
+                                               {"--page 1:2", false, 0.5},
+                                               {"--no-fit", true, 16.0 / 9},
+                                               {"--base", true, 1.0}}) {
+        SCOPED_TRACE(c.flags);
         CgmDecoder decoder;
         int status = -1;
-        ASSERT_TRUE(Convert(flags, "layers", decoder, status)) << decoder.Error();
-        const std::vector<std::string> extent = decoder.Lines("VDC EXTENT");
-        ASSERT_EQ(extent.size(), 1u);
-        const bool fixed = extent[0].find("16524") != std::string::npos;
-        EXPECT_EQ(fixed, std::string(flags) != "") << extent[0];
+        ASSERT_TRUE(Convert(c.flags, "layers", decoder, status)) << decoder.Error();
+        const std::vector<std::string> lines = decoder.Lines("VDC EXTENT");
+        ASSERT_EQ(lines.size(), 1u);
+        const std::vector<double> e = CgmDecoder::sNumbers(lines[0]);
+        ASSERT_EQ(e.size(), 4u);
+        const double w = e[2] - e[0], h = e[3] - e[1];
+        const double margin = 0.01 / 1.02 * std::max(w, h); /* 1 % of the larger side on each side */
+        EXPECT_EQ(std::min(w, h) > 32400, c.fixed);
+        const double aspect = (w - 2 * margin) / (h - 2 * margin);
+        if (c.aspect > 0)
+            EXPECT_NEAR(aspect, c.aspect, 1e-3 * c.aspect);
+        else
+            EXPECT_GT(std::fabs(aspect - 16.0 / 9), 0.05);
+    }
+    for (const char *bad : {"--page 16", "--page 0:9", "--page 16:-9", "--page x:y", "--page 16:9x"}) {
+        SCOPED_TRACE(bad);
+        CgmDecoder decoder;
+        int status = -1;
+        Convert(bad, "layers", decoder, status);
+        EXPECT_EQ(status, 2);
     }
 
     /* Visible layers only by default: one line of the five top-level ones
@@ -93,8 +121,8 @@ TEST_F(Dxf2CgmOptions, HelpListsThem)
     const std::string out = dir.Path() + "/help";
     ASSERT_EQ(std::system((kTool + " --help >" + out + " 2>&1").c_str()), 0);
     const std::string help = VyrReadFile(out);
-    for (const char *flag :
-         {"--no-fit", "--all-layers", "--named-linetypes", "--hollow", "--base", "--nurbs"})
+    for (const char *flag : {"--no-fit", "--all-layers", "--named-linetypes", "--hollow", "--page",
+                             "--no-page", "--base", "--nurbs"})
         EXPECT_NE(help.find(flag), std::string::npos) << flag;
 }
 

@@ -6,6 +6,7 @@
  * Nothing throws out of the public functions. */
 #include "tools/cgmdecode/CgmDecoder.h"
 
+#include <cstdlib>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -785,5 +786,23 @@ std::vector<std::string> CgmDecoder::Lines(const std::string &name) const
     std::vector<std::string> out;
     for (const CgmElement &e : elements_)
         if (e.name == name) out.push_back(e.text);
+    return out;
+}
+
+std::vector<double> CgmDecoder::sNumbers(const std::string &line)
+{
+    std::vector<double> out;
+    const char *p = line.c_str();
+    while (*p) {
+        const bool sign = (*p == '-' || *p == '.') && p[1] >= '0' && p[1] <= '9';
+        const bool startsWord = p == line.c_str() || p[-1] == ' ' || p[-1] == '(' || p[-1] == ',';
+        if (((*p >= '0' && *p <= '9') || sign) && startsWord) {
+            char *end;
+            out.push_back(std::strtod(p, &end));
+            p = end;
+        } else {
+            ++p;
+        }
+    }
     return out;
 }

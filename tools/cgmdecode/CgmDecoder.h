@@ -37,6 +37,10 @@ public:
     /* The listing lines of the elements named `name`, in order. */
     std::vector<std::string> Lines(const std::string &name) const;
 
+    /* The numbers of a listing line, in order: every word that starts with
+     * a digit, or with a sign or a point before one. */
+    static std::vector<double> sNumbers(const std::string &line);
+
     /* The name of an element, or "CLASS c ID i" for an unknown one. */
     static std::string sElementName(int elementClass, int elementId);
 

@@ -27,6 +27,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -51,19 +52,32 @@ const char *const kUsage = "usage: dxf2cgm [options] INPUT.dxf OUTPUT.cgm\n"
                            "             stop the down-converter of newer releases after S seconds\n"
                            "             (default 120)\n"
                            "  --compat   write only what weak viewers draw right (curves, ellipses and\n"
-                           "             markers as polylines, dashes as segments, texts unrotated)\n"
+                           "             markers as polylines, dashes as segments)\n"
                            "  -h, --help this text\n"
                            "picture (by default the drawing as a CAD program plots it: fitted, visible\n"
-                           "layers only, the drawing's own line types, filled areas):\n"
+                           "layers only, the drawing's own line types, filled areas, on a 16:9 page):\n"
                            "  --no-fit         a fixed page of 32,400 units around the origin instead of\n"
                            "                   the extents of what is drawn\n"
                            "  --all-layers     draw layers that are off, frozen or not plotted too\n"
                            "  --named-linetypes  line types from a table of known names, not from the\n"
                            "                   drawing's own patterns\n"
                            "  --hollow         solids, traces and wide polylines as outlines\n"
-                           "  --base           all four of the above: the library's base picture\n"
+                           "  --page W:H       pad the picture to this page shape, the drawing centred\n"
+                           "                   (default 16:9, the page LibreOffice shows a picture on)\n"
+                           "  --no-page        the picture exactly as large as the drawing\n"
+                           "  --base           the library's base picture: the four options above\n"
+                           "                   --no-fit to --hollow, and no page\n"
                            "  --nurbs          B-splines as the metafile's NURBS element (few viewers\n"
                            "                   draw it)\n";
+
+/* The picture dxf2cgm writes unless told otherwise: plotted, on the 16:9
+ * page LibreOffice shows an imported picture on. */
+VyrDxf2CgmOptions PlottedOnPage()
+{
+    VyrDxf2CgmOptions picture = VyrDxf2CgmOptions::Plotted();
+    picture.pageAspect = 16.0f / 9.0f;
+    return picture;
+}
 
 struct Options {
     std::string outputDir;
@@ -74,7 +88,7 @@ struct Options {
     bool progress = false;
     /* Conversions with the library's two-argument call. */
     bool base = false;
-    VyrDxf2CgmOptions picture = VyrDxf2CgmOptions::Plotted();
+    VyrDxf2CgmOptions picture = PlottedOnPage();
     std::vector<std::string> inputs;
     std::string output;
 };
@@ -166,6 +180,21 @@ bool ParseCount(const char *text, int &value)
     return r.ec == std::errc() && r.ptr == end && value > 0;
 }
 
+/* W:H with both parts positive and finite, as the width over the height. */
+bool ParseAspect(const char *text, float &aspect)
+{
+    const char *colon = std::strchr(text, ':');
+    if (!colon) return false;
+    const char *end = text + std::strlen(text);
+    double w = 0, h = 0;
+    const auto rw = std::from_chars(text, colon, w);
+    const auto rh = std::from_chars(colon + 1, end, h);
+    if (rw.ec != std::errc() || rw.ptr != colon || rh.ec != std::errc() || rh.ptr != end) return false;
+    if (!(w > 0 && h > 0) || !std::isfinite(w / h) || !(w / h > 0)) return false;
+    aspect = static_cast<float>(w / h);
+    return std::isfinite(aspect) && aspect > 0.0f;
+}
+
 /* 0 parsed, 1 help shown, 2 usage error. */
 int ParseArguments(int argc, char **argv, Options &o)
 {
@@ -191,7 +220,9 @@ int ParseArguments(int argc, char **argv, Options &o)
             o.base = true;
         } else if (a == "--nurbs") {
             o.picture.nurbsElement = true;
-        } else if (a == "-o" || a == "-j" || a == "--converter-timeout") {
+        } else if (a == "--no-page") {
+            o.picture.pageAspect = 0.0f;
+        } else if (a == "-o" || a == "-j" || a == "--converter-timeout" || a == "--page") {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "dxf2cgm: %s needs a value\n%s", a.c_str(), kUsage);
                 return 2;
@@ -199,6 +230,12 @@ int ParseArguments(int argc, char **argv, Options &o)
             const char *value = argv[++i];
             if (a == "-o") {
                 o.outputDir = value;
+            } else if (a == "--page") {
+                if (!ParseAspect(value, o.picture.pageAspect)) {
+                    std::fprintf(stderr, "dxf2cgm: --page needs a shape W:H such as 16:9, not \"%s\"\n",
+                                 value);
+                    return 2;
+                }
             } else if (!ParseCount(value, a == "-j" ? o.workers : o.converterTimeout)) {
                 std::fprintf(stderr, "dxf2cgm: %s needs a positive number, not \"%s\"\n", a.c_str(), value);
                 return 2;
