@@ -11,6 +11,7 @@
  * the first style. */
 #include "dnfp/dnfp_int.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include "kernel/mda/mda.h"
@@ -28,30 +29,68 @@ dxfsubhdr *subheader_of(void *memory)
 
 bool has_subheader(mda_tf tf) { return tf > DXFI_TF_dxf_header && tf < mda_tf(0x27100001); }
 
-/* True when the hexadecimal text reads as 0 (no digit or only zeros). */
-bool is_null_text(const char *text)
+/* Slots of the handle maps: open addressing with linear probing over a
+ * power-of-two table kept at most three quarters full. Key 0 marks a free
+ * slot, so the null handle's value (the style map has one) sits beside the
+ * table. Handles come mostly in ascending runs; the multiplicative hash
+ * spreads them over the whole table. */
+constexpr size_t kFirstCapacity = 1024;
+
+size_t slot_of(uint64_t key, unsigned shift) { return size_t((key * 0x9E3779B97F4A7C15ull) >> shift); }
+
+} // namespace
+
+struct DnfpHandleMap {
+    uint64_t *keys;
+    uint32_t *values;
+    size_t capacity; /* a power of two */
+    unsigned shift;  /* 64 - log2(capacity) */
+    size_t count;    /* keys in the table, without the null handle */
+    int has_null;
+    uint32_t null_value;
+};
+
+namespace {
+
+bool allocate_slots(DnfpHandleMap *map, size_t capacity)
 {
-    for (const char *p = text; *p; ++p) {
-        const char c = *p;
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (!hex) break;
-        if (c != '0') return false;
+    uint64_t *keys = static_cast<uint64_t *>(calloc(capacity, sizeof *keys));
+    uint32_t *values = static_cast<uint32_t *>(malloc(capacity * sizeof *values));
+    if (!keys || !values) {
+        free(keys);
+        free(values);
+        return false;
     }
+    map->keys = keys;
+    map->values = values;
+    map->capacity = capacity;
+    map->shift = 64;
+    for (size_t c = capacity; c > 1; c >>= 1) --map->shift;
     return true;
 }
 
-DnfpHandleEntry key_of(const char *text)
+/* Doubles the table, entering every key again. */
+bool grow(DnfpHandleMap *map)
 {
-    DnfpHandleEntry key;
-    memset(&key, 0, sizeof key);
-    size_t len = strnlen(text, sizeof key.text - 1);
-    memcpy(key.text, text, len);
-    return key;
+    uint64_t *keys = map->keys;
+    uint32_t *values = map->values;
+    const size_t old = map->capacity;
+    if (old > SIZE_MAX / 2 / sizeof(uint64_t) || !allocate_slots(map, old * 2)) return false;
+    const size_t mask = map->capacity - 1;
+    for (size_t i = 0; i < old; ++i) {
+        if (!keys[i]) continue;
+        size_t s = slot_of(keys[i], map->shift);
+        while (map->keys[s]) s = (s + 1) & mask;
+        map->keys[s] = keys[i];
+        map->values[s] = values[i];
+    }
+    free(keys);
+    free(values);
+    return true;
 }
 
 } // namespace
 
-static_assert(sizeof(DnfpHandleEntry) == 24, "handle map elements are 24 bytes");
 static_assert(sizeof(DnfpBlockRecord) == 280, "block records are 280 bytes");
 
 extern "C" {
@@ -71,57 +110,99 @@ void dnfp__CopyName(char *dest, size_t size, const char *src)
     dest[len] = '\0';
 }
 
-int dnfp__GetPtrFromHandle(const char *text, db_ptr *out)
+DnfpHandleMap *dnfp__NewHandleMap(void)
 {
-    *out = MDA_NULL_PTR;
-    if (!text || is_null_text(text)) return 0;
-    /* One descent of the tree: the entry is added with no pointer yet, or
-     * the stored one is found; a new entry then gets its reserved pointer. */
-    DnfpHandleEntry key = key_of(text);
-    const int before = otm_GetCount(dnfp__EntPtrTree);
-    DnfpHandleEntry *entry = static_cast<DnfpHandleEntry *>(otm_AddObject(0, dnfp__EntPtrTree, &key));
-    if (!entry) return mpm__SetError(0, DNFP_TREE_ERR, MPM_ERROR);
-    if (otm_GetCount(dnfp__EntPtrTree) == before) {
-        *out = entry->value;
-        return 0;
+    DnfpHandleMap *map = static_cast<DnfpHandleMap *>(calloc(1, sizeof(DnfpHandleMap)));
+    if (map && !allocate_slots(map, kFirstCapacity)) {
+        free(map);
+        map = nullptr;
     }
-    int status = mda_ReserveEntity2(0, mda_GetCurModel(), out);
-    if (status) return status;
-    entry->value = *out;
-    return 0;
+    return map;
+}
+
+void dnfp__FreeHandleMap(DnfpHandleMap *map)
+{
+    if (!map) return;
+    free(map->keys);
+    free(map->values);
+    free(map);
+}
+
+size_t dnfp__HandleMapCount(const DnfpHandleMap *map) { return map->count + (map->has_null ? 1 : 0); }
+
+uint32_t *dnfp__HandleMapEnter(DnfpHandleMap *map, uint64_t key, int *added)
+{
+    *added = 0;
+    if (key == 0) {
+        if (!map->has_null) map->has_null = *added = 1, map->null_value = 0;
+        return &map->null_value;
+    }
+    if ((map->count + 1) * 4 > map->capacity * 3 && !grow(map)) return nullptr;
+    const size_t mask = map->capacity - 1;
+    size_t s = slot_of(key, map->shift);
+    while (map->keys[s] && map->keys[s] != key) s = (s + 1) & mask;
+    if (!map->keys[s]) {
+        map->keys[s] = key;
+        map->values[s] = 0;
+        ++map->count;
+        *added = 1;
+    }
+    return &map->values[s];
+}
+
+const uint32_t *dnfp__HandleMapFind(const DnfpHandleMap *map, uint64_t key)
+{
+    if (key == 0) return map->has_null ? &map->null_value : nullptr;
+    const size_t mask = map->capacity - 1;
+    for (size_t s = slot_of(key, map->shift); map->keys[s]; s = (s + 1) & mask)
+        if (map->keys[s] == key) return &map->values[s];
+    return nullptr;
+}
+
+uint64_t dnfp__HandleNumber(const handle8 *handle)
+{
+    uint64_t n = 0;
+    if (handle)
+        for (int i = 0; i < 8; ++i) n = n << 8 | handle[i];
+    return n;
 }
 
 int dnfp__GetPtrFromObjHandle(const handle8 *handle, db_ptr *out)
 {
-    char text[DNFP_HANDLE_TEXT];
-    dnfp__HandleText(handle, text);
-    return dnfp__GetPtrFromHandle(text, out);
+    *out = MDA_NULL_PTR;
+    const uint64_t key = dnfp__HandleNumber(handle);
+    if (key == 0) return 0;
+    /* One probe sequence: the handle is entered with no pointer yet, or the
+     * stored one is found; a new entry then gets its reserved pointer. */
+    int added = 0;
+    uint32_t *value = dnfp__HandleMapEnter(dnfp__EntPtrMap, key, &added);
+    if (!value) return mpm__SetError(0, DNFP_TREE_ERR, MPM_ERROR);
+    if (!added) {
+        *out = *value;
+        return 0;
+    }
+    int status = mda_ReserveEntity2(0, mda_GetCurModel(), out);
+    if (status) return status;
+    *value = *out;
+    return 0;
 }
 
 db_ptr dnfp__ObjHandleBeenCreated(const handle8 *handle)
 {
-    char text[DNFP_HANDLE_TEXT];
-    dnfp__HandleText(handle, text);
-    if (is_null_text(text) || !dnfp__EntPtrTree) return MDA_NULL_PTR;
-    DnfpHandleEntry key = key_of(text);
-    const DnfpHandleEntry *found =
-        static_cast<const DnfpHandleEntry *>(otm_GetObject(OTM_SILENT, dnfp__EntPtrTree, &key));
-    return found ? found->value : MDA_NULL_PTR;
+    const uint64_t key = dnfp__HandleNumber(handle);
+    if (key == 0 || !dnfp__EntPtrMap) return MDA_NULL_PTR;
+    const uint32_t *found = dnfp__HandleMapFind(dnfp__EntPtrMap, key);
+    return found ? *found : MDA_NULL_PTR;
 }
 
 int dnfp__GetStyleFromHandle(const handle8 *handle, int *style)
 {
-    char text[DNFP_HANDLE_TEXT];
-    dnfp__HandleText(handle, text);
-    DnfpHandleEntry key = key_of(text);
-    if (const DnfpHandleEntry *found =
-            static_cast<const DnfpHandleEntry *>(otm_GetObject(OTM_SILENT, dnfp__HandStyleTree, &key))) {
-        *style = int(found->value);
-        return 0;
-    }
-    *style = strcmp(text, "0") != 0 ? dnfp__CurStyle++ : 1;
-    key.value = uint32_t(*style);
-    if (!otm_AddObject(0, dnfp__HandStyleTree, &key)) return mpm__SetError(0, DNFP_TREE_ERR, MPM_ERROR);
+    const uint64_t key = dnfp__HandleNumber(handle);
+    int added = 0;
+    uint32_t *value = dnfp__HandleMapEnter(dnfp__HandStyleMap, key, &added);
+    if (!value) return mpm__SetError(0, DNFP_TREE_ERR, MPM_ERROR);
+    if (added) *value = uint32_t(key != 0 ? dnfp__CurStyle++ : 1);
+    *style = int(*value);
     return 0;
 }
 
@@ -148,7 +229,7 @@ int dnfp__CreateEntity(int option, const handle8 *handle, const handle8 *owner, 
         dnfp__CopyName(sub->handle, sizeof sub->handle, text);
         strcpy(sub->owner_handle, "0");
     }
-    int status = dnfp__GetPtrFromHandle(text, out);
+    int status = dnfp__GetPtrFromObjHandle(handle, out);
     if (status) return status;
     if (*out != MDA_NULL_PTR && mda_IsValidDbptr(*out)) return 0;
 

@@ -58,12 +58,10 @@ typedef struct DnfpBlockRecord {
     char handle[DNFP_HANDLE_TEXT];
 } DnfpBlockRecord;
 
-/* Element of the handle maps (24 bytes): handle text, zero-filled to its
- * full length, then the db_ptr or style number. */
-typedef struct DnfpHandleEntry {
-    char text[DNFP_HANDLE_TEXT];
-    uint32_t value;
-} DnfpHandleEntry;
+/* A map from a handle's number (its eight bytes as one big-endian word) to
+ * a 32-bit value: the db_ptr a handle maps to, or a text style's number
+ * (create.cpp). */
+typedef struct DnfpHandleMap DnfpHandleMap;
 
 /* The dimension style "UNNAMED" that dimensions without a style use. */
 typedef struct DnfpUnnamedDimStyle {
@@ -75,8 +73,8 @@ extern int dnfp__OnlyAcadXdata;
 extern int dnfp__MultiPspaces;
 extern DnfpEntityFn dnfp__DNFPFunc;
 extern int dnfp__BlockFlag;
-extern OtmTree *dnfp__EntPtrTree;
-extern OtmTree *dnfp__HandStyleTree;
+extern DnfpHandleMap *dnfp__EntPtrMap;
+extern DnfpHandleMap *dnfp__HandStyleMap;
 extern OlmList *dnfp__BlockList;
 extern int dnfp__CurHandle;
 extern int dnfp__CurStyle;
@@ -138,14 +136,19 @@ void dnfp__ResetPassedOver(void);
 
 int dnfp__CreateEntity(int option, const handle8 *handle, const handle8 *owner, void *memory, db_ptr *out,
                        int *created);
-int dnfp__GetPtrFromHandle(const char *text, db_ptr *out);
 int dnfp__GetPtrFromObjHandle(const handle8 *handle, db_ptr *out);
 db_ptr dnfp__ObjHandleBeenCreated(const handle8 *handle);
 int dnfp__GetStyleFromHandle(const handle8 *handle, int *style);
 int dnfp__CompGrpIDs(const void *a, const void *b);
-/* Compare function of the handle maps: the order of strcmp on the texts of
- * two elements (whose texts are zero-filled). */
-int dnfp__CompareHandleText(const void *a, const void *b);
+/* The handle maps: null when memory ran out. An entered key starts with the
+ * value 0 (`*added` set); Enter returns null when the map cannot grow. */
+DnfpHandleMap *dnfp__NewHandleMap(void);
+void dnfp__FreeHandleMap(DnfpHandleMap *map);
+size_t dnfp__HandleMapCount(const DnfpHandleMap *map);
+uint32_t *dnfp__HandleMapEnter(DnfpHandleMap *map, uint64_t key, int *added);
+const uint32_t *dnfp__HandleMapFind(const DnfpHandleMap *map, uint64_t key);
+/* The number of an 8-byte handle (0 for none). */
+uint64_t dnfp__HandleNumber(const handle8 *handle);
 int dnfp__MapSubent(dxfhdr *header);
 /* Forgets the layer and linetype names dnfp__MapSubent remembers (at every
  * toolkit start-up). */

@@ -38,8 +38,8 @@ int dnfp__OnlyAcadXdata = 0;
 int dnfp__MultiPspaces = 0;
 DnfpEntityFn dnfp__DNFPFunc = nullptr;
 int dnfp__BlockFlag = 0;
-OtmTree *dnfp__EntPtrTree = nullptr;
-OtmTree *dnfp__HandStyleTree = nullptr;
+DnfpHandleMap *dnfp__EntPtrMap = nullptr;
+DnfpHandleMap *dnfp__HandStyleMap = nullptr;
 OlmList *dnfp__BlockList = nullptr;
 int dnfp__CurHandle = 0;
 int dnfp__CurStyle = 1;
@@ -99,35 +99,6 @@ int refuse_dwg(const char *release)
     return mpm__IssueError(0, DXFI_DWG_PARSE_UNSUPPORTED, MPM_ERROR);
 }
 constexpr int kFirstProxyCode = 498;
-
-/* Up to eight bytes as one big-endian number. */
-uint64_t word_at(const unsigned char *p, int n)
-{
-    uint64_t w = 0;
-    for (int i = 0; i < n; ++i) w = w << 8 | p[i];
-    return w;
-}
-
-} // namespace
-
-/* The order of strcmp on the handle texts of two map elements. Every
- * element's text is zero-filled to its full 20 bytes (dnfp_int.h), so a
- * comparison of the whole field, eight bytes at a time as big-endian words,
- * gives the same order in a few instructions. */
-extern "C" int dnfp__CompareHandleText(const void *a, const void *b)
-{
-    const unsigned char *x = static_cast<const unsigned char *>(a);
-    const unsigned char *y = static_cast<const unsigned char *>(b);
-    static_assert(DNFP_HANDLE_TEXT == 20, "three words cover the text");
-    for (int i = 0; i < 20; i += 8) {
-        const int n = i + 8 <= 20 ? 8 : 20 - i;
-        uint64_t u = word_at(x + i, n), v = word_at(y + i, n);
-        if (u != v) return u < v ? -1 : 1;
-    }
-    return 0;
-}
-
-namespace {
 
 bool is_paper_space(const char *name)
 {
@@ -273,11 +244,11 @@ void free_buffers()
 void delete_maps()
 {
     if (dnfp__BlockList) olm_DeleteList(0, dnfp__BlockList);
-    if (dnfp__EntPtrTree) otm_DeleteTree(0, dnfp__EntPtrTree);
-    if (dnfp__HandStyleTree) otm_DeleteTree(0, dnfp__HandStyleTree);
+    dnfp__FreeHandleMap(dnfp__EntPtrMap);
+    dnfp__FreeHandleMap(dnfp__HandStyleMap);
     dnfp__BlockList = nullptr;
-    dnfp__EntPtrTree = nullptr;
-    dnfp__HandStyleTree = nullptr;
+    dnfp__EntPtrMap = nullptr;
+    dnfp__HandStyleMap = nullptr;
 }
 
 double seconds_since(const timespec &start)
@@ -576,10 +547,10 @@ int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, Dnf
     memset(&dnfp__UnnamedDimStyle, 0, sizeof dnfp__UnnamedDimStyle);
     dnfp__ResetPassedOver();
 
-    dnfp__EntPtrTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), dnfp__CompareHandleText, nullptr);
-    dnfp__HandStyleTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), dnfp__CompareHandleText, nullptr);
+    dnfp__EntPtrMap = dnfp__NewHandleMap();
+    dnfp__HandStyleMap = dnfp__NewHandleMap();
     dnfp__BlockList = olm_CreateList(0, int(sizeof(DnfpBlockRecord)), 1, nullptr);
-    if (!dnfp__EntPtrTree || !dnfp__HandStyleTree || !dnfp__BlockList) {
+    if (!dnfp__EntPtrMap || !dnfp__HandStyleMap || !dnfp__BlockList) {
         status = mpm__SetError(0, DNFP_TREE_ERR, MPM_ERROR);
     } else {
         dnfp_g.drawing = dnfp__LoadFile(path, 1, 0);

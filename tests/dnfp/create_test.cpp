@@ -1,5 +1,7 @@
 /* Entity creation under handles and the handle map, called directly, and the
  * block record table built from the block list. */
+#include <map>
+
 #include "mapping_fixture.h"
 
 using namespace maptest;
@@ -11,13 +13,13 @@ protected:
     void SetUp() override
     {
         MappingTest::SetUp();
-        dnfp__EntPtrTree = otm_CreateTree(0, int(sizeof(DnfpHandleEntry)), dnfp__CompareHandleText, nullptr);
+        dnfp__EntPtrMap = dnfp__NewHandleMap();
         mda_SetCurModel(model);
     }
     void TearDown() override
     {
-        otm_DeleteTree(0, dnfp__EntPtrTree);
-        dnfp__EntPtrTree = nullptr;
+        dnfp__FreeHandleMap(dnfp__EntPtrMap);
+        dnfp__EntPtrMap = nullptr;
         MappingTest::TearDown();
     }
 
@@ -64,14 +66,12 @@ TEST_F(Create, NullHandleGetsANewPointerEachTime)
     EXPECT_EQ(made, 1);
     ASSERT_EQ(dnfp__CreateEntity(0, H(0), nullptr, NewLine(), &b, &made), 0);
     EXPECT_NE(a, b);
-    EXPECT_EQ(otm_GetCount(dnfp__EntPtrTree), 0);
+    EXPECT_EQ(dnfp__HandleMapCount(dnfp__EntPtrMap), 0u);
     EXPECT_EQ(dnfp__ObjHandleBeenCreated(H(0)), 0u);
     mda_UnlockEntity(0, a);
     mda_UnlockEntity(0, b);
     db_ptr none = 1;
-    EXPECT_EQ(dnfp__GetPtrFromHandle("000", &none), 0);
-    EXPECT_EQ(none, 0u);
-    EXPECT_EQ(dnfp__GetPtrFromHandle("", &none), 0);
+    EXPECT_EQ(dnfp__GetPtrFromObjHandle(nullptr, &none), 0);
     EXPECT_EQ(none, 0u);
 }
 
@@ -114,35 +114,54 @@ TEST_F(Create, GroupIdentifiersCompareAsUnsignedWords)
     EXPECT_EQ(dnfp__CompGrpIDs(a, c), 0);
 }
 
-TEST(HandleMap, ComparisonIsTheOrderOfTheTexts)
+/* Keys as a drawing gives them (ascending runs, the extremes, scattered
+ * large numbers), enough to make the table grow several times, checked
+ * against std::map; the null handle is a key like any other. */
+TEST(HandleMap, EnteredKeysAreFoundWithTheirValuesThroughGrowth)
 {
-    const char *texts[] = {"",
-                           "0",
-                           "1",
-                           "1F",
-                           "1F0",
-                           "2",
-                           "A",
-                           "A0",
-                           "FFFFFFFFFFFFFFFF",
-                           "FFFFFFFFFFFFFFFE",
-                           "10000",
-                           "ABCDEF0123456789",
-                           "9",
-                           "B"};
-    for (const char *a : texts) {
-        for (const char *b : texts) {
-            DnfpHandleEntry x, y;
-            memset(&x, 0, sizeof x);
-            memset(&y, 0, sizeof y);
-            strcpy(x.text, a);
-            strcpy(y.text, b);
-            x.value = 1; /* the value takes no part */
-            int expected = strcmp(a, b);
-            expected = expected < 0 ? -1 : expected > 0 ? 1 : 0;
-            EXPECT_EQ(dnfp__CompareHandleText(&x, &y), expected) << a << " " << b;
+    DnfpHandleMap *map = dnfp__NewHandleMap();
+    ASSERT_NE(map, nullptr);
+    std::map<uint64_t, uint32_t> expected;
+    std::vector<uint64_t> keys = {0, 1, ~0ull, ~0ull - 1, 0x8000000000000000ull};
+    for (uint64_t k = 0x100; k < 0x100 + 20000; ++k) keys.push_back(k);
+    uint64_t x = 88172645463325252ull;
+    for (int i = 0; i < 20000; ++i) {
+        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+        keys.push_back(x & (i % 2 ? ~0ull : 0xFFFFF000ull));
+    }
+    for (uint64_t k : keys) {
+        int added = -1;
+        uint32_t *value = dnfp__HandleMapEnter(map, k, &added);
+        ASSERT_NE(value, nullptr);
+        const bool fresh = expected.find(k) == expected.end();
+        EXPECT_EQ(added, fresh ? 1 : 0) << k;
+        if (fresh) {
+            EXPECT_EQ(*value, 0u);
+            *value = uint32_t(expected.size() + 1);
+            expected[k] = *value;
         }
     }
+    EXPECT_EQ(dnfp__HandleMapCount(map), expected.size());
+    for (const auto &kv : expected) {
+        const uint32_t *found = dnfp__HandleMapFind(map, kv.first);
+        ASSERT_NE(found, nullptr) << kv.first;
+        EXPECT_EQ(*found, kv.second) << kv.first;
+    }
+    for (uint64_t absent : {uint64_t(0xFF), uint64_t(0x100 + 20000), uint64_t(0x7FFFFFFFFFFFFFFF)})
+        if (!expected.count(absent)) { EXPECT_EQ(dnfp__HandleMapFind(map, absent), nullptr) << absent; }
+    dnfp__FreeHandleMap(map);
+
+    DnfpHandleMap *empty = dnfp__NewHandleMap();
+    EXPECT_EQ(dnfp__HandleMapFind(empty, 0), nullptr);
+    EXPECT_EQ(dnfp__HandleMapFind(empty, 5), nullptr);
+    dnfp__FreeHandleMap(empty);
+}
+
+TEST(HandleMap, NumberOfAHandleIsItsBytesBigEndian)
+{
+    EXPECT_EQ(dnfp__HandleNumber(H(0x1F)), 0x1Fu);
+    EXPECT_EQ(dnfp__HandleNumber(H(0x0123456789ABCDEFull)), 0x0123456789ABCDEFull);
+    EXPECT_EQ(dnfp__HandleNumber(nullptr), 0u);
 }
 
 TEST_F(Create, FinishingAFailedMapperFreesItsRecord)
@@ -165,7 +184,7 @@ TEST_F(BlockRecords, TableFromTheBlockList)
                   g.Control(AD_TBL_BLOCK_RECORD, 0x1);
                   DnfpBlockRecord r;
                   memset(&r, 0, sizeof r);
-                  dnfp__GetPtrFromHandle("40", &door);
+                  dnfp__GetPtrFromObjHandle(H(0x40), &door);
                   r.block = door;
                   strcpy(r.name, "Door");
                   strcpy(r.handle, "41");

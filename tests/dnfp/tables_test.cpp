@@ -468,12 +468,7 @@ TEST_F(Tables, TableEntriesKeepTheirExtendedData)
 TEST_F(Tables, StyleNumbersOfTheNullHandleAndTheFirstStyle)
 {
     ASSERT_EQ(Parse([](Drawing &) {}), 0);
-    dnfp__HandStyleTree = otm_CreateTree(
-        0, int(sizeof(DnfpHandleEntry)),
-        [](const void *a, const void *b) {
-            return strcmp(static_cast<const char *>(a), static_cast<const char *>(b));
-        },
-        nullptr);
+    dnfp__HandStyleMap = dnfp__NewHandleMap();
     dnfp__CurStyle = 1;
     int a = 0, b = 0, c = 0, z = 0;
     EXPECT_EQ(dnfp__GetStyleFromHandle(H(0x30), &a), 0);
@@ -484,8 +479,8 @@ TEST_F(Tables, StyleNumbersOfTheNullHandleAndTheFirstStyle)
     EXPECT_EQ(b, 2);
     EXPECT_EQ(c, 1);
     EXPECT_EQ(z, 1);
-    otm_DeleteTree(0, dnfp__HandStyleTree);
-    dnfp__HandStyleTree = nullptr;
+    dnfp__FreeHandleMap(dnfp__HandStyleMap);
+    dnfp__HandStyleMap = nullptr;
 }
 
 } // namespace
