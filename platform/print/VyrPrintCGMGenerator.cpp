@@ -69,8 +69,8 @@ const double kCompatPaddingPerWidth = 1.25 / 280.0;
 /* The width over the height of the page LibreOffice 7.4 puts a picture on. */
 const double kCompatPageAspect = 16.0 / 9.0;
 
-/* The smallest sweep of an arc the compatibility profile writes as an arc. */
-const double kCompatMinArcSweep = 2.0 * M_PI / 180.0;
+/* The smallest sweep of an arc written as an arc. */
+const double kMinArcSweep = 2.0 * M_PI / 180.0;
 
 VyrCgmProfile gDefaultProfile = VyrCgmProfileStandard;
 
@@ -738,9 +738,11 @@ int VyrPrintCGMGenerator::DrawArc(float cx, float cy, float radius, float start,
     double ccwSweep = std::fmod(sweep, 2 * M_PI);
     if (ccwSweep < 0) ccwSweep += 2 * M_PI;
     /* LibreOffice draws an arc of a sweep under about one degree as a whole
-     * circle; such an arc is nearly straight, so a polyline serves it. */
-    bool tiny = !full && ccwSweep < kCompatMinArcSweep;
-    if ((profile_ == VyrCgmProfileCompatible && (lineType_ != 0 || tiny)) || Drawn()) {
+     * circle (a short arc of a large radius became a line across the whole
+     * picture); such an arc is nearly straight, so a polyline serves it in
+     * both profiles. */
+    bool tiny = !full && ccwSweep < kMinArcSweep;
+    if ((profile_ == VyrCgmProfileCompatible && lineType_ != 0) || tiny || Drawn()) {
         VyrPath path;
         VyrFlattenArc(cx, cy, radius, start, full ? start + 2 * M_PI : end, path);
         WritePathStyled(path);

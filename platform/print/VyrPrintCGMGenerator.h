@@ -22,7 +22,9 @@
  * as polylines. Versions 3 and 4 write the same elements.
  *
  * Profiles: the standard profile writes every operation as its CGM element
- * (see the element mapping in the source). The compatibility profile, for
+ * (see the element mapping in the source), except two that LibreOffice
+ * misdraws: a turned ellipse is a Bezier chain, an arc under 2 degrees a
+ * polyline. The compatibility profile, for
  * viewers that draw only the basic elements, writes ellipses, elliptical
  * arcs, curves and markers as polylines (circle markers as circles), expands
  * dashed line types into dash segments, and writes texts unrotated and

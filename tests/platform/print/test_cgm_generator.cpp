@@ -665,30 +665,33 @@ TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
     EXPECT_NEAR(extent[3] - extent[1], 32400 + 0.02 * 32400 * 16.0 / 9, 1e-2);
 }
 
-TEST(CgmGenerator, CompatibilityProfileWritesTinyArcsAsPolylines)
+TEST(CgmGenerator, TinyArcsArePolylines)
 {
     /* LibreOffice draws an arc of a fraction of a degree as a whole circle */
-    CgmCapture cap(VyrCgmProfileCompatible);
-    DriverSetUp(cap.Generator());
-    const float a = static_cast<float>(182.24 * M_PI / 180), b = static_cast<float>(182.43 * M_PI / 180);
-    cap->DrawArc(1481.35f, 84.25f, 1473.68f, a, b, 0);
-    cap->DrawArc(0, 0, 50, static_cast<float>(359.9 * M_PI / 180), 0.001f, 0); /* across 0 */
-    cap->DrawArc(0, 0, 50, 0, static_cast<float>(10 * M_PI / 180), 0);
-    cap.Finish();
-    std::vector<std::string> arcs = cap.Lines("CIRCULAR ARC CENTRE");
-    ASSERT_EQ(arcs.size(), 1u);
-    EXPECT_NEAR(Numbers(arcs[0]).back(), 50, 1e-4);
-    std::vector<std::string> lines = cap.Lines("POLYLINE");
-    ASSERT_EQ(lines.size(), 2u);
-    std::vector<double> p = Numbers(lines[0]);
-    ASSERT_GE(p.size(), 4u);
-    EXPECT_NEAR(p[0], 1481.35 + 1473.68 * std::cos(a), 1e-2);
-    EXPECT_NEAR(p[1], 84.25 + 1473.68 * std::sin(a), 1e-2);
-    EXPECT_NEAR(p[p.size() - 2], 1481.35 + 1473.68 * std::cos(b), 1e-2);
-    EXPECT_NEAR(p[p.size() - 1], 84.25 + 1473.68 * std::sin(b), 1e-2);
-    std::vector<double> q = Numbers(lines[1]);
-    EXPECT_NEAR(q[0], 50, 1e-2);
-    EXPECT_NEAR(q[q.size() - 2], 50, 1e-2);
+    for (const VyrCgmProfile profile : {VyrCgmProfileStandard, VyrCgmProfileCompatible}) {
+        SCOPED_TRACE(profile);
+        CgmCapture cap(profile);
+        DriverSetUp(cap.Generator());
+        const float a = static_cast<float>(182.24 * M_PI / 180), b = static_cast<float>(182.43 * M_PI / 180);
+        cap->DrawArc(1481.35f, 84.25f, 1473.68f, a, b, 0);
+        cap->DrawArc(0, 0, 50, static_cast<float>(359.9 * M_PI / 180), 0.001f, 0); /* across 0 */
+        cap->DrawArc(0, 0, 50, 0, static_cast<float>(10 * M_PI / 180), 0);
+        cap.Finish();
+        std::vector<std::string> arcs = cap.Lines("CIRCULAR ARC CENTRE");
+        ASSERT_EQ(arcs.size(), 1u);
+        EXPECT_NEAR(Numbers(arcs[0]).back(), 50, 1e-4);
+        std::vector<std::string> lines = cap.Lines("POLYLINE");
+        ASSERT_EQ(lines.size(), 2u);
+        std::vector<double> p = Numbers(lines[0]);
+        ASSERT_GE(p.size(), 4u);
+        EXPECT_NEAR(p[0], 1481.35 + 1473.68 * std::cos(a), 1e-2);
+        EXPECT_NEAR(p[1], 84.25 + 1473.68 * std::sin(a), 1e-2);
+        EXPECT_NEAR(p[p.size() - 2], 1481.35 + 1473.68 * std::cos(b), 1e-2);
+        EXPECT_NEAR(p[p.size() - 1], 84.25 + 1473.68 * std::sin(b), 1e-2);
+        std::vector<double> q = Numbers(lines[1]);
+        EXPECT_NEAR(q[0], 50, 1e-2);
+        EXPECT_NEAR(q[q.size() - 2], 50, 1e-2);
+    }
 }
 
 TEST(CgmGenerator, VersionFromTheDriverDatum)
