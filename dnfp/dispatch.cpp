@@ -8,11 +8,11 @@
  * that is not its own in the buffers and sets dnfp__readentity_called; the
  * walk then maps that entity before reading the next.
  *
- * Entity kinds whose mappers this layer does not have yet (texts, attribute
- * definitions, dimensions, multiline texts, leaders, tolerances, arc-aligned
- * texts, rtexts) are passed over without error; so is a SEQEND, whose
- * POLYLINE or INSERT has read what came before it already. Each entity
- * passed over is counted under its kind's name for the host to report. */
+ * Entity kinds without a mapper of their own are passed over without
+ * error; so is a SEQEND, whose POLYLINE or INSERT has read what came
+ * before it already. Each entity passed over is counted under its kind's
+ * name for the host to report. An ATTRIB that the walk meets outside an
+ * insert is passed over with a warning. */
 #include "dnfp/dnfp_int.h"
 
 #include <string.h>
@@ -144,8 +144,8 @@ int dnfp__GetEntityData(db_ptr *out)
     const int arctext = adArcAlignedTextEnttype(d), rtext = adRtextEnttype(d);
     if (type != 0 && type == hatch) return dnfp__ParseHatch(out);
     if (type != 0 && type == lwpline) return dnfp__ParseLWPolyline(out);
-    if (type != 0 && type == arctext) return passed_over("ARCALIGNEDTEXT");
-    if (type != 0 && type == rtext) return passed_over("RTEXT");
+    if (type != 0 && type == arctext) return dnfp__ParseArctext(out);
+    if (type != 0 && type == rtext) return dnfp__ParseRtext(out);
     if (type >= kFirstProxyCode) return dnfp__ParseProxy(out);
     switch (type) {
     case AD_ENT_LINE: return dnfp__ParseLine(out);
@@ -166,7 +166,13 @@ int dnfp__GetEntityData(db_ptr *out)
     case AD_ENT_BODY: return dnfp__ParseBody(out);
     case AD_ENT_POLYLINE: return dnfp__ParsePolylineForms(out);
     case AD_ENT_VERTEX: return dnfp__ParseVertex(out);
-    case AD_ENT_ATTRIB: return mpm__SetError(0, DNFP_ATTRIBUTE_FOUND, MPM_ERROR);
+    case AD_ENT_TEXT: return dnfp__ParseText(out);
+    case AD_ENT_MTEXT: return dnfp__ParseMtext(out);
+    case AD_ENT_ATTDEF: return dnfp__ParseAttributeDefinition(out);
+    case AD_ENT_DIMENSION: return dnfp__ParseDimension(out);
+    case AD_ENT_LEADER: return dnfp__ParseLeader(out);
+    case AD_ENT_TOLERANCE: return dnfp__ParseTolerance(out);
+    case AD_ENT_ATTRIB: mpm__IssueError(0, DNFP_ATTRIBUTE_FOUND, MPM_WARNING); return 0;
     case AD_ENT_INSERT: return dnfp__ParseInsert(out);
     case AD_ENT_VIEWPORT: return dnfp__ParseViewPort(out);
     case AD_ENT_MLINE: return dnfp__ParseMline(out);

@@ -226,10 +226,17 @@ int dnfp__ParseMline(db_ptr *out);
 int dnfp__ParseViewPort(db_ptr *out);
 int dnfp__ParseProxy(db_ptr *out);
 
-/* ---- texts and attributes */
+/* ---- texts, attributes and dimensions (attributes.cpp, texts.cpp) */
 
 int dnfp__ParseAttributeDefinition(db_ptr *out);
 int dnfp__ParseAttributeInstance(db_ptr *out);
+int dnfp__ParseText(db_ptr *out);
+int dnfp__ParseMtext(db_ptr *out);
+int dnfp__ParseDimension(db_ptr *out);
+int dnfp__ParseLeader(db_ptr *out);
+int dnfp__ParseTolerance(db_ptr *out);
+int dnfp__ParseRtext(db_ptr *out);
+int dnfp__ParseArctext(db_ptr *out);
 
 /* ---- objects (objects.cpp); the mappers read the object header and
  * record of the mapping state */

@@ -13,13 +13,15 @@
 namespace dnfp {
 
 /* fill(record, entity record) sets the type's own fields and returns 0 or a
- * status. */
-template <class Rec, class Fill> int map_entity(mda_tf tf, bool extrudable, db_ptr *out, Fill fill)
+ * status. `allocation` are the options of the record's allocation
+ * (MDA_DEFAULTS: the catalogue's defaults first). */
+template <class Rec, class Fill>
+int map_entity(mda_tf tf, bool extrudable, db_ptr *out, Fill fill, int32_t allocation = 0)
 {
     *out = MDA_NULL_PTR;
     void *memory = nullptr;
     int created = 0;
-    int status = mda_MallocEntity2(0, mda_GetCurModel(), tf, &memory);
+    int status = mda_MallocEntity2(allocation, mda_GetCurModel(), tf, &memory);
     if (!status) {
         Rec *r = static_cast<Rec *>(memory);
         status = dnfp__MapSubent(&r->dxfhdr);

@@ -386,18 +386,6 @@ TEST_F(Entities, PaperSpaceIsMappedBeforeModelSpace)
     EXPECT_STREQ(Read<dxf_line>(lines[1]).dxfsubhdr.handle, "100");
 }
 
-TEST_F(Entities, AttributeOutsideAnInsertFailsTheParse)
-{
-    EXPECT_EQ(Parse([](Drawing &g) {
-                  g.Line(0x100, 0, 0, 0, 1, 1);
-                  g.Add(Drawing::Header(AD_ENT_ATTRIB, 0x101), Zero());
-                  g.Line(0x102, 0, 0, 0, 1, 1);
-              }),
-              DNFP_ATTRIBUTE_FOUND);
-    EXPECT_EQ(All(DXFI_TF_dxf_line).size(), 1u);
-    EXPECT_EQ(mpm_GetLastError(), DNFP_ATTRIBUTE_FOUND);
-}
-
 TEST_F(Entities, AttributesOfAnInsertAreNotMistakenForStrayOnes)
 {
     EXPECT_EQ(Parse([](Drawing &g) {
