@@ -24,6 +24,9 @@
  *   SetLineWidth, SetLineType   LINE WIDTH (absolute), LINE TYPE
  *   text parameters             CHARACTER HEIGHT, CHARACTER ORIENTATION,
  *                               CHARACTER EXPANSION FACTOR, TEXT FONT INDEX
+ * Compatibility profile: DrawText becomes one POLYGON SET per glyph (the
+ * glyph outlines, filled in the text colour, edges invisible) where the
+ * outlines are available.
  * Attributes are written only when they differ from what the metafile
  * already holds; LINE COLOUR and LINE WIDTH open the picture body, so they
  * precede its first primitive of any kind.
@@ -35,6 +38,7 @@
 #include "platform/base/VyrEnvironment.h"
 #include "platform/base/VyrUnicodeString.h"
 #include "platform/font/VyrFont.h"
+#include "platform/font/VyrGlyphOutlines.h"
 #include "platform/print/VyrPrintParameters.h"
 #include "platform/print/VyrPrintStream.h"
 
@@ -135,11 +139,12 @@ VyrPrintCGMGenerator::VyrPrintCGMGenerator()
       originY_(0), viewX_(0), viewY_(0), viewW_(0), viewH_(0), viewport_(false), mmPerUnit_(1.0),
       vdcWidth_(1000.0), rgb_{}, pending_{}, anyPending_(false), drawnPhase_(), drawnEnd_{0, 0},
       drawnEndValid_(false), colour_(7), fillColour_(7), lineType_(0), lineWidthMM_(0.13), textHeight_(0),
-      textSlant_(0), textRotation_(0), textWidth_(1.0), textAlign_(29), textFontSelector_(11),
-      textBold_(false), textFont_(nullptr), wEdgeColour_(-1), wEdgeType_(-1), wEdgeWidth_(-1), wInterior_(-1),
-      wEdgeVisibility_(-1), wFillColour_(-1), wLineColour_(-1), wLineType_(-1), wMarkerColour_(-1),
-      wMarkerType_(-1), wTextColour_(-1), wFont_(-1), wCharSet_(-1), wLineWidth_(-1), wMarkerSize_(-1),
-      wCharHeight_(-1), wExpansion_(-1), wOrient_{0, 1, 1, 0}, wTextSetUp_(false)
+      textSlant_(0), textRotation_(0), textWidth_(1.0), lineSpacing_(1.0), textAlign_(29),
+      textFontSelector_(11), textBold_(false), textFont_(nullptr), wEdgeColour_(-1), wEdgeType_(-1),
+      wEdgeWidth_(-1), wInterior_(-1), wEdgeVisibility_(-1), wFillColour_(-1), wLineColour_(-1),
+      wLineType_(-1), wMarkerColour_(-1), wMarkerType_(-1), wTextColour_(-1), wFont_(-1), wCharSet_(-1),
+      wLineWidth_(-1), wMarkerSize_(-1), wCharHeight_(-1), wExpansion_(-1), wOrient_{0, 1, 1, 0},
+      wTextSetUp_(false)
 {}
 
 VyrPrintCGMGenerator::~VyrPrintCGMGenerator() = default;
@@ -493,6 +498,7 @@ int VyrPrintCGMGenerator::SetTextParameter(int parameter, float value)
     case 6: textRotation_ = value; break;
     case 7: textAlign_ = static_cast<int>(value); break;
     case 9: textWidth_ = value; break;
+    case 11: lineSpacing_ = value > 0 && std::isfinite(value) ? value : 1.0; break;
     case 8:
     case 10: break;
     default: return -1;
@@ -1007,7 +1013,7 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
     double width = textWidth_ > 0 ? textWidth_ : 1.0;
     int code = (textAlign_ >= 28 && textAlign_ <= 39) ? textAlign_ - 28 : 1;
     int horizontal = code / 4, vertical = code % 4;
-    double spacing = kLineSpacing * h;
+    double spacing = kLineSpacing * h * lineSpacing_;
     double block = h + spacing * static_cast<double>(lines.size() - 1);
     /* Baseline of the first line relative to the anchor. */
     double firstBaseline;
@@ -1018,9 +1024,12 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
     default: firstBaseline = block - h; break;
     }
     bool compat = profile_ == VyrCgmProfileCompatible;
-    double angle = compat ? 0.0 : textRotation_ * M_PI / 180.0;
+    /* The compatibility profile draws the glyphs' outlines where it can:
+     * placed, turned, slanted and stretched as the standard profile's text. */
+    bool outlines = compat && VyrGlyphOutlines::sAvailable(TextFontIndex() - 1);
+    double angle = compat && !outlines ? 0.0 : textRotation_ * M_PI / 180.0;
     double c = std::cos(angle), s = std::sin(angle);
-    if (compat) width = 1.0;
+    if (compat && !outlines) width = 1.0;
     double em = 1000.0 * unit;
     int result = 0;
     for (size_t k = 0; k < lines.size(); ++k) {
@@ -1030,7 +1039,9 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
         if (lines[k].IsEmpty()) continue;
         double sx = x + dx * c - dy * s, sy = y + dx * s + dy * c;
         int rc;
-        if (compat)
+        if (outlines)
+            rc = WriteTextOutlines(sx, sy, unit, width, angle, lines[k]);
+        else if (compat)
             rc = WriteTextLine(sx + advance * 0.5,
                                sy + kCompatBaselineEm * em + kCompatPaddingPerWidth * vdcWidth_,
                                em / kCompatEmPerHeight, lines[k]);
@@ -1040,6 +1051,49 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
     }
     Flush(false);
     return result;
+}
+
+int VyrPrintCGMGenerator::WriteTextOutlines(double x, double y, double unit, double width, double angle,
+                                            const VyrUnicodeString &text)
+{
+    const int core = TextFontIndex() - 1;
+    const VyrFontMetrics &m = TextMetrics();
+    const double shear = std::tan(textSlant_ * M_PI / 180.0);
+    const double c = std::cos(angle) * unit, s = std::sin(angle) * unit;
+    VyrCgmParams &p = params_;
+    double pen = 0.0; /* 1/1000 em along the baseline */
+    const int n = text.GetLengthInChar();
+    for (int i = 0; i < n; ++i) {
+        unsigned int code = text.GetAt(i);
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < n && text.GetAt(i + 1) >= 0xDC00 &&
+            text.GetAt(i + 1) <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text.GetAt(i + 1) - 0xDC00u);
+            ++i;
+        }
+        const VyrGlyph *glyph = VyrGlyphOutlines::sGetGlyph(core, code);
+        if (glyph && !glyph->contours.empty()) {
+            WriteAreaStyle(1, 0); /* interior solid, edge invisible */
+            if (wFillColour_ != colour_) {
+                p.Clear();
+                p.ColourIndex(colour_);
+                out_.Element(5, 23, p); /* FILL COLOUR */
+                wFillColour_ = colour_;
+            }
+            p.Clear();
+            for (const std::vector<float> &contour : glyph->contours) {
+                const size_t points = contour.size() / 2;
+                for (size_t j = 0; j < points; ++j) {
+                    const double gx = contour[2 * j], gy = contour[2 * j + 1];
+                    const double lx = (pen + gx) * width + gy * shear;
+                    p.Point(static_cast<float>(x + lx * c - gy * s), static_cast<float>(y + lx * s + gy * c));
+                    p.Enum(j + 1 == points ? 2 : 0); /* close invisible / invisible */
+                }
+            }
+            out_.Element(4, 8, p); /* POLYGON SET */
+        }
+        pen += VyrFont::sGetAdvance(m, static_cast<unsigned short>(code > 0xFFFF ? 0xFFFD : code));
+    }
+    return 0;
 }
 
 int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h, const VyrUnicodeString &text)

@@ -27,8 +27,9 @@
  * polyline. The compatibility profile, for
  * viewers that draw only the basic elements, writes ellipses, elliptical
  * arcs, curves and markers as polylines (circle markers as circles), expands
- * dashed line types into dash segments, and writes texts unrotated and
- * unslanted.
+ * dashed line types into dash segments, and writes texts as the filled
+ * outlines of their glyphs (where FreeType and the fonts are present; else
+ * unrotated and unslanted TEXT).
  *
  * A drawn dash pattern (SetDashPattern) replaces the line type in both
  * profiles: every line, arc, ellipse and curve is flattened and cut into
@@ -134,6 +135,10 @@ private:
     void WriteCurveChain(const VyrPath &chain);
     void WriteMarkerAsLines(double x, double y, int kind);
     int WriteTextLine(double x, double y, double height, const VyrUnicodeString &text);
+    /* One line as filled glyph outlines, starting at (x, y) on its
+     * baseline; `unit` picture units per 1/1000 em. */
+    int WriteTextOutlines(double x, double y, double unit, double width, double angle,
+                          const VyrUnicodeString &text);
     const VyrFontMetrics &TextMetrics() const;
     int TextFontIndex() const;
 
@@ -169,7 +174,7 @@ private:
     /* current state asked for */
     int colour_, fillColour_, lineType_;
     double lineWidthMM_;
-    double textHeight_, textSlant_, textRotation_, textWidth_;
+    double textHeight_, textSlant_, textRotation_, textWidth_, lineSpacing_;
     int textAlign_, textFontSelector_;
     bool textBold_;
     VyrFont *textFont_;

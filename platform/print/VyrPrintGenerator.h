@@ -21,7 +21,8 @@
  *   2 character height (the height of capitals, picture units),
  *   4 decoration (25 normal, 26 bold), 5 slant (degrees, positive leans
  *   right), 6 rotation (degrees, anticlockwise), 7 alignment code,
- *   8 and 10 accepted and not used, 9 width factor.
+ *   8 and 10 accepted and not used, 9 width factor, 11 line spacing
+ *   factor of a text of several lines (1: 5/3 of the character height).
  *   Alignment codes 28 to 39: 28 + 4 * h + v with h 0 left, 1 centre,
  *   2 right and v 0 bottom (of descenders), 1 baseline, 2 middle (of the
  *   capitals), 3 top (of the capitals).

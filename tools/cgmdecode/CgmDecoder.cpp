@@ -630,6 +630,12 @@ void CgmDecoder::Describe(CgmElement &e)
     case 4002:
     case 4003:
     case 4007: points(); break;
+    case 4008:
+        while (!r.AtEnd()) {
+            add(r.P());
+            add(Int(r.E()));
+        }
+        break;
     case 4004: {
         add(r.P());
         add(r.E() ? "final" : "not-final");

@@ -99,6 +99,8 @@ def drawing():
     ins = msp.add_blockref('TAG', (300, -40))
     ins.add_attrib('NAME', 'invisible', (300, -34), dxfattribs={'height': 2, 'flags': 1})
     ins.add_attrib('NAME', 'constant', (300, -30), dxfattribs={'height': 2, 'flags': 2})
+    doc.header['$EXTMIN'] = (-330, -170, 0)
+    doc.header['$EXTMAX'] = (430, 215, 0)
     doc.saveas('texts_drawing.dxf')
 
 
