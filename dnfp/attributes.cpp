@@ -18,12 +18,17 @@ constexpr size_t kAttdefText = 1025;
 constexpr size_t kAttribText = 2050;
 constexpr size_t kAttribTag = 514;
 
-/* Copies `src` into a new `size`-byte buffer owned by the entity. */
+/* Copies at most size - 1 characters of `src` into a new `size`-byte
+ * buffer owned by the entity (names are cut at 255 characters, texts only
+ * at their buffer). */
 int copy_text(void *owner, const char *src, size_t size, mda_ref *field)
 {
     int status = mda_Malloc(0, owner, size, field);
     if (status) return status;
-    dnfp__CopyName(static_cast<char *>(mda_Deref(*field)), size, src);
+    char *text = static_cast<char *>(mda_Deref(*field));
+    const size_t length = strnlen(src, size - 1);
+    memcpy(text, src, length);
+    text[length] = '\0';
     return 0;
 }
 
