@@ -34,7 +34,7 @@ constexpr size_t kTextSize = 2049;
 constexpr size_t kFieldSize = 1025;
 
 /* Radians to degrees for dimensions: multiplied by 180 first. */
-inline double dimension_degrees(double radians) { return radians * 180.0 / DNFP_PI; }
+inline double dimension_degrees(double radians) { return radians * 180.0 / M_PI; }
 
 /* Scratch records of the name look-ups, apart from the mapping state's
  * buffers, which a caller may be using. */
