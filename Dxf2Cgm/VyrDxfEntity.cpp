@@ -99,6 +99,13 @@ bool VyrDxfEntity::PushInsert(const VyrDxfInsertFrame &frame)
     return true;
 }
 
+bool VyrDxfEntity::IsBeingWritten(const VyrDxfBlock *written)
+{
+    for (int i = 0; i < _insertDepth; ++i)
+        if (_insertStack[i].block == written) return true;
+    return false;
+}
+
 void VyrDxfEntity::PopInsert()
 {
     if (_insertDepth > 0) --_insertDepth;

@@ -56,14 +56,17 @@ enum VyrDxfKind {
     VyrDxfKind3DFace = 25
 };
 
-/* What an insert hands down to the block contents it writes: its own
- * properties, resolved, for the contents' BYBLOCK properties, and its
- * effective layer for the contents' BYLAYER properties on layer "0". */
+/* What an insert (or a dimension, which draws its block the same way)
+ * hands down to the block contents it writes: its own properties, resolved,
+ * for the contents' BYBLOCK properties, its effective layer for the
+ * contents' BYLAYER properties on layer "0", and the block it writes, which
+ * is not written again inside itself. */
 struct VyrDxfInsertFrame {
     int color;
     double thickness;
     const char *lineType;
     VyrDxfLayer *layer;
+    const VyrDxfBlock *block;
 };
 
 class VyrDxfEntity : public VyrDxfElement {
@@ -114,6 +117,8 @@ public:
     static bool PushInsert(const VyrDxfInsertFrame &frame);
     static void PopInsert();
     static int GetInsertDepth() { return _insertDepth; }
+    /* True when an enclosing insert is writing `block` already. */
+    static bool IsBeingWritten(const VyrDxfBlock *block);
     /* The innermost insert being written, or null at top level. */
     static const VyrDxfInsertFrame *GetInnermostInsert()
     {

@@ -125,10 +125,6 @@ bool Drawable(const VyrMathTransformation2D &t)
     return true;
 }
 
-/* The insert stack holds no block twice: a block reached again inside
- * itself is not written again. */
-const VyrDxfBlock *blocksBeingWritten[VyrDxfEntity::kMaxInsertDepth];
-
 } // namespace
 
 long VyrDxfInsert::_copiesWritten = 0;
@@ -138,18 +134,16 @@ int VyrDxfInsert::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *t
     if (!generator || !transformation || IsLeftOut()) return 1;
     VyrDxfEntity::Write(generator, transformation);
 
-    const int depth = GetInsertDepth();
-    bool reentered = false;
-    for (int i = 0; i < depth && i < kMaxInsertDepth; ++i)
-        if (blocksBeingWritten[i] == insertedBlock) reentered = true;
+    /* The insert stack holds no block twice: a block reached again inside
+     * itself is not written again. */
+    const bool reentered = IsBeingWritten(insertedBlock);
     VyrListOfVyrDxfElem *contents = insertedBlock ? insertedBlock->GetEntityList() : nullptr;
     if (insertedBlock) insertedBlock->SetAlreadyTranscripted();
 
     const char *lineType = GetLineType();
     const VyrDxfInsertFrame frame = {GetColor(), GetThickness(), lineType ? lineType : "",
-                                     GetEffectiveLayer()};
+                                     GetEffectiveLayer(), insertedBlock};
     if (contents && !reentered && PushInsert(frame)) {
-        blocksBeingWritten[depth] = insertedBlock;
         /* the first kMaxCopies copies, row by row */
         long copies = 0;
         for (int row = 0; row < rowCount && copies < kMaxCopies; ++row) {
@@ -164,7 +158,6 @@ int VyrDxfInsert::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *t
                         element->Write(generator, &full);
             }
         }
-        blocksBeingWritten[depth] = nullptr;
         PopInsert();
     }
 

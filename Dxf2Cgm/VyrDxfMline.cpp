@@ -1,4 +1,187 @@
-/* Multilines are not drawn yet. */
+/* Multilines. The points are computed once at construction, in model
+ * coordinates, and mapped afresh by every Write, since a multiline inside a
+ * block is written once for each insert of the block. */
 #include "Dxf2Cgm/VyrDxfMline.h"
 
-int VyrDxfMline::Write(VyrPrintGenerator *, VyrMathTransformation2D *) { return 1; }
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "Dxf2Cgm/VyrDxfEntityLock.h"
+#include "Dxf2Cgm/VyrDxfLayer.h"
+#include "platform/base/VyrString.h"
+#include "platform/math/VyrMathTransformation2D.h"
+#include "platform/print/VyrPrintGenerator.h"
+
+namespace {
+
+const int kType = 315;
+const int kStyleType = 802;
+const int kTableEntryType = 10001;
+/* bit of the flags (group 71) that closes the multiline; 1 only says that
+ * it has vertices */
+const int kClosedFlag = 2;
+
+/* Whole elements of `size` bytes in the block behind a reference. */
+size_t Held(mda_ref ref, size_t size)
+{
+    if (ref == MDA_NULL_REF) return 0;
+    int64_t bytes = 0;
+    if (mda_GetArraySize(0, mda_Deref(ref), &bytes) != 0 || bytes < 0) return 0;
+    return static_cast<size_t>(bytes) / size;
+}
+
+/* The smaller of a count read from the drawing and what its array holds. */
+size_t Bounded(int32_t count, mda_ref ref, size_t size)
+{
+    if (count <= 0) return 0;
+    const size_t held = Held(ref, size);
+    return static_cast<size_t>(count) < held ? static_cast<size_t>(count) : held;
+}
+
+} // namespace
+
+VyrDxfMline::VyrDxfMline(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *block)
+    : VyrDxfEntity(entity, layer, block)
+{
+    kind = VyrDxfKindMline;
+    db_ptr style = MDA_NULL_PTR;
+    {
+        VyrDxfEntityLock lock(entity);
+        const dxf_mline *rec = lock.As<dxf_mline>(kType);
+        if (!rec) return;
+        closed = (rec->flag & kClosedFlag) ? 1 : 0;
+        style = rec->style;
+        FillArrayOf2DPoints(rec);
+    }
+    if (!points.empty()) ReadStyle(style);
+}
+
+void VyrDxfMline::FillArrayOf2DPoints(const void *record)
+{
+    const dxf_mline *rec = static_cast<const dxf_mline *>(record);
+    const size_t vertices = Bounded(rec->numvtx, rec->vertex, sizeof(dxf_mline_vertex));
+    const size_t lines = rec->numlines > 0 ? static_cast<size_t>(rec->numlines) : 0;
+    if (vertices == 0 || lines == 0) return;
+    if (lines > kMaxPoints / vertices) return; /* also keeps vertices x lines from overflowing */
+    const size_t total = vertices * lines;
+    try {
+        points.assign(2 * total, 0.0);
+        present.assign(total, 0);
+    } catch (const std::bad_alloc &) {
+        points.clear();
+        present.clear();
+        return;
+    }
+    const dxf_mline_vertex *v = VyrDxfDeref<dxf_mline_vertex>(rec->vertex);
+    for (size_t i = 0; i < vertices; ++i) {
+        const size_t held =
+            Bounded(static_cast<int32_t>(lines), v[i].lineparms, sizeof(dxf_mline_vertex_lineparms));
+        const dxf_mline_vertex_lineparms *parms = VyrDxfDeref<dxf_mline_vertex_lineparms>(v[i].lineparms);
+        for (size_t e = 0; e < held; ++e) {
+            if (Bounded(parms[e].numparm, parms[e].parameter, sizeof(double)) < 1) continue;
+            const double offset = VyrDxfDeref<double>(parms[e].parameter)[0];
+            const double x = v[i].xyzloc[0] + v[i].miter[0] * offset;
+            const double y = v[i].xyzloc[1] + v[i].miter[1] * offset;
+            if (!std::isfinite(x) || !std::isfinite(y)) continue;
+            const size_t k = i * lines + e;
+            points[2 * k] = x;
+            points[2 * k + 1] = y;
+            present[k] = 1;
+        }
+    }
+    vertexCount = static_cast<int>(vertices);
+    lineCount = static_cast<int>(lines);
+}
+
+void VyrDxfMline::ReadStyle(unsigned long style)
+{
+    std::vector<db_ptr> lineTypes;
+    {
+        VyrDxfEntityLock lock(style);
+        const dxf_mlinestyle_object *rec = lock.As<dxf_mlinestyle_object>(kStyleType);
+        if (!rec) return;
+        size_t n = Bounded(rec->num_elm, rec->element, sizeof(dxf_mlinestyle_object_element));
+        if (n > static_cast<size_t>(lineCount)) n = static_cast<size_t>(lineCount);
+        const dxf_mlinestyle_object_element *elements =
+            VyrDxfDeref<dxf_mlinestyle_object_element>(rec->element);
+        styleLines.resize(n);
+        lineTypes.resize(n);
+        for (size_t e = 0; e < n; ++e) {
+            styleLines[e].color = elements[e].elm_color;
+            lineTypes[e] = elements[e].ltype;
+        }
+    }
+    for (size_t e = 0; e < lineTypes.size(); ++e) {
+        VyrDxfEntityLock lock(lineTypes[e]);
+        if (const dxf_line_type_table_data *rec = lock.As<dxf_line_type_table_data>(kTableEntryType))
+            styleLines[e].lineType.Set(rec->entry_name, sizeof rec->entry_name);
+    }
+}
+
+bool VyrDxfMline::GetPoint(int vertex, int line, double &x, double &y) const
+{
+    if (vertex < 0 || vertex >= vertexCount || line < 0 || line >= lineCount) return false;
+    const size_t k = static_cast<size_t>(vertex) * static_cast<size_t>(lineCount) + static_cast<size_t>(line);
+    if (!present[k]) return false;
+    x = points[2 * k];
+    y = points[2 * k + 1];
+    return true;
+}
+
+int VyrDxfMline::GetColor()
+{
+    if (writing < 0 || static_cast<size_t>(writing) >= styleLines.size()) return VyrDxfEntity::GetColor();
+    const int color = styleLines[static_cast<size_t>(writing)].color;
+    if (color == 256) {
+        const VyrDxfLayer *on = GetEffectiveLayer();
+        if (!on) return VyrDxfEntity::GetColor();
+        const int layerColor = on->GetColor() < 0 ? -on->GetColor() : on->GetColor();
+        return layerColor >= 1 && layerColor <= 255 ? layerColor : 7;
+    }
+    if (color < 1 || color > 255) return VyrDxfEntity::GetColor();
+    return color;
+}
+
+const char *VyrDxfMline::GetLineType()
+{
+    if (writing < 0 || static_cast<size_t>(writing) >= styleLines.size()) return VyrDxfEntity::GetLineType();
+    const char *own = styleLines[static_cast<size_t>(writing)].lineType.Get();
+    if (own[0] == '\0' || VyrAsciiCompare(own, "BYBLOCK") == 0) return VyrDxfEntity::GetLineType();
+    if (VyrAsciiCompare(own, "BYLAYER") == 0) {
+        VyrDxfLayer *on = GetEffectiveLayer();
+        return on ? on->GetLineType() : VyrDxfEntity::GetLineType();
+    }
+    return own;
+}
+
+int VyrDxfMline::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
+{
+    if (!generator || !transformation || IsLeftOut() || points.empty() || vertexCount < 2) return 1;
+    const size_t steps = static_cast<size_t>(vertexCount) + static_cast<size_t>(closed);
+    std::unique_ptr<float[]> xy(new (std::nothrow) float[2 * steps]);
+    if (!xy) return 1;
+    for (int line = 0; line < lineCount; ++line) {
+        writing = line;
+        VyrDxfEntity::Write(generator, transformation);
+        int run = 0;
+        for (size_t i = 0; i <= steps; ++i) {
+            double x = 0.0, y = 0.0;
+            const bool more =
+                i < steps && GetPoint(static_cast<int>(i % static_cast<size_t>(vertexCount)), line, x, y);
+            if (more) {
+                const VyrMathPoint2D p = *transformation * VyrMathPoint2D(x, y);
+                xy[2 * static_cast<size_t>(run)] = static_cast<float>(p.GetX());
+                xy[2 * static_cast<size_t>(run) + 1] = static_cast<float>(p.GetY());
+                ++run;
+                continue;
+            }
+            /* a missing point ends the run drawn so far */
+            if (run >= 2) generator->DrawPolyline(run, xy.get());
+            run = 0;
+        }
+    }
+    writing = -1;
+    return 0;
+}

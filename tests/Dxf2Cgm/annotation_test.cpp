@@ -1,0 +1,246 @@
+/* Dimensions, leaders and multilines drawn: the drawing that ezdxf wrote
+ * (tests/data/annotation, see make_annotation.py) is converted with the
+ * recording generator in place of the CGM generator, and each figure is
+ * looked up by where it lies, with the colour and line type it was drawn
+ * in. */
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "Dxf2Cgm/VyrDxf2Cgm.h"
+#include "Dxf2Cgm/VyrDxfAttributesConverter.h"
+#include "kernel/mpm/mpm.h"
+#include "platform/base/VyrUnicodeString.h"
+#include "support/VyrRecordingGenerator.h"
+#include "support/VyrTempFile.h"
+
+namespace {
+
+std::string messages;
+void Capture(const char *line, FILE *) { messages += line; }
+
+struct Xy {
+    double x, y;
+};
+
+/* One primitive the generator drew, with the attributes current then. */
+struct Figure {
+    std::string kind; /* DrawLine, DrawPolyline, DrawCurve, DrawPolygon, DrawText */
+    std::vector<Xy> points;
+    int color, fillColor, lineType;
+    std::string text;
+};
+
+std::vector<Figure> FiguresOf(const std::vector<std::string> &log)
+{
+    std::vector<Figure> out;
+    int color = 7, fillColor = 7, lineType = 0;
+    for (const std::string &line : log) {
+        const char *s = line.c_str();
+        char *end = nullptr;
+        if (line.rfind("SetColor ", 0) == 0) color = std::atoi(s + 9);
+        if (line.rfind("SetFillColor ", 0) == 0) fillColor = std::atoi(s + 13);
+        if (line.rfind("SetLineType ", 0) == 0) lineType = std::atoi(s + 12);
+        const size_t space = line.find(' ');
+        const std::string kind = line.substr(0, space);
+        if (kind != "DrawLine" && kind != "DrawPolyline" && kind != "DrawCurve" && kind != "DrawPolygon" &&
+            kind != "DrawText")
+            continue;
+        Figure f{kind, {}, color, fillColor, lineType, ""};
+        end = const_cast<char *>(s + space);
+        const long n = kind == "DrawLine" ? 2 : kind == "DrawText" ? 1 : std::strtol(end, &end, 10);
+        for (long i = 0; i < n; ++i) {
+            const double x = std::strtod(end, &end);
+            const double y = std::strtod(end, &end);
+            f.points.push_back({x, y});
+        }
+        if (kind == "DrawText") f.text = line.substr(line.find('"'));
+        out.push_back(f);
+    }
+    return out;
+}
+
+bool Near(const Xy &a, double x, double y, double tolerance = 1e-3)
+{
+    return std::fabs(a.x - x) < tolerance && std::fabs(a.y - y) < tolerance;
+}
+
+/* The figures of `kind` that start at (x, y). */
+std::vector<Figure> StartingAt(const std::vector<Figure> &figures, const std::string &kind, double x,
+                               double y)
+{
+    std::vector<Figure> out;
+    for (const Figure &f : figures)
+        if (f.kind == kind && !f.points.empty() && Near(f.points[0], x, y)) out.push_back(f);
+    return out;
+}
+
+/* Every figure with a point in the box (x0, y0)-(x1, y1). */
+std::vector<Figure> Within(const std::vector<Figure> &figures, double x0, double y0, double x1, double y1)
+{
+    std::vector<Figure> out;
+    for (const Figure &f : figures)
+        for (const Xy &p : f.points)
+            if (p.x >= x0 && p.x <= x1 && p.y >= y0 && p.y <= y1) {
+                out.push_back(f);
+                break;
+            }
+    return out;
+}
+
+int GeneratorLineType(const char *name)
+{
+    return VyrDxfAttributesConverter::GetLineType(
+        VyrDxfAttributesConverter::GetVyrLineType(VyrUnicodeString(name)));
+}
+
+class AnnotationDrawing : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        messages.clear();
+        mpm_SetOutputRoutine(Capture);
+        const std::string drawing = std::string(VYR_TEST_DATA_DIR) + "/annotation/annotation.dxf";
+        VyrTempFile picture(".cgm");
+        VyrRecordingScope recording;
+        VyrDxf2Cgm converter;
+        status = converter.Convert(drawing.c_str(), picture.Path().c_str());
+        converter.GetZelResults(&results);
+        figures = FiguresOf(VyrRecordingGenerator::Log());
+        mpm_SetOutputRoutine(nullptr);
+    }
+
+    static int status;
+    static ZelResults results;
+    static std::vector<Figure> figures;
+};
+
+int AnnotationDrawing::status = -1;
+ZelResults AnnotationDrawing::results{};
+std::vector<Figure> AnnotationDrawing::figures;
+
+TEST_F(AnnotationDrawing, Converts)
+{
+    EXPECT_EQ(status, 0) << messages;
+    EXPECT_EQ(results.word[ZelMlines], 2u);
+    EXPECT_EQ(results.word[ZelLeaders], 5u);
+    EXPECT_EQ(results.word[ZelDimensions], 7u);
+}
+
+/* The two-line style "TWO": offsets 0.5 and -0.5 along the miters, colours 1
+ * and 3, the second line DASHED. The open multiline's flags are 1, which
+ * only says that it has vertices. */
+TEST_F(AnnotationDrawing, MultilinesFollowTheirMitersAndStyle)
+{
+    const int continuous = GeneratorLineType("CONTINUOUS"), dashed = GeneratorLineType("DASHED");
+    ASSERT_NE(continuous, dashed);
+    struct Case {
+        const char *what;
+        double x, y;   /* the line's first point */
+        size_t points; /* closed lines come back to it */
+        double mx, my; /* its point at the second vertex */
+        int color, lineType;
+    };
+    const double corner = std::sqrt(0.5) * std::sqrt(0.5); /* the miter at (10, 20) times its 0.7071 */
+    const Case cases[] = {
+        {"open, line 1", 0, 0.5, 2, 10, 0.5, 1, continuous},
+        {"open, line 2", 0, -0.5, 2, 10, -0.5, 3, dashed},
+        {"closed, line 1", 0 + 0.5 * 0.0, 0, 4, 10 - corner, 20 + corner, 1, continuous},
+        {"closed, line 2", 0, 0, 4, 10 + corner, 20 - corner, 3, dashed},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Figure> found;
+        for (const Figure &f : Within(figures, -5, -5, 15, 35))
+            if (f.kind == "DrawPolyline" && f.points.size() == c.points && Near(f.points[1], c.mx, c.my))
+                found.push_back(f);
+        ASSERT_EQ(found.size(), 1u);
+        const Figure &f = found[0];
+        if (c.points == 2) {
+            EXPECT_TRUE(Near(f.points[0], c.x, c.y));
+        } else {
+            EXPECT_TRUE(Near(f.points[0], f.points[3].x, f.points[3].y)) << "closed back to its start";
+        }
+        EXPECT_EQ(f.color, c.color);
+        EXPECT_EQ(f.lineType, c.lineType);
+    }
+    /* nothing else: two lines of each multiline */
+    size_t multilineFigures = 0;
+    for (const Figure &f : Within(figures, -5, -5, 15, 35)) multilineFigures += f.kind == "DrawPolyline";
+    EXPECT_EQ(multilineFigures, 4u);
+}
+
+/* Arrows of DIMASZ 2 x DIMSCALE 1.5 of the style "ARROWS"; the leader whose
+ * style is missing takes the header's 4 x 0.5. */
+TEST_F(AnnotationDrawing, LeaderPathsAndArrowheads)
+{
+    struct Case {
+        const char *what;
+        double x, y;   /* first vertex, the arrow's tip */
+        double ux, uy; /* direction of the first segment */
+        const char *path;
+        size_t vertices;
+        double arrow; /* 0: no arrowhead */
+    };
+    const double d = std::sqrt(0.5);
+    const Case cases[] = {
+        {"three vertices with arrowhead", 100, 0, d, d, "DrawPolyline", 3, 3.0},
+        {"without arrowhead", 100, 50, d, d, "DrawPolyline", 2, 0.0},
+        {"spline path", 100, 100, d, d, "DrawCurve", 3, 0.0},
+        {"style missing: the header's size", 200, 50, 1, 0, "DrawPolyline", 2, 2.0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(StartingAt(figures, c.path, c.x, c.y).size(), 1u);
+        EXPECT_EQ(StartingAt(figures, c.path, c.x, c.y)[0].points.size(), c.vertices);
+        const std::vector<Figure> arrows = StartingAt(figures, "DrawPolygon", c.x, c.y);
+        if (c.arrow == 0.0) {
+            EXPECT_TRUE(arrows.empty());
+            continue;
+        }
+        ASSERT_EQ(arrows.size(), 1u);
+        ASSERT_EQ(arrows[0].points.size(), 3u);
+        const Xy &a = arrows[0].points[1], &b = arrows[0].points[2];
+        const double bx = (a.x + b.x) / 2 - c.x, by = (a.y + b.y) / 2 - c.y;
+        EXPECT_NEAR(bx, c.ux * c.arrow, 1e-3) << "the back of the arrow lies along the first segment";
+        EXPECT_NEAR(by, c.uy * c.arrow, 1e-3);
+        EXPECT_NEAR(std::hypot(a.x - b.x, a.y - b.y), c.arrow / 3, 1e-3) << "a third as wide as long";
+        EXPECT_EQ(arrows[0].fillColor, StartingAt(figures, c.path, c.x, c.y)[0].color);
+    }
+    EXPECT_TRUE(Within(figures, 199, -1, 202, 1).empty()) << "a leader of one vertex draws nothing";
+}
+
+/* The dimension of colour 1 on the white layer: its block's BYBLOCK line
+ * takes the dimension's colour, its layer-0 BYLAYER line the dimension's
+ * layer, the line of colour 3 keeps it. The dimension whose block is empty
+ * draws nothing and breaks nothing. */
+TEST_F(AnnotationDrawing, DimensionBlocksTakeTheDimensionsProperties)
+{
+    struct Case {
+        double y;
+        int color;
+    };
+    for (const Case &c : {Case{0, 1}, Case{1, 7}, Case{2, 3}}) {
+        SCOPED_TRACE(c.y);
+        const std::vector<Figure> found = StartingAt(figures, "DrawLine", 300, c.y);
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_TRUE(Near(found[0].points[1], 310, c.y));
+        EXPECT_EQ(found[0].color, c.color);
+    }
+}
+
+/* The dimensions ezdxf drew itself: their lines and numbers where ezdxf put
+ * them. */
+TEST_F(AnnotationDrawing, RenderedDimensionsAreDrawn)
+{
+    EXPECT_EQ(
+        StartingAt(figures, "DrawLine", 0, 105).size() + StartingAt(figures, "DrawLine", 10, 105).size(), 1u)
+        << "the linear dimension's line at y 105";
+    for (const double x : {0.0, 20.0, 40.0, 65.0, 80.0})
+        EXPECT_FALSE(Within(figures, x, 95, x + 15, 115).empty()) << x;
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+#!/usr/bin/env python3
+"""Writes the annotation drawings of the conversion tests with ezdxf
+(Debian's python3-ezdxf), a DXF writer independent of this project. Run it
+from this folder: /usr/bin/python3 make_annotation.py
+
+annotation.dxf (AC1015):
+  multilines of the style "TWO" (elements at offsets 0.5 and -0.5, colour 1
+    with line type BYLAYER and colour 3 with line type DASHED), justified on
+    their zero line: an open one (0, 0)-(10, 0) whose flags are 1 (has
+    vertices, not closed), a closed one (0, 20), (10, 20), (10, 30);
+  leaders in the style "ARROWS" (DIMASZ 2, DIMSCALE 1.5, so arrows of 3):
+    (100, 0), (110, 10), (120, 10) with its arrowhead; (100, 50), (110, 60)
+    without; a spline leader (100, 100), (110, 110), (120, 100); a leader of
+    one vertex (200, 0); a leader naming a style the drawing does not have
+    (200, 50), (210, 50), whose arrow takes the header's $DIMASZ 4 and
+    $DIMSCALE 0.5;
+  dimensions with blocks of our making: one of colour 1 on the layer "WHITE"
+    (colour 7) whose block holds a line (300, 0)-(310, 0) of colour BYBLOCK,
+    a line (300, 1)-(310, 1) BYLAYER on layer 0 and a line (300, 2)-(310, 2)
+    of colour 3; one whose block is empty;
+  dimensions that ezdxf draws itself: linear (0, 100)-(10, 100) with its
+    line at y 105, aligned, angular, radial and ordinate.
+"""
+
+import ezdxf
+import io
+
+
+def multilines(doc, msp):
+    style = doc.mline_styles.new('TWO')
+    style.elements.append(0.5, 1, 'BYLAYER')
+    style.elements.append(-0.5, 3, 'DASHED')
+    attribs = {'style_name': 'TWO', 'justification': 1}
+    msp.add_mline([(0, 0), (10, 0)], dxfattribs=attribs)
+    closed = msp.add_mline([(0, 20), (10, 20), (10, 30)], dxfattribs=attribs)
+    closed.close(True)
+
+
+def leaders(doc, msp):
+    arrows = doc.dimstyles.new('ARROWS')
+    arrows.dxf.dimasz = 2.0
+    arrows.dxf.dimscale = 1.5
+    msp.add_leader([(100, 0), (110, 10), (120, 10)], dimstyle='ARROWS')
+    plain = msp.add_leader([(100, 50), (110, 60)], dimstyle='ARROWS')
+    plain.dxf.has_arrowhead = 0
+    spline = msp.add_leader([(100, 100), (110, 110), (120, 100)], dimstyle='ARROWS')
+    spline.dxf.path_type = 1
+    spline.dxf.has_arrowhead = 0
+    # ezdxf writes neither a leader of one vertex nor one whose style is
+    # missing: both are made from ordinary leaders in the written text
+    single = msp.add_leader([(200, 0), (201, 0)], dimstyle='ARROWS')
+    unknown = msp.add_leader([(200, 50), (210, 50)], dimstyle='ARROWS')
+    doc.header['$DIMASZ'] = 4.0
+    doc.header['$DIMSCALE'] = 0.5
+    return single.dxf.handle, unknown.dxf.handle
+
+
+def dimension_with_block(doc, msp, name, entities, dxfattribs):
+    block = doc.blocks.new(name)
+    for start, end, attribs in entities:
+        block.add_line(start, end, dxfattribs=attribs)
+    attribs = {'geometry': name, 'dimstyle': 'Standard', 'dimtype': 32,
+               'defpoint': (0, 0), 'text_midpoint': (0, 0), 'defpoint2': (0, 0),
+               'defpoint3': (0, 0)}
+    attribs.update(dxfattribs)
+    return msp.new_entity('DIMENSION', dxfattribs=attribs)
+
+
+def dimensions(doc, msp):
+    doc.layers.new('WHITE', dxfattribs={'color': 7})
+    dimension_with_block(doc, msp, '*D100', [
+        ((300, 0), (310, 0), {'layer': '0', 'color': 0}),
+        ((300, 1), (310, 1), {'layer': '0', 'color': 256}),
+        ((300, 2), (310, 2), {'layer': '0', 'color': 3}),
+    ], {'layer': 'WHITE', 'color': 1})
+    dimension_with_block(doc, msp, '*D101', [], {'layer': 'WHITE'})
+
+    msp.add_linear_dim(base=(0, 105), p1=(0, 100), p2=(10, 100)).render()
+    msp.add_aligned_dim(p1=(20, 100), p2=(30, 110), distance=2).render()
+    msp.add_angular_dim_3p(base=(45, 105), center=(40, 100), p1=(50, 100), p2=(40, 110)).render()
+    msp.add_radius_dim(center=(70, 100), radius=5, angle=45).render()
+    msp.add_circle((70, 100), 5)
+    msp.add_ordinate_x_dim(feature_location=(90, 100), offset=(0, 5), origin=(80, 100)).render()
+
+
+def patch_entity(text, handle, change):
+    """The text with the entity of `handle` passed through `change`."""
+    start = text.index('  5\n%s\n' % handle)
+    end = text.index('\n  0\n', start)
+    changed = change(text[start:end])
+    assert changed != text[start:end], handle
+    return text[:start] + changed + text[end:]
+
+
+def main():
+    doc = ezdxf.new('R2000', setup=True)
+    msp = doc.modelspace()
+    multilines(doc, msp)
+    single, unknown = leaders(doc, msp)
+    dimensions(doc, msp)
+    stream = io.StringIO()
+    doc.write(stream)
+    text = stream.getvalue()
+    text = patch_entity(text, single, lambda e: e.replace(' 76\n2\n', ' 76\n1\n').replace(
+        '\n 10\n201.0\n 20\n0.0\n 30\n0.0', ''))
+    text = patch_entity(text, unknown, lambda e: e.replace('  3\nARROWS\n', '  3\nNOSUCHSTYLE\n'))
+    with open('annotation.dxf', 'w') as out:
+        out.write(text)
+
+
+if __name__ == '__main__':
+    main()
