@@ -243,4 +243,42 @@ TEST_F(AnnotationDrawing, RenderedDimensionsAreDrawn)
         EXPECT_FALSE(Within(figures, x, 95, x + 15, 115).empty()) << x;
 }
 
+/* The bundled sample's annotation (examples/add_annotation.py): each
+ * dimension, the leader and both lines of the multiline reach the picture,
+ * in the colour 6 that the dimensions hand to their BYBLOCK contents. */
+TEST(AnnotationSample, EveryKindIsDrawn)
+{
+    const std::string sample = std::string(VYR_TEST_DATA_DIR) + "/../../examples/sample.dxf";
+    VyrTempFile picture(".cgm");
+    VyrRecordingScope recording;
+    VyrDxf2Cgm converter;
+    ASSERT_EQ(converter.Convert(sample.c_str(), picture.Path().c_str()), 0);
+    ZelResults results{};
+    converter.GetZelResults(&results);
+    EXPECT_EQ(results.word[ZelDimensions], 5u);
+    EXPECT_EQ(results.word[ZelLeaders], 1u);
+    EXPECT_EQ(results.word[ZelMlines], 1u);
+    const std::vector<Figure> figures = FiguresOf(VyrRecordingGenerator::Log());
+    struct Case {
+        const char *what;
+        double x0, y0, x1, y1; /* a box the figure reaches into */
+        int color;
+    };
+    const Case cases[] = {
+        {"linear: its line at y 7300", -8600, 7250, -8400, 7350, 6},
+        {"aligned: its line at x 11200", 11150, -4600, 11250, -4400, 6},
+        {"radial: to the circle at 135 degrees", -2750, 2620, -2620, 2750, 6},
+        {"ordinate: its leader below the hole", -8600, -7000, -7400, -6000, 6},
+        {"leader: from the hole's edge", -9300, 3700, -9100, 3900, 6},
+        {"multiline: its outer line at y -7450, DASHED", 3300, -7500, 3400, -7400, 5},
+        {"multiline: its inner line at y -7150, BYLAYER", 3600, -7200, 3700, -7100, 7},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        size_t inColor = 0;
+        for (const Figure &f : Within(figures, c.x0, c.y0, c.x1, c.y1)) inColor += f.color == c.color;
+        EXPECT_GT(inColor, 0u);
+    }
+}
+
 } // namespace

@@ -265,11 +265,11 @@ TEST_F(InsertDrawings, TheBundledSample)
     const std::string sample = std::string(VYR_TEST_DATA_DIR) + "/../../examples/sample.dxf";
     ASSERT_EQ(converter.Convert(sample.c_str(), picture.Path().c_str()), 0) << messages;
     converter.GetZelResults(&results);
-    EXPECT_EQ(results.word[ZelInserts], 14u)
-        << "8 in the drawing, 4 bolts in the flange, 2 flanges in the row";
+    EXPECT_EQ(results.word[ZelInserts], 21u)
+        << "8 in the drawing, 4 bolts in the flange, 2 flanges in the row, 7 arrows in dimension blocks";
     EXPECT_EQ(results.word[ZelAttributes], 4u) << "two tags' numbers, the title block's title and sheet";
     EXPECT_EQ(results.word[ZelTexts], 15u) << "twelve alignments, aligned, middle and fit";
-    EXPECT_EQ(results.word[ZelMTexts], 1u);
+    EXPECT_EQ(results.word[ZelMTexts], 6u) << "the formatted text and the numbers of five dimensions";
     const std::vector<Drawn> lines = LinesOf(VyrRecordingGenerator::Log());
     /* the bolt at (300, 0) of the red flange at (-10000, -11500): its cross
      * on layer 0 follows the flange's layer Outline (7) */
