@@ -62,7 +62,13 @@ void VyrDxfMline::FillArrayOf2DPoints(const void *record)
 {
     const dxf_mline *rec = static_cast<const dxf_mline *>(record);
     const size_t vertices = Bounded(rec->numvtx, rec->vertex, sizeof(dxf_mline_vertex));
-    const size_t lines = rec->numlines > 0 ? static_cast<size_t>(rec->numlines) : 0;
+    const dxf_mline_vertex *v = VyrDxfDeref<dxf_mline_vertex>(rec->vertex);
+    /* no more lines than the parameter arrays of the vertices hold */
+    size_t lines = 0;
+    for (size_t i = 0; i < vertices; ++i) {
+        const size_t held = Bounded(rec->numlines, v[i].lineparms, sizeof(dxf_mline_vertex_lineparms));
+        if (held > lines) lines = held;
+    }
     if (vertices == 0 || lines == 0) return;
     if (lines > kMaxPoints / vertices) return; /* also keeps vertices x lines from overflowing */
     const size_t total = vertices * lines;
@@ -74,7 +80,6 @@ void VyrDxfMline::FillArrayOf2DPoints(const void *record)
         present.clear();
         return;
     }
-    const dxf_mline_vertex *v = VyrDxfDeref<dxf_mline_vertex>(rec->vertex);
     for (size_t i = 0; i < vertices; ++i) {
         const size_t held =
             Bounded(static_cast<int32_t>(lines), v[i].lineparms, sizeof(dxf_mline_vertex_lineparms));

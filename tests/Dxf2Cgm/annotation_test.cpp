@@ -12,6 +12,9 @@
 
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 #include "Dxf2Cgm/VyrDxfAttributesConverter.h"
+#include "Dxf2Cgm/VyrDxfLeader.h"
+#include "Dxf2Cgm/VyrDxfMline.h"
+#include "dxf2cgm_fixture.h"
 #include "kernel/mpm/mpm.h"
 #include "platform/base/VyrUnicodeString.h"
 #include "support/VyrRecordingGenerator.h"
@@ -279,6 +282,55 @@ TEST(AnnotationSample, EveryKindIsDrawn)
         for (const Figure &f : Within(figures, c.x0, c.y0, c.x1, c.y1)) inColor += f.color == c.color;
         EXPECT_GT(inColor, 0u);
     }
+}
+
+/* Counts of the record beyond the arrays behind them, as a damaged model
+ * could hold them: only what the arrays hold is read. */
+class AnnotationRecords : public vyrtest::Dxf2CgmTest {};
+
+TEST_F(AnnotationRecords, CountsBeyondTheArraysReadOnlyTheArrays)
+{
+    db_ptr leader;
+    dxf_leader *l = Begin<dxf_leader>(DXFI_TF_dxf_leader, leader);
+    SetCommon(l->dxfhdr, vyrtest::Props());
+    l->numvtx = 2147483647;
+    double *v = Array<double>(l, &l->vertex, 6);
+    const double path[] = {0, 0, 0, 10, 0, 0};
+    std::copy(path, path + 6, v);
+    End(leader, false);
+
+    db_ptr mline;
+    dxf_mline *m = Begin<dxf_mline>(DXFI_TF_dxf_mline, mline);
+    SetCommon(m->dxfhdr, vyrtest::Props());
+    m->numvtx = 2147483647;
+    m->numlines = 2147483647;
+    dxf_mline_vertex *vertices = Array<dxf_mline_vertex>(m, &m->vertex, 2);
+    for (int i = 0; i < 2; ++i) {
+        vertices[i].xyzloc[0] = 10.0 * i;
+        vertices[i].miter[1] = 1.0;
+        /* two lines at each vertex, the second without parameters */
+        dxf_mline_vertex_lineparms *p = Array<dxf_mline_vertex_lineparms>(m, &vertices[i].lineparms, 2);
+        p[0].numparm = 1000;
+        Array<double>(m, &p[0].parameter, 1)[0] = 0.5;
+        p[1].numparm = 3;
+    }
+    End(mline, false);
+
+    VyrDxfLeader drawnLeader(leader, nullptr, nullptr);
+    double *points = nullptr;
+    int count = 0;
+    drawnLeader.GetVertices(points, count);
+    delete[] points;
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(vyrtest::Only(vyrtest::Record(drawnLeader), "DrawPolyline"),
+              std::vector<std::string>{"DrawPolyline 2 0 0 10 0"});
+
+    VyrDxfMline drawnMline(mline, nullptr, nullptr);
+    EXPECT_EQ(drawnMline.GetVertexCount(), 2);
+    double x = 0, y = 0;
+    EXPECT_FALSE(drawnMline.GetPoint(0, 1, x, y)) << "a line without parameters has no point";
+    EXPECT_EQ(vyrtest::Only(vyrtest::Record(drawnMline), "DrawPolyline"),
+              std::vector<std::string>{"DrawPolyline 2 0 0.5 10 0.5"});
 }
 
 } // namespace
