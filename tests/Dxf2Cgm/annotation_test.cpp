@@ -282,6 +282,13 @@ TEST(AnnotationSample, EveryKindIsDrawn)
         for (const Figure &f : Within(figures, c.x0, c.y0, c.x1, c.y1)) inColor += f.color == c.color;
         EXPECT_GT(inColor, 0u);
     }
+    /* the dimensions' numbers, texts of their blocks */
+    for (const char *number : {"\"17000\"", "\"9000\"", "\"45", "\"R3800\"", "\"8500\""}) {
+        SCOPED_TRACE(number);
+        size_t drawn = 0;
+        for (const Figure &f : figures) drawn += f.text.rfind(number, 0) == 0 && f.color == 6;
+        EXPECT_EQ(drawn, 1u);
+    }
 }
 
 /* Counts of the record beyond the arrays behind them, as a damaged model
