@@ -329,11 +329,14 @@ TEST_F(Dxf2CgmTool, WriteErrorsFailAndKeepTheOldPicture)
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("could not be written: No space left on device"), std::string::npos) << r.err;
     }
-    /* A file size limit of 2 blocks fails the writes as a full disk would. */
+    /* A file size limit of 2 blocks fails the writes as a full disk would.
+     * The drawing's model must stay in memory, or the limit fails its page
+     * file first: a small drawing with a picture of several blocks. */
     const std::string picture = work + "/picture.cgm";
+    const std::string small = SourceDir() + "/tests/data/blocks/blocks_r2000.dxf";
     WriteText(picture, "OLD");
     const std::string command =
-        "trap '' XFSZ; ulimit -f 2; exec " + kTool + " " + kSample + " " + picture + " 2>" + work + "/stderr";
+        "trap '' XFSZ; ulimit -f 2; exec " + kTool + " " + small + " " + picture + " 2>" + work + "/stderr";
     const int status = std::system(("sh -c \"" + command + "\"").c_str());
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
     EXPECT_NE(VyrReadFile(work + "/stderr").find("could not be written"), std::string::npos);
