@@ -43,6 +43,7 @@
 #include "Dxf2Cgm/VyrDxfEntHeader.h"
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "Dxf2Cgm/VyrDxfGroup.h"
+#include "Dxf2Cgm/VyrDxfHatch.h"
 #include "Dxf2Cgm/VyrDxfInsert.h"
 #include "Dxf2Cgm/VyrDxfLWPolyline.h"
 #include "Dxf2Cgm/VyrDxfLayer.h"
@@ -119,10 +120,14 @@ constexpr int kUndrawnKinds = 64;
 UndrawnKind undrawnKinds[kUndrawnKinds];
 int undrawnKindCount = 0;
 
+/* Hatches made; they have no word of the results. */
+uint32_t hatchesMade = 0;
+
 void ResetCounters()
 {
     std::memset(zelCounters, 0, sizeof zelCounters);
     undrawnKindCount = 0;
+    hatchesMade = 0;
 }
 
 /* The DXF name of an entity type of the model, or null for a type that is
@@ -173,7 +178,7 @@ bool AnythingDrawn()
 {
     for (int word = ZelArcs; word <= ZelTexts; ++word)
         if (zelCounters[word] != 0) return true;
-    return false;
+    return hatchesMade != 0;
 }
 
 /* The picture file of the running conversion. A picture is written under a
@@ -897,6 +902,11 @@ intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer *la
     case 328: made = Make<VyrDxfSmoothedPolyline>(self, entityLayer, block, ZelSmoothedPolylines); break;
     case 330:
     case 331: made = Make<VyrDxfPolyline>(self, entityLayer, block, ZelPolylines); break; /* meshes */
+    case 335:
+        /* Hatches have no counter of their own. */
+        made = new (std::nothrow) VyrDxfHatch(self, entityLayer, block);
+        if (made) hatchesMade++;
+        break;
     case 334:
     case 10003: made = Make<VyrDxfLWPolyline>(self, entityLayer, block, ZelLWPolylines); break;
     case 500: made = Make<VyrDxfAttribute>(self, entityLayer, block, ZelAttributes); break;

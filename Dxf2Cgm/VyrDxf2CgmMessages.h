@@ -12,7 +12,8 @@
     X(OUTPUT_WRITE, PDX_CLASS_FILEIO, " The picture '%s' could not be written: %s.\n")                       \
     X(SAME_FILE, 1, " The picture '%s' would overwrite the drawing '%s' itself.\n")                          \
     X(NOTHING_DRAWN, 1, " The drawing '%s' holds nothing that is drawn.\n")                                  \
-    X(READ_FAILED, 1, " The drawing '%s' could not be read.\n")
+    X(READ_FAILED, 1, " The drawing '%s' could not be read.\n")                                              \
+    X(HATCH_PARTLY, 1, " Hatch %s is drawn in part: %s.\n")
 
 enum {
     CGM__MSGBASE = VYR_CGM_MODULE << 16,

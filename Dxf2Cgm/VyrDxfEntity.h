@@ -53,7 +53,8 @@ enum VyrDxfKind {
     VyrDxfKindLeader = 20,
     VyrDxfKindAttribute = 22,
     VyrDxfKindGroup = 24,
-    VyrDxfKind3DFace = 25
+    VyrDxfKind3DFace = 25,
+    VyrDxfKindHatch = 26
 };
 
 /* What an insert (or a dimension, which draws its block the same way)

@@ -12,6 +12,10 @@
  *                               degree <= 3), or NURBS when asked for
  *   DrawPolygon                 POLYGON, interior solid in the fill
  *                               colour, edge invisible
+ *   DrawPolygonSet              POLYGON SET, the same, every loop closed
+ *                               by an invisible edge
+ *   DrawSegments                DISJOINT POLYLINE (at most 2000 segments
+ *                               each)
  *   DrawMarker                  POLYMARKER (a circled dot, kind 2: circle
  *                               and dot)
  *   DrawText                    TEXT, one per line of the string, at the
@@ -44,6 +48,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <climits>
 #include <cmath>
 #include <new>
 
@@ -871,6 +876,64 @@ int VyrPrintCGMGenerator::DrawPolygon(int count, const float *xy)
     for (int i = 0; i < 2 * count; ++i) params_.Float32(xy[i]);
     out_.Element(4, 7, params_); /* POLYGON */
     Flush(false);
+    return 0;
+}
+
+int VyrPrintCGMGenerator::DrawPolygonSet(int loopCount, const int *pointCounts, const float *xy)
+{
+    if (loopCount <= 0 || !pointCounts || !xy) return -1;
+    size_t total = 0;
+    for (int i = 0; i < loopCount; ++i) {
+        if (pointCounts[i] < 0) return -1;
+        total += static_cast<size_t>(pointCounts[i]);
+    }
+    if (total < 3 || total > static_cast<size_t>(INT_MAX / 2)) return -1;
+    if (!FiniteAll(xy, static_cast<int>(2 * total))) return -1;
+    if (!Begin()) return -1;
+    WriteAreaStyle(1, 0); /* interior solid, edge invisible */
+    if (wFillColour_ != fillColour_) {
+        params_.Clear();
+        params_.ColourIndex(fillColour_);
+        out_.Element(5, 23, params_); /* FILL COLOUR */
+        wFillColour_ = fillColour_;
+    }
+    params_.Clear();
+    params_.Reserve(total * 10);
+    size_t at = 0;
+    for (int i = 0; i < loopCount; ++i) {
+        const size_t n = static_cast<size_t>(pointCounts[i]);
+        for (size_t j = 0; j < n; ++j, ++at) {
+            params_.Point(xy[2 * at], xy[2 * at + 1]);
+            params_.Enum(j + 1 == n ? 2 : 0); /* close invisible after the last point, else invisible */
+        }
+    }
+    out_.Element(4, 8, params_); /* POLYGON SET */
+    Flush(false);
+    return 0;
+}
+
+int VyrPrintCGMGenerator::DrawSegments(int count, const float *xy)
+{
+    if (count <= 0 || !xy) return -1;
+    if (count > INT_MAX / 4 || !FiniteAll(xy, 4 * count)) return -1;
+    if (!LineReady()) return -1;
+    if ((profile_ == VyrCgmProfileCompatible && lineType_ != 0) || Drawn()) {
+        /* each segment cut into the line type's dashes on its own */
+        for (int i = 0; i < count; ++i) {
+            const float *s = xy + 4 * static_cast<size_t>(i);
+            if (Drawn()) drawnEndValid_ = false;
+            WritePathStyled(VyrPath{VyrPt{s[0], s[1]}, VyrPt{s[2], s[3]}});
+        }
+        return 0;
+    }
+    for (int first = 0; first < count; first += static_cast<int>(kSegmentsPerElement)) {
+        const int n = std::min(count - first, static_cast<int>(kSegmentsPerElement));
+        params_.Clear();
+        params_.Reserve(static_cast<size_t>(n) * 16);
+        for (int i = 4 * first; i < 4 * (first + n); ++i) params_.Float32(xy[i]);
+        out_.Element(4, 2, params_); /* DISJOINT POLYLINE */
+        Flush(false);
+    }
     return 0;
 }
 

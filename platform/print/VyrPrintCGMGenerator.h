@@ -99,6 +99,8 @@ public:
     int SetStream(VyrPrintStream *stream) override;
     int DrawPolygon(int count, const float *xy) override;
     int SetDashPattern(int count, const float *pattern) override;
+    int DrawSegments(int count, const float *xy) override;
+    int DrawPolygonSet(int loopCount, const int *pointCounts, const float *xy) override;
 
 protected:
     VyrPrintCGMGenerator();

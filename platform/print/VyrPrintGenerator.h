@@ -97,6 +97,19 @@ public:
      * this default, which refuses the pattern (-1). Added after the
      * operations above, whose order in the virtual table stays as it was. */
     virtual int SetDashPattern(int count, const float *pattern);
+    /* `count` separate straight segments given as x1, y1, x2, y2 each, in
+     * the current line attributes: the many short lines of one figure (a
+     * hatch pattern) in one call. The default draws one line per segment.
+     * Added after the operations above. */
+    virtual int DrawSegments(int count, const float *xy);
+    /* One filled area bounded by `loopCount` closed loops, loop i of
+     * `pointCounts[i]` points (x, y pairs, one after the other in `xy`): a
+     * point lies inside when a ray from it crosses the loops an odd number
+     * of times, so a loop inside another is a hole. Fill colour, no edge.
+     * The default draws each loop of at least 3 points as a DrawPolygon
+     * (right for generators that only measure). Added after the operations
+     * above. */
+    virtual int DrawPolygonSet(int loopCount, const int *pointCounts, const float *xy);
 
 protected:
     virtual ~VyrPrintGenerator();

@@ -114,8 +114,8 @@ TEST_F(Walker, EveryTypeMakesItsElementAndCount)
 
 TEST_F(Walker, UnhandledTypesAreCounted)
 {
-    const int types[] = {307, 310, 317, 318, 319, 321, 322, 329, 333, 335,   336,
-                         337, 400, 600, 700, 802, 803, 804, 899, 900, 10000, 10002};
+    const int types[] = {307, 310, 317, 318, 319, 321, 322, 329, 333,   336,  337,
+                         400, 600, 700, 802, 803, 804, 899, 900, 10000, 10002};
     for (int type : types) Any(MDA_TF(type, 0));
     Any(MDA_TF(800, 1));
     Any(DXFI_TF_dxf_header); /* type 1: skipped without count */
@@ -124,12 +124,14 @@ TEST_F(Walker, UnhandledTypesAreCounted)
     EXPECT_TRUE(RootKinds().empty());
 }
 
-/* 3D faces are drawn (as their visible edges), counted in no word. */
-TEST_F(Walker, ThreeDimensionalFacesAreDrawnUncounted)
+/* 3D faces (as their visible edges) and hatches are drawn, counted in no
+ * word. */
+TEST_F(Walker, FacesAndHatchesAreDrawnUncounted)
 {
     Any(DXFI_TF_dxf_3dface);
+    Any(DXFI_TF_dxf_hatch);
     Walk();
-    EXPECT_EQ(RootKinds(), (std::vector<int>{VyrDxfKind3DFace}));
+    EXPECT_EQ(RootKinds(), (std::vector<int>{VyrDxfKind3DFace, VyrDxfKindHatch}));
     EXPECT_EQ(Counter(ZelUnhandledTypes), 0u);
 }
 

@@ -170,6 +170,24 @@ int VyrRecordingGenerator::SetDashPattern(int count, const float *pattern)
     return 0;
 }
 
+int VyrRecordingGenerator::DrawSegments(int count, const float *xy)
+{
+    Add("DrawSegments " + std::to_string(count) + Floats(xy, 4 * count));
+    return 0;
+}
+
+int VyrRecordingGenerator::DrawPolygonSet(int loopCount, const int *pointCounts, const float *xy)
+{
+    std::string line = "DrawPolygonSet " + std::to_string(loopCount);
+    int total = 0;
+    for (int i = 0; i < loopCount; ++i) {
+        line += " " + std::to_string(pointCounts[i]);
+        total += pointCounts[i];
+    }
+    Add(line + Floats(xy, 2 * total));
+    return 0;
+}
+
 int VyrRecordingGenerator::DrawText(float x, float y, const VyrUnicodeString &text)
 {
     Add("DrawText" + Floats(&x, 1) + Floats(&y, 1) + " \"" + text.ToUtf8() + "\"");

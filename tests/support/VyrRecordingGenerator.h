@@ -17,6 +17,7 @@
  *   SetLineType t a b / SetTextParameter p v / SetTextFont n <file>|null
  *   DrawLine x1 y1 x2 y2 / DrawPolyline n x y ... / DrawCurve n x y ...
  *   DrawPolygon n x y ... / SetDashPattern n d ...
+ *   DrawSegments n x1 y1 x2 y2 ... / DrawPolygonSet loops n1 n2 ... x y ...
  *   DrawArc cx cy r start end flag
  *   DrawEllipse cx cy major minor start end rotation flag
  *   DrawNurbs order n x y ... knots m k ... flag tolerance weights w ...
@@ -76,6 +77,8 @@ public:
     int SetStream(VyrPrintStream *stream) override;
     int DrawPolygon(int count, const float *xy) override;
     int SetDashPattern(int count, const float *pattern) override;
+    int DrawSegments(int count, const float *xy) override;
+    int DrawPolygonSet(int loopCount, const int *pointCounts, const float *xy) override;
 
 protected:
     ~VyrRecordingGenerator() override;

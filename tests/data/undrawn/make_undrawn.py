@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the drawings of the tests of what a picture leaves out, with
-ezdxf (python3-ezdxf): undrawn.dxf holds one LINE and entities of kinds the
-conversion does not draw (two XLINEs, a RAY, a HATCH), nothing.dxf holds
+ezdxf (python3-ezdxf): undrawn.dxf holds one LINE, a HATCH and entities of
+kinds the conversion does not draw (two XLINEs, a RAY), nothing.dxf holds
 nothing that is drawn (a single RAY). Run it from this
 folder: /usr/bin/python3 make_undrawn.py"""
 import ezdxf
