@@ -24,6 +24,7 @@
 #include "kernel/mpm/mpm.h"
 #include "platform/math/VyrMathTransformation2D.h"
 #include "support/VyrRecordingGenerator.h"
+#include "Dxf2Cgm/picture_files.h"
 #include "support/VyrTempFile.h"
 #include "tools/cgmdecode/CgmDecoder.h"
 
@@ -257,6 +258,86 @@ TEST_F(HatchDrawings, BrokenHatchesEndAndAreBounded)
     for (const Drawn &d : drawn) EXPECT_TRUE(d.color != 3 && d.color != 4) << d.color;
     EXPECT_NE(messages.find("no usable spacing"), std::string::npos) << messages;
     EXPECT_NE(messages.find("more lines than are drawn"), std::string::npos) << messages;
+}
+
+/* Distance of (x, y) from the outline of the rectangle (x0,y0)-(x1,y1),
+ * measured to the sides it lies beside. */
+double FromSquare(double x, double y, double x0, double y0, double x1, double y1)
+{
+    double d = 1e9;
+    if (x >= x0 && x <= x1) d = std::min({d, std::fabs(y - y0), std::fabs(y - y1)});
+    if (y >= y0 && y <= y1) d = std::min({d, std::fabs(x - x0), std::fabs(x - x1)});
+    return d;
+}
+
+TEST_F(HatchDrawings, DecodedAreasLieOnTheirBoundaries)
+{
+    /* The metafile itself, decoded: every vertex of the two squares with
+     * holes and of the slot lies on the boundary the script drew, within
+     * 0.1 % of the hatch's size; the patterns reach it as DISJOINT
+     * POLYLINE. */
+    VyrDxf2Cgm converter;
+    ASSERT_EQ(converter.Convert(Data("hatches.dxf").c_str(), picture.Path().c_str()), 0) << messages;
+    const std::vector<uint8_t> bytes = picture.Read();
+    CgmDecoder decoder;
+    ASSERT_TRUE(decoder.Decode(bytes.data(), bytes.size())) << decoder.Error();
+    const std::vector<std::string> sets = decoder.Lines("POLYGON SET");
+    ASSERT_EQ(sets.size(), 5u) << "two squares, the slot, the ellipse, the mirrored square";
+    const struct {
+        const char *what;
+        double size;
+        double (*distance)(double, double);
+    } areas[] = {
+        {"square with a hole", 100,
+         [](double x, double y) {
+             return std::min(FromSquare(x, y, 0, 0, 100, 100), FromSquare(x, y, 20, 20, 40, 40));
+         }},
+        {"square with two islands", 100,
+         [](double x, double y) {
+             return std::min({FromSquare(x, y, 200, 0, 300, 100), FromSquare(x, y, 220, 20, 280, 80),
+                              FromSquare(x, y, 240, 40, 260, 60)});
+         }},
+        {"slot", 150,
+         [](double x, double y) {
+             return std::min({FromSquare(x, y, 600, 0, 700, 50), std::fabs(std::hypot(x - 700, y - 25) - 25),
+                              std::fabs(std::hypot(x - 600, y - 25) - 25)});
+         }},
+    };
+    for (size_t i = 0; i < std::size(areas); ++i) {
+        /* x, y and the edge flag of each vertex */
+        const std::vector<double> n = vyrtest::ListedNumbers(sets[i]);
+        ASSERT_EQ(n.size() % 3, 0u) << sets[i];
+        ASSERT_GE(n.size(), 12u) << sets[i];
+        for (size_t k = 0; k + 2 < n.size(); k += 3)
+            EXPECT_LE(areas[i].distance(n[k], n[k + 1]), 1e-3 * areas[i].size)
+                << areas[i].what << " at " << n[k] << "," << n[k + 1];
+    }
+    EXPECT_GE(decoder.Lines("DISJOINT POLYLINE").size(), 2u);
+}
+
+/* The bundled sample's hatches, right of the plate below the texts: a green square with a
+ * round hole, red 45 degree lines in a circle, a blue square with two
+ * nested islands, magenta crossing dashes in a slot with round ends. */
+TEST_F(HatchDrawings, TheBundledSample)
+{
+    const std::vector<Drawn> drawn = Convert(std::string(VYR_TEST_DATA_DIR) + "/../../examples/sample.dxf");
+    const Drawn *holed = OfColor(drawn, 3), *lines = OfColor(drawn, 1), *islands = OfColor(drawn, 5),
+                *dashes = OfColor(drawn, 6);
+    ASSERT_TRUE(holed && lines && islands && dashes);
+    EXPECT_EQ(holed->loops.size(), 2u);
+    EXPECT_TRUE(Inside(*holed, 13600, -5900));
+    EXPECT_FALSE(Inside(*holed, 15000, -4500));
+    EXPECT_EQ(islands->loops.size(), 3u);
+    EXPECT_TRUE(Inside(*islands, 15000, -9000));
+    EXPECT_FALSE(Inside(*islands, 15000, -8300));
+    /* lines 150 apart across a circle of radius 1500: 20 */
+    EXPECT_EQ(lines->segments.size(), 20u * 4);
+    /* dashes of 300 in two directions: many, each at most 300 long */
+    EXPECT_GT(dashes->segments.size(), 4u * 40);
+    for (size_t i = 0; i + 3 < dashes->segments.size(); i += 4)
+        EXPECT_LE(std::hypot(dashes->segments[i + 2] - dashes->segments[i],
+                             dashes->segments[i + 3] - dashes->segments[i + 1]),
+                  300.01);
 }
 
 TEST(HatchBoundary, DrawsItsElementsOnlyWhileVisible)
