@@ -345,6 +345,34 @@ TEST(CgmGenerator, FilledAreasAndOutlinesBetweenThem)
               (std::vector<std::string>{"EDGE VISIBILITY 0", "EDGE VISIBILITY 1", "EDGE VISIBILITY 0"}));
 }
 
+/* An area with a hole is one POLYGON SET, each loop closed by an invisible
+ * edge; many segments go out as DISJOINT POLYLINE of at most 2,000. */
+TEST(CgmGenerator, PolygonSetsAndSegments)
+{
+    const float loops[] = {0, 0, 10, 0, 10, 10, 0, 10, 2, 2, 4, 2, 3, 4};
+    const int counts[] = {4, 3};
+    std::vector<float> segments;
+    for (int i = 0; i < 4500; ++i) segments.insert(segments.end(), {float(i), 0, float(i), 1});
+    CgmCapture cap;
+    DriverSetUp(cap.Generator());
+    cap->SetFillColor(3);
+    ASSERT_EQ(cap->DrawPolygonSet(2, counts, loops), 0);
+    ASSERT_EQ(cap->DrawSegments(4500, segments.data()), 0);
+    const int tooFew[] = {2, 0};
+    EXPECT_EQ(cap->DrawPolygonSet(2, tooFew, loops), -1);
+    const int negative[] = {4, -3};
+    EXPECT_EQ(cap->DrawPolygonSet(2, negative, loops), -1);
+    segments[5] = std::nanf("");
+    EXPECT_EQ(cap->DrawSegments(2, segments.data()), -1);
+    cap.Finish();
+    EXPECT_EQ(cap.Lines("POLYGON SET"),
+              (std::vector<std::string>{
+                  "POLYGON SET (0,0) 0 (10,0) 0 (10,10) 0 (0,10) 2 (2,2) 0 (4,2) 0 (3,4) 2"}));
+    const std::vector<std::string> disjoint = cap.Lines("DISJOINT POLYLINE");
+    ASSERT_EQ(disjoint.size(), 3u);
+    EXPECT_EQ(disjoint[2].rfind("DISJOINT POLYLINE (4000,0) (4000,1) ", 0), 0u) << disjoint[2].substr(0, 60);
+}
+
 TEST(CgmGenerator, SmoothCurvePassesThroughItsPoints)
 {
     const float xy[] = {0, 0, 10, 5, 20, -3, 25, 8, 40, 0};
