@@ -314,7 +314,7 @@ void *deserialize(const unsigned char *image, int64_t total, db_ptr ptr)
             bad = 1;
             break;
         }
-        MBlock *b = static_cast<MBlock *>(std::malloc(size_t(h.size)));
+        MBlock *b = mda__AllocBlockMemory(size_t(h.size));
         if (!b) {
             mda__Error(MDA_MALLOC_ERR);
             bad = 1;
@@ -331,7 +331,7 @@ void *deserialize(const unsigned char *image, int64_t total, db_ptr ptr)
         b->ref = mda__NewRef(mda__DataOf(b));
         if (!b->ref || !blocks.push(b) || !headers.push(h)) {
             if (b->ref) mda__FreeRef(b->ref);
-            std::free(b);
+            mda__FreeBlockMemory(b);
             mda__Error(MDA_MALLOC_ERR);
             bad = 1;
             break;
@@ -632,14 +632,15 @@ extern "C" void *mda__SwapFromDisk(int32_t options, db_ptr ptr)
     }
     void *data = nullptr;
     if (h.total == h.size && h.kind == MDA_KIND_PLAIN && h.next == -1) {
-        MBlock *b = static_cast<MBlock *>(std::malloc(size_t(h.size)));
+        MBlock *b = mda__AllocBlockMemory(size_t(h.size));
         if (!b) {
             mda__Error(MDA_MALLOC_ERR);
             return nullptr;
         }
         if (!expand(h, stored, len, reinterpret_cast<unsigned char *>(b) + MDA_MBLOCK_HDR,
                     size_t(h.size) - MDA_MBLOCK_HDR)) {
-            std::free(b);
+            b->size = uint64_t(h.size);
+            mda__FreeBlockMemory(b);
             mda__Error(MDA_DBG_BADBLOCKNUM, 0, ptr);
             return nullptr;
         }
@@ -651,7 +652,7 @@ extern "C" void *mda__SwapFromDisk(int32_t options, db_ptr ptr)
         b->data_back = MDA_MBLOCK_HDR;
         b->ref = mda__NewRef(mda__DataOf(b));
         if (!b->ref) {
-            std::free(b);
+            mda__FreeBlockMemory(b);
             mda__Error(MDA_MALLOC_ERR);
             return nullptr;
         }

@@ -190,6 +190,13 @@ static inline MBlock *mda__BlockOf(const void *data)
     return (MBlock *)((unsigned char *)data - back);
 }
 static inline unsigned char *mda__DataOf(MBlock *b) { return (unsigned char *)b + b->data_back; }
+/* Memory of a block of `total` bytes (not filled), and its release by the
+ * block's `size`: small blocks go back to lists by size class for reuse.
+ * Every block's memory comes from here and goes back here. */
+MBlock *mda__AllocBlockMemory(size_t total);
+void mda__FreeBlockMemory(MBlock *b);
+/* Frees the blocks waiting for reuse (at termination). */
+void mda__FreeRecycledBlocks(void);
 /* A new block (zero-filled), with its reference; null when out of memory. */
 MBlock *mda__NewBlock(size_t total, uint8_t kind, uint32_t data_back);
 /* Frees a block and its reference (does not unlink it). */

@@ -35,6 +35,26 @@ uint32_t g_capacity = 0;
 uint32_t g_used = 1; /* next never-used slot; slot 0 is the null reference */
 uint32_t g_free = 0; /* head of the free slots, 0: none */
 
+/* Freed blocks of up to kRecycleMax bytes wait in lists by size class for
+ * the next block of their class: entity records are made, swapped out and
+ * read back by the million, and the C heap's own bins handle that churn of
+ * equal sizes slowly. Every block is allocated at the size of its class
+ * (capacity_of), so a recycled block fits any block of its class; the lists
+ * hold at most kRecycleBytes together and are freed at termination. */
+constexpr size_t kClassBytes = 64;
+constexpr size_t kRecycleMax = 8192;
+constexpr size_t kRecycleBytes = size_t(4) << 20;
+struct Recycled {
+    Recycled *next;
+};
+Recycled *g_recycled[kRecycleMax / kClassBytes + 1];
+size_t g_recycled_bytes = 0;
+
+size_t capacity_of(size_t total)
+{
+    return total <= kRecycleMax ? (total + kClassBytes - 1) & ~(kClassBytes - 1) : total;
+}
+
 size_t round8(size_t n) { return (n + 7) & ~size_t(7); }
 
 MBlock *head_of(MBlock *b)
@@ -216,10 +236,49 @@ mda_ref mda_RefOf(const void *mem)
     return mda__BlockOf(mem)->ref;
 }
 
+MBlock *mda__AllocBlockMemory(size_t total)
+{
+    const size_t capacity = capacity_of(total);
+    if (capacity <= kRecycleMax) {
+        Recycled *&head = g_recycled[capacity / kClassBytes];
+        if (Recycled *r = head) {
+            head = r->next;
+            g_recycled_bytes -= capacity;
+            return reinterpret_cast<MBlock *>(r);
+        }
+    }
+    return static_cast<MBlock *>(std::malloc(capacity));
+}
+
+void mda__FreeBlockMemory(MBlock *b)
+{
+    if (!b) return;
+    const size_t capacity = capacity_of(size_t(b->size));
+    if (capacity <= kRecycleMax && g_recycled_bytes + capacity <= kRecycleBytes) {
+        Recycled *r = reinterpret_cast<Recycled *>(b);
+        r->next = g_recycled[capacity / kClassBytes];
+        g_recycled[capacity / kClassBytes] = r;
+        g_recycled_bytes += capacity;
+        return;
+    }
+    std::free(b);
+}
+
+void mda__FreeRecycledBlocks(void)
+{
+    for (Recycled *&head : g_recycled)
+        while (Recycled *r = head) {
+            head = r->next;
+            std::free(r);
+        }
+    g_recycled_bytes = 0;
+}
+
 MBlock *mda__NewBlock(size_t total, uint8_t kind, uint32_t data_back)
 {
-    MBlock *b = static_cast<MBlock *>(std::calloc(1, total));
+    MBlock *b = mda__AllocBlockMemory(total);
     if (!b) return nullptr;
+    std::memset(b, 0, total);
     b->size = total;
     b->magic = MDA_MAGIC;
     b->kind = kind;
@@ -230,7 +289,7 @@ MBlock *mda__NewBlock(size_t total, uint8_t kind, uint32_t data_back)
     }
     b->ref = mda__NewRef(mda__DataOf(b));
     if (!b->ref) {
-        std::free(b);
+        mda__FreeBlockMemory(b);
         return nullptr;
     }
     return b;
@@ -240,7 +299,7 @@ void mda__DropBlock(MBlock *b)
 {
     mda__FreeRef(b->ref);
     b->magic = 0;
-    std::free(b);
+    mda__FreeBlockMemory(b);
 }
 
 void mda__FreeChain(void *record)
@@ -331,7 +390,7 @@ int32_t mda_Realloc(int32_t options, void *owner, void *mem, size_t size, void *
     /* The old range as numbers: it is compared with, never dereferenced. */
     const uintptr_t old_lo = reinterpret_cast<uintptr_t>(mda__DataOf(b)),
                     old_hi = old_lo + (old_total - MDA_MBLOCK_HDR);
-    MBlock *nb = static_cast<MBlock *>(std::realloc(b, total));
+    MBlock *nb = static_cast<MBlock *>(std::realloc(b, capacity_of(total)));
     if (!nb) return mda__Error(MDA_REALLOC_ERR);
     if (total > old_total)
         std::memset(reinterpret_cast<unsigned char *>(nb) + old_total, 0, total - old_total);

@@ -324,6 +324,7 @@ int32_t mda_Terminate(void)
     mda__FreeRegistry();
     mda__FreeStage();
     mda__FreeRefTable(); /* blocks that outlive the module keep no reference */
+    mda__FreeRecycledBlocks();
     mda__InstallFormatHooks(0);
     return 0;
 }
