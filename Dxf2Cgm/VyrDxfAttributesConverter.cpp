@@ -5,6 +5,8 @@
  * neighbours (102, 111, 168, 172, 231, 241). */
 #include "Dxf2Cgm/VyrDxfAttributesConverter.h"
 
+#include <cstring>
+
 #include "platform/base/VyrUnicodeString.h"
 
 const double VyrDxfAttributesConverter::_rvbAciTable[kColorCount][3] = {
@@ -117,4 +119,19 @@ int VyrDxfAttributesConverter::GetVyrLineType(const VyrUnicodeString &name)
         for (int place = 0; place < kLineTypeNames; ++place)
             if (name.Compare(_lineTypeMapping[row][place]) != 0) return row + 1;
     return 1;
+}
+
+int VyrDxfAttributesConverter::GetVyrLineType(const char *name)
+{
+    static thread_local char last[64];
+    static thread_local int lastIndex = 0;
+    if (!name) name = "";
+    if (lastIndex && std::strcmp(last, name) == 0) return lastIndex;
+    const int index = GetVyrLineType(VyrUnicodeString(name));
+    const size_t length = std::strlen(name);
+    if (length < sizeof last) {
+        std::memcpy(last, name, length + 1);
+        lastIndex = index;
+    }
+    return index;
 }

@@ -27,6 +27,9 @@ public:
     static int GetLineType(int index);
     /* Line type index (1 to 8) of a line type name; 1 when no row holds it. */
     static int GetVyrLineType(const VyrUnicodeString &name);
+    /* The same for a plain (ISO 8859-1) name, null read as ""; the last
+     * name's index is remembered, as entities come in runs of one. */
+    static int GetVyrLineType(const char *name);
 
     static const int kColorCount = 255;
     static const int kLineTypeRows = 8;

@@ -189,7 +189,7 @@ int VyrDxfEntity::MappVyrLineType()
 {
     if (!header) return 1;
     const char *name = GetLineType();
-    return VyrDxfAttributesConverter::GetVyrLineType(VyrUnicodeString(name ? name : ""));
+    return VyrDxfAttributesConverter::GetVyrLineType(name);
 }
 
 int VyrDxfEntity::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
@@ -204,8 +204,7 @@ int VyrDxfEntity::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *t
     }
 
     const char *name = GetLineType();
-    int lineType =
-        name ? VyrDxfAttributesConverter::GetVyrLineType(VyrUnicodeString(name)) : _currentLineType;
+    int lineType = name ? VyrDxfAttributesConverter::GetVyrLineType(name) : _currentLineType;
     if (_options.drawingLineTypes) {
         if (WriteDrawnLineType(generator, *transformation, name)) {
             lineType = 1;

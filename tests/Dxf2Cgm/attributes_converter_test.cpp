@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include <string>
+
 #include "Dxf2Cgm/VyrDxfAttributesConverter.h"
 #include "platform/base/VyrUnicodeString.h"
 
@@ -87,21 +89,25 @@ TEST(AttributesConverter, ThicknessIndexBoundaries)
 TEST(AttributesConverter, LineTypeNames)
 {
     auto index = [](const char *name) { return C::GetVyrLineType(VyrUnicodeString(name)); };
-    EXPECT_EQ(index("CONTINUOUS"), 1);
-    EXPECT_EQ(index("SOLID"), 1);
-    EXPECT_EQ(index(""), 1) << "the empty places of row 1 match an empty name";
-    EXPECT_EQ(index("CACHE"), 2);
-    EXPECT_EQ(index("ACAD_ISO03W100"), 2);
-    EXPECT_EQ(index("DASHED"), 3);
-    EXPECT_EQ(index("Dashed"), 3) << "names compare without regard to case";
-    EXPECT_EQ(index("ACAD_ISO10W100"), 4);
-    EXPECT_EQ(index("FANTOME"), 5);
-    EXPECT_EQ(index("dot"), 6);
-    EXPECT_EQ(index("CENTER"), 7);
-    EXPECT_EQ(index("CENTRE"), 7);
-    EXPECT_EQ(index("ZIGZAG"), 8);
-    EXPECT_EQ(index("BORDER"), 1) << "an unknown name";
-    EXPECT_EQ(index("DASHED2"), 1);
+    /* Empty places of row 1 match an empty name; names compare without
+     * regard to case; unknown names get 1. The plain-text lookup, which
+     * remembers the last name, must agree whatever came before: the table
+     * is run through twice, names repeated and alternating. */
+    const struct {
+        const char *name;
+        int expected;
+    } rows[] = {{"CONTINUOUS", 1},     {"SOLID", 1},   {"", 1},        {"CACHE", 2},
+                {"ACAD_ISO03W100", 2}, {"DASHED", 3},  {"Dashed", 3},  {"ACAD_ISO10W100", 4},
+                {"FANTOME", 5},        {"dot", 6},     {"CENTER", 7},  {"CENTRE", 7},
+                {"ZIGZAG", 8},         {"BORDER", 1},  {"DASHED2", 1}, {"DASHED", 3},
+                {"DASHED", 3},         {"DASHED2", 1}, {"DASHED", 3}};
+    for (int pass = 0; pass < 2; ++pass)
+        for (const auto &row : rows) {
+            EXPECT_EQ(index(row.name), row.expected) << row.name;
+            EXPECT_EQ(C::GetVyrLineType(row.name), row.expected) << row.name;
+        }
+    EXPECT_EQ(C::GetVyrLineType(std::string(100, 'D').c_str()), 1) << "a name longer than the memory";
+    EXPECT_EQ(C::GetVyrLineType(static_cast<const char *>(nullptr)), 1);
 
     EXPECT_EQ(C::GetLineType(index("CENTER")), 6);
     EXPECT_EQ(C::GetLineType(index("ZIGZAG")), 0);
