@@ -585,13 +585,7 @@ void VyrDxf2Cgm::WalkCollectedEntities()
     /* Entities owned by a block definition are reached through the inserts
      * of their block, attribute values through their insert; groups owned
      * by a block are written all the same. */
-    auto ownedBy = [](db_ptr entity, mda_tf tf) {
-        int32_t count = 0;
-        db_ptr *parents = nullptr;
-        mda_GetParentsByTF(0, entity, tf, &count, &parents);
-        if (parents) mda_FreeParents(parents);
-        return count > 0;
-    };
+    auto ownedBy = [](db_ptr entity, mda_tf tf) { return mda_HasParentOfTF(entity, tf) != 0; };
     for (MdaPtrNode *node = listOfMDA_PTR.head; node; node = node->next) {
         int32_t type = 0;
         int32_t form = 0;

@@ -219,6 +219,31 @@ int32_t mda_GetParentsByTF(int32_t options, db_ptr ptr, mda_tf tf, int32_t *coun
 
 void mda_FreeParents(db_ptr *array) { std::free(array); }
 
+int32_t mda_HasParentOfTF(db_ptr ptr, mda_tf tf)
+{
+    MdaModel *m = nullptr;
+    if (!mda__Lookup(ptr, &m)) {
+        mda__Error(MDA_INVALID_PTR);
+        return 0;
+    }
+    if (!m->backstore) return 0;
+    MdaBackRec r = read_rec(m, ptr);
+    if (r.count == 0) return 0;
+    if (r.count == 1) {
+        MdaDirEntry *e = mda__Lookup(db_ptr(r.value), nullptr);
+        return e && e->tf == tf ? 1 : 0;
+    }
+    OlmList *l = list_of(r);
+    olm_ResetCycle(l);
+    int32_t found = 0;
+    for (db_ptr *p; !found && (p = static_cast<db_ptr *>(olm_CycleList(0, l)));) {
+        MdaDirEntry *e = mda__Lookup(*p, nullptr);
+        found = e && e->tf == tf ? 1 : 0;
+    }
+    olm_ResetCycle(l);
+    return found;
+}
+
 int32_t mda_CopyFromOList(int32_t options, void *mem, OlmList *list, int32_t *count, mda_ref *array)
 {
     if (!mem || !list || !count || !array) return mda__Error(MDA_NULL_MEMPTR);

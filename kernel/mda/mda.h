@@ -222,6 +222,10 @@ VYR_EXPORT int32_t mda_DeleteBackPtrs(int32_t options, db_ptr ptr);
  * with mda_FreeParents; none: *count 0 and *array null. */
 VYR_EXPORT int32_t mda_GetParentsByTF(int32_t options, db_ptr ptr, mda_tf tf, int32_t *count, db_ptr **array);
 VYR_EXPORT void mda_FreeParents(db_ptr *array);
+/* 1 when one of the parents of ptr has type-form tf, else 0 (also for a
+ * model without back pointers, and for an invalid pointer after the error
+ * mda_GetParentsByTF gives); allocates nothing. */
+VYR_EXPORT int32_t mda_HasParentOfTF(db_ptr ptr, mda_tf tf);
 /* Copies the list's elements into a new block of the record: *count gets
  * the number, *array (an mda_ref field of the record) the block. Option 2
  * records the record as parent of every element (4-byte db_ptrs). */

@@ -331,14 +331,19 @@ TEST_F(MdaTest, DeletionParentsAndReuse)
     ASSERT_EQ(mda_GetParentsByTF(0, layer, DXFI_TF_dxf_arc, &n, &parents), 0);
     EXPECT_EQ(n, 0);
     EXPECT_EQ(parents, nullptr);
+    EXPECT_EQ(mda_HasParentOfTF(layer, DXFI_TF_dxf_line), 1);
+    EXPECT_EQ(mda_HasParentOfTF(layer, DXFI_TF_dxf_arc), 0);
 
     EXPECT_EQ(mda__FreePtr(0, layer), MDA_HAS_PARENTS);
     EXPECT_EQ(mda_IsValidDbptr(layer), 1);
     ASSERT_EQ(mda__FreePtr(0, line), 0) << "deleting the child removes it from the parent list";
     ASSERT_EQ(mda_GetParentsByTF(0, layer, DXFI_TF_dxf_line, &n, &parents), 0);
     EXPECT_EQ(n, 0);
+    EXPECT_EQ(mda_HasParentOfTF(layer, DXFI_TF_dxf_line), 0);
     ASSERT_EQ(mda__FreePtr(0, layer), 0);
     EXPECT_EQ(mda_IsValidDbptr(layer), 0);
+    EXPECT_EQ(mda_HasParentOfTF(layer, DXFI_TF_dxf_line), 0);
+    EXPECT_EQ(mpm_GetLastError(), MDA_INVALID_PTR) << "as mda_GetParentsByTF says of it";
     EXPECT_EQ(mda__FreePtr(0, layer), MDA_INVALID_PTR);
 
     /* The freed indices come back, most recently freed first. */

@@ -214,6 +214,7 @@ protected:
                 ASSERT_EQ(mda_GetParentsByTF(0, kv.first, DXFI_TF_dxf_text, &n, &parents), 0);
                 ASSERT_EQ(n, expected);
                 mda_FreeParents(parents);
+                ASSERT_EQ(mda_HasParentOfTF(kv.first, DXFI_TF_dxf_text), expected > 0 ? 1 : 0);
             }
         }
     }
