@@ -43,7 +43,20 @@ uint32_t g_free = 0; /* head of the free slots, 0: none */
  * hold at most kRecycleBytes together and are freed at termination. */
 constexpr size_t kClassBytes = 64;
 constexpr size_t kRecycleMax = 8192;
-constexpr size_t kRecycleBytes = size_t(4) << 20;
+#if defined(__SANITIZE_ADDRESS__)
+#define VYR_MDA_RECYCLE 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VYR_MDA_RECYCLE 0
+#endif
+#endif
+#ifndef VYR_MDA_RECYCLE
+#define VYR_MDA_RECYCLE 1
+#endif
+/* Under the address sanitizer blocks are allocated at their own size and
+ * nothing waits for reuse, so that a block used past its end or after its
+ * release is still caught. */
+constexpr size_t kRecycleBytes = VYR_MDA_RECYCLE ? size_t(4) << 20 : 0;
 struct Recycled {
     Recycled *next;
 };
@@ -52,7 +65,8 @@ size_t g_recycled_bytes = 0;
 
 size_t capacity_of(size_t total)
 {
-    return total <= kRecycleMax ? (total + kClassBytes - 1) & ~(kClassBytes - 1) : total;
+    if (!VYR_MDA_RECYCLE || total > kRecycleMax) return total;
+    return (total + kClassBytes - 1) & ~(kClassBytes - 1);
 }
 
 size_t round8(size_t n) { return (n + 7) & ~size_t(7); }
