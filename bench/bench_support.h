@@ -209,7 +209,7 @@ struct DxfWriter {
 
 /* The million-line drawing: a header naming AC1015, then a million LINE
  * entities (handles from 100 on, colour 7) in the ENTITIES section. */
-inline void WriteMillionLines(const std::string &path, bool binary)
+inline void WriteMillionLines(const std::string &path, bool binary, int count = 1000000)
 {
     DxfWriter o(OpenForWriting(path), binary);
     o.pair(0, "SECTION");
@@ -219,7 +219,7 @@ inline void WriteMillionLines(const std::string &path, bool binary)
     o.pair(0, "ENDSEC");
     o.pair(0, "SECTION");
     o.pair(2, "ENTITIES");
-    for (int i = 0; i < 1000000; ++i) {
+    for (int i = 0; i < count; ++i) {
         o.entity("LINE", 0x100 + i, "0", nullptr);
         o.pair(62, "7");
         o.pair(100, "AcDbLine");

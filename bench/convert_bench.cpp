@@ -12,7 +12,14 @@
  * child's peak resident memory, and for the staged run the share of each
  * stage: toolkit load, mapping into the model, element building (the walk)
  * and CGM writing. The staged run repeats Convert's steps one by one; the
- * "whole" run calls VyrDxf2Cgm::Convert as a host does. */
+ * "whole" run calls VyrDxf2Cgm::Convert as a host does.
+ *
+ * The "process" runs time the dxf2cgm program of this build as a user runs
+ * it, alternating with dxflib's read of the same file (A B A B, each in a
+ * child process whose CPU time and peak memory come from wait4), and report
+ * the ratio of the two; the "growth" runs convert a quarter, a half and the
+ * whole of the million lines with the program, to show the time grows in
+ * proportion to the drawing. */
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -21,6 +28,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include <fcntl.h>
 
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 #include "bench/bench_support.h"
@@ -193,8 +202,12 @@ struct Drawing {
 };
 
 void WriteLines(const std::string &path) { vyrbench::WriteMillionLines(path, false); }
+void WriteQuarterLines(const std::string &path) { vyrbench::WriteMillionLines(path, false, kEntities / 4); }
+void WriteHalfLines(const std::string &path) { vyrbench::WriteMillionLines(path, false, kEntities / 2); }
 
 Drawing g_lines{"lines", WriteLines, ""};
+Drawing g_quarterLines{"lines_quarter", WriteQuarterLines, ""};
+Drawing g_halfLines{"lines_half", WriteHalfLines, ""};
 Drawing g_mixed{"mixed", WriteMixed, ""};
 Drawing g_polylines{"polylines", WritePolylines, ""};
 
@@ -328,6 +341,113 @@ void Staged(benchmark::State &state, Drawing *drawing)
     totals.Report(state, *path, true);
 }
 
+/* What wait4 tells of a finished child: wall time measured around it, CPU
+ * time (user and system) and peak resident memory. */
+struct ChildUsage {
+    bool ok = false;
+    double wall = 0, cpu = 0;
+    long peakKiB = 0;
+};
+
+ChildUsage Wait(pid_t pid, double t0)
+{
+    ChildUsage u;
+    int status = 0;
+    struct rusage ru;
+    if (::wait4(pid, &status, 0, &ru) != pid) return u;
+    u.wall = vyrbench::Now() - t0;
+    u.cpu = double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+            1e-6 * double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec);
+    u.peakKiB = ru.ru_maxrss;
+    u.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return u;
+}
+
+/* The dxf2cgm program converting `input`, its output thrown away. */
+ChildUsage RunProgram(const std::string &input)
+{
+    const std::string output = g_dir + "/process.cgm";
+    const double t0 = vyrbench::Now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (null >= 0) ::dup2(null, 1), ::dup2(null, 2);
+        /* VYR_DXF2CGM names another build of the program, to compare. */
+        const char *program = std::getenv("VYR_DXF2CGM");
+        ::execl(program ? program : VYR_DXF2CGM_PROGRAM, "dxf2cgm", input.c_str(), output.c_str(),
+                static_cast<char *>(nullptr));
+        ::_exit(127);
+    }
+    return pid > 0 ? Wait(pid, t0) : ChildUsage();
+}
+
+#ifdef VYR_HAVE_DXFLIB
+ChildUsage RunDxflib(const std::string &input);
+#endif
+
+/* Sums of alternating runs and the counters made of them. */
+struct Alternation {
+    double wall = 0, cpu = 0, otherWall = 0, otherCpu = 0;
+    long peakKiB = 0;
+    int runs = 0, otherRuns = 0;
+};
+
+void Process(benchmark::State &state, Drawing *drawing)
+{
+    const std::string path = drawing->Path();
+    Alternation a;
+    for (auto _ : state) {
+        const ChildUsage ours = RunProgram(path);
+        if (!ours.ok) {
+            state.SkipWithError("dxf2cgm failed");
+            return;
+        }
+        state.SetIterationTime(ours.wall);
+        a.wall += ours.wall, a.cpu += ours.cpu, ++a.runs;
+        a.peakKiB = std::max(a.peakKiB, ours.peakKiB);
+#ifdef VYR_HAVE_DXFLIB
+        const ChildUsage theirs = RunDxflib(path);
+        if (theirs.ok) a.otherWall += theirs.wall, a.otherCpu += theirs.cpu, ++a.otherRuns;
+#endif
+    }
+    const double mb = vyrbench::FileSize(path) / 1e6;
+    state.counters["input_MB"] = mb;
+    state.counters["cpu_s"] = a.cpu / a.runs;
+    state.counters["peak_MB"] = a.peakKiB / 1024.0;
+    state.counters["peak/input"] = a.peakKiB * 1024.0 / 1e6 / mb;
+    if (a.otherRuns) {
+        state.counters["dxflib_wall_s"] = a.otherWall / a.otherRuns;
+        state.counters["dxflib_cpu_s"] = a.otherCpu / a.otherRuns;
+        state.counters["ratio_wall"] = (a.wall / a.runs) / (a.otherWall / a.otherRuns);
+        state.counters["ratio_cpu"] = (a.cpu / a.runs) / (a.otherCpu / a.otherRuns);
+    }
+}
+
+/* The program alone on a part of the million lines: time per thousand
+ * lines, which stays level when the growth is linear. */
+void Growth(benchmark::State &state, Drawing *drawing)
+{
+    const std::string path = drawing->Path();
+    const long lines = drawing == &g_quarterLines ? kEntities / 4
+                       : drawing == &g_halfLines  ? kEntities / 2
+                                                  : kEntities;
+    Alternation a;
+    for (auto _ : state) {
+        const ChildUsage ours = RunProgram(path);
+        if (!ours.ok) {
+            state.SkipWithError("dxf2cgm failed");
+            return;
+        }
+        state.SetIterationTime(ours.wall);
+        a.wall += ours.wall, a.cpu += ours.cpu, ++a.runs;
+        a.peakKiB = std::max(a.peakKiB, ours.peakKiB);
+    }
+    state.counters["lines"] = double(lines);
+    state.counters["cpu_s"] = a.cpu / a.runs;
+    state.counters["cpu_ms_per_1k_lines"] = 1e6 * a.cpu / a.runs / double(lines);
+    state.counters["peak_MB"] = a.peakKiB / 1024.0;
+}
+
 #ifdef VYR_HAVE_DXFLIB
 /* dxflib reading the file into a creation interface that counts. */
 class Counter : public DL_CreationAdapter {
@@ -363,6 +483,19 @@ void Dxflib(benchmark::State &state, Drawing *drawing)
     }
     totals.Report(state, *path, false);
 }
+
+/* dxflib's read of `input` in a child process of its own. */
+ChildUsage RunDxflib(const std::string &input)
+{
+    const double t0 = vyrbench::Now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        Counter counter;
+        DL_Dxf dxf;
+        ::_exit(dxf.in(input, &counter) ? 0 : 1);
+    }
+    return pid > 0 ? Wait(pid, t0) : ChildUsage();
+}
 #endif
 
 } // namespace
@@ -397,6 +530,20 @@ int main(int argc, char **argv)
         ->UseManualTime()
         ->Iterations(3)
         ->Unit(benchmark::kMillisecond);
+    /* Two alternations each (dxf2cgm, dxflib, dxf2cgm, dxflib). */
+    benchmark::RegisterBenchmark("process/million_lines", Process, &g_lines)
+        ->UseManualTime()
+        ->Iterations(2)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("process/mixed", Process, &g_mixed)
+        ->UseManualTime()
+        ->Iterations(2)
+        ->Unit(benchmark::kMillisecond);
+    for (Drawing *d : {&g_quarterLines, &g_halfLines, &g_lines})
+        benchmark::RegisterBenchmark((std::string("growth/") + d->name).c_str(), Growth, d)
+            ->UseManualTime()
+            ->Iterations(2)
+            ->Unit(benchmark::kMillisecond);
 #ifdef VYR_HAVE_DXFLIB
     benchmark::RegisterBenchmark("dxflib/read/million_lines", Dxflib, &g_lines)
         ->UseManualTime()
