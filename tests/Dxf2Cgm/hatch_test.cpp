@@ -157,6 +157,8 @@ TEST_F(HatchDrawings, SolidFillsKeepTheirHolesAndIslands)
             EXPECT_EQ(Inside(*d, p.x, p.y), p.inside) << "colour " << p.color << " at " << p.x << "," << p.y;
         }
     }
+    /* A drawing of hatches alone has something drawn. */
+    EXPECT_EQ(messages.find("nothing that is drawn"), std::string::npos) << messages;
     /* The island inside the island is filled again: three loops, even-odd. */
     if (const Drawn *d = OfColor(drawn, 2)) { EXPECT_EQ(d->loops.size(), 3u); }
 }
