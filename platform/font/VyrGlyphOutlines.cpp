@@ -1,7 +1,8 @@
 /* Glyph outlines through FreeType (see the header). Outlines are loaded
  * unscaled and unhinted, in font units, and flattened: each quadratic or
  * cubic piece becomes straight pieces whose number grows with the piece's
- * size, so that the deviation stays under about 2/1000 em. The fonts are
+ * size, so that at the finest level of detail the deviation stays under
+ * about 2/1000 em; each coarser level halves that number. The fonts are
  * looked for in Debian's folders; VYR_FONT_DIR (environment) names one more
  * folder searched first. */
 #include "platform/font/VyrGlyphOutlines.h"
@@ -117,6 +118,7 @@ FT_Face Open(int index)
 struct Flattener {
     VyrGlyph *glyph = nullptr;
     double scale = 1.0;
+    double coarseness = 1.0; /* 4 to the level of detail */
     double x = 0, y = 0;
 
     void Add(double px, double py)
@@ -132,7 +134,7 @@ struct Flattener {
     int Pieces(double length) const
     {
         const double units = length * scale; /* 1/1000 em */
-        const int n = static_cast<int>(std::ceil(std::sqrt(units / 2.0)));
+        const int n = static_cast<int>(std::ceil(std::sqrt(units / (2.0 * coarseness))));
         return n < 1 ? 1 : n > 32 ? 32 : n;
     }
 
@@ -176,7 +178,7 @@ struct Flattener {
     }
 };
 
-bool Load(FT_Face face, unsigned int code, VyrGlyph &glyph)
+bool Load(FT_Face face, unsigned int code, int detail, VyrGlyph &glyph)
 {
     const FT_UInt index = FT_Get_Char_Index(face, code);
     if (index == 0) return false;
@@ -191,6 +193,7 @@ bool Load(FT_Face face, unsigned int code, VyrGlyph &glyph)
     Flattener f;
     f.glyph = &glyph;
     f.scale = 1000.0 / face->units_per_EM;
+    f.coarseness = static_cast<double>(1 << (2 * detail));
     if (FT_Outline_Decompose(&face->glyph->outline, &funcs, &f) != 0) {
         glyph.contours.clear();
         return false;
@@ -213,19 +216,22 @@ bool VyrGlyphOutlines::sAvailable(int coreIndex)
     return Open(coreIndex) != nullptr;
 }
 
-const VyrGlyph *VyrGlyphOutlines::sGetGlyph(int coreIndex, unsigned int code)
+const VyrGlyph *VyrGlyphOutlines::sGetGlyph(int coreIndex, unsigned int code, int detail)
 {
     if (coreIndex < 0 || coreIndex >= VyrFont::sGetCoreFontCount()) return nullptr;
+    if (detail < 0) detail = 0;
+    if (detail >= kDetailLevels) detail = kDetailLevels - 1;
     State &s = Global();
-    const unsigned long long key = (static_cast<unsigned long long>(coreIndex) << 32) | code;
+    const unsigned long long key = (static_cast<unsigned long long>(detail) << 40) |
+                                   (static_cast<unsigned long long>(coreIndex) << 32) | code;
     auto found = s.glyphs.find(key);
     if (found != s.glyphs.end()) return &found->second;
     if (s.missing.count(key)) return nullptr;
     VyrGlyph glyph;
     bool loaded = false;
-    if (FT_Face face = Open(coreIndex)) loaded = Load(face, code, glyph);
+    if (FT_Face face = Open(coreIndex)) loaded = Load(face, code, detail, glyph);
     if (!loaded)
-        if (FT_Face fallback = Open(-1)) loaded = Load(fallback, code, glyph);
+        if (FT_Face fallback = Open(-1)) loaded = Load(fallback, code, detail, glyph);
     if (!loaded) {
         s.missing[key] = true;
         return nullptr;
@@ -236,6 +242,6 @@ const VyrGlyph *VyrGlyphOutlines::sGetGlyph(int coreIndex, unsigned int code)
 #else
 
 bool VyrGlyphOutlines::sAvailable(int) { return false; }
-const VyrGlyph *VyrGlyphOutlines::sGetGlyph(int, unsigned int) { return nullptr; }
+const VyrGlyph *VyrGlyphOutlines::sGetGlyph(int, unsigned int, int) { return nullptr; }
 
 #endif

@@ -8,7 +8,12 @@
  * widths), origin at the glyph's origin on the baseline, y up. A glyph of
  * the fallback font is scaled so that its em is the core font's em.
  *
- * Glyphs are read once per font and character and kept for the process.
+ * Each glyph comes in kDetailLevels levels of detail: level 0 is the
+ * finest; each further level halves the pieces of every curve (about four
+ * times the deviation), for texts too small on the page to show it.
+ *
+ * Glyphs are read once per font, character and level and kept for the
+ * process.
  * Without FreeType in the build, or without the font files, no glyph is
  * available and callers keep to real text. Not for use by two threads at
  * once (one conversion at a time). */
@@ -29,10 +34,12 @@ public:
     /* True when FreeType is in the build and the core font of `coreIndex`
      * (an index of VyrFont's core fonts) has its outline file. */
     static bool sAvailable(int coreIndex);
+    static constexpr int kDetailLevels = 4;
     /* The outline of character `code` in that core font (or the fallback
-     * font); null when neither has the character. A glyph without contours
-     * (a space) is not null. */
-    static const VyrGlyph *sGetGlyph(int coreIndex, unsigned int code);
+     * font) at level of detail `detail` (0 to kDetailLevels - 1); null when
+     * neither font has the character. A glyph without contours (a space) is
+     * not null. */
+    static const VyrGlyph *sGetGlyph(int coreIndex, unsigned int code, int detail = 0);
 };
 
 #endif

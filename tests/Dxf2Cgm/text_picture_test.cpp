@@ -199,4 +199,35 @@ TEST(TextPicture, OutlinesOfMissingCharactersAndSpaces)
     EXPECT_NE(VyrGlyphOutlines::sGetGlyph(0, 0x3042), nullptr);
 }
 
+/* Each coarser level of detail has fewer points on a curved glyph and keeps
+ * its box within the deviation the level allows (2/1000 em, four times more
+ * at each level). */
+TEST(TextPicture, CoarserLevelsHaveFewerPointsAndTheSameBox)
+{
+    if (!VyrGlyphOutlines::sAvailable(0)) GTEST_SKIP() << "no glyph outlines in this build";
+    auto measure = [](const VyrGlyph *g, double box[4]) {
+        size_t n = 0;
+        box[0] = box[1] = 1e300, box[2] = box[3] = -1e300;
+        for (const std::vector<float> &c : g->contours)
+            for (size_t i = 0; i + 1 < c.size(); i += 2, ++n) {
+                box[0] = std::min(box[0], double(c[i])), box[2] = std::max(box[2], double(c[i]));
+                box[1] = std::min(box[1], double(c[i + 1])), box[3] = std::max(box[3], double(c[i + 1]));
+            }
+        return n;
+    };
+    for (unsigned code : {'o', 'S', 'g', '@'}) {
+        double fine[4], box[4];
+        size_t previous = measure(VyrGlyphOutlines::sGetGlyph(0, code, 0), fine);
+        for (int d = 1; d < VyrGlyphOutlines::kDetailLevels; ++d) {
+            SCOPED_TRACE(testing::Message() << char(code) << " level " << d);
+            const VyrGlyph *g = VyrGlyphOutlines::sGetGlyph(0, code, d);
+            ASSERT_NE(g, nullptr);
+            const size_t n = measure(g, box);
+            EXPECT_LT(n, previous);
+            previous = n;
+            for (int k = 0; k < 4; ++k) EXPECT_NEAR(box[k], fine[k], 2.0 * (1 << (2 * d)));
+        }
+    }
+}
+
 } // namespace
