@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -56,6 +57,20 @@ std::vector<std::string> DrawingsIn(const std::string &dir)
     }
     std::sort(out.begin(), out.end());
     return out;
+}
+
+std::string Version(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.find("$ACADVER") == std::string::npos) continue;
+        std::getline(in, line); /* group code 1 */
+        std::getline(in, line);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        return line;
+    }
+    return "";
 }
 
 std::string messages;
@@ -195,17 +210,16 @@ TEST_F(EndToEnd, FailuresReportAndLeaveNoState)
  * no message shows a conversion that was never filled in. */
 TEST_F(EndToEnd, LoadFailuresNameTheDrawing)
 {
-    const std::string head = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  0\nENDSEC\n";
     const struct {
         const char *name, *text;
     } cases[] = {
         {"missing.dxf", nullptr},
         {"garbage.dxf", "this is not a drawing\n"},
-        {"cut.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n"},
+        {"cut.dxf", "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  9\n$INSBASE\n 10\n"},
     };
     for (const auto &c : cases) {
         const std::string drawing = work + "/" + c.name;
-        if (c.text) std::ofstream(drawing) << (std::string(c.name) == "garbage.dxf" ? "" : head) << c.text;
+        if (c.text) std::ofstream(drawing) << c.text;
         messages.clear();
         VyrDxf2Cgm converter;
         EXPECT_EQ(converter.Convert(drawing.c_str(), (work + "/out.cgm").c_str()), -1) << c.name;
@@ -213,6 +227,60 @@ TEST_F(EndToEnd, LoadFailuresNameTheDrawing)
         EXPECT_EQ(messages.find("%s"), std::string::npos) << messages;
         EXPECT_EQ(messages.find("%d"), std::string::npos) << messages;
     }
+}
+
+/* A drawing cut short converts what it holds up to its last whole record,
+ * says so in a warning, and succeeds. */
+TEST_F(EndToEnd, CutDrawingsConvertWhatTheyHold)
+{
+    const std::string full = VyrReadFile(VYR_TEST_DATA_DIR "/convert_r12.dxf");
+    const struct {
+        const char *marker; /* the cut is `offset` bytes after it */
+        size_t offset;
+        uint32_t lines, circles, arcs;
+        const char *said;
+    } cases[] = {
+        {"\nCIRCLE\n", 12, 2, 0, 0, "ends inside its ENTITIES section"},
+        {"\nARC\n", 12, 2, 1, 0, "ends inside its ENTITIES section"},
+        {"  0\nEOF\n", 0, 2, 1, 1, "ends without its EOF record"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.marker);
+        const size_t at = full.find(c.marker);
+        ASSERT_NE(at, std::string::npos);
+        const std::string drawing = work + "/cut.dxf";
+        std::ofstream(drawing, std::ios::binary) << full.substr(0, at + c.offset);
+        messages.clear();
+        CgmDecoder decoder;
+        ZelResults results{};
+        ASSERT_TRUE(ConvertAndDecode(drawing, decoder, &results));
+        EXPECT_EQ(results.word[ZelLines], c.lines);
+        EXPECT_EQ(results.word[ZelCircles], c.circles);
+        EXPECT_EQ(results.word[ZelArcs], c.arcs);
+        EXPECT_NE(messages.find(c.said), std::string::npos) << messages;
+    }
+    /* drawings of other programs of releases read here, cut inside their
+       ENTITIES section */
+    int cut = 0;
+    for (const std::string &sample : DrawingsIn(VYR_SAMPLES_DIR)) {
+        const std::string version = Version(sample);
+        if (version.size() == 6 && version >= "AC1018") continue;
+        const std::string text = VyrReadFile(sample);
+        size_t start = text.find("\nENTITIES\n");
+        if (start == std::string::npos) start = text.find("\nENTITIES\r\n");
+        const size_t end = text.find("ENDSEC", start);
+        if (start == std::string::npos || end == std::string::npos || end - start < 400) continue;
+        for (size_t at : {start + (end - start) / 3, start + (end - start) * 2 / 3}) {
+            SCOPED_TRACE(sample + " cut at " + std::to_string(at));
+            std::ofstream(work + "/cut.dxf", std::ios::binary) << text.substr(0, at);
+            messages.clear();
+            CgmDecoder decoder;
+            EXPECT_TRUE(ConvertAndDecode(work + "/cut.dxf", decoder));
+            EXPECT_NE(messages.find("ends inside its ENTITIES section"), std::string::npos) << messages;
+            ++cut;
+        }
+    }
+    if (cut == 0) GTEST_SKIP() << "no sample drawings at " << VYR_SAMPLES_DIR;
 }
 
 TEST_F(EndToEnd, TwoThreadsConvertOneAfterTheOther)
@@ -280,19 +348,6 @@ TEST_F(EndToEnd, LibreOfficeDrawsTheSample)
 }
 
 /* The $ACADVER value of an ASCII drawing, "" when it has none. */
-std::string Version(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.find("$ACADVER") == std::string::npos) continue;
-        std::getline(in, line); /* group code 1 */
-        std::getline(in, line);
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-        return line;
-    }
-    return "";
-}
 
 /* Drawings of other programs, when the collection is there: every one
  * converts and decodes, those of AC1018 and later through the down-converter

@@ -926,6 +926,10 @@ VYR_EXPORT AdDrawing *adEmptyFile(void);
 VYR_EXPORT int adFileTypeLoaded(const AdDrawing *dwg);
 VYR_EXPORT int adFileVersionLoaded(const AdDrawing *dwg);
 VYR_EXPORT const char *adGetFileLoadName(const AdDrawing *dwg);
+/* Bits 0x001-0x200: the HEADER section and the nine tables were found;
+ * AD_DXF_CUT_SHORT: the file ended before its EOF record and what it held
+ * up to there was loaded. */
+#define AD_DXF_CUT_SHORT 0x400u
 VYR_EXPORT unsigned adDxfQualityFlags(const AdDrawing *dwg);
 VYR_EXPORT AdHeader *adHeaderOf(AdDrawing *dwg);
 VYR_EXPORT AdHeader *adHeaderPointer(AdDrawing *dwg);

@@ -88,6 +88,13 @@ typedef struct AdDxfLoad {
     double *scratch;
     int32_t scratchcap; /* vertices of the polyline being converted */
     int32_t scratchn;
+    /* A file cut short: the scan saw its data end (ranout) before (0, EOF)
+       and keeps what lies before the last record it began (lastrecord);
+       from cutpos on, the load pass reads (0, EOF) instead of the file. */
+    int64_t lastrecord;
+    int64_t cutpos;
+    unsigned char ranout;
+    unsigned char cut;
 } AdDxfLoad;
 
 /* The DXF readers of the reader table (slot contract above). */

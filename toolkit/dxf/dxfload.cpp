@@ -7,7 +7,11 @@
  * first pair of what follows its record hands it back with dxfback, and the
  * next dxfnext delivers the same current pair again without reading. A seek
  * forgets a handed-back pair. Invariant: while dwg->dxf->pushed is set, the
- * toolkit state's current pair is the one read at dwg->dxf->lastpos. */
+ * toolkit state's current pair is the one read at dwg->dxf->lastpos.
+ *
+ * A file cut short ends, for the load pass, at the record the scan could
+ * not finish: every read from there on delivers (0, EOF), which every
+ * section loader takes as the end of what it reads. */
 #include "toolkit/dxf/dxf_int.h"
 
 #include <cmath>
@@ -18,6 +22,18 @@ extern "C" {
 
 /* ---------------------------------------------------------------- pairs */
 
+namespace {
+
+int atcut(AdDxfLoad *s)
+{
+    if (!s->cut || s->lastpos < s->cutpos) return 0;
+    adin->curcode = 0;
+    std::strcpy(adin->curstr, "EOF");
+    return 1;
+}
+
+} // namespace
+
 int dxfnext(AdDrawing *dwg)
 {
     AdDxfLoad *s = dwg->dxf;
@@ -26,7 +42,7 @@ int dxfnext(AdDrawing *dwg)
         return 1;
     }
     s->lastpos = ztior_tell(dwg->stream);
-    return getdxfpair(dwg);
+    return atcut(s) || getdxfpair(dwg);
 }
 
 int dxfnextlite(AdDrawing *dwg)
@@ -37,7 +53,7 @@ int dxfnextlite(AdDrawing *dwg)
         return 1;
     }
     s->lastpos = ztior_tell(dwg->stream);
-    return getdxfpairlite(dwg);
+    return atcut(s) || getdxfpairlite(dwg);
 }
 
 void dxfback(AdDrawing *dwg) { dwg->dxf->pushed = 1; }

@@ -8,10 +8,21 @@
  * pass can seek there; the BLOCK and VIEWPORT positions are kept in blobs
  * as int64_t each. Section starts are the offsets just after the section's
  * (2, name) pair. Only the first TABLES, ENTITIES and OBJECTS sections
- * count; any later one, and a section of any other name, is passed over. */
+ * count; any later one, and a section of any other name, is passed over.
+ *
+ * A file whose data ends before its (0, EOF) (cut short, or written without
+ * the EOF record) keeps what it holds: the scan stops at the end of the
+ * data, takes the record it began last as the first one lost (it may be
+ * incomplete) and forgets every position at or after it, and the load pass
+ * reads only what lies before (dxfnext). A warning names the section where
+ * the data ended. Only a cut inside the HEADER section, or before any
+ * section was begun, still fails the load: nothing of the drawing is whole
+ * then. */
 #include "toolkit/dxf/dxf_int.h"
 
+#include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -22,7 +33,12 @@ const char *const kTableNames[AD_TBL_COUNT] = {"LTYPE", "LAYER",    "STYLE", "VI
  * codes 0, 2, 5 and 105 are read (the HEADER section reads all). */
 bool scanpair(AdDrawing *dwg)
 {
-    if (!dxfnextlite(dwg)) return false;
+    if (!dxfnextlite(dwg)) {
+        /* the data ran out, as opposed to a line the reader refused */
+        if (adin->error != 298 && adin->error != 299 && ztior_atend(dwg->stream)) dwg->dxf->ranout = 1;
+        return false;
+    }
+    if (adin->curcode == 0) dwg->dxf->lastrecord = dwg->dxf->lastpos;
     AdDxfScan &s = dwg->scan;
     if (++s.counter >= 100) {
         if (adin->dxfscanometer)
@@ -139,6 +155,47 @@ bool skipsection(AdDrawing *dwg)
     }
 }
 
+/* Drops the last position of a blob of positions when it is at or after
+ * the cut (only the last one can be). */
+void droplastcut(AdBlob *blob, int32_t *count, int64_t cutpos)
+{
+    if (*count <= 0) return;
+    AdBlobCursor *c = adStartBlobRead(blob);
+    int64_t pos = 0;
+    bool ok = c && adBlobSeek(c, static_cast<long>(*count - 1) * 8) && adReadBlobBytesLong(c, &pos, 8);
+    adEndBlobRead(c);
+    if (ok && pos >= cutpos) --*count;
+}
+
+/* The scan met the end of the data in `section` (null: between sections):
+ * what lies before the last record begun is kept, and a warning says so. */
+void keepcut(AdDrawing *dwg, const char *section)
+{
+    AdDxfScan &s = dwg->scan;
+    AdDxfLoad *l = dwg->dxf;
+    l->cut = 1;
+    l->cutpos = l->lastrecord;
+    dwg->qualityflags |= AD_DXF_CUT_SHORT;
+    for (int t = 0; t < AD_TBL_COUNT; ++t)
+        if (s.tablecount[t] > 0 && s.tablepos[t] >= l->cutpos) s.tablecount[t] = 0;
+    droplastcut(s.blockposblob, &s.numblocks, l->cutpos);
+    droplastcut(s.vpentposblob, &s.numvpents, l->cutpos);
+    if (s.nummlstyles > 0 && s.mlstylepos >= l->cutpos) s.nummlstyles = 0;
+    if (s.entstart > 0 && s.entend == 0) s.entend = l->cutpos;
+    if (!adin->warning) return;
+    char text[160];
+    if (section)
+        std::snprintf(text, sizeof text,
+                      "The file ends inside its %s section: the drawing is read up to the last whole "
+                      "record, before byte %lld; the rest is lost",
+                      section, static_cast<long long>(l->cutpos));
+    else
+        std::snprintf(text, sizeof text,
+                      "The file ends without its EOF record: the drawing is read up to byte %lld",
+                      static_cast<long long>(l->cutpos));
+    adin->warning(text);
+}
+
 int16_t failscan(AdDrawing *dwg)
 {
     adDeleteBlob(dwg->scan.blockposblob);
@@ -191,6 +248,9 @@ int16_t dxfloadheader(AdDrawing *dwg, void *, void *)
 
     bool header = false, tables = false, entities = false, objects = false;
     bool sawend = false;
+    bool keepable = false; /* a cut from here on keeps what was read */
+    dwg->dxf->ranout = dwg->dxf->cut = 0;
+    dwg->dxf->lastrecord = 0;
     adseterror(30);
     while (adin->loading) {
         if (!scanpair(dwg)) break;
@@ -206,6 +266,10 @@ int16_t dxfloadheader(AdDrawing *dwg, void *, void *)
             continue;
         }
         const char *name = adin->curstr;
+        char section[32];
+        dxfcopy(section, name, sizeof section);
+        for (const char *k : {"CLASSES", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"})
+            if (std::strcmp(name, k) == 0) keepable = true;
         bool ok = true;
         if (std::strcmp(name, "HEADER") == 0 && !header) {
             header = true;
@@ -217,6 +281,7 @@ int16_t dxfloadheader(AdDrawing *dwg, void *, void *)
                 return -1;
             }
             ok = r > 0;
+            if (ok) keepable = true;
         } else if (std::strcmp(name, "ENTITIES") == 0 && !entities) {
             entities = true;
             adseterror(32);
@@ -237,11 +302,18 @@ int16_t dxfloadheader(AdDrawing *dwg, void *, void *)
             adseterror(30);
             ok = skipsection(dwg);
         }
-        if (!ok) return failscan(dwg);
+        if (!ok) {
+            if (!keepable || !dwg->dxf->ranout || !adin->loading) return failscan(dwg);
+            keepcut(dwg, section);
+            sawend = true;
+            break;
+        }
         adseterror(30);
     }
     if (!adin->loading) return failscan(dwg);
-    if (!sawend) {
+    if (!sawend && keepable && dwg->dxf->ranout) {
+        keepcut(dwg, nullptr);
+    } else if (!sawend) {
         if (adin->error != 298 && adin->error != 299) adseterror(30);
         return failscan(dwg);
     }

@@ -1,11 +1,11 @@
-/* Broken DXF files fail cleanly: the test drawing truncated in every
- * section (ASCII and binary), garbage group codes, a missing EOF, counts
- * far larger than the data that follows, over-long lines and NUL bytes.
- * Each load either fails with the error code of the place where it broke or
- * loads what is there; none crashes, and the sanitizer build checks that
- * nothing leaks. */
+/* Broken DXF files: test drawings cut short in every section (ASCII and
+ * binary) keep their whole records; garbage group codes, counts far larger
+ * than the data that follows, over-long lines and NUL bytes either fail
+ * with the error code of the place where they broke or load what is there;
+ * none crashes, and the sanitizer build checks that nothing leaks. */
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "toolkit/dxfhelpers.h"
 
@@ -26,47 +26,122 @@ protected:
     }
 };
 
-TEST_F(Broken, TruncatedInEverySection)
+/* Where the record that the reader begins last, in a file cut at `cut`,
+ * starts: the last (0, name) pair of which some of the value line is there.
+ * The pairs are walked line by line, so a value "0" is never taken for a
+ * code. */
+size_t LastRecordBefore(const std::string &text, size_t cut)
 {
-    std::string full = VyrReadFile(Data("ac1015.dxf"));
-    ASSERT_GT(full.size(), 10000u);
-    struct Span {
-        const char *name;
-        int16_t code;
-        size_t start, end;
-    };
-    std::vector<Span> spans;
-    for (auto [name, code] : std::vector<std::pair<const char *, int16_t>>{{"HEADER", 155},
-                                                                           {"CLASSES", 30},
-                                                                           {"TABLES", 33},
-                                                                           {"BLOCKS", 34},
-                                                                           {"ENTITIES", 32},
-                                                                           {"OBJECTS", 35}}) {
-        std::string head = "  2\n" + std::string(name) + "\n";
-        size_t start = full.find(head);
-        ASSERT_NE(start, std::string::npos) << name;
-        start += head.size();
-        size_t end = full.find("ENDSEC", start) + 6;
-        spans.push_back({name, code, start, end});
+    size_t last = 0, at = 0;
+    while (at < text.size()) {
+        const size_t codeEnd = text.find('\n', at);
+        if (codeEnd == std::string::npos) break;
+        const size_t value = codeEnd + 1;
+        if (value >= cut) break;
+        if (std::atoi(text.substr(at, codeEnd - at).c_str()) == 0) last = at;
+        const size_t valueEnd = text.find('\n', value);
+        if (valueEnd == std::string::npos) break;
+        at = valueEnd + 1;
     }
-    int checked = 0;
-    for (size_t cut = 1; cut + 1 < full.size(); cut += 41) {
-        int16_t want = cut < 3 ? 5 : 30; /* "999" or "SECTION" tells a DXF file */
-        for (const Span &s : spans)
-            if (cut >= s.start && cut < s.end) want = s.code;
-        int16_t got = LoadError(full.substr(0, cut));
-        EXPECT_EQ(got, want) << "cut at " << cut;
-        ++checked;
-    }
-    EXPECT_GT(checked, 400);
+    return last;
 }
 
-TEST_F(Broken, BinaryTruncatedAnywhere)
+std::vector<std::string> g_warnings;
+void Warn(const char *text) { g_warnings.push_back(text); }
+
+/* What a drawing holds, as counts: model space, paper space, block headers,
+ * entities of all blocks, layers, line types, text styles, objects. */
+std::vector<long> Holds(AdDrawing *d)
 {
-    std::string full = VyrReadFile(Data("ac1015-binary.dxf"));
+    std::vector<long> n = {adNumEntities(adModelSpaceEntityList(d)),
+                           adNumEntities(adPaperSpaceEntityList(d)),
+                           adNumBlockheaders(d),
+                           0,
+                           adNumLayers(d),
+                           adNumLinetypes(d),
+                           adNumShapefiles(d),
+                           0};
+    AdBlockheader b;
+    for (adStartBlockheaderGet(d); adGetBlockheader(d, &b);)
+        if (b.entitylist != adModelSpaceEntityList(d) && b.entitylist != adPaperSpaceEntityList(d))
+            n[3] += adNumEntities(b.entitylist);
+    auto rec = std::make_unique<AdObjectRecord>();
+    AdObjectHeader h;
+    for (adStartObjectGet(d); adGetObject(d, &h, rec.get());) ++n[7];
+    return n;
+}
+
+/* A file cut inside its HEADER section fails; cut anywhere after it, the
+ * file loads with a warning and holds exactly what the same text holds
+ * when closed just before the record the cut went through. */
+TEST_F(Broken, CutFilesKeepTheirWholeRecords)
+{
+    adSetAd2WarningFn(Warn);
+    for (const char *name : {"ac1015.dxf", "ezdxf-r12.dxf", "ac1009.dxf"}) {
+        const std::string full = VyrReadFile(Data(name));
+        ASSERT_GT(full.size(), 3000u) << name;
+        const size_t header = full.find("HEADER\n") + 6, headerEnd = full.find("ENDSEC", header) + 6;
+        ASSERT_LT(header, headerEnd) << name;
+        int kept = 0;
+        for (size_t cut = 1; cut + 1 < full.size(); cut += 37) {
+            SCOPED_TRACE(std::string(name) + " cut at " + std::to_string(cut));
+            g_warnings.clear();
+            AdDrawing *d = adLoadFile(TempFile(full.substr(0, cut)).c_str(), 1, 0);
+            if (cut < headerEnd) {
+                EXPECT_EQ(d, nullptr);
+                EXPECT_EQ(adError(), cut < 3 ? 5 : cut < header ? 30 : 155);
+                adCloseFile(d);
+                continue;
+            }
+            ASSERT_NE(d, nullptr) << adError();
+            EXPECT_TRUE(adDxfQualityFlags(d) & AD_DXF_CUT_SHORT);
+            ASSERT_EQ(g_warnings.size(), 1u);
+            EXPECT_NE(g_warnings[0].find("The file ends"), std::string::npos) << g_warnings[0];
+            const std::string closed =
+                full.substr(0, LastRecordBefore(full, cut)) + P(0, "ENDSEC") + P(0, "EOF");
+            AdDrawing *whole = adLoadFile(TempFile(closed).c_str(), 1, 0);
+            ASSERT_NE(whole, nullptr) << adError();
+            EXPECT_EQ(Holds(d), Holds(whole));
+            EXPECT_FALSE(adDxfQualityFlags(whole) & AD_DXF_CUT_SHORT);
+            adCloseFile(whole);
+            adCloseFile(d);
+            ++kept;
+        }
+        EXPECT_GT(kept, 50) << name;
+    }
+    adSetAd2WarningFn(nullptr);
+}
+
+/* A binary file cut after its HEADER section loads, holding no more the
+ * later it is cut and never more than the whole file. */
+TEST_F(Broken, BinaryCutAnywhere)
+{
+    const std::string full = VyrReadFile(Data("ac1015-binary.dxf"));
     ASSERT_GT(full.size(), 10000u);
-    for (size_t cut = 30; cut + 1 < full.size(); cut += 53)
-        EXPECT_NE(LoadError(full.substr(0, cut)), 0) << cut;
+    AdDrawing *whole = adLoadFile(TempFile(full).c_str(), 1, 0);
+    ASSERT_NE(whole, nullptr);
+    const std::vector<long> all = Holds(whole);
+    adCloseFile(whole);
+    const size_t headerEnd = full.find("ENDSEC") + 7;
+    std::vector<long> before(all.size(), 0);
+    for (size_t cut = 30; cut + 1 < full.size(); cut += 53) {
+        AdDrawing *d = adLoadFile(TempFile(full.substr(0, cut)).c_str(), 1, 0);
+        if (cut < headerEnd) {
+            EXPECT_EQ(d, nullptr) << cut;
+            EXPECT_NE(adError(), 0) << cut;
+            adCloseFile(d);
+            continue;
+        }
+        ASSERT_NE(d, nullptr) << "cut at " << cut << ": " << adError();
+        const std::vector<long> now = Holds(d);
+        adCloseFile(d);
+        EXPECT_LE(now[0], all[0]) << cut;
+        EXPECT_GE(now[0], before[0]) << cut;
+        EXPECT_LE(now[3], all[3]) << cut;
+        EXPECT_GE(now[3], before[3]) << cut;
+        before = now;
+    }
+    EXPECT_EQ(before[0], all[0]) << "the last cuts lose only the end";
 }
 
 TEST_F(Broken, GarbageCodesMissingEofAndLongLines)
@@ -75,8 +150,9 @@ TEST_F(Broken, GarbageCodesMissingEofAndLongLines)
     EXPECT_EQ(LoadError(head + P(0, "SECTION") + P(2, "ENTITIES") + P(0, "LINE") + "1O\n1.0\n" +
                         P(0, "ENDSEC") + P(0, "EOF")),
               299);
-    EXPECT_EQ(LoadError(head + P(0, "SECTION") + P(2, "ENTITIES") + P(0, "LINE") + P(0, "ENDSEC")), 30);
-    EXPECT_EQ(LoadError(head), 30);
+    /* no EOF: what is there is kept */
+    EXPECT_EQ(LoadError(head + P(0, "SECTION") + P(2, "ENTITIES") + P(0, "LINE") + P(0, "ENDSEC")), 0);
+    EXPECT_EQ(LoadError(head), 0);
     EXPECT_EQ(LoadError(head + P(0, "SECTION") + P(2, "ENTITIES") + P(0, "TEXT") +
                         P(1, std::string(3000, 'x')) + P(0, "ENDSEC") + P(0, "EOF")),
               298);
