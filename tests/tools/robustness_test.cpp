@@ -4,7 +4,8 @@
  * self-referencing block nesting, CR-only and mixed line ends, NUL bytes
  * and invalid UTF-8 in names. Each run must end by itself with status 0 or
  * 1 (a cut drawing: 0 when the cut comes after its HEADER section, with a
- * warning, else 1), without a sanitizer report, and leave nothing in TMPDIR nor beside
+ * warning, else 1; an entity whose counts exceed its data is left out:
+ * 0), without a sanitizer report, and leave nothing in TMPDIR nor beside
  * the picture but the picture. */
 #include <gtest/gtest.h>
 
@@ -233,7 +234,7 @@ TEST_F(Robustness, HugeCountsAndBadReals)
               {8, "0"},       {10, "0"},         {20, "0"},      {40, "-inf"}, {1, "x"},      {50, "1e300"},
               {0, "CIRCLE"},  {8, "0"},          {10, "0"},      {20, "0"},    {40, "-0"}})},
     };
-    for (const auto &e : entities) Convert(e.first, Inject(base, "ENTITIES", e.second));
+    for (const auto &e : entities) Convert(e.first, Inject(base, "ENTITIES", e.second), 0);
     std::string header = base;
     const size_t extmin = header.find("$EXTMIN\n 10\n");
     if (extmin != std::string::npos)

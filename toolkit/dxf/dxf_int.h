@@ -159,6 +159,10 @@ int32_t dxfcount(AdDrawing *dwg);
 /* The next pair of a sequence whose length a count gave: fails with error 32
  * at the end of the file or at a group code 0 (handed back). */
 int dxfseq(AdDrawing *dwg);
+/* Passes over a record whose data did not fit its counts, from its
+ * (0, name) pair at pos to the next record (handed back), and names it in
+ * a warning; 0 when the stream fails. */
+int dxfskipdamaged(AdDrawing *dwg, int64_t pos);
 void dxfcopy(char *dst, const char *src, size_t capacity); /* cut to capacity - 1 */
 
 int dxfloadstart(AdDrawing *dwg);    /* allocates dwg->dxf */

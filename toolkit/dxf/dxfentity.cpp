@@ -681,12 +681,14 @@ int16_t dxfloadentity(AdDrawing *dwg, void *a, void *)
     if (!s) return -1;
     if (list && s->blockended) return 0;
     if (!list && !s->inentities) return 0;
+    const int16_t steperror = adin->error;
     for (;;) {
         if (!dxfnext(dwg)) {
             if (adin->error != 298 && adin->error != 299) adseterror(32);
             return -1;
         }
         if (adin->curcode != 0) continue;
+        const int64_t recpos = s->lastpos;
         const char *name = adin->curstr;
         bool end = !std::strcmp(name, "ENDSEC") || !std::strcmp(name, "EOF");
         if (list && !end && !std::strcmp(name, "BLOCK") && s->blockstarted) end = true; /* no ENDBLK */
@@ -776,7 +778,11 @@ int16_t dxfloadentity(AdDrawing *dwg, void *a, void *)
         if (!ok) {
             dxfentdiscard(dwg, &c);
             adfreeentityblobs(dwg, &h, &rec);
-            return -1;
+            /* data that do not fit their counts (error 32) cost the record
+               only; anything else fails the load */
+            if (adin->error != 32 || !dxfskipdamaged(dwg, recpos)) return -1;
+            adseterror(steperror);
+            continue;
         }
         if (c.haselevation) applyelevation(c, &rec);
 

@@ -20,7 +20,8 @@
  *               the text field; 50 sets the x direction.
  *   ACIS kinds  1 starts a line, 3 continues it.
  * A count whose data runs into the next group code 0 or the end of the file
- * fails the load (error 32): counts never decide how much is allocated. In
+ * fails the record (error 32; the entity reader leaves it out with a
+ * warning): counts never decide how much is allocated. In
  * the sequences of HATCH and MLINE, any pair but a code 0 is taken as the
  * next value. A spline edge of a hatch path may carry fit data (97 and its
  * points, AC1024 files); it is recognised by the points that follow a 97
@@ -42,7 +43,7 @@ bool putd(AdBytes *b, double v) { return adbytesput(b, &v, 8) != 0; }
 bool puts16(AdBytes *b, int16_t v) { return adbytesput(b, &v, 2) != 0; }
 bool puts32(AdBytes *b, int32_t v) { return adbytesput(b, &v, 4) != 0; }
 
-/* A count that the record keeps in 16 bits: a larger one fails the load
+/* A count that the record keeps in 16 bits: a larger one fails the record
  * (the values it counts cannot be kept apart). */
 bool count16(AdDrawing *dwg, int16_t *out)
 {

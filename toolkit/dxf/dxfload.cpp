@@ -122,6 +122,25 @@ int dxfseq(AdDrawing *dwg)
     return 1;
 }
 
+int dxfskipdamaged(AdDrawing *dwg, int64_t pos)
+{
+    if (!dxfseek(dwg, pos) || !dxfnext(dwg) || adin->curcode != 0) return 0;
+    char name[40];
+    dxfcopy(name, adin->curstr, sizeof name);
+    do {
+        if (!dxfnext(dwg)) return 0;
+    } while (adin->curcode != 0);
+    dxfback(dwg);
+    if (adin->warning) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "The %s record at byte %lld holds less data than its counts say: it is left out", name,
+                      static_cast<long long>(pos));
+        adin->warning(text);
+    }
+    return 1;
+}
+
 void dxfcopy(char *dst, const char *src, size_t capacity)
 {
     size_t n = std::strlen(src);
