@@ -2,7 +2,10 @@
  * mapped length of the start radius vector, and the angles follow the
  * rotation part of the transformation; a mirroring transformation reverses
  * the arc's direction, so its angles are negated and swapped first.
- * Mirrored by its extrusion, an arc of a full turn stays a full turn. */
+ * Mirrored by its extrusion, an arc of a full turn stays a full turn. On a
+ * tilted plane, or under a transformation that scales unevenly (an insert
+ * with different x and y scales, which also carries the bulges of
+ * polylines), the arc is the elliptical arc its radius vectors map to. */
 #include "Dxf2Cgm/VyrDxfArc.h"
 
 #include <cmath>
@@ -84,18 +87,19 @@ double VyrDxfArc::DegreeToRadian(double d)
 int VyrDxfArc::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation || IsLeftOut()) return 1;
-    if (tilted) {
+    const VyrMath2x2Matrix m = transformation->GetMatrix();
+    const double det = m.Determinant();
+    const double scale = std::sqrt(std::fabs(det));
+    if (tilted || (scale >= 1e-6 && !VyrDxfEllipse::KeepsCircles(*transformation))) {
         double end = endAngle;
         if (end < startAngle) end += 2.0 * M_PI;
         if (end - startAngle < 0.001) return 1;
         VyrDxfEntity::Write(generator, transformation);
+        const VyrMathVector2D u = tilted ? VyrMathVector2D(axisX[0], axisX[1]) : VyrMathVector2D(radius, 0.0);
+        const VyrMathVector2D v = tilted ? VyrMathVector2D(axisY[0], axisY[1]) : VyrMathVector2D(0.0, radius);
         return VyrDxfEllipse::WriteConjugateArc(generator, *transformation, VyrMathPoint2D(centerX, centerY),
-                                                VyrMathVector2D(axisX[0], axisX[1]),
-                                                VyrMathVector2D(axisY[0], axisY[1]), startAngle, end);
+                                                u, v, startAngle, end);
     }
-    const VyrMath2x2Matrix m = transformation->GetMatrix();
-    const double det = m.Determinant();
-    const double scale = std::sqrt(std::fabs(det));
     if (scale < 1e-6) return 1;
 
     VyrDxfEntity::Write(generator, transformation);

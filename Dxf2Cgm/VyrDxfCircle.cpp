@@ -1,5 +1,7 @@
 /* Circles: one full-turn DrawArc; the mapped radius is the length of the
- * radius vector along x under the transformation. */
+ * radius vector along x under the transformation. On a tilted plane, or
+ * under a transformation that scales unevenly (an insert with different x
+ * and y scales), the circle is the ellipse its radius vectors map to. */
 #include "Dxf2Cgm/VyrDxfCircle.h"
 
 #include <cmath>
@@ -37,6 +39,10 @@ int VyrDxfCircle::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *t
         return VyrDxfEllipse::WriteConjugateArc(generator, *transformation, VyrMathPoint2D(centerX, centerY),
                                                 VyrMathVector2D(axisX[0], axisX[1]),
                                                 VyrMathVector2D(axisY[0], axisY[1]), 0.0, 2.0 * M_PI);
+    if (!VyrDxfEllipse::KeepsCircles(*transformation))
+        return VyrDxfEllipse::WriteConjugateArc(generator, *transformation, VyrMathPoint2D(centerX, centerY),
+                                                VyrMathVector2D(radius, 0.0), VyrMathVector2D(0.0, radius),
+                                                0.0, 2.0 * M_PI);
     const VyrMathPoint2D c = *transformation * VyrMathPoint2D(centerX, centerY);
     const double r = (*transformation * VyrMathVector2D(radius, 0.0)).Norm();
     generator->DrawArc(static_cast<float>(c.GetX()), static_cast<float>(c.GetY()), static_cast<float>(r),

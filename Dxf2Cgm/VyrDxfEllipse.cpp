@@ -92,6 +92,16 @@ int VyrDxfEllipse::WriteConjugateArc(VyrPrintGenerator *generator,
     return 0;
 }
 
+bool VyrDxfEllipse::KeepsCircles(const VyrMathTransformation2D &transformation)
+{
+    /* M keeps circles when its columns are perpendicular and of one length */
+    const VyrMath2x2Matrix m = transformation.GetMatrix();
+    const double a = m.GetCoef(0, 0), b = m.GetCoef(0, 1), c = m.GetCoef(1, 0), d = m.GetCoef(1, 1);
+    const double first = a * a + c * c, second = b * b + d * d;
+    const double tolerance = 1e-9 * (first + second);
+    return std::fabs(a * b + c * d) <= tolerance && std::fabs(first - second) <= tolerance;
+}
+
 int VyrDxfEllipse::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation || IsLeftOut()) return 1;

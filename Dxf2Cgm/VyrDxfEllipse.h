@@ -30,6 +30,11 @@ public:
                                  const VyrMathPoint2D &centre, const VyrMathVector2D &u,
                                  const VyrMathVector2D &v, double start, double end);
 
+    /* True when the transformation maps circles to circles: its linear
+     * part is a rotation or a mirror times one scale (within a relative
+     * 1e-9). An uneven or skewed scale draws circles as ellipses. */
+    static bool KeepsCircles(const VyrMathTransformation2D &transformation);
+
 private:
     double ratio = 0.0;
     double endParameter = 0.0;

@@ -196,14 +196,75 @@ TEST_F(Geometry, Circles)
     ExpectNear(Drawn(circle, "DrawArc"), {1, 2, 5, 0, 2 * M_PI, 0});
     const VyrMathTransformation2D twice(VyrMathO2D, 2.0, VyrMathScaling);
     ExpectNear(Drawn(circle, "DrawArc", &twice), {2, 4, 10, 0, 2 * M_PI, 0});
-    const VyrMathTransformation2D uneven = Mirror(2, 3);
-    ExpectNear(Drawn(circle, "DrawArc", &uneven), {2, 6, 10, 0, 2 * M_PI, 0}); /* the x direction decides */
 
     Props down = Plain();
     down.extrusionZ = -0.5;
     VyrDxfCircle mirrored(Circle(7, 2, 1, down), nullptr, nullptr);
     ExpectNear(Drawn(mirrored, "DrawArc"), {-7, 2, 1, 0, 2 * M_PI, 0});
     EXPECT_EQ(VyrDxfCircle(Point(0, 0), nullptr, nullptr).GetRadius(), -1.0);
+}
+
+/* Under an uneven or skewed scale (an insert with different x and y
+ * scales, mirrored or turned as well) circles, arcs and the arcs of
+ * polyline bulges are the ellipses the transformation makes: each drawn
+ * ellipse passes through the images of the arc's end points and of its
+ * middle, and a circle's every drawn point maps back onto the circle. */
+TEST_F(Geometry, CirclesAndArcsUnderUnevenScales)
+{
+    const VyrMathTransformation2D cases[] = {
+        Mirror(2, 3),
+        Mirror(-2, 1),
+        Rotation(30) * Mirror(1, 0.5),
+        VyrMathTransformation2D(VyrMathVector2D(5, -1)) * Mirror(0.5, -4) * Rotation(20),
+        VyrMathTransformation2D(VyrMath2x2Matrix(1.0, 0.5, 0.0, 1.0), VyrMathVector2D(0, 0)), /* a shear */
+    };
+    VyrDxfEntHeader header(Line(0, 0, 0, 0, Plain()));
+    for (const VyrMathTransformation2D &t : cases) {
+        /* the point of a drawn DrawEllipse at parameter s */
+        auto at = [](const std::vector<double> &e, double s) {
+            return VyrMathPoint2D(
+                e[0] + e[2] * std::cos(s) * std::cos(e[6]) - e[3] * std::sin(s) * std::sin(e[6]),
+                e[1] + e[2] * std::cos(s) * std::sin(e[6]) + e[3] * std::sin(s) * std::cos(e[6]));
+        };
+        auto near = [](const VyrMathPoint2D &a, const VyrMathPoint2D &b) {
+            return std::hypot(a.GetX() - b.GetX(), a.GetY() - b.GetY()) < 1e-4;
+        };
+        VyrDxfCircle circle(Circle(1, 2, 5, Plain()), nullptr, nullptr);
+        const std::vector<double> c = Drawn(circle, "DrawEllipse", &t);
+        ASSERT_EQ(c.size(), 8u);
+        EXPECT_NEAR(c[5] - c[4], 2 * M_PI, 1e-5) << "a full turn";
+        const VyrMath2x2Matrix m = t.GetMatrix();
+        const double det = m.Determinant();
+        for (double s = 0; s < 2 * M_PI; s += 0.7) {
+            /* the drawn point taken back through the transformation */
+            const VyrMathPoint2D q = at(c, s);
+            const double x = q.GetX() - t.GetTranslation().GetX(), y = q.GetY() - t.GetTranslation().GetY();
+            const double px = (m.GetCoef(1, 1) * x - m.GetCoef(0, 1) * y) / det;
+            const double py = (m.GetCoef(0, 0) * y - m.GetCoef(1, 0) * x) / det;
+            EXPECT_NEAR(std::hypot(px - 1, py - 2), 5, 1e-4) << s;
+        }
+
+        /* a file's arc from 30 to 120 degrees, and a polyline's arc (the
+           numbers the chain gives, mirrored by its extrusion) */
+        VyrDxfArc arc(Arc(1, 2, 5, 30, 120, Plain()), nullptr, nullptr);
+        VyrDxfArc bulge(3, 0, 2, 0.5, 2.0, &header, 1);
+        const struct {
+            VyrDxfArc *arc;
+            double cx, cy, r, start, end;
+        } arcs[] = {{&arc, 1, 2, 5, M_PI / 6, 2 * M_PI / 3}, {&bulge, -3, 0, 2, M_PI - 2.0, M_PI - 0.5}};
+        for (const auto &a : arcs) {
+            const std::vector<double> e = Drawn(*a.arc, "DrawEllipse", &t);
+            ASSERT_EQ(e.size(), 8u);
+            auto image = [&](double angle) {
+                return t * VyrMathPoint2D(a.cx + a.r * std::cos(angle), a.cy + a.r * std::sin(angle));
+            };
+            const VyrMathPoint2D first = at(e, e[4]), last = at(e, e[5]);
+            EXPECT_TRUE((near(first, image(a.start)) && near(last, image(a.end))) ||
+                        (near(first, image(a.end)) && near(last, image(a.start))))
+                << "ends";
+            EXPECT_TRUE(near(at(e, (e[4] + e[5]) / 2), image((a.start + a.end) / 2))) << "middle";
+        }
+    }
 }
 
 TEST_F(Geometry, PointsFollowTheDisplayMode)
