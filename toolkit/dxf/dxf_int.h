@@ -95,6 +95,7 @@ typedef struct AdDxfLoad {
     int64_t cutpos;
     unsigned char ranout;
     unsigned char cut;
+    unsigned char longwarned; /* an over-long line was cut and named */
 } AdDxfLoad;
 
 /* The DXF readers of the reader table (slot contract above). */

@@ -2,7 +2,8 @@
  * pair of an ASCII or binary DXF file into the current pair of the toolkit
  * state, converting the value by the kind its group code belongs to and
  * skipping comments. ASCII lines may end in CR, LF, CR LF or LF CR; a line is
- * cut at its first control character other than TAB. Lines are taken
+ * cut at its first control character other than TAB, and one longer than
+ * AD_MAX_LINE at that length (with one warning per load). Lines are taken
  * straight from the stream's read buffer, so reading costs one scan and one
  * copy per line. */
 #include "toolkit/dxf/dxf_int.h"
@@ -278,9 +279,12 @@ int readbufline(AdDrawing *dwg)
     ZtStream *st = dwg->stream;
     char *out = adin->curstr;
     size_t n = 0, cut = SIZE_MAX;
-    bool any = false;
+    bool any = false, ended = false;
     for (;;) {
-        if (st->cur == st->end && !ztior_fill(st)) break;
+        if (st->cur == st->end && !ztior_fill(st)) {
+            ended = true;
+            break;
+        }
         any = true;
         unsigned char *p = st->cur;
         unsigned char *e = st->end;
@@ -304,6 +308,7 @@ int readbufline(AdDrawing *dwg)
                 unsigned char d = *st->cur;
                 if ((c == '\r' && d == '\n') || (c == '\n' && d == '\r')) ++st->cur;
             }
+            ended = true;
             break;
         }
         if (n >= AD_LINEBUF_SIZE) break;
@@ -313,13 +318,26 @@ int readbufline(AdDrawing *dwg)
         return 0;
     }
     if (cut < n) n = cut;
+    if (n > AD_MAX_LINE) {
+        /* an over-long line is cut to the longest one accepted, with one
+           warning per load; the rest of a line longer than the buffer is
+           passed over */
+        if (!ended) skipbufline(dwg);
+        n = AD_MAX_LINE;
+        AdDxfLoad *s = dwg->dxf;
+        if (s && !s->longwarned && adin->warning) {
+            s->longwarned = 1;
+            char text[160];
+            std::snprintf(
+                text, sizeof text,
+                "A line of the file is longer than %d characters: it is cut there (the first ends at byte "
+                "%lld)",
+                static_cast<int>(AD_MAX_LINE), static_cast<long long>(ztior_tell(st)));
+            adin->warning(text);
+        }
+    }
     out[n] = '\0';
     adin->curlen = n;
-    if (n > AD_MAX_LINE) {
-        adcriticalerror(6);
-        adseterror(298);
-        return 0;
-    }
     return 1;
 }
 

@@ -153,9 +153,24 @@ TEST_F(Broken, GarbageCodesMissingEofAndLongLines)
     /* no EOF: what is there is kept */
     EXPECT_EQ(LoadError(head + P(0, "SECTION") + P(2, "ENTITIES") + P(0, "LINE") + P(0, "ENDSEC")), 0);
     EXPECT_EQ(LoadError(head), 0);
-    EXPECT_EQ(LoadError(head + P(0, "SECTION") + P(2, "ENTITIES") + P(0, "TEXT") +
-                        P(1, std::string(3000, 'x')) + P(0, "ENDSEC") + P(0, "EOF")),
-              298);
+    /* over-long lines are cut with one warning, not the drawing refused */
+    adSetAd2WarningFn(Warn);
+    g_warnings.clear();
+    AdDrawing *d = adLoadFile(TempFile(head + P(0, "SECTION") + P(2, "ENTITIES") + P(0, "TEXT") +
+                                       P(1, std::string(3000, 'x')) + P(0, "LINE") +
+                                       P(8, std::string(200000, 'L')) + P(0, "ENDSEC") + P(0, "EOF"))
+                                  .c_str(),
+                              1, 0);
+    adSetAd2WarningFn(nullptr);
+    ASSERT_NE(d, nullptr) << adError();
+    std::vector<Ent> e = Entities(adModelSpaceEntityList(d));
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].h.enttype, AD_ENT_TEXT);
+    EXPECT_EQ(std::string(e[0]->text.text), std::string(std::strlen(e[0]->text.text), 'x'));
+    EXPECT_EQ(e[1].h.enttype, AD_ENT_LINE);
+    adCloseFile(d);
+    ASSERT_EQ(g_warnings.size(), 1u);
+    EXPECT_NE(g_warnings[0].find("longer than 2050 characters"), std::string::npos) << g_warnings[0];
     EXPECT_EQ(LoadError(P(0, "SECTION") + P(2, "HEADER") + P(9, "$ACADVER")), 155);
     /* stray pairs before the first entity and between entities are passed over */
     EXPECT_EQ(LoadError(head + P(0, "SECTION") + P(2, "ENTITIES") + P(8, "stray") + P(0, "LINE") +
