@@ -28,9 +28,9 @@
  *   SetLineWidth, SetLineType   LINE WIDTH (absolute), LINE TYPE
  *   text parameters             CHARACTER HEIGHT, CHARACTER ORIENTATION,
  *                               CHARACTER EXPANSION FACTOR, TEXT FONT INDEX
- * Compatibility profile: DrawText becomes one POLYGON SET per glyph (the
- * glyph outlines, filled in the text colour, edges invisible) where the
- * outlines are available.
+ * Compatibility profile, and a turned text in the standard profile:
+ * DrawText becomes one POLYGON SET per glyph (the glyph outlines, filled in
+ * the text colour, edges invisible) where the outlines are available.
  * Attributes are written only when they differ from what the metafile
  * already holds; LINE COLOUR and LINE WIDTH open the picture body, so they
  * precede its first primitive of any kind.
@@ -1088,8 +1088,12 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
     }
     bool compat = profile_ == VyrCgmProfileCompatible;
     /* The compatibility profile draws the glyphs' outlines where it can:
-     * placed, turned, slanted and stretched as the standard profile's text. */
-    bool outlines = compat && VyrGlyphOutlines::sAvailable(TextFontIndex() - 1);
+     * placed, turned, slanted and stretched as the standard profile's text.
+     * So does the standard profile for a turned text: LibreOffice refuses a
+     * whole metafile in which a CHARACTER ORIENTATION has its base vector
+     * anywhere but along the positive x axis. */
+    bool outlines =
+        (compat || (Turned() && turnedTextOutlines_)) && VyrGlyphOutlines::sAvailable(TextFontIndex() - 1);
     double angle = compat && !outlines ? 0.0 : textRotation_ * M_PI / 180.0;
     double c = std::cos(angle), s = std::sin(angle);
     if (compat && !outlines) width = 1.0;
@@ -1115,6 +1119,8 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
     Flush(false);
     return result;
 }
+
+bool VyrPrintCGMGenerator::Turned() const { return std::fmod(textRotation_, 360.0) != 0.0; }
 
 int VyrPrintCGMGenerator::WriteTextOutlines(double x, double y, double unit, double width, double angle,
                                             const VyrUnicodeString &text)
@@ -1206,12 +1212,12 @@ int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h, const VyrU
         wCharHeight_ = h;
     }
     if (!compat) {
-        double a = textRotation_ * M_PI / 180.0;
+        double a = Turned() ? textRotation_ * M_PI / 180.0 : 0.0;
         double ca = std::cos(a), sa = std::sin(a);
         double shear = std::tan(textSlant_ * M_PI / 180.0);
         /* up = R(a) (shear, 1), base = R(a) (1, 0), both of length ~h */
         double o[4] = {(shear * ca - sa) * h, (shear * sa + ca) * h, ca * h, sa * h};
-        bool plain = textRotation_ == 0 && textSlant_ == 0;
+        bool plain = a == 0 && textSlant_ == 0;
         double norm[4] = {0, 1, 1, 0};
         const double *want = plain ? norm : o;
         if (!std::equal(want, want + 4, wOrient_)) {

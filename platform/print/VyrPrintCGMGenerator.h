@@ -22,9 +22,10 @@
  * as polylines. Versions 3 and 4 write the same elements.
  *
  * Profiles: the standard profile writes every operation as its CGM element
- * (see the element mapping in the source), except two that LibreOffice
- * misdraws: a turned ellipse is a Bezier chain, an arc under 2 degrees a
- * polyline. The compatibility profile, for
+ * (see the element mapping in the source), except three that LibreOffice
+ * misdraws or refuses: a turned ellipse is a Bezier chain, an arc under 2
+ * degrees a polyline, a turned text its glyph outlines (where FreeType
+ * gives them). The compatibility profile, for
  * viewers that draw only the basic elements, writes ellipses, elliptical
  * arcs, curves and markers as polylines (circle markers as circles), expands
  * dashed line types into dash segments, and writes texts as the filled
@@ -61,6 +62,11 @@ public:
     /* Options; they take effect when set before the first drawing. */
     void SetProfile(VyrCgmProfile profile) { profile_ = profile; }
     VyrCgmProfile GetProfile() const { return profile_; }
+    /* Whether the standard profile draws a turned text as glyph outlines
+     * (on by default: LibreOffice refuses a whole metafile with a turned
+     * CHARACTER ORIENTATION); off writes it as TEXT for viewers that turn
+     * text themselves. */
+    void SetTurnedTextAsOutlines(bool on) { turnedTextOutlines_ = on; }
     /* Overrides the version read from the driver datum (1 to 4). */
     void SetMetafileVersion(int version);
     /* The version that is or will be written. */
@@ -141,6 +147,8 @@ private:
      * baseline; `unit` picture units per 1/1000 em. */
     int WriteTextOutlines(double x, double y, double unit, double width, double angle,
                           const VyrUnicodeString &text);
+    /* Whether the text's baseline is turned off the x axis. */
+    bool Turned() const;
     const VyrFontMetrics &TextMetrics() const;
     int TextFontIndex() const;
 
@@ -177,6 +185,7 @@ private:
     int colour_, fillColour_, lineType_;
     double lineWidthMM_;
     double textHeight_, textSlant_, textRotation_, textWidth_, lineSpacing_;
+    bool turnedTextOutlines_ = true;
     int textAlign_, textFontSelector_;
     bool textBold_;
     VyrFont *textFont_;

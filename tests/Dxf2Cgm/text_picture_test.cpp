@@ -101,6 +101,7 @@ TEST(TextPicture, StartPointsFollowTheAfmWidths)
     for (int code : {29, 33, 37})
         for (double rotation : {0.0, 30.0, 180.0}) {
             CgmCapture cap;
+            cap->SetTurnedTextAsOutlines(false);
             SetUpPicture(cap.Generator());
             Text(cap.Generator(), s, code, rotation, 1.5);
             cap.Finish();
@@ -132,6 +133,7 @@ TEST(TextPicture, OutlinesCoverTheTextBox)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
         CgmCapture standard;
+        standard->SetTurnedTextAsOutlines(false);
         SetUpPicture(standard.Generator());
         Text(standard.Generator(), c.text, c.code, c.rotation, c.width, c.slant);
         standard.Finish();
