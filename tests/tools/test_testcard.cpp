@@ -103,9 +103,7 @@ TEST(TestCard, StandardProfileWritesEveryElement)
     for (const std::string &o : orientations) {
         const std::vector<double> v = CgmDecoder::sNumbers(o);
         ASSERT_EQ(v.size(), 4u);
-        if (outlines) {
-            EXPECT_TRUE(v[2] > 0 && v[3] == 0) << o;
-        }
+        if (outlines) { EXPECT_TRUE(v[2] > 0 && v[3] == 0) << o; }
     }
     EXPECT_EQ(Set(cap.Lines("CHARACTER EXPANSION FACTOR")),
               (std::set<std::string>{"CHARACTER EXPANSION FACTOR 1", "CHARACTER EXPANSION FACTOR 0.5",
