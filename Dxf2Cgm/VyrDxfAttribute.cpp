@@ -43,21 +43,7 @@ VyrDxfAttribute::VyrDxfAttribute(unsigned long entity, VyrDxfLayer *layer, VyrDx
     vertical = rec->vjust;
     if (const char *t = VyrDxfDeref<char>(rec->text)) text = t;
     VyrDxfCopyField(styleName, sizeof styleName, rec->tstyle, sizeof rec->tstyle);
-    /* The plan view of the points and of the baseline direction: under a
-     * downward extrusion x is negated and the rotation becomes 180 - r. */
-    const VyrDxfOcs ocs(rec->dxfhdr.extrusion);
-    if (!ocs.IsPlanar() || ocs.IsMirrored()) {
-        const VyrMathPoint2D insert = ocs.ToPlan(insertX, insertY, rec->txtstr[2]);
-        const VyrMathPoint2D align = ocs.ToPlan(alignX, alignY, rec->txtstr[2]);
-        const double a = rotation * M_PI / 180.0;
-        const VyrMathVector2D baseline = ocs.ToPlanVector(std::cos(a), std::sin(a));
-        insertX = insert.GetX();
-        insertY = insert.GetY();
-        alignX = align.GetX();
-        alignY = align.GetY();
-        if (std::isfinite(rotation) && (baseline.GetX() != 0.0 || baseline.GetY() != 0.0))
-            rotation = std::atan2(baseline.GetY(), baseline.GetX()) * 180.0 / M_PI;
-    }
+    VyrDxfOcs(rec->dxfhdr.extrusion).TextToPlan(rec->txtstr[2], insertX, insertY, alignX, alignY, rotation);
 }
 
 VyrUnicodeString VyrDxfAttribute::MapFontName(double *factor) const

@@ -51,3 +51,19 @@ VyrMathVector2D VyrDxfOcs::ToPlanVector(double x, double y, double z) const
 {
     return VyrMathVector2D(x * ax_[0] + y * ay_[0] + z * n_[0], x * ax_[1] + y * ay_[1] + z * n_[1]);
 }
+
+void VyrDxfOcs::TextToPlan(double z, double &insertX, double &insertY, double &alignX, double &alignY,
+                           double &rotation) const
+{
+    if (IsPlanar() && !IsMirrored()) return;
+    const VyrMathPoint2D insert = ToPlan(insertX, insertY, z);
+    const VyrMathPoint2D align = ToPlan(alignX, alignY, z);
+    const double a = rotation * M_PI / 180.0;
+    const VyrMathVector2D baseline = ToPlanVector(std::cos(a), std::sin(a));
+    insertX = insert.GetX();
+    insertY = insert.GetY();
+    alignX = align.GetX();
+    alignY = align.GetY();
+    if (std::isfinite(rotation) && (baseline.GetX() != 0.0 || baseline.GetY() != 0.0))
+        rotation = std::atan2(baseline.GetY(), baseline.GetX()) * 180.0 / M_PI;
+}

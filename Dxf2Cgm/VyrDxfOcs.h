@@ -31,6 +31,11 @@ public:
     /* The plan view of a point and of a displacement. */
     VyrMathPoint2D ToPlan(double x, double y, double z = 0.0) const;
     VyrMathVector2D ToPlanVector(double x, double y, double z = 0.0) const;
+    /* A text's insertion and alignment points at elevation z and its
+     * rotation in degrees, in place, in the plan view: under a downward
+     * extrusion x is negated and the rotation becomes 180 - r. */
+    void TextToPlan(double z, double &insertX, double &insertY, double &alignX, double &alignY,
+                    double &rotation) const;
     /* The plan view of the radius vectors r·Ax and r·Ay: the conjugate
      * semi-diameters of the ellipse a circle of radius r is drawn as. */
     void RadiusAxes(double r, double axisX[2], double axisY[2]) const

@@ -9,6 +9,7 @@
 #include "platform/font/VyrGlyphOutlines.h"
 #include "platform/print/VyrCurveGeometry.h"
 #include "platform/print/VyrPrintParameters.h"
+#include "tools/cgmdecode/CgmDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -41,21 +42,7 @@ size_t Count(const std::vector<std::string> &names, const std::string &name)
 }
 
 /* The numbers of a listing line, in order. */
-std::vector<double> Numbers(const std::string &line)
-{
-    std::vector<double> out;
-    const char *p = line.c_str();
-    while (*p) {
-        if ((*p >= '0' && *p <= '9') || ((*p == '-' || *p == '.') && p[1] >= '0' && p[1] <= '9')) {
-            char *end;
-            out.push_back(std::strtod(p, &end));
-            p = end;
-        } else {
-            ++p;
-        }
-    }
-    return out;
-}
+std::vector<double> Numbers(const std::string &line) { return CgmDecoder::sNumbers(line); }
 } // namespace
 
 TEST(CgmGenerator, MetafileAndPictureDescriptors)
