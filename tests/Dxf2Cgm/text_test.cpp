@@ -107,15 +107,15 @@ protected:
         ASSERT_NE(VyrDxf2Cgm::GetUCConverter(), nullptr);
     }
 
-    db_ptr MakeText(const TextDef &d)
+    /* The fields a text and an attribute share; `location` is the record's
+     * insertion point. */
+    template <typename Rec> void FillText(Rec *rec, double *location, const TextDef &d)
     {
-        db_ptr ptr;
-        dxf_text *rec = Begin<dxf_text>(DXFI_TF_dxf_text, ptr);
         Props p;
         p.extrusionZ = d.extrusionZ;
         SetCommon(rec->dxfhdr, p);
-        rec->xyzloc[0] = d.x;
-        rec->xyzloc[1] = d.y;
+        location[0] = d.x;
+        location[1] = d.y;
         rec->xyzaln[0] = d.ax;
         rec->xyzaln[1] = d.ay;
         rec->height = d.height;
@@ -127,6 +127,13 @@ protected:
         SetText(rec->tstyle, sizeof rec->tstyle, d.style);
         const size_t n = std::strlen(d.text) + 1;
         std::memcpy(Array<char>(rec, &rec->text, n), d.text, n);
+    }
+
+    db_ptr MakeText(const TextDef &d)
+    {
+        db_ptr ptr;
+        dxf_text *rec = Begin<dxf_text>(DXFI_TF_dxf_text, ptr);
+        FillText(rec, rec->xyzloc, d);
         End(ptr, false);
         return ptr;
     }
@@ -135,23 +142,8 @@ protected:
     {
         db_ptr ptr;
         dxf_attribute_instance *rec = Begin<dxf_attribute_instance>(DXFI_TF_dxf_attribute_instance, ptr);
-        Props p;
-        p.extrusionZ = d.extrusionZ;
-        SetCommon(rec->dxfhdr, p);
-        rec->txtstr[0] = d.x;
-        rec->txtstr[1] = d.y;
-        rec->xyzaln[0] = d.ax;
-        rec->xyzaln[1] = d.ay;
-        rec->height = d.height;
-        rec->rang = d.rotation;
-        rec->xscale = d.width;
-        rec->oang = d.oblique;
-        rec->hjust = d.h;
-        rec->vjust = d.v;
         rec->aflag = flags;
-        SetText(rec->tstyle, sizeof rec->tstyle, d.style);
-        const size_t n = std::strlen(d.text) + 1;
-        std::memcpy(Array<char>(rec, &rec->text, n), d.text, n);
+        FillText(rec, rec->txtstr, d);
         End(ptr, false);
         return ptr;
     }
