@@ -859,18 +859,23 @@ int VyrPrintCGMGenerator::DrawNurbs(int order, const float *controlXY, int contr
     return 0;
 }
 
+void VyrPrintCGMGenerator::WriteSolidFill(int colour)
+{
+    WriteAreaStyle(1, 0); /* interior solid, edge invisible */
+    if (wFillColour_ != colour) {
+        params_.Clear();
+        params_.ColourIndex(colour);
+        out_.Element(5, 23, params_); /* FILL COLOUR */
+        wFillColour_ = colour;
+    }
+}
+
 int VyrPrintCGMGenerator::DrawPolygon(int count, const float *xy)
 {
     if (count < 3 || !xy) return -1;
     if (!FiniteAll(xy, 2 * count)) return -1;
     if (!Begin()) return -1;
-    WriteAreaStyle(1, 0); /* interior solid, edge invisible */
-    if (wFillColour_ != fillColour_) {
-        params_.Clear();
-        params_.ColourIndex(fillColour_);
-        out_.Element(5, 23, params_); /* FILL COLOUR */
-        wFillColour_ = fillColour_;
-    }
+    WriteSolidFill(fillColour_);
     params_.Clear();
     params_.Reserve(static_cast<size_t>(count) * 8);
     for (int i = 0; i < 2 * count; ++i) params_.Float32(xy[i]);
@@ -890,13 +895,7 @@ int VyrPrintCGMGenerator::DrawPolygonSet(int loopCount, const int *pointCounts, 
     if (total < 3 || total > static_cast<size_t>(INT_MAX / 2)) return -1;
     if (!FiniteAll(xy, static_cast<int>(2 * total))) return -1;
     if (!Begin()) return -1;
-    WriteAreaStyle(1, 0); /* interior solid, edge invisible */
-    if (wFillColour_ != fillColour_) {
-        params_.Clear();
-        params_.ColourIndex(fillColour_);
-        out_.Element(5, 23, params_); /* FILL COLOUR */
-        wFillColour_ = fillColour_;
-    }
+    WriteSolidFill(fillColour_);
     params_.Clear();
     params_.Reserve(total * 10);
     size_t at = 0;
@@ -1149,13 +1148,7 @@ int VyrPrintCGMGenerator::WriteTextOutlines(double x, double y, double unit, dou
         }
         const VyrGlyph *glyph = VyrGlyphOutlines::sGetGlyph(core, code, detail);
         if (glyph && !glyph->contours.empty()) {
-            WriteAreaStyle(1, 0); /* interior solid, edge invisible */
-            if (wFillColour_ != colour_) {
-                p.Clear();
-                p.ColourIndex(colour_);
-                out_.Element(5, 23, p); /* FILL COLOUR */
-                wFillColour_ = colour_;
-            }
+            WriteSolidFill(colour_);
             p.Clear();
             for (const std::vector<float> &contour : glyph->contours) {
                 const size_t points = contour.size() / 2;

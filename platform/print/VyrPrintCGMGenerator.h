@@ -132,6 +132,8 @@ private:
     void WriteLineAttributes(bool solid);
     void WriteEdgeAttributes(bool solid);
     void WriteAreaStyle(int interior, int edgeVisibility);
+    /* A solid interior without edges, filled in `colour`. */
+    void WriteSolidFill(int colour);
     void WritePolyline(const VyrPath &path);
     void WritePathStyled(const VyrPath &path);
     /* Dashes as one DISJOINT POLYLINE of their segments. */
