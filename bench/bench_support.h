@@ -1,9 +1,12 @@
-/* What the benchmark programs share: a clock, file sizes, the process's peak
- * resident memory, a runner that measures work in a child process of its
- * own, the plain pair-splitting loops the readers are compared with, and a
- * writer of DXF group-code pairs (ASCII, or binary with 2-byte codes) with
- * the drawing several benchmarks read: a million LINE entities on layer
- * "0", 13 million pairs. */
+/* What the benchmark programs share: wall and CPU clocks, file sizes, the
+ * process's peak resident memory, a runner that measures work in a child
+ * process of its own and the sums of such runs with the counters made of
+ * them, dxflib's counting reader (when dxflib is installed), the temporary
+ * directory, registration and main loop of a program, the plain
+ * pair-splitting loops the readers are compared with, and a writer of DXF
+ * group-code pairs (ASCII, or binary with 2-byte codes) with the drawing
+ * several benchmarks read: a million LINE entities on layer "0", 13 million
+ * pairs. */
 #ifndef VYR_BENCH_BENCH_SUPPORT_H
 #define VYR_BENCH_BENCH_SUPPORT_H
 
@@ -11,12 +14,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "toolkit/dxf/dxf_int.h"
+
+#ifdef VYR_HAVE_DXFLIB
+#include <dl_creationadapter.h>
+#include <dl_dxf.h>
+#endif
 
 namespace vyrbench {
 
@@ -24,6 +38,14 @@ namespace vyrbench {
 inline double Now()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+/* Seconds of CPU time this process has used. */
+inline double CpuNow()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 /* Bytes of a file; 0 when it cannot be opened. */
@@ -68,6 +90,168 @@ template <class Report, class Work> Report InChild(Work work)
     ::wait4(pid, &status, 0, &usage);
     r.peakKiB = usage.ru_maxrss;
     return r;
+}
+
+/* What one measured run reports from its child process: whether it
+ * succeeded, its wall and CPU seconds, the wall seconds of its stages when
+ * it times them (the staged conversion: load, mapping, walk, writing), the
+ * child's peak memory (set by InChild), what it counted (entities, texts,
+ * inserts...) and the bytes it wrote. */
+struct Run {
+    int ok = 0;
+    double wall = 0, cpu = 0;
+    double stages[4] = {};
+    long peakKiB = 0;
+    long count = 0;
+    long bytes = 0;
+};
+
+/* Times work(run), which returns whether it succeeded and may fill in the
+ * run's count and stages, by both clocks. */
+template <class Work> Run Timed(Work work)
+{
+    Run r;
+    const double t0 = Now(), c0 = CpuNow();
+    r.ok = work(r) ? 1 : 0;
+    r.wall = Now() - t0;
+    r.cpu = CpuNow() - c0;
+    return r;
+}
+
+/* The sums over a benchmark's iterations, each a Run in a child process of
+ * its own. The iteration time is the run's CPU time (steadier than wall
+ * time on a shared machine) or its wall time; the counters set at the end
+ * give the input's MB/s over the mean time, the largest peak memory, and
+ * the count of the last run when it counted anything. A failed run skips
+ * the benchmark and sets no counters. */
+struct Totals {
+    bool cpuTime;
+    double wall = 0, cpu = 0;
+    double stages[4] = {};
+    long peakKiB = 0, count = 0, bytes = 0;
+    bool failed = false;
+
+    explicit Totals(bool byCpu) : cpuTime(byCpu) {}
+
+    bool Add(benchmark::State &state, const Run &r)
+    {
+        if (!r.ok) {
+            failed = true;
+            state.SkipWithError("the run failed");
+            return false;
+        }
+        state.SetIterationTime(cpuTime ? r.cpu : r.wall);
+        wall += r.wall, cpu += r.cpu;
+        for (int i = 0; i < 4; ++i) stages[i] += r.stages[i];
+        peakKiB = std::max(peakKiB, r.peakKiB);
+        count = r.count, bytes = r.bytes;
+        return true;
+    }
+    /* Sets the counters: input_MB, MB/s (MB/s_cpu and wall_ms when timed by
+     * CPU), peak_MB, `countName` and output_MB. False when nothing was
+     * measured. */
+    bool Counters(benchmark::State &state, const std::string &input, const char *countName) const
+    {
+        const double time = cpuTime ? cpu : wall;
+        if (failed || time <= 0) return false;
+        const double mb = static_cast<double>(FileSize(input)) / 1e6;
+        const double runs = static_cast<double>(state.iterations());
+        state.counters["input_MB"] = mb;
+        if (cpuTime) {
+            state.counters["MB/s_cpu"] = mb * runs / cpu;
+            state.counters["wall_ms"] = 1000 * wall / runs;
+        } else {
+            state.counters["MB/s"] = mb * runs / wall;
+        }
+        state.counters["peak_MB"] = static_cast<double>(peakKiB) / 1024.0;
+        if (count) state.counters[countName] = static_cast<double>(count);
+        if (bytes) state.counters["output_MB"] = static_cast<double>(bytes) / 1e6;
+        return true;
+    }
+};
+
+/* Runs work() (returning a Run) once per iteration, each time in a child
+ * process, and returns the sums. */
+template <class Work> Totals Measure(benchmark::State &state, bool byCpu, Work work)
+{
+    Totals totals(byCpu);
+    for (auto _ : state)
+        if (!totals.Add(state, InChild<Run>(work))) break;
+    return totals;
+}
+
+#ifdef VYR_HAVE_DXFLIB
+/* Debian's dxflib reading a file into a creation interface that counts what
+ * it is given, kind by kind (dimensions: linear and aligned). */
+class DxflibCounter : public DL_CreationAdapter {
+public:
+    long lines = 0, arcs = 0, circles = 0, points = 0, solids = 0, ellipses = 0, splines = 0;
+    long polylines = 0, vertices = 0, texts = 0, inserts = 0, attributes = 0, dimensions = 0;
+    long hatches = 0;
+
+    void addLine(const DL_LineData &) override { ++lines; }
+    void addArc(const DL_ArcData &) override { ++arcs; }
+    void addCircle(const DL_CircleData &) override { ++circles; }
+    void addPoint(const DL_PointData &) override { ++points; }
+    void addSolid(const DL_SolidData &) override { ++solids; }
+    void addEllipse(const DL_EllipseData &) override { ++ellipses; }
+    void addSpline(const DL_SplineData &) override { ++splines; }
+    void addPolyline(const DL_PolylineData &) override { ++polylines; }
+    void addVertex(const DL_VertexData &) override { ++vertices; }
+    void addText(const DL_TextData &) override { ++texts; }
+    void addInsert(const DL_InsertData &) override { ++inserts; }
+    void addAttribute(const DL_AttributeData &) override { ++attributes; }
+    void addDimLinear(const DL_DimensionData &, const DL_DimLinearData &) override { ++dimensions; }
+    void addDimAlign(const DL_DimensionData &, const DL_DimAlignedData &) override { ++dimensions; }
+    void addHatch(const DL_HatchData &) override { ++hatches; }
+
+    /* Reads the file; false when dxflib could not. */
+    bool Read(const std::string &path)
+    {
+        DL_Dxf dxf;
+        return dxf.in(path, this);
+    }
+};
+#endif
+
+/* A temporary directory /tmp/vyr_<name>_XXXXXX for a program's drawings,
+ * removed with all it holds when the program ends. */
+class TempDir {
+public:
+    explicit TempDir(const char *name)
+    {
+        std::string pattern = std::string("/tmp/vyr_") + name + "_XXXXXX";
+        if (::mkdtemp(&pattern[0])) path = pattern;
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove_all(path, ec);
+    }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    std::string path; /* empty when it could not be made */
+};
+
+/* Registers fn(state, args...) timed by hand (SetIterationTime), run
+ * `iterations` times, in milliseconds. */
+template <class Fn, class... Args>
+benchmark::internal::Benchmark *Register(const std::string &name, int iterations, Fn fn, Args... args)
+{
+    return benchmark::RegisterBenchmark(name.c_str(), fn, args...)
+        ->UseManualTime()
+        ->Iterations(iterations)
+        ->Unit(benchmark::kMillisecond);
+}
+
+/* Runs the registered benchmarks as the command line selects. */
+inline int RunRegistered(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 /* Group codes of real and of integer values. */

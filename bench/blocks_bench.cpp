@@ -9,19 +9,12 @@
  * than wall time on a shared machine), its wall time and its peak memory. */
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 #include "bench/bench_support.h"
-
-#ifdef VYR_HAVE_DXFLIB
-#include <dl_creationadapter.h>
-#include <dl_dxf.h>
-#endif
 
 namespace {
 
@@ -92,90 +85,32 @@ void WriteBlocks(const std::string &path)
     o.close();
 }
 
-struct Report {
-    int ok = 0;
-    double wall = 0;
-    double cpu = 0;
-    long peakKiB = 0;
-    long inserts = 0;
-};
-
-double CpuNow()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-void Finish(benchmark::State &state, double cpu, double wall, long peakKiB, long inserts)
-{
-    if (cpu <= 0) return;
-    const double mb = vyrbench::FileSize(g_drawing) / 1e6;
-    state.counters["input_MB"] = mb;
-    state.counters["MB/s_cpu"] = mb * static_cast<double>(state.iterations()) / cpu;
-    state.counters["wall_ms"] = 1000 * wall / static_cast<double>(state.iterations());
-    state.counters["peak_MB"] = peakKiB / 1024.0;
-    state.counters["inserts"] = static_cast<double>(inserts);
-}
-
-template <class Work> void Measure(benchmark::State &state, Work work)
-{
-    double wall = 0, cpu = 0;
-    long peak = 0, inserts = 0;
-    for (auto _ : state) {
-        const Report r = vyrbench::InChild<Report>(work);
-        if (!r.ok) {
-            state.SkipWithError("the run failed");
-            return;
-        }
-        state.SetIterationTime(r.cpu);
-        wall += r.wall;
-        cpu += r.cpu;
-        peak = std::max(peak, r.peakKiB);
-        inserts = r.inserts;
-    }
-    Finish(state, cpu, wall, peak, inserts);
-}
-
 void Convert(benchmark::State &state)
 {
     const std::string output = g_dir + "/blocks.cgm";
-    Measure(state, [&] {
-        Report r;
-        const double t0 = vyrbench::Now(), c0 = CpuNow();
-        VyrDxf2Cgm converter;
-        r.ok = converter.Convert(g_drawing.c_str(), output.c_str()) == 0;
-        r.wall = vyrbench::Now() - t0;
-        r.cpu = CpuNow() - c0;
-        ZelResults z{};
-        converter.GetZelResults(&z);
-        r.inserts = z.word[ZelInserts];
-        return r;
-    });
+    vyrbench::Measure(state, true, [&] {
+        return vyrbench::Timed([&](vyrbench::Run &r) {
+            VyrDxf2Cgm converter;
+            const bool ok = converter.Convert(g_drawing.c_str(), output.c_str()) == 0;
+            ZelResults z{};
+            converter.GetZelResults(&z);
+            r.count = z.word[ZelInserts];
+            return ok;
+        });
+    }).Counters(state, g_drawing, "inserts");
 }
 
 #ifdef VYR_HAVE_DXFLIB
-class Counter : public DL_CreationAdapter {
-public:
-    long inserts = 0;
-    void addInsert(const DL_InsertData &) override { ++inserts; }
-    void addLine(const DL_LineData &) override {}
-    void addCircle(const DL_CircleData &) override {}
-};
-
 void Dxflib(benchmark::State &state)
 {
-    Measure(state, [&] {
-        Report r;
-        const double t0 = vyrbench::Now(), c0 = CpuNow();
-        Counter counter;
-        DL_Dxf dxf;
-        r.ok = dxf.in(g_drawing, &counter);
-        r.wall = vyrbench::Now() - t0;
-        r.cpu = CpuNow() - c0;
-        r.inserts = counter.inserts;
-        return r;
-    });
+    vyrbench::Measure(state, true, [&] {
+        return vyrbench::Timed([&](vyrbench::Run &r) {
+            vyrbench::DxflibCounter counter;
+            const bool ok = counter.Read(g_drawing);
+            r.count = counter.inserts;
+            return ok;
+        });
+    }).Counters(state, g_drawing, "inserts");
 }
 #endif
 
@@ -183,24 +118,14 @@ void Dxflib(benchmark::State &state)
 
 int main(int argc, char **argv)
 {
-    char dir[] = "/tmp/vyr_blocks_bench_XXXXXX";
-    if (!::mkdtemp(dir)) return 1;
-    g_dir = dir;
+    vyrbench::TempDir dir("blocks_bench");
+    if (dir.path.empty()) return 1;
+    g_dir = dir.path;
     g_drawing = g_dir + "/blocks.dxf";
     WriteBlocks(g_drawing);
-    benchmark::RegisterBenchmark("blocks/convert/20000_blocks_200000_inserts", Convert)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
+    vyrbench::Register("blocks/convert/20000_blocks_200000_inserts", 3, Convert);
 #ifdef VYR_HAVE_DXFLIB
-    benchmark::RegisterBenchmark("blocks/dxflib_read/20000_blocks_200000_inserts", Dxflib)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
+    vyrbench::Register("blocks/dxflib_read/20000_blocks_200000_inserts", 3, Dxflib);
 #endif
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::system(("rm -rf '" + g_dir + "'").c_str());
-    return 0;
+    return vyrbench::RunRegistered(argc, argv);
 }

@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 
@@ -37,11 +38,6 @@
 #include "kernel/dxfi/dxfi.h"
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx.h"
-
-#ifdef VYR_HAVE_DXFLIB
-#include <dl_creationadapter.h>
-#include <dl_dxf.h>
-#endif
 
 namespace {
 
@@ -211,15 +207,6 @@ Drawing g_halfLines{"lines_half", WriteHalfLines, ""};
 Drawing g_mixed{"mixed", WriteMixed, ""};
 Drawing g_polylines{"polylines", WritePolylines, ""};
 
-/* What a child measured. */
-struct Report {
-    int ok = 0;
-    double wall = 0;
-    double load = 0, mapping = 0, walk = 0, write = 0;
-    long peakKiB = 0;
-    long entities = 0;
-};
-
 /* The moment the toolkit reported the whole file loaded. */
 double g_loadEnd = 0;
 void OnProgress(short percent)
@@ -230,9 +217,9 @@ void OnProgress(short percent)
 /* The driver with its stages opened, to time them one by one. */
 class StagedDriver : public VyrDxf2Cgm {
 public:
-    Report Run(const char *path, const char *output)
+    vyrbench::Run Run(const char *path, const char *output)
     {
-        Report r;
+        vyrbench::Run r;
         const double t0 = vyrbench::Now();
         pdx_Initialize();
         dxfi_Initialize();
@@ -264,81 +251,49 @@ public:
         r.ok = mpm__LastError == 0;
         r.wall = t4 - t0;
         const double loadEnd = g_loadEnd > 0 ? g_loadEnd : t1;
-        r.load = loadEnd - t0;
-        r.mapping = t1 - loadEnd;
-        r.walk = t2 - t1;
-        r.write = t3 - t2 + (t4 - t3);
+        r.stages[0] = loadEnd - t0;
+        r.stages[1] = t1 - loadEnd;
+        r.stages[2] = t2 - t1;
+        r.stages[3] = t3 - t2 + (t4 - t3);
         ZelResults z{};
         GetZelResults(&z);
-        for (int w = 4; w <= 22; ++w) r.entities += z.word[w];
+        for (int w = 4; w <= 22; ++w) r.count += z.word[w];
         return r;
     }
 };
 
-/* Sums over the iterations of one benchmark; the counters are set from
- * them at the end, so MB/s is the input over the mean time and the peak
- * memory the largest of the runs. */
-struct Totals {
-    double wall = 0, load = 0, mapping = 0, walk = 0, write = 0;
-    long peakKiB = 0;
-    long entities = 0;
-    bool failed = false;
-
-    void Add(benchmark::State &state, const Report &r)
-    {
-        if (!r.ok) {
-            failed = true;
-            state.SkipWithError("the conversion failed");
-            return;
-        }
-        state.SetIterationTime(r.wall);
-        wall += r.wall, load += r.load, mapping += r.mapping, walk += r.walk, write += r.write;
-        peakKiB = std::max(peakKiB, r.peakKiB);
-        entities = r.entities;
-    }
-    void Report(benchmark::State &state, const std::string &path, bool stages)
-    {
-        if (failed || wall <= 0) return;
-        const double mb = vyrbench::FileSize(path) / 1e6;
-        state.counters["input_MB"] = mb;
-        state.counters["MB/s"] = mb * static_cast<double>(state.iterations()) / wall;
-        state.counters["peak_MB"] = peakKiB / 1024.0;
-        if (entities) state.counters["entities"] = static_cast<double>(entities);
-        if (!stages) return;
-        state.counters["load_%"] = 100 * load / wall;
-        state.counters["mapping_%"] = 100 * mapping / wall;
-        state.counters["walk_%"] = 100 * walk / wall;
-        state.counters["write_%"] = 100 * write / wall;
-    }
-};
+/* The counters of a conversion or read; the staged run adds the share of
+ * each stage in its wall time. */
+void Counters(benchmark::State &state, const vyrbench::Totals &totals, const std::string &path, bool stages)
+{
+    if (!totals.Counters(state, path, "entities") || !stages) return;
+    const char *const names[4] = {"load_%", "mapping_%", "walk_%", "write_%"};
+    for (int i = 0; i < 4; ++i) state.counters[names[i]] = 100 * totals.stages[i] / totals.wall;
+}
 
 void Whole(benchmark::State &state, Drawing *drawing)
 {
     const std::string *path = &drawing->Path();
     const std::string output = g_dir + "/whole.cgm";
-    Totals totals;
-    for (auto _ : state) {
-        totals.Add(state, vyrbench::InChild<Report>([&] {
-                       Report c;
-                       const double t0 = vyrbench::Now();
-                       VyrDxf2Cgm converter;
-                       c.ok = converter.Convert(path->c_str(), output.c_str()) == 0;
-                       c.wall = vyrbench::Now() - t0;
-                       return c;
-                   }));
-    }
-    totals.Report(state, *path, false);
+    Counters(state,
+             vyrbench::Measure(state, false,
+                               [&] {
+                                   return vyrbench::Timed([&](vyrbench::Run &) {
+                                       VyrDxf2Cgm converter;
+                                       return converter.Convert(path->c_str(), output.c_str()) == 0;
+                                   });
+                               }),
+             *path, false);
 }
 
 void Staged(benchmark::State &state, Drawing *drawing)
 {
     const std::string *path = &drawing->Path();
     const std::string output = g_dir + "/staged.cgm";
-    Totals totals;
-    for (auto _ : state)
-        totals.Add(state, vyrbench::InChild<Report>(
-                              [&] { return StagedDriver().Run(path->c_str(), output.c_str()); }));
-    totals.Report(state, *path, true);
+    Counters(
+        state,
+        vyrbench::Measure(state, false, [&] { return StagedDriver().Run(path->c_str(), output.c_str()); }),
+        *path, true);
 }
 
 /* What wait4 tells of a finished child: wall time measured around it, CPU
@@ -449,39 +404,26 @@ void Growth(benchmark::State &state, Drawing *drawing)
 }
 
 #ifdef VYR_HAVE_DXFLIB
-/* dxflib reading the file into a creation interface that counts. */
-class Counter : public DL_CreationAdapter {
-public:
-    long n = 0;
-    void addLine(const DL_LineData &) override { ++n; }
-    void addArc(const DL_ArcData &) override { ++n; }
-    void addCircle(const DL_CircleData &) override { ++n; }
-    void addPoint(const DL_PointData &) override { ++n; }
-    void addSolid(const DL_SolidData &) override { ++n; }
-    void addEllipse(const DL_EllipseData &) override { ++n; }
-    void addSpline(const DL_SplineData &) override { ++n; }
-    void addPolyline(const DL_PolylineData &) override { ++n; }
-    void addVertex(const DL_VertexData &) override { ++vertices; }
-    long vertices = 0;
-};
+/* The entities dxflib read that the conversion draws. */
+long Drawn(const vyrbench::DxflibCounter &c)
+{
+    return c.lines + c.arcs + c.circles + c.points + c.solids + c.ellipses + c.splines + c.polylines;
+}
 
 void Dxflib(benchmark::State &state, Drawing *drawing)
 {
     const std::string *path = &drawing->Path();
-    Totals totals;
-    for (auto _ : state) {
-        totals.Add(state, vyrbench::InChild<Report>([&] {
-                       Report c;
-                       const double t0 = vyrbench::Now();
-                       Counter counter;
-                       DL_Dxf dxf;
-                       c.ok = dxf.in(*path, &counter);
-                       c.wall = vyrbench::Now() - t0;
-                       c.entities = counter.n;
-                       return c;
-                   }));
-    }
-    totals.Report(state, *path, false);
+    Counters(state,
+             vyrbench::Measure(state, false,
+                               [&] {
+                                   return vyrbench::Timed([&](vyrbench::Run &r) {
+                                       vyrbench::DxflibCounter counter;
+                                       const bool ok = counter.Read(*path);
+                                       r.count = Drawn(counter);
+                                       return ok;
+                                   });
+                               }),
+             *path, false);
 }
 
 /* dxflib's read of `input` in a child process of its own. */
@@ -490,9 +432,8 @@ ChildUsage RunDxflib(const std::string &input)
     const double t0 = vyrbench::Now();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        Counter counter;
-        DL_Dxf dxf;
-        ::_exit(dxf.in(input, &counter) ? 0 : 1);
+        vyrbench::DxflibCounter counter;
+        ::_exit(counter.Read(input) ? 0 : 1);
     }
     return pid > 0 ? Wait(pid, t0) : ChildUsage();
 }
@@ -502,65 +443,23 @@ ChildUsage RunDxflib(const std::string &input)
 
 int main(int argc, char **argv)
 {
-    char dir[] = "/tmp/vyr_convert_bench_XXXXXX";
-    if (!::mkdtemp(dir)) return 1;
-    g_dir = dir;
-
-    benchmark::RegisterBenchmark("convert/whole/million_lines", Whole, &g_lines)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("convert/whole/mixed", Whole, &g_mixed)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("convert/whole/polylines", Whole, &g_polylines)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("convert/staged/million_lines", Staged, &g_lines)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("convert/staged/mixed", Staged, &g_mixed)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("convert/staged/polylines", Staged, &g_polylines)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
+    vyrbench::TempDir dir("convert_bench");
+    if (dir.path.empty()) return 1;
+    g_dir = dir.path;
+    const std::pair<const char *, Drawing *> drawings[3] = {
+        {"million_lines", &g_lines}, {"mixed", &g_mixed}, {"polylines", &g_polylines}};
+    for (const auto &d : drawings)
+        vyrbench::Register(std::string("convert/whole/") + d.first, 3, Whole, d.second);
+    for (const auto &d : drawings)
+        vyrbench::Register(std::string("convert/staged/") + d.first, 3, Staged, d.second);
     /* Two alternations each (dxf2cgm, dxflib, dxf2cgm, dxflib). */
-    benchmark::RegisterBenchmark("process/million_lines", Process, &g_lines)
-        ->UseManualTime()
-        ->Iterations(2)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("process/mixed", Process, &g_mixed)
-        ->UseManualTime()
-        ->Iterations(2)
-        ->Unit(benchmark::kMillisecond);
+    for (int i = 0; i < 2; ++i)
+        vyrbench::Register(std::string("process/") + drawings[i].first, 2, Process, drawings[i].second);
     for (Drawing *d : {&g_quarterLines, &g_halfLines, &g_lines})
-        benchmark::RegisterBenchmark((std::string("growth/") + d->name).c_str(), Growth, d)
-            ->UseManualTime()
-            ->Iterations(2)
-            ->Unit(benchmark::kMillisecond);
+        vyrbench::Register(std::string("growth/") + d->name, 2, Growth, d);
 #ifdef VYR_HAVE_DXFLIB
-    benchmark::RegisterBenchmark("dxflib/read/million_lines", Dxflib, &g_lines)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("dxflib/read/mixed", Dxflib, &g_mixed)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("dxflib/read/polylines", Dxflib, &g_polylines)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
+    for (const auto &d : drawings)
+        vyrbench::Register(std::string("dxflib/read/") + d.first, 3, Dxflib, d.second);
 #endif
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::system(("rm -rf '" + g_dir + "'").c_str());
-    return 0;
+    return vyrbench::RunRegistered(argc, argv);
 }

@@ -9,20 +9,13 @@
  * time (the benchmark's time), its wall time and its peak memory. */
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 #include "bench/bench_support.h"
-
-#ifdef VYR_HAVE_DXFLIB
-#include <dl_creationadapter.h>
-#include <dl_dxf.h>
-#endif
 
 namespace {
 
@@ -83,85 +76,31 @@ void WriteHatches(const std::string &path)
     o.close();
 }
 
-struct Report {
-    int ok = 0;
-    double wall = 0;
-    double cpu = 0;
-    long peakKiB = 0;
-    long hatches = 0;
-    long bytes = 0;
-};
-
-double CpuNow()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-template <class Work> void Measure(benchmark::State &state, Work work)
-{
-    double wall = 0, cpu = 0;
-    long peak = 0;
-    Report last;
-    for (auto _ : state) {
-        const Report r = vyrbench::InChild<Report>(work);
-        if (!r.ok) {
-            state.SkipWithError("the run failed");
-            return;
-        }
-        state.SetIterationTime(r.cpu);
-        wall += r.wall;
-        cpu += r.cpu;
-        peak = std::max(peak, r.peakKiB);
-        last = r;
-    }
-    if (cpu <= 0) return;
-    const double mb = vyrbench::FileSize(g_drawing) / 1e6;
-    state.counters["input_MB"] = mb;
-    state.counters["MB/s_cpu"] = mb * static_cast<double>(state.iterations()) / cpu;
-    state.counters["wall_ms"] = 1000 * wall / static_cast<double>(state.iterations());
-    state.counters["peak_MB"] = peak / 1024.0;
-    state.counters["hatches"] = static_cast<double>(last.hatches);
-    if (last.bytes) state.counters["output_MB"] = static_cast<double>(last.bytes) / 1e6;
-}
-
 void Convert(benchmark::State &state)
 {
     const std::string output = g_dir + "/hatches.cgm";
-    Measure(state, [&] {
-        Report r;
-        const double t0 = vyrbench::Now(), c0 = CpuNow();
-        VyrDxf2Cgm converter;
-        r.ok = converter.Convert(g_drawing.c_str(), output.c_str()) == 0;
-        r.wall = vyrbench::Now() - t0;
-        r.cpu = CpuNow() - c0;
-        r.hatches = kHatches;
+    vyrbench::Measure(state, true, [&] {
+        vyrbench::Run r = vyrbench::Timed([&](vyrbench::Run &) {
+            VyrDxf2Cgm converter;
+            return converter.Convert(g_drawing.c_str(), output.c_str()) == 0;
+        });
+        r.count = kHatches;
         r.bytes = vyrbench::FileSize(output);
         return r;
-    });
+    }).Counters(state, g_drawing, "hatches");
 }
 
 #ifdef VYR_HAVE_DXFLIB
-class Counter : public DL_CreationAdapter {
-public:
-    long hatches = 0;
-    void addHatch(const DL_HatchData &) override { ++hatches; }
-};
-
 void Dxflib(benchmark::State &state)
 {
-    Measure(state, [&] {
-        Report r;
-        const double t0 = vyrbench::Now(), c0 = CpuNow();
-        Counter counter;
-        DL_Dxf dxf;
-        r.ok = dxf.in(g_drawing, &counter);
-        r.wall = vyrbench::Now() - t0;
-        r.cpu = CpuNow() - c0;
-        r.hatches = counter.hatches;
-        return r;
-    });
+    vyrbench::Measure(state, true, [&] {
+        return vyrbench::Timed([&](vyrbench::Run &r) {
+            vyrbench::DxflibCounter counter;
+            const bool ok = counter.Read(g_drawing);
+            r.count = counter.hatches;
+            return ok;
+        });
+    }).Counters(state, g_drawing, "hatches");
 }
 #endif
 
@@ -169,26 +108,14 @@ void Dxflib(benchmark::State &state)
 
 int main(int argc, char **argv)
 {
-    char dir[] = "/tmp/vyr_hatch_bench_XXXXXX";
-    if (!::mkdtemp(dir)) return 1;
-    g_dir = dir;
+    vyrbench::TempDir dir("hatch_bench");
+    if (dir.path.empty()) return 1;
+    g_dir = dir.path;
     g_drawing = g_dir + "/hatches.dxf";
     WriteHatches(g_drawing);
-    benchmark::RegisterBenchmark("hatch/convert/10000_pattern_hatches", Convert)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
+    vyrbench::Register("hatch/convert/10000_pattern_hatches", 3, Convert);
 #ifdef VYR_HAVE_DXFLIB
-    benchmark::RegisterBenchmark("hatch/dxflib_read/10000_pattern_hatches", Dxflib)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
+    vyrbench::Register("hatch/dxflib_read/10000_pattern_hatches", 3, Dxflib);
 #endif
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::remove(g_drawing.c_str());
-    std::remove((g_dir + "/hatches.cgm").c_str());
-    ::rmdir(dir);
-    return 0;
+    return vyrbench::RunRegistered(argc, argv);
 }

@@ -25,11 +25,6 @@
 #include "bench/bench_support.h"
 #include "toolkit/dxf/dxf_int.h"
 
-#ifdef VYR_HAVE_DXFLIB
-#include <dl_creationadapter.h>
-#include <dl_dxf.h>
-#endif
-
 namespace {
 
 std::string g_dir, g_lines, g_linesbin, g_mixed, g_layers, g_blocks, g_kinds;
@@ -341,29 +336,14 @@ void PlainBinary(benchmark::State &state, const std::string *path)
 }
 
 #ifdef VYR_HAVE_DXFLIB
-/* dxflib reading into a creation interface that only counts. */
-class Counter : public DL_CreationAdapter {
-public:
-    long n = 0;
-    void addLine(const DL_LineData &) override { ++n; }
-    void addArc(const DL_ArcData &) override { ++n; }
-    void addCircle(const DL_CircleData &) override { ++n; }
-    void addPolyline(const DL_PolylineData &) override { ++n; }
-    void addText(const DL_TextData &) override { ++n; }
-    void addInsert(const DL_InsertData &) override { ++n; }
-    void addAttribute(const DL_AttributeData &) override { ++n; }
-    void addDimLinear(const DL_DimensionData &, const DL_DimLinearData &) override { ++n; }
-    void addDimAlign(const DL_DimensionData &, const DL_DimAlignedData &) override { ++n; }
-};
-
 void Dxflib(benchmark::State &state, const std::string *path)
 {
     for (auto _ : state) {
         Report r = Measure([&](Report &rep) {
-            Counter counter;
-            DL_Dxf dxf;
-            rep.ok = dxf.in(*path, &counter);
-            return counter.n;
+            vyrbench::DxflibCounter c;
+            rep.ok = c.Read(*path);
+            return c.lines + c.arcs + c.circles + c.polylines + c.texts + c.inserts + c.attributes +
+                   c.dimensions;
         });
         Record(state, r, *path);
     }
@@ -374,9 +354,9 @@ void Dxflib(benchmark::State &state, const std::string *path)
 
 int main(int argc, char **argv)
 {
-    char dir[] = "/tmp/vyr_load_bench_XXXXXX";
-    if (!::mkdtemp(dir)) return 1;
-    g_dir = dir;
+    vyrbench::TempDir dir("load_bench");
+    if (dir.path.empty()) return 1;
+    g_dir = dir.path;
     g_lines = g_dir + "/lines.dxf";
     g_linesbin = g_dir + "/lines-bin.dxf";
     g_mixed = g_dir + "/mixed.dxf";
@@ -390,36 +370,24 @@ int main(int argc, char **argv)
     WriteManyNames(g_blocks, false, true, false);
     WriteManyNames(g_kinds, false, false, true);
 
-    auto reg = [](benchmark::internal::Benchmark *b) {
-        b->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-    };
-    reg(benchmark::RegisterBenchmark("load/ascii_million_lines", Load, &g_lines));
-    reg(benchmark::RegisterBenchmark("load/binary_million_lines", Load, &g_linesbin));
-    reg(benchmark::RegisterBenchmark("load/ascii_mixed", Load, &g_mixed));
-    reg(benchmark::RegisterBenchmark("load/ascii_100k_layers", Load, &g_layers));
-    reg(benchmark::RegisterBenchmark("load/ascii_100k_blocks", Load, &g_blocks));
-    reg(benchmark::RegisterBenchmark("load/ascii_33k_unknown_kinds", Load, &g_kinds));
-    reg(benchmark::RegisterBenchmark("pairs/ascii_million_lines", Pairs, &g_lines, AD_FILE_ASCII_DXF));
-    reg(benchmark::RegisterBenchmark("pairs/binary_million_lines", Pairs, &g_linesbin, AD_FILE_BINARY_DXF));
-    reg(benchmark::RegisterBenchmark("pairs/ascii_mixed", Pairs, &g_mixed, AD_FILE_ASCII_DXF));
-    reg(benchmark::RegisterBenchmark("plain_loop/ascii_million_lines", PlainAscii, &g_lines));
-    reg(benchmark::RegisterBenchmark("plain_loop/binary_million_lines", PlainBinary, &g_linesbin));
-    reg(benchmark::RegisterBenchmark("plain_loop/ascii_mixed", PlainAscii, &g_mixed));
+    using vyrbench::Register;
+    Register("load/ascii_million_lines", 3, Load, &g_lines);
+    Register("load/binary_million_lines", 3, Load, &g_linesbin);
+    Register("load/ascii_mixed", 3, Load, &g_mixed);
+    Register("load/ascii_100k_layers", 3, Load, &g_layers);
+    Register("load/ascii_100k_blocks", 3, Load, &g_blocks);
+    Register("load/ascii_33k_unknown_kinds", 3, Load, &g_kinds);
+    Register("pairs/ascii_million_lines", 3, Pairs, &g_lines, int(AD_FILE_ASCII_DXF));
+    Register("pairs/binary_million_lines", 3, Pairs, &g_linesbin, int(AD_FILE_BINARY_DXF));
+    Register("pairs/ascii_mixed", 3, Pairs, &g_mixed, int(AD_FILE_ASCII_DXF));
+    Register("plain_loop/ascii_million_lines", 3, PlainAscii, &g_lines);
+    Register("plain_loop/binary_million_lines", 3, PlainBinary, &g_linesbin);
+    Register("plain_loop/ascii_mixed", 3, PlainAscii, &g_mixed);
 #ifdef VYR_HAVE_DXFLIB
-    reg(benchmark::RegisterBenchmark("dxflib/ascii_million_lines", Dxflib, &g_lines));
-    reg(benchmark::RegisterBenchmark("dxflib/ascii_mixed", Dxflib, &g_mixed));
-    reg(benchmark::RegisterBenchmark("dxflib/ascii_100k_layers", Dxflib, &g_layers));
-    reg(benchmark::RegisterBenchmark("dxflib/ascii_100k_blocks", Dxflib, &g_blocks));
+    Register("dxflib/ascii_million_lines", 3, Dxflib, &g_lines);
+    Register("dxflib/ascii_mixed", 3, Dxflib, &g_mixed);
+    Register("dxflib/ascii_100k_layers", 3, Dxflib, &g_layers);
+    Register("dxflib/ascii_100k_blocks", 3, Dxflib, &g_blocks);
 #endif
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::remove(g_lines.c_str());
-    std::remove(g_linesbin.c_str());
-    std::remove(g_mixed.c_str());
-    std::remove(g_layers.c_str());
-    std::remove(g_blocks.c_str());
-    std::remove(g_kinds.c_str());
-    ::rmdir(g_dir.c_str());
-    return 0;
+    return vyrbench::RunRegistered(argc, argv);
 }

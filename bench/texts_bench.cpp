@@ -10,7 +10,6 @@
  * own; the child reports its times through a pipe. */
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,11 +17,6 @@
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 #include "bench/bench_support.h"
 #include "platform/print/VyrPrintCGMGenerator.h"
-
-#ifdef VYR_HAVE_DXFLIB
-#include <dl_creationadapter.h>
-#include <dl_dxf.h>
-#endif
 
 namespace {
 
@@ -86,90 +80,41 @@ const std::string &Drawing()
     return g_path;
 }
 
-struct Report {
-    int ok = 0;
-    double wall = 0;
-    long peakKiB = 0;
-    long texts = 0;
-};
-
-struct Totals {
-    double wall = 0;
-    long peakKiB = 0;
-    long texts = 0;
-    bool failed = false;
-
-    void Add(benchmark::State &state, const Report &r)
-    {
-        if (!r.ok) {
-            failed = true;
-            state.SkipWithError("the run failed");
-            return;
-        }
-        state.SetIterationTime(r.wall);
-        wall += r.wall;
-        peakKiB = std::max(peakKiB, r.peakKiB);
-        texts = r.texts;
-    }
-    void Report(benchmark::State &state)
-    {
-        if (failed || wall <= 0) return;
-        const double mb = vyrbench::FileSize(g_path) / 1e6;
-        state.counters["input_MB"] = mb;
-        state.counters["MB/s"] = mb * static_cast<double>(state.iterations()) / wall;
-        state.counters["texts/s"] = kTexts * static_cast<double>(state.iterations()) / wall;
-        state.counters["peak_MB"] = peakKiB / 1024.0;
-        if (texts) state.counters["texts"] = static_cast<double>(texts);
-    }
-};
+/* The counters of a run over the texts, with the texts per second. */
+void Counters(benchmark::State &state, const vyrbench::Totals &totals)
+{
+    if (totals.Counters(state, g_path, "texts"))
+        state.counters["texts/s"] = kTexts * static_cast<double>(state.iterations()) / totals.wall;
+}
 
 void Convert(benchmark::State &state, VyrCgmProfile profile)
 {
     const std::string &path = Drawing();
     const std::string output = g_dir + "/texts.cgm";
-    Totals totals;
-    for (auto _ : state) {
-        totals.Add(state, vyrbench::InChild<Report>([&] {
-                       Report c;
-                       VyrPrintCGMGenerator::sSetDefaultProfile(profile);
-                       const double t0 = vyrbench::Now();
-                       VyrDxf2Cgm converter;
-                       c.ok = converter.Convert(path.c_str(), output.c_str()) == 0;
-                       c.wall = vyrbench::Now() - t0;
-                       return c;
-                   }));
-    }
-    totals.Report(state);
+    Counters(state, vyrbench::Measure(state, false, [&] {
+                 VyrPrintCGMGenerator::sSetDefaultProfile(profile);
+                 return vyrbench::Timed([&](vyrbench::Run &) {
+                     VyrDxf2Cgm converter;
+                     return converter.Convert(path.c_str(), output.c_str()) == 0;
+                 });
+             }));
 }
 
 void Standard(benchmark::State &state) { Convert(state, VyrCgmProfileStandard); }
 void Compatible(benchmark::State &state) { Convert(state, VyrCgmProfileCompatible); }
 
 #ifdef VYR_HAVE_DXFLIB
-/* dxflib reading the file into a creation interface that counts texts. */
-class Counter : public DL_CreationAdapter {
-public:
-    long n = 0;
-    void addText(const DL_TextData &) override { ++n; }
-};
-
 void Dxflib(benchmark::State &state)
 {
     const std::string &path = Drawing();
-    Totals totals;
-    for (auto _ : state) {
-        totals.Add(state, vyrbench::InChild<Report>([&] {
-                       Report c;
-                       const double t0 = vyrbench::Now();
-                       Counter counter;
-                       DL_Dxf dxf;
-                       c.ok = dxf.in(path, &counter);
-                       c.wall = vyrbench::Now() - t0;
-                       c.texts = counter.n;
-                       return c;
-                   }));
-    }
-    totals.Report(state);
+    Counters(state, vyrbench::Measure(state, false, [&] {
+                 return vyrbench::Timed([&](vyrbench::Run &r) {
+                     vyrbench::DxflibCounter counter;
+                     const bool ok = counter.Read(path);
+                     r.count = counter.texts;
+                     return ok;
+                 });
+             }));
 }
 #endif
 
@@ -177,26 +122,13 @@ void Dxflib(benchmark::State &state)
 
 int main(int argc, char **argv)
 {
-    char dir[] = "/tmp/vyr_texts_bench_XXXXXX";
-    if (!::mkdtemp(dir)) return 1;
-    g_dir = dir;
-    benchmark::RegisterBenchmark("texts/convert/standard", Standard)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("texts/convert/compat", Compatible)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
+    vyrbench::TempDir dir("texts_bench");
+    if (dir.path.empty()) return 1;
+    g_dir = dir.path;
+    vyrbench::Register("texts/convert/standard", 3, Standard);
+    vyrbench::Register("texts/convert/compat", 3, Compatible);
 #ifdef VYR_HAVE_DXFLIB
-    benchmark::RegisterBenchmark("texts/dxflib/read", Dxflib)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
+    vyrbench::Register("texts/dxflib/read", 3, Dxflib);
 #endif
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::system(("rm -rf '" + g_dir + "'").c_str());
-    return 0;
+    return vyrbench::RunRegistered(argc, argv);
 }
