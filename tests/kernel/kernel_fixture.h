@@ -49,10 +49,26 @@ inline std::string printed_text(FILE *stream = nullptr)
     return all;
 }
 
+/* The message manager's settings are process-wide and outlive its
+ * termination, as a host sets them once: a test that changes one (a
+ * maximum count, the options, the line format, the log stream) would pass
+ * it on to every later test of the program. Each test starts from the
+ * settings of a fresh process. */
+inline void ResetMessageSettings()
+{
+    mpm_SetOptions(0);
+    mpm_SetLineFormat(80, 0, 0, 1);
+    mpm_SetMaxError(-1);
+    for (int severity = MPM_INFO; severity < MPM_INFO + MPM_LEVELS; ++severity)
+        mpm_SetMaxErrorLevel(severity, -1);
+    mpm__Stream = nullptr;
+}
+
 class KernelTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetMessageSettings();
         pdx__ClearRegistry();
         pdx__RegisterModule(&pdx__Module);
         hdb_Initialize();
@@ -86,6 +102,7 @@ protected:
         cfg_Terminate();
         ugn_Terminate();
         mpm_Terminate();
+        ResetMessageSettings();
     }
 };
 

@@ -18,7 +18,9 @@ class MpmTest : public vyrtest::KernelTest {};
 
 TEST(MpmAlone, WorksBeforeInitialisation)
 {
-    /* a module may report before the manager has started: nothing crashes */
+    /* a module may report before the manager has started: nothing crashes;
+     * as in a fresh process, no module is registered */
+    pdx__ClearRegistry();
     EXPECT_EQ(mpm__SetError(0, 0x90002, MPM_ERROR), 0x90002);
     EXPECT_EQ(mpm_GetLastError(), 0x90002);
     EXPECT_STREQ(mpm_GetMsgName(0x90002), "UNKNOWN"); /* nothing registered */
