@@ -10,8 +10,6 @@ using namespace maptest;
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
 AdEntityRecord Zero()
 {
     AdEntityRecord r;
@@ -113,8 +111,8 @@ TEST_F(Texts, AttributeDefinitionFields)
                   AdEntityRecord r = Zero();
                   r.attdef.pt0[0] = 4.0;
                   r.attdef.height = 2.0;
-                  r.attdef.rotang = kPi / 6;
-                  r.attdef.oblique = kPi / 12;
+                  r.attdef.rotang = M_PI / 6;
+                  r.attdef.oblique = M_PI / 12;
                   r.attdef.widthfactor = 0.5;
                   r.attdef.flag = 2;
                   r.attdef.fieldlen = 12;
@@ -203,7 +201,7 @@ TEST_F(Texts, DimensionWithoutStyleRefersToUnnamed)
     ASSERT_EQ(Parse([](Drawing &g) {
                   AdEntityRecord r = Zero();
                   set_handle(r.dim.dimstylehandle, 0x777);
-                  r.dim.rotang = kPi / 2;
+                  r.dim.rotang = M_PI / 2;
                   g.Add(Drawing::Header(AD_ENT_DIMENSION, 0x100), r);
               }),
               0)
