@@ -31,6 +31,7 @@
 #include "platform/math/VyrMathTransformation2D.h"
 #include "support/ModelDatabaseModules.h"
 #include "support/VyrRecordingGenerator.h"
+#include "support/VyrTempFile.h"
 
 namespace vyrtest {
 
@@ -451,6 +452,67 @@ inline std::string Line4(const char *name, float a, float b, float c, float d)
     using R = VyrRecordingGenerator;
     return std::string(name) + " " + R::Num(a) + " " + R::Num(b) + " " + R::Num(c) + " " + R::Num(d);
 }
+
+/* The numbers of a recorded call after its name, one per word. */
+inline std::vector<double> CallNumbers(const std::string &line)
+{
+    std::vector<double> out;
+    size_t pos = line.find(' ');
+    while (pos != std::string::npos) {
+        const size_t next = line.find(' ', pos + 1);
+        out.push_back(std::strtod(line.substr(pos + 1, next - pos - 1).c_str(), nullptr));
+        pos = next;
+    }
+    return out;
+}
+
+/* What the message manager printed during the current test, and the
+ * output routine that keeps it. */
+inline std::string &DrawingMessages()
+{
+    static std::string text;
+    return text;
+}
+inline void KeepMessage(const char *line, FILE *) { DrawingMessages() += line; }
+
+/* A file of the tests' data folder. */
+inline std::string TestData(const char *folder, const char *name)
+{
+    return std::string(VYR_TEST_DATA_DIR) + "/" + folder + "/" + name;
+}
+
+/* Whole drawing files converted from end to end by the driver with the
+ * recording generator in place of the CGM generator, the manager's
+ * messages kept in `messages`. */
+class DrawingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        messages.clear();
+        mpm_SetOutputRoutine(KeepMessage);
+    }
+    void TearDown() override { mpm_SetOutputRoutine(nullptr); }
+
+    /* Converts a drawing, expecting the result `expect`; returns the calls
+     * the generator received (without the stream line, which names the
+     * output file) and leaves the counters in `results`. */
+    std::vector<std::string> ConvertDrawing(const std::string &drawing, int expect = 0)
+    {
+        VyrRecordingScope recording;
+        VyrDxf2Cgm converter;
+        EXPECT_EQ(converter.Convert(drawing.c_str(), picture.Path().c_str()), expect) << drawing << "\n"
+                                                                                      << messages;
+        converter.GetZelResults(&results);
+        std::vector<std::string> log;
+        for (const std::string &line : VyrRecordingGenerator::Log())
+            if (line.compare(0, 10, "SetStream ") != 0) log.push_back(line);
+        return log;
+    }
+
+    std::string &messages = DrawingMessages();
+    ZelResults results{};
+    VyrTempFile picture{".cgm"};
+};
 
 } // namespace vyrtest
 

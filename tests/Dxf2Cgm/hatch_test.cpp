@@ -30,23 +30,9 @@
 
 namespace {
 
-std::string messages;
-void Capture(const char *line, FILE *) { messages += line; }
+using vyrtest::CallNumbers;
 
-std::string Data(const char *name) { return std::string(VYR_TEST_DATA_DIR) + "/hatches/" + name; }
-
-/* The numbers of a recorded call after its name. */
-std::vector<double> Numbers(const std::string &line)
-{
-    std::vector<double> out;
-    size_t pos = line.find(' ');
-    while (pos != std::string::npos) {
-        const size_t next = line.find(' ', pos + 1);
-        out.push_back(std::strtod(line.substr(pos + 1, next - pos - 1).c_str(), nullptr));
-        pos = next;
-    }
-    return out;
-}
+std::string Data(const char *name) { return vyrtest::TestData("hatches", name); }
 
 /* What one hatch drew: the colour set before it, and its loops or its
  * segments. */
@@ -56,29 +42,18 @@ struct Drawn {
     std::vector<double> segments;           /* x1, y1, x2, y2 each */
 };
 
-class HatchDrawings : public ::testing::Test {
+class HatchDrawings : public vyrtest::DrawingTest {
 protected:
-    void SetUp() override
-    {
-        messages.clear();
-        mpm_SetOutputRoutine(Capture);
-    }
-    void TearDown() override { mpm_SetOutputRoutine(nullptr); }
-
     /* Converts a drawing with the base options (no fit: model coordinates
      * reach the generator unchanged) and returns what each hatch drew, in
      * drawing order. */
     std::vector<Drawn> Convert(const std::string &drawing)
     {
-        VyrRecordingScope recording;
-        VyrDxf2Cgm converter;
-        EXPECT_EQ(converter.Convert(drawing.c_str(), picture.Path().c_str()), 0) << drawing << "\n"
-                                                                                 << messages;
-        log = VyrRecordingGenerator::Log();
+        log = ConvertDrawing(drawing);
         std::vector<Drawn> out;
         int color = 7, fill = 7;
         for (const std::string &line : log) {
-            const std::vector<double> n = Numbers(line);
+            const std::vector<double> n = CallNumbers(line);
             if (line.rfind("SetColor ", 0) == 0) color = static_cast<int>(n[0]);
             if (line.rfind("SetFillColor ", 0) == 0) fill = static_cast<int>(n[0]);
             if (line.rfind("DrawPolygonSet ", 0) == 0) {
@@ -127,7 +102,6 @@ protected:
     }
 
     std::vector<std::string> log;
-    VyrTempFile picture{".cgm"};
 };
 
 TEST_F(HatchDrawings, SolidFillsKeepTheirHolesAndIslands)
@@ -434,21 +408,22 @@ TEST_F(HatchRecords, CountsAndNumbersAreBounded)
         {"only gaps", false, {{0, 10, {-1}}}, 0, 0, nullptr},
     };
     VyrDxf2CgmRegisterMessages();
+    std::string &messages = vyrtest::DrawingMessages();
     for (const Case &c : cases) {
         messages.clear();
-        mpm_SetOutputRoutine(Capture);
+        mpm_SetOutputRoutine(vyrtest::KeepMessage);
         VyrDxfHatch hatch(Hatch(c.solid, c.families), nullptr, nullptr);
         const std::vector<std::string> log = vyrtest::Record(hatch);
         mpm_SetOutputRoutine(nullptr);
         const std::vector<std::string> sets = vyrtest::Only(log, "DrawPolygonSet ");
         EXPECT_EQ(sets.size(), c.polygonSets) << c.what;
         if (!sets.empty()) {
-            EXPECT_EQ(Numbers(sets[0])[0], 1.0) << c.what;
-            EXPECT_EQ(Numbers(sets[0])[1], 4.0) << c.what;
+            EXPECT_EQ(CallNumbers(sets[0])[0], 1.0) << c.what;
+            EXPECT_EQ(CallNumbers(sets[0])[1], 4.0) << c.what;
         }
         size_t segments = 0;
         for (const std::string &line : vyrtest::Only(log, "DrawSegments "))
-            segments += static_cast<size_t>(Numbers(line)[0]);
+            segments += static_cast<size_t>(CallNumbers(line)[0]);
         EXPECT_EQ(segments, c.segments) << c.what;
         if (c.warning) {
             EXPECT_NE(messages.find(c.warning), std::string::npos) << c.what << ": " << messages;

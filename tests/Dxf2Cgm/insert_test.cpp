@@ -23,9 +23,6 @@
 
 namespace {
 
-std::string messages;
-void Capture(const char *line, FILE *) { messages += line; }
-
 /* One line the generator drew, with the colour and line type current when
  * it was drawn. */
 struct Drawn {
@@ -66,28 +63,12 @@ std::vector<Drawn> Find(const std::vector<Drawn> &lines, double x1, double y1, d
     return out;
 }
 
-class InsertDrawings : public ::testing::Test {
+class InsertDrawings : public vyrtest::DrawingTest {
 protected:
-    void SetUp() override
-    {
-        messages.clear();
-        mpm_SetOutputRoutine(Capture);
-    }
-    void TearDown() override { mpm_SetOutputRoutine(nullptr); }
-
     std::vector<std::string> Convert(const std::string &name)
     {
-        const std::string drawing = std::string(VYR_TEST_DATA_DIR) + "/blocks/" + name;
-        VyrRecordingScope recording;
-        VyrDxf2Cgm converter;
-        EXPECT_EQ(converter.Convert(drawing.c_str(), picture.Path().c_str()), 0) << drawing << "\n"
-                                                                                 << messages;
-        converter.GetZelResults(&results);
-        return VyrRecordingGenerator::Log();
+        return ConvertDrawing(vyrtest::TestData("blocks", name.c_str()));
     }
-
-    ZelResults results{};
-    VyrTempFile picture{".cgm"};
 };
 
 /* The block "Mark" (base (10, 0)) has the line (10, 0)-(11, 0) on layer 0

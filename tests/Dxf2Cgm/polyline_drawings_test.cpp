@@ -14,77 +14,35 @@
 
 #include <unistd.h>
 
-#include "Dxf2Cgm/VyrDxf2Cgm.h"
+#include "Dxf2Cgm/dxf2cgm_fixture.h"
 #include "kernel/dxfi/dxfi_int.h"
-#include "kernel/mpm/mpm.h"
-#include "support/VyrRecordingGenerator.h"
-#include "support/VyrTempFile.h"
 
 namespace {
 
-std::string messages;
-void Capture(const char *line, FILE *) { messages += line; }
+using vyrtest::CallNumbers;
 
-std::string Data(const char *name) { return std::string(VYR_TEST_DATA_DIR) + "/polylines/" + name; }
+std::string Data(const char *name) { return vyrtest::TestData("polylines", name); }
 
-/* The numbers of a recorded call after its name. */
-std::vector<double> Numbers(const std::string &line)
-{
-    std::vector<double> out;
-    size_t pos = line.find(' ');
-    while (pos != std::string::npos) {
-        const size_t next = line.find(' ', pos + 1);
-        out.push_back(std::strtod(line.substr(pos + 1, next - pos - 1).c_str(), nullptr));
-        pos = next;
-    }
-    return out;
-}
-
-class PolylineDrawings : public ::testing::Test {
+class PolylineDrawings : public vyrtest::DrawingTest {
 protected:
-    void SetUp() override
-    {
-        messages.clear();
-        mpm_SetOutputRoutine(Capture);
-    }
-    void TearDown() override { mpm_SetOutputRoutine(nullptr); }
-
-    /* Converts a drawing; the calls the generator received (without the
-     * stream line, which names the output file) and the counters. */
-    std::vector<std::string> Convert(const std::string &drawing, int expect = 0)
-    {
-        VyrRecordingScope recording;
-        VyrDxf2Cgm converter;
-        EXPECT_EQ(converter.Convert(drawing.c_str(), picture.Path().c_str()), expect) << drawing << "\n"
-                                                                                      << messages;
-        converter.GetZelResults(&results);
-        std::vector<std::string> log;
-        for (const std::string &line : VyrRecordingGenerator::Log())
-            if (line.compare(0, 10, "SetStream ") != 0) log.push_back(line);
-        return log;
-    }
-
     /* The calls of `name` whose first numbers are `head` (within 0.01). */
     static size_t Count(const std::vector<std::string> &log, const std::string &name,
                         const std::vector<double> &head = {})
     {
         return static_cast<size_t>(std::count_if(log.begin(), log.end(), [&](const std::string &line) {
             if (line.compare(0, name.size() + 1, name + " ") != 0) return false;
-            const std::vector<double> n = Numbers(line);
+            const std::vector<double> n = CallNumbers(line);
             if (n.size() < head.size()) return false;
             for (size_t i = 0; i < head.size(); ++i)
                 if (std::fabs(n[i] - head[i]) > 0.01) return false;
             return true;
         }));
     }
-
-    ZelResults results{};
-    VyrTempFile picture{".cgm"};
 };
 
 TEST_F(PolylineDrawings, EveryKindIsDrawn)
 {
-    const std::vector<std::string> log = Convert(Data("convert_polylines_r2000.dxf"));
+    const std::vector<std::string> log = ConvertDrawing(Data("convert_polylines_r2000.dxf"));
     EXPECT_EQ(results.word[ZelLWPolylines], 8u);
     EXPECT_EQ(results.word[ZelPolylines], 4u) << "2D, 3D, mesh, polyface";
     EXPECT_EQ(results.word[ZelSmoothedPolylines], 2u) << "curve-fit, spline-fit";
@@ -112,8 +70,8 @@ TEST_F(PolylineDrawings, TheReleaseTwelveTwinDrawsTheSame)
 {
     /* The lightweight polylines written as classic ones draw the same
      * picture, call for call. */
-    const std::vector<std::string> lightweight = Convert(Data("convert_polylines_r2000.dxf"));
-    const std::vector<std::string> classic = Convert(Data("convert_polylines_r12.dxf"));
+    const std::vector<std::string> lightweight = ConvertDrawing(Data("convert_polylines_r2000.dxf"));
+    const std::vector<std::string> classic = ConvertDrawing(Data("convert_polylines_r12.dxf"));
     EXPECT_EQ(results.word[ZelLWPolylines], 0u);
     EXPECT_EQ(results.word[ZelPolylines], 12u);
     auto draws = [](const std::vector<std::string> &log) {
@@ -127,7 +85,7 @@ TEST_F(PolylineDrawings, TheReleaseTwelveTwinDrawsTheSame)
 
 TEST_F(PolylineDrawings, DamagedPolylinesDoNotStopTheDrawing)
 {
-    const std::vector<std::string> log = Convert(Data("broken_polylines.dxf"));
+    const std::vector<std::string> log = ConvertDrawing(Data("broken_polylines.dxf"));
     EXPECT_EQ(results.word[ZelLines], 2u);
     EXPECT_EQ(Count(log, "DrawLine", {0, -1000, 1000, -1000}), 1u) << "the line before";
     EXPECT_EQ(Count(log, "DrawLine", {0, 4000, 1000, 4000}), 1u) << "the line after";
@@ -185,7 +143,7 @@ TEST_F(PolylineDrawings, SampleDrawingsCountTheirPolylines)
     } restore{saved, path != nullptr};
     for (const auto &s : samples) {
         SCOPED_TRACE(s.file);
-        const std::vector<std::string> log = Convert(dir + "/" + s.file);
+        const std::vector<std::string> log = ConvertDrawing(dir + "/" + s.file);
         EXPECT_EQ(results.word[ZelLWPolylines], s.lightweight);
         EXPECT_EQ(results.word[ZelPolylines], s.classic);
         EXPECT_EQ(results.word[ZelSmoothedPolylines], s.smoothed);
@@ -195,7 +153,7 @@ TEST_F(PolylineDrawings, SampleDrawingsCountTheirPolylines)
     /* The bulged chain of the release-2007 drawing: seven straight pieces
      * (a LINE of the drawing lies on the fifth), then a quarter circle
      * (bulge -tan 22.5 degrees) to (48, 18). */
-    const std::vector<std::string> dims = Convert(dir + "/LibreCAD+LibreCAD/dim_sample.dxf");
+    const std::vector<std::string> dims = ConvertDrawing(dir + "/LibreCAD+LibreCAD/dim_sample.dxf");
     const double chain[][2] = {{48, 18},      {48, 24},      {44.0821, 13.36}, {27.6, 13.36},
                                {27.6, 43.36}, {37.6, 43.36}, {67.6, 73.36},    {67.6, 33.36}};
     for (size_t i = 0; i + 1 < sizeof chain / sizeof chain[0]; ++i)
@@ -203,7 +161,7 @@ TEST_F(PolylineDrawings, SampleDrawingsCountTheirPolylines)
                   i == 4 ? 2u : 1u)
             << "piece " << i;
     EXPECT_EQ(Count(dims, "DrawArc", {50.12, 35.48, 17.6081}), 1u);
-    const std::vector<std::string> monkey = Convert(dir + "/bert+libdxf/blender-monkey_head_R12.dxf");
+    const std::vector<std::string> monkey = ConvertDrawing(dir + "/bert+libdxf/blender-monkey_head_R12.dxf");
     EXPECT_EQ(Count(monkey, "DrawPolyline"), 500u) << "one closed outline per face";
 }
 
