@@ -42,17 +42,16 @@ VyrDxfAttribute::VyrDxfAttribute(unsigned long entity, VyrDxfLayer *layer, VyrDx
     horizontal = rec->hjust;
     vertical = rec->vjust;
     if (const char *t = VyrDxfDeref<char>(rec->text)) text = t;
-    VyrDxfCopyField(styleName, sizeof styleName, rec->tstyle, sizeof rec->tstyle);
+    styleName = VyrDxfText::KindOfStyleName(rec->tstyle, sizeof rec->tstyle);
     VyrDxfOcs(rec->dxfhdr.extrusion).TextToPlan(rec->txtstr[2], insertX, insertY, alignX, alignY, rotation);
 }
 
 VyrUnicodeString VyrDxfAttribute::MapFontName(double *factor) const
 {
-    const std::string name = styleName;
     VyrUnicodeString font("Coure.pfb");
-    if (name == "ISOCP") {
+    if (styleName == VyrDxfText::kIsocpStyleName) {
         if (factor) *factor *= 0.75;
-    } else if (name == "STANDARD") {
+    } else if (styleName == VyrDxfText::kStandardStyleName) {
         font = "SSS2.font";
     } else if (VyrDxfUCConverter *uc = VyrDxf2Cgm::GetUCConverter()) {
         uc->MappFontWithCodePage(&font);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Dxf2Cgm/VyrDxfEntity.h"
+#include "Dxf2Cgm/VyrDxfText.h"
 #include "platform/base/VyrUnicodeString.h"
 
 class VyrDxfAttribute : public VyrDxfEntity {
@@ -35,7 +36,7 @@ private:
     int flags = 0;
     int horizontal = 0, vertical = 0;
     std::string text;
-    char styleName[256] = {0};
+    VyrDxfText::StyleNameKind styleName = VyrDxfText::kOtherStyleName;
 };
 
 #endif

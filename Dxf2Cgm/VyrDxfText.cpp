@@ -9,6 +9,7 @@
 #include "Dxf2Cgm/VyrDxfText.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
@@ -47,7 +48,7 @@ VyrDxfText::VyrDxfText(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *bl
     vertical = rec->vjust;
     generation = rec->tflag;
     if (const char *t = VyrDxfDeref<char>(rec->text)) text = t;
-    VyrDxfCopyField(styleName, sizeof styleName, rec->tstyle, sizeof rec->tstyle);
+    styleName = KindOfStyleName(rec->tstyle, sizeof rec->tstyle);
     VyrDxfOcs(rec->dxfhdr.extrusion).TextToPlan(rec->xyzloc[2], insertX, insertY, alignX, alignY, rotation);
 }
 
@@ -75,17 +76,24 @@ VyrUnicodeString VyrDxfText::MapFontName(short isDBCS, double *factor) const
             font = "SwissCL.pfb";
         else
             byCodePage();
+    } else if (styleName == kIsocpStyleName) {
+        scale = 0.75;
+    } else if (styleName == kStandardStyleName) {
+        font = "SSS2.font";
     } else {
-        const std::string name = styleName;
-        if (name == "ISOCP")
-            scale = 0.75;
-        else if (name == "STANDARD")
-            font = "SSS2.font";
-        else
-            byCodePage();
+        byCodePage();
     }
     if (factor) *factor *= scale;
     return font;
+}
+
+VyrDxfText::StyleNameKind VyrDxfText::KindOfStyleName(const char *field, int fieldSize)
+{
+    char name[256];
+    VyrDxfCopyField(name, sizeof name, field, fieldSize);
+    if (std::strcmp(name, "ISOCP") == 0) return kIsocpStyleName;
+    if (std::strcmp(name, "STANDARD") == 0) return kStandardStyleName;
+    return kOtherStyleName;
 }
 
 int VyrDxfText::AlignmentCode(int vertical, int horizontal)

@@ -73,6 +73,13 @@ public:
     static int DrawString(VyrPrintGenerator *generator, VyrDxfEntity &entity, const VyrDxfTextLook &look,
                           double x, double y, const VyrUnicodeString &text);
 
+    /* What a text's own style name means for its font when the drawing has
+     * no style record for it: only the names "ISOCP" and "STANDARD" count,
+     * so an element keeps this instead of a copy of the name (the element
+     * then stays small enough for the pool). */
+    enum StyleNameKind : unsigned char { kOtherStyleName, kIsocpStyleName, kStandardStyleName };
+    static StyleNameKind KindOfStyleName(const char *field, int fieldSize);
+
 private:
     double insertX = 0.0, insertY = 0.0;
     double alignX = 0.0, alignY = 0.0;
@@ -82,7 +89,7 @@ private:
     double oblique = 0.0;
     int horizontal = 0, vertical = 0, generation = 0;
     std::string text;
-    char styleName[256] = {0};
+    StyleNameKind styleName = kOtherStyleName;
     VyrDxfTextStyle *textStyle = nullptr;
 };
 
