@@ -17,6 +17,21 @@ std::map<std::string, std::vector<double>> &Patterns()
     return patterns;
 }
 
+/* The last name looked up and what it found: the elements of a drawing
+ * mostly share a few line type names, and each element asks once per
+ * write. Any change of the table forgets it. */
+struct LastLookup {
+    bool valid = false;
+    std::string name;
+    const std::vector<double> *found = nullptr;
+};
+
+LastLookup &Last()
+{
+    static LastLookup last;
+    return last;
+}
+
 std::string Key(const char *name)
 {
     std::string key(name ? name : "");
@@ -39,17 +54,28 @@ void VyrDxfLineTypeTable::Add(const char *name, int count, const double *dashes)
         }
     }
     if (!(period > 0)) pattern.clear();
+    Last().valid = false;
     Patterns().emplace(Key(name), pattern);
 }
 
 const std::vector<double> *VyrDxfLineTypeTable::Find(const char *name)
 {
+    LastLookup &last = Last();
+    const char *text = name ? name : "";
+    if (last.valid && last.name == text) return last.found;
     const auto &patterns = Patterns();
-    const auto found = patterns.find(Key(name));
-    return found == patterns.end() ? nullptr : &found->second;
+    const auto found = patterns.find(Key(text));
+    last.found = found == patterns.end() ? nullptr : &found->second;
+    last.name = text;
+    last.valid = true;
+    return last.found;
 }
 
-void VyrDxfLineTypeTable::Clear() { Patterns().clear(); }
+void VyrDxfLineTypeTable::Clear()
+{
+    Last().valid = false;
+    Patterns().clear();
+}
 
 void VyrDxfLineTypeTable::AddTable(uint32_t table)
 {
