@@ -202,95 +202,74 @@ TEST_F(Driver, NewReleaseGoesThroughTheConverter)
     EXPECT_EQ(dxfi__preprocessor_tmpfile, nullptr);
 }
 
-TEST_F(Driver, NothingToConvertLoadsTheInputAgainAndKeepsIt)
+/* What becomes of a drawing of a newer release (its first load fails with
+ * the toolkit's error 309) by what the converter does. With nothing to
+ * convert the input is loaded again and kept; every failure says why,
+ * names the input and never the temporary file, and loads nothing the
+ * converter left. */
+TEST_F(Driver, ConverterOutcomes)
 {
-    Converter("exit 5");
-    script().errors = {309, 0};
-    ASSERT_EQ(Parse([](Drawing &) {}), 0) << printed();
-    ASSERT_EQ(script().paths.size(), 2u);
-    EXPECT_EQ(script().paths[1], path);
-    EXPECT_TRUE(Exists(path));
-    EXPECT_EQ(mpm_GetLastError(), 0);
-}
-
-TEST_F(Driver, MissingConverterIsReportedWithTheInputPath)
-{
-    dxfi_SetProcessor((bindir + "/no-such-program").c_str());
-    script().errors = {309, 0};
-    EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
-    /* what the converter left is not loaded */
-    ASSERT_EQ(script().paths.size(), 1u);
-    EXPECT_EQ(printed().find(tmpdir), std::string::npos) << "names the temporary file: " << printed();
-    EXPECT_NE(Said().find("no-such-program' could not be started"), std::string::npos) << printed();
-    EXPECT_NE(printed().find("Error reading from the file '" + path + "'"), std::string::npos) << printed();
-    int count = 0, total = 0;
-    mpm_GetErrorCount(DNFP_READ_ERROR, &count, &total);
-    EXPECT_EQ(count, 1);
-}
-
-TEST_F(Driver, NothingToConvertOfATooNewDrawingIsNotOutOfRange)
-{
-    Converter("exit 5");
-    script().errors = {309, 309};
-    EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
-    ASSERT_EQ(script().paths.size(), 2u);
-    EXPECT_EQ(script().paths[1], path);
-    EXPECT_EQ(printed().find("out of range"), std::string::npos) << printed();
-    EXPECT_NE(Said().find("newer than AC1015"), std::string::npos) << printed();
-    EXPECT_NE(printed().find("Error reading from the file '" + path + "'"), std::string::npos) << printed();
-}
-
-TEST_F(Driver, DefaultConverterNameIsLookedUpAndMayBeMissing)
-{
-    script().errors = {309, 0};
-    InDirWithPath(bindir, "/nonexistent", [&] { EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR); });
-    EXPECT_EQ(script().paths.size(), 1u);
-    EXPECT_NE(Said().find("'" DXFI_DEFAULT_PROCESSOR "' was not found beside the library or on PATH"),
-              std::string::npos)
-        << printed();
-}
-
-TEST_F(Driver, ConverterFailuresSayWhy)
-{
-    /* exit status 1, death by signal 5 (which is not exit status 5), and a
-     * program that cannot be run */
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"exit 1", "failed with exit status 1"},
-        {"kill -TRAP $$", "was killed by signal 5"},
+    enum Program { kStandIn, kMissing, kNotExecutable, kDefaultNotFound };
+    const int failed = DNFP_READ_ERROR;
+    const char *const nowhere = "'" DXFI_DEFAULT_PROCESSOR "' was not found beside the library or on PATH";
+    /* the program, the stand-in's commands, the toolkit's error of the
+     * second load, the time limit, the result, the loads made (a second
+     * one loads the input again) and what is said */
+    const struct Case {
+        Program program;
+        const char *body;
+        int secondLoad, timeLimit, result;
+        size_t loaded;
+        const char *said;
+    } cases[] = {
+        {kStandIn, "exit 5", 0, 0, 0, 2, ""}, /* nothing to convert */
+        {kStandIn, "exit 5", 309, 0, failed, 2, "newer than AC1015"},
+        {kStandIn, "printf x > \"$2\"; exit 1", 0, 0, failed, 1, "failed with exit status 1"},
+        {kStandIn, "printf x > \"$2\"; kill -TRAP $$", 0, 0, failed, 1, "was killed by signal 5"},
+        {kStandIn, "sleep 30", 3, 1, failed, 1, "did not end within 1 seconds"},
+        {kMissing, "", 0, 0, failed, 1, "no-such-program' could not be started"},
+        {kNotExecutable, "exit 0", 0, 0, failed, 1, "could not be started"},
+        {kDefaultNotFound, "", 0, 0, failed, 1, nowhere},
     };
-    for (const auto &c : cases) {
-        Converter("printf converted > \"$2\"; " + c.first);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.body) + " / " + c.said);
         script() = LoadScript();
-        script().errors = {309, 0};
+        script().errors = {309, c.secondLoad};
         printed().clear();
-        mpm_ClearStack(0);
-        ASSERT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), DNFP_READ_ERROR) << c.first;
-        EXPECT_EQ(script().paths.size(), 1u) << c.first;
-        EXPECT_NE(Said().find(c.second), std::string::npos) << c.first << printed();
+        mpm_ClearError();
+        dnfp_SetProcessorTimeLimit(c.timeLimit);
+        if (c.program == kMissing)
+            dxfi_SetProcessor((bindir + "/no-such-program").c_str());
+        else if (c.program == kDefaultNotFound)
+            dxfi_SetProcessor(nullptr);
+        else
+            Converter(c.body);
+        if (c.program == kNotExecutable) chmod((bindir + "/convert").c_str(), 0600);
+        timespec start, end;
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        if (c.program == kDefaultNotFound)
+            InDirWithPath(bindir, "/nonexistent",
+                          [&] { EXPECT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), c.result); });
+        else
+            EXPECT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), c.result);
+        clock_gettime(CLOCK_MONOTONIC, &end);
+        EXPECT_LT(end.tv_sec - start.tv_sec, 10);
+        ASSERT_EQ(script().paths.size(), c.loaded);
+        if (c.loaded == 2) { EXPECT_EQ(script().paths[1], path); }
+        EXPECT_TRUE(Exists(path));
+        EXPECT_NE(Said().find(c.said), std::string::npos) << printed();
+        EXPECT_EQ(printed().find("out of range"), std::string::npos) << printed();
+        if (c.result == 0) {
+            EXPECT_EQ(mpm_GetLastError(), 0) << printed();
+            continue;
+        }
         EXPECT_NE(printed().find("Error reading from the file '" + path + "'"), std::string::npos)
-            << c.first << printed();
-        EXPECT_EQ(printed().find(tmpdir), std::string::npos) << c.first << printed();
+            << printed();
+        EXPECT_EQ(printed().find(tmpdir), std::string::npos) << "names the temporary file: " << printed();
+        int count = 0, total = 0;
+        mpm_GetErrorCount(DNFP_READ_ERROR, &count, &total);
+        EXPECT_EQ(count, 1);
     }
-    Converter("exit 0");
-    chmod((bindir + "/convert").c_str(), 0600);
-    script() = LoadScript();
-    script().errors = {309, 0};
-    mpm_ClearStack(0);
-    EXPECT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), DNFP_READ_ERROR);
-    EXPECT_NE(Said().find("could not be started"), std::string::npos) << printed();
-}
-
-TEST_F(Driver, ConverterThatOutlivesItsTimeLimitIsStopped)
-{
-    dnfp_SetProcessorTimeLimit(1);
-    Converter("sleep 30");
-    script().errors = {309, 3};
-    timespec start, end;
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    EXPECT_EQ(Parse([](Drawing &) {}), DNFP_READ_ERROR);
-    clock_gettime(CLOCK_MONOTONIC, &end);
-    EXPECT_LT(end.tv_sec - start.tv_sec, 10);
-    EXPECT_NE(Said().find("did not end within 1 seconds"), std::string::npos) << printed();
 }
 
 TEST_F(Driver, FileNamesAreArgumentsNotShellText)
