@@ -171,44 +171,36 @@ protected:
     std::string tmp, converterLog;
 };
 
-TEST_F(Dxf2CgmTool, UsageErrors)
+/* Command lines that cannot work: usage errors (status 2), an input that
+ * cannot be read and an output that cannot be made (status 1), each said
+ * on standard error; no picture is left. "--help" answers on standard
+ * output. */
+TEST_F(Dxf2CgmTool, CommandLinesThatCannotWork)
 {
-    Outcome r = Tool("");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("usage: dxf2cgm"), std::string::npos);
-    EXPECT_EQ(Tool("only-one.dxf").status, 2);
-    EXPECT_EQ(Tool("a.dxf b.cgm c.cgm").status, 2);
-    r = Tool("--frobnicate a.dxf b.cgm");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("unknown option --frobnicate"), std::string::npos);
-    r = Tool("-o " + work + " -j 0 a.dxf");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("-j needs a positive number"), std::string::npos);
-    EXPECT_EQ(Tool("-o").status, 2);
-    r = Tool("-o " + work + "/missing-dir a.dxf");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("is not a directory"), std::string::npos);
-    r = Tool("--help");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("-j N"), std::string::npos);
-}
-
-TEST_F(Dxf2CgmTool, UnreadableInput)
-{
-    const std::string output = work + "/out.cgm";
-    Outcome r = Tool(work + "/no-such-drawing.dxf " + output);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("cannot read " + work + "/no-such-drawing.dxf"), std::string::npos) << r.err;
-    EXPECT_FALSE(Exists(output)) << "no output for a failed conversion";
-}
-
-TEST_F(Dxf2CgmTool, UnwritableOutput)
-{
-    Outcome r = Tool(kSample + " " + work + "/no/such/dir/out.cgm");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("The picture '" + work + "/no/such/dir/out.cgm' cannot be created"),
-              std::string::npos)
-        << r.err;
+    const struct {
+        std::string args;
+        int status;
+        std::string said; /* on standard error; on standard output for --help */
+    } cases[] = {
+        {"", 2, "usage: dxf2cgm"},
+        {"only-one.dxf", 2, ""},
+        {"a.dxf b.cgm c.cgm", 2, ""},
+        {"--frobnicate a.dxf b.cgm", 2, "unknown option --frobnicate"},
+        {"-o " + work + " -j 0 a.dxf", 2, "-j needs a positive number"},
+        {"-o", 2, ""},
+        {"-o " + work + "/missing-dir a.dxf", 2, "is not a directory"},
+        {"--help", 0, "-j N"},
+        {work + "/no-such-drawing.dxf " + work + "/out.cgm", 1,
+         "cannot read " + work + "/no-such-drawing.dxf"},
+        {kSample + " " + work + "/no/such/dir/out.cgm", 1,
+         "The picture '" + work + "/no/such/dir/out.cgm' cannot be created"},
+    };
+    for (const auto &c : cases) {
+        const Outcome r = Tool(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_NE((c.status == 0 ? r.out : r.err).find(c.said), std::string::npos) << c.args << ": " << r.err;
+        EXPECT_FALSE(Exists(work + "/out.cgm")) << c.args;
+    }
 }
 
 TEST_F(Dxf2CgmTool, InputsThatAreNoFilesAreRefusedAtOnce)
