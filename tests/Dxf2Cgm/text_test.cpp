@@ -251,51 +251,47 @@ TEST_F(Texts, AlignedMiddleAndFitStartAtTheInsertionPoint)
     }
 }
 
-TEST_F(Texts, WidthFactorsAndSlant)
+/* Width factors, slants, the turn and scale of a transformation (a
+ * mirror gives the mirrored direction and a positive scale) and a
+ * downward extrusion (x negated, rotation 180 - r); NAN: not checked. */
+TEST_F(Texts, WidthSlantTransformationsAndExtrusion)
 {
-    for (double w : {0.5, 1.0, 2.0}) {
-        TextDef d;
-        d.width = w;
-        EXPECT_NEAR(WriteText(d).Param(9), w, 1e-6);
-    }
-    TextDef d;
-    d.oblique = 20.0;
-    EXPECT_EQ(WriteText(d).Param(5), 20.0f);
-    d.oblique = -12.5;
-    EXPECT_EQ(WriteText(d).Param(5), -12.5f);
-}
-
-/* A text in a rotated, scaled insert turns and grows with it; a mirror
- * gives the mirrored direction and a positive scale. */
-TEST_F(Texts, TransformationsTurnAndScaleTheText)
-{
-    TextDef d;
-    d.rotation = 10.0;
     const VyrMathTransformation2D turn(VyrMathPoint2D(0.0, 0.0), 30.0, VyrMathRotation);
-    Sent s = WriteText(d, &turn);
-    EXPECT_NEAR(s.Param(6), 40.0, 1e-4);
     const VyrMathTransformation2D twice(VyrMathPoint2D(0.0, 0.0), 2.0, VyrMathScaling);
-    s = WriteText(d, &twice);
-    EXPECT_NEAR(s.Param(2), 5.0, 1e-6);
-    EXPECT_NEAR(s.X(), 20.0, 1e-5);
     const VyrMathTransformation2D flip(VyrMath2x2Matrix(2.0, -2.0), VyrMathVector2D(0.0, 0.0));
-    s = WriteText(d, &flip);
-    EXPECT_NEAR(s.Param(2), 5.0, 1e-6);
-    EXPECT_NEAR(s.Param(6), -10.0, 1e-4);
-    EXPECT_NEAR(s.Y(), -40.0, 1e-5);
-}
-
-/* Under a downward extrusion the text's x is negated and its rotation
- * becomes 180 - r. */
-TEST_F(Texts, DownwardExtrusionMirrorsTheText)
-{
-    TextDef d;
-    d.rotation = 30.0;
-    d.extrusionZ = -1.0;
-    Sent s = WriteText(d);
-    EXPECT_NEAR(s.X(), -10.0, 1e-6);
-    EXPECT_NEAR(s.Y(), 20.0, 1e-6);
-    EXPECT_NEAR(s.Param(6), 150.0, 1e-4);
+    const double no = NAN;
+    const struct {
+        double rotation, width, oblique, extrusionZ;
+        const VyrMathTransformation2D *t;
+        double x, y, height, turned, widthSent, slant;
+    } cases[] = {
+        {0, 0.5, 0, 1, nullptr, no, no, no, no, 0.5, no},
+        {0, 1.0, 0, 1, nullptr, no, no, no, no, 1.0, no},
+        {0, 2.0, 0, 1, nullptr, no, no, no, no, 2.0, no},
+        {0, 1, 20, 1, nullptr, no, no, no, no, no, 20},
+        {0, 1, -12.5, 1, nullptr, no, no, no, no, no, -12.5},
+        {10, 1, 0, 1, &turn, no, no, no, 40, no, no},
+        {10, 1, 0, 1, &twice, 20, no, 5, no, no, no},
+        {10, 1, 0, 1, &flip, no, -40, 5, -10, no, no},
+        {30, 1, 0, -1, nullptr, -10, 20, no, 150, no, no},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "r " << c.rotation << " w " << c.width << " o " << c.oblique
+                                        << " z " << c.extrusionZ);
+        TextDef d;
+        d.rotation = c.rotation;
+        d.width = c.width;
+        d.oblique = c.oblique;
+        d.extrusionZ = c.extrusionZ;
+        const Sent s = WriteText(d, c.t);
+        const double got[] = {s.X(), s.Y(), s.Param(2), s.Param(6), s.Param(9), s.Param(5)};
+        const double want[] = {c.x, c.y, c.height, c.turned, c.widthSent, c.slant};
+        const double tolerance[] = {1e-5, 1e-5, 1e-6, 1e-4, 1e-6, 1e-6};
+        for (int i = 0; i < 6; ++i) {
+            if (std::isnan(want[i])) continue;
+            EXPECT_NEAR(got[i], want[i], tolerance[i]) << "value " << i;
+        }
+    }
 }
 
 /* Shared block contents are written once per insert: the width factor a
