@@ -138,6 +138,18 @@ size_t classsize(int kind)
     }
 }
 
+/* The first index from `i` on whose byte is not zero, or n; eight bytes at
+ * a time over the long zero tails of the fixed-size text fields. */
+size_t skipzeros(const unsigned char *rec, size_t i, size_t n)
+{
+    for (uint64_t w; i + 8 <= n; i += 8) {
+        std::memcpy(&w, rec + i, 8);
+        if (w) break;
+    }
+    while (i < n && rec[i] == 0) ++i;
+    return i;
+}
+
 /* A record as runs: each a 16-bit count of zero bytes to pass over, a
  * 16-bit count of bytes that follow, those bytes. Runs of fewer than 8 zero
  * bytes stay among the bytes. */
@@ -145,8 +157,7 @@ size_t packzeros(const unsigned char *rec, size_t n, unsigned char *out)
 {
     size_t o = 0, i = 0;
     while (i < n) {
-        size_t z = i;
-        while (z < n && rec[z] == 0) ++z;
+        size_t z = skipzeros(rec, i, n);
         uint16_t skip = static_cast<uint16_t>(z - i);
         size_t start = z, end = z;
         while (end < n) {
@@ -216,6 +227,10 @@ LLNode *adPackEntity(AdDrawing *dwg, const AdEntityHeader *hdr, const AdEntityRe
     size_t full = adEntityRecordSize(dwg, hdr->enttype);
     const unsigned char *rb = reinterpret_cast<const unsigned char *>(rec);
     size_t reclen = full;
+    for (uint64_t w; reclen >= 8; reclen -= 8) {
+        std::memcpy(&w, rb + reclen - 8, 8);
+        if (w) break;
+    }
     while (reclen > 0 && rb[reclen - 1] == 0) --reclen;
     /* the record without its runs of zero bytes */
     unsigned char enc[sizeof(AdEntityRecord) * 3 / 2 + 16]; /* a token per 9 bytes at worst */
