@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -345,6 +346,83 @@ TEST_F(EndToEnd, LibreOfficeDrawsTheSample)
     const std::vector<uint8_t> png = Read(work + "/sample.png");
     ASSERT_GT(png.size(), 2000u) << "no picture was drawn";
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+}
+
+/* Every picture this library writes, byte for byte: the bundled sample,
+ * the test drawings and, when they are there, the drawings of other programs
+ * are converted in both profiles, and a 64-bit FNV-1a checksum of each
+ * picture (or "failed") is compared with tests/data/picture-checksums.txt.
+ * Work meant only to make the conversion faster must leave every line of
+ * that file as it is; work that changes pictures on purpose rewrites it with
+ * tests/data/update_picture_checksums.sh and says why in its commit. */
+TEST_F(EndToEnd, PicturesKeepTheirBytes)
+{
+    std::map<std::string, std::string> expected;
+    {
+        std::ifstream in(std::string(VYR_TEST_DATA_DIR) + "/picture-checksums.txt");
+        std::string sum, key;
+        while (in >> sum >> key) expected[key] = sum;
+    }
+    ASSERT_FALSE(expected.empty()) << "tests/data/picture-checksums.txt is missing";
+
+    struct Collection {
+        std::string prefix, dir;
+        std::vector<std::string> drawings;
+    };
+    std::vector<Collection> collections = {
+        {"examples", SourceDir() + "/examples", {SourceDir() + "/examples/sample.dxf"}},
+        {"data", VYR_TEST_DATA_DIR, DrawingsIn(VYR_TEST_DATA_DIR)},
+        {"samples", VYR_SAMPLES_DIR, DrawingsIn(VYR_SAMPLES_DIR)},
+        {"dwg", VYR_DWG_SAMPLES_DIR, {}},
+    };
+    if (DIR *d = ::opendir(VYR_DWG_SAMPLES_DIR)) {
+        while (dirent *e = ::readdir(d)) {
+            const std::string name = e->d_name;
+            if (name.size() > 4 && name.substr(name.size() - 4) == ".dwg")
+                collections.back().drawings.push_back(collections.back().dir + "/" + name);
+        }
+        ::closedir(d);
+        std::sort(collections.back().drawings.begin(), collections.back().drawings.end());
+    }
+
+    const char *path = std::getenv("PATH");
+    const std::string saved = path ? path : "";
+    ::setenv("PATH", (std::string(VYR_BINARY_DIR) + "/tools:" + saved).c_str(), 1);
+    const char *out = std::getenv("VYR_PICTURE_CHECKSUMS_OUT");
+    std::ofstream written;
+    if (out) written.open(out, std::ios::app);
+    const std::string output = work + "/checked.cgm";
+    int checked = 0;
+    for (const Collection &collection : collections) {
+        for (const std::string &drawing : collection.drawings) {
+            for (const VyrCgmProfile profile : {VyrCgmProfileStandard, VyrCgmProfileCompatible}) {
+                const std::string key =
+                    std::string(profile == VyrCgmProfileStandard ? "standard:" : "compat:") +
+                    collection.prefix + drawing.substr(collection.dir.size());
+                VyrPrintCGMGenerator::sSetDefaultProfile(profile);
+                ::unlink(output.c_str());
+                VyrDxf2Cgm converter;
+                std::string sum = "failed";
+                if (converter.Convert(drawing.c_str(), output.c_str()) == 0) {
+                    uint64_t h = 14695981039346656037ull;
+                    for (const uint8_t byte : Read(output)) h = (h ^ byte) * 1099511628211ull;
+                    char text[17];
+                    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+                    sum = text;
+                }
+                if (written.is_open()) written << sum << ' ' << key << '\n';
+                const auto it = expected.find(key);
+                if (it == expected.end()) {
+                    ADD_FAILURE() << "no checksum for " << key << " (new drawing?)";
+                    continue;
+                }
+                EXPECT_EQ(sum, it->second) << key << ": the picture changed";
+                ++checked;
+            }
+        }
+    }
+    ::setenv("PATH", saved.c_str(), 1);
+    EXPECT_GE(checked, 80);
 }
 
 /* The $ACADVER value of an ASCII drawing, "" when it has none. */
