@@ -277,6 +277,65 @@ int dxffieldread(AdFieldTable *t, void *rec, int codepage);
         arr, (int)(sizeof arr / sizeof arr[0]), 0, { 0 }                                                     \
     }
 
+/* What the rules of one kind collect while its pairs are read, before
+ * dxfentfinish turns it into the record's counts and blobs. Only the member
+ * of the entity's kind is in use; its buffers are freed by dxfentdiscard.
+ * A "declared" count is the one the file gives before the data; the other
+ * counts are what was read. */
+typedef struct AdLwplineCollect {
+    AdBytes verts;      /* x, y, bulge, start width, end width per vertex */
+    double vertex[5];   /* the vertex being read */
+    unsigned char open; /* vertex holds a vertex not yet in verts */
+} AdLwplineCollect;
+typedef struct AdHatchCollect {
+    AdBytes paths, sources, patlines, seeds;
+    int32_t numpatlines, numseeds;
+    unsigned char pathsread; /* the path count (91) was read */
+} AdHatchCollect;
+typedef struct AdLeaderCollect {
+    AdBytes points;
+    int32_t declared, numpoints;
+    unsigned char declaredread, pointsread;
+} AdLeaderCollect;
+typedef struct AdMlineCollect {
+    AdBytes verts; /* per vertex: point, direction, miter, then per line its element and fill parameters */
+    int32_t declared, numlines, numverts;
+    unsigned char vertsread;
+} AdMlineCollect;
+typedef struct AdSplineCollect {
+    AdBytes knots, ctlpts, fitpts;
+    int32_t declknots, declctl, declfit, numctl, numfit;
+    unsigned char knotsgiven, ctlgiven, fitgiven; /* the declared counts were read */
+    unsigned char knotsread, ctlread, fitread;
+} AdSplineCollect;
+typedef struct AdMtextCollect {
+    AdBytes text;           /* the chunks, 3 ... 3 1 */
+    unsigned char chunked;  /* a chunk was read: the text is the blob */
+    unsigned char inchunks; /* the last chunk was a 3, so a 1 continues it */
+} AdMtextCollect;
+typedef struct AdAcisCollect {
+    AdBytes lines;          /* the decoded SAT text */
+    unsigned char lineopen; /* a line is begun and needs its end */
+} AdAcisCollect;
+typedef struct AdImageCollect {
+    AdBytes clipverts;
+    double vertex[2];
+    unsigned char open;
+} AdImageCollect;
+typedef struct AdViewportCollect {
+    AdBytes frozenlayers; /* handles, 8 bytes each */
+    int32_t numfrozen;
+} AdViewportCollect;
+/* Where the 310 bytes of a proxy go: after a 92, its graphics; after a 93,
+ * its entity data (whose handles follow as 330..360). */
+enum { AD_PROXY_NOWHERE, AD_PROXY_GRAPHICS, AD_PROXY_DATA };
+typedef struct AdProxyCollect {
+    AdBytes graphics, data, pairs, objids;
+    int32_t numobjids;
+    unsigned char target;    /* AD_PROXY_... */
+    unsigned char ownerread; /* the first 330 is the owner, not an object id */
+} AdProxyCollect;
+
 /* What the entity reader collects beside the entity's fields. */
 typedef struct AdEntCtx {
     int16_t type;
@@ -286,12 +345,21 @@ typedef struct AdEntCtx {
         dimstyle[AD_NAME_LEN];
     unsigned char haslayer, hasltype, hasstyle, hasblock, hasdimstyle, haselevation, hashandle;
     double elevation;
-    unsigned zmask;     /* bit i: the z code 30 + i was read */
-    AdBytes a, b, c, d; /* data of the rule readers, for blobs */
-    int32_t n1, n2, n3;
-    double v[5]; /* LWPOLYLINE: the pending vertex */
-    unsigned char pending, intext, lineopen, bintarget, countgiven;
+    unsigned zmask;        /* bit i: the z code 30 + i was read */
     unsigned char foreign; /* a kind without a class that this toolkit does not read */
+    union {                /* by kind; the last member, zeroed to the end when an entity begins */
+        AdLwplineCollect lwpline;
+        AdHatchCollect hatch;
+        AdLeaderCollect leader;
+        AdMlineCollect mline;
+        AdSplineCollect spline;
+        AdMtextCollect mtext;
+        AdAcisCollect acis;
+        AdImageCollect image;
+        AdBytes ole;
+        AdViewportCollect vport;
+        AdProxyCollect proxy;
+    };
 } AdEntCtx;
 /* The rule-driven pairs of an entity: 1 taken, 0 not this reader's, -1
  * failure (error set). */

@@ -34,6 +34,7 @@
  * vertices' own handles, flags, tangents and extended data, the SEQEND. */
 #include "toolkit/dxf/dxf_int.h"
 
+#include <cstddef>
 #include <cmath>
 #include <cstring>
 
@@ -725,10 +726,8 @@ int16_t dxfloadentity(AdDrawing *dwg, void *a, void *)
         c.xd.overflow = 0;
         c.haslayer = c.hasltype = c.hasstyle = c.hasblock = c.hasdimstyle = c.haselevation = c.hashandle = 0;
         c.zmask = 0;
-        c.a = c.b = c.c = c.d = AdBytes{};
-        c.n1 = c.n2 = c.n3 = 0;
-        c.pending = c.intext = c.lineopen = c.bintarget = c.countgiven = 0;
-        if (c.foreign) dxfputpair(&c.c); /* (0, name), still the current pair */
+        std::memset(&c.proxy, 0, sizeof c - offsetof(AdEntCtx, proxy));
+        if (c.foreign) dxfputpair(&c.proxy.pairs); /* (0, name), still the current pair */
 
         AdEntityHeader h;
         std::memset(&h, 0, sizeof h);

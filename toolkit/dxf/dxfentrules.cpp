@@ -135,7 +135,7 @@ bool hatchspline(AdDrawing *dwg, AdBytes *b, bool last)
 
 bool hatchpaths(AdDrawing *dwg, AdEntCtx *c, int32_t npaths)
 {
-    AdBytes *b = &c->a;
+    AdBytes *b = &c->hatch.paths;
     for (int32_t p = 0; p < npaths; ++p) {
         if (!seq(dwg)) return false;
         int32_t flags = dxfint();
@@ -204,7 +204,7 @@ bool hatchpaths(AdDrawing *dwg, AdEntCtx *c, int32_t npaths)
         if (!puts32(b, nsrc)) return false;
         for (int32_t i = 0; i < nsrc; ++i) {
             if (!seq(dwg)) return false;
-            if (!adbytesput(&c->b, adin->curhandle, 8)) return false;
+            if (!adbytesput(&c->hatch.sources, adin->curhandle, 8)) return false;
         }
     }
     return true;
@@ -233,8 +233,8 @@ bool hatchlines(AdDrawing *dwg, AdBytes *b, int32_t n)
 
 bool splineknots(AdDrawing *dwg, AdEntCtx *c)
 {
-    /* c->n1: the knot count when 72 came first; the current pair is a 40 */
-    int32_t want = c->countgiven & 1 ? c->n1 : -1;
+    /* the current pair is a 40 */
+    int32_t want = c->spline.knotsgiven ? c->spline.declknots : -1;
     int32_t got = 0;
     for (;;) {
         if (want >= 0 && got == want) {
@@ -249,7 +249,7 @@ bool splineknots(AdDrawing *dwg, AdEntCtx *c)
             }
             return true;
         }
-        if (!putd(&c->a, dxfreal())) return false;
+        if (!putd(&c->spline.knots, dxfreal())) return false;
         ++got;
         if (!dxfnext(dwg)) return false;
     }
@@ -257,7 +257,7 @@ bool splineknots(AdDrawing *dwg, AdEntCtx *c)
 
 bool splinectl(AdDrawing *dwg, AdEntCtx *c, AdEntityRecord *r)
 {
-    int32_t want = c->countgiven & 2 ? c->n2 : -1;
+    int32_t want = c->spline.ctlgiven ? c->spline.declctl : -1;
     AdBytes pts{}, w{};
     int32_t npts = 0, nw = 0;
     double p[3] = {0, 0, 0};
@@ -301,15 +301,15 @@ bool splinectl(AdDrawing *dwg, AdEntCtx *c, AdEntityRecord *r)
     if (nw > 0) r->spline.flag = static_cast<int16_t>(r->spline.flag | 4);
     bool rational = (r->spline.flag & 4) != 0;
     for (int32_t i = 0; ok && i < npts; ++i) {
-        ok = adbytesput(&c->b, pts.p + 24 * i, 24) != 0;
+        ok = adbytesput(&c->spline.ctlpts, pts.p + 24 * i, 24) != 0;
         if (rational) {
             double wi = 1.0;
             if (i < nw) std::memcpy(&wi, w.p + 8 * i, 8);
-            ok = ok && putd(&c->b, wi);
+            ok = ok && putd(&c->spline.ctlpts, wi);
         }
     }
-    c->n2 = npts;
-    c->countgiven |= 8;
+    c->spline.numctl = npts;
+    c->spline.ctlread = 1;
     adbytesfree(&pts);
     adbytesfree(&w);
     return ok;
@@ -317,7 +317,7 @@ bool splinectl(AdDrawing *dwg, AdEntCtx *c, AdEntityRecord *r)
 
 bool splinefit(AdDrawing *dwg, AdEntCtx *c)
 {
-    int32_t want = c->countgiven & 4 ? c->n3 : -1;
+    int32_t want = c->spline.fitgiven ? c->spline.declfit : -1;
     int32_t got = 0;
     for (;;) {
         if ((want >= 0 && got == want) || adin->curcode != 11) {
@@ -339,12 +339,12 @@ bool splinefit(AdDrawing *dwg, AdEntCtx *c)
             }
             p[code == 21 ? 1 : 2] = dxfreal();
         }
-        if (!adbytesput(&c->c, p, 24)) return false;
+        if (!adbytesput(&c->spline.fitpts, p, 24)) return false;
         ++got;
         if (!dxfnext(dwg)) return false;
     }
-    c->n3 = got;
-    c->countgiven |= 16;
+    c->spline.numfit = got;
+    c->spline.fitread = 1;
     return true;
 }
 
@@ -352,12 +352,12 @@ bool splinefit(AdDrawing *dwg, AdEntCtx *c)
 
 bool acisline(AdEntCtx *c, bool newline)
 {
-    if (newline && c->lineopen && !adbytesput(&c->d, "\n", 1)) return false;
-    c->lineopen = 1;
+    if (newline && c->acis.lineopen && !adbytesput(&c->acis.lines, "\n", 1)) return false;
+    c->acis.lineopen = 1;
     for (const unsigned char *s = reinterpret_cast<const unsigned char *>(adin->curstr); *s; ++s) {
         unsigned char ch = *s;
         unsigned char d = ch >= 33 && ch <= 126 ? static_cast<unsigned char>(159 - ch) : ch;
-        if (!adbytesput(&c->d, &d, 1)) return false;
+        if (!adbytesput(&c->acis.lines, &d, 1)) return false;
     }
     return true;
 }
@@ -417,30 +417,33 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
     case AD_EK_LWPLINE:
         switch (code) {
         case 10: {
-            if (c->pending && !adbytesput(&c->a, c->v, sizeof c->v)) return -1;
-            c->v[0] = dxfreal();
-            c->v[1] = c->v[2] = c->v[3] = c->v[4] = 0.0;
-            c->pending = 1;
+            if (c->lwpline.open &&
+                !adbytesput(&c->lwpline.verts, c->lwpline.vertex, sizeof c->lwpline.vertex))
+                return -1;
+            double *v = c->lwpline.vertex;
+            v[0] = dxfreal();
+            v[1] = v[2] = v[3] = v[4] = 0.0;
+            c->lwpline.open = 1;
             if (!dxfnext(dwg)) return -1;
             if (adin->curcode == 0)
                 dxfback(dwg);
             else
-                c->v[1] = dxfreal();
+                v[1] = dxfreal();
             return 1;
         }
         case 20: return 1;
-        case 40: c->v[3] = dxfreal(); return 1;
-        case 41: c->v[4] = dxfreal(); return 1;
+        case 40: c->lwpline.vertex[3] = dxfreal(); return 1;
+        case 41: c->lwpline.vertex[4] = dxfreal(); return 1;
         case 42: {
             double b = dxfreal();
-            c->v[2] = b >= 1.0e16 ? 0.0 : b;
+            c->lwpline.vertex[2] = b >= 1.0e16 ? 0.0 : b;
             return 1;
         }
         case 43:
             r->lwpline.constwidth = dxfreal();
             if (r->lwpline.constwidth != 0.0) r->lwpline.flag |= AD_LWPLINE_CONSTWIDTH;
             return 1;
-        case 90: c->n1 = dxfint(); return 1;
+        case 90: return 1; /* the vertex count: the vertices themselves are counted */
         case 70: {
             int f = dxfint();
             if (f & 1) r->lwpline.flag |= AD_LWPLINE_CLOSED;
@@ -455,33 +458,33 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
             int32_t n = dxfcount(dwg);
             if (!hatchpaths(dwg, c, n)) return -1;
             r->hatch.numpaths = n;
-            c->countgiven |= 1;
+            c->hatch.pathsread = 1;
             return 1;
         }
         case 78: {
             int32_t n = dxfcount(dwg);
-            if (n > INT16_MAX - c->n2) { /* the record counts pattern lines in 16 bits */
+            if (n > INT16_MAX - c->hatch.numpatlines) { /* the record counts pattern lines in 16 bits */
                 adseterror(32);
                 return -1;
             }
-            if (!hatchlines(dwg, &c->c, n)) return -1;
-            c->n2 += n;
+            if (!hatchlines(dwg, &c->hatch.patlines, n)) return -1;
+            c->hatch.numpatlines += n;
             return 1;
         }
         case 98: {
             int32_t n = dxfcount(dwg);
             for (int64_t i = 0; i < 2 * static_cast<int64_t>(n); ++i)
-                if (!seq(dwg) || !putd(&c->d, dxfreal())) return -1;
-            c->n3 += n;
+                if (!seq(dwg) || !putd(&c->hatch.seeds, dxfreal())) return -1;
+            c->hatch.numseeds += n;
             return 1;
         }
         default: return 0;
         }
     case AD_ENT_LEADER:
         if (code == 76) {
-            if (!(c->countgiven & 2)) {
-                c->n1 = dxfcount(dwg);
-                c->countgiven |= 1;
+            if (!c->leader.pointsread) {
+                c->leader.declared = dxfcount(dwg);
+                c->leader.declaredread = 1;
             }
             return 1;
         }
@@ -491,8 +494,8 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
             return 1;
         }
         if (code == 10) {
-            int32_t n = c->countgiven & 1 && !(c->countgiven & 2) ? c->n1 : 1;
-            c->countgiven |= 2;
+            int32_t n = c->leader.declaredread && !c->leader.pointsread ? c->leader.declared : 1;
+            c->leader.pointsread = 1;
             for (int32_t i = 0; i < n; ++i) {
                 if (i > 0) {
                     if (!seq(dwg)) return -1;
@@ -503,37 +506,37 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
                     }
                 }
                 double p[3];
-                if (!point3(dwg, p) || !adbytesput(&c->a, p, 24)) return -1;
-                ++c->n2;
+                if (!point3(dwg, p) || !adbytesput(&c->leader.points, p, 24)) return -1;
+                ++c->leader.numpoints;
             }
             return 1;
         }
         return 0;
     case AD_ENT_MLINE:
         switch (code) {
-        case 72: c->n1 = dxfcount(dwg); return 1;
+        case 72: c->mline.declared = dxfcount(dwg); return 1;
         case 73:
             if (!count16(dwg, &r->mline.numlines)) return -1;
-            c->n2 = r->mline.numlines;
+            c->mline.numlines = r->mline.numlines;
             return 1;
         case 11: {
-            if (c->countgiven) return 1;
-            c->countgiven = 1;
-            for (int32_t v = 0; v < c->n1; ++v) {
+            if (c->mline.vertsread) return 1;
+            c->mline.vertsread = 1;
+            for (int32_t v = 0; v < c->mline.declared; ++v) {
                 for (int i = 0; i < 9; ++i) {
                     if ((v > 0 || i > 0) && !seq(dwg)) return -1;
-                    if (!putd(&c->a, dxfreal())) return -1;
+                    if (!putd(&c->mline.verts, dxfreal())) return -1;
                 }
-                for (int32_t e = 0; e < c->n2; ++e) {
+                for (int32_t e = 0; e < c->mline.numlines; ++e) {
                     for (int k = 0; k < 2; ++k) {
                         int16_t n;
                         if (!seq(dwg) || !count16(dwg, &n)) return -1;
-                        if (!puts16(&c->a, n)) return -1;
+                        if (!puts16(&c->mline.verts, n)) return -1;
                         for (int16_t j = 0; j < n; ++j)
-                            if (!seq(dwg) || !putd(&c->a, dxfreal())) return -1;
+                            if (!seq(dwg) || !putd(&c->mline.verts, dxfreal())) return -1;
                     }
                 }
-                ++c->n3;
+                ++c->mline.numverts;
             }
             return 1;
         }
@@ -542,27 +545,27 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
     case AD_ENT_SPLINE:
         switch (code) {
         case 72:
-            c->n1 = dxfcount(dwg);
-            c->countgiven |= 1;
+            c->spline.declknots = dxfcount(dwg);
+            c->spline.knotsgiven = 1;
             return 1;
         case 73:
-            c->n2 = dxfcount(dwg);
-            c->countgiven |= 2;
+            c->spline.declctl = dxfcount(dwg);
+            c->spline.ctlgiven = 1;
             return 1;
         case 74:
-            c->n3 = dxfcount(dwg);
-            c->countgiven |= 4;
+            c->spline.declfit = dxfcount(dwg);
+            c->spline.fitgiven = 1;
             return 1;
         case 40:
-            if (c->countgiven & 32) return 1;
-            c->countgiven |= 32;
+            if (c->spline.knotsread) return 1;
+            c->spline.knotsread = 1;
             return splineknots(dwg, c) ? 1 : -1;
         case 10:
         case 41:
-            if (c->countgiven & 8) return 1;
+            if (c->spline.ctlread) return 1;
             return splinectl(dwg, c, r) ? 1 : -1;
         case 11:
-            if (c->countgiven & 16) return 1;
+            if (c->spline.fitread) return 1;
             return splinefit(dwg, c) ? 1 : -1;
         default: return 0;
         }
@@ -571,15 +574,15 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
         case 1:
         case 3: {
             int cp = dxfcodepage(dwg);
-            if (code == 1 && !c->intext) {
+            if (code == 1 && !c->mtext.inchunks) {
                 adstrcpytrans(r->mtext.text, adin->curstr, sizeof r->mtext.text, cp);
                 return 1;
             }
             char buf[AD_TEXT_LEN];
             adstrcpytrans(buf, adin->curstr, sizeof buf, cp);
-            if (!adbytesput(&c->a, buf, std::strlen(buf))) return -1;
-            c->intext = code == 3;
-            c->countgiven = 1;
+            if (!adbytesput(&c->mtext.text, buf, std::strlen(buf))) return -1;
+            c->mtext.inchunks = code == 3;
+            c->mtext.chunked = 1;
             return 1;
         }
         case 7:
@@ -604,14 +607,14 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
     case AD_EK_IMAGE:
         if (code == 91) return 1;
         if (code == 14) {
-            if (c->pending && !adbytesput(&c->a, c->v, 16)) return -1;
-            c->v[0] = dxfreal();
-            c->v[1] = 0.0;
-            c->pending = 1;
+            if (c->image.open && !adbytesput(&c->image.clipverts, c->image.vertex, 16)) return -1;
+            c->image.vertex[0] = dxfreal();
+            c->image.vertex[1] = 0.0;
+            c->image.open = 1;
             return 1;
         }
         if (code == 24) {
-            c->v[1] = dxfreal();
+            c->image.vertex[1] = dxfreal();
             return 1;
         }
         return 0;
@@ -621,13 +624,13 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
             int32_t n = 0;
             if (adAsciiHexToBinaryCount(adin->curstr) > static_cast<int32_t>(sizeof bytes)) return 1;
             adAsciiHexToBinaryEx(adin->curstr, bytes, &n);
-            return adbytesput(&c->a, bytes, static_cast<size_t>(n)) ? 1 : -1;
+            return adbytesput(&c->ole, bytes, static_cast<size_t>(n)) ? 1 : -1;
         }
         return 0;
     case AD_ENT_VIEWPORT:
         if (code == 331 || code == 341) {
-            ++c->n1;
-            return adbytesput(&c->a, adin->curhandle, 8) ? 1 : -1;
+            ++c->vport.numfrozen;
+            return adbytesput(&c->vport.frozenlayers, adin->curhandle, 8) ? 1 : -1;
         }
         return 0;
     case AD_ENT_VERTEX:
@@ -681,32 +684,34 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
         }
         return 0;
     case AD_EK_PROXY: {
-        if (code == 330 && !(c->bintarget & 4)) {
-            c->bintarget |= 4; /* the owner */
+        if (code == 330 && !c->proxy.ownerread) {
+            c->proxy.ownerread = 1;
             return 1;
         }
         if (iscommon(code)) return 0;
         if (code == 100 && !std::strcmp(adin->curstr, "AcDbEntity")) return 1;
         AdEntProxy &p = r->proxy;
-        if (c->type != 498 || c->foreign) return dxfputpair(&c->c) ? 1 : -1;
+        if (c->type != 498 || c->foreign) return dxfputpair(&c->proxy.pairs) ? 1 : -1;
         {
             switch (code) {
             case 90: p.classid = dxfint(); break;
             case 91: p.appclassid = dxfint(); break;
             case 92:
                 p.graphicsbytes = dxfint();
-                c->bintarget = (c->bintarget & 4) | 1;
+                c->proxy.target = AD_PROXY_GRAPHICS;
                 break;
             case 93:
                 p.databytes = dxfint();
-                c->bintarget = (c->bintarget & 4) | 2;
+                c->proxy.target = AD_PROXY_DATA;
                 break;
             case 310: {
                 unsigned char bytes[AD_MAX_LINE / 2 + 2];
                 int32_t n = 0;
                 if (adAsciiHexToBinaryCount(adin->curstr) <= static_cast<int32_t>(sizeof bytes)) {
                     adAsciiHexToBinaryEx(adin->curstr, bytes, &n);
-                    if (!adbytesput((c->bintarget & 3) == 1 ? &c->a : &c->b, bytes, static_cast<size_t>(n)))
+                    if (!adbytesput(c->proxy.target == AD_PROXY_GRAPHICS ? &c->proxy.graphics
+                                                                         : &c->proxy.data,
+                                    bytes, static_cast<size_t>(n)))
                         return -1;
                 }
                 break;
@@ -715,9 +720,9 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
             case 340:
             case 350:
             case 360:
-                if ((c->bintarget & 3) == 2) {
-                    ++c->n1;
-                    if (!adbytesput(&c->d, adin->curhandle, 8)) return -1;
+                if (c->proxy.target == AD_PROXY_DATA) {
+                    ++c->proxy.numobjids;
+                    if (!adbytesput(&c->proxy.objids, adin->curhandle, 8)) return -1;
                 }
                 break;
             default: break;
@@ -735,9 +740,10 @@ int dxfentfinish(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord 
     (void)h;
     switch (c->kind) {
     case AD_EK_LWPLINE: {
-        if (c->pending && !adbytesput(&c->a, c->v, sizeof c->v)) return -1;
-        int32_t n = static_cast<int32_t>(c->a.n / sizeof c->v);
-        const double *v = reinterpret_cast<const double *>(c->a.p);
+        AdLwplineCollect &lc = c->lwpline;
+        if (lc.open && !adbytesput(&lc.verts, lc.vertex, sizeof lc.vertex)) return -1;
+        int32_t n = static_cast<int32_t>(lc.verts.n / sizeof lc.vertex);
+        const double *v = reinterpret_cast<const double *>(lc.verts.p);
         AdEntLwpline &l = r->lwpline;
         for (int32_t i = 0; i < n; ++i) {
             double x[5];
@@ -754,7 +760,7 @@ int dxfentfinish(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord 
             if (bulges) adbytesput(&out, x + 2, 8);
             if (widths) adbytesput(&out, x + 3, 16);
         }
-        adbytesfree(&c->a);
+        adbytesfree(&lc.verts);
         bool failed = out.failed != 0;
         l.numverts = n;
         l.vertblob = adbytesblob(&out);
@@ -762,80 +768,84 @@ int dxfentfinish(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord 
         return 1;
     }
     case AD_EK_HATCH: {
+        AdHatchCollect &hc = c->hatch;
         AdEntHatch &hh = r->hatch;
-        if (!(c->countgiven & 1)) hh.numpaths = 0;
-        hh.numpatlines = static_cast<int16_t>(c->n2);
-        hh.numseedpoints = c->n3;
-        bool failed = c->a.failed || c->b.failed || c->c.failed || c->d.failed;
-        hh.pathblob = adbytesblob(&c->a);
-        hh.srcobjblob = adbytesblob(&c->b);
-        hh.patlineblob = adbytesblob(&c->c);
-        hh.seedblob = adbytesblob(&c->d);
+        if (!hc.pathsread) hh.numpaths = 0;
+        hh.numpatlines = static_cast<int16_t>(hc.numpatlines);
+        hh.numseedpoints = hc.numseeds;
+        bool failed = hc.paths.failed || hc.sources.failed || hc.patlines.failed || hc.seeds.failed;
+        hh.pathblob = adbytesblob(&hc.paths);
+        hh.srcobjblob = adbytesblob(&hc.sources);
+        hh.patlineblob = adbytesblob(&hc.patlines);
+        hh.seedblob = adbytesblob(&hc.seeds);
         return failed ? -1 : 1;
     }
     case AD_ENT_LEADER: {
-        r->leader.numpoints = c->n2;
-        bool failed = c->a.failed;
-        r->leader.ptblob = adbytesblob(&c->a);
+        r->leader.numpoints = c->leader.numpoints;
+        bool failed = c->leader.points.failed;
+        r->leader.ptblob = adbytesblob(&c->leader.points);
         std::memcpy(r->leader.normal, h->extrusion, sizeof r->leader.normal);
         return failed ? -1 : 1;
     }
     case AD_ENT_MLINE: {
-        r->mline.numverts = c->n3;
-        bool failed = c->a.failed;
-        r->mline.vertblob = adbytesblob(&c->a);
+        r->mline.numverts = c->mline.numverts;
+        bool failed = c->mline.verts.failed;
+        r->mline.vertblob = adbytesblob(&c->mline.verts);
         return failed ? -1 : 1;
     }
     case AD_ENT_SPLINE: {
+        AdSplineCollect &sc = c->spline;
         AdEntSpline &s = r->spline;
-        s.numknots = static_cast<int32_t>(c->a.n / 8);
-        s.numctlpts = c->countgiven & 8 ? c->n2 : 0;
-        s.numfitpts = c->countgiven & 16 ? c->n3 : 0;
-        bool failed = c->a.failed || c->b.failed || c->c.failed;
-        s.knotblob = adbytesblob(&c->a);
-        s.ctlblob = adbytesblob(&c->b);
-        s.fitblob = adbytesblob(&c->c);
+        s.numknots = static_cast<int32_t>(sc.knots.n / 8);
+        s.numctlpts = sc.ctlread ? sc.numctl : 0;
+        s.numfitpts = sc.fitread ? sc.numfit : 0;
+        bool failed = sc.knots.failed || sc.ctlpts.failed || sc.fitpts.failed;
+        s.knotblob = adbytesblob(&sc.knots);
+        s.ctlblob = adbytesblob(&sc.ctlpts);
+        s.fitblob = adbytesblob(&sc.fitpts);
         return failed ? -1 : 1;
     }
     case AD_ENT_MTEXT: {
-        bool failed = c->a.failed;
-        if (c->countgiven) r->mtext.textblob = adbytesblob(&c->a);
+        bool failed = c->mtext.text.failed;
+        if (c->mtext.chunked) r->mtext.textblob = adbytesblob(&c->mtext.text);
         return failed ? -1 : 1;
     }
     case AD_ENT_REGION:
     case AD_ENT_SOLID3D:
     case AD_ENT_BODY: {
-        if (c->lineopen) adbytesput(&c->d, "\n", 1);
-        bool failed = c->d.failed;
-        r->acis.acisblob = adbytesblob(&c->d);
+        if (c->acis.lineopen) adbytesput(&c->acis.lines, "\n", 1);
+        bool failed = c->acis.lines.failed;
+        r->acis.acisblob = adbytesblob(&c->acis.lines);
         return failed ? -1 : 1;
     }
     case AD_EK_IMAGE: {
-        if (c->pending) adbytesput(&c->a, c->v, 16);
-        r->image.numclipverts = static_cast<int32_t>(c->a.n / 16);
-        bool failed = c->a.failed;
-        r->image.clipvertblob = adbytesblob(&c->a);
+        AdImageCollect &ic = c->image;
+        if (ic.open) adbytesput(&ic.clipverts, ic.vertex, 16);
+        r->image.numclipverts = static_cast<int32_t>(ic.clipverts.n / 16);
+        bool failed = ic.clipverts.failed;
+        r->image.clipvertblob = adbytesblob(&ic.clipverts);
         return failed ? -1 : 1;
     }
     case AD_EK_OLE: {
-        bool failed = c->a.failed;
-        r->ole2frame.datablob = adbytesblob(&c->a);
+        bool failed = c->ole.failed;
+        r->ole2frame.datablob = adbytesblob(&c->ole);
         return failed ? -1 : 1;
     }
     case AD_ENT_VIEWPORT: {
-        r->vport.numfrozenlayers = c->n1;
-        bool failed = c->a.failed;
-        r->vport.frozenlayerblob = adbytesblob(&c->a);
+        r->vport.numfrozenlayers = c->vport.numfrozen;
+        bool failed = c->vport.frozenlayers.failed;
+        r->vport.frozenlayerblob = adbytesblob(&c->vport.frozenlayers);
         return failed ? -1 : 1;
     }
     case AD_EK_PROXY: {
+        AdProxyCollect &pc = c->proxy;
         AdEntProxy &p = r->proxy;
-        p.numobjids = c->n1;
-        bool failed = c->a.failed || c->b.failed || c->c.failed || c->d.failed;
-        p.graphicsblob = adbytesblob(&c->a);
-        p.dataentblob = adbytesblob(&c->b);
-        p.pairblob = adbytesblob(&c->c);
-        p.objidblob = adbytesblob(&c->d);
+        p.numobjids = pc.numobjids;
+        bool failed = pc.graphics.failed || pc.data.failed || pc.pairs.failed || pc.objids.failed;
+        p.graphicsblob = adbytesblob(&pc.graphics);
+        p.dataentblob = adbytesblob(&pc.data);
+        p.pairblob = adbytesblob(&pc.pairs);
+        p.objidblob = adbytesblob(&pc.objids);
         return failed ? -1 : 1;
     }
     default: return 1;
@@ -845,10 +855,39 @@ int dxfentfinish(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord 
 void dxfentdiscard(AdDrawing *dwg, AdEntCtx *c)
 {
     (void)dwg;
-    adbytesfree(&c->a);
-    adbytesfree(&c->b);
-    adbytesfree(&c->c);
-    adbytesfree(&c->d);
+    AdBytes *held[4] = {};
+    switch (c->kind) {
+    case AD_EK_LWPLINE: held[0] = &c->lwpline.verts; break;
+    case AD_EK_HATCH:
+        held[0] = &c->hatch.paths;
+        held[1] = &c->hatch.sources;
+        held[2] = &c->hatch.patlines;
+        held[3] = &c->hatch.seeds;
+        break;
+    case AD_ENT_LEADER: held[0] = &c->leader.points; break;
+    case AD_ENT_MLINE: held[0] = &c->mline.verts; break;
+    case AD_ENT_SPLINE:
+        held[0] = &c->spline.knots;
+        held[1] = &c->spline.ctlpts;
+        held[2] = &c->spline.fitpts;
+        break;
+    case AD_ENT_MTEXT: held[0] = &c->mtext.text; break;
+    case AD_ENT_REGION:
+    case AD_ENT_SOLID3D:
+    case AD_ENT_BODY: held[0] = &c->acis.lines; break;
+    case AD_EK_IMAGE: held[0] = &c->image.clipverts; break;
+    case AD_EK_OLE: held[0] = &c->ole; break;
+    case AD_ENT_VIEWPORT: held[0] = &c->vport.frozenlayers; break;
+    case AD_EK_PROXY:
+        held[0] = &c->proxy.graphics;
+        held[1] = &c->proxy.data;
+        held[2] = &c->proxy.pairs;
+        held[3] = &c->proxy.objids;
+        break;
+    default: break;
+    }
+    for (AdBytes *b : held)
+        if (b) adbytesfree(b);
 }
 
 } // extern "C"
