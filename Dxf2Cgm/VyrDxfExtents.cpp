@@ -159,15 +159,25 @@ int VyrDxfExtents::SetTextFont(int, VyrFont *font)
 int VyrDxfExtents::DrawText(float x, float y, const VyrUnicodeString &text)
 {
     if (text.IsEmpty()) return 0;
-    std::vector<VyrUnicodeString> lines(1);
+    /* A text of one line, the common case, is measured as it is. */
+    std::vector<VyrUnicodeString> lines;
     const int n = text.GetLengthInChar();
-    for (int i = 0; i < n; ++i) {
+    bool breaks = false;
+    for (int i = 0; i < n && !breaks; ++i) {
         const unsigned short c = text.GetAt(i);
-        if (c == '\n')
-            lines.emplace_back();
-        else if (c != '\r')
-            lines.back().Append(VyrUnicodeChar(c));
+        breaks = c == '\n' || c == '\r';
     }
+    if (breaks) {
+        lines.emplace_back();
+        for (int i = 0; i < n; ++i) {
+            const unsigned short c = text.GetAt(i);
+            if (c == '\n')
+                lines.emplace_back();
+            else if (c != '\r')
+                lines.back().Append(VyrUnicodeChar(c));
+        }
+    }
+    const size_t lineCount = breaks ? lines.size() : 1;
     VyrFont *font = textFont_ ? textFont_ : VyrFont::sGetFont("Helvetica", 0);
     if (!font) return -1;
     const VyrFontMetrics &m = font->GetMetrics(textBold_, false);
@@ -175,6 +185,7 @@ int VyrDxfExtents::DrawText(float x, float y, const VyrUnicodeString &text)
     const double unit = m.capHeight > 0 ? h / m.capHeight : h / 700.0;
     const double width = textWidth_ > 0 ? textWidth_ : 1.0;
     double advance = 0;
+    if (!breaks) advance = std::max(advance, VyrFont::sGetStringAdvance(m, text) * unit * width);
     for (const VyrUnicodeString &line : lines)
         advance = std::max(advance, VyrFont::sGetStringAdvance(m, line) * unit * width);
     const int code = (textAlign_ >= 28 && textAlign_ <= 39) ? textAlign_ - 28 : 1;
@@ -182,7 +193,7 @@ int VyrDxfExtents::DrawText(float x, float y, const VyrUnicodeString &text)
     const double left = horizontal == 1 ? -advance / 2 : horizontal == 2 ? -advance : 0.0;
     /* Whatever the vertical alignment, the lines lie within one block
      * height (and a capital height) above or below the anchor. */
-    const double block = h + kLineSpacing * h * static_cast<double>(lines.size() - 1) - m.descender * unit;
+    const double block = h + kLineSpacing * h * static_cast<double>(lineCount - 1) - m.descender * unit;
     const double a = textRotation_ * M_PI / 180.0, c = std::cos(a), s = std::sin(a);
     const double corners[4][2] = {{left - h, -block - h},
                                   {left + advance + h, -block - h},
