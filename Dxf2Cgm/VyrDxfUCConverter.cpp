@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "kernel/mpm/mpm.h"
@@ -451,6 +452,14 @@ void VyrDxfUCConverter::MappFontWithCodePage(VyrUnicodeString *font) const
 {
     if (!font) return;
     const char *name = GetCodePageName();
+    /* Every text asks once per write; the answer only changes with the
+     * code page. */
+    thread_local std::string lastName;
+    thread_local const char *lastFile = nullptr;
+    if (lastFile && lastName == name) {
+        *font = lastFile;
+        return;
+    }
     const char *file = "Coure.pfb";
     if (OneOf(name, {"932", "IBM-932", "dos932", "ansi_932"}))
         file = "KANJ.font";
@@ -467,6 +476,8 @@ void VyrDxfUCConverter::MappFontWithCodePage(VyrUnicodeString *font) const
     else if (OneOf(name, {"ansi_1252", "dos850"}))
         file = "SwissCL.pfb";
     *font = file;
+    lastName = name;
+    lastFile = file;
 }
 
 void VyrDxfUCConverter::SubstituteAllGDT(VyrUnicodeString &text)

@@ -43,9 +43,8 @@ VyrFont *VyrFont::sGetFont(const char *fileName, unsigned int flags)
 {
     (void)flags;
     if (!fileName) return nullptr;
-    VyrString name(fileName);
     for (VyrFont &f : gFonts)
-        if (name.Compare(f.fileName_) == 0) return &f;
+        if (VyrAsciiCompare(fileName, f.fileName_) == 0) return &f;
     return nullptr;
 }
 
