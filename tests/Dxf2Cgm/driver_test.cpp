@@ -29,12 +29,6 @@ using R = VyrRecordingGenerator;
 
 std::string N(double v) { return R::Num(static_cast<float>(v)); }
 
-bool Exists(const std::string &path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 class Driver : public vyrtest::Dxf2CgmTest {
 protected:
     void SetUp() override
@@ -115,7 +109,7 @@ TEST_F(Driver, RejectsMissingPaths)
     EXPECT_EQ(converter.Convert("", output.c_str()), -1);
     EXPECT_EQ(converter.Convert("drawing.dxf", nullptr), -1);
     EXPECT_EQ(converter.Convert("drawing.dxf", ""), -1);
-    EXPECT_FALSE(Exists(output));
+    EXPECT_FALSE(VyrFileExists(output));
     EXPECT_EQ(R::CreatedCount(), 0);
 }
 
@@ -143,7 +137,7 @@ TEST_F(Driver, EmptyDrawingOpensAndClosesTheStream)
 {
     Any(DXFI_TF_dxf_view_port);
     EXPECT_EQ(Convert(), (std::vector<std::string>{"SetStream " + output + " CGM V3", "Release"}));
-    EXPECT_TRUE(Exists(output)) << "the stream was opened";
+    EXPECT_TRUE(VyrFileExists(output)) << "the stream was opened";
 }
 
 TEST_F(Driver, UnwritableOutputWritesNothing)

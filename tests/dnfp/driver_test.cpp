@@ -46,12 +46,6 @@ AdDrawing *scripted_load(const char *path, unsigned char, int16_t)
     return dwg.d;
 }
 
-bool Exists(const std::string &path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
 int CountFiles(const std::string &dir)
 {
     int n = 0;
@@ -196,7 +190,7 @@ TEST_F(Driver, NewReleaseGoesThroughTheConverter)
     const std::string output = script().paths[1];
     EXPECT_EQ(output.rfind(tmpdir + "/t", 0), 0u) << output;
     EXPECT_EQ(VyrReadFile(log), path + "|" + output + "|preprocess|600\n");
-    EXPECT_FALSE(Exists(output));
+    EXPECT_FALSE(VyrFileExists(output));
     EXPECT_EQ(All(DXFI_TF_dxf_line).size(), 1u);
     EXPECT_EQ(mpm_GetLastError(), 0) << printed();
     EXPECT_EQ(dxfi__preprocessor_tmpfile, nullptr);
@@ -256,7 +250,7 @@ TEST_F(Driver, ConverterOutcomes)
         EXPECT_LT(end.tv_sec - start.tv_sec, 10);
         ASSERT_EQ(script().paths.size(), c.loaded);
         if (c.loaded == 2) { EXPECT_EQ(script().paths[1], path); }
-        EXPECT_TRUE(Exists(path));
+        EXPECT_TRUE(VyrFileExists(path));
         EXPECT_NE(Said().find(c.said), std::string::npos) << printed();
         EXPECT_EQ(printed().find("out of range"), std::string::npos) << printed();
         if (c.result == 0) {
@@ -284,9 +278,9 @@ TEST_F(Driver, FileNamesAreArgumentsNotShellText)
     script().errors = {309, 0};
     builder() = [](Drawing &) {};
     ASSERT_EQ(dxfi_ParseFile(0, model, odd.c_str(), collect), 0) << printed();
-    EXPECT_FALSE(Exists(marker));
+    EXPECT_FALSE(VyrFileExists(marker));
     EXPECT_EQ(VyrReadFile(log).rfind(odd + "|", 0), 0u);
-    EXPECT_TRUE(Exists(odd));
+    EXPECT_TRUE(VyrFileExists(odd));
     unlink(odd.c_str());
 }
 
@@ -301,7 +295,7 @@ TEST_F(Driver, OnlyAbsolutePathEntriesFindTheConverter)
         mpm_ClearStack(0);
         InDirWithPath(bindir, entries,
                       [&] { EXPECT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), DNFP_READ_ERROR); });
-        EXPECT_FALSE(Exists(log)) << entries;
+        EXPECT_FALSE(VyrFileExists(log)) << entries;
     }
     /* the directory by its absolute name */
     script() = LoadScript();
@@ -309,7 +303,7 @@ TEST_F(Driver, OnlyAbsolutePathEntriesFindTheConverter)
     mpm_ClearStack(0);
     InDirWithPath("/", "/nonexistent:" + bindir + ":/usr/bin:/bin",
                   [&] { EXPECT_EQ(Parse([](Drawing &) {}, DXFI_PARSE_NOT_EMPTY), 0) << printed(); });
-    EXPECT_TRUE(Exists(log));
+    EXPECT_TRUE(VyrFileExists(log));
     EXPECT_EQ(mpm_GetLastError(), 0) << printed();
 }
 
@@ -348,7 +342,7 @@ TEST_F(Driver, InputBeginningWithADashIsNoOption)
     EXPECT_EQ(dxfi_ParseFile(0, model, "-in.dxf", collect), 0) << printed();
     EXPECT_EQ(chdir(here), 0);
     EXPECT_EQ(VyrReadFile(log).rfind("./-in.dxf|", 0), 0u) << VyrReadFile(log);
-    EXPECT_TRUE(Exists(tmpdir + "/-in.dxf"));
+    EXPECT_TRUE(VyrFileExists(tmpdir + "/-in.dxf"));
     unlink((tmpdir + "/-in.dxf").c_str());
 }
 
@@ -469,7 +463,7 @@ TEST_F(Driver, DxfFilesWithViewportsAreNotConverted)
               }),
               0);
     EXPECT_EQ(script().paths.size(), 1u);
-    EXPECT_FALSE(Exists(log));
+    EXPECT_FALSE(VyrFileExists(log));
 }
 
 TEST_F(Driver, VersionAndMultiplePaperSpaces)
@@ -517,7 +511,7 @@ TEST_F(Driver, ParsingTwiceLeavesNothingBehind)
                   0)
             << printed();
         ASSERT_EQ(script().paths.size(), 2u);
-        EXPECT_FALSE(Exists(script().paths[1]));
+        EXPECT_FALSE(VyrFileExists(script().paths[1]));
         EXPECT_EQ(dxfi__preprocessor_tmpfile, nullptr);
     }
 }

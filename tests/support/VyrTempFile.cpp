@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ftw.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -24,6 +25,12 @@ int RemoveOne(const char *path, const struct stat *, int, struct FTW *)
 }
 
 } // namespace
+
+bool VyrFileExists(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
 
 std::string VyrReadFile(const std::string &path)
 {

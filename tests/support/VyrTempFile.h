@@ -1,4 +1,5 @@
-/* Test helpers for files: the whole contents of a file, and temporary files
+/* Test helpers for files: the whole contents of a file, whether one
+ * exists, and temporary files
  * and directories under $TMPDIR (or /tmp): a file name unique in the
  * process, whose file is removed with the object, and a private directory
  * removed with everything in it. Failures to create or write them are
@@ -12,6 +13,9 @@
 
 /* The bytes of a file; empty when it cannot be read. */
 std::string VyrReadFile(const std::string &path);
+
+/* Whether a file (of any kind, a directory too) of that name exists. */
+bool VyrFileExists(const std::string &path);
 
 /* A temporary file name; the file, if one was made, is removed with it. */
 class VyrTempFile {

@@ -32,12 +32,6 @@ namespace {
 const std::string kTool = std::string(VYR_BINARY_DIR) + "/tools/RozOzoRoruveziz";
 const std::string kData = std::string(VYR_TEST_DATA_DIR) + "/downconv";
 
-bool Exists(const std::string &path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 struct Outcome {
     int status = -1;
     std::string err;
@@ -166,7 +160,7 @@ class DownConverter : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!Exists(kTool)) GTEST_SKIP() << "RozOzoRoruveziz is not built";
+        if (!VyrFileExists(kTool)) GTEST_SKIP() << "RozOzoRoruveziz is not built";
         ASSERT_FALSE(dir.Path().empty());
         work = dir.Path();
         int16_t err = -1;
@@ -460,7 +454,7 @@ TEST_F(DownConverter, FailuresSayWhyLeaveNothingAndKeepTheInput)
         EXPECT_NE(r.status, 5);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(VyrReadFile(input), before);
-        if (out != input) { EXPECT_FALSE(Exists(out)); }
+        if (out != input) { EXPECT_FALSE(VyrFileExists(out)); }
         /* no temporary file left beside the output */
         if (DIR *d = ::opendir(work.c_str())) {
             while (dirent *e = ::readdir(d)) EXPECT_NE(std::string(e->d_name).find(".RozOzoRoruveziz"), 0u);
@@ -484,7 +478,7 @@ TEST_F(DownConverter, OlderDrawingsAndDwgFilesHaveNothingToConvert)
     for (const auto &c : cases) {
         Outcome r = RunTool(Quote(c.first) + " " + Quote(work + "/out.dxf") + " " + c.second, work + "/err");
         EXPECT_EQ(r.status, 5) << c.first << " " << c.second << r.err;
-        EXPECT_FALSE(Exists(work + "/out.dxf")) << c.first;
+        EXPECT_FALSE(VyrFileExists(work + "/out.dxf")) << c.first;
     }
 }
 

@@ -44,12 +44,6 @@ struct Outcome {
     std::string err;
 };
 
-bool Exists(const std::string &path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 std::vector<std::string> Names(const std::string &dir)
 {
     std::vector<std::string> names;
@@ -84,7 +78,7 @@ class Dxf2CgmTool : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!Exists(kTool)) GTEST_SKIP() << "dxf2cgm is not built";
+        if (!VyrFileExists(kTool)) GTEST_SKIP() << "dxf2cgm is not built";
         ASSERT_FALSE(dir.Path().empty());
         work = dir.Path();
         tmp = work + "/tmp";
@@ -119,7 +113,7 @@ protected:
         const std::string converter = bin + "/RozOzoRoruveziz", tool = bin + "/dxf2cgm";
         WriteText(converter, "#!/bin/sh\necho $$ >> '" + converterLog + "'\nsleep 60 &\nwait\n");
         ::chmod(converter.c_str(), 0700);
-        if (!Exists(tool)) {
+        if (!VyrFileExists(tool)) {
             WriteText(tool, VyrReadFile(kTool));
             ::chmod(tool.c_str(), 0700);
         }
@@ -199,7 +193,7 @@ TEST_F(Dxf2CgmTool, CommandLinesThatCannotWork)
         const Outcome r = Tool(c.args);
         EXPECT_EQ(r.status, c.status) << c.args;
         EXPECT_NE((c.status == 0 ? r.out : r.err).find(c.said), std::string::npos) << c.args << ": " << r.err;
-        EXPECT_FALSE(Exists(work + "/out.cgm")) << c.args;
+        EXPECT_FALSE(VyrFileExists(work + "/out.cgm")) << c.args;
     }
 }
 
@@ -218,14 +212,14 @@ TEST_F(Dxf2CgmTool, InputsThatAreNoFilesAreRefusedAtOnce)
     };
     std::vector<Case> cases = {{fifo, "a pipe"}, {work, "a directory"}};
     if (bound) cases.push_back({socket, "a socket"});
-    if (Exists("/dev/zero")) cases.push_back({"/dev/zero", "a device"});
+    if (VyrFileExists("/dev/zero")) cases.push_back({"/dev/zero", "a device"});
     for (const Case &c : cases) {
         const double start = Seconds();
         Outcome r = Tool(c.path + " " + work + "/out.cgm");
         EXPECT_EQ(r.status, 1) << c.path;
         EXPECT_NE(r.err.find(c.path + " is " + c.kind + ", not a drawing file"), std::string::npos) << r.err;
         EXPECT_LT(Seconds() - start, 10.0) << c.path;
-        EXPECT_FALSE(Exists(work + "/out.cgm"));
+        EXPECT_FALSE(VyrFileExists(work + "/out.cgm"));
     }
     if (s >= 0) ::close(s);
 }
@@ -315,7 +309,7 @@ TEST_F(Dxf2CgmTool, TwoInputsOfOneNameAreRefused)
 
 TEST_F(Dxf2CgmTool, WriteErrorsFailAndKeepTheOldPicture)
 {
-    if (Exists("/dev/full")) {
+    if (VyrFileExists("/dev/full")) {
         Outcome r = Tool(kSample + " /dev/full");
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("could not be written: No space left on device"), std::string::npos) << r.err;
@@ -351,7 +345,7 @@ TEST_F(Dxf2CgmTool, StopsBySignalLeaveNothingBehind)
         EXPECT_EQ(Wait(tool), 128 + signal);
         EXPECT_TRUE(GroupGone(converters[0])) << "the converter's group is still there";
         EXPECT_TRUE(Names(tmp).empty()) << "temporary files are left";
-        EXPECT_FALSE(Exists(work + "/new.cgm"));
+        EXPECT_FALSE(VyrFileExists(work + "/new.cgm"));
         for (const std::string &name : Names(work)) EXPECT_NE(name.rfind(".new.cgm.", 0), 0u) << name;
     }
 }
@@ -385,7 +379,7 @@ TEST_F(Dxf2CgmTool, AHangingConverterIsStoppedAtItsTimeLimit)
     ASSERT_EQ(converters.size(), 1u);
     EXPECT_TRUE(GroupGone(converters[0]));
     EXPECT_TRUE(Names(tmp).empty());
-    EXPECT_FALSE(Exists(work + "/new.cgm"));
+    EXPECT_FALSE(VyrFileExists(work + "/new.cgm"));
     Outcome r = Tool("--converter-timeout 0 " + kSample + " " + work + "/x.cgm");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("--converter-timeout needs a positive number"), std::string::npos);
@@ -432,7 +426,7 @@ TEST_F(Dxf2CgmTool, ConvertsANewerDrawingWithTheConverterBesideIt)
 TEST_F(Dxf2CgmTool, ConvertsTheNewerSampleDrawings)
 {
     const std::string samples = VYR_SAMPLES_DIR;
-    if (!Exists(samples)) GTEST_SKIP() << "no sample drawings at " << samples;
+    if (!VyrFileExists(samples)) GTEST_SKIP() << "no sample drawings at " << samples;
     const char *const drawings[] = {
         "ixmilia+dxf/i.r2004.dxf", /* AC1018 */
         "ixmilia+dxf/t.r2004.dxf", /* AC1018 */
