@@ -81,6 +81,20 @@ inline std::vector<AdBlobPair> Pairs(AdBlob *b)
 
 inline std::string Data(const char *name) { return std::string(VYR_TEST_DATA_DIR) + "/" + name; }
 
+/* DXF text written pair by pair: a group-code pair, a section, a header of
+ * variables, a header naming only the release, the end of the file. */
+inline std::string P(int code, const std::string &value)
+{
+    return std::to_string(code) + "\n" + value + "\n";
+}
+inline std::string Section(const char *name, const std::string &body)
+{
+    return P(0, "SECTION") + P(2, name) + body + P(0, "ENDSEC");
+}
+inline std::string Header(const std::string &vars) { return Section("HEADER", vars); }
+inline std::string Version(const char *v) { return Header(P(9, "$ACADVER") + P(1, v)); }
+inline std::string Eof() { return P(0, "EOF"); }
+
 #define EXPECT_PT(p, x, y, z)                                                                                \
     do {                                                                                                     \
         EXPECT_DOUBLE_EQ((p)[0], (x));                                                                       \

@@ -11,8 +11,6 @@
 
 namespace {
 
-std::string P(int code, const std::string &value) { return std::to_string(code) + "\n" + value + "\n"; }
-
 class Broken : public ToolkitTest {
 protected:
     int16_t LoadError(const std::string &text)

@@ -7,15 +7,6 @@
 
 namespace {
 
-std::string P(int code, const std::string &value) { return std::to_string(code) + "\n" + value + "\n"; }
-std::string Version(const char *v)
-{
-    return P(0, "SECTION") + P(2, "HEADER") + P(9, "$ACADVER") + P(1, v) + P(0, "ENDSEC");
-}
-std::string Section(const char *name, const std::string &body)
-{
-    return P(0, "SECTION") + P(2, name) + body + P(0, "ENDSEC");
-}
 std::string Hex(long v)
 {
     char b[20];

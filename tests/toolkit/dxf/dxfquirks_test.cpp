@@ -13,19 +13,6 @@
 
 namespace {
 
-std::string P(int code, const std::string &value) { return std::to_string(code) + "\n" + value + "\n"; }
-
-std::string Header(const std::string &vars)
-{
-    return P(0, "SECTION") + P(2, "HEADER") + vars + P(0, "ENDSEC");
-}
-std::string Section(const char *name, const std::string &body)
-{
-    return P(0, "SECTION") + P(2, name) + body + P(0, "ENDSEC");
-}
-std::string Eof() { return P(0, "EOF"); }
-std::string Version(const char *v) { return Header(P(9, "$ACADVER") + P(1, v)); }
-
 std::vector<int> g_calls;
 void Record(int code) { g_calls.push_back(code); }
 void RecordShort(short p) { g_calls.push_back(p); }
