@@ -36,6 +36,14 @@ void DriverSetUp(VyrPrintCGMGenerator &g)
     ASSERT_EQ(g.SetOrigin(16200, 16200), 0);
 }
 
+/* A capture whose generator has the driver's set-up. */
+struct DriverCapture : CgmCapture {
+    explicit DriverCapture(VyrCgmProfile profile = VyrCgmProfileStandard) : CgmCapture(profile)
+    {
+        DriverSetUp(Generator());
+    }
+};
+
 size_t Count(const std::vector<std::string> &names, const std::string &name)
 {
     return static_cast<size_t>(std::count(names.begin(), names.end(), name));
@@ -47,8 +55,7 @@ std::vector<double> Numbers(const std::string &line) { return CgmDecoder::sNumbe
 
 TEST(CgmGenerator, MetafileAndPictureDescriptors)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     cap->DrawLine(-100, 0, 100, 50);
     cap.Finish();
     std::vector<std::string> n = cap.Names();
@@ -94,8 +101,7 @@ TEST(CgmGenerator, MetafileAndPictureDescriptors)
 
 TEST(CgmGenerator, ColourTableAndColoursOutsideIt)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     for (int i = 1; i <= 255; ++i) ASSERT_EQ(cap->DefineColor(i, i / 255.0f, 0.0f, 1.0f), 0);
     EXPECT_EQ(cap->DefineColor(0, 1, 1, 1), -1);
     EXPECT_EQ(cap->DefineColor(256, 1, 1, 1), -1);
@@ -124,8 +130,7 @@ TEST(CgmGenerator, ColourTableAndColoursOutsideIt)
 
 TEST(CgmGenerator, AttributesAreWrittenOnlyWhenTheyChange)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     cap->SetLineWidth(0.35f);
     cap->SetLineType(2, 0, 0);
     cap->DrawLine(0, 0, 1, 1);
@@ -167,8 +172,7 @@ TEST(CgmGenerator, LongPolylineUsesPartitions)
         xy[2 * i] = static_cast<float>(i) * 0.25f;
         xy[2 * i + 1] = static_cast<float>(i % 100) - 50.0f;
     }
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     ASSERT_EQ(cap->DrawPolyline(n, xy.data()), 0);
     const CgmDecoder &d = cap.Finish();
     const CgmElement *poly = nullptr;
@@ -194,8 +198,7 @@ TEST(CgmGenerator, LongTextsUseTheLongStringForm)
     for (size_t length : {254u, 255u, 10000u, 40000u}) {
         std::string text;
         for (size_t i = 0; i < length; ++i) text.push_back(static_cast<char>('a' + i % 26));
-        CgmCapture cap;
-        DriverSetUp(cap.Generator());
+        DriverCapture cap;
         ASSERT_EQ(cap->DrawText(0, 0, VyrUnicodeString(text.c_str())), 0);
         cap.Finish();
         std::vector<std::string> t = cap.Lines("TEXT");
@@ -206,8 +209,7 @@ TEST(CgmGenerator, LongTextsUseTheLongStringForm)
 
 TEST(CgmGenerator, ArcsAndCircles)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     cap->DrawArc(10, 20, 5, 0, M_PI / 2, 0);
     cap->DrawArc(10, 20, 5, 0, 2 * M_PI, 0);
     cap->DrawArc(10, 20, 5, 1, 1 + 2 * M_PI, 0);
@@ -233,8 +235,7 @@ TEST(CgmGenerator, ArcsAndCircles)
 
 TEST(CgmGenerator, EllipsesAndEllipticalArcs)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     cap->DrawEllipse(0, 0, 10, 4, 0, 2 * M_PI, 0, 0);
     cap->DrawEllipse(100, 0, 10, 4, 0, M_PI / 2, 0, 0);
     cap.Finish();
@@ -269,8 +270,7 @@ TEST(CgmGenerator, TurnedEllipsesAsBezierChains)
     };
     const double cx = 50, cy = -20, ma = 10, mi = 4;
     for (const auto &c : cases) {
-        CgmCapture cap;
-        DriverSetUp(cap.Generator());
+        DriverCapture cap;
         cap->DrawEllipse(cx, cy, ma, mi, static_cast<float>(c.start), static_cast<float>(c.end),
                          static_cast<float>(c.rotation), 0);
         cap.Finish();
@@ -311,8 +311,7 @@ TEST(CgmGenerator, TurnedEllipsesAsBezierChains)
 TEST(CgmGenerator, FilledAreasAndOutlinesBetweenThem)
 {
     const float square[] = {0, 0, 10, 0, 10, 10, 0, 10};
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     cap->SetFillColor(3);
     ASSERT_EQ(cap->DrawPolygon(4, square), 0);
     ASSERT_EQ(cap->DrawPolygon(3, square), 0);
@@ -340,8 +339,7 @@ TEST(CgmGenerator, PolygonSetsAndSegments)
     const int counts[] = {4, 3};
     std::vector<float> segments;
     for (int i = 0; i < 4500; ++i) segments.insert(segments.end(), {float(i), 0, float(i), 1});
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     cap->SetFillColor(3);
     ASSERT_EQ(cap->DrawPolygonSet(2, counts, loops), 0);
     ASSERT_EQ(cap->DrawSegments(4500, segments.data()), 0);
@@ -363,8 +361,7 @@ TEST(CgmGenerator, PolygonSetsAndSegments)
 TEST(CgmGenerator, SmoothCurvePassesThroughItsPoints)
 {
     const float xy[] = {0, 0, 10, 5, 20, -3, 25, 8, 40, 0};
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     ASSERT_EQ(cap->DrawCurve(5, xy), 0);
     const float dup[] = {1, 1, 1, 1};
     EXPECT_EQ(cap->DrawCurve(2, dup), -1);
@@ -393,8 +390,7 @@ TEST(CgmGenerator, NurbsBecomesBezierSegmentsOnTheCurve)
     const float ctrl[] = {10, 0, 10, 10, 0, 10, -10, 10, -10, 0, -10, -10, 0, -10, 10, -10, 10, 0};
     const float w[] = {1, h, 1, h, 1, h, 1, h, 1};
     const float knots[] = {0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 4};
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     ASSERT_EQ(cap->DrawNurbs(3, ctrl, 9, knots, 12, 0, 1000.0f, w), 0);
     cap.Finish();
     std::vector<std::string> b = cap.Lines("POLYBEZIER");
@@ -426,8 +422,7 @@ TEST(CgmGenerator, InvalidNurbsDrawsNothing)
     const float flat[] = {1, 1, 1, 1, 1, 1, 1, 1};
     const float w0[] = {1, 0, 1, 1};
     const float nan[] = {0, 0, 0, 0, std::nanf(""), 1, 1, 1};
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     EXPECT_EQ(cap->DrawNurbs(4, ctrl, 4, good, 7, 0, 1000, nullptr), -1); /* too few knots */
     EXPECT_EQ(cap->DrawNurbs(4, ctrl, 4, down, 8, 0, 1000, nullptr), -1);
     EXPECT_EQ(cap->DrawNurbs(4, ctrl, 4, flat, 8, 0, 1000, nullptr), -1);
@@ -472,8 +467,7 @@ TEST(CgmGenerator, NurbsElementOnRequest)
 /* Kind 2 is the circle around a dot (two markers), kind 4 the bare circle. */
 TEST(CgmGenerator, MarkersOfEveryKind)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     for (int kind : {0, 1, 2, 3, 4, 8, 42}) ASSERT_EQ(cap->DrawMarker(1, 2, kind, 0), 0);
     cap.Finish();
     EXPECT_EQ(cap.Lines("MARKER TYPE"),
@@ -484,8 +478,7 @@ TEST(CgmGenerator, MarkersOfEveryKind)
     EXPECT_EQ(cap.Lines("MARKER COLOUR")[0], "MARKER COLOUR 7");
 
     /* The compatibility profile draws them with circles and lines. */
-    CgmCapture compat(VyrCgmProfileCompatible);
-    DriverSetUp(compat.Generator());
+    DriverCapture compat(VyrCgmProfileCompatible);
     compat->DrawMarker(1, 2, 2, 0);
     compat->DrawMarker(1, 2, 4, 0);
     compat.Finish();
@@ -504,8 +497,7 @@ TEST(CgmGenerator, LineColourAndWidthComeBeforeTheFirstPrimitive)
         [](VyrPrintCGMGenerator &g) { g.DrawMarker(0, 0, 1, 0); },
         [](VyrPrintCGMGenerator &g) { g.DrawLine(0, 0, 1, 1); }};
     for (size_t i = 0; i < firsts.size(); ++i) {
-        CgmCapture cap;
-        DriverSetUp(cap.Generator());
+        DriverCapture cap;
         cap->SetColor(3);
         cap->SetLineWidth(0.7f);
         firsts[i](cap.Generator());
@@ -558,8 +550,7 @@ TEST_F(CgmText, AlignmentCodesPlaceTheStartPoint)
                  {30, 100, 46.355},  {31, 100, 42.71}, {34, 93.33, 46.355}, {39, 86.66, 42.71},
                  {36, 86.66, 52.18}, {12, 100, 50}};
     for (const auto &c : cases) {
-        CgmCapture cap;
-        DriverSetUp(cap.Generator());
+        DriverCapture cap;
         Text(cap, "AV", c.code);
         cap.Finish();
         std::vector<double> s = Start(cap.Lines("TEXT")[0]);
@@ -573,8 +564,7 @@ TEST_F(CgmText, AlignmentCodesPlaceTheStartPoint)
 
 TEST_F(CgmText, RotationSlantWidthAndFonts)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     Text(cap, "AV", 37, 90); /* right aligned, rotated a quarter turn */
     Text(cap, "AV", 29, 0, 45);
     Text(cap, "AV", 37, 0, 0, 0.5f);
@@ -630,8 +620,7 @@ TEST_F(CgmText, RotationSlantWidthAndFonts)
 
 TEST_F(CgmText, CharacterSetsAndLines)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     Text(cap, "caf\xC3\xA9", 29);
     Text(cap, "\xE2\x8C\x80\xE3\x81\x82", 29);
     Text(cap, "top\nbottom", 31);
@@ -656,8 +645,7 @@ TEST_F(CgmText, CharacterSetsAndLines)
 
 TEST(CgmGenerator, CompatibilityProfileWritesOnlyBasicElements)
 {
-    CgmCapture cap(VyrCgmProfileCompatible);
-    DriverSetUp(cap.Generator());
+    DriverCapture cap(VyrCgmProfileCompatible);
     cap->DrawEllipse(0, 0, 10, 4, 0, 2 * M_PI, 0.5f, 0);
     cap->DrawEllipse(0, 0, 10, 4, 0, 1, 0, 0);
     const float xy[] = {0, 0, 10, 5, 20, 0};
@@ -712,8 +700,7 @@ TEST(CgmGenerator, TinyArcsArePolylines)
     /* LibreOffice draws an arc of a fraction of a degree as a whole circle */
     for (const VyrCgmProfile profile : {VyrCgmProfileStandard, VyrCgmProfileCompatible}) {
         SCOPED_TRACE(profile);
-        CgmCapture cap(profile);
-        DriverSetUp(cap.Generator());
+        DriverCapture cap(profile);
         const float a = static_cast<float>(182.24 * M_PI / 180), b = static_cast<float>(182.43 * M_PI / 180);
         cap->DrawArc(1481.35f, 84.25f, 1473.68f, a, b, 0);
         cap->DrawArc(0, 0, 50, static_cast<float>(359.9 * M_PI / 180), 0.001f, 0); /* across 0 */
@@ -760,8 +747,7 @@ TEST(CgmGenerator, VersionFromTheDriverDatum)
 
 TEST(CgmGenerator, EmptyPictureIsStillAMetafile)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     cap.Finish();
     std::vector<std::string> n = cap.Names();
     ASSERT_GE(n.size(), 4u);
@@ -772,8 +758,7 @@ TEST(CgmGenerator, EmptyPictureIsStillAMetafile)
 
 TEST(CgmGenerator, SetUpAfterTheFirstDrawingIsRefused)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     cap->DrawLine(0, 0, 1, 1);
     EXPECT_EQ(cap->SetExtent(10, 10), -1);
     EXPECT_EQ(cap->SetOrigin(1, 1), -1);
@@ -788,8 +773,7 @@ TEST(CgmGenerator, SetUpAfterTheFirstDrawingIsRefused)
 
 TEST(CgmGenerator, BadArgumentsWriteNothing)
 {
-    CgmCapture cap;
-    DriverSetUp(cap.Generator());
+    DriverCapture cap;
     float nan = std::nanf("");
     const float bad[] = {0, 0, nan, 1};
     EXPECT_EQ(cap->DrawPolyline(2, bad), -1);
@@ -856,8 +840,7 @@ TEST(CgmGenerator, DrawnDashPatterns)
 {
     for (VyrCgmProfile profile : {VyrCgmProfileStandard, VyrCgmProfileCompatible}) {
         SCOPED_TRACE(profile);
-        CgmCapture cap(profile);
-        DriverSetUp(cap.Generator());
+        DriverCapture cap(profile);
         const float pattern[] = {2, -1, 0, -1};
         ASSERT_EQ(cap->SetDashPattern(4, pattern), 0);
         cap->SetLineType(2, 0, 0); /* replaced by the pattern */
