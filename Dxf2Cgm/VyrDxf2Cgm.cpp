@@ -3,8 +3,13 @@
  * Convert runs one conversion on the caller's thread: it creates the print
  * stream, starts the kernel, has it parse the drawing into a new model while
  * the parse callback sorts every created entity into four collection lists,
- * walks those lists into drawing elements (dxfParse), writes the picture of
- * the root elements through the CGM generator, and tears everything down.
+ * walks the tables into elements, then walks the top-level entities into
+ * root elements (dxfParse), writing each through the CGM generator and
+ * deleting it before the next is built, and tears everything down. A fitted
+ * picture walks the entities twice: once to measure what is drawn, once to
+ * write it. Block elements stay in the block table for the whole picture.
+ * (The staged steps the tests drive, WalkCollectedEntities and
+ * WritePicture, keep the root elements in the root list instead.)
  * The kernel is shut down and the model freed on every path, the failing
  * ones included, so each conversion starts from the same state.
  *
@@ -26,6 +31,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <new>
 #include <string>
@@ -285,6 +291,50 @@ void FreeCollectionLists()
     Free(listOfMDA_PTR);
 }
 
+/* True for a collected entity the walk builds a root element of. Entities
+ * owned by a block definition are reached through the inserts of their
+ * block, attribute values through their insert; groups owned by a block are
+ * written all the same. */
+bool IsWalkedAtTop(db_ptr entity)
+{
+    auto ownedBy = [entity](mda_tf tf) { return mda_HasParentOfTF(entity, tf) != 0; };
+    int32_t type = 0;
+    int32_t form = 0;
+    mda_ReadTypeForm(entity, &type, &form);
+    if (type == 500 && (ownedBy(MDA_TF(308, 0)) || ownedBy(MDA_TF(308, 1)))) return false;
+    return type == 801 || !ownedBy(MDA_TF(200, 0));
+}
+
+/* While set, the walker hands a root element back to its caller instead of
+ * filing it in the root list. */
+bool handRootsBack = false;
+
+/* What a walk counts: the results, the kinds not drawn, the hatches. */
+struct WalkResults {
+    uint32_t counters[ZelWordCount] = {};
+    UndrawnKind undrawn[kUndrawnKinds] = {};
+    int undrawnCount = 0;
+    uint32_t hatches = 0;
+};
+
+WalkResults SaveWalkResults()
+{
+    WalkResults saved;
+    std::memcpy(saved.counters, zelCounters, sizeof zelCounters);
+    std::memcpy(saved.undrawn, undrawnKinds, sizeof undrawnKinds);
+    saved.undrawnCount = undrawnKindCount;
+    saved.hatches = hatchesMade;
+    return saved;
+}
+
+void RestoreWalkResults(const WalkResults &saved)
+{
+    std::memcpy(zelCounters, saved.counters, sizeof zelCounters);
+    std::memcpy(undrawnKinds, saved.undrawn, sizeof undrawnKinds);
+    undrawnKindCount = saved.undrawnCount;
+    hatchesMade = saved.hatches;
+}
+
 /* The options a host gave, reading only the members that lie within the
  * size it declared; the others stay off. */
 VyrDxf2CgmOptions KnownOptions(const VyrDxf2CgmOptions &given)
@@ -484,8 +534,7 @@ int VyrDxf2Cgm::Convert(const char *dxfPath, const char *cgmPath, const VyrDxf2C
             mpm__IssueError(0, CGM_READ_FAILED, MPM_ERROR, dxfPath);
             failed = true;
         } else {
-            WalkCollectedEntities();
-            WritePicture(model);
+            WalkAndWritePicture(model);
             /* Not a failure: an empty picture is what the drawing holds. */
             if (!AnythingDrawn()) mpm__SetError(0, CGM_NOTHING_DRAWN, MPM_WARNING, dxfPath);
         }
@@ -574,7 +623,7 @@ void VyrDxf2Cgm::StartWalk(int model)
     listOfRootEntity = new (std::nothrow) VyrListOfVyrDxfElem();
 }
 
-void VyrDxf2Cgm::WalkCollectedEntities()
+void VyrDxf2Cgm::WalkTables()
 {
     for (MdaPtrNode *node = listOfLayerTableMDA_PTR.head; node; node = node->next)
         dxfParse(node->entity, 0, nullptr, nullptr);
@@ -582,19 +631,46 @@ void VyrDxf2Cgm::WalkCollectedEntities()
         VyrDxfLineTypeTable::AddTable(node->entity);
     for (MdaPtrNode *node = listOfTextStyleTableMDA_PTR.head; node; node = node->next)
         dxfParse(node->entity, 0, nullptr, nullptr);
-    /* Entities owned by a block definition are reached through the inserts
-     * of their block, attribute values through their insert; groups owned
-     * by a block are written all the same. */
-    auto ownedBy = [](db_ptr entity, mda_tf tf) { return mda_HasParentOfTF(entity, tf) != 0; };
-    for (MdaPtrNode *node = listOfMDA_PTR.head; node; node = node->next) {
-        int32_t type = 0;
-        int32_t form = 0;
-        mda_ReadTypeForm(node->entity, &type, &form);
-        if (type == 500 && (ownedBy(node->entity, MDA_TF(308, 0)) || ownedBy(node->entity, MDA_TF(308, 1))))
-            continue;
-        if (type == 801 || !ownedBy(node->entity, MDA_TF(200, 0)))
-            dxfParse(node->entity, 0, nullptr, nullptr);
+}
+
+void VyrDxf2Cgm::WalkCollectedEntities()
+{
+    WalkTables();
+    for (MdaPtrNode *node = listOfMDA_PTR.head; node; node = node->next)
+        if (IsWalkedAtTop(node->entity)) dxfParse(node->entity, 0, nullptr, nullptr);
+}
+
+size_t VyrDxf2Cgm::ForEachRootElement(RootSource source, const std::function<void(VyrDxfEntity *)> &write)
+{
+    size_t count = 0;
+    if (source == RootSource::kRootList) {
+        if (!listOfRootEntity) return 0;
+        for (listOfRootEntity->Init(); listOfRootEntity->More(); listOfRootEntity->Next()) {
+            ++count;
+            if (VyrDxfEntity *element = static_cast<VyrDxfEntity *>(listOfRootEntity->Value()))
+                write(element);
+        }
+        return count;
     }
+    /* A second walk builds the same elements again: the results and the
+     * warnings of their building belong to the first. */
+    const bool again = source == RootSource::kWalkAgain;
+    const WalkResults first = again ? SaveWalkResults() : WalkResults();
+    handRootsBack = true;
+    for (MdaPtrNode *node = listOfMDA_PTR.head; node; node = node->next) {
+        if (!IsWalkedAtTop(node->entity)) continue;
+        VyrDxfEntity::SetRebuilding(again);
+        VyrDxfEntity *element = static_cast<VyrDxfEntity *>(
+            reinterpret_cast<VyrDxfElement *>(dxfParse(node->entity, 0, nullptr, nullptr)));
+        VyrDxfEntity::SetRebuilding(false);
+        if (!element) continue;
+        ++count;
+        write(element);
+        delete element;
+    }
+    handRootsBack = false;
+    if (again) RestoreWalkResults(first);
+    return count;
 }
 
 int VyrDxf2Cgm::InitGenerator()
@@ -649,38 +725,58 @@ void VyrDxf2Cgm::ReadDrawingHeader(int model)
     mda_UnlockEntity(1, header);
 }
 
-void VyrDxf2Cgm::WritePicture(int model)
+void VyrDxf2Cgm::WritePicture(int model) { WritePictureOf(model, false); }
+
+void VyrDxf2Cgm::WalkAndWritePicture(int model)
 {
-    if (!InitGenerator()) return;
-    if (!generator || !listOfRootEntity || listOfRootEntity->Size() == 0) return;
+    WalkTables();
+    WritePictureOf(model, true);
+}
+
+void VyrDxf2Cgm::WritePictureOf(int model, bool walk)
+{
+    const RootSource source = walk ? RootSource::kWalk : RootSource::kRootList;
+    if (!InitGenerator() || !generator) {
+        /* Nothing is written; a walk still builds (and counts) the elements. */
+        if (walk) ForEachRootElement(source, [](VyrDxfEntity *) {});
+        return;
+    }
     ReadDrawingHeader(model);
 
-    VyrMathTransformation2D identity(VyrMathO2D, 1.0, VyrMathScaling);
-    auto writeAll = [](VyrPrintGenerator *to, VyrMathTransformation2D *placement) {
+    /* Writes the root elements and the unwritten blocks; `first` runs
+     * before the first root element. The number of root elements. */
+    auto writeAll = [](RootSource from, VyrPrintGenerator *to, VyrMathTransformation2D *placement,
+                       const std::function<void()> &first) {
         VyrDxfEntity::ResetAttributeCache();
         VyrDxfInsert::ResetCopyBudget();
-        for (listOfRootEntity->Init(); listOfRootEntity->More(); listOfRootEntity->Next()) {
-            VyrDxfEntity *element = static_cast<VyrDxfEntity *>(listOfRootEntity->Value());
-            if (element && !element->IsLeftOut()) element->Write(to, placement);
-        }
-        if (blockTable) {
+        bool started = false;
+        const size_t count = ForEachRootElement(from, [&](VyrDxfEntity *element) {
+            if (!started) first();
+            started = true;
+            if (!element->IsLeftOut()) element->Write(to, placement);
+        });
+        if (count != 0 && blockTable) {
             for (blockTable->Init(); blockTable->More(); blockTable->Next()) {
                 VyrDxfBlock *block = static_cast<VyrDxfBlock *>(blockTable->Value());
                 if (block && !block->IsAlreadyTranscripted()) block->Write(to, placement);
             }
         }
+        return count;
     };
+    const std::function<void()> nothing = []() {};
 
     /* The base picture is the fixed page around the origin. A fitted one is
      * the box of what is drawn (the drawing's own extents when nothing is),
      * and one translation moves that box's corner to the origin, so the
      * 32-bit reals of the metafile keep their precision far from it. */
+    VyrMathTransformation2D identity(VyrMathO2D, 1.0, VyrMathScaling);
     VyrMathTransformation2D placement = identity;
     float width = kPictureSize, height = kPictureSize;
     float originX = -kPictureMin, originY = -kPictureMin;
-    if (VyrDxfEntity::GetOptions().fit) {
+    const bool fit = VyrDxfEntity::GetOptions().fit;
+    if (fit) {
         VyrDxfExtents drawn;
-        writeAll(&drawn, &identity);
+        if (writeAll(source, &drawn, &identity, nothing) == 0) return;
         double min[2], max[2];
         bool known = !drawn.IsEmpty();
         if (known) {
@@ -720,29 +816,40 @@ void VyrDxf2Cgm::WritePicture(int model)
         }
     }
 
-    generator->SetExtent(width, height);
-    VyrPrintParameters parameters;
-    parameters.SetScale(1.0f);
-    parameters.SetMargins(0.0f, 0.0f, 0.0f, 0.0f);
-    parameters.SetPosition(width * 0.5f - originX, height * 0.5f - originY);
-    parameters.GetCurrentForm()->SetSize(width, height, static_cast<VyrPrintUnit>(0));
-    generator->SetParameters(parameters);
-    generator->SetViewport(0.0f, 0.0f, width, height);
-    generator->SetOrigin(originX, originY);
+    VyrPrintGenerator *to = generator;
+    auto setUp = [&]() {
+        to->SetExtent(width, height);
+        VyrPrintParameters parameters;
+        parameters.SetScale(1.0f);
+        parameters.SetMargins(0.0f, 0.0f, 0.0f, 0.0f);
+        parameters.SetPosition(width * 0.5f - originX, height * 0.5f - originY);
+        parameters.GetCurrentForm()->SetSize(width, height, static_cast<VyrPrintUnit>(0));
+        to->SetParameters(parameters);
+        to->SetViewport(0.0f, 0.0f, width, height);
+        to->SetOrigin(originX, originY);
 
-    for (int index = 1; index <= VyrDxfAttributesConverter::kColorCount; ++index) {
-        double rgb[3];
-        VyrDxfAttributesConverter::BuildFromACI(index, rgb);
-        generator->DefineColor(index, static_cast<float>(rgb[0] / 255.0), static_cast<float>(rgb[1] / 255.0),
-                               static_cast<float>(rgb[2] / 255.0));
+        for (int index = 1; index <= VyrDxfAttributesConverter::kColorCount; ++index) {
+            double rgb[3];
+            VyrDxfAttributesConverter::BuildFromACI(index, rgb);
+            to->DefineColor(index, static_cast<float>(rgb[0] / 255.0), static_cast<float>(rgb[1] / 255.0),
+                            static_cast<float>(rgb[2] / 255.0));
+        }
+
+        to->SetLineWidth(0.13f);
+        to->SetLineType(0, 0, 0);
+        to->SetColor(7);
+        to->SetFillColor(7);
+    };
+    /* A fitted picture knows it has elements and walks them a second time;
+     * otherwise the picture is set up at its first element, and a drawing
+     * without any has no picture. */
+    if (fit) {
+        setUp();
+        writeAll(walk ? RootSource::kWalkAgain : source, to, &placement, nothing);
+    } else if (writeAll(source, to, &placement, setUp) == 0) {
+        return;
     }
-
-    generator->SetLineWidth(0.13f);
-    generator->SetLineType(0, 0, 0);
-    generator->SetColor(7);
-    generator->SetFillColor(7);
-    writeAll(generator, &placement);
-    generator->EndPicture();
+    to->EndPicture();
 }
 
 void VyrDxf2Cgm::ReleaseOutput()
@@ -914,7 +1021,7 @@ intptr_t VyrDxf2Cgm::dxfParse(unsigned long entity, int asChild, VyrDxfLayer *la
         break;
     }
 
-    if (made && !asChild) {
+    if (made && !asChild && !handRootsBack) {
         /* Without a root list the element cannot be kept. */
         if (!listOfRootEntity || listOfRootEntity->AddElement(made) != 0) delete made;
         made = nullptr;

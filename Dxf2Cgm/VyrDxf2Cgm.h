@@ -18,12 +18,16 @@
 #ifndef VYR_DXF2CGM_VYRDXF2CGM_H
 #define VYR_DXF2CGM_VYRDXF2CGM_H
 
+#include <stddef.h>
 #include <stdint.h>
+
+#include <functional>
 
 #include "vyr_export.h"
 #include "Dxf2Cgm/VyrDxf2CgmOptions.h"
 
 class VyrDxfBlock;
+class VyrDxfEntity;
 class VyrDxfLayer;
 class VyrDxfUCConverter;
 class VyrListOfVyrDxfElem;
@@ -143,11 +147,17 @@ protected:
     /* Sets the element model number and starts an empty root list. */
     static void StartWalk(int model);
     /* Walks the collected layer tables, text-style tables and top-level
-     * entities into elements. */
+     * entities into elements, the root elements filed in the root list. */
     static void WalkCollectedEntities();
     /* Creates the generator, writes the picture of the root list and the
      * unwritten blocks, ends the picture. */
     void WritePicture(int model);
+    /* Walks the collected tables, then writes the picture as WritePicture
+     * does while walking the top-level entities: each root element is
+     * built, written and deleted in turn, so no more than one is held at a
+     * time (a fitted picture walks twice, measuring, then writing). The
+     * root list stays empty. */
+    void WalkAndWritePicture(int model);
     /* Releases the generator, closes and deletes the stream. */
     void ReleaseOutput();
     /* Frees the collection lists and deletes the layer, text-style and
@@ -155,6 +165,14 @@ protected:
     static void FreeConversionTables();
 
 private:
+    /* Where the root elements of a picture come from: the root list, a walk
+     * of the collected entities, or a second walk of them. */
+    enum class RootSource { kRootList, kWalk, kWalkAgain };
+    /* Hands each root element of `source` to `write`, in drawing order;
+     * the number of root elements. */
+    static size_t ForEachRootElement(RootSource source, const std::function<void(VyrDxfEntity *)> &write);
+    static void WalkTables();
+    void WritePictureOf(int model, bool walk);
     /* Reads the code page and PDMODE from the model's drawing header. */
     static void ReadDrawingHeader(int model);
     static void ParseTable(uint32_t table, const void *record, int form, VyrDxfLayer *layer);

@@ -39,6 +39,7 @@ int VyrDxfEntity::_insertDepth = 0;
 int VyrDxfEntity::_fillMode = 1;
 double VyrDxfEntity::_lineTypeScale = 1.0;
 bool VyrDxfEntity::_drawnPattern = false;
+bool VyrDxfEntity::_rebuilding = false;
 
 namespace {
 

@@ -126,6 +126,11 @@ public:
         return _insertDepth > 0 ? &_insertStack[_insertDepth - 1] : nullptr;
     }
 
+    /* Set while the driver builds an element a second time for the second
+     * pass of a fitted picture: the first build issued its warnings. */
+    static void SetRebuilding(bool on) { _rebuilding = on; }
+    static bool IsRebuilding() { return _rebuilding; }
+
     /* Puts the attribute cache back to the generator's starting state. */
     static void ResetAttributeCache();
 
@@ -156,6 +161,7 @@ private:
     static VyrDxf2CgmOptions _options;
     static int _fillMode;
     static double _lineTypeScale;
+    static bool _rebuilding;
     /* A drawn dash pattern was given to the generator and not ended. */
     static bool _drawnPattern;
 

@@ -424,7 +424,7 @@ void VyrDxfHatch::ReadPaths(const void *record)
 
 void VyrDxfHatch::Warn(int what, const char *detail)
 {
-    if (warned & what) return;
+    if ((warned & what) || IsRebuilding()) return;
     warned |= what;
     mpm__IssueError(0, CGM_HATCH_PARTLY, MPM_WARNING, handle[0] ? handle : "?", detail);
 }

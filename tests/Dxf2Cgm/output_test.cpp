@@ -211,6 +211,46 @@ TEST_F(Output, WhatIsNotDrawnIsNamed)
     EXPECT_GT(VyrReadFile(picture).size(), 100u) << "an empty picture all the same";
 }
 
+/* A fitted picture walks the drawing twice, measuring and then writing;
+ * what the conversion reports (results, kinds not drawn, warnings) is that
+ * of one walk, as for the base picture's single walk. */
+TEST_F(Output, AFittedPictureReportsOneWalk)
+{
+    struct Report {
+        std::vector<uint32_t> results;
+        std::map<std::string, uint32_t> undrawn;
+        std::string messages;
+    };
+    auto convert = [&](const std::string &drawing, const VyrDxf2CgmOptions &options) {
+        messages.clear();
+        EXPECT_EQ(converter.Convert(drawing.c_str(), picture.c_str(), options), 0) << messages;
+        Report report;
+        ZelResults results{};
+        converter.GetZelResults(&results);
+        report.results.assign(results.word + 1, results.word + ZelWordCount);
+        uint32_t count = 0;
+        for (int i = 0; const char *kind = converter.GetUndrawnKind(i, &count); ++i)
+            report.undrawn[kind] += count;
+        report.messages = messages;
+        return report;
+    };
+    const struct {
+        const char *name;
+        const char *warning;
+    } drawings[] = {{"/undrawn/undrawn.dxf", ""},
+                    {"/hatches/broken_hatches.dxf", "no usable spacing"},
+                    {"/convert_reference.dxf", ""}};
+    for (const auto &[name, warning] : drawings) {
+        const std::string drawing = std::string(VYR_TEST_DATA_DIR) + name;
+        const Report base = convert(drawing, VyrDxf2CgmOptions());
+        const Report fitted = convert(drawing, VyrDxf2CgmOptions::Plotted());
+        EXPECT_NE(base.messages.find(warning), std::string::npos) << name;
+        EXPECT_EQ(fitted.results, base.results) << name;
+        EXPECT_EQ(fitted.undrawn, base.undrawn) << name;
+        EXPECT_EQ(fitted.messages, base.messages) << name;
+    }
+}
+
 /* The converting thread holds the conversion while the load reports its
  * progress; a reader of the results in another thread must wait. */
 std::atomic<bool> readerDone{false};
