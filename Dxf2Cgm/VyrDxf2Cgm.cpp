@@ -240,17 +240,45 @@ int CreateTemporaryOutput(const std::string &target, const struct stat *existing
     return -1;
 }
 
-/* A collection list: a chain of entity pointers with head, cursor and tail,
- * all null when empty. */
-struct MdaPtrNode : VyrDxfPooled {
-    MdaPtrNode(MdaPtrNode *next, db_ptr entity) : next(next), entity(entity) {}
-    MdaPtrNode *next;
-    db_ptr entity;
-};
-struct MdaPtrList {
-    MdaPtrNode *head = nullptr;
-    MdaPtrNode *cursor = nullptr;
-    MdaPtrNode *tail = nullptr;
+/* A collection list: the entity pointers in the order collected, in blocks
+ * of 4-byte pointers (a million entities take 4 MB, not a node each). An
+ * entity is left out when no block can be had. */
+class MdaPtrList {
+public:
+    void Append(db_ptr entity)
+    {
+        if (!tail || tail->used == Block::kSize) {
+            Block *block = new (std::nothrow) Block;
+            if (!block) return;
+            (tail ? tail->next : head) = block;
+            tail = block;
+        }
+        tail->items[tail->used++] = entity;
+    }
+    template <class Fn> void ForEach(Fn fn) const
+    {
+        for (const Block *block = head; block; block = block->next)
+            for (uint32_t i = 0; i < block->used; ++i) fn(block->items[i]);
+    }
+    void Free()
+    {
+        while (head) {
+            Block *next = head->next;
+            delete head;
+            head = next;
+        }
+        tail = nullptr;
+    }
+
+private:
+    struct Block {
+        static constexpr uint32_t kSize = 16380;
+        Block *next = nullptr;
+        uint32_t used = 0;
+        db_ptr items[kSize];
+    };
+    Block *head = nullptr;
+    Block *tail = nullptr;
 };
 
 MdaPtrList listOfLayerTableMDA_PTR;
@@ -259,36 +287,13 @@ MdaPtrList listOfLineTypeTableMDA_PTR;
 MdaPtrList listOfBlockTableMDA_PTR;
 MdaPtrList listOfMDA_PTR;
 
-void Append(MdaPtrList &list, db_ptr entity)
-{
-    MdaPtrNode *node = new (std::nothrow) MdaPtrNode(nullptr, entity);
-    if (!node) return;
-    if (!list.head) {
-        list.head = list.cursor = list.tail = node;
-    } else {
-        list.tail->next = node;
-        list.tail = node;
-    }
-}
-
-void Free(MdaPtrList &list)
-{
-    MdaPtrNode *node = list.head;
-    while (node) {
-        MdaPtrNode *next = node->next;
-        delete node;
-        node = next;
-    }
-    list.head = list.cursor = list.tail = nullptr;
-}
-
 void FreeCollectionLists()
 {
-    Free(listOfLayerTableMDA_PTR);
-    Free(listOfBlockTableMDA_PTR);
-    Free(listOfTextStyleTableMDA_PTR);
-    Free(listOfLineTypeTableMDA_PTR);
-    Free(listOfMDA_PTR);
+    listOfLayerTableMDA_PTR.Free();
+    listOfBlockTableMDA_PTR.Free();
+    listOfTextStyleTableMDA_PTR.Free();
+    listOfLineTypeTableMDA_PTR.Free();
+    listOfMDA_PTR.Free();
 }
 
 /* True for a collected entity the walk builds a root element of. Entities
@@ -467,17 +472,17 @@ int VyrDxf2Cgm::CollectModelEntity(uint32_t entity, void *)
     int32_t form = 0;
     mda_ReadTypeForm(entity, &type, &form);
     if (type != 100) {
-        Append(listOfMDA_PTR, entity);
+        listOfMDA_PTR.Append(entity);
     } else if (form == 10) {
-        Append(listOfBlockTableMDA_PTR, entity);
+        listOfBlockTableMDA_PTR.Append(entity);
     } else if (form == 2) {
-        Append(listOfLayerTableMDA_PTR, entity);
+        listOfLayerTableMDA_PTR.Append(entity);
     } else if (form == 3) {
-        Append(listOfTextStyleTableMDA_PTR, entity);
+        listOfTextStyleTableMDA_PTR.Append(entity);
     } else {
         /* Line types are read for the drawing's own patterns; they stay
          * counted with the other tables. */
-        if (form == 1) Append(listOfLineTypeTableMDA_PTR, entity);
+        if (form == 1) listOfLineTypeTableMDA_PTR.Append(entity);
         zelCounters[ZelOtherTables]++;
     }
     return 1;
@@ -625,19 +630,18 @@ void VyrDxf2Cgm::StartWalk(int model)
 
 void VyrDxf2Cgm::WalkTables()
 {
-    for (MdaPtrNode *node = listOfLayerTableMDA_PTR.head; node; node = node->next)
-        dxfParse(node->entity, 0, nullptr, nullptr);
-    for (MdaPtrNode *node = listOfLineTypeTableMDA_PTR.head; node; node = node->next)
-        VyrDxfLineTypeTable::AddTable(node->entity);
-    for (MdaPtrNode *node = listOfTextStyleTableMDA_PTR.head; node; node = node->next)
-        dxfParse(node->entity, 0, nullptr, nullptr);
+    auto parse = [](db_ptr entity) { dxfParse(entity, 0, nullptr, nullptr); };
+    listOfLayerTableMDA_PTR.ForEach(parse);
+    listOfLineTypeTableMDA_PTR.ForEach([](db_ptr entity) { VyrDxfLineTypeTable::AddTable(entity); });
+    listOfTextStyleTableMDA_PTR.ForEach(parse);
 }
 
 void VyrDxf2Cgm::WalkCollectedEntities()
 {
     WalkTables();
-    for (MdaPtrNode *node = listOfMDA_PTR.head; node; node = node->next)
-        if (IsWalkedAtTop(node->entity)) dxfParse(node->entity, 0, nullptr, nullptr);
+    listOfMDA_PTR.ForEach([](db_ptr entity) {
+        if (IsWalkedAtTop(entity)) dxfParse(entity, 0, nullptr, nullptr);
+    });
 }
 
 size_t VyrDxf2Cgm::ForEachRootElement(RootSource source, const std::function<void(VyrDxfEntity *)> &write)
@@ -657,17 +661,17 @@ size_t VyrDxf2Cgm::ForEachRootElement(RootSource source, const std::function<voi
     const bool again = source == RootSource::kWalkAgain;
     const WalkResults first = again ? SaveWalkResults() : WalkResults();
     handRootsBack = true;
-    for (MdaPtrNode *node = listOfMDA_PTR.head; node; node = node->next) {
-        if (!IsWalkedAtTop(node->entity)) continue;
+    listOfMDA_PTR.ForEach([&](db_ptr entity) {
+        if (!IsWalkedAtTop(entity)) return;
         VyrDxfEntity::SetRebuilding(again);
         VyrDxfEntity *element = static_cast<VyrDxfEntity *>(
-            reinterpret_cast<VyrDxfElement *>(dxfParse(node->entity, 0, nullptr, nullptr)));
+            reinterpret_cast<VyrDxfElement *>(dxfParse(entity, 0, nullptr, nullptr)));
         VyrDxfEntity::SetRebuilding(false);
-        if (!element) continue;
+        if (!element) return;
         ++count;
         write(element);
         delete element;
-    }
+    });
     handRootsBack = false;
     if (again) RestoreWalkResults(first);
     return count;
