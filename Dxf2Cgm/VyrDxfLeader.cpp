@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "Dxf2Cgm/VyrDxfDimension.h"
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "platform/math/VyrMathTransformation2D.h"
 #include "platform/print/VyrPrintGenerator.h"
@@ -16,33 +17,10 @@
 namespace {
 
 const int kType = 314;
-const int kHeaderType = 1;
-const int kTableEntryType = 10001;
-/* the arrow size and scale of a drawing that says nothing */
-const double kDefaultArrowSize = 0.18;
 /* half width of the arrow per unit of its length */
 const double kHalfWidth = 1.0 / 6.0;
 /* path type 1: a curve through the vertices */
 const int kSplinePath = 1;
-
-/* The arrow size and overall scale of the drawing header of the model
- * that holds `entity`; false when there is none. */
-bool HeaderArrow(unsigned long entity, double &size, double &scale)
-{
-    const int32_t model = static_cast<int32_t>(static_cast<uint32_t>(entity) >> 25);
-    MdaModelInfo info;
-    if (model <= 0 || mda_GetModelInfo(model, &info) != 0 || !info.entlist ||
-        info.entlist->ntfi <= DXFI_TFI_dxf_header)
-        return false;
-    VyrDxfEntityLock lock(info.entlist->first[DXFI_TFI_dxf_header]);
-    const dxf_header *rec = lock.As<dxf_header>(kHeaderType);
-    if (!rec) return false;
-    size = rec->dimasz;
-    scale = rec->dimscale;
-    return true;
-}
-
-bool Usable(double value) { return std::isfinite(value) && value > 0.0 && value < 1e12; }
 
 } // namespace
 
@@ -59,23 +37,8 @@ VyrDxfLeader::VyrDxfLeader(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock
         spline = rec->pathtype == kSplinePath;
         style = rec->dimstyleobjhandle;
     }
-    if (!arrowhead) return;
-    double size = kDefaultArrowSize, scale = 1.0;
-    bool found = false;
-    {
-        VyrDxfEntityLock lock(style);
-        if (const dxf_dimension_style_table_data *rec =
-                lock.As<dxf_dimension_style_table_data>(kTableEntryType)) {
-            size = rec->dimasz;
-            scale = rec->dimscale;
-            found = true;
-        }
-    }
-    if (!found && !HeaderArrow(entity, size, scale)) size = kDefaultArrowSize;
-    /* an overall scale of 0 stands for the scale of a paper-space view */
-    if (!Usable(scale)) scale = 1.0;
-    arrowSize = Usable(size) ? size * scale : 0.0;
-    if (!Usable(arrowSize)) arrowSize = 0.0;
+    if (arrowhead)
+        arrowSize = VyrDxfDimension::ReadStyle(entity, static_cast<unsigned long>(style)).arrowSize;
 }
 
 void VyrDxfLeader::GetVertices(double *&points, int &count) const

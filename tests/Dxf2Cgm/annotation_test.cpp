@@ -246,6 +246,110 @@ TEST_F(AnnotationDrawing, RenderedDimensionsAreDrawn)
         EXPECT_FALSE(Within(figures, x, 95, x + 15, 115).empty()) << x;
 }
 
+/* Dimensions without blocks (dimensions.dxf): drawn from their definition
+ * points in the style "PLAIN", whose arrows and texts are 2 long, extension
+ * lines start 1 from their origins and reach 2 beyond, texts stand 1 above
+ * their lines. */
+class UnrenderedDimensions : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const std::string drawing = std::string(VYR_TEST_DATA_DIR) + "/annotation/dimensions.dxf";
+        VyrTempFile picture(".cgm");
+        VyrRecordingScope recording;
+        VyrDxf2Cgm converter;
+        status = converter.Convert(drawing.c_str(), picture.Path().c_str());
+        figures = FiguresOf(VyrRecordingGenerator::Log());
+    }
+
+    static bool Has(const std::string &kind, double x1, double y1, double x2, double y2)
+    {
+        for (const Figure &f : figures)
+            if (f.kind == kind && f.points.size() >= 2 && Near(f.points.front(), x1, y1, 1e-2) &&
+                Near(f.points.back(), x2, y2, 1e-2))
+                return true;
+        return false;
+    }
+
+    static int status;
+    static std::vector<Figure> figures;
+};
+
+int UnrenderedDimensions::status = -1;
+std::vector<Figure> UnrenderedDimensions::figures;
+
+TEST_F(UnrenderedDimensions, LinesAndArrowsWhereTheDefinitionPointsPutThem)
+{
+    ASSERT_EQ(status, 0);
+    const double r = std::sqrt(50.0); /* the angle's arc through (85, 5) around (80, 0) */
+    struct Case {
+        const char *what;
+        const char *kind;
+        double x1, y1, x2, y2;
+    };
+    const Case cases[] = {
+        {"horizontal: its line at y 5", "DrawLine", 0, 5, 10, 5},
+        {"horizontal: first extension line", "DrawLine", 0, 1, 0, 7},
+        {"horizontal: second extension line", "DrawLine", 10, 1, 10, 7},
+        {"vertical: its line at x 25", "DrawLine", 25, 0, 25, 12.5},
+        {"vertical: extension line", "DrawLine", 21, 12.5, 27, 12.5},
+        {"aligned: 2 to the left of (30, 0)-(36, 8)", "DrawLine", 28.4, 1.2, 34.4, 9.2},
+        {"radius: centre to circle", "DrawLine", 50, 0, 55, 0},
+        {"diameter: across the circle", "DrawLine", 70, 3, 70, -3},
+        {"angle: the arc", "DrawPolyline", 80 + r, 0, 80, r},
+        {"angle: extension line from (90, 0) in to the arc", "DrawLine", 89, 0, 80 + r - 2, 0},
+        {"ordinate: from the feature to the leader's end", "DrawLine", 100, 4, 100, 10},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(Has(c.kind, c.x1, c.y1, c.x2, c.y2) || Has(c.kind, c.x2, c.y2, c.x1, c.y1));
+    }
+    /* arrowheads: tip on the measured point, 2 long back along the line */
+    struct Arrow {
+        double tipX, tipY, backX, backY;
+    };
+    for (const Arrow &a : {Arrow{0, 5, 2, 5}, Arrow{10, 5, 8, 5}, Arrow{55, 0, 53, 0}, Arrow{70, -3, 70, -1},
+                           Arrow{70, 3, 70, 1}}) {
+        SCOPED_TRACE(std::to_string(a.tipX) + " " + std::to_string(a.tipY));
+        const std::vector<Figure> arrows = StartingAt(figures, "DrawPolygon", a.tipX, a.tipY);
+        ASSERT_EQ(arrows.size(), 1u);
+        const Xy &p = arrows[0].points[1], &q = arrows[0].points[2];
+        EXPECT_TRUE(Near({(p.x + q.x) / 2, (p.y + q.y) / 2}, a.backX, a.backY));
+    }
+    EXPECT_TRUE(StartingAt(figures, "DrawPolygon", 50, 0).empty()) << "a radius has one arrow";
+    EXPECT_TRUE(Within(figures, -5, -30, 5, -15).empty()) << "coincident points measure nothing";
+}
+
+TEST_F(UnrenderedDimensions, MeasurementsFormattedByTheStyle)
+{
+    struct Case {
+        const char *text; /* as the recorder quotes it */
+        double x, y;      /* the middle of the text */
+    };
+    const Case cases[] = {
+        {"\"10\"", 5, 7},         /* 2 decimals, trailing zeros left out */
+        {"\"12.5\"", 23, 6.25},   /* read upwards: above is to the left */
+        {"\"10 mm\"", 0, 0},      /* the dimension's own text around "<>" */
+        {"\"R5\"", 52.5, 2},      /* a radius */
+        {"\"90.0\u00b0\"", 0, 0}, /* angles with their own decimals */
+        {"\"5\"", 0, 0},          /* the ordinate's x from its origin */
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<Figure> found;
+        for (const Figure &f : figures)
+            if (f.kind == "DrawText" && f.text == c.text) found.push_back(f);
+        ASSERT_EQ(found.size(), 1u);
+        if (c.x != 0 || c.y != 0) {
+            EXPECT_TRUE(Near(found[0].points[0], c.x, c.y));
+        }
+    }
+    size_t diameters = 0;
+    for (const Figure &f : figures)
+        diameters += f.kind == "DrawText" && f.text.size() > 2 && f.text.substr(f.text.size() - 2) == "6\"";
+    EXPECT_EQ(diameters, 1u) << "the diameter's 6 after its sign";
+}
+
 /* The bundled sample's annotation (examples/add_annotation.py): each
  * dimension, the leader and both lines of the multiline reach the picture,
  * in the colour 6 that the dimensions hand to their BYBLOCK contents. */

@@ -20,6 +20,17 @@ annotation.dxf (AC1015):
     of colour 3; one whose block is empty;
   dimensions that ezdxf draws itself: linear (0, 100)-(10, 100) with its
     line at y 105, aligned, angular, radial and ordinate.
+
+dimensions.dxf (AC1015): dimensions without blocks (not rendered by ezdxf,
+  so only their definition points are written), in the style "PLAIN"
+  (DIMASZ 1, DIMTXT 1, DIMEXO 0.5, DIMEXE 1, DIMGAP 0.5 at DIMSCALE 2, DIMDEC
+  2, DIMADEC 1, DIMZIN 8): a horizontal linear (0, 0)-(10, 0) with its line at
+  y 5, a vertical one (20, 0)-(20, 12.5) with its line at x 25, an aligned
+  (30, 0)-(36, 8) at a distance 2 whose text is "<> mm", a radius 5 around
+  (50, 0) at 0 degrees, a diameter 6 around (70, 0) at 90 degrees, an angle
+  of 90 degrees at (80, 0) between (90, 0) and (80, 10) through (85, 5), an
+  ordinate x of the feature (100, 3) from the origin (95, 0) whose leader
+  ends at (100, 10), and a linear one whose points coincide.
 """
 
 import ezdxf
@@ -83,6 +94,26 @@ def dimensions(doc, msp):
     msp.add_ordinate_x_dim(feature_location=(90, 100), offset=(0, 5), origin=(80, 100)).render()
 
 
+def unrendered_dimensions():
+    doc = ezdxf.new('R2000', setup=True)
+    msp = doc.modelspace()
+    plain = doc.dimstyles.new('PLAIN')
+    for name, value in (('dimasz', 1.0), ('dimtxt', 1.0), ('dimexo', 0.5), ('dimexe', 1.0),
+                        ('dimgap', 0.5), ('dimscale', 2.0), ('dimdec', 2), ('dimadec', 1),
+                        ('dimzin', 8)):
+        plain.set_dxf_attrib(name, value)
+    style = {'dimstyle': 'PLAIN'}
+    msp.add_linear_dim(base=(0, 5), p1=(0, 0), p2=(10, 0), **style)
+    msp.add_linear_dim(base=(25, 0), p1=(20, 0), p2=(20, 12.5), angle=90, **style)
+    msp.add_aligned_dim(p1=(30, 0), p2=(36, 8), distance=2, text='<> mm', **style)
+    msp.add_radius_dim(center=(50, 0), radius=5, angle=0, **style)
+    msp.add_diameter_dim(center=(70, 0), radius=3, angle=90, **style)
+    msp.add_angular_dim_3p(base=(85, 5), center=(80, 0), p1=(90, 0), p2=(80, 10), **style)
+    msp.add_ordinate_x_dim(feature_location=(100, 3), offset=(0, 7), origin=(95, 0), **style)
+    msp.add_linear_dim(base=(0, -20), p1=(0, -25), p2=(0, -25), **style)
+    doc.saveas('dimensions.dxf')
+
+
 def patch_entity(text, handle, change):
     """The text with the entity of `handle` passed through `change`."""
     start = text.index('  5\n%s\n' % handle)
@@ -106,6 +137,7 @@ def main():
     text = patch_entity(text, unknown, lambda e: e.replace('  3\nARROWS\n', '  3\nNOSUCHSTYLE\n'))
     with open('annotation.dxf', 'w') as out:
         out.write(text)
+    unrendered_dimensions()
 
 
 if __name__ == '__main__':
