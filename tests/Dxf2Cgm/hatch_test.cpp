@@ -164,6 +164,59 @@ TEST_F(HatchDrawings, CurvedBoundariesLieOnTheirCurves)
     }
 }
 
+/* Edge paths walked clockwise (counter-clockwise flag 0), as ezdxf writes
+ * them: the arc bulges out through (150,50), the elliptic arc through
+ * (325,50); every vertex right of the straight edges lies on its curve. */
+TEST_F(HatchDrawings, ClockwiseArcEdgesBulgeAsDrawn)
+{
+    const std::vector<Drawn> drawn = Convert(Data("clockwise_arcs.dxf"));
+    struct Case {
+        int color;
+        double x0;                   /* where the curve starts to the right */
+        double cx, cy, rx, ry;       /* the curve: centre, half axes */
+        double outX, outY, inX, inY; /* a point inside only on the right side, one only on the wrong */
+    };
+    const Case cases[] = {
+        {1, 100, 100, 50, 50, 50, 140, 50, 60, 50},
+        {2, 300, 300, 50, 25, 50, 320, 50, 280, 60},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.color);
+        const Drawn *d = OfColor(drawn, c.color);
+        ASSERT_TRUE(d);
+        ASSERT_EQ(d->loops.size(), 1u);
+        size_t onCurve = 0;
+        for (size_t i = 0; i + 1 < d->loops[0].size(); i += 2) {
+            const double u = (d->loops[0][i] - c.cx) / c.rx, v = (d->loops[0][i + 1] - c.cy) / c.ry;
+            if (d->loops[0][i] <= c.x0 + 1e-9) continue;
+            EXPECT_NEAR(u * u + v * v, 1.0, 2e-3);
+            ++onCurve;
+        }
+        EXPECT_GT(onCurve, 10u);
+        EXPECT_TRUE(Inside(*d, c.outX, c.outY));
+        EXPECT_TRUE(Inside(*d, c.inX, c.inY)) << "the square part stays filled";
+    }
+}
+
+/* Gradient hatches of a drawing of release 2004 (through the
+ * down-converter, put on PATH here) are filled with their first colour:
+ * its index where the drawing gives one, else the palette colour nearest
+ * to its true colour; a plain solid hatch keeps its own colour 5. */
+TEST_F(HatchDrawings, GradientsAreFilledWithTheirFirstColour)
+{
+    const char *path = std::getenv("PATH");
+    const std::string saved = path ? path : "";
+    ::setenv("PATH", (std::string(VYR_BINARY_DIR) + "/tools:" + saved).c_str(), 1);
+    const std::vector<Drawn> drawn = Convert(Data("gradient.dxf"));
+    ::setenv("PATH", saved.c_str(), 1);
+    ASSERT_EQ(drawn.size(), 3u) << messages;
+    const int expected[] = {3, 1, 5};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(drawn[i].color, expected[i]) << i;
+        EXPECT_TRUE(Inside(drawn[i], 5.0 + 20.0 * static_cast<double>(i), 5)) << i;
+    }
+}
+
 TEST_F(HatchDrawings, PatternLinesAreClippedToTheCircle)
 {
     const std::vector<Drawn> drawn = Convert(Data("hatches.dxf"));

@@ -643,6 +643,10 @@ TEST_F(DownConverter, EntityRules)
          P(0, "MESH") + entity + P(420, "5") + P(100, "AcDbSubDMesh") + P(71, "2") + P(91, "0"), nullptr},
         {"extended data is kept", P(0, "LINE") + entity + P(1001, "APP") + P(1071, "7") + P(1040, "2.5"),
          P(0, "LINE") + entity + P(1001, "APP") + P(1071, "7") + P(1040, "2.5"), nullptr},
+        {"gradient hatch without a colour of its own: the first gradient colour",
+         P(0, "HATCH") + entity + P(100, "AcDbHatch") + P(2, "SOLID") + P(450, "1") + P(453, "2") +
+             P(463, "0") + P(63, "3") + P(421, "65280") + P(463, "1") + P(63, "5") + P(470, "LINEAR"),
+         P(0, "HATCH") + entity + P(62, "3") + P(100, "AcDbHatch") + P(2, "SOLID"), "HATCH group code 450"},
         {"attribute lock position",
          P(0, "ATTRIB") + entity + P(100, "AcDbText") + P(1, "v") + P(100, "AcDbAttribute") + P(2, "T") +
              P(70, "0") + P(280, "1"),

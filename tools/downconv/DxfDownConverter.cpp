@@ -10,7 +10,10 @@
  * - the fit data of hatch spline edges (release 2010 on), which an older
  *   reader would take for the boundary's source-object count;
  * - the instance count of class records (91).
- * A proxy-graphics size written as a 64-bit number (160) becomes the
+ * A gradient hatch, which release 2000 cannot show, becomes a solid fill of
+ * its first gradient colour: that colour (its index, or the palette colour
+ * nearest to its true colour) replaces the hatch's own colour (62), so the
+ * hatch is held until its end. A proxy-graphics size written as a 64-bit number (160) becomes the
  * 32-bit one (92) that release 2000 reads. */
 #include "tools/downconv/DxfDownConverter.h"
 
@@ -21,6 +24,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+
+#include "Dxf2Cgm/VyrDxfAttributesConverter.h"
 
 namespace {
 
@@ -236,6 +241,54 @@ const Rule kRules[] = {
     {"OBJECTS", "PLOTSETTINGS", "AcDbPlotSettings", {76, 77, 78, 333}},
 };
 
+/* The colour index whose palette colour lies nearest to the true colour
+ * `rgb` (0xRRGGBB); the lowest of equally near ones. */
+int NearestIndex(long rgb)
+{
+    const double r = double((rgb >> 16) & 255), g = double((rgb >> 8) & 255), b = double(rgb & 255);
+    int best = 7;
+    double nearest = 1e9;
+    for (int i = 1; i <= VyrDxfAttributesConverter::kColorCount; ++i) {
+        double c[3];
+        VyrDxfAttributesConverter::BuildFromACI(i, c);
+        const double d = (c[0] - r) * (c[0] - r) + (c[1] - g) * (c[1] - g) + (c[2] - b) * (c[2] - b);
+        if (d < nearest) {
+            nearest = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+/* The pairs of a held HATCH with its colour (62) set to `color`: the pair
+ * replaced, or one added at the end of the entity's common part. */
+void SetColor(std::vector<DxfPair> &pairs, int color)
+{
+    const std::string value = std::to_string(color);
+    size_t end = pairs.size(), layer = 0;
+    bool common = false;
+    for (size_t i = 1; i < pairs.size(); ++i) {
+        const DxfPair &p = pairs[i];
+        if (p.code == 100) {
+            if (common) {
+                end = i;
+                break;
+            }
+            common = Trim(p.value) == "AcDbEntity";
+        }
+        if (p.code == 8 && !layer) layer = i + 1;
+        if (p.code == 62) {
+            pairs[i].value = value;
+            return;
+        }
+    }
+    if (!common && layer) end = layer;
+    DxfPair added;
+    added.code = 62;
+    added.value = value;
+    pairs.insert(pairs.begin() + long(end), added);
+}
+
 /* The longest MTEXT chunk release 2000 writes. */
 const size_t kChunk = 250;
 
@@ -300,6 +353,15 @@ bool DxfDownConverter::Get(DxfPair &pair)
 
 void DxfDownConverter::Put(const DxfPair &pair)
 {
+    if (hold_) {
+        hold_->push_back(pair);
+        if (utf8_ && DxfIsText(pair.code)) {
+            text_.clear();
+            recoder_.Recode(pair.value, text_);
+            hold_->back().value = text_;
+        }
+        return;
+    }
     if (utf8_ && DxfIsText(pair.code)) {
         text_.clear();
         recoder_.Recode(pair.value, text_);
@@ -408,9 +470,15 @@ bool DxfDownConverter::Records(const std::string &section)
 bool DxfDownConverter::Record(const std::string &section, const DxfPair &start)
 {
     const std::string kind = Trim(start.value);
-    Put(start);
     const bool entity = section == "BLOCKS" || section == "ENTITIES";
     const bool known = !entity || kEntities.count(kind) > 0;
+    /* a hatch is held until its gradient colour, if any, is known */
+    const bool hatch = entity && kind == "HATCH";
+    std::vector<DxfPair> held;
+    bool gradient = false;
+    long colours = 0, firstIndex = -1, firstRgb = -1;
+    if (hatch) hold_ = &held;
+    Put(start);
     const std::string ruleSection = entity ? "ENTITY" : section;
     std::vector<const Rule *> rules;
     for (const Rule &r : kRules)
@@ -481,6 +549,14 @@ bool DxfDownConverter::Record(const std::string &section, const DxfPair &start)
                 continue;
             }
             if (p.code == 160 && (subclass.empty() || subclass == "AcDbEntity")) p.code = 92;
+        }
+        if (hatch && subclass == "AcDbHatch") {
+            /* each gradient colour starts with 463; the first may carry an
+             * index (63) and has a true colour (421) */
+            if (p.code == 450) gradient = Number(p.value) != 0;
+            if (p.code == 463) ++colours;
+            if (p.code == 63 && colours <= 1 && firstIndex < 0) firstIndex = Number(p.value);
+            if (p.code == 421 && colours <= 1 && firstRgb < 0) firstRgb = Number(p.value);
         }
         bool drop = false;
         for (const Rule *r : rules)
@@ -557,5 +633,15 @@ bool DxfDownConverter::Record(const std::string &section, const DxfPair &start)
         Put(p);
     }
     flushChunks();
+    if (hatch) {
+        hold_ = nullptr;
+        int color = 0;
+        if (gradient && firstIndex >= 1 && firstIndex <= VyrDxfAttributesConverter::kColorCount)
+            color = int(firstIndex);
+        else if (gradient && firstRgb >= 0)
+            color = NearestIndex(firstRgb);
+        if (color) SetColor(held, color);
+        for (const DxfPair &p : held) out_.Put(p.code, p.value);
+    }
     return true;
 }

@@ -74,6 +74,8 @@ private:
     std::map<std::string, long> dropped_;
     std::string error_;
     std::string text_; /* scratch for recoded values */
+    /* non-null: Put keeps the (recoded) pairs here instead of writing them */
+    std::vector<DxfPair> *hold_ = nullptr;
 };
 
 #endif

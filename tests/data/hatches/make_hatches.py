@@ -27,6 +27,15 @@ broken_hatches.dxf  (AC1015) hatches a damaged or careless file holds,
     spacing 0 (colour 3) and of a spacing of one millionth of the hatch
     (colour 4); a hatch of two paths, a square and a circle crossing it
     (colour 5); a square of four line edges (colour 6).
+gradient.dxf  (AC1018, read through the down-converter) three hatches of
+    colour 5 in the squares (0,0)-(10,10), (20,0)-(30,10), (40,0)-(50,10):
+    a gradient from index 3 (true colour green) to blue; a gradient from
+    the true colour red (no index) to blue; a plain solid fill.
+clockwise_arcs.dxf  (AC1015) edge paths walked clockwise: colour 1, the
+    edges (0,0)-(0,100)-(100,100), then the arc about (100,50) of radius 50
+    from 90 clockwise to -90 degrees through (150,50), then (100,0)-(0,0);
+    colour 2, the same with an elliptic arc about (300,50), major axis
+    (0,50), ratio 0.5, from (300,100) clockwise to (300,0) through (325,50).
 """
 
 import ezdxf
@@ -105,5 +114,37 @@ def broken_hatches():
     doc.saveas('broken_hatches.dxf')
 
 
+def gradient():
+    doc = ezdxf.new('R2004')
+    msp = doc.modelspace()
+    for x, first, index in ((0, (0, 255, 0), 3), (20, (255, 0, 0), None), (40, None, None)):
+        hatch = msp.add_hatch(color=5)
+        if first:
+            hatch.set_gradient(color1=first, color2=(0, 0, 255))
+            hatch.gradient.aci1 = index
+        hatch.paths.add_polyline_path(square(x, 0, x + 10, 10))
+    doc.saveas('gradient.dxf')
+
+
+def clockwise_arcs():
+    doc = ezdxf.new('R2000')
+    msp = doc.modelspace()
+    arc = msp.add_hatch(color=1).paths.add_edge_path()
+    arc.add_line((0, 0), (0, 100))
+    arc.add_line((0, 100), (100, 100))
+    # angles counter-clockwise from start to end, walked the other way
+    arc.add_arc((100, 50), 50, start_angle=-90, end_angle=90, ccw=False)
+    arc.add_line((100, 0), (0, 0))
+    ellipse = msp.add_hatch(color=2).paths.add_edge_path()
+    ellipse.add_line((200, 0), (200, 100))
+    ellipse.add_line((200, 100), (300, 100))
+    ellipse.add_ellipse((300, 50), major_axis=(0, 50), ratio=0.5, start_angle=180, end_angle=360,
+                        ccw=False)
+    ellipse.add_line((300, 0), (200, 0))
+    doc.saveas('clockwise_arcs.dxf')
+
+
 hatches()
 broken_hatches()
+gradient()
+clockwise_arcs()
