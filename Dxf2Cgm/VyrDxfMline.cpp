@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "Dxf2Cgm/VyrDxfEntityLock.h"
 #include "Dxf2Cgm/VyrDxfLayer.h"
@@ -22,6 +23,11 @@ const int kTableEntryType = 10001;
 /* bit of the flags (group 71) that closes the multiline; 1 only says that
  * it has vertices */
 const int kClosedFlag = 2;
+const int kSuppressStart = 4, kSuppressEnd = 8;
+/* flags of a multiline style */
+const int kFill = 1, kStartSquare = 16, kStartRound = 64, kEndSquare = 256, kEndRound = 1024;
+/* points of a round cap's half circle */
+const int kCapSteps = 16;
 
 /* Whole elements of `size` bytes in the block behind a reference. */
 size_t Held(mda_ref ref, size_t size)
@@ -52,6 +58,7 @@ VyrDxfMline::VyrDxfMline(unsigned long entity, VyrDxfLayer *layer, VyrDxfBlock *
         const dxf_mline *rec = lock.As<dxf_mline>(kType);
         if (!rec) return;
         closed = (rec->flag & kClosedFlag) ? 1 : 0;
+        flags = rec->flag;
         style = rec->style;
         FillArrayOf2DPoints(rec);
     }
@@ -107,6 +114,8 @@ void VyrDxfMline::ReadStyle(unsigned long style)
         VyrDxfEntityLock lock(style);
         const dxf_mlinestyle_object *rec = lock.As<dxf_mlinestyle_object>(kStyleType);
         if (!rec) return;
+        styleFlags = rec->attflag;
+        fillColor = rec->color;
         size_t n = Bounded(rec->num_elm, rec->element, sizeof(dxf_mlinestyle_object_element));
         if (n > static_cast<size_t>(lineCount)) n = static_cast<size_t>(lineCount);
         const dxf_mlinestyle_object_element *elements =
@@ -137,6 +146,21 @@ bool VyrDxfMline::GetPoint(int vertex, int line, double &x, double &y) const
 
 int VyrDxfMline::GetColor()
 {
+    if (writing == kWritingFill && fillColor != 0) {
+        const int saved = writing;
+        writing = -1;
+        /* a style colour of 256 is the layer's, as for a line of the style */
+        int color = fillColor;
+        if (color == 256) {
+            const VyrDxfLayer *on = GetEffectiveLayer();
+            const int layerColor = on ? (on->GetColor() < 0 ? -on->GetColor() : on->GetColor()) : 7;
+            color = layerColor >= 1 && layerColor <= 255 ? layerColor : 7;
+        } else if (color < 1 || color > 255) {
+            color = VyrDxfEntity::GetColor();
+        }
+        writing = saved;
+        return color;
+    }
     if (writing < 0 || static_cast<size_t>(writing) >= styleLines.size()) return VyrDxfEntity::GetColor();
     const int color = styleLines[static_cast<size_t>(writing)].color;
     if (color == 256) {
@@ -161,9 +185,87 @@ const char *VyrDxfMline::GetLineType()
     return own;
 }
 
+void VyrDxfMline::WriteFill(VyrPrintGenerator *generator, const VyrMathTransformation2D &transformation)
+{
+    if (!(styleFlags & kFill) || lineCount < 2 || GetFillMode() == 0) return;
+    const int outer[2] = {0, lineCount - 1};
+    std::vector<double> xy;
+    /* along the first outermost line and back along the other: one area;
+     * a closed multiline is the ring between the two closed lines */
+    for (int k = 0; k < 2; ++k)
+        for (int i = 0; i < vertexCount; ++i) {
+            const int vertex = k == 0 || closed ? i : vertexCount - 1 - i;
+            double x = 0.0, y = 0.0;
+            if (!GetPoint(vertex, outer[k], x, y)) return;
+            xy.push_back(x);
+            xy.push_back(y);
+        }
+    writing = kWritingFill;
+    if (!closed) {
+        WriteFilledArea(generator, transformation, 2 * vertexCount, xy.data());
+    } else {
+        std::vector<float> mapped;
+        for (size_t i = 0; i + 1 < xy.size(); i += 2) {
+            const VyrMathPoint2D p = transformation * VyrMathPoint2D(xy[i], xy[i + 1]);
+            mapped.push_back(static_cast<float>(p.GetX()));
+            mapped.push_back(static_cast<float>(p.GetY()));
+        }
+        const int counts[2] = {vertexCount, vertexCount};
+        WriteFillAttribute(generator);
+        generator->DrawPolygonSet(2, counts, mapped.data());
+    }
+    writing = -1;
+}
+
+void VyrDxfMline::WriteCaps(VyrPrintGenerator *generator, const VyrMathTransformation2D &transformation)
+{
+    if (closed || lineCount < 2) return;
+    for (int end = 0; end < 2; ++end) {
+        const int square = styleFlags & (end ? kEndSquare : kStartSquare);
+        const int round = styleFlags & (end ? kEndRound : kStartRound);
+        if ((flags & (end ? kSuppressEnd : kSuppressStart)) || (!square && !round)) continue;
+        const int vertex = end ? vertexCount - 1 : 0, inner = end ? vertexCount - 2 : 1;
+        double ax = 0, ay = 0, bx = 0, by = 0, cx = 0, cy = 0, dx = 0, dy = 0;
+        if (!GetPoint(vertex, 0, ax, ay) || !GetPoint(vertex, lineCount - 1, bx, by) ||
+            !GetPoint(inner, 0, cx, cy) || !GetPoint(inner, lineCount - 1, dx, dy))
+            continue;
+        std::vector<float> xy;
+        auto add = [&](double x, double y) {
+            const VyrMathPoint2D p = transformation * VyrMathPoint2D(x, y);
+            xy.push_back(static_cast<float>(p.GetX()));
+            xy.push_back(static_cast<float>(p.GetY()));
+        };
+        if (square) {
+            add(ax, ay);
+            add(bx, by);
+        } else {
+            /* the half circle over the end, on the side away from the
+             * multiline's next vertex */
+            const double mx = (ax + bx) / 2, my = (ay + by) / 2;
+            const double ox = mx - (cx + dx) / 2, oy = my - (cy + dy) / 2;
+            const double ux = ax - mx, uy = ay - my;
+            const double r = std::hypot(ux, uy);
+            if (!(r > 0.0)) continue;
+            /* the normal of the chord that points outwards */
+            double nx = -uy / r, ny = ux / r;
+            if (nx * ox + ny * oy < 0.0) {
+                nx = -nx;
+                ny = -ny;
+            }
+            for (int i = 0; i <= kCapSteps; ++i) {
+                const double t = M_PI * i / kCapSteps;
+                add(mx + std::cos(t) * ux + std::sin(t) * r * nx,
+                    my + std::cos(t) * uy + std::sin(t) * r * ny);
+            }
+        }
+        generator->DrawPolyline(static_cast<int>(xy.size() / 2), xy.data());
+    }
+}
+
 int VyrDxfMline::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *transformation)
 {
     if (!generator || !transformation || IsLeftOut() || points.empty() || vertexCount < 2) return 1;
+    WriteFill(generator, *transformation);
     const size_t steps = static_cast<size_t>(vertexCount) + static_cast<size_t>(closed);
     std::unique_ptr<float[]> xy(new (std::nothrow) float[2 * steps]);
     if (!xy) return 1;
@@ -188,5 +290,9 @@ int VyrDxfMline::Write(VyrPrintGenerator *generator, VyrMathTransformation2D *tr
         }
     }
     writing = -1;
+    if ((styleFlags & (kStartSquare | kStartRound | kEndSquare | kEndRound)) && !closed) {
+        VyrDxfEntity::Write(generator, transformation);
+        WriteCaps(generator, *transformation);
+    }
     return 0;
 }

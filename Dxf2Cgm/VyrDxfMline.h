@@ -6,7 +6,15 @@
  * applied). A closed multiline (bit 2 of its flags) joins its last vertex
  * back to the first. Each line is drawn in the colour and line type its
  * style element gives (BYLAYER and BYBLOCK elements take the layer's and the
- * multiline's own); caps and fills of the style are not drawn.
+ * multiline's own).
+ *
+ * The style's fill (flag 1) is drawn first, between the outermost lines
+ * (the first and the last element: a style lists its elements from the
+ * highest offset down), in the style's fill colour. An open multiline
+ * gets the caps its style asks for at either end unless its own flags
+ * suppress them (4 start, 8 end): a square cap (16 start, 256 end) joins
+ * the outermost lines straight across, a round cap (64, 1024) with a half
+ * circle beyond the end; caps take the multiline's own colour.
  *
  * The counts of the record are trusted only as far as the arrays behind
  * them reach: vertices x lines is computed in size_t, and a vertex whose
@@ -50,19 +58,28 @@ private:
     /* Reads the colours and line types of the style's elements. */
     void ReadStyle(unsigned long style);
 
+    /* The fill between the outermost lines and the caps at the ends. */
+    void WriteFill(VyrPrintGenerator *generator, const VyrMathTransformation2D &transformation);
+    void WriteCaps(VyrPrintGenerator *generator, const VyrMathTransformation2D &transformation);
+
     struct StyleLine {
         int color = 256;
         VyrDxfName lineType;
     };
 
     int closed = 0;
+    int flags = 0;      /* of the multiline (group 71) */
+    int styleFlags = 0; /* of its style (group 70) */
+    int fillColor = 256;
     int lineCount = 0;
     int vertexCount = 0;
     /* vertex by vertex, line by line: x, y, and 1 when present */
     std::vector<double> points;
     std::vector<unsigned char> present;
     std::vector<StyleLine> styleLines;
+    /* line being written, kWritingFill for the fill, -1 otherwise */
     int writing = -1;
+    static const int kWritingFill = -2;
 };
 
 #endif

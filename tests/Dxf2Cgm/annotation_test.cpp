@@ -176,6 +176,52 @@ TEST_F(AnnotationDrawing, MultilinesFollowTheirMitersAndStyle)
     EXPECT_EQ(multilineFigures, 4u);
 }
 
+/* The style "CAPS" of mlines.dxf: filled in colour 4 between its two
+ * lines, a square cap at the start and a half circle at the end of each open
+ * multiline unless it suppresses the cap; the closed one fills its ring and
+ * has no caps. */
+TEST(MultilineCaps, FillsAndCapsFollowTheStyle)
+{
+    const std::string drawing = std::string(VYR_TEST_DATA_DIR) + "/annotation/mlines.dxf";
+    VyrTempFile picture(".cgm");
+    VyrRecordingScope recording;
+    VyrDxf2Cgm converter;
+    ASSERT_EQ(converter.Convert(drawing.c_str(), picture.Path().c_str()), 0);
+    const std::vector<std::string> log = VyrRecordingGenerator::Log();
+    const std::vector<Figure> figures = FiguresOf(log);
+    struct Case {
+        double y;      /* of the multiline */
+        bool startCap; /* square, across x 0 */
+    };
+    for (const Case &c : {Case{0, true}, Case{20, false}}) {
+        SCOPED_TRACE(c.y);
+        const std::vector<Figure> fills = StartingAt(figures, "DrawPolygon", 0, c.y + 0.5);
+        ASSERT_EQ(fills.size(), 1u);
+        ASSERT_EQ(fills[0].points.size(), 4u);
+        EXPECT_TRUE(Near(fills[0].points[2], 10, c.y - 0.5));
+        EXPECT_EQ(fills[0].fillColor, 4);
+        size_t square = 0;
+        for (const Figure &f : StartingAt(figures, "DrawPolyline", 0, c.y + 0.5))
+            square += f.points.size() == 2 && Near(f.points[1], 0, c.y - 0.5);
+        EXPECT_EQ(square, c.startCap ? 1u : 0u);
+        const std::vector<Figure> round = StartingAt(figures, "DrawPolyline", 10, c.y + 0.5);
+        size_t halfCircles = 0;
+        for (const Figure &f : round) {
+            if (f.points.size() < 3) continue;
+            ++halfCircles;
+            EXPECT_TRUE(Near(f.points.back(), 10, c.y - 0.5));
+            EXPECT_TRUE(Near(f.points[f.points.size() / 2], 10.5, c.y)) << "beyond the end";
+        }
+        EXPECT_EQ(halfCircles, 1u);
+    }
+    size_t rings = 0;
+    for (const std::string &line : log) rings += line.rfind("DrawPolygonSet 2 3 3 ", 0) == 0;
+    EXPECT_EQ(rings, 1u) << "the closed multiline's ring";
+    size_t closedLines = 0;
+    for (const Figure &f : Within(figures, -2, 38, 12, 52)) closedLines += f.kind == "DrawPolyline";
+    EXPECT_EQ(closedLines, 2u) << "its two lines, no cap";
+}
+
 /* Arrows of DIMASZ 2 x DIMSCALE 1.5 of the style "ARROWS"; the leader whose
  * style is missing takes the header's 4 x 0.5. */
 TEST_F(AnnotationDrawing, LeaderPathsAndArrowheads)
@@ -340,9 +386,7 @@ TEST_F(UnrenderedDimensions, MeasurementsFormattedByTheStyle)
         for (const Figure &f : figures)
             if (f.kind == "DrawText" && f.text == c.text) found.push_back(f);
         ASSERT_EQ(found.size(), 1u);
-        if (c.x != 0 || c.y != 0) {
-            EXPECT_TRUE(Near(found[0].points[0], c.x, c.y));
-        }
+        if (c.x != 0 || c.y != 0) { EXPECT_TRUE(Near(found[0].points[0], c.x, c.y)); }
     }
     size_t diameters = 0;
     for (const Figure &f : figures)

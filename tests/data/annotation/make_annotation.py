@@ -31,6 +31,12 @@ dimensions.dxf (AC1015): dimensions without blocks (not rendered by ezdxf,
   of 90 degrees at (80, 0) between (90, 0) and (80, 10) through (85, 5), an
   ordinate x of the feature (100, 3) from the origin (95, 0) whose leader
   ends at (100, 10), and a linear one whose points coincide.
+
+mlines.dxf (AC1015): multilines of the style "CAPS" (elements at offsets
+  0.5, colour 1, and -0.5, colour 3; fill on in colour 4, a square start cap
+  and a round end cap), justified on their zero line: an open one (0, 0)-
+  (10, 0); an open one (0, 20)-(10, 20) whose flags suppress its start cap;
+  a closed one (0, 40), (10, 40), (10, 50).
 """
 
 import ezdxf
@@ -114,6 +120,23 @@ def unrendered_dimensions():
     doc.saveas('dimensions.dxf')
 
 
+def capped_multilines():
+    doc = ezdxf.new('R2000')
+    msp = doc.modelspace()
+    style = doc.mline_styles.new('CAPS')
+    style.elements.append(0.5, 1)
+    style.elements.append(-0.5, 3)
+    style.dxf.flags = 1 + 16 + 1024  # fill, square start, round end
+    style.dxf.fill_color = 4
+    attribs = {'style_name': 'CAPS', 'justification': 1}
+    msp.add_mline([(0, 0), (10, 0)], dxfattribs=attribs)
+    suppressed = msp.add_mline([(0, 20), (10, 20)], dxfattribs=attribs)
+    suppressed.dxf.flags = suppressed.dxf.flags | 4
+    closed = msp.add_mline([(0, 40), (10, 40), (10, 50)], dxfattribs=attribs)
+    closed.close(True)
+    doc.saveas('mlines.dxf')
+
+
 def patch_entity(text, handle, change):
     """The text with the entity of `handle` passed through `change`."""
     start = text.index('  5\n%s\n' % handle)
@@ -138,6 +161,7 @@ def main():
     with open('annotation.dxf', 'w') as out:
         out.write(text)
     unrendered_dimensions()
+    capped_multilines()
 
 
 if __name__ == '__main__':
