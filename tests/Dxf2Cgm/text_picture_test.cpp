@@ -57,20 +57,7 @@ struct Afm {
 
 const char *kAfm = "/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.afm";
 
-std::vector<double> Numbers(const std::string &line)
-{
-    std::vector<double> v;
-    std::string cleaned;
-    for (char ch : line) cleaned += (ch == '(' || ch == ')' || ch == ',') ? ' ' : ch;
-    std::istringstream s(cleaned);
-    std::string tok;
-    while (s >> tok) {
-        char *end = nullptr;
-        double d = std::strtod(tok.c_str(), &end);
-        if (end && *end == '\0') v.push_back(d);
-    }
-    return v;
-}
+std::vector<double> Numbers(const std::string &line) { return CgmDecoder::sNumbers(line); }
 
 void SetUpPicture(VyrPrintCGMGenerator &g)
 {
