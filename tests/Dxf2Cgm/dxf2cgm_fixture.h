@@ -57,6 +57,17 @@ struct Props {
     double extrusionY = 0.0;
 };
 
+/* Properties that are not the subject of a test: every entity drawn with
+ * the picture's starting attributes. */
+inline Props Plain()
+{
+    Props p;
+    p.color = 7;
+    p.lineType = "CONTINUOUS";
+    p.lineweight = 13.0;
+    return p;
+}
+
 inline Props Color(int color)
 {
     Props p;

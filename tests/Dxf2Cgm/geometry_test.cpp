@@ -20,21 +20,11 @@
 namespace {
 
 using vyrtest::Only;
+using vyrtest::Plain;
 using vyrtest::Point3;
 using vyrtest::Props;
 using vyrtest::Record;
 using R = VyrRecordingGenerator;
-
-/* Attributes are not the subject here: every entity is drawn with the
- * picture's starting attributes. */
-Props Plain()
-{
-    Props p;
-    p.color = 7;
-    p.lineType = "CONTINUOUS";
-    p.lineweight = 13.0;
-    return p;
-}
 
 /* The numbers of a recorded primitive line, after its name. */
 std::vector<double> Numbers(const std::string &line)

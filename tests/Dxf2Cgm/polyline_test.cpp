@@ -24,16 +24,8 @@
 namespace {
 
 using vyrtest::Only;
+using vyrtest::Plain;
 using vyrtest::Props;
-
-Props Plain()
-{
-    Props p;
-    p.color = 7;
-    p.lineType = "CONTINUOUS";
-    p.lineweight = 13.0;
-    return p;
-}
 
 Props Down(Props p = Plain())
 {
