@@ -3,7 +3,8 @@
  * directory (removed at the end), each when a benchmark first needs it: a
  * million LINE entities, as the reader benchmark writes them; a mixed
  * drawing of the kinds the conversion draws (lines, arcs, circles, points,
- * solids, ellipses, splines) on a few layers; and 200,000 lightweight
+ * solids, ellipses, splines, polylines, texts, inserts with attributes,
+ * dimensions, hatches) on a few layers; and 200,000 lightweight
  * polylines of 50 vertices each, plain, bulged and wide. Every measured run
  * happens in a child process, so that its peak resident memory is its own;
  * the child reports its times through a pipe.
@@ -51,8 +52,10 @@ constexpr int kPolylines = 200000;
 constexpr int kPolylineVertices = 50;
 
 /* The header and the layer table of the mixed and the polyline drawings:
- * four layers, one of them with a line weight. */
-void WriteHead(vyrbench::DxfWriter &o, const char *const layers[4])
+ * four layers, one of them with a line weight; then, when given, what
+ * comes before the entities (the blocks). */
+void WriteHead(vyrbench::DxfWriter &o, const char *const layers[4],
+               void (*beforeEntities)(vyrbench::DxfWriter &) = nullptr)
 {
     o.pair(0, "SECTION");
     o.pair(2, "HEADER");
@@ -84,17 +87,49 @@ void WriteHead(vyrbench::DxfWriter &o, const char *const layers[4])
     }
     o.pair(0, "ENDTAB");
     o.pair(0, "ENDSEC");
+    if (beforeEntities) beforeEntities(o);
     o.pair(0, "SECTION");
     o.pair(2, "ENTITIES");
 }
 
-/* A million entities of every kind the conversion draws, on four layers. */
+/* The block definitions the mixed drawing refers to: "Bolt" (a circle and
+ * an attribute definition) for its inserts, "*D1" (the lines and the text a
+ * linear dimension draws) for its dimensions. */
+void WriteMixedBlocks(vyrbench::DxfWriter &o)
+{
+    o.pair(0, "SECTION");
+    o.pair(2, "BLOCKS");
+    o.pair(0, "BLOCK"), o.pair(5, "20"), o.pair(8, "0"), o.pair(2, "Bolt"), o.pair(70, "2");
+    o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "Bolt");
+    o.pair(0, "CIRCLE"), o.pair(5, "21"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"),
+        o.pair(40, "2.0");
+    o.pair(0, "ATTDEF"), o.pair(5, "22"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "3.0"),
+        o.pair(40, "1.0");
+    o.pair(1, "M8"), o.pair(3, "Size?"), o.pair(2, "SIZE"), o.pair(70, "0");
+    o.pair(0, "ENDBLK"), o.pair(5, "23"), o.pair(8, "0");
+    o.pair(0, "BLOCK"), o.pair(5, "24"), o.pair(8, "0"), o.pair(2, "*D1"), o.pair(70, "1");
+    o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "*D1");
+    o.pair(0, "LINE"), o.pair(5, "25"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"),
+        o.pair(11, "10.0"), o.pair(21, "0.0");
+    o.pair(0, "LINE"), o.pair(5, "26"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "-1.0"),
+        o.pair(11, "0.0"), o.pair(21, "1.0");
+    o.pair(0, "TEXT"), o.pair(5, "27"), o.pair(8, "0"), o.pair(10, "4.0"), o.pair(20, "0.5"),
+        o.pair(40, "1.0"), o.pair(1, "10");
+    o.pair(0, "ENDBLK"), o.pair(5, "28"), o.pair(8, "0");
+    o.pair(0, "ENDSEC");
+}
+
+/* A million entities of every kind the conversion draws, on four layers:
+ * per twenty, 5 lines, 2 arcs, 2 circles, a point, a solid, an ellipse, a
+ * cubic spline, 2 closed lightweight polylines with bulges, 2 texts (every
+ * other one turned), an insert with its attribute, a linear dimension and a
+ * solid hatch. */
 void WriteMixed(const std::string &path)
 {
     vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
     const char *layers[4] = {"0", "Outline", "Center", "Hidden"};
-    WriteHead(o, layers);
-    for (int i = 0; i < kEntities; ++i) {
+    WriteHead(o, layers, [](vyrbench::DxfWriter &w) { WriteMixedBlocks(w); });
+    for (long i = 0, h = 0x100; i < kEntities; ++i) {
         const double x = (i % 1000) * 30.0 - 15000.0, y = (i / 1000) * 30.0 - 15000.0;
         const char *layer = layers[i % 4];
         switch (i % 20) {
@@ -103,52 +138,88 @@ void WriteMixed(const std::string &path)
         case 2:
         case 3:
         case 4:
-        case 5:
-        case 6:
-        case 7:
-            o.entity("LINE", 0x100 + i, layer, "AcDbLine");
+            o.entity("LINE", h++, layer, "AcDbLine");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, x + 20), o.num(21, y + 10),
                 o.pair(31, "0.0");
             break;
-        case 8:
-        case 9:
-        case 10:
-            o.entity("ARC", 0x100 + i, layer, "AcDbCircle");
+        case 5:
+        case 6:
+            o.entity("ARC", h++, layer, "AcDbCircle");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 8.0);
             o.pair(100, "AcDbArc"), o.num(50, (i % 360) * 1.0), o.num(51, (i % 360) + 120.0);
             break;
-        case 11:
-        case 12:
-        case 13:
-            o.entity("CIRCLE", 0x100 + i, layer, "AcDbCircle");
+        case 7:
+        case 8:
+            o.entity("CIRCLE", h++, layer, "AcDbCircle");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 5.0);
             break;
-        case 14:
-        case 15:
-            o.entity("POINT", 0x100 + i, layer, "AcDbPoint");
+        case 9:
+            o.entity("POINT", h++, layer, "AcDbPoint");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0");
             break;
-        case 16:
-            o.entity("SOLID", 0x100 + i, layer, "AcDbTrace");
+        case 10:
+            o.entity("SOLID", h++, layer, "AcDbTrace");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, x + 10), o.num(21, y), o.pair(31, "0.0");
             o.num(12, x), o.num(22, y + 10), o.pair(32, "0.0"), o.num(13, x + 10), o.num(23, y + 10),
                 o.pair(33, "0.0");
             break;
-        case 17:
-        case 18:
-            o.entity("ELLIPSE", 0x100 + i, layer, "AcDbEllipse");
+        case 11:
+            o.entity("ELLIPSE", h++, layer, "AcDbEllipse");
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(11, 9.0), o.num(21, 4.0), o.pair(31, "0.0");
             o.pair(210, "0.0"), o.pair(220, "0.0"), o.pair(230, "1.0");
             o.num(40, 0.5), o.num(41, 0.0), o.num(42, 2 * M_PI);
             break;
-        default:
-            o.entity("SPLINE", 0x100 + i, layer, "AcDbSpline");
+        case 12:
+            o.entity("SPLINE", h++, layer, "AcDbSpline");
             o.pair(210, "0.0"), o.pair(220, "0.0"), o.pair(230, "1.0");
             o.pair(70, "8"), o.pair(71, "3"), o.pair(72, "8"), o.pair(73, "4"), o.pair(74, "0");
             o.pair(42, "0.0000000001"), o.pair(43, "0.0000000001");
             for (double k : {0.0, 0.0, 0.0, 0.0, 1.0, 1.0, 1.0, 1.0}) o.num(40, k);
             for (int c = 0; c < 4; ++c)
                 o.num(10, x + 6.0 * c), o.num(20, y + (c % 2) * 8.0), o.pair(30, "0.0");
+            break;
+        case 13:
+        case 14:
+            o.entity("LWPOLYLINE", h++, layer, "AcDbPolyline");
+            o.pair(90, "5"), o.pair(70, "1");
+            for (int v = 0; v < 5; ++v) {
+                o.num(10, x + v * 4.0), o.num(20, y + (v % 2) * 3.0);
+                if (v % 2) o.num(42, 0.41421356);
+            }
+            break;
+        case 15:
+        case 16:
+            o.entity("TEXT", h++, layer, "AcDbText");
+            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 2.5);
+            std::snprintf(o.t, sizeof o.t, "Part %ld of the drawing", i);
+            o.pair(1, o.t), o.num(50, (i % 2) * 30.0), o.pair(100, "AcDbText");
+            break;
+        case 17:
+            o.entity("INSERT", h++, layer, "AcDbBlockReference");
+            o.pair(66, "1"), o.pair(2, "Bolt"), o.num(10, x), o.num(20, y), o.pair(30, "0.0");
+            o.num(41, 1.5), o.num(42, 1.5), o.num(50, (i % 4) * 90.0);
+            o.entity("ATTRIB", h++, layer, "AcDbText");
+            o.num(10, x), o.num(20, y + 3), o.pair(30, "0.0"), o.num(40, 1.0), o.pair(1, "M8");
+            o.pair(100, "AcDbAttribute"), o.pair(2, "SIZE"), o.pair(70, "0");
+            o.entity("SEQEND", h++, layer, nullptr);
+            break;
+        case 18:
+            o.entity("DIMENSION", h++, layer, "AcDbDimension");
+            o.pair(2, "*D1"), o.num(10, x + 10), o.num(20, y + 5), o.pair(30, "0.0"), o.num(11, x + 5),
+                o.num(21, y + 6);
+            o.pair(31, "0.0"), o.pair(70, "32"), o.pair(1, ""), o.pair(3, "Standard");
+            o.pair(100, "AcDbAlignedDimension"), o.num(13, x), o.num(23, y), o.pair(33, "0.0");
+            o.num(14, x + 10), o.num(24, y), o.pair(34, "0.0"), o.pair(100, "AcDbRotatedDimension");
+            break;
+        default:
+            o.entity("HATCH", h++, layer, "AcDbHatch");
+            o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0");
+            o.pair(210, "0.0"), o.pair(220, "0.0"), o.pair(230, "1.0");
+            o.pair(2, "SOLID"), o.pair(70, "1"), o.pair(71, "0"), o.pair(91, "1");
+            o.pair(92, "3"), o.pair(72, "0"), o.pair(73, "1"), o.pair(93, "4");
+            o.num(10, x), o.num(20, y), o.num(10, x + 12), o.num(20, y), o.num(10, x + 12), o.num(20, y + 6),
+                o.num(10, x), o.num(20, y + 6);
+            o.pair(97, "0"), o.pair(75, "0"), o.pair(76, "1"), o.pair(98, "0");
             break;
         }
     }
