@@ -16,21 +16,10 @@ constexpr size_t kSize = 1 << 20;
 
 std::string Mixed(bool mtext)
 {
-    static const char *const pieces[] = {"Flansch DN 50 ",
-                                         "%%c25 ",
-                                         "Gr\xF6\xDF"
-                                         "e ",
-                                         "45%%d ",
-                                         "%%p0.1 ",
-                                         "caf\xE9 ",
-                                         "\\U+2205 ",
-                                         "%%177 ",
-                                         "M\xFCller & S\xF6hne ",
-                                         "\\M+182A0 ",
-                                         "100%%% ",
-                                         "|d ",
-                                         "Stra\xDF"
-                                         "e 12 "};
+    static const char *const pieces[] = {
+        "Flansch DN 50 ", "%%c25 ", "Gr\366\337e ",          "45%%d ",     "%%p0.1 ", "caf\xE9 ",
+        "\\U+2205 ",      "%%177 ", "M\xFCller & S\xF6hne ", "\\M+182A0 ", "100%%% ", "|d ",
+        "Stra\337e 12 "};
     static const char *const codes[] = {"\\P", "{\\fArial|b1|i0;x}", "\\H2.5x;", "\\S1^2;", "\\~", "\\\\"};
     std::string s;
     s.reserve(kSize + 64);

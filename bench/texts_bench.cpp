@@ -36,19 +36,9 @@ void WriteTexts(const std::string &path)
     o.pair(0, "SECTION");
     o.pair(2, "ENTITIES");
     static const char *const layers[4] = {"0", "Notes", "Labels", "Title"};
-    static const char *const words[] = {"Flange",
-                                        "DN 50",
-                                        "%%c25",
-                                        "Bolt M12",
-                                        "Pos.",
-                                        "Weld 45%%d",
-                                        "Gr\xF6\xDF"
-                                        "e",
-                                        "Section A-A",
-                                        "Detail",
-                                        "%%p0.1",
-                                        "Steel S235",
-                                        "Cover"};
+    static const char *const words[] = {"Flange", "DN 50",      "%%c25",       "Bolt M12",
+                                        "Pos.",   "Weld 45%%d", "Gr\366\337e", "Section A-A",
+                                        "Detail", "%%p0.1",     "Steel S235",  "Cover"};
     const int nwords = sizeof words / sizeof words[0];
     char text[128];
     for (int i = 0; i < kTexts; ++i) {
