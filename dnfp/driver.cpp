@@ -598,6 +598,11 @@ int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, Dnf
             }
             if (kind == AD_FILE_DWG) dnfp__NumberPaperSpaceViewports();
             explode_proxies();
+            /* The mapping walks each entity list once and never seeks an
+             * entity by handle: the index shrinks to the tables, block
+             * headers and objects before the model grows. Where memory runs
+             * out the index simply stays whole. */
+            if (!adDropEntityHandles(d)) adErrorClear();
             status = dnfp__DispatchSection(kind == AD_FILE_DWG ? 8u : 0u);
         }
     }

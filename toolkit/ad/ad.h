@@ -1106,6 +1106,12 @@ VYR_EXPORT int adAddEntityToListAfter(AdDrawing *dwg, AdEntityList list, const u
 VYR_EXPORT int adReplaceEntity(AdDrawing *dwg, AdEntityList list, const unsigned char *handle,
                                const AdEntityHeader *hdr, const AdEntityRecord *rec);
 VYR_EXPORT int adDeleteEntity(AdDrawing *dwg, AdEntityList list, const unsigned char *handle, int freedata);
+/* Takes the entities out of the drawing's handle index, for a reader that
+ * walks the entity lists once: the index is then a fraction of its size, and
+ * entities can no longer be sought, replaced or deleted by handle (tables,
+ * block headers and objects still can). Returns 0 when memory ran out, the
+ * index being unchanged. */
+VYR_EXPORT int adDropEntityHandles(AdDrawing *dwg);
 VYR_EXPORT size_t adEntityRecordSize(AdDrawing *dwg, int enttype);
 VYR_EXPORT void getenttypestr(int enttype, char *text);
 

@@ -212,6 +212,9 @@ void bt_term(void);
 long bt_count(AdDrawing *dwg);
 /* Visits every (handle, address) pair in ascending handle order. */
 void bt_walk(AdDrawing *dwg, void (*fn)(const unsigned char *h, void *addr, void *ctx), void *ctx);
+/* Rebuilds the index with only the pairs keep() accepts and frees the old
+ * nodes; returns 0 (the index unchanged) when memory runs out. */
+int bt_keep(AdDrawing *dwg, int (*keep)(void *addr, void *ctx), void *ctx);
 
 /* Storing records: mode 0 head, 1 tail, 2 before the node given. */
 enum { AD_PUT_HEAD = 0, AD_PUT_TAIL = 1, AD_PUT_BEFORE = 2 };

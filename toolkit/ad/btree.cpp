@@ -307,6 +307,20 @@ void walktree(const BtNode *n, void (*fn)(const unsigned char *, void *, void *)
     if (!isleaf(n)) walktree(n->child[n->count], fn, ctx);
 }
 
+struct Keep {
+    AdDrawing *dwg;
+    int (*keep)(void *, void *);
+    void *ctx;
+    bool failed;
+};
+
+void keepone(const unsigned char *h, void *addr, void *ctx)
+{
+    Keep *k = static_cast<Keep *>(ctx);
+    if (k->failed || !k->keep(addr, k->ctx)) return;
+    if (bt_insert(k->dwg, h, addr) != 1) k->failed = true;
+}
+
 } // namespace
 
 extern "C" {
@@ -387,6 +401,23 @@ void bt_term(void)
         c.hits = -1;
         c.addr = nullptr;
     }
+}
+
+/* The kept pairs are inserted in ascending order into a new tree, which
+ * fills its nodes; the old tree is read directly, never through the cache. */
+int bt_keep(AdDrawing *dwg, int (*keep)(void *addr, void *ctx), void *ctx)
+{
+    BtNode *old = dwg->btroot;
+    dwg->btroot = nullptr;
+    Keep k{dwg, keep, ctx, false};
+    walktree(old, keepone, &k);
+    if (k.failed) {
+        bt_deltree(dwg);
+        dwg->btroot = old;
+        return 0;
+    }
+    freetree(old);
+    return 1;
 }
 
 long bt_count(AdDrawing *dwg) { return counttree(dwg->btroot); }

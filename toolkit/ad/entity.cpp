@@ -19,6 +19,7 @@
  * say) is read back with the missing trailing fields zero. */
 #include "toolkit/ad/ad_int.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -193,6 +194,19 @@ void unpackzeros(const unsigned char *in, size_t n, unsigned char *rec, size_t f
         pos += len;
         i += 4 + len;
     }
+}
+
+/* The entity lists of a drawing, sorted by address. */
+struct EntityLists {
+    const LLList **lists;
+    long count;
+};
+
+int notentity(void *addr, void *ctx)
+{
+    const EntityLists *set = static_cast<const EntityLists *>(ctx);
+    const LLList *list = static_cast<const LLNode *>(addr)->list;
+    return !std::binary_search(set->lists, set->lists + set->count, list);
 }
 
 LLNode *findnode(AdDrawing *dwg, LLList *list, const unsigned char *handle)
@@ -538,6 +552,27 @@ int adDeleteEntity(AdDrawing *dwg, AdEntityList list, const unsigned char *handl
     if (freedata) adfreeentitynode(dwg, n);
     ztvm_free(n);
     return 1;
+}
+
+/* Entity nodes lie in the entity lists of model space, paper space and the
+ * block headers; every other indexed record (tables, block headers, objects,
+ * classes) stays findable. */
+int adDropEntityHandles(AdDrawing *dwg)
+{
+    if (!dwg) return 0;
+    long n = 2 + (dwg->blkhs ? dwg->blkhs->count : 0);
+    const LLList **lists = static_cast<const LLList **>(ztmem_malloc(size_t(n) * sizeof *lists));
+    if (!lists) return 0;
+    EntityLists set{lists, 0};
+    lists[set.count++] = dwg->mspace;
+    lists[set.count++] = dwg->pspace;
+    if (dwg->blkhs)
+        for (const LLNode *b = dwg->blkhs->head; b && set.count < n; b = b->next)
+            lists[set.count++] = static_cast<const AdBlockheader *>(LL_RECORD(b))->entitylist;
+    std::sort(lists, lists + set.count);
+    int done = bt_keep(dwg, notentity, &set);
+    ztmem_free(lists);
+    return done;
 }
 
 AdEntityList adModelSpaceEntityList(AdDrawing *dwg) { return dwg ? dwg->mspace : nullptr; }

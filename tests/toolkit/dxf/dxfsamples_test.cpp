@@ -4,13 +4,15 @@
  * relabelled as a release the gate does not know load through the
  * unknown-version path.
  * Each loaded drawing is walked completely and its entity counts checked
- * against the (0, name) pairs of the file. */
+ * against the (0, name) pairs of the file, then walked again after its
+ * entities left the handle index. */
 #include <dirent.h>
 
 #include <fstream>
 #include <iterator>
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "toolkit/dxfhelpers.h"
 
@@ -75,6 +77,35 @@ protected:
         while (adGetObject(d, &oh, &orec)) EXPECT_FALSE(adObjhandleIsNull(oh.handle));
         return n;
     }
+
+    /* After the entities leave the handle index, every other record is
+     * still found at its address, no entity is, and the lists still walk. */
+    void DropEntityHandles(AdDrawing *d, long entities, const std::string &f)
+    {
+        std::set<const LLList *> entitylists{d->mspace, d->pspace};
+        AdBlockheader b;
+        adStartBlockheaderGet(d);
+        while (adGetBlockheader(d, &b)) entitylists.insert(b.entitylist);
+        std::vector<std::pair<uint64_t, void *>> pairs;
+        bt_walk(
+            d,
+            [](const unsigned char *h, void *addr, void *ctx) {
+                static_cast<std::vector<std::pair<uint64_t, void *>> *>(ctx)->emplace_back(HV(h), addr);
+            },
+            &pairs);
+        ASSERT_TRUE(adDropEntityHandles(d)) << f;
+        long kept = 0;
+        unsigned char h[8];
+        for (const auto &p : pairs) {
+            HS(p.first, h);
+            bool entity = entitylists.count(static_cast<const LLNode *>(p.second)->list) != 0;
+            EXPECT_EQ(bt_search(d, h, d->btroot), entity ? nullptr : p.second) << f << " " << p.first;
+            kept += entity ? 0 : 1;
+        }
+        EXPECT_EQ(bt_count(d), kept) << f;
+        EXPECT_LT(kept, static_cast<long>(pairs.size()) + (entities == 0)) << f;
+        EXPECT_EQ(Walk(d), entities) << f;
+    }
 };
 
 TEST_F(Samples, EveryDrawingLoads)
@@ -104,6 +135,7 @@ TEST_F(Samples, EveryDrawingLoads)
             }
             EXPECT_GE(n, pairs) << f;
         }
+        DropEntityHandles(d, n, f);
         adCloseFile(d);
         ++loaded;
     }
