@@ -92,33 +92,6 @@ void WriteHead(vyrbench::DxfWriter &o, const char *const layers[4],
     o.pair(2, "ENTITIES");
 }
 
-/* The block definitions the mixed drawing refers to: "Bolt" (a circle and
- * an attribute definition) for its inserts, "*D1" (the lines and the text a
- * linear dimension draws) for its dimensions. */
-void WriteMixedBlocks(vyrbench::DxfWriter &o)
-{
-    o.pair(0, "SECTION");
-    o.pair(2, "BLOCKS");
-    o.pair(0, "BLOCK"), o.pair(5, "20"), o.pair(8, "0"), o.pair(2, "Bolt"), o.pair(70, "2");
-    o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "Bolt");
-    o.pair(0, "CIRCLE"), o.pair(5, "21"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"),
-        o.pair(40, "2.0");
-    o.pair(0, "ATTDEF"), o.pair(5, "22"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "3.0"),
-        o.pair(40, "1.0");
-    o.pair(1, "M8"), o.pair(3, "Size?"), o.pair(2, "SIZE"), o.pair(70, "0");
-    o.pair(0, "ENDBLK"), o.pair(5, "23"), o.pair(8, "0");
-    o.pair(0, "BLOCK"), o.pair(5, "24"), o.pair(8, "0"), o.pair(2, "*D1"), o.pair(70, "1");
-    o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "*D1");
-    o.pair(0, "LINE"), o.pair(5, "25"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"),
-        o.pair(11, "10.0"), o.pair(21, "0.0");
-    o.pair(0, "LINE"), o.pair(5, "26"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "-1.0"),
-        o.pair(11, "0.0"), o.pair(21, "1.0");
-    o.pair(0, "TEXT"), o.pair(5, "27"), o.pair(8, "0"), o.pair(10, "4.0"), o.pair(20, "0.5"),
-        o.pair(40, "1.0"), o.pair(1, "10");
-    o.pair(0, "ENDBLK"), o.pair(5, "28"), o.pair(8, "0");
-    o.pair(0, "ENDSEC");
-}
-
 /* A million entities of every kind the conversion draws, on four layers:
  * per twenty, 5 lines, 2 arcs, 2 circles, a point, a solid, an ellipse, a
  * cubic spline, 2 closed lightweight polylines with bulges, 2 texts (every
@@ -128,7 +101,7 @@ void WriteMixed(const std::string &path)
 {
     vyrbench::DxfWriter o(vyrbench::OpenForWriting(path), false);
     const char *layers[4] = {"0", "Outline", "Center", "Hidden"};
-    WriteHead(o, layers, [](vyrbench::DxfWriter &w) { WriteMixedBlocks(w); });
+    WriteHead(o, layers, [](vyrbench::DxfWriter &w) { vyrbench::WriteMixedBlocks(w); });
     for (long i = 0, h = 0x100; i < kEntities; ++i) {
         const double x = (i % 1000) * 30.0 - 15000.0, y = (i / 1000) * 30.0 - 15000.0;
         const char *layer = layers[i % 4];
@@ -420,19 +393,27 @@ struct Alternation {
     int runs = 0, otherRuns = 0;
 };
 
+/* One run of the program, added to the sums; false (and the benchmark
+ * skipped) when it failed. */
+bool RunOurs(benchmark::State &state, const std::string &path, Alternation &a)
+{
+    const ChildUsage ours = RunProgram(path);
+    if (!ours.ok) {
+        state.SkipWithError("dxf2cgm failed");
+        return false;
+    }
+    state.SetIterationTime(ours.wall);
+    a.wall += ours.wall, a.cpu += ours.cpu, ++a.runs;
+    a.peakKiB = std::max(a.peakKiB, ours.peakKiB);
+    return true;
+}
+
 void Process(benchmark::State &state, Drawing *drawing)
 {
     const std::string path = drawing->Path();
     Alternation a;
     for (auto _ : state) {
-        const ChildUsage ours = RunProgram(path);
-        if (!ours.ok) {
-            state.SkipWithError("dxf2cgm failed");
-            return;
-        }
-        state.SetIterationTime(ours.wall);
-        a.wall += ours.wall, a.cpu += ours.cpu, ++a.runs;
-        a.peakKiB = std::max(a.peakKiB, ours.peakKiB);
+        if (!RunOurs(state, path, a)) return;
 #ifdef VYR_HAVE_DXFLIB
         const ChildUsage theirs = RunDxflib(path);
         if (theirs.ok) a.otherWall += theirs.wall, a.otherCpu += theirs.cpu, ++a.otherRuns;
@@ -460,16 +441,8 @@ void Growth(benchmark::State &state, Drawing *drawing)
                        : drawing == &g_halfLines  ? kEntities / 2
                                                   : kEntities;
     Alternation a;
-    for (auto _ : state) {
-        const ChildUsage ours = RunProgram(path);
-        if (!ours.ok) {
-            state.SkipWithError("dxf2cgm failed");
-            return;
-        }
-        state.SetIterationTime(ours.wall);
-        a.wall += ours.wall, a.cpu += ours.cpu, ++a.runs;
-        a.peakKiB = std::max(a.peakKiB, ours.peakKiB);
-    }
+    for (auto _ : state)
+        if (!RunOurs(state, path, a)) return;
     state.counters["lines"] = double(lines);
     state.counters["cpu_s"] = a.cpu / a.runs;
     state.counters["cpu_ms_per_1k_lines"] = 1e6 * a.cpu / a.runs / double(lines);

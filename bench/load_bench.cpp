@@ -56,22 +56,7 @@ void WriteMixed(const std::string &path)
     }
     o.pair(0, "ENDTAB");
     o.pair(0, "ENDSEC");
-    o.pair(0, "SECTION");
-    o.pair(2, "BLOCKS");
-    o.pair(0, "BLOCK"), o.pair(5, "20"), o.pair(8, "0"), o.pair(2, "Bolt"), o.pair(70, "2");
-    o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "Bolt");
-    o.pair(0, "CIRCLE"), o.pair(5, "21"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"),
-        o.pair(40, "2.0");
-    o.pair(0, "ATTDEF"), o.pair(5, "22"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "3.0"),
-        o.pair(40, "1.0");
-    o.pair(1, "M8"), o.pair(3, "Size?"), o.pair(2, "SIZE"), o.pair(70, "0");
-    o.pair(0, "ENDBLK"), o.pair(5, "23"), o.pair(8, "0");
-    o.pair(0, "BLOCK"), o.pair(5, "24"), o.pair(8, "0"), o.pair(2, "*D1"), o.pair(70, "1");
-    o.pair(10, "0.0"), o.pair(20, "0.0"), o.pair(30, "0.0"), o.pair(3, "*D1");
-    o.pair(0, "LINE"), o.pair(5, "25"), o.pair(8, "0"), o.pair(10, "0.0"), o.pair(20, "0.0"),
-        o.pair(11, "10.0"), o.pair(21, "0.0");
-    o.pair(0, "ENDBLK"), o.pair(5, "26"), o.pair(8, "0");
-    o.pair(0, "ENDSEC");
+    vyrbench::WriteMixedBlocks(o);
     o.pair(0, "SECTION");
     o.pair(2, "ENTITIES");
     for (long i = 0, h = 0; i < kMixed; ++i) {
