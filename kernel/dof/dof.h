@@ -38,6 +38,7 @@ typedef struct DofStats {
     int64_t write_calls;
     int64_t pages_written;
     int64_t pages_read;
+    int64_t disk_reads; /* reads from the file, a run of pages each */
     int64_t page_requests;
     int64_t page_hits;
 } DofStats;
@@ -89,7 +90,8 @@ typedef struct DofFile {
     DofBuffer *buffers;
     char *name;
     DofStats stats;
-    int32_t last; /* buffer of the last page request */
+    int32_t last;      /* buffer of the last page request */
+    int64_t next_read; /* page after the last pages read from disk */
 } DofFile;
 
 /* Opens a page file (mode bits above). A DOF_MODE_TEMP file is made in

@@ -8,8 +8,12 @@
  * counted in npages at once; the file grows when such a page is written back
  * (a read of a page that lies in npages but not yet on disk yields zeros),
  * so extending the file costs no extra writes. A dirty victim is written
- * together with the dirty buffers of its neighbouring pages. The statistics dump at close
- * goes through the message manager's output routine. */
+ * together with the dirty buffers of its neighbouring pages. A miss on the
+ * page right after the last pages read from disk reads the pages after it
+ * too, into clean buffers, in one call (a walk of the model reads its page
+ * file front to back). The statistics dump at close goes through the message
+ * manager's output routine. */
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -41,20 +45,28 @@ bool full_pwrite(int fd, const unsigned char *p, size_t n, int64_t off)
     return true;
 }
 
-/* Reads up to n bytes; what lies beyond the end of the file reads as 0. */
-bool full_pread(int fd, unsigned char *p, size_t n, int64_t off)
+/* Fills the buffers of iov from the file at off; what lies beyond the end of
+ * the file reads as 0. */
+bool full_preadv(int fd, struct iovec *iov, int n, int64_t off)
 {
-    while (n > 0) {
-        ssize_t r = pread(fd, p, n, off_t(off));
+    int k = 0;
+    while (k < n) {
+        ssize_t r = preadv(fd, iov + k, n - k, off_t(off));
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) return false;
         if (r == 0) {
-            std::memset(p, 0, n);
+            for (; k < n; ++k) std::memset(iov[k].iov_base, 0, iov[k].iov_len);
             return true;
         }
-        p += r;
-        n -= size_t(r);
         off += r;
+        while (k < n && size_t(r) >= iov[k].iov_len) {
+            r -= ssize_t(iov[k].iov_len);
+            ++k;
+        }
+        if (k < n && r > 0) {
+            iov[k].iov_base = static_cast<unsigned char *>(iov[k].iov_base) + r;
+            iov[k].iov_len -= size_t(r);
+        }
     }
     return true;
 }
@@ -124,6 +136,71 @@ int32_t write_run(DofFile *f, DofBuffer *victim)
     return 0;
 }
 
+/* The replacement rule: a buffer whose score is not above the lowest seen so
+ * far and whose age beats the best age becomes the candidate. With `clean`,
+ * only clean buffers not among the n of `taken` qualify; -1 if none does. */
+int32_t pick_victim(const DofFile *f, bool clean, const int32_t *taken, int n)
+{
+    int32_t victim = clean ? -1 : 0;
+    int32_t limit = 32767;
+    int64_t best_age = clean ? -1 : 0;
+    for (int32_t i = 0; i < f->nbuffers; ++i) {
+        const DofBuffer &b = f->buffers[i];
+        if (clean && (b.dirty || std::find(taken, taken + n, i) != taken + n)) continue;
+        int64_t age = f->tick - b.tick;
+        if (b.score <= limit && age > best_age) {
+            victim = i;
+            limit = b.score;
+            best_age = age;
+        }
+    }
+    return victim;
+}
+
+bool page_buffered(const DofFile *f, int64_t page)
+{
+    for (int32_t i = 0; i < f->nbuffers; ++i)
+        if (f->buffers[i].page == page) return true;
+    return false;
+}
+
+/* Reads `page` into the victim's buffer and, when the read continues the
+ * last one, the pages after it that are on file and not buffered into clean
+ * buffers, all in one call. Read-ahead takes at most a quarter of the pool,
+ * and none of a pool under 8 buffers. */
+int32_t read_run(DofFile *f, int32_t victim, int64_t page)
+{
+    enum { kMaxRun = 16 };
+    int32_t run[kMaxRun];
+    int n = 0;
+    run[n++] = victim;
+    int ahead = f->nbuffers >= 8 && page == f->next_read ? f->nbuffers / 4 : 0;
+    if (ahead > kMaxRun - 1) ahead = kMaxRun - 1;
+    for (int64_t q = page + 1; ahead > 0 && q < f->npages && !page_buffered(f, q); ++q, --ahead) {
+        int32_t extra = pick_victim(f, true, run, n);
+        if (extra < 0) break;
+        run[n++] = extra;
+    }
+    struct iovec iov[kMaxRun];
+    for (int k = 0; k < n; ++k) {
+        f->buffers[run[k]].page = -1;
+        iov[k] = {f->buffers[run[k]].data, size_t(f->page_size)};
+    }
+    if (!full_preadv(f->fd, iov, n, page * f->page_size)) return dof__Error(DOF_READ_ERR, f);
+    for (int k = 0; k < n; ++k) {
+        DofBuffer &b = f->buffers[run[k]];
+        b.page = page + k;
+        b.score = 128;
+        b.tick = f->tick;
+        b.dirty = 0;
+    }
+    f->stats.pages_read += n;
+    f->stats.disk_reads++;
+    f->next_read = page + n;
+    f->pos = f->next_read * f->page_size;
+    return 0;
+}
+
 void free_file(DofFile *f)
 {
     if (!f) return;
@@ -140,11 +217,11 @@ void free_file(DofFile *f)
 void dump_stats(const DofFile *f)
 {
     const DofStats &s = f->stats;
-    mpm_Printf("page file %s: %lld read calls, %lld write calls, %lld pages read, "
+    mpm_Printf("page file %s: %lld read calls, %lld write calls, %lld pages read in %lld reads, "
                "%lld pages written, %lld page requests, %lld hits, %lld bytes allocated\n",
                f->name ? f->name : "", (long long)s.read_calls, (long long)s.write_calls,
-               (long long)s.pages_read, (long long)s.pages_written, (long long)s.page_requests,
-               (long long)s.page_hits, (long long)f->end);
+               (long long)s.pages_read, (long long)s.disk_reads, (long long)s.pages_written,
+               (long long)s.page_requests, (long long)s.page_hits, (long long)f->end);
     for (int32_t c = 0; c < f->nclasses; ++c)
         mpm_Printf("  class %d (limit %lld): %lld requests, %lld reused, %lld split, "
                    "%lld freed, %d free extents\n",
@@ -326,18 +403,7 @@ int32_t dof_GetPage(DofFile *f, int64_t page, DofBuffer **out)
         return 0;
     }
 
-    int32_t victim = 0;
-    int32_t limit = 32767;
-    int64_t best_age = 0;
-    for (int32_t i = 0; i < f->nbuffers; ++i) {
-        DofBuffer &b = f->buffers[i];
-        int64_t age = f->tick - b.tick;
-        if (b.score <= limit && age > best_age) {
-            victim = i;
-            limit = b.score;
-            best_age = age;
-        }
-    }
+    int32_t victim = pick_victim(f, false, nullptr, 0);
     DofBuffer *b = &f->buffers[victim];
     if (b->dirty) {
         int32_t status = write_run(f, b);
@@ -345,18 +411,16 @@ int32_t dof_GetPage(DofFile *f, int64_t page, DofBuffer **out)
     }
     b->page = -1;
     if (page < f->npages) {
-        if (!full_pread(f->fd, b->data, size_t(f->page_size), page * f->page_size))
-            return dof__Error(DOF_READ_ERR, f);
-        f->pos = (page + 1) * f->page_size;
-        f->stats.pages_read++;
+        int32_t status = read_run(f, victim, page);
+        if (status) return status;
     } else {
         std::memset(b->data, 0, size_t(f->page_size));
         f->npages = page + 1;
+        b->page = page;
+        b->score = 128;
+        b->tick = f->tick;
+        b->dirty = 0;
     }
-    b->page = page;
-    b->score = 128;
-    b->tick = f->tick;
-    b->dirty = 0;
     f->last = victim;
     *out = b;
     return 0;

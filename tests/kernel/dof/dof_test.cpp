@@ -1,6 +1,7 @@
 /* Tests of the page file: transfers across page boundaries under buffer
  * pressure, zeros beyond the end, the replacement rule, temporary files
- * (0600, without a name from their creation), reopening, 64-bit offsets, and block
+ * (0600, without a name from their creation), read-ahead of sequential
+ * reads, reopening, 64-bit offsets, and block
  * allocation with its split rule and the reuse of freed extents. */
 #include <gtest/gtest.h>
 
@@ -95,6 +96,41 @@ TEST_F(DofTest, ReplacementPrefersOldLowScoredBuffers)
     EXPECT_EQ(dof_Close(0, f), 0);
 }
 
+/* A front-to-back read continues in runs of a quarter of the pool; a read
+ * that jumps about reads single pages; a page whose newer bytes sit in a
+ * dirty buffer ends a run, and every byte read is the last one written. */
+TEST_F(DofTest, SequentialReadsReadAheadWithoutLosingWrites)
+{
+    DofFile *f = nullptr;
+    const int kPages = 64, kSize = 256;
+    ASSERT_EQ(dof_Open(DOF_MODE_TEMP, nullptr, 16, kSize, &f), 0);
+    std::vector<unsigned char> page(kSize);
+    for (int p = 0; p < kPages; ++p) {
+        std::memset(page.data(), p, page.size());
+        ASSERT_EQ(dof_ReadWrite(1, f, kSize, int64_t(p) * kSize, page.data()), 0);
+    }
+    /* Pages 48..63 are still buffered dirty; 40 gets new bytes in a buffer. */
+    std::memset(page.data(), 0xAB, page.size());
+    ASSERT_EQ(dof_ReadWrite(1, f, kSize, 40 * kSize, page.data()), 0);
+
+    const int64_t before = f->stats.disk_reads;
+    for (int p = 0; p < kPages; ++p) {
+        ASSERT_EQ(dof_ReadWrite(0, f, kSize, int64_t(p) * kSize, page.data()), 0);
+        const unsigned char want = p == 40 ? 0xAB : (unsigned char)p;
+        ASSERT_EQ(page.front(), want) << "page " << p;
+        ASSERT_EQ(page.back(), want) << "page " << p;
+    }
+    const int64_t sequential = f->stats.disk_reads - before;
+    EXPECT_LE(sequential, 48 / 4 + 2) << "runs of 4 pages";
+    EXPECT_GE(f->stats.pages_read, 47);
+
+    const int64_t jumping = f->stats.disk_reads;
+    for (int p : {3, 30, 7, 22, 11, 35})
+        ASSERT_EQ(dof_ReadWrite(0, f, 1, int64_t(p) * kSize + 5, page.data()), 0);
+    EXPECT_EQ(f->stats.disk_reads - jumping, 6) << "no read-ahead without a sequence";
+    EXPECT_EQ(dof_Close(0, f), 0);
+}
+
 TEST_F(DofTest, TemporaryFileIsPrivateAndHasNoName)
 {
     /* Nothing named is left in the temporary directory, even while the
@@ -145,7 +181,7 @@ TEST_F(DofTest, StatisticsDumpGoesToTheOutputRoutine)
     MpmOutputRoutine old = mpm_SetOutputRoutine(Capture);
     EXPECT_EQ(dof_Close(0, f), 0);
     mpm_SetOutputRoutine(old);
-    EXPECT_NE(g_printed.find("1 write calls"), std::string::npos) << g_printed;
+    EXPECT_NE(g_printed.find("1 write calls, 0 pages read in 0 reads"), std::string::npos) << g_printed;
     EXPECT_NE(g_printed.find("class 1 (limit 1): 1 requests"), std::string::npos) << g_printed;
 }
 
