@@ -193,11 +193,13 @@ void VyrPrintCGMGenerator::Real(VyrCgmParams &p, double v) const
 
 /* ---- output ---------------------------------------------------------- */
 
+bool VyrPrintCGMGenerator::HasWriteError() const { return writeError_ || (stream_ && stream_->HasFailed()); }
+
 void VyrPrintCGMGenerator::Flush(bool force)
 {
     if (out_.Size() == 0 || (!force && out_.Size() < kFlushSize)) return;
     if (stream_ && !writeError_) {
-        if (stream_->Write(out_.Buffer().data(), out_.Size()) != 0) writeError_ = true;
+        if (stream_->Hand(out_.Buffer()) != 0) writeError_ = true;
     }
     out_.Clear();
 }

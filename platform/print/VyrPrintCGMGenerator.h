@@ -77,7 +77,7 @@ public:
     /* Name of the metafile and the picture (default "libVyrDxf2Cgm"). */
     void SetPictureName(const char *name) { pictureName_ = name ? name : ""; }
     /* True once a write to the stream failed. */
-    bool HasWriteError() const { return writeError_; }
+    bool HasWriteError() const;
 
     void Release() override;
     int SetExtent(float width, float height) override;

@@ -3,6 +3,7 @@
  * colour indices outside the table, long forms and partitions, text
  * placement from font metrics, both profiles, versions and bad input. */
 #include "support/CgmCapture.h"
+#include "support/VyrTempFile.h"
 
 #include "platform/base/VyrUnicodeString.h"
 #include "platform/font/VyrFont.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -800,6 +802,41 @@ TEST(CgmGenerator, WithoutAStreamNothingIsWritten)
     EXPECT_EQ(g->DrawLine(0, 0, 1, 1), -1);
     EXPECT_EQ(g->EndPicture(), -1);
     g->Release();
+}
+
+/* Buffers handed over reach the file in order, between bytes written
+ * directly, and each hand-over gives back an empty buffer; a stream that
+ * cannot write refuses the next hand-over and says why. */
+TEST(CgmGenerator, StreamWritesHandedBuffersInOrder)
+{
+    VyrTempFile file;
+    std::string expected;
+    {
+        VyrPrintStream stream(VyrUnicodeString(file.Path().c_str()), "CGM", "V3");
+        ASSERT_EQ(stream.OpenWrite(), 0);
+        for (int round = 0; round < 5; ++round) {
+            std::vector<uint8_t> buffer(100000 + round, static_cast<uint8_t>('a' + round));
+            expected.append(buffer.begin(), buffer.end());
+            ASSERT_EQ(stream.Hand(buffer), 0);
+            EXPECT_TRUE(buffer.empty());
+            if (round == 2) {
+                ASSERT_EQ(stream.Write("direct", 6), 0);
+                expected += "direct";
+            }
+        }
+        stream.Close();
+        EXPECT_FALSE(stream.HasFailed());
+    }
+    EXPECT_EQ(VyrReadFile(file.Path()), expected);
+
+    VyrPrintStream full(VyrUnicodeString("/dev/full"), "CGM", "V3");
+    if (full.OpenWrite() != 0) GTEST_SKIP() << "no /dev/full";
+    std::vector<uint8_t> buffer(1 << 20, 1);
+    EXPECT_EQ(full.Hand(buffer), 0) << "the failure shows when the bytes are written";
+    buffer.assign(10, 2);
+    EXPECT_EQ(full.Hand(buffer), -1);
+    EXPECT_TRUE(full.HasFailed());
+    EXPECT_EQ(full.FailureErrno(), ENOSPC);
 }
 
 TEST(CgmGenerator, WriteFailureIsNoticed)
