@@ -10,7 +10,14 @@
  * matter. Entities met in a block that an earlier section has created
  * already (those of the paper-space block) are only marked as block
  * contents and listed; the paper-space block lists its entities in the order
- * of their pointers, every other block in file order. */
+ * of their pointers, every other block in file order.
+ *
+ * An insert is named when it is mapped, mostly before its block exists: it
+ * takes the name its block header promises (the name the block will carry),
+ * and the block confirms the promise when it is created under that name at
+ * the insert's pointer. Only when an insert found no block header, or a
+ * promise handed out was not kept, does the final pass read every insert
+ * back to name it from its block (and warn about the missing ones). */
 #include "dnfp/dnfp_int.h"
 
 #include <stdlib.h>
@@ -18,6 +25,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "kernel/mda/mda.h"
 #include "kernel/mpm/mpm_int.h"
@@ -57,6 +65,72 @@ db_ptr created_before(void)
 {
     const db_ptr ptr = dnfp__ObjHandleBeenCreated(dnfp_g.enthdr->handle);
     return ptr != MDA_NULL_PTR && mda_IsValidDbptr(ptr) ? ptr : MDA_NULL_PTR;
+}
+
+/* Block names promised to inserts, by the block header's handle number. */
+struct PromisedName {
+    std::string name; /* empty: the header makes no block, or is unknown */
+    bool given;       /* an insert took the name */
+    bool kept;        /* the block exists under it at the reserved pointer */
+};
+struct InsertNames {
+    std::unordered_map<uint64_t, PromisedName> byhandle;
+    bool unnamed; /* an insert was left for the final pass */
+};
+InsertNames g_names;
+
+/* The name parse_one_block gives the block of the block header called
+ * `raw` with this handle, into `bname` (256 bytes); false when that header
+ * makes no block. */
+bool promised_name(const char *raw, const handle8 *handle, char *bname)
+{
+    char name[DNFP_NAME_MAX + 1];
+    dnfp__CopyName(name, sizeof name, raw);
+    char lower[sizeof name];
+    memcpy(lower, name, sizeof name);
+    adstrlwr(lower);
+    if (strcmp(lower, "*model_space") == 0 && !dnfp__MultiPspaces) return false;
+    dnfp__CopyName(bname, 256, name[0] ? name : "UNNAMED");
+    if (adFileTypeLoaded(dnfp_g.drawing) == AD_FILE_DWG && strcmp(bname, "*Model_Space") != 0) {
+        char text[DNFP_HANDLE_TEXT];
+        dnfp__HandleText(handle, text);
+        char suffix[32];
+        dnfp__CopyName(suffix, sizeof suffix, text);
+        append_suffix(bname, 256, suffix);
+    }
+    return true;
+}
+
+/* The name the block of this block header will carry, marked as given;
+ * null when there is none to promise. */
+const char *promise(const handle8 *handle)
+{
+    try {
+        PromisedName &p = g_names.byhandle[dnfp__HandleNumber(handle)];
+        if (p.name.empty() && !p.given && !p.kept) {
+            char bname[256];
+            const char *raw = adBlockheaderName(dnfp_g.drawing, handle);
+            if (raw && promised_name(raw, handle, bname)) p.name = bname;
+        }
+        p.given = true;
+        return p.name.empty() ? nullptr : p.name.c_str();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+/* Records that the block of the header with this handle now exists at `ptr`
+ * under `bname`: a name promised before is kept when it is that one; inserts
+ * mapped later (those inside later blocks) are given it. */
+void keep_promise(const handle8 *handle, db_ptr ptr, const char *bname)
+{
+    try {
+        PromisedName &p = g_names.byhandle[dnfp__HandleNumber(handle)];
+        if (!p.given) p.name = bname;
+        p.kept = !p.name.empty() && ptr == dnfp__ObjHandleBeenCreated(handle) && p.name == bname;
+    } catch (...) {
+        g_names.unnamed = true;
+    }
 }
 
 /* What one block header's walk collects. */
@@ -178,6 +252,7 @@ int parse_one_block(const AdBlockheader &blkh, const BlockLists &lists)
     }
     status = dnfp__DefineBlock(ptr, name, blkh.handle);
     if (!status && dnfp__DNFPFunc) dnfp__DNFPFunc(ptr, memory);
+    keep_promise(blkh.handle, ptr, block->bname);
     const int unlocked = mda_UnlockEntity(MDA_UNLOCK_MODIFIED, ptr);
     return status ? status : unlocked;
 }
@@ -343,9 +418,16 @@ int dnfp__ParseInsert(db_ptr *out)
         e->att_inst = MDA_NULL_REF;
         if (!status) status = dnfp__GetPtrFromObjHandle(r.blockheaderhandle, &e->block);
         if (!status && e->block == MDA_NULL_PTR) {
+            e->name[0] = '\0';
             char text[DNFP_HANDLE_TEXT];
             dnfp__HandleText(handle, text);
             mpm__IssueError(0, DNFP_UNDEFINED_BLOCK, MPM_WARNING, text);
+        } else if (!status) {
+            const char *name = promise(r.blockheaderhandle);
+            if (name)
+                dnfp__CopyName(e->name, sizeof e->name, name);
+            else
+                g_names.unnamed = true;
         }
         const long rows = r.numrows > 1 ? r.numrows : 1, columns = r.numcols > 1 ? r.numcols : 1;
         if (!status && rows * columns > DNFP_MAX_INSERT_COPIES) {
@@ -383,12 +465,19 @@ int dnfp__ParseInsert(db_ptr *out)
 int dnfp__ResolveInsertBlockName(int option)
 {
     (void)option;
+    bool kept = !g_names.unnamed;
+    for (const auto &promised : g_names.byhandle)
+        if (promised.second.given && !promised.second.kept) kept = false;
+    dnfp__ForgetInsertNames();
     BlockNames names;
-    int status =
-        resolve_names<dxf_insert>(DXFI_TF_dxf_insert, &dxf_insert::block, &dxf_insert::name, true, names);
-    if (!status)
-        status = resolve_names<dxf_insert>(DXFI_TF_dxf_insert_ext, &dxf_insert::block, &dxf_insert::name,
-                                           true, names);
+    int status = 0;
+    if (!kept) {
+        status =
+            resolve_names<dxf_insert>(DXFI_TF_dxf_insert, &dxf_insert::block, &dxf_insert::name, true, names);
+        if (!status)
+            status = resolve_names<dxf_insert>(DXFI_TF_dxf_insert_ext, &dxf_insert::block, &dxf_insert::name,
+                                               true, names);
+    }
     if (!status)
         status = resolve_names<dxf_dimension>(DXFI_TF_dxf_dimension, &dxf_dimension::block,
                                               &dxf_dimension::bname, false, names);
@@ -396,6 +485,13 @@ int dnfp__ResolveInsertBlockName(int option)
         status = resolve_names<dxf_dimension>(DXFI_TF_dxf_dimension_ext, &dxf_dimension::block,
                                               &dxf_dimension::bname, false, names);
     return status;
+}
+
+void dnfp__ForgetInsertNames(void)
+{
+    InsertNames none;
+    std::swap(g_names.byhandle, none.byhandle);
+    g_names.unnamed = false;
 }
 
 } // extern "C"

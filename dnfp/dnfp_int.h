@@ -127,6 +127,8 @@ int dnfp__DispatchBlock(void);
 int dnfp__DispatchObject(unsigned options);
 int dnfp__DispatchClasses(unsigned options);
 int dnfp__ResolveInsertBlockName(int option);
+/* Drops the block names promised to inserts (blocks.cpp). */
+void dnfp__ForgetInsertNames(void);
 int dnfp__ReadEnts(AdEntityList list);
 int dnfp__GetEntityData(db_ptr *out);
 /* Forgets the kinds passed over (at the start of every parse). */

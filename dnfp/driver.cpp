@@ -243,6 +243,7 @@ void free_buffers()
 
 void delete_maps()
 {
+    dnfp__ForgetInsertNames();
     if (dnfp__BlockList) olm_DeleteList(0, dnfp__BlockList);
     dnfp__FreeHandleMap(dnfp__EntPtrMap);
     dnfp__FreeHandleMap(dnfp__HandStyleMap);

@@ -180,6 +180,58 @@ TEST_F(Blocks, BrokenReferencesWarnAndTheRestIsMapped)
     EXPECT_TRUE(last);
 }
 
+/* An insert mapped before its block takes the name the block will carry;
+ * one whose handle makes no block is left unnamed with a warning, also when
+ * another record holds the handle or the block is never created. */
+TEST_F(MappingTest, InsertsAreNamedAfterTheirBlocks)
+{
+    const struct {
+        const char *what;
+        int kind;
+        uint64_t target; /* the insert's block header handle */
+        const char *name;
+    } cases[] = {
+        {"a block defined after the insert", AD_FILE_ASCII_DXF, 0x100, "Door"},
+        {"a block without a name", AD_FILE_ASCII_DXF, 0x101, "UNNAMED"},
+        {"a DWG block, its handle text appended", AD_FILE_DWG, 0x100, "Door100"},
+        {"the handle of a layer", AD_FILE_ASCII_DXF, 0x50, ""},
+        {"the model space, which makes no block", AD_FILE_ASCII_DXF, 0x1F, ""},
+        {"a handle nothing holds", AD_FILE_ASCII_DXF, 0x7777, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(Parse([&c](Drawing &g) {
+                      g.d->filetype = static_cast<int16_t>(c.kind);
+                      g.Layer("Walls", 0x50);
+                      for (int i = 0; i < 3; ++i) {
+                          AdEntityHeader h = Drawing::Header(AD_ENT_INSERT, 0x200 + i);
+                          AdEntityRecord r;
+                          memset(&r, 0, sizeof r);
+                          set_handle(r.insert.blockheaderhandle, c.target);
+                          r.insert.xscale = r.insert.yscale = r.insert.zscale = 1.0;
+                          g.Add(h, r);
+                      }
+                      AdBlockheader b;
+                      memset(&b, 0, sizeof b);
+                      strcpy(b.name, "Door");
+                      set_handle(b.handle, 0x100);
+                      adAddBlockheader(g.d, &b);
+                      b.name[0] = '\0';
+                      set_handle(b.handle, 0x101);
+                      adAddBlockheader(g.d, &b);
+                  }),
+                  0)
+            << printed();
+        const std::vector<db_ptr> inserts = All(DXFI_TF_dxf_insert);
+        ASSERT_EQ(inserts.size(), 3u);
+        for (db_ptr p : inserts) EXPECT_STREQ(Read<dxf_insert>(p).name, c.name);
+        EXPECT_EQ(printed().find("names a block that is not defined") != std::string::npos, !c.name[0])
+            << printed();
+        TearDown();
+        SetUp();
+    }
+}
+
 /* Hatches whose blobs hold fewer items than their counts claim, or a
  * negative count: the hatch keeps what was read whole and warns. */
 class DamagedBlobs : public MappingTest {

@@ -1092,6 +1092,10 @@ VYR_EXPORT int adDeleteObject(AdDrawing *dwg, const unsigned char *handle);
 /* ---------------------------------------------------------------- entities */
 
 VYR_EXPORT AdEntityList adEntityList(AdDrawing *dwg, const unsigned char *blkhhandle);
+/* The name of the block header with this handle, or null when there is none.
+ * Unlike adSeekBlockheader it copies nothing and leaves the position of
+ * adGetBlockheader where it was; the text lives as long as the record. */
+VYR_EXPORT const char *adBlockheaderName(AdDrawing *dwg, const unsigned char *blkhhandle);
 VYR_EXPORT AdEntityList adModelSpaceEntityList(AdDrawing *dwg);
 VYR_EXPORT AdEntityList adPaperSpaceEntityList(AdDrawing *dwg);
 VYR_EXPORT int adStartEntityGet(AdEntityList list);

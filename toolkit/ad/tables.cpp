@@ -324,6 +324,13 @@ AdEntityList adEntityList(AdDrawing *dwg, const unsigned char *blkhhandle)
     return static_cast<AdBlockheader *>(LL_RECORD(n))->entitylist;
 }
 
+const char *adBlockheaderName(AdDrawing *dwg, const unsigned char *blkhhandle)
+{
+    if (!dwg || !blkhhandle) return nullptr;
+    LLNode *n = lookup(kBlockheader, dwg, blkhhandle);
+    return n ? static_cast<AdBlockheader *>(LL_RECORD(n))->name : nullptr;
+}
+
 LLList *adtablelist(AdDrawing *dwg, int list) { return dwg->*kAllTables[list]->list; }
 size_t adtablerecsize(int list) { return kAllTables[list]->size; }
 const char *adtablename(int list, const void *rec) { return nameof(*kAllTables[list], rec); }
