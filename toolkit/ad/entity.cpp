@@ -411,12 +411,49 @@ void adfreeentityblobs(AdDrawing *dwg, const AdEntityHeader *hdr, const AdEntity
     }
 }
 
-/* The record is unpacked on the stack: closing a drawing frees every entity
- * this way, and a zero-filled heap record per entity cost more than the rest
- * of the close (unpacking fills the kind's own bytes, all that is read). */
+namespace {
+
+/* True when the record of an entity of this type may hold blobs, that is
+ * when adfreeentityblobs frees anything of it beyond the header's. */
+bool recordholdsblobs(AdDrawing *dwg, int type)
+{
+    switch (type) {
+    case AD_ENT_SPLINE:
+    case AD_ENT_MTEXT:
+    case AD_ENT_LEADER:
+    case AD_ENT_MLINE:
+    case AD_ENT_VIEWPORT:
+    case AD_ENT_REGION:
+    case AD_ENT_SOLID3D:
+    case AD_ENT_BODY: return true;
+    default: break;
+    }
+    if (fixedsize(type) != static_cast<size_t>(-1)) return false;
+    switch (adclasskind(dwg, static_cast<int16_t>(type))) {
+    case AD_EK_LWPLINE:
+    case AD_EK_HATCH:
+    case AD_EK_IMAGE:
+    case AD_EK_OLE:
+    case AD_EK_PROXY: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+/* Closing a drawing frees every entity this way. Most entities (lines,
+ * texts, inserts...) keep blobs in their header at most: only the header is
+ * unpacked for them. The others' record is unpacked on the stack (a
+ * zero-filled heap record per entity cost more than the rest of the close;
+ * unpacking fills the kind's own bytes, all that is read). */
 void adfreeentitynode(AdDrawing *dwg, LLNode *n)
 {
     AdEntityHeader hdr;
+    adUnpackEntity(n, &hdr, nullptr);
+    if (!recordholdsblobs(dwg, hdr.enttype)) {
+        adFreeEntityData(&hdr, nullptr);
+        return;
+    }
     AdEntityRecord rec;
     adUnpackEntity(n, &hdr, &rec);
     adfreeentityblobs(dwg, &hdr, &rec);
