@@ -187,11 +187,16 @@ void explode_proxies()
         AdEntityList list = b->entitylist;
         if (!list) continue;
         adStartEntityGet(list);
-        while (adGetEntity(list, dnfp_g.enthdr, dnfp_g.entrec)) {
+        /* headers only: the record is read for a proxy to explode alone */
+        while (adGetEntity(list, dnfp_g.enthdr, nullptr)) {
             const int type = dnfp_g.enthdr->enttype;
             if (type < kFirstProxyCode || adIsSupportedProxyEntType(d, type)) continue;
             AdObjhandle handle;
             memcpy(handle, dnfp_g.enthdr->handle, sizeof handle);
+            if (!adSeekEntity(d, list, handle, dnfp_g.enthdr, dnfp_g.entrec)) {
+                dnfp__ReportToolkitError();
+                continue;
+            }
             if (adExplodeProxyToList(d, dnfp_g.enthdr, dnfp_g.entrec, list, 0, handle))
                 adDeleteEntity(d, list, handle, 1);
         }

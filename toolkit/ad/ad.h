@@ -1099,6 +1099,7 @@ VYR_EXPORT const char *adBlockheaderName(AdDrawing *dwg, const unsigned char *bl
 VYR_EXPORT AdEntityList adModelSpaceEntityList(AdDrawing *dwg);
 VYR_EXPORT AdEntityList adPaperSpaceEntityList(AdDrawing *dwg);
 VYR_EXPORT int adStartEntityGet(AdEntityList list);
+/* Reads the list's next entity; with rec null only its header. */
 VYR_EXPORT int adGetEntity(AdEntityList list, AdEntityHeader *hdr, AdEntityRecord *rec);
 VYR_EXPORT int adSeekEntity(AdDrawing *dwg, AdEntityList list, const unsigned char *handle,
                             AdEntityHeader *hdr, AdEntityRecord *rec);
