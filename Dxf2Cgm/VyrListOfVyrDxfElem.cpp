@@ -1,7 +1,8 @@
 /* The owning element list. Invariant: head and tail are both null or both
  * set, tail->next is null, and the cursor is null or a node of the chain;
  * when there is an index, it maps the entity of every element to the first
- * node whose element has that entity. */
+ * node whose element has that entity (a table with linear probing, its
+ * capacity a power of two at least twice the entries). */
 #include "Dxf2Cgm/VyrListOfVyrDxfElem.h"
 
 #include <cstring>
@@ -20,33 +21,60 @@ int VyrListOfVyrDxfElem::AddElement(VyrDxfElement *element)
         tail->next = node;
         tail = node;
     }
-    if (index && element) {
-        try {
-            index->emplace(element->GetEntity(), node);
-        } catch (...) {
-            DropIndex();
-        }
-    }
+    if (index && element && !IndexNode(node)) DropIndex();
     return 0;
+}
+
+size_t VyrListOfVyrDxfElem::SlotOf(unsigned long entity) const
+{
+    return static_cast<size_t>((static_cast<unsigned long long>(entity) * 0x9E3779B97F4A7C15ull) >> 32) &
+           (indexCapacity - 1);
+}
+
+bool VyrListOfVyrDxfElem::IndexNode(EltOfListOfDxfElement *node)
+{
+    if (2 * (indexUsed + 1) > indexCapacity) {
+        IndexSlot *old = index;
+        const size_t oldCapacity = indexCapacity;
+        const size_t capacity = oldCapacity ? 2 * oldCapacity : 64;
+        IndexSlot *slots = new (std::nothrow) IndexSlot[capacity]();
+        if (!slots) return false;
+        index = slots;
+        indexCapacity = capacity;
+        indexUsed = 0;
+        for (size_t i = 0; i < oldCapacity; ++i)
+            if (old[i].node) IndexNode(old[i].node);
+        delete[] old;
+    }
+    const unsigned long entity = node->element->GetEntity();
+    size_t s = SlotOf(entity);
+    for (; index[s].node; s = (s + 1) & (indexCapacity - 1))
+        if (index[s].entity == entity) return true;
+    index[s] = {entity, node, node->element};
+    ++indexUsed;
+    return true;
 }
 
 void VyrListOfVyrDxfElem::BuildIndex()
 {
-    index = new (std::nothrow) Index();
+    size_t capacity = 64;
+    while (capacity < 2 * static_cast<size_t>(count)) capacity *= 2;
+    index = new (std::nothrow) IndexSlot[capacity]();
     if (!index) return;
-    try {
-        index->reserve(static_cast<size_t>(count));
-        for (EltOfListOfDxfElement *node = head; node; node = node->next)
-            if (node->element) index->emplace(node->element->GetEntity(), node);
-    } catch (...) {
-        DropIndex();
-    }
+    indexCapacity = capacity;
+    indexUsed = 0;
+    for (EltOfListOfDxfElement *node = head; node; node = node->next)
+        if (node->element && !IndexNode(node)) {
+            DropIndex();
+            return;
+        }
 }
 
 void VyrListOfVyrDxfElem::DropIndex()
 {
-    delete index;
+    delete[] index;
     index = nullptr;
+    indexCapacity = indexUsed = 0;
 }
 
 void VyrListOfVyrDxfElem::Delete()
@@ -66,9 +94,13 @@ VyrDxfElement *VyrListOfVyrDxfElem::FindElementByPtr(unsigned long wanted)
 {
     if (!index && count >= kIndexFrom) BuildIndex();
     if (index) {
-        const Index::const_iterator found = index->find(wanted);
-        cursor = found == index->end() ? nullptr : found->second;
-        return cursor ? cursor->element : nullptr;
+        for (size_t s = SlotOf(wanted); index[s].node; s = (s + 1) & (indexCapacity - 1))
+            if (index[s].entity == wanted) {
+                cursor = index[s].node;
+                return index[s].element;
+            }
+        cursor = nullptr;
+        return nullptr;
     }
     for (cursor = head; cursor; cursor = cursor->next)
         if (cursor->element && cursor->element->GetEntity() == wanted) return cursor->element;

@@ -10,7 +10,7 @@
 #ifndef VYR_DXF2CGM_VYRLISTOFVYRDXFELEM_H
 #define VYR_DXF2CGM_VYRLISTOFVYRDXFELEM_H
 
-#include <unordered_map>
+#include <cstddef>
 
 #include "Dxf2Cgm/VyrDxfElement.h"
 
@@ -60,12 +60,24 @@ public:
     static const int kIndexFrom = 16;
 
 private:
-    typedef std::unordered_map<unsigned long, EltOfListOfDxfElement *> Index;
+    /* A slot of the index: the element beside its node, so that a search
+     * reads one slot and nothing else. A free slot has no node. */
+    struct IndexSlot {
+        unsigned long entity;
+        EltOfListOfDxfElement *node;
+        VyrDxfElement *element;
+    };
     /* Builds the index; without memory there is none and searches walk. */
     void BuildIndex();
     void DropIndex();
+    /* Enters a node unless its entity is there already; false without
+     * memory. */
+    bool IndexNode(EltOfListOfDxfElement *node);
+    size_t SlotOf(unsigned long entity) const;
 
-    Index *index = nullptr;
+    IndexSlot *index = nullptr; /* open addressing, at most half full */
+    size_t indexCapacity = 0;   /* a power of two */
+    size_t indexUsed = 0;
     EltOfListOfDxfElement *head = nullptr;
     EltOfListOfDxfElement *cursor = nullptr;
     EltOfListOfDxfElement *tail = nullptr;
