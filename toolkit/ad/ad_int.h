@@ -370,7 +370,7 @@ struct AdDrawing {
     void *blkhindex;                       /* block-header index list of old DWG files */
     AdObjhandle plotstyledict;             /* ACAD_PLOTSTYLENAME of AC1015 ASCII files */
     signed char bincodes;                  /* binary DXF group codes: 0 by version, 1 one byte, 2 two */
-    ZtArena *entityarena;                  /* database memory of the entity nodes */
+    ZtArena *entityarena;                  /* database memory of the entity and record nodes */
     AdDxfLoad *dxf;                        /* the DXF loaders' state while loading */
     AdDwgLoad *dwg;                        /* the DWG readers' state while loading */
     AdClassIndex *classindex;              /* built when first needed, dropped when the classes change */
