@@ -4,13 +4,17 @@
 #include <cmath>
 #include <cstring>
 
-void VyrCgmParams::Int16(int v)
+void VyrCgmParams::Grow(size_t n)
 {
-    if (v > 32767) v = 32767;
-    if (v < -32768) v = -32768;
-    unsigned u = static_cast<unsigned>(v) & 0xFFFFu;
-    Byte(u >> 8);
-    Byte(u & 0xFF);
+    size_t want = buf_.size() * 2;
+    if (want < size_ + n) want = size_ + n;
+    if (want < 64) want = 64;
+    buf_.resize(want);
+}
+
+void VyrCgmParams::Append(const void *data, size_t n)
+{
+    if (n) std::memcpy(Room(n), data, n);
 }
 
 void VyrCgmParams::FixedReal(double v)
@@ -29,16 +33,6 @@ void VyrCgmParams::FixedReal(double v)
     Byte(static_cast<unsigned>(fraction) & 0xFF);
 }
 
-void VyrCgmParams::Float32(float v)
-{
-    uint32_t bits;
-    static_assert(sizeof bits == sizeof v, "IEEE single expected");
-    std::memcpy(&bits, &v, sizeof bits);
-    const uint8_t b[4] = {static_cast<uint8_t>(bits >> 24), static_cast<uint8_t>(bits >> 16),
-                          static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits)};
-    bytes_.insert(bytes_.end(), b, b + 4);
-}
-
 void VyrCgmParams::String(const char *data, size_t n)
 {
     if (n < 255) {
@@ -53,12 +47,12 @@ void VyrCgmParams::String(const char *data, size_t n)
             unsigned word = static_cast<unsigned>(chunk) | (done + chunk < n ? 0x8000u : 0u);
             Byte(word >> 8);
             Byte(word & 0xFF);
-            bytes_.insert(bytes_.end(), data + done, data + done + chunk);
+            Append(data + done, chunk);
             done += chunk;
         } while (done < n);
         return;
     }
-    bytes_.insert(bytes_.end(), data, data + n);
+    Append(data, n);
 }
 
 void VyrCgmParams::String(const char *text) { String(text, text ? std::strlen(text) : 0); }

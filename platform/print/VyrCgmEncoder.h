@@ -10,15 +10,28 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
-/* The parameter list of one element. */
+/* The parameter list of one element. Values are stored straight into a
+ * buffer that only grows, so clearing and refilling it for every element
+ * allocates nothing. */
 class VyrCgmParams {
 public:
-    void Clear() { bytes_.clear(); }
-    void Reserve(size_t n) { bytes_.reserve(n); }
-    void Byte(unsigned v) { bytes_.push_back(static_cast<uint8_t>(v)); }
-    void Int16(int v);
+    void Clear() { size_ = 0; }
+    /* Room for `n` octets in all, so that filling the list up to that size
+     * does not grow the buffer again. */
+    void Reserve(size_t n)
+    {
+        if (n > buf_.size()) buf_.resize(n);
+    }
+    void Byte(unsigned v) { *Room(1) = static_cast<uint8_t>(v); }
+    void Int16(int v)
+    {
+        if (v > 32767) v = 32767;
+        if (v < -32768) v = -32768;
+        Put16(Room(2), static_cast<unsigned>(v));
+    }
     /* Enumerations, indices, colour indices and integers are all 16 bits. */
     void Enum(int v) { Int16(v); }
     void Index(int v) { Int16(v); }
@@ -26,29 +39,62 @@ public:
     /* A real in the default 32-bit fixed-point precision. */
     void FixedReal(double v);
     /* An IEEE single, used for VDC values (and reals when declared so). */
-    void Float32(float v);
+    void Float32(float v) { Put32(Room(4), Bits(v)); }
     void Vdc(float v) { Float32(v); }
     void Point(float x, float y)
     {
-        Float32(x);
-        Float32(y);
+        uint8_t *p = Room(8);
+        Put32(p, Bits(x));
+        Put32(p + 4, Bits(y));
     }
     void DirectColour(unsigned r, unsigned g, unsigned b)
     {
-        Byte(r);
-        Byte(g);
-        Byte(b);
+        uint8_t *p = Room(3);
+        p[0] = static_cast<uint8_t>(r);
+        p[1] = static_cast<uint8_t>(g);
+        p[2] = static_cast<uint8_t>(b);
     }
     /* A string parameter; lengths from 255 on use the long form with
      * continued chunks of at most 32767 octets. */
     void String(const char *data, size_t n);
     void String(const char *text);
 
-    const std::vector<uint8_t> &Bytes() const { return bytes_; }
-    size_t Size() const { return bytes_.size(); }
+    const uint8_t *Data() const { return buf_.data(); }
+    size_t Size() const { return size_; }
 
 private:
-    std::vector<uint8_t> bytes_;
+    /* `n` more octets at the end of the list, to be filled by the caller. */
+    uint8_t *Room(size_t n)
+    {
+        if (buf_.size() - size_ < n) Grow(n);
+        uint8_t *p = buf_.data() + size_;
+        size_ += n;
+        return p;
+    }
+    void Grow(size_t n);
+    void Append(const void *data, size_t n);
+    static uint32_t Bits(float v)
+    {
+        uint32_t bits;
+        static_assert(sizeof bits == sizeof v, "IEEE single expected");
+        std::memcpy(&bits, &v, sizeof bits);
+        return bits;
+    }
+    static void Put16(uint8_t *p, unsigned v)
+    {
+        p[0] = static_cast<uint8_t>(v >> 8);
+        p[1] = static_cast<uint8_t>(v);
+    }
+    static void Put32(uint8_t *p, uint32_t v)
+    {
+        p[0] = static_cast<uint8_t>(v >> 24);
+        p[1] = static_cast<uint8_t>(v >> 16);
+        p[2] = static_cast<uint8_t>(v >> 8);
+        p[3] = static_cast<uint8_t>(v);
+    }
+
+    std::vector<uint8_t> buf_; /* buf_.size() is the capacity */
+    size_t size_ = 0;
 };
 
 class VyrCgmEncoder {
@@ -61,7 +107,7 @@ public:
     void Element(int elementClass, int elementId, const uint8_t *params, size_t n);
     void Element(int elementClass, int elementId, const VyrCgmParams &p)
     {
-        Element(elementClass, elementId, p.Bytes().data(), p.Size());
+        Element(elementClass, elementId, p.Data(), p.Size());
     }
     void Element(int elementClass, int elementId) { Element(elementClass, elementId, nullptr, 0); }
 
