@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <functional>
 
 namespace {
 
@@ -76,7 +77,9 @@ double VyrFont::GetHeightRatio() const
     return static_cast<double>(m.capHeight - 0) / m.capHeight;
 }
 
-double VyrFont::sGetAdvance(const VyrFontMetrics &metrics, unsigned short code)
+namespace {
+
+double SearchAdvance(const VyrFontMetrics &metrics, unsigned short code)
 {
     const VyrGlyphWidth *end = metrics.widths + metrics.widthCount;
     const VyrGlyphWidth *it = std::lower_bound(
@@ -88,12 +91,49 @@ double VyrFont::sGetAdvance(const VyrFontMetrics &metrics, unsigned short code)
     return metrics.averageWidth;
 }
 
+/* The advances of U+0000..U+00FF in every core font, where most text is,
+ * looked up directly instead of searched for. */
+struct LatinAdvances {
+    short width[kCoreCount][256];
+    LatinAdvances()
+    {
+        for (int f = 0; f < kCoreCount; ++f)
+            for (unsigned c = 0; c < 256; ++c)
+                width[f][c] =
+                    static_cast<short>(SearchAdvance(kFontMetrics[f], static_cast<unsigned short>(c)));
+    }
+};
+
+/* The core font whose metrics these are, or -1 for metrics of another
+ * table. */
+int CoreIndexOf(const VyrFontMetrics &metrics)
+{
+    const std::less<const VyrFontMetrics *> before;
+    if (before(&metrics, kFontMetrics) || !before(&metrics, kFontMetrics + kCoreCount)) return -1;
+    return static_cast<int>(&metrics - kFontMetrics);
+}
+
+} // namespace
+
+double VyrFont::sGetAdvance(const VyrFontMetrics &metrics, unsigned short code)
+{
+    if (code < 256) {
+        const int core = CoreIndexOf(metrics);
+        if (core >= 0) {
+            static const LatinAdvances latin;
+            return latin.width[core][code];
+        }
+    }
+    return SearchAdvance(metrics, code);
+}
+
 double VyrFont::sGetStringAdvance(const VyrFontMetrics &metrics, const VyrUnicodeString &text)
 {
     double total = 0.0;
-    int n = text.GetLengthInChar();
+    const int n = text.GetLengthInChar();
+    const unsigned short *units = text.GetBuffer();
     for (int i = 0; i < n; ++i) {
-        unsigned short c = text.GetAt(i);
+        const unsigned short c = units[i];
         if (c >= 0xDC00 && c <= 0xDFFF && i > 0) continue; /* second half of a surrogate pair */
         total += sGetAdvance(metrics, c);
     }
