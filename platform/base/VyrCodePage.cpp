@@ -75,7 +75,8 @@ std::string VyrCodePage::sToIconvName(const char *name)
 }
 
 VyrCodePage::VyrCodePage(const char *name)
-    : name_(name ? name : ""), iconvName_(sToIconvName(name)), cd_(nullptr), fallback_(false)
+    : name_(name ? name : ""), iconvName_(sToIconvName(name)), cd_(nullptr), fallback_(false),
+      byteTable_(false)
 {
     iconv_t cd = iconv_open("UTF-16LE", iconvName_.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1)) {
@@ -84,6 +85,48 @@ VyrCodePage::VyrCodePage(const char *name)
         cd = iconv_open("UTF-16LE", kFallback);
     }
     if (cd != reinterpret_cast<iconv_t>(-1)) cd_ = cd;
+    BuildByteTable();
+}
+
+/* The table serves a page only when every byte alone converts at once into
+ * one unit, or is rejected as undefined, with nothing held back for a flush:
+ * then a text converts byte by byte exactly as iconv converts it whole.
+ * Multi-byte pages (lead bytes are incomplete alone), stateful ones (a shift
+ * byte gives nothing) and those that compose a letter with the accent after
+ * it (a letter is held back) keep iconv. */
+void VyrCodePage::BuildByteTable()
+{
+    byteTable_ = false;
+    if (!cd_) return;
+    iconv_t cd = static_cast<iconv_t>(cd_);
+    for (unsigned b = 0; b < 256; ++b) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char byte = static_cast<char>(b);
+        char *in = &byte;
+        size_t inLeft = 1;
+        char buf[16];
+        char *out = buf;
+        size_t outLeft = sizeof buf;
+        const size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
+        const size_t got = sizeof buf - outLeft;
+        if (r == static_cast<size_t>(-1)) {
+            if (errno != EILSEQ || got != 0) return;
+            byteUnits_[b] = 0xFFFD;
+            byteUndefined_[b] = true;
+        } else {
+            if (inLeft != 0 || got != 2) return;
+            const unsigned short u = static_cast<unsigned short>(static_cast<unsigned char>(buf[0]) |
+                                                                 (static_cast<unsigned char>(buf[1]) << 8));
+            if (u >= 0xD800 && u <= 0xDFFF) return;
+            byteUnits_[b] = u;
+            byteUndefined_[b] = false;
+        }
+        out = buf;
+        outLeft = sizeof buf;
+        if (iconv(cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1) || outLeft != sizeof buf)
+            return;
+    }
+    byteTable_ = true;
 }
 
 VyrCodePage::~VyrCodePage()
@@ -114,7 +157,14 @@ int VyrCodePage::ConvertStrToUcs(const char *src, int srcLen, unsigned short *ds
             put(static_cast<unsigned short>(static_cast<unsigned char>(b[i]) |
                                             (static_cast<unsigned char>(b[i + 1]) << 8)));
     };
-    if (!cd_) {
+    if (byteTable_) {
+        for (size_t i = 0; i < cap; ++i) {
+            const unsigned char b = static_cast<unsigned char>(src[i]);
+            dst[i] = byteUnits_[b];
+            if (byteUndefined_[b]) replaced = 1;
+        }
+        n = cap;
+    } else if (!cd_) {
         /* iconv unavailable altogether: keep the bytes as ISO 8859-1. */
         for (int i = 0; i < srcLen; ++i) put(static_cast<unsigned char>(src[i]));
     } else {

@@ -4,7 +4,10 @@
  * and the usual Windows and ISO names are mapped to iconv names without
  * regard to letter case; a name that iconv cannot open falls back to
  * Windows-1252, so a conversion always works. Conversion does not depend on
- * the process locale. One object is not safe for use by two threads at once. */
+ * the process locale. Pages of one byte per character (the Windows, DOS,
+ * ISO 8859 and Mac pages) convert through a table of what iconv gives for
+ * each byte, built once, instead of a call into iconv per text. One object is not safe for use by two threads
+ * at once. */
 #ifndef VYR_PLATFORM_BASE_VYRCODEPAGE_H
 #define VYR_PLATFORM_BASE_VYRCODEPAGE_H
 
@@ -37,10 +40,17 @@ public:
     static std::string sToIconvName(const char *name);
 
 private:
+    void BuildByteTable();
+
     std::string name_;
     std::string iconvName_;
     void *cd_;
     bool fallback_;
+    /* For a page of one byte per character: the unit of every byte, and
+     * whether the byte is undefined (then the unit is U+FFFD). */
+    bool byteTable_;
+    unsigned short byteUnits_[256];
+    bool byteUndefined_[256];
 };
 
 #endif

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -79,6 +82,37 @@ TEST(VyrCodePage, DoubleBytePagesAndUndefinedBytes)
     EXPECT_EQ(out[1], 'x');
     EXPECT_EQ(w.ConvertStrToUcs(nullptr, 1, out.data(), &n), -1);
     EXPECT_EQ(n, 0);
+}
+
+TEST(VyrCodePage, SingleBytePagesGiveWhatIconvGivesForTheWholeText)
+{
+    /* every byte, as one text and byte by byte, against iconv itself */
+    std::string all;
+    for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+    for (const char *name : {"CP1250", "CP1251", "CP1252", "CP1253", "CP1254", "CP1256", "CP1257", "CP437",
+                             "CP850", "CP866", "CP874", "MACINTOSH", "ISO-8859-2", "ISO-8859-7", "KOI8-R"}) {
+        iconv_t cd = iconv_open("UTF-16LE", name);
+        ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1)) << name;
+        std::vector<unsigned short> want;
+        for (char c : all) {
+            char *in = &c, buf[8], *out = buf;
+            size_t inLeft = 1, outLeft = sizeof buf;
+            if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1))
+                want.push_back(0xFFFD);
+            else
+                want.push_back(static_cast<unsigned short>(static_cast<unsigned char>(buf[0]) |
+                                                           static_cast<unsigned char>(buf[1]) << 8));
+        }
+        iconv_close(cd);
+        VyrCodePage cp(name);
+        EXPECT_EQ(Convert(cp, all.c_str()), want) << name;
+        const bool undefined = std::find(want.begin(), want.end(), 0xFFFD) != want.end();
+        std::vector<unsigned short> out(all.size());
+        int n = 0;
+        EXPECT_EQ(cp.ConvertStrToUcs(all.c_str(), static_cast<int>(all.size()), out.data(), &n),
+                  undefined ? 1 : 0)
+            << name;
+    }
 }
 
 TEST(VyrRawCollint, GrowsAndGuardsItsBounds)
