@@ -1055,20 +1055,37 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
      * A diameter sign in a text that otherwise fits ISO 8859-1 becomes the
      * letter O with stroke, so the text stays in the character set every
      * viewer reads. */
-    std::vector<VyrUnicodeString> lines(1);
-    int n = text.GetLengthInChar();
-    bool oslash = true;
-    for (int i = 0; i < n && oslash; ++i) oslash = text.GetAt(i) <= 0xFF || text.GetAt(i) == 0x2300;
+    const int n = text.GetLengthInChar();
+    const unsigned short *units = text.GetBuffer();
+    bool oslash = true, diameter = false, feed = false;
     for (int i = 0; i < n; ++i) {
-        unsigned short c = text.GetAt(i);
-        if (oslash && c == 0x2300) c = 0xD8;
-        if (c == '\n') {
-            lines.emplace_back();
-        } else if (c == '\r' && i + 1 < n && text.GetAt(i + 1) == '\n') {
-            continue;
-        } else {
-            lines.back().Append(VyrUnicodeChar(c));
+        const unsigned short c = units[i];
+        if (c == 0x2300)
+            diameter = true;
+        else if (c > 0xFF)
+            oslash = false;
+        else if (c == '\n')
+            feed = true;
+    }
+    /* Most texts are one line to be drawn as they are. */
+    std::vector<VyrUnicodeString> split;
+    const VyrUnicodeString *lines = &text;
+    size_t lineCount = 1;
+    if (feed || (oslash && diameter)) {
+        split.resize(1);
+        for (int i = 0; i < n; ++i) {
+            unsigned short c = units[i];
+            if (oslash && c == 0x2300) c = 0xD8;
+            if (c == '\n') {
+                split.emplace_back();
+            } else if (c == '\r' && i + 1 < n && units[i + 1] == '\n') {
+                continue;
+            } else {
+                split.back().Append(VyrUnicodeChar(c));
+            }
         }
+        lines = split.data();
+        lineCount = split.size();
     }
 
     const VyrFontMetrics &m = TextMetrics();
@@ -1078,7 +1095,7 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
     int code = (textAlign_ >= 28 && textAlign_ <= 39) ? textAlign_ - 28 : 1;
     int horizontal = code / 4, vertical = code % 4;
     double spacing = kLineSpacing * h * lineSpacing_;
-    double block = h + spacing * static_cast<double>(lines.size() - 1);
+    double block = h + spacing * static_cast<double>(lineCount - 1);
     /* Baseline of the first line relative to the anchor. */
     double firstBaseline;
     switch (vertical) {
@@ -1100,7 +1117,7 @@ int VyrPrintCGMGenerator::DrawText(float x, float y, const VyrUnicodeString &tex
     if (compat && !outlines) width = 1.0;
     double em = 1000.0 * unit;
     int result = 0;
-    for (size_t k = 0; k < lines.size(); ++k) {
+    for (size_t k = 0; k < lineCount; ++k) {
         double advance = VyrFont::sGetStringAdvance(m, lines[k]) * unit * width;
         double dx = horizontal == 1 ? -advance * 0.5 : horizontal == 2 ? -advance : 0.0;
         double dy = firstBaseline - spacing * static_cast<double>(k);
@@ -1141,11 +1158,12 @@ int VyrPrintCGMGenerator::WriteTextOutlines(double x, double y, double unit, dou
         ++detail;
     double pen = 0.0; /* 1/1000 em along the baseline */
     const int n = text.GetLengthInChar();
+    const unsigned short *units = text.GetBuffer();
     for (int i = 0; i < n; ++i) {
-        unsigned int code = text.GetAt(i);
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < n && text.GetAt(i + 1) >= 0xDC00 &&
-            text.GetAt(i + 1) <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text.GetAt(i + 1) - 0xDC00u);
+        unsigned int code = units[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
             ++i;
         }
         const VyrGlyph *glyph = VyrGlyphOutlines::sGetGlyph(core, code, detail);
@@ -1230,17 +1248,18 @@ int VyrPrintCGMGenerator::WriteTextLine(double x, double y, double h, const VyrU
         wExpansion_ = expansion;
     }
 
-    std::string bytes;
+    std::string &bytes = textBytes_;
     int charset;
     if (text.IsLatin1()) {
         charset = 1;
-        int n = text.GetLengthInChar();
-        bytes.reserve(static_cast<size_t>(n));
+        const int n = text.GetLengthInChar();
+        const unsigned short *units = text.GetBuffer();
+        bytes.resize(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
-            unsigned short u = text.GetAt(i);
+            unsigned short u = units[i];
             /* Control characters have no glyph: a space keeps the place. */
             if (u < 0x20 || (u >= 0x7F && u < 0xA0)) u = ' ';
-            bytes.push_back(static_cast<char>(u));
+            bytes[static_cast<size_t>(i)] = static_cast<char>(u);
         }
     } else {
         charset = 3;

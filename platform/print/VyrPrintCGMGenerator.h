@@ -158,6 +158,7 @@ private:
     int version_; /* 0: from the datum */
     bool nurbsElement_;
     std::string pictureName_;
+    std::string textBytes_; /* the bytes of the TEXT being written */
     VyrPrintStream *stream_;
     VyrCgmEncoder out_;
     VyrCgmParams params_;
