@@ -23,9 +23,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "kernel/mda/mda.h"
 #include "kernel/mpm/mpm_int.h"
@@ -67,17 +69,34 @@ db_ptr created_before(void)
     return ptr != MDA_NULL_PTR && mda_IsValidDbptr(ptr) ? ptr : MDA_NULL_PTR;
 }
 
-/* Block names promised to inserts, by the block header's handle number. */
+/* Block names promised to inserts, found by the index of the pointer the
+ * block header's handle reserves (a direct index: every insert looks its
+ * block's name up here). */
 struct PromisedName {
     std::string name; /* empty: the header makes no block, or is unknown */
     bool given;       /* an insert took the name */
     bool kept;        /* the block exists under it at the reserved pointer */
 };
 struct InsertNames {
-    std::unordered_map<uint64_t, PromisedName> byhandle;
+    std::vector<uint32_t> byindex; /* 1 + the promise's place, 0 for none */
+    std::vector<PromisedName> promises;
     bool unnamed; /* an insert was left for the final pass */
 };
 InsertNames g_names;
+
+/* The promise about the block at the reserved pointer, made empty when
+ * there was none (throws when out of memory). */
+PromisedName &promise_at(db_ptr reserved)
+{
+    const size_t index = MDA_PTR_INDEX(reserved);
+    std::vector<uint32_t> &slots = g_names.byindex;
+    if (index >= slots.size()) slots.resize(std::max(index + 1, 2 * slots.size()));
+    if (!slots[index]) {
+        g_names.promises.emplace_back();
+        slots[index] = uint32_t(g_names.promises.size());
+    }
+    return g_names.promises[slots[index] - 1];
+}
 
 /* The name parse_one_block gives the block of the block header called
  * `raw` with this handle, into `bname` (256 bytes); false when that header
@@ -101,12 +120,13 @@ bool promised_name(const char *raw, const handle8 *handle, char *bname)
     return true;
 }
 
-/* The name the block of this block header will carry, marked as given;
- * null when there is none to promise. */
-const char *promise(const handle8 *handle)
+/* The name the block of this block header (its pointer reserved at
+ * `reserved`) will carry, marked as given; null when there is none to
+ * promise. */
+const char *promise(const handle8 *handle, db_ptr reserved)
 {
     try {
-        PromisedName &p = g_names.byhandle[dnfp__HandleNumber(handle)];
+        PromisedName &p = promise_at(reserved);
         if (p.name.empty() && !p.given && !p.kept) {
             char bname[256];
             const char *raw = adBlockheaderName(dnfp_g.drawing, handle);
@@ -124,10 +144,12 @@ const char *promise(const handle8 *handle)
  * mapped later (those inside later blocks) are given it. */
 void keep_promise(const handle8 *handle, db_ptr ptr, const char *bname)
 {
+    const db_ptr reserved = dnfp__ObjHandleBeenCreated(handle);
+    if (reserved == MDA_NULL_PTR) return;
     try {
-        PromisedName &p = g_names.byhandle[dnfp__HandleNumber(handle)];
+        PromisedName &p = promise_at(reserved);
         if (!p.given) p.name = bname;
-        p.kept = !p.name.empty() && ptr == dnfp__ObjHandleBeenCreated(handle) && p.name == bname;
+        p.kept = !p.name.empty() && ptr == reserved && p.name == bname;
     } catch (...) {
         g_names.unnamed = true;
     }
@@ -391,8 +413,7 @@ int dnfp__DefineBlock(db_ptr block, const char *name, const handle8 *handle)
 int dnfp__ParseInsert(db_ptr *out)
 {
     *out = MDA_NULL_PTR;
-    OlmList *attributes = olm_CreateList(0, 4, 16, nullptr);
-    if (!attributes) return mpm__SetError(0, DNFP_MALLOC_ERR, MPM_ERROR);
+    OlmList *attributes = nullptr; /* made for the first attribute instance */
     void *memory = nullptr;
     int created = 0;
     int status = mda_MallocEntity2(0, mda_GetCurModel(), DXFI_TF_dxf_insert, &memory);
@@ -423,7 +444,7 @@ int dnfp__ParseInsert(db_ptr *out)
             dnfp__HandleText(handle, text);
             mpm__IssueError(0, DNFP_UNDEFINED_BLOCK, MPM_WARNING, text);
         } else if (!status) {
-            const char *name = promise(r.blockheaderhandle);
+            const char *name = promise(r.blockheaderhandle, e->block);
             if (name)
                 dnfp__CopyName(e->name, sizeof e->name, name);
             else
@@ -448,17 +469,20 @@ int dnfp__ParseInsert(db_ptr *out)
                 db_ptr attribute = MDA_NULL_PTR;
                 status = dnfp__ParseAttributeInstance(&attribute);
                 if (status) break;
-                if (attribute != MDA_NULL_PTR && !olm_AddObject(0, attributes, OLM_LAST, &attribute)) {
+                if (attribute == MDA_NULL_PTR) continue;
+                if (!attributes) attributes = olm_CreateList(0, 4, 16, nullptr);
+                if (!attributes || !olm_AddObject(0, attributes, OLM_LAST, &attribute)) {
                     status = mpm__SetError(0, DNFP_MALLOC_ERR, MPM_ERROR);
                     break;
                 }
             }
         }
-        if (!status) status = mda_CopyFromOList(0, memory, attributes, &e->num_attr, &e->att_inst);
+        if (!status && attributes)
+            status = mda_CopyFromOList(0, memory, attributes, &e->num_attr, &e->att_inst);
         if (!status && e->dxfhdr.thickness != 0.0) status = mda_SetTF(memory, DXFI_TF_dxf_insert_ext);
         if (!status) status = dnfp__CreateEntity(0, handle, nullptr, memory, out, &created);
     }
-    olm_DeleteList(0, attributes);
+    if (attributes) olm_DeleteList(0, attributes);
     return dnfp__FinishEntity(status, memory, out, created, __FILE__, __LINE__);
 }
 
@@ -466,8 +490,8 @@ int dnfp__ResolveInsertBlockName(int option)
 {
     (void)option;
     bool kept = !g_names.unnamed;
-    for (const auto &promised : g_names.byhandle)
-        if (promised.second.given && !promised.second.kept) kept = false;
+    for (const PromisedName &promised : g_names.promises)
+        if (promised.given && !promised.kept) kept = false;
     dnfp__ForgetInsertNames();
     BlockNames names;
     int status = 0;
@@ -490,7 +514,8 @@ int dnfp__ResolveInsertBlockName(int option)
 void dnfp__ForgetInsertNames(void)
 {
     InsertNames none;
-    std::swap(g_names.byhandle, none.byhandle);
+    std::swap(g_names.byindex, none.byindex);
+    std::swap(g_names.promises, none.promises);
     g_names.unnamed = false;
 }
 
