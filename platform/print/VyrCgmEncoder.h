@@ -26,12 +26,7 @@ public:
         if (n > buf_.size()) buf_.resize(n);
     }
     void Byte(unsigned v) { *Room(1) = static_cast<uint8_t>(v); }
-    void Int16(int v)
-    {
-        if (v > 32767) v = 32767;
-        if (v < -32768) v = -32768;
-        Put16(Room(2), static_cast<unsigned>(v));
-    }
+    void Int16(int v) { Put16(Room(2), Clamp16(v)); }
     /* Enumerations, indices, colour indices and integers are all 16 bits. */
     void Enum(int v) { Int16(v); }
     void Index(int v) { Int16(v); }
@@ -46,6 +41,14 @@ public:
         uint8_t *p = Room(8);
         Put32(p, Bits(x));
         Put32(p + 4, Bits(y));
+    }
+    /* A point and an enumeration after it, as in a POLYGON SET. */
+    void PointAndEnum(float x, float y, int e)
+    {
+        uint8_t *p = Room(10);
+        Put32(p, Bits(x));
+        Put32(p + 4, Bits(y));
+        Put16(p + 8, Clamp16(e));
     }
     void DirectColour(unsigned r, unsigned g, unsigned b)
     {
@@ -80,17 +83,35 @@ private:
         std::memcpy(&bits, &v, sizeof bits);
         return bits;
     }
+    /* Big-endian stores: one byte swap and one store where the compiler
+     * offers them. */
     static void Put16(uint8_t *p, unsigned v)
     {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        const uint16_t be = __builtin_bswap16(static_cast<uint16_t>(v));
+        std::memcpy(p, &be, 2);
+#else
         p[0] = static_cast<uint8_t>(v >> 8);
         p[1] = static_cast<uint8_t>(v);
+#endif
     }
     static void Put32(uint8_t *p, uint32_t v)
     {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        const uint32_t be = __builtin_bswap32(v);
+        std::memcpy(p, &be, 4);
+#else
         p[0] = static_cast<uint8_t>(v >> 24);
         p[1] = static_cast<uint8_t>(v >> 16);
         p[2] = static_cast<uint8_t>(v >> 8);
         p[3] = static_cast<uint8_t>(v);
+#endif
+    }
+    static unsigned Clamp16(int v)
+    {
+        if (v > 32767) v = 32767;
+        if (v < -32768) v = -32768;
+        return static_cast<unsigned>(v);
     }
 
     std::vector<uint8_t> buf_; /* buf_.size() is the capacity */

@@ -1175,8 +1175,9 @@ int VyrPrintCGMGenerator::WriteTextOutlines(double x, double y, double unit, dou
                 for (size_t j = 0; j < points; ++j) {
                     const double gx = contour[2 * j], gy = contour[2 * j + 1];
                     const double lx = (pen + gx) * width + gy * shear;
-                    p.Point(static_cast<float>(x + lx * c - gy * s), static_cast<float>(y + lx * s + gy * c));
-                    p.Enum(j + 1 == points ? 2 : 0); /* close invisible / invisible */
+                    p.PointAndEnum(static_cast<float>(x + lx * c - gy * s),
+                                   static_cast<float>(y + lx * s + gy * c),
+                                   j + 1 == points ? 2 : 0); /* close invisible / invisible */
                 }
             }
             out_.Element(4, 8, p); /* POLYGON SET */
