@@ -12,7 +12,9 @@ unsigned short FoldAscii(unsigned short c)
 void AppendLatin1(std::vector<unsigned short> &units, const char *text)
 {
     if (!text) return;
-    for (const char *p = text; *p; ++p) units.push_back(static_cast<unsigned char>(*p));
+    const size_t n = std::strlen(text), at = units.size();
+    units.resize(at + n);
+    for (size_t i = 0; i < n; ++i) units[at + i] = static_cast<unsigned char>(text[i]);
 }
 
 /* Decodes one UTF-8 sequence at s (s < end); returns the code point and
