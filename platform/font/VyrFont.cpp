@@ -115,15 +115,18 @@ int CoreIndexOf(const VyrFontMetrics &metrics)
 
 } // namespace
 
+const short *VyrFont::sGetLatinAdvances(const VyrFontMetrics &metrics)
+{
+    const int core = CoreIndexOf(metrics);
+    if (core < 0) return nullptr;
+    static const LatinAdvances latin;
+    return latin.width[core];
+}
+
 double VyrFont::sGetAdvance(const VyrFontMetrics &metrics, unsigned short code)
 {
-    if (code < 256) {
-        const int core = CoreIndexOf(metrics);
-        if (core >= 0) {
-            static const LatinAdvances latin;
-            return latin.width[core][code];
-        }
-    }
+    if (code < 256)
+        if (const short *latin = sGetLatinAdvances(metrics)) return latin[code];
     return SearchAdvance(metrics, code);
 }
 
@@ -132,8 +135,13 @@ double VyrFont::sGetStringAdvance(const VyrFontMetrics &metrics, const VyrUnicod
     double total = 0.0;
     const int n = text.GetLengthInChar();
     const unsigned short *units = text.GetBuffer();
+    const short *latin = sGetLatinAdvances(metrics);
     for (int i = 0; i < n; ++i) {
         const unsigned short c = units[i];
+        if (c < 256 && latin) {
+            total += latin[c];
+            continue;
+        }
         if (c >= 0xDC00 && c <= 0xDFFF && i > 0) continue; /* second half of a surrogate pair */
         total += sGetAdvance(metrics, c);
     }

@@ -61,6 +61,9 @@ public:
     /* Advance width of one character, and of a string, in 1/1000 em. */
     static double sGetAdvance(const VyrFontMetrics &metrics, unsigned short code);
     static double sGetStringAdvance(const VyrFontMetrics &metrics, const VyrUnicodeString &text);
+    /* The advances of U+0000..U+00FF (256 values, as sGetAdvance gives
+     * them), or null for metrics that are not a core font's. */
+    static const short *sGetLatinAdvances(const VyrFontMetrics &metrics);
 
     VyrFont(const char *fileName, int family) : fileName_(fileName), family_(family) {}
 

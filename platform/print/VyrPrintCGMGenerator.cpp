@@ -1157,6 +1157,7 @@ int VyrPrintCGMGenerator::WriteTextOutlines(double x, double y, double unit, dou
            2.0 * unit * static_cast<double>(1 << (2 * (detail + 1))) <= vdcWidth_ * 1e-4)
         ++detail;
     double pen = 0.0; /* 1/1000 em along the baseline */
+    const short *latin = VyrFont::sGetLatinAdvances(m);
     const int n = text.GetLengthInChar();
     const unsigned short *units = text.GetBuffer();
     for (int i = 0; i < n; ++i) {
@@ -1182,7 +1183,9 @@ int VyrPrintCGMGenerator::WriteTextOutlines(double x, double y, double unit, dou
             }
             out_.Element(4, 8, p); /* POLYGON SET */
         }
-        pen += VyrFont::sGetAdvance(m, static_cast<unsigned short>(code > 0xFFFF ? 0xFFFD : code));
+        pen += code < 256 && latin
+                   ? latin[code]
+                   : VyrFont::sGetAdvance(m, static_cast<unsigned short>(code > 0xFFFF ? 0xFFFD : code));
     }
     return 0;
 }
