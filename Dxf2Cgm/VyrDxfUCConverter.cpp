@@ -25,6 +25,8 @@
 
 VyrCodePage *VyrDxfUCConverter::_codePage = nullptr;
 VyrString VyrDxfUCConverter::_codePageName;
+int VyrDxfUCConverter::_codePageDigit = 0;
+bool VyrDxfUCConverter::_diameterIsOSlash = false;
 VyrCodePage *VyrDxfUCConverter::_dbcsPages[6] = {};
 
 namespace {
@@ -150,9 +152,9 @@ class Walk {
 public:
     Walk(const unsigned char *s, size_t n, VyrCodePage *page, VyrCodePage *textPage, LeadKind leads,
          bool mtext, int base, VyrRawCollint *codes, int &flags, bool diameterIsOSlash,
-         VyrCodePage *(*dbcs)(int))
+         VyrCodePage *(*dbcs)(int), std::vector<unsigned short> &units)
         : s_(s), page_(page), textPage_(textPage), cls_(Classes(leads, mtext)), mtext_(mtext), base_(base),
-          codes_(codes), flags_(flags), oslash_(diameterIsOSlash), dbcs_(dbcs)
+          codes_(codes), flags_(flags), oslash_(diameterIsOSlash), dbcs_(dbcs), buf_(units)
     {
         buf_.reserve(n);
     }
@@ -382,7 +384,7 @@ private:
     int &flags_;
     bool oslash_;
     VyrCodePage *(*dbcs_)(int);
-    std::vector<unsigned short> buf_;
+    std::vector<unsigned short> &buf_;
 };
 
 } // namespace
@@ -404,6 +406,8 @@ void VyrDxfUCConverter::SetCodePage(const char *name)
     isJapanese = std::strstr(name, "932") != nullptr;
     _codePage = new (std::nothrow) VyrCodePage(name);
     _codePageName = name;
+    _codePageDigit = _codePage ? DigitOfIconvName(_codePage->GetIconvName()) : 0;
+    _diameterIsOSlash = OneOf(name, {"ansi_1252", "1252"});
 }
 
 VyrCodePage *VyrDxfUCConverter::DbcsPage(int digit)
@@ -420,7 +424,7 @@ void VyrDxfUCConverter::BuildFromChar(const char *text, VyrUnicodeString *out, V
     if (!text || !*text || !out) return;
     if (!_codePage) SetCodePage(_codePageName.GetText());
     if (!_codePage) return;
-    const int drawingDigit = DigitOfIconvName(_codePage->GetIconvName());
+    const int drawingDigit = _codePageDigit;
     VyrCodePage *textPage = _codePage;
     int digit = drawingDigit;
     if (isDBCS) {
@@ -429,10 +433,13 @@ void VyrDxfUCConverter::BuildFromChar(const char *text, VyrUnicodeString *out, V
         textPage = DbcsPage(digit);
         if (!textPage) return;
     }
-    const bool oslash = OneOf(GetCodePageName(), {"ansi_1252", "1252"});
     const size_t n = std::strlen(text);
+    /* the characters collect here, text after text, without an allocation each */
+    thread_local std::vector<unsigned short> units;
+    units.clear();
     Walk walk(reinterpret_cast<const unsigned char *>(text), n, _codePage, textPage, LeadKindOfDigit(digit),
-              kind == kMText, out->GetLengthInChar(), codes, flags, oslash, &VyrDxfUCConverter::DbcsPage);
+              kind == kMText, out->GetLengthInChar(), codes, flags, _diameterIsOSlash,
+              &VyrDxfUCConverter::DbcsPage, units);
     walk.Run(0, n, 0);
     out->Append(walk.Units().data(), static_cast<int>(walk.Units().size()));
 }

@@ -109,6 +109,11 @@ private:
     int isJapanese = 0;
     static VyrCodePage *_codePage;
     static VyrString _codePageName;
+    /* Of the drawing's page, found once when it is set: its \M+ digit (0
+     * for a page of one byte per character) and whether it is 1252, where
+     * the diameter sign becomes the letter O with stroke. */
+    static int _codePageDigit;
+    static bool _diameterIsOSlash;
     /* The double-byte pages of \M+ and of big fonts, by the \M+ digit. */
     static VyrCodePage *_dbcsPages[6];
     static VyrCodePage *DbcsPage(int digit);
