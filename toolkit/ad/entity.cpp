@@ -241,6 +241,11 @@ LLNode *adPackEntity(AdDrawing *dwg, const AdEntityHeader *hdr, const AdEntityRe
     size_t full = adEntityRecordSize(dwg, hdr->enttype);
     const unsigned char *rb = reinterpret_cast<const unsigned char *>(rec);
     size_t reclen = full;
+    /* the zero tail (most of a text's string field): 32, then 8 bytes at a time */
+    for (uint64_t w[4]; reclen >= 32; reclen -= 32) {
+        std::memcpy(w, rb + reclen - 32, 32);
+        if (w[0] | w[1] | w[2] | w[3]) break;
+    }
     for (uint64_t w; reclen >= 8; reclen -= 8) {
         std::memcpy(&w, rb + reclen - 8, 8);
         if (w) break;
