@@ -23,6 +23,18 @@ void Normalize(double *v)
 
 VyrDxfOcs::VyrDxfOcs(double nx, double ny, double nz)
 {
+    /* The usual extrusion, +Z (zeros of either sign kept apart, as the
+     * general case keeps them): the plan's own axes, as computed below. */
+    if (nx == 0.0 && ny == 0.0 && nz == 1.0 && !std::signbit(nx) && !std::signbit(ny)) {
+        n_[0] = n_[1] = 0.0;
+        n_[2] = 1.0;
+        ax_[0] = 1.0;
+        ax_[1] = ax_[2] = 0.0;
+        ay_[0] = ay_[2] = 0.0;
+        ay_[1] = 1.0;
+        planar_ = true;
+        return;
+    }
     n_[0] = nx;
     n_[1] = ny;
     n_[2] = nz;
