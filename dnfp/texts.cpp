@@ -40,7 +40,6 @@ inline double dimension_degrees(double radians) { return radians * 180.0 / M_PI;
  * buffers, which a caller may be using. */
 AdShapefile g_style;
 AdDimstyle g_dimstyle;
-AdBlockheader g_block;
 
 /* Copies at most capacity - 1 characters of `src` into a new block of the
  * record `owner`, held in `field`. */
@@ -211,9 +210,13 @@ int dnfp__ParseDimension(db_ptr *out)
             int status = link_dimension_style(r.dimstylehandle, e->dimstyle, sizeof e->dimstyle,
                                               &e->dimstyleobjhandle);
             if (!status) {
-                if (!adObjhandleIsNull(r.blockheaderhandle) &&
-                    adSeekBlockheader(dnfp_g.drawing, r.blockheaderhandle, &g_block)) {
-                    dnfp__CopyName(e->bname, sizeof e->bname, g_block.name);
+                /* found without moving the block header walk, which may be
+                 * mapping the block this dimension lies in */
+                const char *name = adObjhandleIsNull(r.blockheaderhandle)
+                                       ? nullptr
+                                       : adBlockheaderName(dnfp_g.drawing, r.blockheaderhandle);
+                if (name) {
+                    dnfp__CopyName(e->bname, sizeof e->bname, name);
                     status = dnfp__GetPtrFromObjHandle(r.blockheaderhandle, &e->block);
                 } else {
                     adErrorClear();

@@ -160,6 +160,22 @@ TEST_F(Blocks, GroupsHatchesAndMultilines)
     EXPECT_NE(Read<dxf_mline>(mlines[0]).style, 0u);
 }
 
+/* A dimension inside a block names its own block, written later in the
+ * file: looking that name up must not move the walk over the block
+ * headers, or the blocks between are never made. */
+TEST_F(Blocks, ADimensionInsideABlockLeavesTheBlockWalkAlone)
+{
+    ASSERT_EQ(ParseFile("dimension_in_block.dxf"), 0) << printed();
+    for (const char *name : {"A", "B", "C", "*D1"}) EXPECT_NE(BlockNamed(name), 0u) << name;
+    /* the three of model space and the arrowheads of "*D1" */
+    const std::vector<db_ptr> inserts = Inserts();
+    ASSERT_EQ(inserts.size(), 5u);
+    for (db_ptr p : inserts) {
+        const dxf_insert i = Read<dxf_insert>(p);
+        EXPECT_STREQ(i.name, Read<dxf_block>(i.block).bname);
+    }
+}
+
 TEST_F(Blocks, BrokenReferencesWarnAndTheRestIsMapped)
 {
     ASSERT_EQ(ParseFile("broken_blocks.dxf"), 0) << printed();
