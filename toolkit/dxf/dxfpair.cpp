@@ -82,6 +82,24 @@ void sethandle(char *text)
     if (n <= 16) adAsciiObjhandleToBinary(text, adin->curhandle);
 }
 
+/* The first byte below 32 (a control character: the line ends among them)
+ * in [q, e), or e. Eight bytes at a time where the host is little-endian: a
+ * word's lowest flagged byte is its first control character (a byte from
+ * 0x80 on is never flagged, and no borrow reaches the bytes before it). */
+inline unsigned char *firstcontrol(unsigned char *q, unsigned char *e)
+{
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    for (; e - q >= 8; q += 8) {
+        uint64_t w;
+        std::memcpy(&w, q, 8);
+        const uint64_t below = (w - 0x2020202020202020ull) & ~w & 0x8080808080808080ull;
+        if (below) return q + (__builtin_ctzll(below) >> 3);
+    }
+#endif
+    while (q < e && *q >= 32) ++q;
+    return q;
+}
+
 /* The scan pass reads only the values of these codes (lite reading). */
 inline bool wanted(uint16_t code) { return code == 0 || code == 2 || code == 5 || code == 105; }
 
@@ -96,7 +114,11 @@ bool skipbufline(AdDrawing *dwg)
         any = true;
         unsigned char *q = st->cur;
         unsigned char *e = st->end;
-        while (q < e && *q != '\n' && *q != '\r') ++q;
+        for (;;) {
+            q = firstcontrol(q, e);
+            if (q == e || *q == '\n' || *q == '\r') break;
+            ++q;
+        }
         st->cur = q;
         if (q < e) {
             unsigned char c = *st->cur++;
@@ -291,12 +313,12 @@ int readbufline(AdDrawing *dwg)
         size_t room = AD_LINEBUF_SIZE - n;
         if (static_cast<size_t>(e - p) > room) e = p + room;
         unsigned char *q = p;
-        while (q < e) {
-            unsigned char c = *q;
-            if (c < 32) {
-                if (c == '\n' || c == '\r') break;
-                if (c != '\t' && cut == SIZE_MAX) cut = n + static_cast<size_t>(q - p);
-            }
+        for (;;) {
+            q = firstcontrol(q, e);
+            if (q == e) break;
+            const unsigned char c = *q;
+            if (c == '\n' || c == '\r') break;
+            if (c != '\t' && cut == SIZE_MAX) cut = n + static_cast<size_t>(q - p);
             ++q;
         }
         std::memcpy(out + n, p, static_cast<size_t>(q - p));
