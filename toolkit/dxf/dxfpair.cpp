@@ -146,22 +146,52 @@ bool skipbinstring(ZtStream *st)
     }
 }
 
+/* A group code line as nearly every file writes it (a few blanks, at most
+ * nine digits, the line end) read straight from the stream's buffer, when
+ * the line and the byte after it are there: the number into *code, curstr
+ * and curlen as readbufline leaves them. False, with nothing consumed, for
+ * any other line, which the general path then reads. */
+bool quickcode(AdDrawing *dwg, int32_t *code)
+{
+    ZtStream *st = dwg->stream;
+    const unsigned char *const b = st->cur, *const e = st->end;
+    const unsigned char *p = b;
+    while (p < e && *p == ' ' && p - b < 16) ++p;
+    const unsigned char *const d = p;
+    int32_t v = 0;
+    while (p < e && p - d < 9 && *p >= '0' && *p <= '9') v = v * 10 + (*p++ - '0');
+    if (p == d || e - p < 2 || (*p != '\n' && *p != '\r')) return false;
+    const size_t n = static_cast<size_t>(p - b);
+    std::memcpy(adin->curstr, b, n);
+    adin->curstr[n] = '\0';
+    adin->curlen = n;
+    const unsigned char c = p[0], next = p[1];
+    st->cur =
+        const_cast<unsigned char *>(p) + ((c == '\r' && next == '\n') || (c == '\n' && next == '\r') ? 2 : 1);
+    *code = v;
+    return true;
+}
+
 bool getasciipair(AdDrawing *dwg, bool lite)
 {
     char *s = adin->curstr;
     for (;;) {
-        do {
-            if (!readbufline(dwg)) return false;
-        } while (s[0] == '\0');
-        for (const char *p = s; *p; ++p) {
-            char c = *p;
-            if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
-                adcriticalerror(6);
-                adseterror(299);
-                return false;
+        int32_t number;
+        if (!quickcode(dwg, &number)) {
+            do {
+                if (!readbufline(dwg)) return false;
+            } while (s[0] == '\0');
+            for (const char *p = s; *p; ++p) {
+                char c = *p;
+                if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+                    adcriticalerror(6);
+                    adseterror(299);
+                    return false;
+                }
             }
+            number = adatoln(s, adin->curlen);
         }
-        adin->curcode = static_cast<uint16_t>(static_cast<uint32_t>(adatoln(s, adin->curlen)));
+        adin->curcode = static_cast<uint16_t>(static_cast<uint32_t>(number));
         uint16_t code = adin->curcode;
         if (lite && !wanted(code)) {
             if (!skipbufline(dwg)) return false;

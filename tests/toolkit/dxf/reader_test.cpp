@@ -57,6 +57,31 @@ TEST_F(Reader, LineEndsReadTheSame)
     EXPECT_EQ(last[1].str, "EOF");
 }
 
+/* Code and value lines that straddle the end of the stream's 1 MiB read
+ * buffer, at every byte of a pair and with both two-byte line ends, read
+ * as those that do not. */
+TEST_F(Reader, LinesAcrossTheReadBuffer)
+{
+    for (const std::string eol : {"\r\n", "\n\r"}) {
+        const std::string pair = " 10" + eol + "1.5" + eol;
+        for (size_t pad = 0; pad < pair.size(); ++pad) {
+            std::string text = "1" + eol + std::string(pad + 1, 'x') + eol;
+            while (text.size() < ZTIOR_BUFSIZE + 2 * pair.size()) text += pair;
+            AdDrawing *d = OpenBytes(text);
+            ASSERT_TRUE(getdxfpair(d));
+            ASSERT_EQ(adin->curstr, std::string(pad + 1, 'x'));
+            size_t pairs = 0;
+            while (getdxfpair(d)) {
+                ASSERT_EQ(adin->curcode, 10) << "pair " << pairs << ", pad " << pad;
+                ASSERT_EQ(adin->curreal, 1.5) << "pair " << pairs << ", pad " << pad;
+                ++pairs;
+            }
+            EXPECT_EQ(pairs, (text.size() - pad - 2 - 2 * eol.size()) / pair.size()) << "pad " << pad;
+            EXPECT_EQ(adError(), 0);
+        }
+    }
+}
+
 TEST_F(Reader, BlankLinesPaddingAndTrimming)
 {
     AdDrawing *d = OpenBytes("\n\n  0\nENTITIES   \n2\nENTITIES   \n0\n \n8\n\n 70\n   12\n1\n  text  \n");
