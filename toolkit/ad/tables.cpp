@@ -73,26 +73,55 @@ inline unsigned char foldc(unsigned char c)
     return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
 }
 
-uint32_t foldhash(const char *s)
-{
-    uint32_t h = 2166136261u;
-    for (; *s; ++s) h = (h ^ foldc(static_cast<unsigned char>(*s))) * 16777619u;
-    return h;
-}
-
 } // namespace
 
 struct AdNameIndex {
+    enum { kInline = 18, kLong = 255 };
     struct Slot {
         LLNode *node;
         uint32_t hash;
         unsigned char shared; /* another record has the same name */
+        unsigned char len;    /* of the name, kLong when it is not kept here */
+        char folded[kInline]; /* the name in capitals, when it fits */
     };
     Slot *slots;
     uint32_t cap, used; /* cap a power of two, at least twice used */
 };
 
 namespace {
+
+/* A name in capitals (when it is short enough to keep in a slot), its
+ * length and its hash: a lookup compares slots without reading the records,
+ * whose names lie in records of up to 2 KB scattered over the heap. */
+struct FoldedName {
+    const char *name;
+    uint32_t hash;
+    unsigned char len;
+    char text[AdNameIndex::kInline];
+};
+
+FoldedName foldname(const char *name)
+{
+    FoldedName f;
+    f.name = name;
+    f.hash = 2166136261u;
+    size_t n = 0;
+    for (const char *p = name; *p; ++p, ++n) {
+        const unsigned char c = foldc(static_cast<unsigned char>(*p));
+        f.hash = (f.hash ^ c) * 16777619u;
+        if (n < AdNameIndex::kInline) f.text[n] = static_cast<char>(c);
+    }
+    f.len = n <= AdNameIndex::kInline ? static_cast<unsigned char>(n)
+                                      : static_cast<unsigned char>(AdNameIndex::kLong);
+    return f;
+}
+
+bool names(const TableDesc &d, const AdNameIndex::Slot &s, const FoldedName &f)
+{
+    if (s.hash != f.hash || s.len != f.len) return false;
+    if (s.len != AdNameIndex::kLong) return std::memcmp(s.folded, f.text, s.len) == 0;
+    return adstricmp(nameof(d, LL_RECORD(s.node)), f.name) == 0;
+}
 
 void freenameindex(AdNameIndex *x)
 {
@@ -101,13 +130,22 @@ void freenameindex(AdNameIndex *x)
     ztmem_free(x);
 }
 
-AdNameIndex::Slot *findslot(const TableDesc &d, AdNameIndex *x, const char *name, uint32_t h)
+AdNameIndex::Slot *findslot(const TableDesc &d, AdNameIndex *x, const FoldedName &f)
 {
     uint32_t mask = x->cap - 1;
-    for (uint32_t i = h & mask;; i = (i + 1) & mask) {
+    for (uint32_t i = f.hash & mask;; i = (i + 1) & mask) {
         AdNameIndex::Slot *s = &x->slots[i];
-        if (!s->node || (s->hash == h && adstricmp(nameof(d, LL_RECORD(s->node)), name) == 0)) return s;
+        if (!s->node || names(d, *s, f)) return s;
     }
+}
+
+/* The free slot for a name not in the table yet (growing it). */
+AdNameIndex::Slot *freeslot(AdNameIndex *x, uint32_t hash)
+{
+    uint32_t mask = x->cap - 1;
+    uint32_t i = hash & mask;
+    while (x->slots[i].node) i = (i + 1) & mask;
+    return &x->slots[i];
 }
 
 bool indexname(const TableDesc &d, AdNameIndex *x, LLNode *n)
@@ -121,17 +159,20 @@ bool indexname(const TableDesc &d, AdNameIndex *x, LLNode *n)
         x->slots = ns;
         x->cap = ncap;
         for (uint32_t i = 0; i < ocap; ++i)
-            if (old[i].node) *findslot(d, x, nameof(d, LL_RECORD(old[i].node)), old[i].hash) = old[i];
+            if (old[i].node) *freeslot(x, old[i].hash) = old[i];
         ztmem_free(old);
     }
-    const char *name = nameof(d, LL_RECORD(n));
-    uint32_t h = foldhash(name);
-    AdNameIndex::Slot *s = findslot(d, x, name, h);
+    const FoldedName f = foldname(nameof(d, LL_RECORD(n)));
+    AdNameIndex::Slot *s = findslot(d, x, f);
     if (s->node) {
         s->shared = 1;
         return true;
     }
-    *s = {n, h, 0};
+    s->node = n;
+    s->hash = f.hash;
+    s->shared = 0;
+    s->len = f.len;
+    if (f.len != AdNameIndex::kLong) std::memcpy(s->folded, f.text, f.len);
     ++x->used;
     return true;
 }
@@ -174,7 +215,7 @@ LLNode *findnode(const TableDesc &d, AdDrawing *dwg, int table, const char *name
     if (!l || !name) return nullptr;
     if (AdNameIndex *x = nameindex(d, dwg, table)) {
         if (!x->cap) return nullptr;
-        AdNameIndex::Slot *s = findslot(d, x, name, foldhash(name));
+        AdNameIndex::Slot *s = findslot(d, x, foldname(name));
         if (!s->shared) return s->node;
     }
     for (LLNode *n = l->head; n; n = n->next)

@@ -1,6 +1,7 @@
 /* The drawing database: the handle B-tree, LL lists, blobs, compact entity
  * storage, the table, entity, object and class interfaces, extended data. */
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <ctime>
 #include <random>
@@ -380,6 +381,39 @@ TEST_F(Database, EntityListEditing)
     EXPECT_FALSE(adSeekEntity(dwg, dwg->pspace, h4, &eh, &er));
     EXPECT_EQ(adError(), 304);
     EXPECT_FALSE(adStartEntityGet(nullptr));
+}
+
+/* Names are found whatever their case and length: short ones, ones of the
+ * longest length kept beside the index and one more, long ones that differ
+ * only in their last character, and a name two records share (the first
+ * record is found), also after the index has grown many times. */
+TEST_F(Database, TableNamesFoundWhateverTheirLengthAndCase)
+{
+    std::vector<std::string> names = {"0",
+                                      "Walls",
+                                      std::string(18, 'q'),
+                                      std::string(19, 'q'),
+                                      std::string(200, 'z') + "a",
+                                      std::string(200, 'z') + "b"};
+    for (int i = 0; i < 3000; ++i) names.push_back("Layer-" + std::to_string(i));
+    names.push_back("walls"); /* the second record of that name */
+    uint32_t handle = 0x100;
+    for (const std::string &name : names) {
+        AdLayer l{};
+        std::strcpy(l.name, name.c_str());
+        HS(handle++, l.handle);
+        ASSERT_TRUE(adAddLayer(dwg, &l)) << name;
+    }
+    unsigned char h[8];
+    for (size_t i = 0; i + 1 < names.size(); ++i) {
+        std::string query = names[i];
+        for (char &c : query) c = static_cast<char>(i % 2 ? std::toupper(c) : std::tolower(c));
+        ASSERT_TRUE(adFindLayerByName(dwg, query.c_str(), h)) << query;
+        EXPECT_EQ(HV(h), 0x100u + i) << query;
+    }
+    for (const std::string &absent : {std::string(17, 'q'), std::string(20, 'q'), std::string(200, 'z') + "c",
+                                      std::string("Layer-3000"), std::string("Wall")})
+        EXPECT_FALSE(adFindLayerByName(dwg, absent.c_str(), h)) << absent;
 }
 
 TEST_F(Database, TableFamilies)
