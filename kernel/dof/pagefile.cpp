@@ -45,6 +45,19 @@ bool full_pwrite(int fd, const unsigned char *p, size_t n, int64_t off)
     return true;
 }
 
+/* Moves past `done` bytes of a vector whose first k pieces are done. */
+void advance(struct iovec *iov, int n, int &k, size_t done)
+{
+    while (k < n && done >= iov[k].iov_len) {
+        done -= iov[k].iov_len;
+        ++k;
+    }
+    if (k < n && done > 0) {
+        iov[k].iov_base = static_cast<unsigned char *>(iov[k].iov_base) + done;
+        iov[k].iov_len -= done;
+    }
+}
+
 /* Fills the buffers of iov from the file at off; what lies beyond the end of
  * the file reads as 0. */
 bool full_preadv(int fd, struct iovec *iov, int n, int64_t off)
@@ -59,14 +72,7 @@ bool full_preadv(int fd, struct iovec *iov, int n, int64_t off)
             return true;
         }
         off += r;
-        while (k < n && size_t(r) >= iov[k].iov_len) {
-            r -= ssize_t(iov[k].iov_len);
-            ++k;
-        }
-        if (k < n && r > 0) {
-            iov[k].iov_base = static_cast<unsigned char *>(iov[k].iov_base) + r;
-            iov[k].iov_len -= size_t(r);
-        }
+        advance(iov, n, k, size_t(r));
     }
     return true;
 }
@@ -121,14 +127,7 @@ int32_t write_run(DofFile *f, DofBuffer *victim)
         if (w <= 0) return dof__Error(DOF_WRITE_ERR, f);
         left -= size_t(w);
         off += w;
-        while (k < n && size_t(w) >= iov[k].iov_len) {
-            w -= ssize_t(iov[k].iov_len);
-            ++k;
-        }
-        if (k < n && w > 0) {
-            iov[k].iov_base = static_cast<unsigned char *>(iov[k].iov_base) + w;
-            iov[k].iov_len -= size_t(w);
-        }
+        advance(iov, n, k, size_t(w));
     }
     for (int j = 0; j < n; ++j) run[j]->dirty = 0;
     f->stats.pages_written += n;
