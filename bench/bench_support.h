@@ -447,6 +447,28 @@ inline void WriteMixedBlocks(DxfWriter &o)
     o.pair(0, "ENDSEC");
 }
 
+/* Entities both mixed drawings hold: a closed lightweight polyline of five
+ * vertices from (x, y), every second one bulged, and a TEXT "Part <i> of the
+ * drawing" turned `rotation` degrees. */
+inline void WriteBulgedPolyline(DxfWriter &o, long handle, const char *layer, double x, double y)
+{
+    o.entity("LWPOLYLINE", handle, layer, "AcDbPolyline");
+    o.pair(90, "5"), o.pair(70, "1");
+    for (int v = 0; v < 5; ++v) {
+        o.num(10, x + v * 4.0), o.num(20, y + (v % 2) * 3.0);
+        if (v % 2) o.num(42, 0.41421356);
+    }
+}
+
+inline void WritePartText(DxfWriter &o, long handle, const char *layer, double x, double y, long i,
+                          double rotation)
+{
+    o.entity("TEXT", handle, layer, "AcDbText");
+    o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 2.5);
+    std::snprintf(o.t, sizeof o.t, "Part %ld of the drawing", i);
+    o.pair(1, o.t), o.num(50, rotation), o.pair(100, "AcDbText");
+}
+
 } // namespace vyrbench
 
 #endif

@@ -152,21 +152,9 @@ void WriteMixed(const std::string &path)
                 o.num(10, x + 6.0 * c), o.num(20, y + (c % 2) * 8.0), o.pair(30, "0.0");
             break;
         case 13:
-        case 14:
-            o.entity("LWPOLYLINE", h++, layer, "AcDbPolyline");
-            o.pair(90, "5"), o.pair(70, "1");
-            for (int v = 0; v < 5; ++v) {
-                o.num(10, x + v * 4.0), o.num(20, y + (v % 2) * 3.0);
-                if (v % 2) o.num(42, 0.41421356);
-            }
-            break;
+        case 14: vyrbench::WriteBulgedPolyline(o, h++, layer, x, y); break;
         case 15:
-        case 16:
-            o.entity("TEXT", h++, layer, "AcDbText");
-            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 2.5);
-            std::snprintf(o.t, sizeof o.t, "Part %ld of the drawing", i);
-            o.pair(1, o.t), o.num(50, (i % 2) * 30.0), o.pair(100, "AcDbText");
-            break;
+        case 16: vyrbench::WritePartText(o, h++, layer, x, y, i, (i % 2) * 30.0); break;
         case 17:
             o.entity("INSERT", h++, layer, "AcDbBlockReference");
             o.pair(66, "1"), o.pair(2, "Bolt"), o.num(10, x), o.num(20, y), o.pair(30, "0.0");

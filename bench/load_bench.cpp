@@ -65,14 +65,7 @@ void WriteMixed(const std::string &path)
         switch (i % 10) {
         case 0:
         case 1:
-        case 2:
-            o.entity("LWPOLYLINE", 0x1000 + h++, layer, "AcDbPolyline");
-            o.pair(90, "5"), o.pair(70, "1");
-            for (int v = 0; v < 5; ++v) {
-                o.num(10, x + v * 4.0), o.num(20, y + (v % 2) * 3.0);
-                if (v % 2) o.num(42, 0.41421356);
-            }
-            break;
+        case 2: vyrbench::WriteBulgedPolyline(o, 0x1000 + h++, layer, x, y); break;
         case 3:
         case 4:
             o.entity("ARC", 0x1000 + h++, layer, "AcDbCircle");
@@ -84,12 +77,7 @@ void WriteMixed(const std::string &path)
             o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 5.0);
             break;
         case 6:
-        case 7:
-            o.entity("TEXT", 0x1000 + h++, layer, "AcDbText");
-            o.num(10, x), o.num(20, y), o.pair(30, "0.0"), o.num(40, 2.5);
-            std::snprintf(o.t, sizeof o.t, "Part %ld of the drawing", i);
-            o.pair(1, o.t), o.num(50, (i % 8) * 45.0), o.pair(100, "AcDbText");
-            break;
+        case 7: vyrbench::WritePartText(o, 0x1000 + h++, layer, x, y, i, (i % 8) * 45.0); break;
         case 8:
             o.entity("INSERT", 0x1000 + h++, layer, "AcDbBlockReference");
             o.pair(66, "1"), o.pair(2, "Bolt"), o.num(10, x), o.num(20, y), o.pair(30, "0.0");
