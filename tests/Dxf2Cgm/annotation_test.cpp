@@ -106,13 +106,11 @@ protected:
     {
         messages.clear();
         mpm_SetOutputRoutine(Capture);
-        const std::string drawing = std::string(VYR_TEST_DATA_DIR) + "/annotation/annotation.dxf";
-        VyrTempFile picture(".cgm");
-        VyrRecordingScope recording;
-        VyrDxf2Cgm converter;
-        status = converter.Convert(drawing.c_str(), picture.Path().c_str());
-        converter.GetZelResults(&results);
-        figures = FiguresOf(VyrRecordingGenerator::Log());
+        const vyrtest::RecordedConversion r = vyrtest::RecordConversion(
+            vyrtest::TestData("annotation", "annotation.dxf"), VyrTempFile().Path());
+        status = r.status;
+        results = r.results;
+        figures = FiguresOf(r.log);
         mpm_SetOutputRoutine(nullptr);
     }
 
@@ -182,12 +180,10 @@ TEST_F(AnnotationDrawing, MultilinesFollowTheirMitersAndStyle)
  * has no caps. */
 TEST(MultilineCaps, FillsAndCapsFollowTheStyle)
 {
-    const std::string drawing = std::string(VYR_TEST_DATA_DIR) + "/annotation/mlines.dxf";
-    VyrTempFile picture(".cgm");
-    VyrRecordingScope recording;
-    VyrDxf2Cgm converter;
-    ASSERT_EQ(converter.Convert(drawing.c_str(), picture.Path().c_str()), 0);
-    const std::vector<std::string> log = VyrRecordingGenerator::Log();
+    const vyrtest::RecordedConversion r =
+        vyrtest::RecordConversion(vyrtest::TestData("annotation", "mlines.dxf"), VyrTempFile().Path());
+    ASSERT_EQ(r.status, 0);
+    const std::vector<std::string> &log = r.log;
     const std::vector<Figure> figures = FiguresOf(log);
     struct Case {
         double y;      /* of the multiline */
@@ -300,12 +296,10 @@ class UnrenderedDimensions : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        const std::string drawing = std::string(VYR_TEST_DATA_DIR) + "/annotation/dimensions.dxf";
-        VyrTempFile picture(".cgm");
-        VyrRecordingScope recording;
-        VyrDxf2Cgm converter;
-        status = converter.Convert(drawing.c_str(), picture.Path().c_str());
-        figures = FiguresOf(VyrRecordingGenerator::Log());
+        const vyrtest::RecordedConversion r = vyrtest::RecordConversion(
+            vyrtest::TestData("annotation", "dimensions.dxf"), VyrTempFile().Path());
+        status = r.status;
+        figures = FiguresOf(r.log);
     }
 
     static bool Has(const std::string &kind, double x1, double y1, double x2, double y2)
@@ -399,17 +393,14 @@ TEST_F(UnrenderedDimensions, MeasurementsFormattedByTheStyle)
  * in the colour 6 that the dimensions hand to their BYBLOCK contents. */
 TEST(AnnotationSample, EveryKindIsDrawn)
 {
-    const std::string sample = std::string(VYR_TEST_DATA_DIR) + "/../../examples/sample.dxf";
-    VyrTempFile picture(".cgm");
-    VyrRecordingScope recording;
-    VyrDxf2Cgm converter;
-    ASSERT_EQ(converter.Convert(sample.c_str(), picture.Path().c_str()), 0);
-    ZelResults results{};
-    converter.GetZelResults(&results);
+    const vyrtest::RecordedConversion r =
+        vyrtest::RecordConversion(vyrtest::TestData("..", "../examples/sample.dxf"), VyrTempFile().Path());
+    ASSERT_EQ(r.status, 0);
+    const ZelResults &results = r.results;
     EXPECT_EQ(results.word[ZelDimensions], 5u);
     EXPECT_EQ(results.word[ZelLeaders], 1u);
     EXPECT_EQ(results.word[ZelMlines], 1u);
-    const std::vector<Figure> figures = FiguresOf(VyrRecordingGenerator::Log());
+    const std::vector<Figure> figures = FiguresOf(r.log);
     struct Case {
         const char *what;
         double x0, y0, x1, y1; /* a box the figure reaches into */

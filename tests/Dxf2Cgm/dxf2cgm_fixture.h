@@ -13,6 +13,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Dxf2Cgm/VyrDxf2Cgm.h"
@@ -492,8 +493,29 @@ inline std::string TestData(const char *folder, const char *name)
     return std::string(VYR_TEST_DATA_DIR) + "/" + folder + "/" + name;
 }
 
-/* Whole drawing files converted from end to end by the driver with the
- * recording generator in place of the CGM generator, the manager's
+/* A drawing converted from end to end by the driver with the recording
+ * generator in place of the CGM generator, into `picture`: the conversion's
+ * result, the calls the generator received (without the stream line, which
+ * names the output file) and the counters. */
+struct RecordedConversion {
+    int status = -1;
+    std::vector<std::string> log;
+    ZelResults results{};
+};
+
+inline RecordedConversion RecordConversion(const std::string &drawing, const std::string &picture)
+{
+    RecordedConversion r;
+    VyrRecordingScope recording;
+    VyrDxf2Cgm converter;
+    r.status = converter.Convert(drawing.c_str(), picture.c_str());
+    converter.GetZelResults(&r.results);
+    for (const std::string &line : VyrRecordingGenerator::Log())
+        if (line.compare(0, 10, "SetStream ") != 0) r.log.push_back(line);
+    return r;
+}
+
+/* Whole drawing files converted with RecordConversion, the manager's
  * messages kept in `messages`. */
 class DrawingTest : public ::testing::Test {
 protected:
@@ -509,15 +531,10 @@ protected:
      * output file) and leaves the counters in `results`. */
     std::vector<std::string> ConvertDrawing(const std::string &drawing, int expect = 0)
     {
-        VyrRecordingScope recording;
-        VyrDxf2Cgm converter;
-        EXPECT_EQ(converter.Convert(drawing.c_str(), picture.Path().c_str()), expect) << drawing << "\n"
-                                                                                      << messages;
-        converter.GetZelResults(&results);
-        std::vector<std::string> log;
-        for (const std::string &line : VyrRecordingGenerator::Log())
-            if (line.compare(0, 10, "SetStream ") != 0) log.push_back(line);
-        return log;
+        RecordedConversion r = RecordConversion(drawing, picture.Path());
+        EXPECT_EQ(r.status, expect) << drawing << "\n" << messages;
+        results = r.results;
+        return std::move(r.log);
     }
 
     std::string &messages = DrawingMessages();
