@@ -257,6 +257,9 @@ unsigned char *adtablehandle(int list, void *rec);
 /* The first record of the list with the name (ASCII case ignored), found
  * through the table's name index. */
 LLNode *adtablefindnode(AdDrawing *dwg, int list, const char *name);
+/* The handle of that record (8 zero bytes and 0 when there is none), read
+ * from the index without touching the record. */
+int adtablefindhandle(AdDrawing *dwg, int list, const char *name, unsigned char *handle);
 /* Keeps the name index of a table list up to date when a record has been
  * linked into it (any other list is passed over). */
 void adtablenodeadded(AdDrawing *dwg, LLList *list, LLNode *node);

@@ -11,9 +11,12 @@
  * (addobjecttolistandindex calls adtablenodeadded), dropped when a record
  * is replaced or deleted. A name that two records share is marked, and its
  * lookups scan the list, so that a lookup always finds the first record of
- * the list with that name, as a scan would. Invariant: a record's name
- * changes only through the table's replace operation, or by code that then
- * calls adtablenameschanged. */
+ * the list with that name, as a scan would. A slot also keeps the record's
+ * handle, so that finding a handle by name reads no record (a drawing's
+ * block headers alone may fill tens of megabytes). Invariants: a record's
+ * name changes only through the table's replace operation, or by code that
+ * then calls adtablenameschanged; a record's handle never changes while the
+ * record is in its list. */
 #include "toolkit/ad/ad_int.h"
 
 #include <cstddef>
@@ -83,6 +86,7 @@ struct AdNameIndex {
         unsigned char shared; /* another record has the same name */
         unsigned char len;    /* of the name, kLong when it is not kept here */
         char folded[kInline]; /* the name in capitals, when it fits */
+        AdObjhandle handle;   /* the record's */
     };
     Slot *slots;
     uint32_t cap, used; /* cap a power of two, at least twice used */
@@ -169,6 +173,7 @@ bool indexname(const TableDesc &d, AdNameIndex *x, LLNode *n)
         return true;
     }
     s->node = n;
+    std::memcpy(s->handle, handleof(d, LL_RECORD(n)), 8);
     s->hash = f.hash;
     s->shared = 0;
     s->len = f.len;
@@ -208,18 +213,25 @@ void dropnameindex(AdDrawing *dwg, int table)
     dwg->nameindex[table] = nullptr;
 }
 
-/* The first record of the list with the name (ignoring ASCII case). */
-LLNode *findnode(const TableDesc &d, AdDrawing *dwg, int table, const char *name)
+/* The first record of the list with the name (ignoring ASCII case), and
+ * its handle when handle is not null. */
+LLNode *findnode(const TableDesc &d, AdDrawing *dwg, int table, const char *name, unsigned char *handle)
 {
     LLList *l = dwg->*d.list;
     if (!l || !name) return nullptr;
     if (AdNameIndex *x = nameindex(d, dwg, table)) {
         if (!x->cap) return nullptr;
         AdNameIndex::Slot *s = findslot(d, x, foldname(name));
-        if (!s->shared) return s->node;
+        if (!s->shared) {
+            if (s->node && handle) std::memcpy(handle, s->handle, 8);
+            return s->node;
+        }
     }
     for (LLNode *n = l->head; n; n = n->next)
-        if (adstricmp(nameof(d, LL_RECORD(n)), name) == 0) return n;
+        if (adstricmp(nameof(d, LL_RECORD(n)), name) == 0) {
+            if (handle) std::memcpy(handle, handleof(d, LL_RECORD(n)), 8);
+            return n;
+        }
     return nullptr;
 }
 
@@ -270,10 +282,7 @@ int findbyname(const TableDesc &d, AdDrawing *dwg, int table, const char *name, 
 {
     if (handle) std::memset(handle, 0, 8);
     if (!dwg) return 0;
-    LLNode *n = findnode(d, dwg, table, name);
-    if (!n) return 0;
-    if (handle) std::memcpy(handle, handleof(d, LL_RECORD(n)), 8);
-    return 1;
+    return findnode(d, dwg, table, name, handle) != nullptr;
 }
 
 int replace(const TableDesc &d, AdDrawing *dwg, const void *rec)
@@ -381,7 +390,12 @@ unsigned char *adtablehandle(int list, void *rec)
 }
 LLNode *adtablefindnode(AdDrawing *dwg, int list, const char *name)
 {
-    return dwg ? findnode(*kAllTables[list], dwg, list, name) : nullptr;
+    return dwg ? findnode(*kAllTables[list], dwg, list, name, nullptr) : nullptr;
+}
+int adtablefindhandle(AdDrawing *dwg, int list, const char *name, unsigned char *handle)
+{
+    std::memset(handle, 0, 8);
+    return dwg && findnode(*kAllTables[list], dwg, list, name, handle) != nullptr;
 }
 
 void adtablenameschanged(AdDrawing *dwg, int list) { dropnameindex(dwg, list); }

@@ -228,11 +228,7 @@ int dxfclaimhandle(AdDrawing *dwg, unsigned char *handle, int fresh)
 
 int dxffindname(AdDrawing *dwg, int list, const char *name, unsigned char *handle)
 {
-    std::memset(handle, 0, 8);
-    LLNode *n = adtablefindnode(dwg, list, name);
-    if (!n) return 0;
-    std::memcpy(handle, adtablehandle(list, LL_RECORD(n)), 8);
-    return 1;
+    return adtablefindhandle(dwg, list, name, handle);
 }
 
 /* ---------------------------------------------------------------- groups, pairs */
