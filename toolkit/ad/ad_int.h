@@ -366,6 +366,8 @@ struct AdDrawing {
     LLList *mspace;
     LLList *pspace;
     BtNode *btroot;
+    BtNode *btfree;   /* nodes freed by deletions, linked through child[0] */
+    ZtArena *btarena; /* memory of the handle tree's nodes */
     int16_t adpartclass, proxywrapperclass;
     AdObjhandle bylayerltype, byblockltype, continuousltype;
     AdObjhandle vpenthdrcontrol;

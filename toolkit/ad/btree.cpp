@@ -7,7 +7,13 @@
  * where it can (a node filled by ascending inserts may hold fewer until a
  * deletion touches it). Searches read nodes through a cache of 16 node copies with hit
  * counters; every change to a node refreshes its cached copy and a freed
- * node leaves the cache. */
+ * node leaves the cache.
+ *
+ * The nodes of a drawing's tree come from an arena of their own (tens of
+ * thousands of nodes for a large drawing, as heap blocks a search of the
+ * allocator's lists each): deleting the tree drops the arena whole, and a
+ * node a deletion frees waits in a list (linked through child[0]) for the
+ * next split. */
 #include "toolkit/ad/ad_int.h"
 
 #include <cassert>
@@ -82,44 +88,66 @@ void dropped(BtNode *addr)
         }
 }
 
-/* Nodes a split may need are allocated before anything changes, so that an
- * insert either completes or leaves the tree as it was. */
-BtNode *g_pool[32];
-int g_npool = 0;
-
-BtNode *newnode()
+void dropall()
 {
-    if (g_npool > 0) return g_pool[--g_npool];
-    return static_cast<BtNode *>(ztvm_malloc(sizeof(BtNode)));
-}
-
-bool reserve(const BtNode *root)
-{
-    int need = 1; /* a new root, and one node per level at most */
-    for (const BtNode *n = root; n; n = n->child[0]) ++need;
-    while (g_npool < need && g_npool < 32) {
-        BtNode *n = static_cast<BtNode *>(ztvm_malloc(sizeof(BtNode)));
-        if (!n) return false;
-        g_pool[g_npool++] = n;
+    if (!adin) return;
+    for (BtCacheSlot &c : adin->btcache) {
+        c.hits = -1;
+        c.addr = nullptr;
     }
-    return true;
 }
 
-void releasepool()
+constexpr size_t kNodeRoom = (sizeof(BtNode) + 15) & ~static_cast<size_t>(15);
+
+/* Room for the nodes a split may need is made before anything changes, so
+ * that an insert either completes or leaves the tree as it was. */
+bool reserve(AdDrawing *dwg)
 {
-    while (g_npool > 0) ztvm_free(g_pool[--g_npool]);
+    if (!dwg->btarena && !(dwg->btarena = ztvm_arenacreate())) return false;
+    size_t need = 1; /* a new root, and one node per level at most */
+    for (const BtNode *n = dwg->btroot; n; n = n->child[0]) ++need;
+    for (const BtNode *n = dwg->btfree; n && need; n = n->child[0]) --need;
+    return ztvm_arenareserve(dwg->btarena, need * kNodeRoom) != 0;
+}
+
+/* A zero-filled node; cannot fail after reserve. */
+BtNode *newnode(AdDrawing *dwg)
+{
+    if (BtNode *n = dwg->btfree) {
+        dwg->btfree = n->child[0];
+        std::memset(n, 0, sizeof *n);
+        return n;
+    }
+    return static_cast<BtNode *>(ztvm_arenaalloc(dwg->btarena, sizeof(BtNode)));
+}
+
+void freenode(AdDrawing *dwg, BtNode *n)
+{
+    dropped(n);
+    n->child[0] = dwg->btfree;
+    dwg->btfree = n;
+}
+
+/* Forgets the tree and every cached node (a new arena may hand out the
+ * same addresses). */
+void droptree(AdDrawing *dwg)
+{
+    ztvm_arenadestroy(dwg->btarena);
+    dwg->btarena = nullptr;
+    dwg->btroot = dwg->btfree = nullptr;
+    dropall();
 }
 
 /* Inserts into the subtree; on a split, the node keeps the lower half and the
  * median with the new right node is handed up. Returns 1 inserted, 2
- * duplicate, 0 out of memory. */
+ * duplicate (the room for new nodes is reserved beforehand). */
 struct Up {
     AdObjhandle key;
     void *addr;
     BtNode *right;
 };
 
-int insert(BtNode *n, const unsigned char *h, void *addr, Up *up, bool *split)
+int insert(AdDrawing *dwg, BtNode *n, const unsigned char *h, void *addr, Up *up, bool *split)
 {
     *split = false;
     int i = position(n, h);
@@ -131,7 +159,7 @@ int insert(BtNode *n, const unsigned char *h, void *addr, Up *up, bool *split)
     if (!isleaf(n)) {
         bool childsplit;
         Up cu;
-        int r = insert(n->child[i], h, addr, &cu, &childsplit);
+        int r = insert(dwg, n->child[i], h, addr, &cu, &childsplit);
         if (r != 1 || !childsplit) return r;
         std::memcpy(key, cu.key, 8);
         val = cu.addr;
@@ -163,8 +191,7 @@ int insert(BtNode *n, const unsigned char *h, void *addr, Up *up, bool *split)
     vals[i] = val;
     kids[i + 1] = right;
     ++cnt;
-    BtNode *r = newnode();
-    if (!r) return 0;
+    BtNode *r = newnode(dwg);
     /* 11: left keeps 0..10, median 11, right 12..22; a key added after all
        the others (handles mostly come in ascending order) leaves the left
        node nearly full and starts the right one with that key alone */
@@ -209,7 +236,7 @@ void insertat(BtNode *n, int i, const unsigned char *key, void *addr, BtNode *ch
 }
 
 /* Child i of n has fallen below the minimum: borrow from a sibling or merge. */
-void fix(BtNode *n, int i)
+void fix(AdDrawing *dwg, BtNode *n, int i)
 {
     BtNode *c = n->child[i];
     BtNode *left = i > 0 ? n->child[i - 1] : nullptr;
@@ -243,15 +270,14 @@ void fix(BtNode *n, int i)
         c->count = k + 1 + right->count;
         assert(c->count <= BT_KEYS);
         removeat(n, i, true);
-        dropped(right);
-        ztvm_free(right);
+        freenode(dwg, right);
     }
     touched(c);
     touched(n);
 }
 
 /* Deletes h from the subtree; 1 when found. */
-int remove(BtNode *n, const unsigned char *h)
+int remove(AdDrawing *dwg, BtNode *n, const unsigned char *h)
 {
     int i = position(n, h);
     bool found = i < n->count && cmp(n->key[i], h) == 0;
@@ -270,22 +296,13 @@ int remove(BtNode *n, const unsigned char *h)
         n->addr[i] = p->addr[p->count - 1];
         AdObjhandle pred;
         std::memcpy(pred, n->key[i], 8);
-        r = remove(n->child[i], pred);
+        r = remove(dwg, n->child[i], pred);
         touched(n);
     } else {
-        r = remove(n->child[i], h);
+        r = remove(dwg, n->child[i], h);
     }
-    if (r && n->child[i]->count < kMin) fix(n, i);
+    if (r && n->child[i]->count < kMin) fix(dwg, n, i);
     return r;
-}
-
-void freetree(BtNode *n)
-{
-    if (!n) return;
-    if (!isleaf(n))
-        for (int i = 0; i <= n->count; ++i) freetree(n->child[i]);
-    dropped(n);
-    ztvm_free(n);
 }
 
 long counttree(const BtNode *n)
@@ -342,23 +359,16 @@ void *bt_search(AdDrawing *dwg, const unsigned char *handle, BtNode *root)
 
 int bt_insert(AdDrawing *dwg, const unsigned char *handle, void *addr)
 {
-    if (!dwg->btroot) {
-        dwg->btroot = newnode();
-        if (!dwg->btroot) {
-            adseterror(214);
-            return 0;
-        }
-    }
-    if (!reserve(dwg->btroot)) {
-        releasepool();
+    if (!reserve(dwg)) {
         adseterror(214);
         return 0;
     }
+    if (!dwg->btroot) dwg->btroot = newnode(dwg);
     Up up;
     bool split;
-    int r = insert(dwg->btroot, handle, addr, &up, &split);
+    int r = insert(dwg, dwg->btroot, handle, addr, &up, &split);
     if (r == 1 && split) {
-        BtNode *root = newnode();
+        BtNode *root = newnode(dwg);
         root->count = 1;
         std::memcpy(root->key[0], up.key, 8);
         root->addr[0] = up.addr;
@@ -377,46 +387,38 @@ int bt_insert(AdDrawing *dwg, const unsigned char *handle, void *addr)
 int bt_del(AdDrawing *dwg, const unsigned char *handle)
 {
     if (!dwg->btroot) return 0;
-    int r = remove(dwg->btroot, handle);
+    int r = remove(dwg, dwg->btroot, handle);
     BtNode *root = dwg->btroot;
     if (root->count == 0) {
         dwg->btroot = isleaf(root) ? nullptr : root->child[0];
-        dropped(root);
-        ztvm_free(root);
+        freenode(dwg, root);
     }
     return r;
 }
 
-void bt_deltree(AdDrawing *dwg)
-{
-    freetree(dwg->btroot);
-    dwg->btroot = nullptr;
-}
+void bt_deltree(AdDrawing *dwg) { droptree(dwg); }
 
-void bt_term(void)
-{
-    releasepool();
-    if (!adin) return;
-    for (BtCacheSlot &c : adin->btcache) {
-        c.hits = -1;
-        c.addr = nullptr;
-    }
-}
+void bt_term(void) { dropall(); }
 
 /* The kept pairs are inserted in ascending order into a new tree, which
  * fills its nodes; the old tree is read directly, never through the cache. */
 int bt_keep(AdDrawing *dwg, int (*keep)(void *addr, void *ctx), void *ctx)
 {
-    BtNode *old = dwg->btroot;
-    dwg->btroot = nullptr;
+    BtNode *oldroot = dwg->btroot, *oldfree = dwg->btfree;
+    ZtArena *oldarena = dwg->btarena;
+    dwg->btroot = dwg->btfree = nullptr;
+    dwg->btarena = nullptr;
     Keep k{dwg, keep, ctx, false};
-    walktree(old, keepone, &k);
+    walktree(oldroot, keepone, &k);
     if (k.failed) {
-        bt_deltree(dwg);
-        dwg->btroot = old;
+        droptree(dwg);
+        dwg->btroot = oldroot;
+        dwg->btfree = oldfree;
+        dwg->btarena = oldarena;
         return 0;
     }
-    freetree(old);
+    ztvm_arenadestroy(oldarena);
+    dropall();
     return 1;
 }
 

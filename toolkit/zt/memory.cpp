@@ -7,9 +7,10 @@
  * 2 MiB slabs; ztvm_free of a piece does nothing (its room comes back when
  * the arena is destroyed). Every live slab is registered in one sorted
  * table, so that ztvm_free can tell a piece from a heap block. A slab is
- * aligned to its size and offered to the kernel as one huge page: a large
- * drawing fills tens of megabytes of slabs, and faulting them in 4 KiB
- * pages cost more than filling them. */
+ * mapped from the kernel, aligned to its size and offered as one huge page:
+ * a large drawing fills tens of megabytes of slabs, and faulting them in
+ * 4 KiB pages cost more than filling them. Fresh mappings are zero-filled
+ * and their untouched pages cost nothing, so a slab is never cleared here. */
 #include "toolkit/zt/zt.h"
 
 #include <sys/mman.h>
@@ -81,27 +82,36 @@ bool addrange(unsigned char *slab, size_t size)
     return true;
 }
 
-void droprange(unsigned char *slab)
+/* Forgets the slab; returns its size. */
+size_t droprange(unsigned char *slab)
 {
     uintptr_t u = reinterpret_cast<uintptr_t>(slab);
     size_t i = after(u);
-    if (i == 0 || g_ranges[i - 1].start != u) return;
+    if (i == 0 || g_ranges[i - 1].start != u) return 0;
+    const size_t size = g_ranges[i - 1].end - u;
     std::memmove(g_ranges + i - 1, g_ranges + i, (g_nranges - i) * sizeof(Range));
     --g_nranges;
+    return size;
 }
 
 constexpr size_t kSlab = 2u << 20;
 
-/* A zero-filled slab of n bytes (a multiple of kSlab), or null. */
+/* A zero-filled slab of n bytes (a multiple of kSlab) aligned to kSlab, or
+ * null: a mapping of n + kSlab bytes trimmed at both ends. */
 unsigned char *newslab(size_t n)
 {
-    void *memory = nullptr;
-    if (posix_memalign(&memory, kSlab, n) != 0) return nullptr;
+    if (n > SIZE_MAX - kSlab) return nullptr;
+    void *m = mmap(nullptr, n + kSlab, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED) return nullptr;
+    const uintptr_t u = reinterpret_cast<uintptr_t>(m);
+    const uintptr_t start = (u + kSlab - 1) & ~static_cast<uintptr_t>(kSlab - 1);
+    if (start > u) munmap(m, start - u);
+    munmap(reinterpret_cast<void *>(start + n), u + kSlab - start);
+    unsigned char *slab = reinterpret_cast<unsigned char *>(start);
 #ifdef MADV_HUGEPAGE
-    madvise(memory, n, MADV_HUGEPAGE);
+    madvise(slab, n, MADV_HUGEPAGE);
 #endif
-    std::memset(memory, 0, n);
-    return static_cast<unsigned char *>(memory);
+    return slab;
 }
 
 } // namespace
@@ -116,25 +126,31 @@ void ztvm_free(void *p)
 ZtArena *ztvm_arenacreate(void) { return static_cast<ZtArena *>(std::calloc(1, sizeof(ZtArena))); }
 
 /* A slab begins with the address of the slab before it. */
-void *ztvm_arenaalloc(ZtArena *a, size_t size)
+int ztvm_arenareserve(ZtArena *a, size_t size)
 {
-    if (!a || size > SIZE_MAX / 2) return nullptr;
+    if (!a || size > SIZE_MAX / 2) return 0;
     size = (size + 15) & ~static_cast<size_t>(15);
     if (!a->slab || a->used + size > a->size) {
         const size_t n = (size + 16 + kSlab - 1) / kSlab * kSlab;
         unsigned char *s = newslab(n);
-        if (!s) return nullptr;
+        if (!s) return 0;
         if (!addrange(s, n)) {
-            std::free(s);
-            return nullptr;
+            munmap(s, n);
+            return 0;
         }
         std::memcpy(s, &a->slab, sizeof a->slab);
         a->slab = s;
         a->size = n;
         a->used = 16;
     }
+    return 1;
+}
+
+void *ztvm_arenaalloc(ZtArena *a, size_t size)
+{
+    if (!ztvm_arenareserve(a, size)) return nullptr;
     void *p = a->slab + a->used;
-    a->used += size;
+    a->used += (size + 15) & ~static_cast<size_t>(15);
     return p;
 }
 
@@ -144,8 +160,7 @@ void ztvm_arenadestroy(ZtArena *a)
     while (a->slab) {
         unsigned char *prev;
         std::memcpy(&prev, a->slab, sizeof prev);
-        droprange(a->slab);
-        std::free(a->slab);
+        munmap(a->slab, droprange(a->slab));
         a->slab = prev;
     }
     std::free(a);

@@ -72,6 +72,9 @@ void ztvm_free(void *p);
 typedef struct ZtArena ZtArena;
 ZtArena *ztvm_arenacreate(void);
 void *ztvm_arenaalloc(ZtArena *a, size_t size); /* zero-filled, 16-byte aligned */
+/* Makes room for pieces of size bytes in all (each a multiple of 16), so
+ * that allocating them cannot fail; 0 when out of memory. */
+int ztvm_arenareserve(ZtArena *a, size_t size);
 void ztvm_arenadestroy(ZtArena *a);
 int ztvm_readbytes(void *dst, const void *addr, uint16_t count);
 int ztvm_writebytes(void *addr, const void *src, uint16_t count);
