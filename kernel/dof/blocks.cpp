@@ -2,8 +2,9 @@
  * mark} followed by its data and is addressed by the offset of its data. A
  * request goes to the first size class whose limit exceeds it (else the
  * last). Free extents of a class live in slot records chained per size bin
- * (bin = highest set bit of the extent's size): a request takes the first
- * fitting extent of its own bin or the head of any higher bin; when more than
+ * (bin = highest set bit of the extent's size), with a mask of the bins that
+ * hold any, so a request looks at no empty bin: it takes the first fitting
+ * extent of its own bin or the head of the lowest higher bin; when more than
  * DOF_SPLIT_MIN bytes would remain the front of the extent becomes the block,
  * else the whole extent does. Without a fitting extent the block is appended
  * at the end of the allocated area. Freeing returns the extent to its class,
@@ -69,6 +70,34 @@ void put_in_bin(DofClass *c, int32_t s)
     int b = bin_of(c->slots[s].size);
     c->slots[s].next = c->bins[b];
     c->bins[b] = s;
+    c->filled |= uint64_t(1) << b;
+}
+
+/* The first extent of at least `need` bytes: the first fitting one of the
+ * request's own bin, else the head of the lowest filled bin above it (every
+ * extent there is larger than any size of a lower bin). Unchains it and
+ * returns its slot, or -1. */
+int32_t take_fitting(DofClass *c, int64_t need)
+{
+    const int own = bin_of(need);
+    int b = own;
+    int32_t *link = nullptr;
+    if (c->filled & (uint64_t(1) << own))
+        for (int32_t *l = &c->bins[own]; *l >= 0; l = &c->slots[*l].next)
+            if (c->slots[*l].size >= need) {
+                link = l;
+                break;
+            }
+    if (!link) {
+        const uint64_t above = own + 1 < DOF_BINS ? c->filled & (~uint64_t(0) << (own + 1)) : 0;
+        if (!above) return -1;
+        b = __builtin_ctzll(above);
+        link = &c->bins[b];
+    }
+    const int32_t found = *link;
+    *link = c->slots[found].next;
+    if (c->bins[b] < 0) c->filled &= ~(uint64_t(1) << b);
+    return found;
 }
 
 } // namespace
@@ -86,18 +115,9 @@ int32_t dof_AllocateBlock(DofFile *f, int64_t size, int64_t *offset)
     DofClass *c = class_of(f, size);
     c->requests++;
 
-    int32_t found = -1, *link = nullptr;
-    for (int b = bin_of(need); b < DOF_BINS && found < 0; ++b) {
-        for (int32_t *l = &c->bins[b]; *l >= 0; l = &c->slots[*l].next)
-            if (c->slots[*l].size >= need) {
-                found = *l;
-                link = l;
-                break;
-            }
-    }
+    const int32_t found = take_fitting(c, need);
     if (found >= 0) {
         DofSlot &s = c->slots[found];
-        *link = s.next;
         c->reused++;
         int64_t data = s.offset + DOF_BLOCK_HEADER;
         if (s.size - need > DOF_SPLIT_MIN) {

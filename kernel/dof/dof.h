@@ -70,6 +70,7 @@ typedef struct DofClass {
     int32_t nslots;     /* slot records in the table */
     DofSlot *slots;
     int32_t bins[DOF_BINS];
+    uint64_t filled; /* bit b set: bins[b] holds an extent */
     int64_t requests;
     int64_t reused;
     int64_t split;
