@@ -133,7 +133,7 @@ int32_t mda__ReferencedPtrs(void *mem, int32_t add, db_ptr parent)
 {
     Walk saved = g_walk;
     g_walk = {parent, add, 0};
-    int32_t status = mda_TraverseEntity(0, mem, visit_ptrs);
+    int32_t status = mda__TraversePtrs(mem, visit_ptrs);
     int32_t result = g_walk.status ? g_walk.status : (status == MDA_STOPPED ? 0 : status);
     g_walk = saved;
     return result;

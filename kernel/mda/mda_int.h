@@ -234,6 +234,11 @@ void mda__FreeRegistry(void);
 int32_t mda__HasParents(MdaModel *m, db_ptr ptr);
 void mda__DropParentList(MdaModel *m, db_ptr ptr);
 int32_t mda__ReferencedPtrs(void *mem, int32_t add, db_ptr parent);
+/* mda_TraverseEntity(0, mem, fn) restricted to the ptr fields, through a
+ * plan of the record's type where the record allows; mda__FreePtrPlans
+ * frees the plans (at termination). */
+int32_t mda__TraversePtrs(void *mem, MdaFieldVisitFn fn);
+void mda__FreePtrPlans(void);
 
 /* The formatter's hooks for %<OrigDesc> and %<ModelList>. */
 void mda__InstallFormatHooks(int32_t install);

@@ -323,6 +323,7 @@ int32_t mda_Terminate(void)
     mda__CurModelNum = 0;
     mda__FreeRegistry();
     mda__FreeStage();
+    mda__FreePtrPlans();
     mda__FreeRefTable(); /* blocks that outlive the module keep no reference */
     mda__FreeRecycledBlocks();
     mda__InstallFormatHooks(0);

@@ -493,4 +493,113 @@ TEST_F(MdaTest, TraverseEntityFollowsCountsAndSelectors)
     ASSERT_EQ(mda_UnlockEntity(0, p), 0);
 }
 
+/* Every ptr field as mda_TraverseEntity visits it: "name count values". */
+std::vector<std::string> g_ptrs;
+int32_t CollectPtrs(void *, int32_t count, int32_t kind, void *data, const DdfField *f)
+{
+    if (kind != DDF_KIND_PTR) return 0;
+    const DdfDef *d = ddf_DxfiDefinition();
+    std::string line =
+        (f->name != DDF_NO_INDEX ? d->fld_names[f->name] : "?") + std::string(" ") + std::to_string(count);
+    for (int32_t i = 0; i < count; ++i) {
+        db_ptr v;
+        std::memcpy(&v, static_cast<unsigned char *>(data) + 4 * i, 4);
+        line += " " + std::to_string(v);
+    }
+    g_ptrs.push_back(line);
+    return 0;
+}
+
+/* Gives every fixed ptr field a value of its own. */
+db_ptr g_next_value;
+int32_t NumberPtrs(void *, int32_t count, int32_t kind, void *data, const DdfField *)
+{
+    if (kind == DDF_KIND_PTR)
+        for (int32_t i = 0; i < count; ++i, ++g_next_value)
+            std::memcpy(static_cast<unsigned char *>(data) + 4 * i, &g_next_value, 4);
+    return 0;
+}
+
+std::vector<std::string> PtrsByWalk(void *mem)
+{
+    g_ptrs.clear();
+    EXPECT_EQ(mda_TraverseEntity(0, mem, CollectPtrs), 0);
+    return g_ptrs;
+}
+
+std::vector<std::string> PtrsByPlan(void *mem)
+{
+    g_ptrs.clear();
+    EXPECT_EQ(mda__TraversePtrs(mem, CollectPtrs), 0);
+    return g_ptrs;
+}
+
+/* The ptr fields that setting back pointers visits come from a plan of
+ * fixed offsets where the record allows: they must be the walk's, for
+ * every type-form, and with variable parts that hold ptr fields (extended
+ * data, attribute and boundary arrays) filled or empty. */
+TEST_F(MdaTest, PtrTraversalMatchesTheWalk)
+{
+    int32_t model = NewModel();
+    const DdfDef *d = ddf_DxfiDefinition();
+    int32_t types = 0;
+    for (int32_t tfi = 0; tfi < d->n_typeforms; ++tfi) {
+        void *mem = nullptr;
+        if (mda_MallocEntity2(0, model, d->typeforms[tfi], &mem) != 0) continue; /* sub-entities */
+        ++types;
+        g_next_value = 1;
+        ASSERT_EQ(mda_TraverseEntity(0, mem, NumberPtrs), 0);
+        EXPECT_EQ(PtrsByPlan(mem), PtrsByWalk(mem)) << d->ent_names[tfi];
+        ASSERT_EQ(mda_FreeEntity(0, mem), 0);
+    }
+    EXPECT_GT(types, 100);
+
+    void *mem = nullptr;
+    ASSERT_EQ(mda_MallocEntity2(0, model, DXFI_TF_dxf_line, &mem), 0);
+    static_cast<dxf_line *>(mem)->dxfhdr.entltypeobjhandle = 77;
+    EXPECT_EQ(PtrsByPlan(mem),
+              (std::vector<std::string>{"dxfhdr.entlayerobjhandle 1 0", "dxfhdr.entltypeobjhandle 1 77"}));
+    ASSERT_EQ(mda_FreeEntity(0, mem), 0);
+
+    struct Case {
+        const char *what;
+        int32_t attributes;
+        bool ptr_in_xdata;
+    } cases[] = {{"no attributes, no extended data", 0, false},
+                 {"three attributes", 3, false},
+                 {"a pointer in extended data", 0, true},
+                 {"both", 2, true}};
+    for (const Case &c : cases) {
+        ASSERT_EQ(mda_MallocEntity2(0, model, DXFI_TF_dxf_insert, &mem), 0);
+        dxf_insert *ins = static_cast<dxf_insert *>(mem);
+        ins->block = 5;
+        ins->num_attr = c.attributes;
+        if (c.attributes) {
+            ASSERT_EQ(mda_Malloc(0, ins, size_t(c.attributes) * sizeof(db_ptr), &ins->att_inst), 0);
+            for (int32_t i = 0; i < c.attributes; ++i) Deref<db_ptr>(ins->att_inst)[i] = db_ptr(100 + i);
+        }
+        if (c.ptr_in_xdata) {
+            ins->dxfxed.napps = 1;
+            ASSERT_EQ(mda_Malloc(0, ins, sizeof(dxfxed_appxdata), &ins->dxfxed.appxdata), 0);
+            dxfxed_appxdata *app = Deref<dxfxed_appxdata>(ins->dxfxed.appxdata);
+            app->ngroups = 1;
+            ASSERT_EQ(mda_Malloc(0, ins, sizeof(dxfxed_appxdata_xdata), &app->xdata), 0);
+            dxfxed_appxdata_xdata *item = Deref<dxfxed_appxdata_xdata>(app->xdata);
+            item->gc = 1005;
+            item->gc_data.selector = DXFXED_GC_DATA_PVAL;
+            item->gc_data.pval = 300;
+        }
+        std::vector<std::string> walk = PtrsByWalk(mem);
+        EXPECT_EQ(PtrsByPlan(mem), walk) << c.what;
+        EXPECT_EQ(walk.size(), 3u + (c.attributes ? 1 : 0) + (c.ptr_in_xdata ? 1 : 0)) << c.what;
+        ASSERT_EQ(mda_FreeEntity(0, mem), 0);
+    }
+
+    db_ptr hatch = MakeHatch(model);
+    ASSERT_EQ(mda_LockEntity(0, hatch, &mem), 0);
+    EXPECT_EQ(PtrsByPlan(mem), PtrsByWalk(mem)) << "boundary objects inside the paths";
+    ASSERT_EQ(mda_UnlockEntity(0, hatch), 0);
+    ASSERT_EQ(mda_UnlockEntity(0, hatch), 0);
+}
+
 } // namespace
