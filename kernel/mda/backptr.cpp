@@ -29,6 +29,9 @@ MdaBackRec read_rec(MdaModel *m, db_ptr ptr)
 
 OlmList *list_of(const MdaBackRec &r) { return reinterpret_cast<OlmList *>(r.value); }
 
+/* Nodes of the largest block of a parent list (4096 nodes of 24 bytes). */
+constexpr int kMaxParentBlock = 4096;
+
 int32_t add_parent(db_ptr parent, db_ptr child)
 {
     MdaModel *m = backptr_model(child);
@@ -47,7 +50,14 @@ int32_t add_parent(db_ptr parent, db_ptr child)
         r.value = reinterpret_cast<uintptr_t>(l);
         r.count = 2;
     } else {
-        if (!olm_AddObject(0, list_of(r), OLM_LAST, &parent)) return mda__Error(MDA_PAR_LIST_ERR);
+        OlmList *l = list_of(r);
+        /* A full list takes its next block as large as itself, so blocks
+         * double up to kMaxParentBlock nodes: a layer or a line type
+         * collects one parent per entity, and blocks of 5 would cost a
+         * heap allocation per 5 of them. */
+        if (!l->free_nodes && l->block_factor < kMaxParentBlock && l->count > l->block_factor)
+            olm_SetBlockFactor(0, l, l->count < kMaxParentBlock ? l->count : kMaxParentBlock);
+        if (!olm_AddObject(0, l, OLM_LAST, &parent)) return mda__Error(MDA_PAR_LIST_ERR);
     }
     return mda_WriteAppData(m->backstore, child, &r);
 }

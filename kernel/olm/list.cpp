@@ -133,6 +133,15 @@ OlmList *olm_CreateList(int options, int object_size, int block_factor, void *us
     return list;
 }
 
+int olm_SetBlockFactor(int options, OlmList *list, int block_factor)
+{
+    (void)options;
+    if (!list) return fail(OLM_NULLPOINTER);
+    if (block_factor < 1) return mpm__SetError(0, OLM_INVALIDSIZE, MPM_ERROR, block_factor);
+    list->block_factor = block_factor;
+    return 0;
+}
+
 void *olm_AddObject(int options, OlmList *list, int position, const void *object)
 {
     (void)options;

@@ -47,6 +47,12 @@ VYR_EXPORT int olm_Initialize(void);
  * NOMEMORY). The first node block is allocated at once. */
 VYR_EXPORT OlmList *olm_CreateList(int options, int object_size, int block_factor, void *user);
 
+/* Sets the number of nodes of the blocks allocated from now on (0, or
+ * INVALIDSIZE below 1); the blocks allocated before keep theirs. A list
+ * that is known to grow large can so take its nodes from fewer, larger
+ * blocks. */
+VYR_EXPORT int olm_SetBlockFactor(int options, OlmList *list, int block_factor);
+
 /* Stores a copy of `object` (size bytes; null leaves the copy uninitialised)
  * and returns its address, or null. Position -1 inserts before the first,
  * -2 after the last, 0 before the current object (appends to an empty list),

@@ -2,6 +2,7 @@
  * lock cycle and its limits, the cache, deletion with parents, entity
  * lists, app-data stores, back pointers, walks, type-form changes, the
  * model callbacks and the formatter's model conversions. */
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -405,6 +406,46 @@ TEST_F(MdaTest, ParentListsGrowAndShrink)
     ASSERT_EQ(mda_GetParentsByTF(0, child, DXFI_TF_dxf_line, &n, &found), 0);
     EXPECT_EQ(n, 0);
     EXPECT_EQ(mda__FreePtr(0, child), 0);
+}
+
+/* Parent lists that grow through many node blocks (their blocks grow with
+ * them), lose parents from the front, middle and end, and grow again over
+ * the freed nodes keep every remaining parent once, in the order added. */
+TEST_F(MdaTest, LongParentListsKeepTheirOrder)
+{
+    struct Case {
+        int parents;
+        int remove_every; /* every k-th parent leaves again */
+    } cases[] = {{2, 2}, {6, 3}, {11, 2}, {41, 5}, {700, 3}, {9000, 7}};
+    int32_t model = NewModel(0, true);
+    for (const Case &c : cases) {
+        db_ptr child = NewLine(model, 0);
+        std::vector<db_ptr> parents, expected;
+        auto add = [&](int k) {
+            db_ptr p = NewLine(model, k);
+            ASSERT_EQ(mda_AddPtr(p, child, nullptr), 0);
+            parents.push_back(p);
+            expected.push_back(p);
+        };
+        for (int k = 0; k < c.parents; ++k) add(k);
+        for (size_t k = 0; k < parents.size(); k += size_t(c.remove_every)) {
+            db_ptr field = child;
+            ASSERT_EQ(mda_ModifyPtr(parents[k], MDA_NULL_PTR, &field), 0);
+            EXPECT_EQ(field, MDA_NULL_PTR);
+            expected.erase(std::find(expected.begin(), expected.end(), parents[k]));
+        }
+        for (int k = 0; k < c.parents / 2; ++k) add(k);
+        int32_t n = 0;
+        db_ptr *found = nullptr;
+        ASSERT_EQ(mda_GetParentsByTF(0, child, DXFI_TF_dxf_line, &n, &found), 0);
+        ASSERT_EQ(std::vector<db_ptr>(found, found + n), expected) << c.parents << " parents";
+        mda_FreeParents(found);
+        for (db_ptr p : parents) {
+            db_ptr field = child;
+            ASSERT_EQ(mda_ModifyPtr(p, MDA_NULL_PTR, &field), 0);
+        }
+        EXPECT_EQ(mda_HasParentOfTF(child, DXFI_TF_dxf_line), 0) << c.parents << " parents";
+    }
 }
 
 TEST_F(MdaTest, EntityListChains)

@@ -87,6 +87,11 @@ TEST_F(OlmTest, CreationErrors)
     EXPECT_EQ(mpm_GetLastError(), OLM_NULLPOINTER);
     EXPECT_EQ(olm_CycleList(0, nullptr), nullptr);
     EXPECT_EQ(olm_RemoveAll(0, nullptr), OLM_NULLPOINTER);
+    EXPECT_EQ(olm_SetBlockFactor(0, nullptr, 8), OLM_NULLPOINTER);
+    OlmList *l = olm_CreateList(0, 8, 4, nullptr);
+    EXPECT_EQ(olm_SetBlockFactor(0, l, 0), OLM_INVALIDSIZE);
+    EXPECT_EQ(l->block_factor, 4) << "a refused factor changes nothing";
+    olm_DeleteList(0, l);
 }
 
 TEST_F(OlmTest, CyclingRestartsAfterTheEnd)
@@ -146,6 +151,14 @@ TEST_F(OlmTest, NodesAreReusedAndAddressesStayValid)
         addrs.push_back(p);
     }
     for (int i = 0; i < 9; ++i) EXPECT_EQ(*addrs[(size_t)i], i); /* growth moved nothing */
+    /* Later blocks may be larger: the next block holds 100 nodes. */
+    ASSERT_EQ(olm_SetBlockFactor(0, l, 100), 0);
+    for (int i = 9; i < 110; ++i) add(l, OLM_LAST, i);
+    int n = 0;
+    for (void *b = l->blocks; b; b = *static_cast<void **>(b)) ++n;
+    EXPECT_EQ(n, 5 + 1) << "five blocks of 2 (one node was free), one of 100";
+    for (int i = 0; i < 110; ++i) EXPECT_EQ(*static_cast<int *>(olm_GetObject(0, l, i + 1)), i);
+    for (int i = 0; i < 101; ++i) olm_RemoveObject(0, l, OLM_LAST);
     void *blocks = l->blocks;
     olm_RemoveAll(0, l);
     EXPECT_EQ(olm_GetCount(l), 0);
