@@ -70,12 +70,12 @@ constexpr std::array<unsigned char, 1072> kKinds = buildkinds();
 
 inline unsigned binaryencoding(uint16_t code) { return code < kKinds.size() ? kKinds[code] >> 4 : BE_STRING; }
 
-/* Handle text: blanks around it are not part of it. */
-void sethandle(char *text)
+/* Handle text of len characters: blanks around it are not part of it. */
+void sethandle(char *text, size_t len)
 {
     char *p = text;
     while (*p == ' ' || *p == '\t') ++p;
-    size_t n = std::strlen(p);
+    size_t n = len - static_cast<size_t>(p - text);
     while (n && (p[n - 1] == ' ' || p[n - 1] == '\t')) --n;
     if (p != text) std::memmove(text, p, n);
     text[n] = '\0';
@@ -200,6 +200,8 @@ bool getasciipair(AdDrawing *dwg, bool lite)
             return true;
         }
         if (!readbufline(dwg)) return false;
+        /* curlen is the value's length: the line was cut at its first
+           control character, a zero byte among them */
         switch (advaluekind(code)) {
         case AD_VK_REAL: adin->curreal = zt_atofn(s, adin->curlen); break;
         case AD_VK_INT16:
@@ -207,13 +209,13 @@ bool getasciipair(AdDrawing *dwg, bool lite)
                 static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(adatoln(s, adin->curlen))));
             break;
         case AD_VK_INT32: adin->curlong = adatoln(s, adin->curlen); break;
-        case AD_VK_HANDLE: sethandle(s); break;
+        case AD_VK_HANDLE: sethandle(s, adin->curlen); break;
         case AD_VK_COMMENT:
             if (ztior_atend(dwg->stream)) return true;
             continue;
         default:
             if (code == 0 || code == 2) {
-                size_t n = std::strlen(s);
+                size_t n = adin->curlen;
                 while (n > 1 && s[n - 1] == ' ') --n;
                 s[n] = '\0';
             }
