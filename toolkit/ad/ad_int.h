@@ -260,6 +260,9 @@ LLNode *adtablefindnode(AdDrawing *dwg, int list, const char *name);
 /* The handle of that record (8 zero bytes and 0 when there is none), read
  * from the index without touching the record. */
 int adtablefindhandle(AdDrawing *dwg, int list, const char *name, unsigned char *handle);
+/* Starts fetching the index slot a lookup of the name reads first, so that
+ * a lookup made after the rest of a record has been read finds it cached. */
+void adtableprefetch(AdDrawing *dwg, int list, const char *name);
 /* Keeps the name index of a table list up to date when a record has been
  * linked into it (any other list is passed over). */
 void adtablenodeadded(AdDrawing *dwg, LLList *list, LLNode *node);

@@ -392,6 +392,14 @@ LLNode *adtablefindnode(AdDrawing *dwg, int list, const char *name)
 {
     return dwg ? findnode(*kAllTables[list], dwg, list, name, nullptr) : nullptr;
 }
+void adtableprefetch(AdDrawing *dwg, int list, const char *name)
+{
+    AdNameIndex *x = dwg && name ? dwg->nameindex[list] : nullptr;
+    if (!x || !x->cap) return;
+    const AdNameIndex::Slot *s = &x->slots[foldname(name).hash & (x->cap - 1)];
+    __builtin_prefetch(s);
+    __builtin_prefetch(reinterpret_cast<const char *>(s + 1) - 1);
+}
 int adtablefindhandle(AdDrawing *dwg, int list, const char *name, unsigned char *handle)
 {
     std::memset(handle, 0, 8);

@@ -662,6 +662,7 @@ int dxfentrule(AdDrawing *dwg, AdEntCtx *c, AdEntityHeader *h, AdEntityRecord *r
         if (code == 2) {
             dxfcopy(c->block, adin->curstr, sizeof c->block);
             c->hasblock = 1;
+            adtableprefetch(dwg, AD_LIST_BLKH, c->block); /* looked up when the insert ends */
             return 1;
         }
         return 0;
