@@ -1,9 +1,11 @@
 /* Blobs: growable byte streams in database memory for variable-length data.
  * A blob is a control block (magic number, chunk size, total size) and a list
  * of chunks of the chunk size; all chunks but the last are full. Data moves
- * through a cursor: a writer collects bytes in its chunk buffer and appends
- * a chunk whenever the buffer fills (and the partial last one at the end); a
- * reader walks the chunks in place and refuses to read past the end. Typed
+ * through a cursor: a writer fills a chunk taken out of the list (a new one,
+ * or the partial last one it continues) and links it back whenever it is
+ * full (and the partial last one at the end), so that appending a few bytes
+ * costs no chunk-sized copy or clearing; a reader walks the chunks in place
+ * and refuses to read past the end. Typed
  * values are copied in host byte order with memcpy (chunk boundaries fall
  * anywhere inside a value). */
 #include "toolkit/ad/ad_int.h"
@@ -24,38 +26,36 @@ struct AdBlob {
 struct AdBlobCursor {
     AdBlob *blob;
     int writing;
-    unsigned char *buf; /* writer: the chunk being filled */
-    long fill;          /* writer: bytes in buf */
-    LLNode *chunk;      /* reader: current chunk */
-    long offset;        /* reader: offset in the current chunk */
-    long pos;           /* reader: absolute position */
+    LLNode *node;  /* writer: the chunk being filled, not in the list */
+    long fill;     /* writer: bytes in it */
+    LLNode *chunk; /* reader: current chunk */
+    long offset;   /* reader: offset in the current chunk */
+    long pos;      /* reader: absolute position */
 };
 
 namespace {
 
 bool valid(const AdBlob *b) { return b && b->magic == kMagic; }
 
-bool flush(AdBlobCursor *c)
+void flush(AdBlobCursor *c)
 {
-    if (c->fill == 0) return true;
-    LLNode *n = LLAlloc(c->blob->chunksize);
-    if (!n) return false;
-    std::memcpy(LL_RECORD(n), c->buf, static_cast<size_t>(c->fill));
-    LLPutTail(c->blob->chunks, n);
+    if (c->fill == 0) return;
+    LLPutTail(c->blob->chunks, c->node);
     c->blob->total += c->fill;
+    c->node = nullptr;
     c->fill = 0;
-    return true;
 }
 
-AdBlobCursor *newcursor(AdBlob *b, int writing)
+/* A writer starts with a new empty chunk, or with the node given. */
+AdBlobCursor *newcursor(AdBlob *b, int writing, LLNode *node = nullptr)
 {
     AdBlobCursor *c = static_cast<AdBlobCursor *>(ztmem_malloc(sizeof(AdBlobCursor)));
     if (!c) return nullptr;
     c->blob = b;
     c->writing = writing;
     if (writing) {
-        c->buf = static_cast<unsigned char *>(ztmem_malloc(b->chunksize));
-        if (!c->buf) {
+        c->node = node ? node : LLAlloc(b->chunksize);
+        if (!c->node) {
             ztmem_free(c);
             return nullptr;
         }
@@ -139,27 +139,27 @@ AdBlobCursor *adStartBlobAppend(AdBlob *b)
         adseterror(163);
         return nullptr;
     }
-    AdBlobCursor *c = newcursor(b, 1);
-    if (!c) return nullptr;
     long part = b->total % b->chunksize;
-    if (part && b->chunks->tail) {
-        /* continue the partial last chunk */
-        LLNode *last = LLDelTail(b->chunks);
-        std::memcpy(c->buf, LL_RECORD(last), static_cast<size_t>(part));
-        c->fill = part;
-        b->total -= part;
-        ztvm_free(last);
+    if (!part || !b->chunks->tail) return newcursor(b, 1);
+    /* continue the partial last chunk */
+    LLNode *last = LLDelTail(b->chunks);
+    AdBlobCursor *c = newcursor(b, 1, last);
+    if (!c) {
+        LLPutTail(b->chunks, last);
+        return nullptr;
     }
+    c->fill = part;
+    b->total -= part;
     return c;
 }
 
 int adEndBlobWrite(AdBlobCursor *c)
 {
     if (!c) return 0;
-    int ok = flush(c);
-    ztmem_free(c->buf);
+    flush(c);
+    if (c->node) ztvm_free(c->node);
     ztmem_free(c);
-    return ok;
+    return 1;
 }
 
 int adEndBlobAppend(AdBlobCursor *c) { return adEndBlobWrite(c); }
@@ -208,12 +208,13 @@ int adWriteBlobBytesLong(AdBlobCursor *c, const void *src, long n)
     const unsigned char *s = static_cast<const unsigned char *>(src);
     long cs = c->blob->chunksize;
     while (n > 0) {
+        if (!c->node && !(c->node = LLAlloc(static_cast<size_t>(cs)))) return 0;
         long k = cs - c->fill < n ? cs - c->fill : n;
-        std::memcpy(c->buf + c->fill, s, static_cast<size_t>(k));
+        std::memcpy(static_cast<unsigned char *>(LL_RECORD(c->node)) + c->fill, s, static_cast<size_t>(k));
         c->fill += k;
         s += k;
         n -= k;
-        if (c->fill == cs && !flush(c)) return 0;
+        if (c->fill == cs) flush(c);
     }
     return 1;
 }
