@@ -152,20 +152,27 @@ AdNameIndex::Slot *freeslot(AdNameIndex *x, uint32_t hash)
     return &x->slots[i];
 }
 
+/* Grows the table to hold `more` names besides those it has. */
+bool makeroom(AdNameIndex *x, uint32_t more)
+{
+    if (2 * (static_cast<uint64_t>(x->used) + more) <= x->cap) return true;
+    uint32_t ocap = x->cap;
+    AdNameIndex::Slot *old = x->slots;
+    uint32_t ncap = ocap ? 2 * ocap : 64;
+    while (2 * (static_cast<uint64_t>(x->used) + more) > ncap) ncap *= 2;
+    auto *ns = static_cast<AdNameIndex::Slot *>(ztmem_malloc(sizeof(AdNameIndex::Slot) * ncap));
+    if (!ns) return false;
+    x->slots = ns;
+    x->cap = ncap;
+    for (uint32_t i = 0; i < ocap; ++i)
+        if (old[i].node) *freeslot(x, old[i].hash) = old[i];
+    ztmem_free(old);
+    return true;
+}
+
 bool indexname(const TableDesc &d, AdNameIndex *x, LLNode *n)
 {
-    if (2 * (x->used + 1) > x->cap) {
-        uint32_t ocap = x->cap;
-        AdNameIndex::Slot *old = x->slots;
-        uint32_t ncap = ocap ? 2 * ocap : 64;
-        auto *ns = static_cast<AdNameIndex::Slot *>(ztmem_malloc(sizeof(AdNameIndex::Slot) * ncap));
-        if (!ns) return false;
-        x->slots = ns;
-        x->cap = ncap;
-        for (uint32_t i = 0; i < ocap; ++i)
-            if (old[i].node) *freeslot(x, old[i].hash) = old[i];
-        ztmem_free(old);
-    }
+    if (!makeroom(x, 1)) return false;
     const FoldedName f = foldname(nameof(d, LL_RECORD(n)));
     AdNameIndex::Slot *s = findslot(d, x, f);
     if (s->node) {
@@ -407,6 +414,12 @@ int adtablefindhandle(AdDrawing *dwg, int list, const char *name, unsigned char 
 }
 
 void adtablenameschanged(AdDrawing *dwg, int list) { dropnameindex(dwg, list); }
+
+void adtablereserve(AdDrawing *dwg, int list, long count)
+{
+    if (!dwg || count <= 0 || count > (1L << 24)) return;
+    if (AdNameIndex *x = nameindex(*kAllTables[list], dwg, list)) makeroom(x, static_cast<uint32_t>(count));
+}
 
 void adtablenodeadded(AdDrawing *dwg, LLList *list, LLNode *node)
 {

@@ -227,6 +227,7 @@ int16_t dxfstartblockheaderload(AdDrawing *dwg, void *, void *)
     dxffreeblkrecs(dwg);
     s->nblkpos = 0;
     s->nextblock = 0;
+    adtablereserve(dwg, AD_LIST_BLKH, dwg->scan.numblocks);
     int16_t r = static_cast<int16_t>(dxfstartblockrecords(dwg));
     if (r < 0) return -1;
     if (r > 0) {
