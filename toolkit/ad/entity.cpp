@@ -161,6 +161,14 @@ size_t packzeros(const unsigned char *rec, size_t n, unsigned char *out)
         size_t z = skipzeros(rec, i, n);
         uint16_t skip = static_cast<uint16_t>(z - i);
         size_t start = z, end = z;
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        /* eight bytes at a time: no run of eight zero bytes starts at or
+           after `end` before the last nonzero byte of the eight there */
+        for (uint64_t w; end + 8 <= n; end += static_cast<size_t>((63 - __builtin_clzll(w)) / 8 + 1)) {
+            std::memcpy(&w, rec + end, 8);
+            if (!w) break;
+        }
+#endif
         while (end < n) {
             if (rec[end] != 0) {
                 ++end;
@@ -447,12 +455,20 @@ bool recordholdsblobs(AdDrawing *dwg, int type)
 } // namespace
 
 /* Closing a drawing frees every entity this way. Most entities (lines,
- * texts, inserts...) keep blobs in their header at most: only the header is
- * unpacked for them. The others' record is unpacked on the stack (a
- * zero-filled heap record per entity cost more than the rest of the close;
- * unpacking fills the kind's own bytes, all that is read). */
+ * texts, inserts...) keep blobs in their header at most, and most hold none
+ * at all: the packed type and presence mask tell, without unpacking; only
+ * the header is unpacked for those with header blobs. The others' record is
+ * unpacked on the stack (a zero-filled heap record per entity cost more than
+ * the rest of the close; unpacking fills the kind's own bytes, all that is
+ * read). */
 void adfreeentitynode(AdDrawing *dwg, LLNode *n)
 {
+    const unsigned char *p = static_cast<const unsigned char *>(LL_RECORD(n));
+    int16_t type;
+    uint16_t mask;
+    std::memcpy(&type, p, sizeof type);
+    std::memcpy(&mask, p + sizeof(int16_t) + 8 + 1, sizeof mask);
+    if (!(mask & (P_DATAREF1 | P_DATAREF2 | P_REACTORS)) && !recordholdsblobs(dwg, type)) return;
     AdEntityHeader hdr;
     adUnpackEntity(n, &hdr, nullptr);
     if (!recordholdsblobs(dwg, hdr.enttype)) {
