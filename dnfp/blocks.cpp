@@ -70,8 +70,10 @@ db_ptr created_before(void)
 }
 
 /* Block names promised to inserts, found by the index of the pointer the
- * block header's handle reserves (a direct index: every insert looks its
- * block's name up here). */
+ * block header's handle reserves, and by the block header's handle in a map
+ * of the block headers alone: every insert looks its block up by handle, and
+ * that small map stays in the cache where the map of every handle of a large
+ * drawing would miss on each of them. */
 struct PromisedName {
     std::string name; /* empty: the header makes no block, or is unknown */
     bool given;       /* an insert took the name */
@@ -80,7 +82,8 @@ struct PromisedName {
 struct InsertNames {
     std::vector<uint32_t> byindex; /* 1 + the promise's place, 0 for none */
     std::vector<PromisedName> promises;
-    bool unnamed; /* an insert was left for the final pass */
+    DnfpHandleMap *byhandle; /* block header handle -> its reserved pointer */
+    bool unnamed;            /* an insert was left for the final pass */
 };
 InsertNames g_names;
 
@@ -96,6 +99,24 @@ PromisedName &promise_at(db_ptr reserved)
         slots[index] = uint32_t(g_names.promises.size());
     }
     return g_names.promises[slots[index] - 1];
+}
+
+/* The pointer reserved for the block of the block header with this handle
+ * (null for the null handle), as dnfp__GetPtrFromObjHandle gives it. */
+int block_pointer(const handle8 *handle, db_ptr *out)
+{
+    const uint64_t key = dnfp__HandleNumber(handle);
+    if (key != 0 && !g_names.byhandle) g_names.byhandle = dnfp__NewHandleMap();
+    int added = 0;
+    uint32_t *known =
+        key != 0 && g_names.byhandle ? dnfp__HandleMapEnter(g_names.byhandle, key, &added) : nullptr;
+    if (known && *known != MDA_NULL_PTR) {
+        *out = *known;
+        return 0;
+    }
+    const int status = dnfp__GetPtrFromObjHandle(handle, out);
+    if (known && !status) *known = *out;
+    return status;
 }
 
 /* The name parse_one_block gives the block of the block header called
@@ -437,7 +458,7 @@ int dnfp__ParseInsert(db_ptr *out)
         e->attr_flag = r.attribsfollow;
         e->num_attr = 0;
         e->att_inst = MDA_NULL_REF;
-        if (!status) status = dnfp__GetPtrFromObjHandle(r.blockheaderhandle, &e->block);
+        if (!status) status = block_pointer(r.blockheaderhandle, &e->block);
         if (!status && e->block == MDA_NULL_PTR) {
             e->name[0] = '\0';
             char text[DNFP_HANDLE_TEXT];
@@ -516,6 +537,8 @@ void dnfp__ForgetInsertNames(void)
     InsertNames none;
     std::swap(g_names.byindex, none.byindex);
     std::swap(g_names.promises, none.promises);
+    dnfp__FreeHandleMap(g_names.byhandle);
+    g_names.byhandle = nullptr;
     g_names.unnamed = false;
 }
 
