@@ -17,6 +17,7 @@
 #include "kernel/mda/mda.h"
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx_msg.h"
+#include "kernel/ugn/ugn.h"
 
 namespace {
 
@@ -58,13 +59,30 @@ struct DnfpHandleMap {
 
 namespace {
 
+/* The slot arrays of a large table are bulk memory (a drawing of 300,000
+ * handles touches some 20 MB of them while the table doubles). */
+constexpr size_t kBulkMin = UGN_BULK_UNIT / 2;
+
+void *slots_alloc(size_t bytes)
+{
+    return bytes >= kBulkMin ? ugn_BulkAlloc(bytes, nullptr) : calloc(1, bytes);
+}
+
+void slots_free(void *slots, size_t bytes)
+{
+    if (bytes >= kBulkMin)
+        ugn_BulkFree(slots, bytes);
+    else
+        free(slots);
+}
+
 bool allocate_slots(DnfpHandleMap *map, size_t capacity)
 {
-    uint64_t *keys = static_cast<uint64_t *>(calloc(capacity, sizeof *keys));
-    uint32_t *values = static_cast<uint32_t *>(malloc(capacity * sizeof *values));
+    uint64_t *keys = static_cast<uint64_t *>(slots_alloc(capacity * sizeof *keys));
+    uint32_t *values = static_cast<uint32_t *>(slots_alloc(capacity * sizeof *values));
     if (!keys || !values) {
-        free(keys);
-        free(values);
+        if (keys) slots_free(keys, capacity * sizeof *keys);
+        if (values) slots_free(values, capacity * sizeof *values);
         return false;
     }
     map->keys = keys;
@@ -90,8 +108,8 @@ bool grow(DnfpHandleMap *map)
         map->keys[s] = keys[i];
         map->values[s] = values[i];
     }
-    free(keys);
-    free(values);
+    slots_free(keys, old * sizeof *keys);
+    slots_free(values, old * sizeof *values);
     return true;
 }
 
@@ -129,8 +147,8 @@ DnfpHandleMap *dnfp__NewHandleMap(void)
 void dnfp__FreeHandleMap(DnfpHandleMap *map)
 {
     if (!map) return;
-    free(map->keys);
-    free(map->values);
+    slots_free(map->keys, map->capacity * sizeof *map->keys);
+    slots_free(map->values, map->capacity * sizeof *map->values);
     free(map);
 }
 

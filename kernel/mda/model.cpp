@@ -15,6 +15,43 @@
 #include "kernel/mda/mda_int.h"
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx_int.h"
+#include "kernel/ugn/ugn.h"
+
+namespace {
+
+/* Directory pages: the first kPlainPages from calloc one by one (a small
+ * model stays small), the later ones kChunkPages at a time from one unit of
+ * bulk memory, whose first page is the chunk's address. */
+constexpr uint32_t kPlainPages = 4;
+constexpr size_t kPageBytes = MDA_DIR_PAGE * sizeof(MdaDirEntry);
+constexpr uint32_t kChunkPages = uint32_t(UGN_BULK_UNIT / kPageBytes);
+static_assert(kChunkPages >= 1, "a directory page fits a unit of bulk memory");
+
+uint32_t chunk_of(uint32_t page) { return page - (page - kPlainPages) % kChunkPages; }
+
+/* The zero-filled memory of a new directory page, or null. */
+MdaDirEntry *new_dir_page(MdaModel *m, uint32_t page)
+{
+    if (page < kPlainPages) return static_cast<MdaDirEntry *>(std::calloc(MDA_DIR_PAGE, sizeof(MdaDirEntry)));
+    const uint32_t first = chunk_of(page);
+    if (!m->dir[first]) {
+        m->dir[first] = static_cast<MdaDirEntry *>(ugn_BulkAlloc(kChunkPages * kPageBytes, nullptr));
+        if (!m->dir[first]) return nullptr;
+    }
+    return m->dir[first] + size_t(page - first) * MDA_DIR_PAGE;
+}
+
+void free_dir_pages(MdaModel *m)
+{
+    for (uint32_t p = 0; p < uint32_t(m->top_capacity); ++p) {
+        if (p < kPlainPages)
+            std::free(m->dir[p]);
+        else if (m->dir[p] && chunk_of(p) == p)
+            ugn_BulkFree(m->dir[p], kChunkPages * kPageBytes);
+    }
+}
+
+} // namespace
 
 extern "C" {
 
@@ -64,8 +101,9 @@ int32_t mda__AllocPtr(MdaModel *m, uint32_t *index)
             m->dir = top;
             m->top_capacity = grown;
         }
-        m->dir[page] = static_cast<MdaDirEntry *>(std::calloc(MDA_DIR_PAGE, sizeof(MdaDirEntry)));
-        if (!m->dir[page]) return mda__Error(MDA_MALLOC_ERR);
+        MdaDirEntry *entries = new_dir_page(m, page);
+        if (!entries) return mda__Error(MDA_MALLOC_ERR);
+        m->dir[page] = entries;
         m->highest = (page + 1) * MDA_DIR_PAGE - 1;
     }
     m->next_index = i + 1;
@@ -137,7 +175,7 @@ void release_model(MdaModel *m)
             e->mloc = nullptr;
             if (m->options & MDA_MEMORY_ONLY) mda__FreeStored(m, e);
         }
-        for (int32_t p = 0; p < m->top_capacity; ++p) std::free(m->dir[p]);
+        free_dir_pages(m);
         std::free(m->dir);
     }
     if (m->pagefile) dof_Close(0, m->pagefile);

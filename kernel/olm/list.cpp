@@ -11,6 +11,7 @@
 
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx_int.h"
+#include "kernel/ugn/ugn.h"
 
 struct OlmNode {
     OlmNode *next;
@@ -22,8 +23,11 @@ namespace {
 
 struct Block {
     Block *next;
-    void *pad; /* keeps the first node at a 16-byte offset */
+    size_t bulk; /* bytes of the bulk area the block is, 0 when from malloc */
 };
+
+/* A block of this many bytes or more is bulk memory (whole units). */
+constexpr size_t kBulkMin = UGN_BULK_UNIT / 2;
 
 constexpr size_t kHeader = sizeof(OlmNode);
 
@@ -39,11 +43,18 @@ bool grow(OlmList *list)
         fail(OLM_NOMEMORY);
         return false;
     }
-    Block *b = static_cast<Block *>(malloc(sizeof(Block) + factor * list->node_size));
+    const size_t bytes = sizeof(Block) + factor * list->node_size;
+    size_t bulk = 0;
+    Block *b = bytes >= kBulkMin ? static_cast<Block *>(ugn_BulkAlloc(bytes, &bulk)) : nullptr;
+    if (b)
+        factor = (bulk - sizeof(Block)) / list->node_size; /* the whole area */
+    else
+        b = static_cast<Block *>(malloc(bytes));
     if (!b) {
         fail(OLM_NOMEMORY);
         return false;
     }
+    b->bulk = bulk;
     b->next = static_cast<Block *>(list->blocks);
     list->blocks = b;
     char *base = reinterpret_cast<char *>(b + 1);
@@ -257,7 +268,10 @@ int olm_DeleteList(int options, OlmList *list)
     Block *b = static_cast<Block *>(list->blocks);
     while (b) {
         Block *next = b->next;
-        free(b);
+        if (b->bulk)
+            ugn_BulkFree(b, b->bulk);
+        else
+            free(b);
         b = next;
     }
     free(list);

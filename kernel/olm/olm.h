@@ -2,7 +2,9 @@
  * objects. A list hands out the addresses of its stored copies; an address
  * stays valid until its object is removed or the list is deleted. Nodes come
  * from blocks of `block_factor` nodes and are reused after removal; blocks
- * go back to the heap only when the list is deleted.
+ * go back to the heap only when the list is deleted. A block of 1 MiB or
+ * more is bulk memory (ugn_BulkAlloc) and holds as many nodes as its whole
+ * units take.
  *
  * Positions: -1 the first object, -2 the last, 0 the current one (the one
  * last added, found, cycled to, or the neighbour of the last removed),

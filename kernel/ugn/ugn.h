@@ -61,6 +61,16 @@ VYR_EXPORT void ugn_UntrackFile(const char *path);
 VYR_EXPORT void ugn_TrackProcessGroup(int group);
 VYR_EXPORT void ugn_CleanUpAfterSignal(void);
 
+/* Bulk memory (bulk.cpp): a zero-filled area of at least `size` bytes in
+ * whole units of UGN_BULK_UNIT bytes, aligned to one and offered to the
+ * system for huge pages, or null; *granted (may be null) receives its
+ * size. For large tables that fill up while a drawing is read: where huge
+ * pages are granted their first touch costs one page fault per unit rather
+ * than per 4 KiB page. ugn_BulkFree takes the size asked or granted. */
+#define UGN_BULK_UNIT ((size_t)2 << 20)
+VYR_EXPORT void *ugn_BulkAlloc(size_t size, size_t *granted);
+VYR_EXPORT void ugn_BulkFree(void *area, size_t size);
+
 /* Lower-cases ASCII letters in place (independent of the locale). */
 VYR_EXPORT void ugn_GetLower(char *string);
 

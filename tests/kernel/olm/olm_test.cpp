@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "kernel/ugn/ugn.h"
+
 namespace {
 
 class OlmTest : public vyrtest::KernelTest {
@@ -164,6 +166,28 @@ TEST_F(OlmTest, NodesAreReusedAndAddressesStayValid)
     EXPECT_EQ(olm_GetCount(l), 0);
     for (int i = 0; i < 9; ++i) add(l, OLM_LAST, i);
     EXPECT_EQ(l->blocks, blocks); /* no new block: the freed nodes were used */
+    olm_DeleteList(0, l);
+}
+
+/* A block of 1 MiB or more is a whole unit of bulk memory: all of it holds
+ * nodes (here 87,381 of 24 bytes), and the next block comes only after. */
+TEST_F(OlmTest, BulkBlocksHoldTheirWholeArea)
+{
+    OlmList *l = olm_CreateList(0, 8, 50000, nullptr);
+    ASSERT_NE(l, nullptr);
+    const int whole = int((UGN_BULK_UNIT - 16) / l->node_size);
+    for (int i = 0; i <= whole; ++i) {
+        const long long v = i;
+        ASSERT_NE(olm_AddObject(0, l, OLM_LAST, &v), nullptr);
+        int blocks = 0;
+        if (i == whole - 1 || i == whole) {
+            for (void *b = l->blocks; b; b = *static_cast<void **>(b)) ++blocks;
+            EXPECT_EQ(blocks, i < whole ? 1 : 2) << i + 1 << " objects";
+        }
+    }
+    long long expected = 0;
+    for (void *o; (o = olm_CycleList(0, l)); ++expected) ASSERT_EQ(*static_cast<long long *>(o), expected);
+    EXPECT_EQ(expected, whole + 1);
     olm_DeleteList(0, l);
 }
 

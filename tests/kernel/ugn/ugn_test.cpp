@@ -174,6 +174,29 @@ TEST_F(UgnTest, ByteOperations)
     EXPECT_EQ(memcmp(down, expect_down, 6), 0);
 }
 
+/* Bulk areas come in whole aligned units, zero-filled to their last byte. */
+TEST_F(UgnTest, BulkAreasAreWholeAlignedZeroedUnits)
+{
+    const size_t unit = UGN_BULK_UNIT;
+    const struct {
+        size_t asked, granted;
+    } cases[] = {{1, unit}, {unit, unit}, {unit + 1, 2 * unit}, {5 * unit / 2, 3 * unit}};
+    for (const auto &c : cases) {
+        size_t granted = 0;
+        unsigned char *area = static_cast<unsigned char *>(ugn_BulkAlloc(c.asked, &granted));
+        ASSERT_NE(area, nullptr) << c.asked;
+        EXPECT_EQ(granted, c.granted) << c.asked;
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(area) % unit, 0u) << c.asked;
+        EXPECT_EQ(area[0] | area[granted / 2] | area[granted - 1], 0) << c.asked;
+        area[granted - 1] = 1;
+        ugn_BulkFree(area, c.asked);
+    }
+    size_t granted = 7;
+    EXPECT_EQ(ugn_BulkAlloc(0, &granted), nullptr);
+    EXPECT_EQ(granted, 0u);
+    ugn_BulkFree(nullptr, unit);
+}
+
 } // namespace
 
 namespace {
