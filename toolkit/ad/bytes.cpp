@@ -166,6 +166,10 @@ void rd3double(double *out)
 
 double zt_atof(const char *text) { return zt_atofn(text, std::strlen(text)); }
 
+/* Powers of ten a double holds exactly. */
+constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 double zt_atofn(const char *text, size_t n)
 {
     const char *end = text + n;
@@ -173,6 +177,31 @@ double zt_atofn(const char *text, size_t n)
     while (p < end && (*p == ' ' || *p == '\t')) ++p;
     bool neg = false;
     if (p < end && (*p == '+' || *p == '-')) neg = *p++ == '-';
+    /* The common number, digits with a point and no exponent whose digits
+     * make an integer of 53 bits at most: that integer and the power of ten
+     * are exact, so their quotient is the correctly rounded value, the one
+     * from_chars gives too. */
+    uint64_t m = 0;
+    int digits = 0, fraction = 0;
+    bool point = false;
+    const char *q = p;
+    for (; q < end && digits <= 19; ++q) {
+        const unsigned d = static_cast<unsigned>(static_cast<unsigned char>(*q)) - '0';
+        if (d <= 9) {
+            m = m * 10 + d;
+            ++digits;
+            fraction += point;
+        } else if (*q == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits > 0 && digits <= 19 && m <= (uint64_t{1} << 53) && fraction <= 22 &&
+        (q == end || (*q != 'e' && *q != 'E'))) {
+        const double v = static_cast<double>(m) / kExactPow10[fraction];
+        return neg ? -v : v;
+    }
     double v = 0.0;
     auto r = std::from_chars(p, end, v);
     if (r.ec == std::errc::result_out_of_range) {
