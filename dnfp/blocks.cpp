@@ -426,6 +426,9 @@ int dnfp__DefineBlock(db_ptr block, const char *name, const handle8 *handle)
         }
     }
     dnfp__HandleText(handle, record.handle);
+    /* The list starts with blocks of one record; its blocks double so that
+     * 20,000 block definitions cost 15 allocations, not 20,000. */
+    olm_GrowBlockFactor(dnfp__BlockList);
     if (!olm_AddObject(0, dnfp__BlockList, OLM_LAST, &record))
         return mpm__SetError(0, DNFP_MALLOC_ERR, MPM_ERROR);
     return 0;

@@ -11,7 +11,6 @@
 
 #include "kernel/mda/mda_int.h"
 #include "kernel/olm/olm.h"
-#include "kernel/ugn/ugn.h"
 
 namespace {
 
@@ -29,9 +28,6 @@ MdaBackRec read_rec(MdaModel *m, db_ptr ptr)
 }
 
 OlmList *list_of(const MdaBackRec &r) { return reinterpret_cast<OlmList *>(r.value); }
-
-/* The largest block of a parent list: one unit of bulk memory (olm.h). */
-int max_parent_block(const OlmList *l) { return int((UGN_BULK_UNIT - 64) / l->node_size); }
 
 int32_t add_parent(db_ptr parent, db_ptr child)
 {
@@ -52,13 +48,10 @@ int32_t add_parent(db_ptr parent, db_ptr child)
         r.count = 2;
     } else {
         OlmList *l = list_of(r);
-        /* A full list takes its next block as large as itself, so blocks
-         * double up to one unit of bulk memory: a layer or a line type
-         * collects one parent per entity, and blocks of 5 would cost a
+        /* Blocks double up to one unit of bulk memory: a layer or a line
+         * type collects one parent per entity, and blocks of 5 would cost a
          * heap allocation per 5 of them and a page fault per 170. */
-        const int most = max_parent_block(l);
-        if (!l->free_nodes && l->block_factor < most && l->count > l->block_factor)
-            olm_SetBlockFactor(0, l, l->count < most ? l->count : most);
+        olm_GrowBlockFactor(l);
         if (!olm_AddObject(0, l, OLM_LAST, &parent)) return mda__Error(MDA_PAR_LIST_ERR);
     }
     return mda_WriteAppData(m->backstore, child, &r);

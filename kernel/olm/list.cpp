@@ -5,6 +5,7 @@
 #include "kernel/olm/olm.h"
 
 #include <assert.h>
+#include <limits.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -151,6 +152,15 @@ int olm_SetBlockFactor(int options, OlmList *list, int block_factor)
     if (block_factor < 1) return mpm__SetError(0, OLM_INVALIDSIZE, MPM_ERROR, block_factor);
     list->block_factor = block_factor;
     return 0;
+}
+
+void olm_GrowBlockFactor(OlmList *list)
+{
+    if (!list || list->free_nodes || list->node_size == 0) return;
+    const size_t fit = (UGN_BULK_UNIT - sizeof(Block)) / list->node_size;
+    const int most = fit < size_t(INT_MAX) ? int(fit) : INT_MAX;
+    if (list->count > list->block_factor && list->block_factor < most)
+        list->block_factor = list->count < most ? list->count : most;
 }
 
 void *olm_AddObject(int options, OlmList *list, int position, const void *object)

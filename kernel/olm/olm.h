@@ -55,6 +55,12 @@ VYR_EXPORT OlmList *olm_CreateList(int options, int object_size, int block_facto
  * blocks. */
 VYR_EXPORT int olm_SetBlockFactor(int options, OlmList *list, int block_factor);
 
+/* For a list that may grow long: when no free node is left and the list
+ * holds more objects than a block has nodes, the block factor becomes the
+ * list's count (so the next block doubles it), up to the nodes that fill
+ * one unit of bulk memory. Call it before adding. */
+VYR_EXPORT void olm_GrowBlockFactor(OlmList *list);
+
 /* Stores a copy of `object` (size bytes; null leaves the copy uninitialised)
  * and returns its address, or null. Position -1 inserts before the first,
  * -2 after the last, 0 before the current object (appends to an empty list),

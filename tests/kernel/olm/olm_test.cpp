@@ -191,6 +191,32 @@ TEST_F(OlmTest, BulkBlocksHoldTheirWholeArea)
     olm_DeleteList(0, l);
 }
 
+/* A list that grows its block factor before each addition doubles: 100
+ * objects take 8 blocks, not 100. With 64 KiB objects the block of 16
+ * reaches 1 MiB and becomes a bulk unit holding 31, the most a block then
+ * gets: 1, 1, 2, 4, 8, 31, 31, 31. */
+TEST_F(OlmTest, GrowingBlockFactorsDouble)
+{
+    for (int size : {8, 65536}) {
+        OlmList *l = olm_CreateList(0, size, 1, nullptr);
+        ASSERT_NE(l, nullptr);
+        std::vector<unsigned char> object(size_t(size), 0);
+        for (int i = 0; i < 100; ++i) {
+            object[0] = static_cast<unsigned char>(i);
+            olm_GrowBlockFactor(l);
+            ASSERT_NE(olm_AddObject(0, l, OLM_LAST, object.data()), nullptr);
+        }
+        int blocks = 0;
+        for (void *b = l->blocks; b; b = *static_cast<void **>(b)) ++blocks;
+        EXPECT_EQ(blocks, 8) << size;
+        EXPECT_EQ(l->block_factor, size == 8 ? 64 : 31) << size;
+        int i = 0;
+        for (void *o; (o = olm_CycleList(0, l)); ++i) ASSERT_EQ(*static_cast<unsigned char *>(o), i) << size;
+        EXPECT_EQ(i, 100);
+        olm_DeleteList(0, l);
+    }
+}
+
 TEST_F(OlmTest, LargeObjectsAndUninitialisedCopies)
 {
     struct Big {
