@@ -7,13 +7,13 @@
  * 2 MiB slabs; ztvm_free of a piece does nothing (its room comes back when
  * the arena is destroyed). Every live slab is registered in one sorted
  * table, so that ztvm_free can tell a piece from a heap block. A slab is
- * mapped from the kernel, aligned to its size and offered as one huge page:
+ * mapped from the kernel in huge pages (platform/base/VyrHugePages):
  * a large drawing fills tens of megabytes of slabs, and faulting them in
  * 4 KiB pages cost more than filling them. Fresh mappings are zero-filled
  * and their untouched pages cost nothing, so a slab is never cleared here. */
 #include "toolkit/zt/zt.h"
 
-#include <sys/mman.h>
+#include "platform/base/VyrHugePages.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -94,25 +94,7 @@ size_t droprange(unsigned char *slab)
     return size;
 }
 
-constexpr size_t kSlab = 2u << 20;
-
-/* A zero-filled slab of n bytes (a multiple of kSlab) aligned to kSlab, or
- * null: a mapping of n + kSlab bytes trimmed at both ends. */
-unsigned char *newslab(size_t n)
-{
-    if (n > SIZE_MAX - kSlab) return nullptr;
-    void *m = mmap(nullptr, n + kSlab, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (m == MAP_FAILED) return nullptr;
-    const uintptr_t u = reinterpret_cast<uintptr_t>(m);
-    const uintptr_t start = (u + kSlab - 1) & ~static_cast<uintptr_t>(kSlab - 1);
-    if (start > u) munmap(m, start - u);
-    munmap(reinterpret_cast<void *>(start + n), u + kSlab - start);
-    unsigned char *slab = reinterpret_cast<unsigned char *>(start);
-#ifdef MADV_HUGEPAGE
-    madvise(slab, n, MADV_HUGEPAGE);
-#endif
-    return slab;
-}
+constexpr size_t kSlab = VYR_HUGE_PAGE;
 
 } // namespace
 
@@ -132,10 +114,10 @@ int ztvm_arenareserve(ZtArena *a, size_t size)
     size = (size + 15) & ~static_cast<size_t>(15);
     if (!a->slab || a->used + size > a->size) {
         const size_t n = (size + 16 + kSlab - 1) / kSlab * kSlab;
-        unsigned char *s = newslab(n);
+        unsigned char *s = static_cast<unsigned char *>(VyrHugePagesMap(n));
         if (!s) return 0;
         if (!addrange(s, n)) {
-            munmap(s, n);
+            VyrHugePagesUnmap(s, n);
             return 0;
         }
         std::memcpy(s, &a->slab, sizeof a->slab);
@@ -160,7 +142,7 @@ void ztvm_arenadestroy(ZtArena *a)
     while (a->slab) {
         unsigned char *prev;
         std::memcpy(&prev, a->slab, sizeof prev);
-        munmap(a->slab, droprange(a->slab));
+        VyrHugePagesUnmap(a->slab, droprange(a->slab));
         a->slab = prev;
     }
     std::free(a);
