@@ -61,20 +61,8 @@ namespace {
 
 /* The slot arrays of a large table are bulk memory (a drawing of 300,000
  * handles touches some 20 MB of them while the table doubles). */
-constexpr size_t kBulkMin = UGN_BULK_UNIT / 2;
-
-void *slots_alloc(size_t bytes)
-{
-    return bytes >= kBulkMin ? ugn_BulkAlloc(bytes, nullptr) : calloc(1, bytes);
-}
-
-void slots_free(void *slots, size_t bytes)
-{
-    if (bytes >= kBulkMin)
-        ugn_BulkFree(slots, bytes);
-    else
-        free(slots);
-}
+void *slots_alloc(size_t bytes) { return ugn_BigAlloc(bytes, nullptr); }
+void slots_free(void *slots, size_t bytes) { ugn_BigFree(slots, bytes); }
 
 bool allocate_slots(DnfpHandleMap *map, size_t capacity)
 {

@@ -24,11 +24,8 @@ namespace {
 
 struct Block {
     Block *next;
-    size_t bulk; /* bytes of the bulk area the block is, 0 when from malloc */
+    size_t bytes; /* as granted by ugn_BigAlloc */
 };
-
-/* A block of this many bytes or more is bulk memory (whole units). */
-constexpr size_t kBulkMin = UGN_BULK_UNIT / 2;
 
 constexpr size_t kHeader = sizeof(OlmNode);
 
@@ -44,18 +41,14 @@ bool grow(OlmList *list)
         fail(OLM_NOMEMORY);
         return false;
     }
-    const size_t bytes = sizeof(Block) + factor * list->node_size;
-    size_t bulk = 0;
-    Block *b = bytes >= kBulkMin ? static_cast<Block *>(ugn_BulkAlloc(bytes, &bulk)) : nullptr;
-    if (b)
-        factor = (bulk - sizeof(Block)) / list->node_size; /* the whole area */
-    else
-        b = static_cast<Block *>(malloc(bytes));
+    size_t bytes = sizeof(Block) + factor * list->node_size;
+    Block *b = static_cast<Block *>(ugn_BigAlloc(bytes, &bytes));
     if (!b) {
         fail(OLM_NOMEMORY);
         return false;
     }
-    b->bulk = bulk;
+    factor = (bytes - sizeof(Block)) / list->node_size; /* a bulk block's whole area */
+    b->bytes = bytes;
     b->next = static_cast<Block *>(list->blocks);
     list->blocks = b;
     char *base = reinterpret_cast<char *>(b + 1);
@@ -278,10 +271,7 @@ int olm_DeleteList(int options, OlmList *list)
     Block *b = static_cast<Block *>(list->blocks);
     while (b) {
         Block *next = b->next;
-        if (b->bulk)
-            ugn_BulkFree(b, b->bulk);
-        else
-            free(b);
+        ugn_BigFree(b, b->bytes);
         b = next;
     }
     free(list);

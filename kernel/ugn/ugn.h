@@ -71,6 +71,14 @@ VYR_EXPORT void ugn_CleanUpAfterSignal(void);
 VYR_EXPORT void *ugn_BulkAlloc(size_t size, size_t *granted);
 VYR_EXPORT void ugn_BulkFree(void *area, size_t size);
 
+/* A zero-filled block of at least `size` bytes for a table that may grow
+ * large: bulk memory from UGN_BIG_MIN bytes up, the C heap below; null when
+ * none is left. *granted (may be null) receives the usable size (whole units
+ * for bulk memory, else `size`). ugn_BigFree takes the size asked or granted. */
+#define UGN_BIG_MIN (UGN_BULK_UNIT / 2)
+VYR_EXPORT void *ugn_BigAlloc(size_t size, size_t *granted);
+VYR_EXPORT void ugn_BigFree(void *block, size_t size);
+
 /* Lower-cases ASCII letters in place (independent of the locale). */
 VYR_EXPORT void ugn_GetLower(char *string);
 

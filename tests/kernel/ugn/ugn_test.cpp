@@ -197,6 +197,32 @@ TEST_F(UgnTest, BulkAreasAreWholeAlignedZeroedUnits)
     ugn_BulkFree(nullptr, unit);
 }
 
+/* Big blocks: under the threshold a heap block of the size asked, from it up
+ * whole aligned units; zero-filled either way and freed by the size asked. */
+TEST_F(UgnTest, BigBlocksTakeBulkMemoryFromHalfAUnit)
+{
+    const size_t unit = UGN_BULK_UNIT, min = UGN_BIG_MIN;
+    const struct {
+        size_t asked, granted;
+        bool bulk;
+    } cases[] = {{0, 0, false},     {1, 1, false},      {min - 1, min - 1, false},
+                 {min, unit, true}, {unit, unit, true}, {unit + 1, 2 * unit, true}};
+    for (const auto &c : cases) {
+        size_t granted = 7;
+        unsigned char *block = static_cast<unsigned char *>(ugn_BigAlloc(c.asked, &granted));
+        ASSERT_NE(block, nullptr) << c.asked;
+        EXPECT_EQ(granted, c.granted) << c.asked;
+        if (c.bulk) { EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % unit, 0u) << c.asked; }
+        if (granted) {
+            EXPECT_EQ(block[0] | block[granted / 2] | block[granted - 1], 0) << c.asked;
+            block[granted - 1] = 1;
+        }
+        ugn_BigFree(block, c.asked);
+    }
+    ugn_BigFree(nullptr, 1);
+    ugn_BigFree(nullptr, min);
+}
+
 } // namespace
 
 namespace {
