@@ -55,41 +55,57 @@ Buffer g_stored; /* a stored (packed) image */
 /* Most bytes packing n bytes can take. */
 size_t pack_bound(size_t n) { return n + 4 * (n / (8 * 65535) + 2); }
 
+uint64_t word_at(const unsigned char *p, size_t i)
+{
+    uint64_t w;
+    std::memcpy(&w, p + 8 * i, 8);
+    return w;
+}
+
 /* Packs n bytes (a multiple of 8) as tokens {literal words, zero words,
- * literals}; returns the packed length. */
+ * literals}; returns the packed length. Zero runs, most of an image, are
+ * skipped four words at a time. */
 size_t pack(const unsigned char *src, size_t n, unsigned char *dst)
 {
     const size_t words = n / 8;
     unsigned char *out = dst;
     size_t i = 0;
     while (i < words) {
-        size_t lit = i;
-        uint64_t w;
-        while (i < words && i - lit < 65535 && (std::memcpy(&w, src + 8 * i, 8), w != 0)) ++i;
-        size_t nlit = i - lit, zero = i;
-        while (i < words && i - zero < 65535 && (std::memcpy(&w, src + 8 * i, 8), w == 0)) ++i;
-        uint16_t t[2] = {uint16_t(nlit), uint16_t(i - zero)};
+        const size_t lit = i, lit_end = words - lit < 65535 ? words : lit + 65535;
+        while (i < lit_end && word_at(src, i) != 0) ++i;
+        const size_t zero = i, zero_end = words - zero < 65535 ? words : zero + 65535;
+        while (zero_end - i >= 4 &&
+               (word_at(src, i) | word_at(src, i + 1) | word_at(src, i + 2) | word_at(src, i + 3)) == 0)
+            i += 4;
+        while (i < zero_end && word_at(src, i) == 0) ++i;
+        const uint16_t t[2] = {uint16_t(zero - lit), uint16_t(i - zero)};
         std::memcpy(out, t, 4);
-        std::memcpy(out + 4, src + 8 * lit, 8 * nlit);
-        out += 4 + 8 * nlit;
+        std::memcpy(out + 4, src + 8 * lit, 8 * (zero - lit));
+        out += 4 + 8 * (zero - lit);
     }
     return size_t(out - dst);
 }
 
 /* Unpacks exactly n bytes from at most len packed bytes; false when the
- * stream is short or overruns n. */
+ * stream is short or overruns n. The image is cleared first and only the
+ * literals are copied, short ones a word at a time: an image has a dozen
+ * runs of a few words, and a library call per run cost more than the run. */
 bool unpack(const unsigned char *src, size_t len, unsigned char *dst, size_t n)
 {
+    std::memset(dst, 0, n);
     size_t in = 0, out = 0;
     while (out < n) {
         uint16_t t[2];
         if (len - in < 4) return false;
         std::memcpy(t, src + in, 4);
         in += 4;
-        size_t lit = size_t(t[0]) * 8, zero = size_t(t[1]) * 8;
+        const size_t lit = size_t(t[0]) * 8, zero = size_t(t[1]) * 8;
         if ((lit == 0 && zero == 0) || lit > len - in || lit + zero > n - out) return false;
-        std::memcpy(dst + out, src + in, lit);
-        std::memset(dst + out + lit, 0, zero);
+        if (lit <= 32) {
+            for (size_t k = 0; k < lit; k += 8) std::memcpy(dst + out + k, src + in + k, 8);
+        } else {
+            std::memcpy(dst + out, src + in, lit);
+        }
         in += lit;
         out += lit + zero;
     }
