@@ -106,7 +106,10 @@ PromisedName &promise_at(db_ptr reserved)
 int block_pointer(const handle8 *handle, db_ptr *out)
 {
     const uint64_t key = dnfp__HandleNumber(handle);
-    if (key != 0 && !g_names.byhandle) g_names.byhandle = dnfp__NewHandleMap();
+    if (key != 0 && !g_names.byhandle) {
+        g_names.byhandle = dnfp__NewHandleMap();
+        dnfp__ReserveHandleMap(g_names.byhandle, size_t(adNumBlockheaders(dnfp_g.drawing)));
+    }
     int added = 0;
     uint32_t *known =
         key != 0 && g_names.byhandle ? dnfp__HandleMapEnter(g_names.byhandle, key, &added) : nullptr;

@@ -81,13 +81,14 @@ bool allocate_slots(DnfpHandleMap *map, size_t capacity)
     return true;
 }
 
-/* Doubles the table, entering every key again. */
-bool grow(DnfpHandleMap *map)
+/* Moves the table to `capacity` slots (a larger power of two), entering
+ * every key again. */
+bool resize(DnfpHandleMap *map, size_t capacity)
 {
     uint64_t *keys = map->keys;
     uint32_t *values = map->values;
     const size_t old = map->capacity;
-    if (old > SIZE_MAX / 2 / sizeof(uint64_t) || !allocate_slots(map, old * 2)) return false;
+    if (!allocate_slots(map, capacity)) return false;
     const size_t mask = map->capacity - 1;
     for (size_t i = 0; i < old; ++i) {
         if (!keys[i]) continue;
@@ -99,6 +100,11 @@ bool grow(DnfpHandleMap *map)
     slots_free(keys, old * sizeof *keys);
     slots_free(values, old * sizeof *values);
     return true;
+}
+
+bool grow(DnfpHandleMap *map)
+{
+    return map->capacity <= SIZE_MAX / 2 / sizeof(uint64_t) && resize(map, map->capacity * 2);
 }
 
 } // namespace
@@ -138,6 +144,14 @@ void dnfp__FreeHandleMap(DnfpHandleMap *map)
     slots_free(map->keys, map->capacity * sizeof *map->keys);
     slots_free(map->values, map->capacity * sizeof *map->values);
     free(map);
+}
+
+void dnfp__ReserveHandleMap(DnfpHandleMap *map, size_t count)
+{
+    if (!map || count > SIZE_MAX / 8 / sizeof(uint64_t)) return;
+    size_t capacity = map->capacity;
+    while ((map->count + count + 1) * 4 > capacity * 3) capacity *= 2;
+    if (capacity > map->capacity) resize(map, capacity);
 }
 
 size_t dnfp__HandleMapCount(const DnfpHandleMap *map) { return map->count + (map->has_null ? 1 : 0); }

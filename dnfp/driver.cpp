@@ -609,6 +609,14 @@ int dnfp_ParseFile(unsigned options, const char *path, void *file_type_info, Dnf
              * headers and objects before the model grows. Where memory runs
              * out the index simply stays whole. */
             if (!adDropEntityHandles(d)) adErrorClear();
+            /* Nearly every record with a handle is entered in the map of
+             * entity pointers: make room at once for those of the entity
+             * lists and objects, and four per block header (its record, the
+             * block's begin and end, and at least one entity in it). */
+            const size_t blocks = size_t(adNumBlockheaders(d));
+            dnfp__ReserveHandleMap(dnfp__EntPtrMap, size_t(adNumEntities(adModelSpaceEntityList(d))) +
+                                                        size_t(adNumEntities(adPaperSpaceEntityList(d))) +
+                                                        size_t(adNumObjects(d)) + 4 * blocks);
             status = dnfp__DispatchSection(kind == AD_FILE_DWG ? 8u : 0u);
         }
     }

@@ -115,8 +115,9 @@ TEST_F(Create, GroupIdentifiersCompareAsUnsignedWords)
 }
 
 /* Keys as a drawing gives them (ascending runs, the extremes, scattered
- * large numbers), enough to make the table grow several times, checked
- * against std::map; the null handle is a key like any other. */
+ * large numbers), enough to make the table grow several times and moved
+ * midway by a reservation, checked against std::map; the null handle is a
+ * key like any other. */
 TEST(HandleMap, EnteredKeysAreFoundWithTheirValuesThroughGrowth)
 {
     DnfpHandleMap *map = dnfp__NewHandleMap();
@@ -129,7 +130,10 @@ TEST(HandleMap, EnteredKeysAreFoundWithTheirValuesThroughGrowth)
         x ^= x << 13, x ^= x >> 7, x ^= x << 17;
         keys.push_back(x & (i % 2 ? ~0ull : 0xFFFFF000ull));
     }
-    for (uint64_t k : keys) {
+    dnfp__ReserveHandleMap(map, SIZE_MAX); /* no room for that: the map stays as it is */
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const uint64_t k = keys[i];
+        if (i == keys.size() / 2) dnfp__ReserveHandleMap(map, keys.size());
         int added = -1;
         uint32_t *value = dnfp__HandleMapEnter(map, k, &added);
         ASSERT_NE(value, nullptr);
