@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Fields.h"
 #include "toolkit/fixture.h"
 
 inline double rad(double deg) { return deg * M_PI / 180.0; }

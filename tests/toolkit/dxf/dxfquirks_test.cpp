@@ -56,10 +56,9 @@ TEST_F(Quirks, VersionRules)
         ASSERT_NE(Load(Version(v) + Section("ENTITIES", P(0, "LINE") + P(5, "2A") + P(8, "0")) + Eof()),
                   nullptr)
             << v;
-        EXPECT_EQ(adFileVersionLoaded(dwg), AD_ACAD11);
-        EXPECT_STREQ(adHeaderPointer(dwg)->acadver, "AC1009");
-        EXPECT_EQ(dwg->invalidversion, 1);
-        EXPECT_EQ(dwg->addhandles_ents, 1);
+        ExpectFields({VYR_F(adFileVersionLoaded(dwg), AD_ACAD11),
+                      VYR_F(adHeaderPointer(dwg)->acadver, "AC1009"), VYR_F(dwg->invalidversion, 1),
+                      VYR_F(dwg->addhandles_ents, 1)});
         EXPECT_EQ(adNumEntities(adModelSpaceEntityList(dwg)), 1);
     }
     /* too new for the toolkit: 309, the client converts such files */
@@ -95,32 +94,23 @@ TEST_F(Quirks, HeaderVariables)
                        P(70, "513") + P(9, "$HANDSEED") + P(5, "ABC") + P(9, "$CLAYER") + P(8, "Nowhere");
     ASSERT_NE(Load(Header(vars) + Eof()), nullptr) << adError();
     const AdHeader *h = adHeaderPointer(dwg);
-    EXPECT_STREQ(h->acadver, "AC1015"); /* cut to 6 characters */
-    EXPECT_EQ(adFileVersionLoaded(dwg), AD_ACAD2000);
-    EXPECT_DOUBLE_EQ(h->limmin[0], 5);
-    EXPECT_DOUBLE_EQ(h->limmin[1], 0);
-    EXPECT_DOUBLE_EQ(h->ltscale, 1.0); /* no value: the default stays */
+    ExpectFields({VYR_F(h->acadver, "AC1015"), /* cut to 6 characters */
+                  VYR_F(adFileVersionLoaded(dwg), AD_ACAD2000), VYR_F(h->limmin[0], 5),
+                  VYR_F(h->limmin[1], 0), VYR_F(h->ltscale, 1.0) /* no value: the default stays */});
     EXPECT_EQ(std::string(h->dimpost), std::string(15, 'p'));
-    EXPECT_EQ(h->tdcreate[0], INT32_MAX);
-    EXPECT_EQ(h->tdupdate[0], INT32_MIN);
-    EXPECT_EQ(h->tdindwg[0], INT32_MAX);
-    EXPECT_EQ(h->tdusrtimer[0], INT32_MIN);
-    EXPECT_EQ(h->dwgcodepage, 30); /* an unknown name keeps the default */
-    EXPECT_EQ(h->useri[4], -5);
-    EXPECT_DOUBLE_EQ(h->userr[0], 7.25);
-    EXPECT_EQ(h->pdmode, 34);     /* an integer written with a real code */
-    EXPECT_EQ(h->dimtol, 1);      /* the low 8 bits */
-    EXPECT_EQ(HV(h->clayer), 0u); /* no such layer */
+    ExpectFields({VYR_F(h->tdcreate[0], INT32_MAX), VYR_F(h->tdupdate[0], INT32_MIN),
+                  VYR_F(h->tdindwg[0], INT32_MAX), VYR_F(h->tdusrtimer[0], INT32_MIN),
+                  VYR_F(h->dwgcodepage, 30), /* an unknown name keeps the default */
+                  VYR_F(h->useri[4], -5), VYR_F(h->userr[0], 7.25),
+                  VYR_F(h->pdmode, 34), /* an integer written with a real code */
+                  VYR_F(h->dimtol, 1),  /* the low 8 bits */
+                  VYR_F(HV(h->clayer), 0u) /* no such layer */});
     EXPECT_GE(HV(h->handseed), 0xABCu);
     /* defaults of the public DXF reference */
     ASSERT_NE(Load(Version("AC1015") + Eof()), nullptr);
     h = adHeaderPointer(dwg);
-    EXPECT_EQ(h->dwgcodepage, 30);
-    EXPECT_EQ(h->handling, 1);
-    EXPECT_DOUBLE_EQ(h->dimtxt, 0.18);
-    EXPECT_DOUBLE_EQ(h->dimaltf, 25.4);
-    EXPECT_EQ(h->splinesegs, 8);
-    EXPECT_PT(h->ucsxdir, 1, 0, 0);
+    ExpectFields({VYR_F(h->dwgcodepage, 30), VYR_F(h->handling, 1), VYR_F(h->dimtxt, 0.18),
+                  VYR_F(h->dimaltf, 25.4), VYR_F(h->splinesegs, 8), VYR_PT(h->ucsxdir, 1, 0, 0)});
     EXPECT_EQ(HV(h->clayer), HV(adHeaderPointer(dwg)->clayer));
     unsigned char zero[8];
     ASSERT_TRUE(adFindLayerByName(dwg, "0", zero));
@@ -596,10 +586,8 @@ TEST_F(Quirks, MissingArrowheadBlocksAreCreatedOnRequest)
     /* BLOCK, three lines, ENDBLK; the spaces stay the last two headers */
     std::vector<Ent> e = Entities(adEntityList(dwg, open));
     ASSERT_EQ(e.size(), 5u);
-    EXPECT_EQ(e[0].h.enttype, AD_ENT_BLOCK);
-    EXPECT_EQ(e[1].h.enttype, AD_ENT_LINE);
-    EXPECT_EQ(e[1].h.color, 0);
-    EXPECT_EQ(e[4].h.enttype, AD_ENT_ENDBLK);
+    ExpectFields({VYR_F(e[0].h.enttype, AD_ENT_BLOCK), VYR_F(e[1].h.enttype, AD_ENT_LINE),
+                  VYR_F(e[1].h.color, 0), VYR_F(e[4].h.enttype, AD_ENT_ENDBLK)});
     std::vector<AdBlockheader> b;
     AdBlockheader r;
     adStartBlockheaderGet(dwg);

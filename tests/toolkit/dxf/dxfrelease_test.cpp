@@ -45,12 +45,9 @@ TEST_F(Release, AC1009WithoutHandles)
     EXPECT_EQ(adFileVersionLoaded(dwg), AD_ACAD11);
     EXPECT_EQ(dwg->addhandles_ents, 1);
     const AdHeader *h = adHeaderPointer(dwg);
-    EXPECT_EQ(h->handling, 0);
-    EXPECT_EQ(h->visretain, 0);
-    EXPECT_EQ(h->celtypeindex, 32766);
-    EXPECT_EQ(h->tdcreate[0], 2448000);
-    EXPECT_EQ(h->tdcreate[1], 3 * 3600000);
-    EXPECT_EQ(HV(h->celtype), HV(dwg->byblockltype));
+    ExpectFields({VYR_F(h->handling, 0), VYR_F(h->visretain, 0), VYR_F(h->celtypeindex, 32766),
+                  VYR_F(h->tdcreate[0], 2448000), VYR_F(h->tdcreate[1], 3 * 3600000),
+                  VYR_F(HV(h->celtype), HV(dwg->byblockltype))});
     EXPECT_EQ(HV(h->dimblkhandle), Handle(adFindBlockheaderByName, "TICK"));
     EXPECT_EQ(adDxfQualityFlags(dwg), 0x1u | 0x2 | 0x4 | 0x8 | 0x20 | 0x40 | 0x80 | 0x100);
 
@@ -58,12 +55,9 @@ TEST_F(Release, AC1009WithoutHandles)
        Continuous added */
     std::vector<AdLinetype> lt = All<AdLinetype>(adStartLinetypeGet, adGetLinetype);
     ASSERT_EQ(lt.size(), 4u);
-    EXPECT_STREQ(lt[0].name, "BYLAYER");
-    EXPECT_STREQ(lt[1].name, "BYBLOCK");
-    EXPECT_STREQ(lt[2].name, "DOT");
-    EXPECT_STREQ(lt[2].text, "Dots again");
-    EXPECT_EQ(lt[2].numdashes, 0);
-    EXPECT_STREQ(lt[3].name, "Continuous");
+    ExpectFields({VYR_F(lt[0].name, "BYLAYER"), VYR_F(lt[1].name, "BYBLOCK"), VYR_F(lt[2].name, "DOT"),
+                  VYR_F(lt[2].text, "Dots again"), VYR_F(lt[2].numdashes, 0),
+                  VYR_F(lt[3].name, "Continuous")});
     EXPECT_EQ(HV(dwg->bylayerltype), HV(lt[0].handle));
 
     /* layer "0" added at the head; a name with '|' and VISRETAIN 0 gets
@@ -101,11 +95,8 @@ TEST_F(Release, AC1009WithoutHandles)
 
     std::vector<AdBlockheader> bh = All<AdBlockheader>(adStartBlockheaderGet, adGetBlockheader);
     ASSERT_EQ(bh.size(), 4u);
-    EXPECT_STREQ(bh[0].name, "TICK");
-    EXPECT_STREQ(bh[1].name, "TAGGED");
-    EXPECT_EQ(bh[1].flag, 2);
-    EXPECT_STREQ(bh[2].name, "*Model_Space");
-    EXPECT_STREQ(bh[3].name, "*Paper_Space");
+    ExpectFields({VYR_F(bh[0].name, "TICK"), VYR_F(bh[1].name, "TAGGED"), VYR_F(bh[1].flag, 2),
+                  VYR_F(bh[2].name, "*Model_Space"), VYR_F(bh[3].name, "*Paper_Space")});
     std::vector<Ent> tagged = Entities(bh[1].entitylist);
     ASSERT_EQ(tagged.size(), 4u);
     EXPECT_EQ(tagged[1].h.enttype, AD_ENT_ATTDEF);
@@ -125,11 +116,9 @@ TEST_F(Release, AC1009WithoutHandles)
     EXPECT_DOUBLE_EQ(ms[3]->arc.endang, rad(270));
     EXPECT_PT(ms[5]->solid.pt3, 1, 1, 1);
     EXPECT_EQ(HV(ms[6]->text.stylehandle), Handle(adFindShapefileByName, "ROMANS"));
-    EXPECT_STREQ(ms[7]->shape.shapename, "ARROW");
-    EXPECT_EQ(ms[8].h.enttype, AD_ENT_LINE3D);
-    EXPECT_PT(ms[8]->line3d.pt1, 1, 1, 1);
-    EXPECT_EQ(ms[9]->face3d.invisflags, 8);
-    EXPECT_EQ(ms[10].h.enttype, AD_ENT_INSERT);
+    ExpectFields({VYR_F(ms[7]->shape.shapename, "ARROW"), VYR_F(ms[8].h.enttype, AD_ENT_LINE3D),
+                  VYR_PT(ms[8]->line3d.pt1, 1, 1, 1), VYR_F(ms[9]->face3d.invisflags, 8),
+                  VYR_F(ms[10].h.enttype, AD_ENT_INSERT)});
     EXPECT_EQ(HV(ms[10]->insert.blockheaderhandle), HV(bh[1].handle));
     EXPECT_STREQ(ms[11]->attrib.attval, "42");
     EXPECT_EQ(ms[12].h.enttype, AD_ENT_SEQEND);
@@ -142,10 +131,8 @@ TEST_F(Release, AC1009WithoutHandles)
     EXPECT_DOUBLE_EQ(lw.constwidth, 0.2);
     EXPECT_EQ(Doubles(lw.vertblob), (std::vector<double>{0, 0, 4, 0, 4, 3}));
     /* a mesh stays as it is */
-    EXPECT_EQ(ms[14].h.enttype, AD_ENT_POLYLINE);
-    EXPECT_EQ(ms[14]->pline.flag, 16);
-    EXPECT_EQ(ms[15]->vertex.flag, 64);
-    EXPECT_EQ(ms[19].h.enttype, AD_ENT_SEQEND);
+    ExpectFields({VYR_F(ms[14].h.enttype, AD_ENT_POLYLINE), VYR_F(ms[14]->pline.flag, 16),
+                  VYR_F(ms[15]->vertex.flag, 64), VYR_F(ms[19].h.enttype, AD_ENT_SEQEND)});
     const AdEntDimension &dim = ms[20]->dim;
     EXPECT_EQ(HV(dim.blockheaderhandle), HV(bh[0].handle));
     EXPECT_EQ(HV(dim.dimstylehandle), HV(ds[0].handle));
@@ -163,16 +150,10 @@ TEST_F(Release, AC1009WithoutHandles)
     std::vector<Ent> ps = Entities(adPaperSpaceEntityList(dwg));
     ASSERT_EQ(ps.size(), 1u);
     const AdEntViewport &v = ps[0]->vport;
-    EXPECT_DOUBLE_EQ(v.width, 10);
-    EXPECT_EQ(v.id, 1);
-    EXPECT_DOUBLE_EQ(v.viewheight, 8);
-    EXPECT_DOUBLE_EQ(v.viewctr[0], 5);
-    EXPECT_DOUBLE_EQ(v.viewctr[1], 4);
-    EXPECT_PT(v.viewdir, 0, 0, 1);
-    EXPECT_EQ(v.circlezoom, 100);
-    EXPECT_EQ(v.statusflags, 128 | 96 | 0x200 | 0x2000);
-    EXPECT_DOUBLE_EQ(v.gridspacing[0], 1);
-    EXPECT_EQ(v.numfrozenlayers, 1);
+    ExpectFields({VYR_F(v.width, 10), VYR_F(v.id, 1), VYR_F(v.viewheight, 8), VYR_F(v.viewctr[0], 5),
+                  VYR_F(v.viewctr[1], 4), VYR_PT(v.viewdir, 0, 0, 1), VYR_F(v.circlezoom, 100),
+                  VYR_F(v.statusflags, 128 | 96 | 0x200 | 0x2000), VYR_F(v.gridspacing[0], 1),
+                  VYR_F(v.numfrozenlayers, 1)});
     EXPECT_EQ(Handles(v.frozenlayerblob), (std::vector<uint64_t>{HV(la[3].handle)}));
 
     /* the dictionaries and the STANDARD multiline style of newer files */
@@ -186,12 +167,10 @@ TEST_F(Release, AC1009PolylinesKeptWhenNotConverted)
     Load("ac1009.dxf");
     std::vector<Ent> ms = Entities(adModelSpaceEntityList(dwg));
     ASSERT_EQ(ms.size(), 26u);
-    EXPECT_EQ(ms[13].h.enttype, AD_ENT_POLYLINE);
-    EXPECT_DOUBLE_EQ(ms[13]->pline.startwidth, 0.2);
-    EXPECT_EQ(ms[14].h.enttype, AD_ENT_VERTEX);
-    EXPECT_PT(ms[15]->vertex.pt0, 4, 0, 0);
-    EXPECT_EQ(ms[17].h.enttype, AD_ENT_SEQEND);
-    EXPECT_EQ(adLwplineEnttype(dwg), 0); /* no class was needed */
+    ExpectFields({VYR_F(ms[13].h.enttype, AD_ENT_POLYLINE), VYR_F(ms[13]->pline.startwidth, 0.2),
+                  VYR_F(ms[14].h.enttype, AD_ENT_VERTEX), VYR_PT(ms[15]->vertex.pt0, 4, 0, 0),
+                  VYR_F(ms[17].h.enttype, AD_ENT_SEQEND),
+                  VYR_F(adLwplineEnttype(dwg), 0) /* no class was needed */});
 }
 
 TEST_F(Release, AC1012)
@@ -209,12 +188,9 @@ TEST_F(Release, AC1012)
     EXPECT_FALSE(adObjhandleIsNull(lt[3].handle));
     std::vector<Ent> ms = Entities(adModelSpaceEntityList(dwg));
     ASSERT_EQ(ms.size(), 5u);
-    EXPECT_EQ(ms[0].h.enttype, AD_ENT_ELLIPSE);
-    EXPECT_EQ(HV(ms[0].h.ltypehandle), 0x17u);
-    EXPECT_EQ(HV(ms[0].h.layerhandle), 0x11u);
-    EXPECT_DOUBLE_EQ(ms[0]->ellipse.startparam, 1.0);
-    EXPECT_STREQ(ms[1]->mtext.text, "R13 text");
-    EXPECT_EQ(ms[2].h.enttype, AD_ENT_BODY);
+    ExpectFields({VYR_F(ms[0].h.enttype, AD_ENT_ELLIPSE), VYR_F(HV(ms[0].h.ltypehandle), 0x17u),
+                  VYR_F(HV(ms[0].h.layerhandle), 0x11u), VYR_F(ms[0]->ellipse.startparam, 1.0),
+                  VYR_F(ms[1]->mtext.text, "R13 text"), VYR_F(ms[2].h.enttype, AD_ENT_BODY)});
     std::vector<unsigned char> a = Bytes(ms[2]->acis.acisblob);
     EXPECT_EQ(std::string(a.begin(), a.end()), "body data\n");
     EXPECT_EQ(ms[3].h.enttype, AD_ENT_XLINE);
@@ -233,10 +209,8 @@ TEST_F(Release, AC1014)
     Load("ac1014.dxf");
     EXPECT_EQ(adFileVersionLoaded(dwg), AD_ACAD14);
     const AdHeader *h = adHeaderPointer(dwg);
-    EXPECT_EQ(h->dimlunit, 5);
-    EXPECT_EQ(h->dimfrac, 2);
-    EXPECT_EQ(h->dwgcodepage, 38);
-    EXPECT_EQ(HV(h->clayer), 0x40u);
+    ExpectFields({VYR_F(h->dimlunit, 5), VYR_F(h->dimfrac, 2), VYR_F(h->dwgcodepage, 38),
+                  VYR_F(HV(h->clayer), 0x40u)});
     /* the second TABLES section is passed over; LAYER1 replaced Layer1 */
     std::vector<AdLayer> la = All<AdLayer>(adStartLayerGet, adGetLayer);
     ASSERT_EQ(la.size(), 2u);
