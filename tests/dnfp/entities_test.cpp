@@ -60,23 +60,15 @@ TEST_F(Entities, LineCarriesItsLayerByPointerAndItsHeaderFields)
     ASSERT_EQ(layers.size(), 1u);
     ASSERT_EQ(ltypes.size(), 1u);
     dxf_line l = Read<dxf_line>(lines[0]);
-    EXPECT_STREQ(l.dxfsubhdr.handle, "100");
-    EXPECT_STREQ(l.dxfsubhdr.owner_handle, "0");
-    EXPECT_STREQ(l.dxfhdr.lay_name, "Walls");
-    EXPECT_STREQ(l.dxfhdr.line_type, "DASHED");
+    ExpectFields({VYR_F(l.dxfsubhdr.handle, "100"), VYR_F(l.dxfsubhdr.owner_handle, "0"),
+                  VYR_F(l.dxfhdr.lay_name, "Walls"), VYR_F(l.dxfhdr.line_type, "DASHED")});
     EXPECT_EQ(l.dxfhdr.entlayerobjhandle, layers[0]);
     EXPECT_EQ(l.dxfhdr.entltypeobjhandle, ltypes[0]);
-    EXPECT_EQ(l.dxfhdr.color, 5);
-    EXPECT_EQ(l.dxfhdr.ltype_scale, 2.5);
-    EXPECT_EQ(l.dxfhdr.lineweight, 35.0);
-    EXPECT_EQ(l.dxfhdr.visibility, 1);
-    EXPECT_EQ(l.dxfhdr.space, 0);
-    EXPECT_EQ(l.dxfhdr.extrusion[2], -1.0);
-    EXPECT_EQ(l.dxfhdr.elevation, 0.0);
-    EXPECT_EQ(l.dxfhdr.block_flag, 0);
-    EXPECT_EQ(l.xyzstr[2], 3.0);
-    EXPECT_EQ(l.xyzend[0], 4.0);
-    EXPECT_EQ(MDA_TF_FORM(l.hdr.tf), 0);
+    ExpectFields({VYR_F(l.dxfhdr.color, 5), VYR_F(l.dxfhdr.ltype_scale, 2.5),
+                  VYR_F(l.dxfhdr.lineweight, 35.0), VYR_F(l.dxfhdr.visibility, 1), VYR_F(l.dxfhdr.space, 0),
+                  VYR_F(l.dxfhdr.extrusion[2], -1.0), VYR_F(l.dxfhdr.elevation, 0.0),
+                  VYR_F(l.dxfhdr.block_flag, 0), VYR_F(l.xyzstr[2], 3.0), VYR_F(l.xyzend[0], 4.0),
+                  VYR_F(MDA_TF_FORM(l.hdr.tf), 0)});
 }
 
 TEST_F(Entities, UnknownLayerAndLinetypeFallBack)
@@ -183,31 +175,24 @@ TEST_F(Entities, SimpleKindsAndTheirConversions)
     EXPECT_EQ(s.xyz3[0], 0.0);
     EXPECT_EQ(s.xyz4[0], 1.0);
     dxf_shape sh = Read<dxf_shape>(All(DXFI_TF_dxf_shape).at(0));
-    EXPECT_STREQ(sh.name, "135");
-    EXPECT_DOUBLE_EQ(sh.rang, 180.0);
-    EXPECT_DOUBLE_EQ(sh.oang, 15.0);
-    EXPECT_EQ(sh.xscale, 0.8);
-    EXPECT_EQ(sh.size, 3.0);
+    ExpectFields({VYR_F(sh.name, "135"), VYR_F(sh.rang, 180.0), VYR_F(sh.oang, 15.0), VYR_F(sh.xscale, 0.8),
+                  VYR_F(sh.size, 3.0)});
     EXPECT_EQ(sh.shapefileobjhandle, All(DXFI_TF_dxf_text_style_table_data).at(0));
     dxf_3dface f = Read<dxf_3dface>(All(DXFI_TF_dxf_3dface).at(0));
     EXPECT_EQ(f.iveflg, 5);
     EXPECT_EQ(f.xyz4[2], 9.0);
     dxf_ellipse e = Read<dxf_ellipse>(All(DXFI_TF_dxf_ellipse).at(0));
-    EXPECT_EQ(e.center[2], 3.0);
-    EXPECT_EQ(e.majaxis[0], 4.0);
-    EXPECT_EQ(e.minlen, 0.5);
-    EXPECT_EQ(e.strparm, 0.25);
-    EXPECT_EQ(e.endparm, 6.0);
+    ExpectFields({VYR_F(e.center[2], 3.0), VYR_F(e.majaxis[0], 4.0), VYR_F(e.minlen, 0.5),
+                  VYR_F(e.strparm, 0.25), VYR_F(e.endparm, 6.0)});
     dxf_ray ray = Read<dxf_ray>(All(DXFI_TF_dxf_ray).at(0));
     EXPECT_EQ(ray.base[2], 1.0);
     EXPECT_EQ(ray.vector[1], 1.0);
     dxf_xline xl = Read<dxf_xline>(All(DXFI_TF_dxf_xline).at(0));
     EXPECT_EQ(xl.vector[1], 1.0);
     dxf_circle c = Read<dxf_circle>(All(DXFI_TF_dxf_circle).at(0));
-    EXPECT_EQ(c.radius, 9.0);
-    EXPECT_EQ(c.xyzloc[0], 5.0);
-    EXPECT_EQ(Read<dxf_trace>(All(DXFI_TF_dxf_trace).at(0)).xyz3[2], 3.0);
-    EXPECT_EQ(Read<dxf_3dline>(All(DXFI_TF_dxf_3dline).at(0)).xyzend[1], 2.0);
+    ExpectFields({VYR_F(c.radius, 9.0), VYR_F(c.xyzloc[0], 5.0),
+                  VYR_F(Read<dxf_trace>(All(DXFI_TF_dxf_trace).at(0)).xyz3[2], 3.0),
+                  VYR_F(Read<dxf_3dline>(All(DXFI_TF_dxf_3dline).at(0)).xyzend[1], 2.0)});
 }
 
 TEST_F(Entities, SplineWeightsOnlyForRationalSplines)
@@ -240,15 +225,9 @@ TEST_F(Entities, SplineWeightsOnlyForRationalSplines)
     auto splines = All(DXFI_TF_dxf_spline);
     ASSERT_EQ(splines.size(), 2u);
     Locked<dxf_spline>(splines[0], [](dxf_spline &s) {
-        EXPECT_EQ(s.degree, 3);
-        EXPECT_EQ(s.flag, 8);
-        EXPECT_EQ(s.tangent, 1);
-        EXPECT_EQ(s.numknot, 11);
-        EXPECT_EQ(s.numcntrl, 7);
-        EXPECT_EQ(s.numfit, 2);
-        EXPECT_EQ(s.weight, MDA_NULL_REF);
-        EXPECT_EQ(s.knottol, 1e-7);
-        EXPECT_EQ(s.strtan[0], 1.0);
+        ExpectFields({VYR_F(s.degree, 3), VYR_F(s.flag, 8), VYR_F(s.tangent, 1), VYR_F(s.numknot, 11),
+                      VYR_F(s.numcntrl, 7), VYR_F(s.numfit, 2), VYR_F(s.weight, MDA_NULL_REF),
+                      VYR_F(s.knottol, 1e-7), VYR_F(s.strtan[0], 1.0)});
         const double *cp = static_cast<const double *>(mda_Deref(s.cntrlpnt));
         EXPECT_EQ(cp[3 * 6 + 1], 36.0);
         EXPECT_EQ(static_cast<const double *>(mda_Deref(s.knotval))[10], 10.0);
@@ -258,10 +237,7 @@ TEST_F(Entities, SplineWeightsOnlyForRationalSplines)
         ASSERT_NE(s.weight, MDA_NULL_REF);
         const double *w = static_cast<const double *>(mda_Deref(s.weight));
         const double *cp = static_cast<const double *>(mda_Deref(s.cntrlpnt));
-        EXPECT_EQ(w[0], 1.0);
-        EXPECT_EQ(w[6], 7.0);
-        EXPECT_EQ(cp[3 * 5], 5.0);
-        EXPECT_EQ(cp[3 * 5 + 1], 25.0);
+        ExpectFields({VYR_F(w[0], 1.0), VYR_F(w[6], 7.0), VYR_F(cp[3 * 5], 5.0), VYR_F(cp[3 * 5 + 1], 25.0)});
     });
 }
 
@@ -277,10 +253,8 @@ TEST_F(Entities, SplineWithoutDataIsKeptWithAWarning)
     auto splines = All(DXFI_TF_dxf_spline);
     ASSERT_EQ(splines.size(), 1u);
     dxf_spline s = Read<dxf_spline>(splines[0]);
-    EXPECT_EQ(s.numknot, 0);
-    EXPECT_EQ(s.numcntrl, 0);
-    EXPECT_EQ(s.numfit, 0);
-    EXPECT_EQ(s.cntrlpnt, MDA_NULL_REF);
+    ExpectFields(
+        {VYR_F(s.numknot, 0), VYR_F(s.numcntrl, 0), VYR_F(s.numfit, 0), VYR_F(s.cntrlpnt, MDA_NULL_REF)});
     EXPECT_NE(printed().find("Data is incomplete for entity/object type SPLINE (handle A5)"),
               std::string::npos)
         << printed();
@@ -478,19 +452,13 @@ TEST_F(Entities, ExtendedDataItemsOfEveryKind)
         EXPECT_EQ(x[0].gc_data.selector, DXFXED_GC_DATA_TVAL);
         EXPECT_STREQ(static_cast<const char *>(mda_Deref(x[0].gc_data.tval)), "hello");
         EXPECT_STREQ(static_cast<const char *>(mda_Deref(x[1].gc_data.tval)), "{");
-        EXPECT_EQ(x[2].gc_data.selector, DXFXED_GC_DATA_IVAL);
-        EXPECT_EQ(x[2].gc_data.ival, -7);
-        EXPECT_EQ(x[3].gc_data.lval, 123456);
-        EXPECT_EQ(x[4].gc_data.selector, DXFXED_GC_DATA_FVAL);
-        EXPECT_EQ(x[4].gc_data.fval, 2.5);
-        EXPECT_EQ(x[5].gc_data.selector, DXFXED_GC_DATA_PNT);
-        EXPECT_EQ(x[5].gc_data.pnt[2], 3.0);
-        EXPECT_EQ(x[6].gc, 1003);
-        EXPECT_EQ(x[6].gc_data.pval, layer);
-        EXPECT_STREQ(static_cast<const char *>(mda_Deref(x[7].gc_data.tval)), "}");
-        EXPECT_STREQ(app[1].appid, "ACAD");
-        EXPECT_EQ(app[1].ngroups, 0);
-        EXPECT_EQ(app[1].xdata, MDA_NULL_REF);
+        ExpectFields({VYR_F(x[2].gc_data.selector, DXFXED_GC_DATA_IVAL), VYR_F(x[2].gc_data.ival, -7),
+                      VYR_F(x[3].gc_data.lval, 123456), VYR_F(x[4].gc_data.selector, DXFXED_GC_DATA_FVAL),
+                      VYR_F(x[4].gc_data.fval, 2.5), VYR_F(x[5].gc_data.selector, DXFXED_GC_DATA_PNT),
+                      VYR_F(x[5].gc_data.pnt[2], 3.0), VYR_F(x[6].gc, 1003), VYR_F(x[6].gc_data.pval, layer),
+                      VYR_F(static_cast<const char *>(mda_Deref(x[7].gc_data.tval)), "}"),
+                      VYR_F(app[1].appid, "ACAD"), VYR_F(app[1].ngroups, 0),
+                      VYR_F(app[1].xdata, MDA_NULL_REF)});
     });
 }
 
@@ -568,13 +536,9 @@ TEST_F(Entities, ClassesBecomeClassEntities)
     auto classes = All(DXFI_TF_dxf_class);
     ASSERT_EQ(classes.size(), 1u);
     dxf_class c = Read<dxf_class>(classes[0]);
-    EXPECT_EQ(c.classnum, 500);
-    EXPECT_STREQ(c.name, "LWPOLYLINE");
-    EXPECT_STREQ(c.cppclassname, "AcDbPolyline");
-    EXPECT_STREQ(c.appname, "Maker");
-    EXPECT_EQ(c.version, 2);
-    EXPECT_EQ(c.wasaproxy, 1);
-    EXPECT_EQ(c.itemclassid, 498);
+    ExpectFields({VYR_F(c.classnum, 500), VYR_F(c.name, "LWPOLYLINE"), VYR_F(c.cppclassname, "AcDbPolyline"),
+                  VYR_F(c.appname, "Maker"), VYR_F(c.version, 2), VYR_F(c.wasaproxy, 1),
+                  VYR_F(c.itemclassid, 498)});
     EXPECT_EQ(std::count(reported().begin(), reported().end(), classes[0]), 1);
 }
 

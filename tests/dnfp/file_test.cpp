@@ -69,27 +69,18 @@ TEST_F(Files, HeaderTablesAndCurves)
     auto headers = All(DXFI_TF_dxf_header);
     ASSERT_EQ(headers.size(), 1u);
     dxf_header h = Read<dxf_header>(headers[0]);
-    EXPECT_EQ(h.pdmode, 3);
-    EXPECT_STREQ(h.dwgcodepage, "ansi_932");
-    EXPECT_EQ(h.pdsize, 0.5);
-    EXPECT_EQ(h.ltscale, 2.0);
-    EXPECT_STREQ(h.acadver, "AC1015");
-    EXPECT_STREQ(h.clayer, "Walls");
-    EXPECT_EQ(h.curlayerobjhandle, walls);
-    EXPECT_STREQ(h.textstyle, "Slanted");
-    EXPECT_EQ(h.curtextstyleobjhandle, slanted);
-    EXPECT_EQ(h.extmax[0], 100.0);
-    EXPECT_EQ(dxfi__ModelData(model)->version, 2000);
-    EXPECT_EQ(dxfi__ModelData(model)->filetype, 2);
+    ExpectFields({VYR_F(h.pdmode, 3), VYR_F(h.dwgcodepage, "ansi_932"), VYR_F(h.pdsize, 0.5),
+                  VYR_F(h.ltscale, 2.0), VYR_F(h.acadver, "AC1015"), VYR_F(h.clayer, "Walls"),
+                  VYR_F(h.curlayerobjhandle, walls), VYR_F(h.textstyle, "Slanted"),
+                  VYR_F(h.curtextstyleobjhandle, slanted), VYR_F(h.extmax[0], 100.0),
+                  VYR_F(dxfi__ModelData(model)->version, 2000), VYR_F(dxfi__ModelData(model)->filetype, 2)});
 
     /* tables */
     dxf_layer_table_data layer = Read<dxf_layer_table_data>(walls);
-    EXPECT_EQ(layer.color_num, -3);
-    EXPECT_STREQ(layer.line_type, "DASHED");
-    EXPECT_EQ(layer.linetypeobjhandle, dashed);
-    EXPECT_STREQ(layer.entry_handle, "31");
-    EXPECT_STREQ(layer.owner_handle, "2");
-    EXPECT_DOUBLE_EQ(Read<dxf_text_style_table_data>(slanted).oblique_ang, 15.0);
+    ExpectFields({VYR_F(layer.color_num, -3), VYR_F(layer.line_type, "DASHED"),
+                  VYR_F(layer.linetypeobjhandle, dashed), VYR_F(layer.entry_handle, "31"),
+                  VYR_F(layer.owner_handle, "2"),
+                  VYR_F(Read<dxf_text_style_table_data>(slanted).oblique_ang, 15.0)});
     Locked<dxf_line_type_table_data>(dashed, [](dxf_line_type_table_data &t) {
         EXPECT_STREQ(t.desc, "Dashed __ __ __");
         EXPECT_EQ(t.pattern_len, 0.75);
@@ -113,10 +104,8 @@ TEST_F(Files, HeaderTablesAndCurves)
     ASSERT_NE(line, 0u);
     ASSERT_NE(circle, 0u);
     dxf_line l = Read<dxf_line>(line);
-    EXPECT_EQ(l.dxfhdr.entlayerobjhandle, walls);
-    EXPECT_STREQ(l.dxfhdr.lay_name, "Walls");
-    EXPECT_EQ(l.xyzstr[2], 3.0);
-    EXPECT_EQ(l.xyzend[1], 5.0);
+    ExpectFields({VYR_F(l.dxfhdr.entlayerobjhandle, walls), VYR_F(l.dxfhdr.lay_name, "Walls"),
+                  VYR_F(l.xyzstr[2], 3.0), VYR_F(l.xyzend[1], 5.0)});
     Locked<dxf_line>(line, [&](dxf_line &rec) {
         ASSERT_EQ(rec.dxfxed.napps, 2);
         const dxfxed_appxdata *app = static_cast<const dxfxed_appxdata *>(mda_Deref(rec.dxfxed.appxdata));
@@ -144,11 +133,9 @@ TEST_F(Files, HeaderTablesAndCurves)
     EXPECT_EQ(e.majaxis[0], 4.0);
     EXPECT_EQ(e.minlen, 0.5);
     Locked<dxf_spline>(All(DXFI_TF_dxf_spline).at(0), [](dxf_spline &sp) {
-        EXPECT_EQ(sp.degree, 3);
-        EXPECT_EQ(sp.numknot, 8);
-        EXPECT_EQ(sp.numcntrl, 4);
-        EXPECT_EQ(sp.weight, MDA_NULL_REF);
-        EXPECT_EQ(static_cast<const double *>(mda_Deref(sp.cntrlpnt))[4], 2.0);
+        ExpectFields({VYR_F(sp.degree, 3), VYR_F(sp.numknot, 8), VYR_F(sp.numcntrl, 4),
+                      VYR_F(sp.weight, MDA_NULL_REF),
+                      VYR_F(static_cast<const double *>(mda_Deref(sp.cntrlpnt))[4], 2.0)});
     });
     EXPECT_EQ(All(DXFI_TF_dxf_ray).size(), 1u);
     EXPECT_EQ(All(DXFI_TF_dxf_xline).size(), 1u);

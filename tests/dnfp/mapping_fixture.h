@@ -21,6 +21,7 @@
 #include "kernel/mda/mda.h"
 #include "kernel/mpm/mpm_int.h"
 #include "kernel/pdx/pdx.h"
+#include "support/Fields.h"
 #include "support/HandleBytes.h"
 #include "support/VyrTempFile.h"
 #include "toolkit/dxf/dxf_int.h"

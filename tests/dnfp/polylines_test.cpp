@@ -165,19 +165,10 @@ TEST_F(Polylines, PolylineListsItsVerticesAndTheWalkGoesOnAfterTheSeqend)
     EXPECT_EQ(Listed(polylines[0]), vertices);
 
     dxf_2dpolyline p = Read<dxf_2dpolyline>(polylines[0]);
-    EXPECT_STREQ(p.dxfsubhdr.handle, "100");
-    EXPECT_EQ(p.num_vtx, 2);
-    EXPECT_EQ(p.xyzloc[0], 0.0);
-    EXPECT_EQ(p.xyzloc[2], 7.5);
-    EXPECT_EQ(p.dswidth, 0.5);
-    EXPECT_EQ(p.dewidth, 0.25);
-    EXPECT_EQ(p.mmcnt, 3);
-    EXPECT_EQ(p.mncnt, 4);
-    EXPECT_EQ(p.smdens, 6);
-    EXPECT_EQ(p.sndens, 8);
-    EXPECT_EQ(p.degree, 1);
-    EXPECT_EQ(p.closed_flag1, 0);
-    EXPECT_EQ(p.attr_flag, 0);
+    ExpectFields({VYR_F(p.dxfsubhdr.handle, "100"), VYR_F(p.num_vtx, 2), VYR_F(p.xyzloc[0], 0.0),
+                  VYR_F(p.xyzloc[2], 7.5), VYR_F(p.dswidth, 0.5), VYR_F(p.dewidth, 0.25), VYR_F(p.mmcnt, 3),
+                  VYR_F(p.mncnt, 4), VYR_F(p.smdens, 6), VYR_F(p.sndens, 8), VYR_F(p.degree, 1),
+                  VYR_F(p.closed_flag1, 0), VYR_F(p.attr_flag, 0)});
     dxf_vertex v = Read<dxf_vertex>(vertices[1]);
     EXPECT_STREQ(v.dxfsubhdr.handle, "102");
     EXPECT_EQ(v.xyzloc[0], 3.0);
@@ -269,10 +260,8 @@ TEST_F(Polylines, ClosedFlagsLinetypeGenerationAndThickness)
     ASSERT_EQ(ext.size(), 1u);
     EXPECT_TRUE(All(DXFI_TF_dxf_2dpolyline).empty());
     dxf_2dpolyline p = Read<dxf_2dpolyline>(ext[0]);
-    EXPECT_EQ(p.closed_flag1, 1);
-    EXPECT_EQ(p.closed_flag2, 0);
-    EXPECT_EQ(p.linetype_cont, 1);
-    EXPECT_EQ(p.dxfhdr.thickness, 1.0);
+    ExpectFields({VYR_F(p.closed_flag1, 1), VYR_F(p.closed_flag2, 0), VYR_F(p.linetype_cont, 1),
+                  VYR_F(p.dxfhdr.thickness, 1.0)});
     dxf_2dpolyline m = Read<dxf_2dpolyline>(All(DXFI_TF_dxf_polygon_mesh).at(0));
     EXPECT_EQ(m.closed_flag1, 0);
     EXPECT_EQ(m.closed_flag2, 1);
@@ -431,12 +420,8 @@ TEST_F(Polylines, LightweightArraysFollowTheFlagWord)
         ASSERT_EQ(lw.size(), 1u);
         EXPECT_TRUE(All(DXFI_TF_dxf_lwpolyline_ext).empty()) << "no extruded form, whatever the thickness";
         dxf_lwpolyline r = Read<dxf_lwpolyline>(lw[0]);
-        EXPECT_EQ(r.pflag, c.flag);
-        EXPECT_EQ(r.cwidth, c.wantConstWidth);
-        EXPECT_EQ(r.elev, 4.5);
-        EXPECT_EQ(r.thick, 0.0);
-        EXPECT_EQ(r.dxfhdr.thickness, 2.0);
-        EXPECT_EQ(r.npoints, 3);
+        ExpectFields({VYR_F(r.pflag, c.flag), VYR_F(r.cwidth, c.wantConstWidth), VYR_F(r.elev, 4.5),
+                      VYR_F(r.thick, 0.0), VYR_F(r.dxfhdr.thickness, 2.0), VYR_F(r.npoints, 3)});
         auto got = Points(lw[0]);
         ASSERT_EQ(got.size(), 3u);
         for (size_t i = 0; i < 3; ++i) {
@@ -496,10 +481,8 @@ TEST_F(Polylines, LightweightWithoutItsBlobIsKeptWithAWarning)
     auto lw = All(DXFI_TF_dxf_lwpolyline);
     ASSERT_EQ(lw.size(), 1u);
     dxf_lwpolyline r = Read<dxf_lwpolyline>(lw[0]);
-    EXPECT_EQ(r.npoints, 0);
-    EXPECT_EQ(r.points, MDA_NULL_REF);
-    EXPECT_EQ(r.bulge, MDA_NULL_REF);
-    EXPECT_EQ(r.widths, MDA_NULL_REF);
+    ExpectFields({VYR_F(r.npoints, 0), VYR_F(r.points, MDA_NULL_REF), VYR_F(r.bulge, MDA_NULL_REF),
+                  VYR_F(r.widths, MDA_NULL_REF)});
     EXPECT_NE(printed().find("Data is incomplete for entity/object type LWPOLYLINE (handle A7)"),
               std::string::npos)
         << printed();

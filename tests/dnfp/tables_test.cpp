@@ -51,27 +51,14 @@ TEST_F(Tables, OneHeaderWithTheDrawingsValues)
     EXPECT_EQ(data->version, 2000);
     EXPECT_EQ(data->filetype, 2);
     dxf_header h = Read<dxf_header>(headers[0]);
-    EXPECT_EQ(h.pdmode, 3);
-    EXPECT_STREQ(h.dwgcodepage, "ansi_932");
-    EXPECT_EQ(h.pdsize, 0.25);
-    EXPECT_STREQ(h.acadver, "AC1015");
-    EXPECT_EQ(h.extmin[0], -5.0);
-    EXPECT_EQ(h.limmax[1], 42.0);
-    EXPECT_EQ(h.tdcreate[0], 2451545);
-    EXPECT_EQ(h.handles, 1);
-    EXPECT_EQ(h.useri3, 77);
-    EXPECT_EQ(h.userr5, 1.5);
-    EXPECT_EQ(h.viewtwisthdr, 0.5);
-    EXPECT_EQ(h.dimunit, 4);
-    EXPECT_EQ(h.dimfit, 1);
-    EXPECT_STREQ(h.menu, "custom");
-    /* defaults of the drawing's version where the drawing has nothing */
-    EXPECT_EQ(h.maxactvp, 0);
-    EXPECT_EQ(h.ucsicon, 3);
-    EXPECT_EQ(h.dimaltf, 0.0);
-    EXPECT_EQ(h.isolines, 4);
-    EXPECT_EQ(h.treedepth, 0);
-    EXPECT_STREQ(h.celtype, "BYLAYER");
+    ExpectFields({VYR_F(h.pdmode, 3), VYR_F(h.dwgcodepage, "ansi_932"), VYR_F(h.pdsize, 0.25),
+                  VYR_F(h.acadver, "AC1015"), VYR_F(h.extmin[0], -5.0), VYR_F(h.limmax[1], 42.0),
+                  VYR_F(h.tdcreate[0], 2451545), VYR_F(h.handles, 1), VYR_F(h.useri3, 77),
+                  VYR_F(h.userr5, 1.5), VYR_F(h.viewtwisthdr, 0.5), VYR_F(h.dimunit, 4), VYR_F(h.dimfit, 1),
+                  VYR_F(h.menu, "custom"),
+                  /* defaults of the drawing's version where the drawing has nothing */
+                  VYR_F(h.maxactvp, 0), VYR_F(h.ucsicon, 3), VYR_F(h.dimaltf, 0.0), VYR_F(h.isolines, 4),
+                  VYR_F(h.treedepth, 0), VYR_F(h.celtype, "BYLAYER")});
 }
 
 TEST_F(Tables, HeaderNamesResolveToEntriesCreatedLater)
@@ -142,22 +129,16 @@ TEST_F(Tables, HeaderLinksToMissingOrWrongEntriesKeepTheDefaults)
               0)
         << printed();
     dxf_header h = Read<dxf_header>(All(DXFI_TF_dxf_header).at(0));
-    EXPECT_STREQ(h.cmlstyle, "STANDARD");
-    EXPECT_EQ(h.curmlstyleobjhandle, 0u);
-    EXPECT_STREQ(h.dimblk, "");
-    EXPECT_EQ(h.dimblkobjhandle, 0u);
-    EXPECT_STREQ(h.dimblk2, "");
-    EXPECT_EQ(h.dimblk2objhandle, 0u);
+    ExpectFields({VYR_F(h.cmlstyle, "STANDARD"), VYR_F(h.curmlstyleobjhandle, 0u), VYR_F(h.dimblk, ""),
+                  VYR_F(h.dimblkobjhandle, 0u), VYR_F(h.dimblk2, ""), VYR_F(h.dimblk2objhandle, 0u)});
 }
 
 TEST_F(Tables, CodePageNames)
 {
-    EXPECT_STREQ(dnfp__CodePageName(30, 2000), "ansi_1252");
-    EXPECT_STREQ(dnfp__CodePageName(0, 2000), "undefined");
-    EXPECT_STREQ(dnfp__CodePageName(44, 2000), "ansi_1258");
-    EXPECT_STREQ(dnfp__CodePageName(45, 2000), "ANSI_1252");
-    EXPECT_STREQ(dnfp__CodePageName(45, 13), "iso8859-1");
-    EXPECT_STREQ(dnfp__CodePageName(-1, 9), "iso8859-1");
+    ExpectFields(
+        {VYR_F(dnfp__CodePageName(30, 2000), "ansi_1252"), VYR_F(dnfp__CodePageName(0, 2000), "undefined"),
+         VYR_F(dnfp__CodePageName(44, 2000), "ansi_1258"), VYR_F(dnfp__CodePageName(45, 2000), "ANSI_1252"),
+         VYR_F(dnfp__CodePageName(45, 13), "iso8859-1"), VYR_F(dnfp__CodePageName(-1, 9), "iso8859-1")});
     ASSERT_EQ(Parse([](Drawing &g) {
                   g.d->version = AD_ACAD13;
                   g.d->header->dwgcodepage = 45;
@@ -187,11 +168,8 @@ TEST_F(Tables, LayerEntriesAndTheirTable)
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries, All(DXFI_TF_dxf_layer_table_data));
     dxf_layer_table_data off = Read<dxf_layer_table_data>(entries[1]);
-    EXPECT_STREQ(off.entry_name, "Off");
-    EXPECT_STREQ(off.entry_handle, "11");
-    EXPECT_STREQ(off.owner_handle, "2");
-    EXPECT_EQ(off.color_num, -7);
-    EXPECT_STREQ(off.line_type, "CONTINUOUS");
+    ExpectFields({VYR_F(off.entry_name, "Off"), VYR_F(off.entry_handle, "11"), VYR_F(off.owner_handle, "2"),
+                  VYR_F(off.color_num, -7), VYR_F(off.line_type, "CONTINUOUS")});
     EXPECT_EQ(off.linetypeobjhandle, All(DXFI_TF_dxf_line_type_table_data).at(0));
     EXPECT_EQ(off.lineweight, -3);
     EXPECT_EQ(off.plotflag, 1);
@@ -324,64 +302,42 @@ TEST_F(Tables, TextStylesLinetypesViewportsViewsAndUcs)
     auto styles = All(DXFI_TF_dxf_text_style_table_data);
     ASSERT_EQ(styles.size(), 2u);
     dxf_text_style_table_data s = Read<dxf_text_style_table_data>(styles[0]);
-    EXPECT_DOUBLE_EQ(s.oblique_ang, 15.0);
-    EXPECT_EQ(s.height, 2.5);
-    EXPECT_EQ(s.width, 0.9);
-    EXPECT_EQ(s.last_height, 0.3);
-    EXPECT_EQ(s.text_flag, 2);
-    EXPECT_EQ(s.flag, -128); /* the flag byte, sign-extended */
-    EXPECT_STREQ(s.prim_font, "romans.shx");
-    EXPECT_STREQ(s.big_font, "big.shx");
-    EXPECT_EQ(s.style_index, 1);
-    EXPECT_EQ(Read<dxf_text_style_table_data>(styles[1]).style_index, 2);
+    ExpectFields({VYR_F(s.oblique_ang, 15.0), VYR_F(s.height, 2.5), VYR_F(s.width, 0.9),
+                  VYR_F(s.last_height, 0.3), VYR_F(s.text_flag, 2),
+                  VYR_F(s.flag, -128), /* the flag byte, sign-extended */
+                  VYR_F(s.prim_font, "romans.shx"), VYR_F(s.big_font, "big.shx"), VYR_F(s.style_index, 1),
+                  VYR_F(Read<dxf_text_style_table_data>(styles[1]).style_index, 2)});
 
     Locked<dxf_line_type_table_data>(
         All(DXFI_TF_dxf_line_type_table_data).at(0), [&](dxf_line_type_table_data &t) {
-            EXPECT_STREQ(t.entry_name, "DASHDOT");
-            EXPECT_STREQ(t.desc, "Dash dot __ . __");
-            EXPECT_EQ(t.alignment, 'A');
-            EXPECT_EQ(t.pattern_len, 1.5);
-            EXPECT_EQ(t.num_dash, 0);
-            EXPECT_EQ(t.dash_len, MDA_NULL_REF);
+            ExpectFields({VYR_F(t.entry_name, "DASHDOT"), VYR_F(t.desc, "Dash dot __ . __"),
+                          VYR_F(t.alignment, 'A'), VYR_F(t.pattern_len, 1.5), VYR_F(t.num_dash, 0),
+                          VYR_F(t.dash_len, MDA_NULL_REF)});
             ASSERT_EQ(t.num_shapes, 4);
             const dxf_line_type_table_data_shape *sh =
                 static_cast<const dxf_line_type_table_data_shape *>(mda_Deref(t.shape));
-            EXPECT_EQ(sh[0].val, 0.5);
-            EXPECT_EQ(sh[1].val, -0.25);
-            EXPECT_EQ(sh[2].complexshapecode, 131);
-            EXPECT_EQ(sh[2].shapeflag, 4);
-            EXPECT_EQ(sh[2].scale, 0.1);
-            EXPECT_EQ(sh[2].rotang, 0.5);
-            EXPECT_EQ(sh[2].offset[0], 0.2);
-            EXPECT_EQ(sh[2].stroffset, 3);
+            ExpectFields({VYR_F(sh[0].val, 0.5), VYR_F(sh[1].val, -0.25), VYR_F(sh[2].complexshapecode, 131),
+                          VYR_F(sh[2].shapeflag, 4), VYR_F(sh[2].scale, 0.1), VYR_F(sh[2].rotang, 0.5),
+                          VYR_F(sh[2].offset[0], 0.2), VYR_F(sh[2].stroffset, 3)});
             EXPECT_EQ(sh[2].ref, styles[1]);
             EXPECT_EQ(sh[3].ref, 0u);
         });
 
     dxf_view_port_table_data v = Read<dxf_view_port_table_data>(All(DXFI_TF_dxf_view_port_table_data).at(0));
-    EXPECT_DOUBLE_EQ(v.snap_ang, 90.0);
-    EXPECT_EQ(v.twist, M_PI / 4);
-    EXPECT_EQ(v.height, 10.0);
-    EXPECT_EQ(v.aspect, 1.5);
-    EXPECT_EQ(v.xycenter[0], 3.0);
-    EXPECT_EQ(v.snap_isopair, 2);
-    EXPECT_EQ(v.cir_zoom, 100);
+    ExpectFields({VYR_F(v.snap_ang, 90.0), VYR_F(v.twist, M_PI / 4), VYR_F(v.height, 10.0),
+                  VYR_F(v.aspect, 1.5), VYR_F(v.xycenter[0], 3.0), VYR_F(v.snap_isopair, 2),
+                  VYR_F(v.cir_zoom, 100)});
     db_ptr ucs = All(DXFI_TF_dxf_ucs_table_data).at(0);
     EXPECT_EQ(v.ucsobjhandle, ucs);
 
     dxf_ucs_table_data u = Read<dxf_ucs_table_data>(ucs);
-    EXPECT_STREQ(u.entry_name, "Front");
-    EXPECT_EQ(u.xyzorigin[1], 4.0);
-    EXPECT_EQ(u.xaxisdir[0], 1.0);
-    EXPECT_EQ(u.orthographictype, 5);
+    ExpectFields({VYR_F(u.entry_name, "Front"), VYR_F(u.xyzorigin[1], 4.0), VYR_F(u.xaxisdir[0], 1.0),
+                  VYR_F(u.orthographictype, 5)});
     EXPECT_NE(u.orthoviewrefobjhandle, 0u);
 
     dxf_view_table_data w = Read<dxf_view_table_data>(All(DXFI_TF_dxf_view_table_data).at(0));
-    EXPECT_EQ(w.twist, 0.25);
-    EXPECT_EQ(w.height, 8.0);
-    EXPECT_EQ(w.width, 12.0);
-    EXPECT_EQ(w.view_mode, 1);
-    EXPECT_EQ(w.ucsobjhandle, ucs);
+    ExpectFields({VYR_F(w.twist, 0.25), VYR_F(w.height, 8.0), VYR_F(w.width, 12.0), VYR_F(w.view_mode, 1),
+                  VYR_F(w.ucsobjhandle, ucs)});
 }
 
 TEST_F(Tables, UnnamedDimensionStyleFromTheHeader)
@@ -398,11 +354,8 @@ TEST_F(Tables, UnnamedDimensionStyleFromTheHeader)
     auto styles = All(DXFI_TF_dxf_dimension_style_table_data);
     ASSERT_EQ(styles.size(), 1u);
     dxf_dimension_style_table_data d = Read<dxf_dimension_style_table_data>(styles[0]);
-    EXPECT_STREQ(d.entry_name, "UNNAMED");
-    EXPECT_EQ(d.dimasz, 0.25);
-    EXPECT_EQ(d.dimscale, 2.0);
-    EXPECT_EQ(d.dimtad, 1);
-    EXPECT_STREQ(d.dimpost, "<> mm");
+    ExpectFields({VYR_F(d.entry_name, "UNNAMED"), VYR_F(d.dimasz, 0.25), VYR_F(d.dimscale, 2.0),
+                  VYR_F(d.dimtad, 1), VYR_F(d.dimpost, "<> mm")});
     EXPECT_EQ(d.shapefileobjhandle, All(DXFI_TF_dxf_text_style_table_data).at(0));
     EXPECT_EQ(d.style_ref, 1);
     EXPECT_STREQ(dnfp__UnnamedDimStyle.name, "UNNAMED");
@@ -431,10 +384,8 @@ TEST_F(Tables, ExistingUnnamedStyleIsKeptAndArrowBlocksResolve)
     auto styles = All(DXFI_TF_dxf_dimension_style_table_data);
     ASSERT_EQ(styles.size(), 1u);
     dxf_dimension_style_table_data d = Read<dxf_dimension_style_table_data>(styles[0]);
-    EXPECT_STREQ(d.entry_name, "Unnamed");
-    EXPECT_EQ(d.dimtxt, 3.5);
-    EXPECT_EQ(d.dimunit, 6);
-    EXPECT_STREQ(d.dimblk, "_ArchTick");
+    ExpectFields({VYR_F(d.entry_name, "Unnamed"), VYR_F(d.dimtxt, 3.5), VYR_F(d.dimunit, 6),
+                  VYR_F(d.dimblk, "_ArchTick")});
     EXPECT_NE(d.dimblkobjhandle, 0u);
     EXPECT_STREQ(d.dimblk1, "");
     EXPECT_EQ(d.dimblk1objhandle, 0u);
@@ -475,10 +426,7 @@ TEST_F(Tables, StyleNumbersOfTheNullHandleAndTheFirstStyle)
     EXPECT_EQ(dnfp__GetStyleFromHandle(H(0x31), &b), 0);
     EXPECT_EQ(dnfp__GetStyleFromHandle(H(0x30), &c), 0);
     EXPECT_EQ(dnfp__GetStyleFromHandle(H(0), &z), 0);
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 2);
-    EXPECT_EQ(c, 1);
-    EXPECT_EQ(z, 1);
+    ExpectFields({VYR_F(a, 1), VYR_F(b, 2), VYR_F(c, 1), VYR_F(z, 1)});
     dnfp__FreeHandleMap(dnfp__HandStyleMap);
     dnfp__HandStyleMap = nullptr;
 }

@@ -59,19 +59,11 @@ TEST_F(Texts, TextFieldsAnglesAndStyleLinks)
     db_ptr p = ByHandle<dxf_text>(DXFI_TF_dxf_text, "30");
     ASSERT_NE(p, 0u);
     dxf_text t = Read<dxf_text>(p);
-    EXPECT_DOUBLE_EQ(t.xyzloc[0], 1.0);
-    EXPECT_DOUBLE_EQ(t.xyzloc[1], 2.0);
-    EXPECT_DOUBLE_EQ(t.height, 2.5);
-    EXPECT_DOUBLE_EQ(t.rang, 45.0);
-    EXPECT_DOUBLE_EQ(t.oang, 15.0);
-    EXPECT_DOUBLE_EQ(t.xscale, 0.8);
-    EXPECT_EQ(t.hjust, 1);
-    EXPECT_EQ(t.vjust, 2);
-    /* the alignment point keeps x and y only */
-    EXPECT_DOUBLE_EQ(t.xyzaln[0], 5.0);
-    EXPECT_DOUBLE_EQ(t.xyzaln[1], 6.0);
-    EXPECT_DOUBLE_EQ(t.xyzaln[2], 0.0);
-    EXPECT_STREQ(t.tstyle, "Slanted");
+    ExpectFields({VYR_F(t.xyzloc[0], 1.0), VYR_F(t.xyzloc[1], 2.0), VYR_F(t.height, 2.5), VYR_F(t.rang, 45.0),
+                  VYR_F(t.oang, 15.0), VYR_F(t.xscale, 0.8), VYR_F(t.hjust, 1), VYR_F(t.vjust, 2),
+                  /* the alignment point keeps x and y only */
+                  VYR_F(t.xyzaln[0], 5.0), VYR_F(t.xyzaln[1], 6.0), VYR_F(t.xyzaln[2], 0.0),
+                  VYR_F(t.tstyle, "Slanted")});
     EXPECT_EQ(Text(p, &dxf_text::text), "Rotated");
 
     /* the pointer names the style table entry of that name */
@@ -88,15 +80,9 @@ TEST_F(Texts, MultilineTextFromChunksAndInline)
     ASSERT_NE(wide, 0u);
     ASSERT_NE(brief, 0u);
     dxf_mtext m = Read<dxf_mtext>(wide);
-    EXPECT_EQ(m.numstr, 1);
-    EXPECT_EQ(m.attpnt, 5);
-    EXPECT_DOUBLE_EQ(m.height, 3.0);
-    EXPECT_DOUBLE_EQ(m.width, 40.0);
-    EXPECT_DOUBLE_EQ(m.linespacingfactor, 1.5);
-    EXPECT_DOUBLE_EQ(m.textdir[0], 0.0);
-    EXPECT_DOUBLE_EQ(m.textdir[1], -1.0);
-    EXPECT_DOUBLE_EQ(m.xyzloc[0], 10.0);
-    EXPECT_STREQ(m.style, "Slanted");
+    ExpectFields({VYR_F(m.numstr, 1), VYR_F(m.attpnt, 5), VYR_F(m.height, 3.0), VYR_F(m.width, 40.0),
+                  VYR_F(m.linespacingfactor, 1.5), VYR_F(m.textdir[0], 0.0), VYR_F(m.textdir[1], -1.0),
+                  VYR_F(m.xyzloc[0], 10.0), VYR_F(m.style, "Slanted")});
     std::string text = Text(wide, &dxf_mtext::text);
     /* 375 words of 8 characters, written in chunks of 250 by the writer */
     ASSERT_EQ(text.size(), 3000u);
@@ -130,16 +116,9 @@ TEST_F(Texts, AttributeDefinitionFields)
     auto defs = All(DXFI_TF_dxf_attribute_definition);
     ASSERT_EQ(defs.size(), 1u);
     dxf_attribute_definition d = Read<dxf_attribute_definition>(defs[0]);
-    EXPECT_DOUBLE_EQ(d.txtstr[0], 4.0);
-    EXPECT_DOUBLE_EQ(d.rang, 30.0);
-    EXPECT_DOUBLE_EQ(d.oang, 15.0);
-    EXPECT_DOUBLE_EQ(d.xscale, 0.5);
-    EXPECT_EQ(d.aflag, 2);
-    EXPECT_EQ(d.flen, 12);
-    EXPECT_EQ(d.hjust, 4);
-    EXPECT_EQ(d.vjust, 3);
-    EXPECT_DOUBLE_EQ(d.xyzaln[0], 7.0);
-    EXPECT_DOUBLE_EQ(d.xyzaln[1], 8.0);
+    ExpectFields({VYR_F(d.txtstr[0], 4.0), VYR_F(d.rang, 30.0), VYR_F(d.oang, 15.0), VYR_F(d.xscale, 0.5),
+                  VYR_F(d.aflag, 2), VYR_F(d.flen, 12), VYR_F(d.hjust, 4), VYR_F(d.vjust, 3),
+                  VYR_F(d.xyzaln[0], 7.0), VYR_F(d.xyzaln[1], 8.0)});
     EXPECT_EQ(Text(defs[0], &dxf_attribute_definition::tag), "PART");
     EXPECT_EQ(Text(defs[0], &dxf_attribute_definition::prompt), "Part number?");
     EXPECT_EQ(Text(defs[0], &dxf_attribute_definition::text), "P-0");
@@ -158,11 +137,9 @@ TEST_F(Texts, AttributesOfAnInsert)
     EXPECT_EQ(Text(part, &dxf_attribute_instance::tag), "PART");
     EXPECT_DOUBLE_EQ(Read<dxf_attribute_instance>(part).rang, 30.0);
     dxf_attribute_instance h = Read<dxf_attribute_instance>(hidden);
-    EXPECT_EQ(h.aflag, 1);
-    EXPECT_EQ(h.hjust, 2);
-    /* an attribute keeps all three coordinates of its alignment point */
-    EXPECT_DOUBLE_EQ(h.xyzaln[0], 110.0);
-    EXPECT_DOUBLE_EQ(h.xyzaln[2], 3.0);
+    ExpectFields({VYR_F(h.aflag, 1), VYR_F(h.hjust, 2),
+                  /* an attribute keeps all three coordinates of its alignment point */
+                  VYR_F(h.xyzaln[0], 110.0), VYR_F(h.xyzaln[2], 3.0)});
 }
 
 TEST_F(Texts, DimensionLeaderAndTolerance)
@@ -209,11 +186,8 @@ TEST_F(Texts, DimensionWithoutStyleRefersToUnnamed)
     auto dims = All(DXFI_TF_dxf_dimension);
     ASSERT_EQ(dims.size(), 1u);
     dxf_dimension d = Read<dxf_dimension>(dims[0]);
-    EXPECT_STREQ(d.dimstyle, "UNNAMED");
-    EXPECT_STREQ(d.bname, "");
-    EXPECT_EQ(d.block, 0u);
-    EXPECT_EQ(d.dimtxt, 0u);
-    EXPECT_DOUBLE_EQ(d.rotang, 90.0);
+    ExpectFields({VYR_F(d.dimstyle, "UNNAMED"), VYR_F(d.bname, ""), VYR_F(d.block, 0u), VYR_F(d.dimtxt, 0u),
+                  VYR_F(d.rotang, 90.0)});
     /* the pointer is that of the table's own "UNNAMED" entry */
     ASSERT_NE(d.dimstyleobjhandle, 0u);
     EXPECT_STREQ(Read<dxf_dimension_style_table_data>(d.dimstyleobjhandle).entry_name, "UNNAMED");
