@@ -93,6 +93,7 @@ typedef struct DofFile {
     DofStats stats;
     int32_t last;      /* buffer of the last page request */
     int64_t next_read; /* page after the last pages read from disk */
+    int32_t streak;    /* reads in a row that each continued the one before */
 } DofFile;
 
 /* Opens a page file (mode bits above). A DOF_MODE_TEMP file is made in

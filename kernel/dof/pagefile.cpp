@@ -9,10 +9,11 @@
  * (a read of a page that lies in npages but not yet on disk yields zeros),
  * so extending the file costs no extra writes. A dirty victim is written
  * together with the dirty buffers of its neighbouring pages. A miss on the
- * page right after the last pages read from disk reads the pages after it
- * too, into clean buffers, in one call (a walk of the model reads its page
- * file front to back). The statistics dump at close goes through the message
- * manager's output routine. */
+ * page right after the last pages read from disk, when that read continued
+ * the one before it as well, reads the pages after it too, into clean
+ * buffers, in one call (a walk of the model reads its page file front to
+ * back; a record that merely spans two pages somewhere else starts no run). The statistics dump at close goes
+ * through the message manager's output routine. */
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -164,16 +165,17 @@ bool page_buffered(const DofFile *f, int64_t page)
 }
 
 /* Reads `page` into the victim's buffer and, when the read continues the
- * last one, the pages after it that are on file and not buffered into clean
- * buffers, all in one call. Read-ahead takes at most a quarter of the pool,
- * and none of a pool under 8 buffers. */
+ * last one which continued its own predecessor, the pages after it that are on file and not buffered into
+ * clean buffers, all in one call. Read-ahead takes at most a quarter of the pool, and none of a pool under 8
+ * buffers. */
 int32_t read_run(DofFile *f, int32_t victim, int64_t page)
 {
     enum { kMaxRun = 16 };
     int32_t run[kMaxRun];
     int n = 0;
     run[n++] = victim;
-    int ahead = f->nbuffers >= 8 && page == f->next_read ? f->nbuffers / 4 : 0;
+    const bool continues = page == f->next_read;
+    int ahead = f->nbuffers >= 8 && continues && f->streak > 0 ? f->nbuffers / 4 : 0;
     if (ahead > kMaxRun - 1) ahead = kMaxRun - 1;
     for (int64_t q = page + 1; ahead > 0 && q < f->npages && !page_buffered(f, q); ++q, --ahead) {
         int32_t extra = pick_victim(f, true, run, n);
@@ -195,6 +197,7 @@ int32_t read_run(DofFile *f, int32_t victim, int64_t page)
     }
     f->stats.pages_read += n;
     f->stats.disk_reads++;
+    f->streak = continues ? f->streak + 1 : 0;
     f->next_read = page + n;
     f->pos = f->next_read * f->page_size;
     return 0;
