@@ -443,6 +443,9 @@ int dnfp__ParseInsert(db_ptr *out)
     OlmList *attributes = nullptr; /* made for the first attribute instance */
     void *memory = nullptr;
     int created = 0;
+    /* The block's slot in the block headers' map, met in scattered order,
+     * is fetched while the insert is filled. */
+    dnfp__HandleMapPrefetch(g_names.byhandle, dnfp__HandleNumber(dnfp_g.entrec->insert.blockheaderhandle));
     int status = mda_MallocEntity2(0, mda_GetCurModel(), DXFI_TF_dxf_insert, &memory);
     if (!status) {
         dxf_insert *e = static_cast<dxf_insert *>(memory);

@@ -149,6 +149,8 @@ void dnfp__FreeHandleMap(DnfpHandleMap *map);
 size_t dnfp__HandleMapCount(const DnfpHandleMap *map);
 uint32_t *dnfp__HandleMapEnter(DnfpHandleMap *map, uint64_t key, int *added);
 const uint32_t *dnfp__HandleMapFind(const DnfpHandleMap *map, uint64_t key);
+/* Starts fetching the slot where a lookup of `key` begins (map may be null). */
+void dnfp__HandleMapPrefetch(const DnfpHandleMap *map, uint64_t key);
 /* Makes room for `count` more keys at once, so that a map whose size is
  * known ahead is not built by doubling (each doubling enters every key
  * again in fresh memory); without memory the map keeps its size. */
