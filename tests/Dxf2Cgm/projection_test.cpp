@@ -3,9 +3,8 @@
  * independent library (ezdxf) computes for the same entities: entities
  * mirrored by an extrusion that points down, circles and arcs on tilted
  * planes, the visible edges of 3D faces, a spline through fit points with
- * stored end tangents, and the circled point of point mode 32. The
- * compatibility profile writes curves as polylines, whose end points and
- * vertices are points of the curve. */
+ * stored end tangents. The compatibility profile writes curves as
+ * polylines, whose end points and vertices are points of the curve. */
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -162,14 +161,6 @@ TEST_F(Projection, VisibleEdgesOfThreeDimensionalFaces)
                                                        {edges[4], edges[5], edges[6], edges[7]}}));
     ASSERT_EQ(polylines.count(1), 1u);
     EXPECT_EQ(polylines.at(1).size(), 3u);
-}
-
-/* Point mode 32: a circle around a dot. */
-TEST_F(Projection, PointModeThirtyTwoIsACircledDot)
-{
-    EXPECT_EQ(standard->Lines("POLYMARKER"),
-              (std::vector<std::string>{"POLYMARKER (80,40)", "POLYMARKER (80,40)"}));
-    EXPECT_EQ(standard->Lines("MARKER TYPE"), (std::vector<std::string>{"MARKER TYPE 4", "MARKER TYPE 1"}));
 }
 
 /* The spline through fit points leaves its first point along the stored
