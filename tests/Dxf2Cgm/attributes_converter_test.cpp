@@ -9,6 +9,7 @@
 
 #include "Dxf2Cgm/VyrDxfAttributesConverter.h"
 #include "platform/base/VyrUnicodeString.h"
+#include "support/Fields.h"
 
 namespace {
 
@@ -55,35 +56,23 @@ TEST(AttributesConverter, LineWidths)
 {
     const float widths[] = {0.13f, 0.35f, 0.7f, 1.0f, 1.4f, 2.0f};
     for (int i = 1; i <= 6; ++i) EXPECT_EQ(C::GetMMThickness(i), widths[i - 1]);
-    EXPECT_EQ(C::GetMMThickness(0), 0.13f);
-    EXPECT_EQ(C::GetMMThickness(7), 0.13f);
-    EXPECT_EQ(C::GetMMThickness(-3), 0.13f);
-    EXPECT_EQ(C::GetMMThickness(15), 0.13f);
+    ExpectFields({VYR_F(C::GetMMThickness(0), 0.13f), VYR_F(C::GetMMThickness(7), 0.13f),
+                  VYR_F(C::GetMMThickness(-3), 0.13f), VYR_F(C::GetMMThickness(15), 0.13f)});
 }
 
 TEST(AttributesConverter, ThicknessIndexBoundaries)
 {
     auto index = [](double w) { return C::GetVyrLineThicknessInd(w); };
-    EXPECT_EQ(index(-5.0), 1);
-    EXPECT_EQ(index(0.0), 1);
-    EXPECT_EQ(index(13.0), 1);
-    EXPECT_EQ(index(24.0), 1);
-    EXPECT_EQ(index(24.0001), 2);
-    EXPECT_EQ(index(25.0), 2);
-    /* The threshold between 0.35 and 0.7 is 52.499996 in single precision. */
-    EXPECT_EQ(index(52.49999), 2);
-    EXPECT_EQ(index(52.5), 3);
-    EXPECT_EQ(index(85.0), 3);
-    EXPECT_EQ(index(85.001), 4);
-    EXPECT_EQ(index(120.0), 4);
-    /* 120.0000076 in single precision. */
-    EXPECT_EQ(index(120.000007), 4);
-    EXPECT_EQ(index(120.00001), 5);
-    EXPECT_EQ(index(170.0), 5);
-    EXPECT_EQ(index(170.01), 6);
-    EXPECT_EQ(index(211.0), 6);
-    EXPECT_EQ(C::GetMMThickness(index(25.0)), 0.35f);
-    EXPECT_EQ(C::GetMMThickness(index(211.0)), 2.0f);
+    ExpectFields({VYR_F(index(-5.0), 1), VYR_F(index(0.0), 1), VYR_F(index(13.0), 1), VYR_F(index(24.0), 1),
+                  VYR_F(index(24.0001), 2), VYR_F(index(25.0), 2),
+                  /* The threshold between 0.35 and 0.7 is 52.499996 in single precision. */
+                  VYR_F(index(52.49999), 2), VYR_F(index(52.5), 3), VYR_F(index(85.0), 3),
+                  VYR_F(index(85.001), 4), VYR_F(index(120.0), 4),
+                  /* 120.0000076 in single precision. */
+                  VYR_F(index(120.000007), 4), VYR_F(index(120.00001), 5), VYR_F(index(170.0), 5),
+                  VYR_F(index(170.01), 6), VYR_F(index(211.0), 6),
+                  VYR_F(C::GetMMThickness(index(25.0)), 0.35f),
+                  VYR_F(C::GetMMThickness(index(211.0)), 2.0f)});
 }
 
 TEST(AttributesConverter, LineTypeNames)

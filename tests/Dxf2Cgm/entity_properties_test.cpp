@@ -9,6 +9,7 @@
 #include "Dxf2Cgm/VyrDxfEntHeader.h"
 #include "Dxf2Cgm/VyrDxfLayer.h"
 #include "Dxf2Cgm/VyrDxfLine.h"
+#include "support/Fields.h"
 
 namespace {
 
@@ -50,9 +51,7 @@ TEST_F(EntityProperties, LayerFromRecord)
 
     VyrDxfLayer none(0);
     EXPECT_EQ(none.GetName(), nullptr) << "an empty name reads as none";
-    EXPECT_STREQ(none.GetLineType(), "");
-    EXPECT_EQ(none.GetColor(), 0);
-    EXPECT_EQ(none.GetThickness(), 0.0);
+    ExpectFields({VYR_F(none.GetLineType(), ""), VYR_F(none.GetColor(), 0), VYR_F(none.GetThickness(), 0.0)});
 
     /* A record of another kind gives the defaults, not garbage. */
     VyrDxfLayer wrong(Line(0, 0, 1, 1));
@@ -69,28 +68,21 @@ TEST_F(EntityProperties, HeaderCopies)
     p.lineweight = 70.0;
     p.extrusionZ = -1.0;
     VyrDxfEntHeader header(Line(0, 0, 1, 1, p));
-    EXPECT_STREQ(header.GetLayerName(), "Doors");
-    EXPECT_STREQ(header.GetLineType(), "Center");
-    EXPECT_EQ(header.GetColor(), 42);
-    EXPECT_EQ(header.GetThickness(), 70.0);
-    EXPECT_EQ(header.GetExtrusion()[2], -1.0);
+    ExpectFields({VYR_F(header.GetLayerName(), "Doors"), VYR_F(header.GetLineType(), "Center"),
+                  VYR_F(header.GetColor(), 42), VYR_F(header.GetThickness(), 70.0),
+                  VYR_F(header.GetExtrusion()[2], -1.0)});
 
     VyrDxfEntHeader copy(&header);
-    EXPECT_STREQ(copy.GetLayerName(), "Doors");
-    EXPECT_STREQ(copy.GetLineType(), "Center");
-    EXPECT_EQ(copy.GetColor(), 42);
-    EXPECT_EQ(copy.GetThickness(), 70.0);
-    EXPECT_EQ(copy.GetExtrusion()[2], -1.0);
+    ExpectFields({VYR_F(copy.GetLayerName(), "Doors"), VYR_F(copy.GetLineType(), "Center"),
+                  VYR_F(copy.GetColor(), 42), VYR_F(copy.GetThickness(), 70.0),
+                  VYR_F(copy.GetExtrusion()[2], -1.0)});
     copy.SetThickness(13.0);
     EXPECT_EQ(header.GetThickness(), 70.0) << "a copy is independent";
 
     for (VyrDxfEntHeader *h : {new VyrDxfEntHeader(), new VyrDxfEntHeader(0ul),
                                new VyrDxfEntHeader(static_cast<VyrDxfEntHeader *>(nullptr))}) {
-        EXPECT_STREQ(h->GetLayerName(), "");
-        EXPECT_STREQ(h->GetLineType(), "");
-        EXPECT_EQ(h->GetColor(), 0);
-        EXPECT_EQ(h->GetThickness(), -1.0);
-        EXPECT_EQ(h->GetExtrusion()[2], 0.0);
+        ExpectFields({VYR_F(h->GetLayerName(), ""), VYR_F(h->GetLineType(), ""), VYR_F(h->GetColor(), 0),
+                      VYR_F(h->GetThickness(), -1.0), VYR_F(h->GetExtrusion()[2], 0.0)});
         delete h;
     }
 
@@ -150,9 +142,8 @@ TEST_F(EntityProperties, ThicknessResolution)
     EXPECT_EQ(weight(-1.0, &deflt, nullptr), 25.0);
     EXPECT_EQ(weight(-1.0, nullptr, nullptr), 25.0);
     EXPECT_EQ(weight(-2.0, &thick, nullptr), 25.0) << "BYBLOCK at top level";
-    EXPECT_EQ(weight(-2.0, &thick, &block), 140.0);
-    EXPECT_EQ(weight(-3.0, &thick, &block), 25.0);
-    EXPECT_EQ(weight(35.0, &thick, &block), 35.0);
+    ExpectFields({VYR_F(weight(-2.0, &thick, &block), 140.0), VYR_F(weight(-3.0, &thick, &block), 25.0),
+                  VYR_F(weight(35.0, &thick, &block), 35.0)});
     EXPECT_EQ(weight(0.0, nullptr, nullptr), 0.0);
     EXPECT_EQ(VyrDxfLine(0, 0, 1, 1, nullptr).GetThickness(), 13.0) << "no header, no entity";
 }

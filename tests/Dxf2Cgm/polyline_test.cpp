@@ -8,6 +8,7 @@
  * as the closed forms they come from); arcs are compared by centre, radius,
  * start angle and anticlockwise sweep, angles modulo a full turn. */
 #include "dxf2cgm_fixture.h"
+#include "support/Fields.h"
 
 #include <cmath>
 #include <functional>
@@ -496,18 +497,12 @@ TEST_F(Polylines, WhatTheAccessorsReport)
     int count = 0, closed = 0;
     double start = 0, end = 0;
     lw.GetPolylineInfo(count, closed, start, end);
-    EXPECT_EQ(count, 2);
-    EXPECT_EQ(closed, 1);
-    EXPECT_EQ(start, 0.25);
-    EXPECT_EQ(end, 0.25);
+    ExpectFields({VYR_F(count, 2), VYR_F(closed, 1), VYR_F(start, 0.25), VYR_F(end, 0.25)});
     VyrDxfPolylineEntity::segmentinfo info;
     VyrDxfPolylineEntity::InitSegmentInfo(info);
     ASSERT_EQ(lw.GetPolylineSegmentInfo(0, info), 1);
-    EXPECT_EQ(info.startX, 1.0);
-    EXPECT_EQ(info.startY, 2.0);
-    EXPECT_EQ(info.bulge, 0.5);
-    EXPECT_EQ(info.startWidth, 3.0);
-    EXPECT_EQ(info.endWidth, 4.0);
+    ExpectFields({VYR_F(info.startX, 1.0), VYR_F(info.startY, 2.0), VYR_F(info.bulge, 0.5),
+                  VYR_F(info.startWidth, 3.0), VYR_F(info.endWidth, 4.0)});
     EXPECT_EQ(lw.GetPolylineSegmentInfo(2, info), 0) << "past the last vertex";
     EXPECT_EQ(lw.GetPolylineSegmentInfo(-1, info), 0);
 
@@ -521,15 +516,10 @@ TEST_F(Polylines, WhatTheAccessorsReport)
     flagged.flags = 48;
     VyrDxfPolyline pl(Pl(DXFI_TF_dxf_2dpolyline, {{0, 0}, flagged}, 1, 0.5, 0.75), nullptr, nullptr);
     pl.GetPolylineInfo(count, closed, start, end);
-    EXPECT_EQ(count, 2);
-    EXPECT_EQ(closed, 1);
-    EXPECT_EQ(start, 0.5);
-    EXPECT_EQ(end, 0.75);
+    ExpectFields({VYR_F(count, 2), VYR_F(closed, 1), VYR_F(start, 0.5), VYR_F(end, 0.75)});
     ASSERT_EQ(pl.GetPolylineSegmentInfo(1, info), 1);
-    EXPECT_EQ(info.startX, 3.0);
-    EXPECT_EQ(info.bulge, 0.25);
-    EXPECT_EQ(info.endWidth, 2.0);
-    EXPECT_EQ(info.flags, 48);
+    ExpectFields(
+        {VYR_F(info.startX, 3.0), VYR_F(info.bulge, 0.25), VYR_F(info.endWidth, 2.0), VYR_F(info.flags, 48)});
     EXPECT_EQ(pl.GetPolylineSegmentInfo(2, info), 0);
 }
 
@@ -538,10 +528,7 @@ TEST_F(Polylines, BulgeGeometry)
     const double p0[2] = {0, 0}, p1[2] = {2, 0};
     double c[2], r = 0, t = 0, start = 0, end = 0;
     ASSERT_EQ(VyrDxfPolylineEntity::ComputeArcInfo(p0, p1, 1.0, c, r, t), 0);
-    EXPECT_EQ(c[0], 1.0);
-    EXPECT_EQ(c[1], 0.0);
-    EXPECT_EQ(r, 1.0);
-    EXPECT_DOUBLE_EQ(t, M_PI);
+    ExpectFields({VYR_F(c[0], 1.0), VYR_F(c[1], 0.0), VYR_F(r, 1.0), VYR_F(t, M_PI)});
     ASSERT_EQ(VyrDxfPolylineEntity::ComputeArc(p0, p1, c, r, t, start, end), 0);
     EXPECT_DOUBLE_EQ(start, M_PI) << "straight left of the centre, from atan2";
     EXPECT_DOUBLE_EQ(end, 2 * M_PI);
@@ -576,11 +563,9 @@ TEST_F(Polylines, BulgeGeometry)
     double l0[2], r0[2], l1[2], r1[2];
     EXPECT_EQ(VyrDxfPolylineEntity::ComputeLineExtrPoints(p0, p1, 0.0, 0.0, l0, r0, l1, r1), 1);
     ASSERT_EQ(VyrDxfPolylineEntity::ComputeLineExtrPoints(p0, p1, 1.0, 0.0, l0, r0, l1, r1), 0);
-    EXPECT_EQ(l0[1], 0.5);
-    EXPECT_EQ(r0[1], -0.5);
-    EXPECT_EQ(l1[0], 2.0) << "a width of 0 puts both side points on the vertex";
-    EXPECT_EQ(l1[1], 0.0);
-    EXPECT_EQ(r1[1], 0.0);
+    /* a width of 0 puts both side points on the vertex */
+    ExpectFields(
+        {VYR_F(l0[1], 0.5), VYR_F(r0[1], -0.5), VYR_F(l1[0], 2.0), VYR_F(l1[1], 0.0), VYR_F(r1[1], 0.0)});
     const double centre[2] = {1, 0};
     ASSERT_EQ(VyrDxfPolylineEntity::ComputeArcExtrPoints(p0, p1, centre, 1.0, M_PI, 0.5, 4.0, l0, r0, l1, r1),
               0);
