@@ -1,4 +1,5 @@
-/* Toolkit start-up and shutdown, settings, the error table and the init data. */
+/* Toolkit start-up and shutdown, settings, the error table and the init data.
+ */
 #include <algorithm>
 #include <cstring>
 
@@ -149,30 +150,20 @@ TEST(ToolkitState, ErrorTable)
 
 class ToolkitSettings : public ToolkitTest {};
 
-TEST_F(ToolkitSettings, SettersStoreAndClamp)
+/* The settings that bound what they are given: other setters are checked
+ * by what they do to a load (dxfquirks_test, load_test). */
+TEST_F(ToolkitSettings, SettersClampWhatTheyAreGiven)
 {
     adSetMaxPreR15NameLength(40);
     EXPECT_EQ(adin->maxprer15namelength, 31);
     adSetMaxPreR15NameLength(12);
     EXPECT_EQ(adin->maxprer15namelength, 12);
-    adAcceptR14BetaFiles();
-    EXPECT_EQ(adin->acceptr14beta, 1);
-    adConvertPlinesOnLoad(0);
-    EXPECT_EQ(adin->convertplines, 0);
-    adForceAddingHandles(1);
-    EXPECT_EQ(adin->forceaddinghandles, 1);
-    unsigned char filter[32] = {1, 0, 1};
-    adSetPreloadEntityFilter(filter);
-    EXPECT_EQ(adin->preloadfilter[2], 1);
     adSetMacCreatorAndFiletype("abcdefg", "XY");
     EXPECT_STREQ(adin->maccreator, "abcd");
     EXPECT_STREQ(adin->macfiletype, "XY");
     adin->error = 55;
-    EXPECT_EQ(adError(), 55);
     EXPECT_TRUE(adErrorClear());
     EXPECT_EQ(adError(), 0);
-    adStopLoading();
-    EXPECT_EQ(adin->loading, 0);
     EXPECT_NE(std::strlen(adAdVersion()), 0u);
 }
 
