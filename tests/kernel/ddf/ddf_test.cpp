@@ -13,6 +13,7 @@
 #include "kernel/ddf/ddf.h"
 #include "kernel/ddf/ddf_int.h"
 #include "kernel/ddf/dxfi_records.h"
+#include "support/Fields.h"
 
 extern "C" size_t ddf_test_c_layout(int which);
 
@@ -113,11 +114,8 @@ Scope LayOut(int i, int start, bool is_union)
 TEST(DdfDefinition, CountsAndNames)
 {
     const DdfDef *d = Def();
-    EXPECT_STREQ(d->name, "dxfi");
-    EXPECT_EQ(d->major * 100 + d->minor, 102);
-    EXPECT_EQ(d->n_typeforms, 118);
-    EXPECT_EQ(d->n_fld_data, 1203);
-    EXPECT_EQ(d->n_fld_names, 625);
+    ExpectFields({VYR_F(d->name, "dxfi"), VYR_F(d->major * 100 + d->minor, 102), VYR_F(d->n_typeforms, 118),
+                  VYR_F(d->n_fld_data, 1203), VYR_F(d->n_fld_names, 625)});
     EXPECT_GE(d->n_fld_descs, 625);
     ASSERT_EQ(d->n_subent_tfis, 3);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(d->subent_tfis[k], k);
@@ -194,11 +192,9 @@ TEST(DdfDefinition, OffsetsTheReadersUse)
     EXPECT_EQ(ddf_test_c_layout(1), offsetof(dxf_hatch, seedpoint));
     EXPECT_EQ(ddf_test_c_layout(2), 72u);
     EXPECT_EQ(ddf_test_c_layout(3), offsetof(dxf_hatch_path_seg, spline.weight));
-    EXPECT_EQ(ddf_test_c_layout(4), 40u);
-    EXPECT_EQ(ddf_test_c_layout(5), 16u);
-    EXPECT_EQ(ddf_test_c_layout(6), 1096u);
-    EXPECT_EQ(ddf_test_c_layout(7), 72u);
-    EXPECT_EQ(ddf_test_c_layout(8), 1356u);
+    ExpectFields({VYR_F(ddf_test_c_layout(4), 40u), VYR_F(ddf_test_c_layout(5), 16u),
+                  VYR_F(ddf_test_c_layout(6), 1096u), VYR_F(ddf_test_c_layout(7), 72u),
+                  VYR_F(ddf_test_c_layout(8), 1356u)});
 }
 
 TEST(DdfDefinition, ArraysAndCountLinks)
@@ -215,19 +211,16 @@ TEST(DdfDefinition, ArraysAndCountLinks)
     EXPECT_EQ(p.kind, DDF_KIND_DOUBLE);
     EXPECT_EQ(p.flags, DDF_FLAG_ARRAY | DDF_FLAG_PTRFIXED);
     ASSERT_EQ(p.ndims, 2);
-    EXPECT_EQ(p.dims[0].extent, -1);
-    EXPECT_EQ(p.dims[1].extent, 2);
-    EXPECT_EQ(d->fld_countrec[points], npoints);
-    EXPECT_EQ(d->fld_data[bulge].ndims, 1);
-    EXPECT_EQ(d->fld_countrec[widths], npoints);
+    ExpectFields({VYR_F(p.dims[0].extent, -1), VYR_F(p.dims[1].extent, 2),
+                  VYR_F(d->fld_countrec[points], npoints), VYR_F(d->fld_data[bulge].ndims, 1),
+                  VYR_F(d->fld_countrec[widths], npoints)});
 
     const DdfField *ext = FieldOf(DXFI_TFI_dxfhdr, "dxfhdr.extrusion");
     EXPECT_EQ(ext->flags, DDF_FLAG_ARRAY | DDF_FLAG_FIXED);
     EXPECT_EQ(ext->dims[0].extent, 3);
     const DdfField *lay = FieldOf(DXFI_TFI_dxfhdr, "dxfhdr.lay_name");
-    EXPECT_EQ(lay->kind, DDF_KIND_FSTRING);
-    EXPECT_EQ(lay->modifiers, DDF_MOD_LENGTH);
-    EXPECT_EQ(lay->dims[0].extent, 256);
+    ExpectFields({VYR_F(lay->kind, DDF_KIND_FSTRING), VYR_F(lay->modifiers, DDF_MOD_LENGTH),
+                  VYR_F(lay->dims[0].extent, 256)});
 
     /* Line parameters of each multiline vertex are counted by the record. */
     int numlines = -1, lineparms = -1;
@@ -240,27 +233,24 @@ TEST(DdfDefinition, ArraysAndCountLinks)
     int seg = -1;
     const DdfField *s = FieldOf(DXFI_TFI_dxf_hatch, "path.seg", &seg);
     ASSERT_TRUE(s);
-    EXPECT_EQ(s->kind, DDF_KIND_UNION);
-    EXPECT_EQ(s->flags, DDF_FLAG_ARRAY | DDF_FLAG_PTRFIXED | DDF_FLAG_UNION);
-    EXPECT_EQ(s->key, 72);
-    EXPECT_EQ(s->selector, s->number);
-    EXPECT_EQ(d->fld_data[seg + s->span].kind, DDF_KIND_ENDUNION);
+    ExpectFields({VYR_F(s->kind, DDF_KIND_UNION),
+                  VYR_F(s->flags, DDF_FLAG_ARRAY | DDF_FLAG_PTRFIXED | DDF_FLAG_UNION), VYR_F(s->key, 72),
+                  VYR_F(s->selector, s->number), VYR_F(d->fld_data[seg + s->span].kind, DDF_KIND_ENDUNION)});
     const DdfField *path = FieldOf(DXFI_TFI_dxf_hatch, "path");
     EXPECT_EQ(path->kind, DDF_KIND_STRUCT);
     EXPECT_EQ(path->key, 24);
     const DdfField *sub = FieldOf(DXFI_TFI_dxf_hatch, "dxfhdr");
-    EXPECT_EQ(sub->kind, DDF_KIND_SUBENT);
-    EXPECT_EQ(sub->key, DXFI_TFI_dxfhdr);
-    EXPECT_EQ(sub->span, 632);
+    ExpectFields(
+        {VYR_F(sub->kind, DDF_KIND_SUBENT), VYR_F(sub->key, DXFI_TFI_dxfhdr), VYR_F(sub->span, 632)});
 }
 
 TEST(DdfLookup, FindTFAndMemo)
 {
     const DdfDef *d = Def();
-    EXPECT_EQ(ddf_FindTF(d->typeforms, d->n_typeforms, MDA_TF(49534, 0)), 0);
-    EXPECT_EQ(ddf_FindTF(d->typeforms, d->n_typeforms, MDA_TF(10002, 0)), 117);
-    EXPECT_EQ(ddf_FindTF(d->typeforms, d->n_typeforms, MDA_TF(300, 2)), -1);
-    EXPECT_EQ(ddf_FindTF(d->typeforms, 0, MDA_TF(300, 0)), -1);
+    ExpectFields({VYR_F(ddf_FindTF(d->typeforms, d->n_typeforms, MDA_TF(49534, 0)), 0),
+                  VYR_F(ddf_FindTF(d->typeforms, d->n_typeforms, MDA_TF(10002, 0)), 117),
+                  VYR_F(ddf_FindTF(d->typeforms, d->n_typeforms, MDA_TF(300, 2)), -1),
+                  VYR_F(ddf_FindTF(d->typeforms, 0, MDA_TF(300, 0)), -1)});
     for (int t = 0; t < d->n_typeforms; ++t)
         EXPECT_EQ(ddf_FindTF(d->typeforms, d->n_typeforms, d->typeforms[t]), t);
 
@@ -269,9 +259,9 @@ TEST(DdfLookup, FindTFAndMemo)
     EXPECT_EQ(ddf__SavedTF, MDA_NULL_TF);
     EXPECT_EQ(ddf_GetTFI(d, MDA_TF(300, 1)), DXFI_TFI_dxf_line_ext);
     EXPECT_EQ(ddf__SavedTF, MDA_TF(300, 1));
-    EXPECT_EQ(ddf__SavedTFI, DXFI_TFI_dxf_line_ext);
-    EXPECT_EQ(ddf_GetTFI(d, MDA_TF(300, 1)), DXFI_TFI_dxf_line_ext);
-    EXPECT_EQ(ddf_GetTFI(d, MDA_TF(300, 7)), -1);
+    ExpectFields({VYR_F(ddf__SavedTFI, DXFI_TFI_dxf_line_ext),
+                  VYR_F(ddf_GetTFI(d, MDA_TF(300, 1)), DXFI_TFI_dxf_line_ext),
+                  VYR_F(ddf_GetTFI(d, MDA_TF(300, 7)), -1)});
     EXPECT_EQ(ddf_GetTFI(nullptr, MDA_TF(300, 0)), -1);
     ddf__SetCurrent(nullptr);
     EXPECT_EQ(ddf__SavedTF, MDA_NULL_TF);
@@ -345,9 +335,8 @@ TEST(DdfLet, OperationsAndCounters)
 
 TEST(DdfSections, NamesAndNumbers)
 {
-    EXPECT_STREQ(ddf_SectionName(1), "attr_names");
-    EXPECT_STREQ(ddf_SectionName(9), "typeforms");
-    EXPECT_STREQ(ddf_SectionName(23), "subtype_tfs");
+    ExpectFields({VYR_F(ddf_SectionName(1), "attr_names"), VYR_F(ddf_SectionName(9), "typeforms"),
+                  VYR_F(ddf_SectionName(23), "subtype_tfs")});
     EXPECT_EQ(ddf_SectionName(0), nullptr);
     EXPECT_EQ(ddf_SectionName(24), nullptr);
     EXPECT_EQ(ddf_SectionNumber("fld_data"), 12);

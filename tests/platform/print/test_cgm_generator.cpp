@@ -53,6 +53,14 @@ size_t Count(const std::vector<std::string> &names, const std::string &name)
 
 /* The numbers of a listing line, in order. */
 std::vector<double> Numbers(const std::string &line) { return CgmDecoder::sNumbers(line); }
+
+/* Every number of a listing line against its expected value. */
+void ExpectNumbers(const std::string &line, const std::vector<double> &want, double tolerance)
+{
+    const std::vector<double> v = Numbers(line);
+    ASSERT_EQ(v.size(), want.size()) << line;
+    for (size_t i = 0; i < v.size(); ++i) EXPECT_NEAR(v[i], want[i], tolerance) << line << ": value " << i;
+}
 } // namespace
 
 TEST(CgmGenerator, MetafileAndPictureDescriptors)
@@ -219,14 +227,7 @@ TEST(CgmGenerator, ArcsAndCircles)
     cap.Finish();
     std::vector<std::string> arcs = cap.Lines("CIRCULAR ARC CENTRE");
     ASSERT_EQ(arcs.size(), 1u);
-    std::vector<double> v = Numbers(arcs[0]);
-    ASSERT_EQ(v.size(), 7u);
-    EXPECT_EQ(v[0], 10);
-    EXPECT_EQ(v[2], 5);
-    EXPECT_EQ(v[3], 0);
-    EXPECT_NEAR(v[4], 0, 1e-6);
-    EXPECT_EQ(v[5], 5);
-    EXPECT_EQ(v[6], 5);
+    ExpectNumbers(arcs[0], {10, 20, 5, 0, 0, 5, 5}, 1e-6); /* centre, start and end rays, radius */
     EXPECT_EQ(cap.Lines("CIRCLE"), (std::vector<std::string>{"CIRCLE (10,20) 5", "CIRCLE (10,20) 5"}));
     /* a circle's outline is its edge */
     EXPECT_EQ(cap.Lines("INTERIOR STYLE")[0], "INTERIOR STYLE 4");
@@ -241,20 +242,9 @@ TEST(CgmGenerator, EllipsesAndEllipticalArcs)
     cap->DrawEllipse(0, 0, 10, 4, 0, 2 * M_PI, 0, 0);
     cap->DrawEllipse(100, 0, 10, 4, 0, M_PI / 2, 0, 0);
     cap.Finish();
-    std::vector<double> e = Numbers(cap.Lines("ELLIPSE")[0]);
-    ASSERT_EQ(e.size(), 6u);
-    EXPECT_EQ(e[2], 10);
-    EXPECT_EQ(e[3], 0);
-    EXPECT_EQ(e[4], 0);
-    EXPECT_EQ(e[5], 4);
-    std::vector<double> a = Numbers(cap.Lines("ELLIPTICAL ARC")[0]);
-    ASSERT_EQ(a.size(), 10u);
-    EXPECT_EQ(a[2], 110);
-    EXPECT_EQ(a[5], 4);
-    EXPECT_EQ(a[6], 10); /* start vector: parameter 0 */
-    EXPECT_EQ(a[7], 0);
-    EXPECT_NEAR(a[8], 0, 1e-5); /* end vector: parameter pi/2 */
-    EXPECT_NEAR(a[9], 4, 1e-5);
+    ExpectNumbers(cap.Lines("ELLIPSE")[0], {0, 0, 10, 0, 0, 4}, 0); /* centre, conjugate diameter points */
+    /* and the start vector (parameter 0) and end vector (parameter pi/2) */
+    ExpectNumbers(cap.Lines("ELLIPTICAL ARC")[0], {100, 0, 110, 0, 100, 4, 10, 0, 0, 4}, 1e-5);
 }
 
 /* A turned ellipse or elliptical arc is written as a Bezier chain (some
