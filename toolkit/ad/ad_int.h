@@ -38,7 +38,7 @@ enum {
  *   and dwg->invalidversion. 1 success; 0 or -1 failure with the error code
  *   set (309 for files of AC1018 to AC1032).
  * - start readers (startlayerload ...; a unused, except startblockdefload,
- *   whose a is the AdBlockheader of the block, its entity list created):
+ *   whose a is the stored AdBlkh of the block, its entity list created):
  *   position the stream; 1 when records follow, 0 when there is nothing to
  *   read (the step then succeeds at once), -1 on failure.
  * - record readers (loadlayer, loadclass, loadblockheader ...): read one
@@ -56,6 +56,7 @@ enum {
  *   loadmlstyle, loadgroup or loadproxyobject (a: the int16_t type) for it.
  * The driver tests the stop flag between records. */
 typedef int16_t (*AdReaderFn)(AdDrawing *dwg, void *a, void *b);
+typedef struct AdBlkh AdBlkh; /* a stored block header (below) */
 
 enum AdReaderSlot {
     AD_RD_NONE0 = 0,
@@ -121,7 +122,7 @@ int16_t loaducs(AdDrawing *dwg);
 int16_t loadview(AdDrawing *dwg);
 int16_t loadvport(AdDrawing *dwg);
 int16_t loadvportenthdr(AdDrawing *dwg);
-int16_t startblockdefload(AdDrawing *dwg, AdBlockheader *blkh);
+int16_t startblockdefload(AdDrawing *dwg, AdBlkh *blkh);
 int16_t startblockheaderload(AdDrawing *dwg);
 int16_t startclassload(AdDrawing *dwg);
 int16_t startdimstyleload(AdDrawing *dwg);
@@ -207,6 +208,8 @@ void bt_init(AdDrawing *dwg);
 void *bt_search(AdDrawing *dwg, const unsigned char *handle, BtNode *root);
 int bt_insert(AdDrawing *dwg, const unsigned char *handle, void *addr);
 int bt_del(AdDrawing *dwg, const unsigned char *handle);
+/* Points an indexed handle at another address: 1, 0 when it is not indexed. */
+int bt_repoint(AdDrawing *dwg, const unsigned char *handle, void *addr);
 void bt_deltree(AdDrawing *dwg);
 void bt_term(void);
 long bt_count(AdDrawing *dwg);
@@ -220,6 +223,10 @@ int bt_keep(AdDrawing *dwg, int (*keep)(void *addr, void *ctx), void *ctx);
 enum { AD_PUT_HEAD = 0, AD_PUT_TAIL = 1, AD_PUT_BEFORE = 2 };
 void *addobjecttolistandindex(AdDrawing *dwg, LLList *list, const void *rec, size_t size,
                               const unsigned char *handle, int mode, LLNode *before);
+/* Moves a stored record to a new node of size bytes holding rec, in the old
+ * node's place in its list and handle index (the old node is freed); the
+ * new record, or null with the error set and the old node kept. */
+void *adreplacenode(AdDrawing *dwg, LLNode *old, const void *rec, size_t size, const unsigned char *handle);
 void *addobjecttolist(LLList *list, const void *rec, size_t size, int mode, LLNode *before);
 
 /* Compact entity storage. */
@@ -249,9 +256,46 @@ void adfreetablelist(AdDrawing *dwg, int table);
 void adfreeobjectlist(AdDrawing *dwg);
 void adfreeclasslist(AdDrawing *dwg);
 
+/* A block header as the drawing's list holds it: the fields of AdBlockheader
+ * but its three texts, which follow the record in the same node: the name,
+ * the external reference path and the description, each with its zero,
+ * in textroom bytes. A drawing may hold tens of thousands of blocks, whose
+ * public records (three 512-byte texts, nearly all zeros) would fill 1.7 KB
+ * each; the public functions hand out and take the full record. */
+struct AdBlkh {
+    AdObjhandle ownerhandle, layouthandle, handle, xdicthandle;
+    AdObjhandle blockentityhandle, endblkentityhandle;
+    AdEntityList entitylist;
+    double base[3];
+    AdBlob *previewblob, *insertblob;
+    AdBlob *xdblob;
+    int32_t numreactors;
+    AdBlob *reactorblob;
+    int32_t previewbytes, numinserts;
+    uint32_t textroom;
+    int16_t xrefindex, insertunits;
+    unsigned char flag, xrefblkisoverlaid, xrefunloaded, explodable, blockscaling, purgedflag;
+};
+#define AD_BLKH(node) ((AdBlkh *)LL_RECORD(node))
+const char *adblkhname(const AdBlkh *b);
+const char *adblkhxrefpath(const AdBlkh *b);
+const char *adblkhdescription(const AdBlkh *b);
+/* The full public record of a stored block header. */
+void adblkhexpand(const AdBlkh *b, AdBlockheader *out);
+/* Stores a block header (as addobjecttolistandindex does) in the drawing's
+ * block-header list; the stored record, or null with the error set. */
+AdBlkh *adstoreblockheader(AdDrawing *dwg, const AdBlockheader *b, int mode, LLNode *before);
+/* Gives a stored block header the fields of rec (its handle unchanged),
+ * moving it to a larger node when its texts no longer fit; the record, or
+ * null with the error set (the old one kept). */
+AdBlkh *adrestoreblockheader(AdDrawing *dwg, LLNode *n, const AdBlockheader *rec);
+
 /* Table lists seen generically (AD_LIST_*). */
 LLList *adtablelist(AdDrawing *dwg, int list);
 size_t adtablerecsize(int list);
+/* Stores a table record (a public one: AdLayer ... AdBlockheader) in its
+ * list, as addobjecttolistandindex does; the stored record or null. */
+void *adtablestore(AdDrawing *dwg, int list, const void *rec, int mode, LLNode *before);
 const char *adtablename(int list, const void *rec);
 unsigned char *adtablehandle(int list, void *rec);
 /* The first record of the list with the name (ASCII case ignored), found

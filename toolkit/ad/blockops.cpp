@@ -15,10 +15,10 @@
 
 namespace {
 
-AdBlockheader *findheader(AdDrawing *dwg, const unsigned char *handle)
+LLNode *findheader(AdDrawing *dwg, const unsigned char *handle)
 {
     LLNode *n = static_cast<LLNode *>(bt_search(dwg, handle, dwg->btroot));
-    return n && n->list == dwg->blkhs ? static_cast<AdBlockheader *>(LL_RECORD(n)) : nullptr;
+    return n && n->list == dwg->blkhs ? n : nullptr;
 }
 
 void swaplists(LLList *a, LLList *b)
@@ -44,36 +44,51 @@ extern "C" {
 int adSetActivePaperSpaceBlock(AdDrawing *dwg, const unsigned char *handle)
 {
     if (!dwg || !handle) return 0;
-    AdBlockheader *b = findheader(dwg, handle);
-    if (!b) {
+    LLNode *bn = findheader(dwg, handle);
+    if (!bn) {
         adseterror(93);
         return 0;
     }
-    if (b->entitylist == dwg->pspace) return 1;
-    if (b->entitylist == dwg->mspace || !b->entitylist) {
+    LLList *list = AD_BLKH(bn)->entitylist;
+    if (list == dwg->pspace) return 1;
+    if (list == dwg->mspace || !list) {
         adseterror(75);
         return 0;
     }
-    AdBlockheader *ps = nullptr;
-    for (LLNode *n = dwg->blkhs->head; n && !ps; n = n->next) {
-        AdBlockheader *x = static_cast<AdBlockheader *>(LL_RECORD(n));
-        if (x->entitylist == dwg->pspace) ps = x;
-    }
-    if (!ps) {
+    LLNode *psn = nullptr;
+    for (LLNode *n = dwg->blkhs->head; n && !psn; n = n->next)
+        if (AD_BLKH(n)->entitylist == dwg->pspace) psn = n;
+    if (!psn) {
         adseterror(75);
         return 0;
     }
-    swaplists(b->entitylist, dwg->pspace);
+    /* the headers keep their handles; their lists' contents, names and
+       BLOCK entities change places (a name may need a larger node) */
+    auto *b = static_cast<AdBlockheader *>(ztmem_malloc(2 * sizeof(AdBlockheader)));
+    if (!b) {
+        adseterror(223);
+        return 0;
+    }
+    AdBlockheader *ps = b + 1;
+    adblkhexpand(AD_BLKH(bn), b);
+    adblkhexpand(AD_BLKH(psn), ps);
     char name[AD_NAME_LEN];
     std::memcpy(name, b->name, sizeof name);
     std::memcpy(b->name, ps->name, sizeof name);
     std::memcpy(ps->name, name, sizeof name);
-    adtablenameschanged(dwg, AD_LIST_BLKH);
-    /* the headers keep their handles; their lists and names changed places */
     AdObjhandle t;
     std::memcpy(t, b->blockentityhandle, 8);
     std::memcpy(b->blockentityhandle, ps->blockentityhandle, 8);
     std::memcpy(ps->blockentityhandle, t, 8);
+    /* the header taking the longer name first: only it may need a new node
+       (and fail), the other then fits in place */
+    bool ok = std::strlen(b->name) > std::strlen(ps->name)
+                  ? adrestoreblockheader(dwg, bn, b) && adrestoreblockheader(dwg, psn, ps)
+                  : adrestoreblockheader(dwg, psn, ps) && adrestoreblockheader(dwg, bn, b);
+    ztmem_free(b);
+    adtablenameschanged(dwg, AD_LIST_BLKH);
+    if (!ok) return 0;
+    swaplists(list, dwg->pspace);
     return 1;
 }
 
@@ -97,11 +112,10 @@ int adCreateXrefBlock(AdDrawing *dwg, const char *name, const char *path, unsign
     /* before model space and paper space, which stay last */
     LLNode *before = nullptr;
     for (LLNode *n = dwg->blkhs->head; n && !before; n = n->next) {
-        AdBlockheader *x = static_cast<AdBlockheader *>(LL_RECORD(n));
+        const AdBlkh *x = AD_BLKH(n);
         if (x->entitylist == dwg->mspace || x->entitylist == dwg->pspace) before = n;
     }
-    if (!addobjecttolistandindex(dwg, dwg->blkhs, &b, sizeof b, b.handle,
-                                 before ? AD_PUT_BEFORE : AD_PUT_TAIL, before)) {
+    if (!adstoreblockheader(dwg, &b, before ? AD_PUT_BEFORE : AD_PUT_TAIL, before)) {
         LLDeleteList(b.entitylist);
         return 0;
     }
@@ -142,7 +156,7 @@ long adAudit(AdDrawing *dwg, int fix, int level, AdAuditFn report)
     AdEntityRecord *rec = static_cast<AdEntityRecord *>(ztmem_malloc(sizeof(AdEntityRecord)));
     if (!rec) return problems;
     for (LLNode *b = dwg->blkhs->head; b; b = b->next) {
-        LLList *list = static_cast<AdBlockheader *>(LL_RECORD(b))->entitylist;
+        LLList *list = AD_BLKH(b)->entitylist;
         for (LLNode *e = list ? list->head : nullptr; e; e = e->next) {
             adUnpackEntity(e, &eh, rec);
             if (!exists(dwg, eh.layerhandle, dwg->layers) || adObjhandleIsNull(eh.layerhandle))

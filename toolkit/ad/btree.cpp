@@ -384,6 +384,20 @@ int bt_insert(AdDrawing *dwg, const unsigned char *handle, void *addr)
     return r;
 }
 
+int bt_repoint(AdDrawing *dwg, const unsigned char *handle, void *addr)
+{
+    for (BtNode *n = dwg->btroot; n;) {
+        int i = position(n, handle);
+        if (i < n->count && cmp(n->key[i], handle) == 0) {
+            n->addr[i] = addr;
+            touched(n);
+            return 1;
+        }
+        n = isleaf(n) ? nullptr : n->child[i];
+    }
+    return 0;
+}
+
 int bt_del(AdDrawing *dwg, const unsigned char *handle)
 {
     if (!dwg->btroot) return 0;

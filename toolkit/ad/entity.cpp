@@ -625,7 +625,7 @@ int adDropEntityHandles(AdDrawing *dwg)
     lists[set.count++] = dwg->pspace;
     if (dwg->blkhs)
         for (const LLNode *b = dwg->blkhs->head; b && set.count < n; b = b->next)
-            lists[set.count++] = static_cast<const AdBlockheader *>(LL_RECORD(b))->entitylist;
+            lists[set.count++] = AD_BLKH(b)->entitylist;
     std::sort(lists, lists + set.count);
     int done = bt_keep(dwg, notentity, &set);
     ztmem_free(lists);

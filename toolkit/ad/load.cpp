@@ -116,7 +116,7 @@ bool entitystep(AdDrawing *dwg)
 bool blockentitystep(AdDrawing *dwg)
 {
     for (LLNode *n = dwg->blkhs->head; n; n = n->next) {
-        AdBlockheader *b = static_cast<AdBlockheader *>(LL_RECORD(n));
+        AdBlkh *b = AD_BLKH(n);
         if (b->entitylist && (b->entitylist == dwg->mspace || b->entitylist == dwg->pspace)) continue;
         if (!b->entitylist && !(b->entitylist = LLCreate())) return false;
         int16_t r = startblockdefload(dwg, b);
@@ -199,7 +199,7 @@ void findcmlstyle(AdDrawing *dwg)
 void markunloadedxrefs(AdDrawing *dwg)
 {
     for (LLNode *n = dwg->blkhs->head; n; n = n->next) {
-        AdBlockheader *b = static_cast<AdBlockheader *>(LL_RECORD(n));
+        AdBlkh *b = AD_BLKH(n);
         if (adObjhandleIsNull(b->xdicthandle)) continue;
         LLNode *d = static_cast<LLNode *>(bt_search(dwg, b->xdicthandle, dwg->btroot));
         if (!d || d->list != dwg->objects) continue;

@@ -184,7 +184,7 @@ int fixViewportEnts(AdDrawing *dwg)
         return 0;
     }
     for (LLNode *b = dwg->blkhs->head; b; b = b->next) {
-        LLList *list = static_cast<AdBlockheader *>(LL_RECORD(b))->entitylist;
+        LLList *list = AD_BLKH(b)->entitylist;
         for (LLNode *e = list ? list->head : nullptr; e;) {
             LLNode *next = e->next;
             AdEntityHeader h;
@@ -328,7 +328,7 @@ int addA2kDefaultObjects(AdDrawing *dwg)
         int16_t type = adclasstype(dwg, "LAYOUT", 0);
         AdObjhandle dict, model, layout1, ms{}, ps{};
         for (LLNode *n = dwg->blkhs->head; n; n = n->next) {
-            const AdBlockheader *b = static_cast<const AdBlockheader *>(LL_RECORD(n));
+            const AdBlkh *b = AD_BLKH(n);
             if (b->entitylist == dwg->mspace) std::memcpy(ms, b->handle, 8);
             if (b->entitylist == dwg->pspace) std::memcpy(ps, b->handle, 8);
         }

@@ -38,10 +38,7 @@ int16_t loaducs(AdDrawing *d) { return call(d, AD_RD_LOADUCS); }
 int16_t loadview(AdDrawing *d) { return call(d, AD_RD_LOADVIEW); }
 int16_t loadvport(AdDrawing *d) { return call(d, AD_RD_LOADVPORT); }
 int16_t loadvportenthdr(AdDrawing *d) { return call(d, AD_RD_LOADVPORTENTHDR); }
-int16_t startblockdefload(AdDrawing *d, AdBlockheader *blkh)
-{
-    return call(d, AD_RD_STARTBLOCKDEFLOAD, blkh);
-}
+int16_t startblockdefload(AdDrawing *d, AdBlkh *blkh) { return call(d, AD_RD_STARTBLOCKDEFLOAD, blkh); }
 int16_t startblockheaderload(AdDrawing *d) { return call(d, AD_RD_STARTBLOCKHEADERLOAD); }
 int16_t startclassload(AdDrawing *d) { return call(d, AD_RD_STARTCLASSLOAD); }
 int16_t startdimstyleload(AdDrawing *d) { return call(d, AD_RD_STARTDIMSTYLELOAD); }

@@ -3,7 +3,7 @@
  * its list. A record is stored either completely (node, index entry, link)
  * or not at all. The nodes of a drawing's records come from its arena, as
  * its entities' do: they live as long as the drawing, and a drawing may hold
- * a great many (100,000 block headers of 1.7 KB each), which as separate
+ * a great many (100,000 block headers and more), which as separate
  * heap blocks cost the allocator a search of its free lists each. */
 #include "toolkit/ad/ad_int.h"
 
@@ -59,6 +59,24 @@ void *addobjecttolistandindex(AdDrawing *dwg, LLList *list, const void *rec, siz
     }
     link(list, n, mode, before);
     adtablenodeadded(dwg, list, n);
+    return LL_RECORD(n);
+}
+
+void *adreplacenode(AdDrawing *dwg, LLNode *old, const void *rec, size_t size, const unsigned char *handle)
+{
+    LLList *list = old->list;
+    LLNode *n = allocnode(dwg, size);
+    if (!n) {
+        adseterror(223);
+        return nullptr;
+    }
+    std::memcpy(LL_RECORD(n), rec, size);
+    bool current = list->current == old;
+    LLPutBeforeSpec(list, old, n);
+    LLDelSpec(list, old);
+    if (current) list->current = n;
+    bt_repoint(dwg, handle, n);
+    ztvm_free(old);
     return LL_RECORD(n);
 }
 

@@ -21,33 +21,51 @@
 
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
+/* size, handleoff and nameoff are those of the public record; a stored
+ * record has its handle and name at shandleoff and snameoff (the same but
+ * for block headers, stored as AdBlkh with the name after the record). */
 struct TableDesc {
+    int id; /* AD_LIST_* */
     size_t size;
     size_t handleoff;
     size_t nameoff;
+    size_t shandleoff, snameoff;
     LLList *AdDrawing::*list;
     int16_t emptylist, notfound, delxdata, del, freeerr;
 };
 
-#define AD_DESC(Rec, member, e0, e1, e2, e3, e4)                                                             \
+#define AD_DESC(id, Rec, member, e0, e1, e2, e3, e4)                                                         \
     TableDesc                                                                                                \
     {                                                                                                        \
-        sizeof(Rec), offsetof(Rec, handle), offsetof(Rec, name), &AdDrawing::member, e0, e1, e2, e3, e4      \
+        id, sizeof(Rec), offsetof(Rec, handle), offsetof(Rec, name), offsetof(Rec, handle),                  \
+            offsetof(Rec, name), &AdDrawing::member, e0, e1, e2, e3, e4                                      \
     }
 
-const TableDesc kLinetype = AD_DESC(AdLinetype, ltypes, 76, 77, 106, 107, 108);
-const TableDesc kLayer = AD_DESC(AdLayer, layers, 90, 91, 103, 104, 105);
-const TableDesc kShapefile = AD_DESC(AdShapefile, shapes, 80, 81, 109, 110, 111);
-const TableDesc kView = AD_DESC(AdView, views, 84, 85, 112, 113, 114);
-const TableDesc kVport = AD_DESC(AdVport, vports, 86, 87, 115, 116, 117);
-const TableDesc kUcs = AD_DESC(AdUcs, ucss, 88, 89, 121, 122, 123);
-const TableDesc kRegapp = AD_DESC(AdRegapp, regapps, 78, 79, 100, 101, 102);
-const TableDesc kDimstyle = AD_DESC(AdDimstyle, dimstyles, 82, 83, 118, 119, 120);
-const TableDesc kBlockheader = AD_DESC(AdBlockheader, blkhs, 92, 93, 124, 126, 127);
+const TableDesc kLinetype = AD_DESC(AD_LIST_LTYPE, AdLinetype, ltypes, 76, 77, 106, 107, 108);
+const TableDesc kLayer = AD_DESC(AD_LIST_LAYER, AdLayer, layers, 90, 91, 103, 104, 105);
+const TableDesc kShapefile = AD_DESC(AD_LIST_STYLE, AdShapefile, shapes, 80, 81, 109, 110, 111);
+const TableDesc kView = AD_DESC(AD_LIST_VIEW, AdView, views, 84, 85, 112, 113, 114);
+const TableDesc kVport = AD_DESC(AD_LIST_VPORT, AdVport, vports, 86, 87, 115, 116, 117);
+const TableDesc kUcs = AD_DESC(AD_LIST_UCS, AdUcs, ucss, 88, 89, 121, 122, 123);
+const TableDesc kRegapp = AD_DESC(AD_LIST_APPID, AdRegapp, regapps, 78, 79, 100, 101, 102);
+const TableDesc kDimstyle = AD_DESC(AD_LIST_DIMSTYLE, AdDimstyle, dimstyles, 82, 83, 118, 119, 120);
 #undef AD_DESC
+const TableDesc kBlockheader = {AD_LIST_BLKH,
+                                sizeof(AdBlockheader),
+                                offsetof(AdBlockheader, handle),
+                                offsetof(AdBlockheader, name),
+                                offsetof(AdBlkh, handle),
+                                sizeof(AdBlkh),
+                                &AdDrawing::blkhs,
+                                92,
+                                93,
+                                124,
+                                126,
+                                127};
 
 /* By AD_LIST_*. */
 const TableDesc *const kAllTables[AD_LIST_COUNT] = {&kLinetype, &kLayer,  &kShapefile, &kView,       &kVport,
@@ -70,6 +88,62 @@ const unsigned char *handleof(const TableDesc &d, const void *rec)
     return static_cast<const unsigned char *>(rec) + d.handleoff;
 }
 const char *nameof(const TableDesc &d, const void *rec) { return static_cast<const char *>(rec) + d.nameoff; }
+/* The same of a stored record. */
+const unsigned char *shandleof(const TableDesc &d, const void *rec)
+{
+    return static_cast<const unsigned char *>(rec) + d.shandleoff;
+}
+const char *snameof(const TableDesc &d, const void *rec)
+{
+    return static_cast<const char *>(rec) + d.snameoff;
+}
+
+/* ---------------------------------------------------------------- stored block headers */
+
+/* A stored block header being made: the record and room for its texts. */
+struct PackedBlkh {
+    AdBlkh rec;
+    char texts[3 * AD_NAME_LEN];
+};
+
+/* Packs a public block header; the size of the stored record. */
+size_t packblkh(const AdBlockheader *b, PackedBlkh *p)
+{
+    AdBlkh &r = p->rec;
+    std::memset(&r, 0, sizeof r);
+    std::memcpy(r.ownerhandle, b->ownerhandle, 8);
+    std::memcpy(r.layouthandle, b->layouthandle, 8);
+    std::memcpy(r.handle, b->handle, 8);
+    std::memcpy(r.xdicthandle, b->xdicthandle, 8);
+    std::memcpy(r.blockentityhandle, b->blockentityhandle, 8);
+    std::memcpy(r.endblkentityhandle, b->endblkentityhandle, 8);
+    r.entitylist = b->entitylist;
+    std::memcpy(r.base, b->base, sizeof r.base);
+    r.previewblob = b->previewblob;
+    r.insertblob = b->insertblob;
+    r.xdblob = b->xdblob;
+    r.numreactors = b->numreactors;
+    r.reactorblob = b->reactorblob;
+    r.previewbytes = b->previewbytes;
+    r.numinserts = b->numinserts;
+    r.xrefindex = b->xrefindex;
+    r.insertunits = b->insertunits;
+    r.flag = b->flag;
+    r.xrefblkisoverlaid = b->xrefblkisoverlaid;
+    r.xrefunloaded = b->xrefunloaded;
+    r.explodable = b->explodable;
+    r.blockscaling = b->blockscaling;
+    r.purgedflag = b->purgedflag;
+    size_t n = 0;
+    for (const char *t : {b->name, b->xrefpath, b->description}) {
+        size_t len = strnlen(t, AD_NAME_LEN - 1);
+        std::memcpy(p->texts + n, t, len);
+        p->texts[n + len] = '\0';
+        n += len + 1;
+    }
+    r.textroom = static_cast<uint32_t>(n);
+    return sizeof(AdBlkh) + n;
+}
 
 inline unsigned char foldc(unsigned char c)
 {
@@ -124,7 +198,7 @@ bool names(const TableDesc &d, const AdNameIndex::Slot &s, const FoldedName &f)
 {
     if (s.hash != f.hash || s.len != f.len) return false;
     if (s.len != AdNameIndex::kLong) return std::memcmp(s.folded, f.text, s.len) == 0;
-    return adstricmp(nameof(d, LL_RECORD(s.node)), f.name) == 0;
+    return adstricmp(snameof(d, LL_RECORD(s.node)), f.name) == 0;
 }
 
 void freenameindex(AdNameIndex *x)
@@ -173,14 +247,14 @@ bool makeroom(AdNameIndex *x, uint32_t more)
 bool indexname(const TableDesc &d, AdNameIndex *x, LLNode *n)
 {
     if (!makeroom(x, 1)) return false;
-    const FoldedName f = foldname(nameof(d, LL_RECORD(n)));
+    const FoldedName f = foldname(snameof(d, LL_RECORD(n)));
     AdNameIndex::Slot *s = findslot(d, x, f);
     if (s->node) {
         s->shared = 1;
         return true;
     }
     s->node = n;
-    std::memcpy(s->handle, handleof(d, LL_RECORD(n)), 8);
+    std::memcpy(s->handle, shandleof(d, LL_RECORD(n)), 8);
     s->hash = f.hash;
     s->shared = 0;
     s->len = f.len;
@@ -235,8 +309,8 @@ LLNode *findnode(const TableDesc &d, AdDrawing *dwg, int table, const char *name
         }
     }
     for (LLNode *n = l->head; n; n = n->next)
-        if (adstricmp(nameof(d, LL_RECORD(n)), name) == 0) {
-            if (handle) std::memcpy(handle, handleof(d, LL_RECORD(n)), 8);
+        if (adstricmp(snameof(d, LL_RECORD(n)), name) == 0) {
+            if (handle) std::memcpy(handle, shandleof(d, LL_RECORD(n)), 8);
             return n;
         }
     return nullptr;
@@ -253,7 +327,10 @@ int get(const TableDesc &d, AdDrawing *dwg, void *rec)
 {
     LLList *l = dwg ? dwg->*d.list : nullptr;
     if (!l || !l->current) return 0;
-    std::memcpy(rec, LL_RECORD(l->current), d.size);
+    if (d.id == AD_LIST_BLKH)
+        adblkhexpand(AD_BLKH(l->current), static_cast<AdBlockheader *>(rec));
+    else
+        std::memcpy(rec, LL_RECORD(l->current), d.size);
     l->current = l->current->next;
     return 1;
 }
@@ -300,19 +377,26 @@ int replace(const TableDesc &d, AdDrawing *dwg, const void *rec)
         adseterror(303);
         return 0;
     }
-    std::memcpy(LL_RECORD(n), rec, d.size);
-    dropnameindex(dwg, tableof(dwg, dwg->*d.list));
+    if (d.id == AD_LIST_BLKH) {
+        if (!adrestoreblockheader(dwg, n, static_cast<const AdBlockheader *>(rec))) return 0;
+    } else {
+        std::memcpy(LL_RECORD(n), rec, d.size);
+    }
+    dropnameindex(dwg, d.id);
     return 1;
 }
 
 int add(const TableDesc &d, AdDrawing *dwg, const void *rec)
 {
     if (!dwg || !rec) return 0;
-    return addobjecttolistandindex(dwg, dwg->*d.list, rec, d.size, handleof(d, rec), AD_PUT_TAIL, nullptr) !=
-           nullptr;
+    return adtablestore(dwg, d.id, rec, AD_PUT_TAIL, nullptr) != nullptr;
 }
 
-int del(const TableDesc &d, AdDrawing *dwg, const unsigned char *handle, Tail (*tail)(const void *))
+Tail (*const kTails[AD_LIST_COUNT])(const void *) = {
+    tailof<AdLinetype>, tailof<AdLayer>,  tailof<AdShapefile>, tailof<AdView>, tailof<AdVport>,
+    tailof<AdUcs>,      tailof<AdRegapp>, tailof<AdDimstyle>,  tailof<AdBlkh>};
+
+int del(const TableDesc &d, AdDrawing *dwg, const unsigned char *handle)
 {
     if (!dwg || !handle) return 0;
     LLNode *n = lookup(d, dwg, handle);
@@ -320,11 +404,11 @@ int del(const TableDesc &d, AdDrawing *dwg, const unsigned char *handle, Tail (*
         adseterror(d.del);
         return 0;
     }
-    Tail t = tail(LL_RECORD(n));
+    Tail t = kTails[d.id](LL_RECORD(n));
     adDeleteBlob(t.xdblob);
     adDeleteBlob(t.reactorblob);
-    if (&d == &kBlockheader) {
-        AdBlockheader *b = static_cast<AdBlockheader *>(LL_RECORD(n));
+    if (d.id == AD_LIST_BLKH) {
+        AdBlkh *b = AD_BLKH(n);
         if (b->entitylist && b->entitylist != dwg->mspace && b->entitylist != dwg->pspace) {
             AdEntityHeader eh;
             for (LLNode *e = b->entitylist->head; e; e = e->next) {
@@ -336,7 +420,7 @@ int del(const TableDesc &d, AdDrawing *dwg, const unsigned char *handle, Tail (*
         adDeleteBlob(b->previewblob);
         adDeleteBlob(b->insertblob);
     }
-    dropnameindex(dwg, tableof(dwg, dwg->*d.list));
+    dropnameindex(dwg, d.id);
     LLDelSpec(dwg->*d.list, n);
     bt_del(dwg, handle);
     ztvm_free(n);
@@ -354,11 +438,11 @@ extern "C" {
     int adSeek##Name(AdDrawing *dwg, const unsigned char *h, Rec *rec) { return seek(desc, dwg, h, rec); }   \
     int adFind##Name##ByName(AdDrawing *dwg, const char *name, unsigned char *h)                             \
     {                                                                                                        \
-        return findbyname(desc, dwg, tableof(dwg, dwg->*desc.list), name, h);                                \
+        return findbyname(desc, dwg, desc.id, name, h);                                                      \
     }                                                                                                        \
     int adReplace##Name(AdDrawing *dwg, const Rec *rec) { return replace(desc, dwg, rec); }                  \
     int adAdd##Name(AdDrawing *dwg, const Rec *rec) { return add(desc, dwg, rec); }                          \
-    int adDelete##Name(AdDrawing *dwg, const unsigned char *h) { return del(desc, dwg, h, tailof<Rec>); }
+    int adDelete##Name(AdDrawing *dwg, const unsigned char *h) { return del(desc, dwg, h); }
 
 AD_FAMILY(AdLinetype, Linetype, Linetypes, kLinetype)
 AD_FAMILY(AdLayer, Layer, Layers, kLayer)
@@ -378,14 +462,88 @@ AdEntityList adEntityList(AdDrawing *dwg, const unsigned char *blkhhandle)
     LLNode *n = lookup(kBlockheader, dwg, blkhhandle);
     if (!n) return nullptr;
     adseterror(0);
-    return static_cast<AdBlockheader *>(LL_RECORD(n))->entitylist;
+    return AD_BLKH(n)->entitylist;
 }
 
 const char *adBlockheaderName(AdDrawing *dwg, const unsigned char *blkhhandle)
 {
     if (!dwg || !blkhhandle) return nullptr;
     LLNode *n = lookup(kBlockheader, dwg, blkhhandle);
-    return n ? static_cast<AdBlockheader *>(LL_RECORD(n))->name : nullptr;
+    return n ? adblkhname(AD_BLKH(n)) : nullptr;
+}
+
+const char *adblkhname(const AdBlkh *b) { return reinterpret_cast<const char *>(b + 1); }
+const char *adblkhxrefpath(const AdBlkh *b)
+{
+    const char *t = adblkhname(b);
+    return t + std::strlen(t) + 1;
+}
+const char *adblkhdescription(const AdBlkh *b)
+{
+    const char *t = adblkhxrefpath(b);
+    return t + std::strlen(t) + 1;
+}
+
+void adblkhexpand(const AdBlkh *r, AdBlockheader *b)
+{
+    std::memset(b, 0, sizeof *b);
+    std::memcpy(b->ownerhandle, r->ownerhandle, 8);
+    std::memcpy(b->layouthandle, r->layouthandle, 8);
+    std::memcpy(b->handle, r->handle, 8);
+    std::memcpy(b->xdicthandle, r->xdicthandle, 8);
+    std::memcpy(b->blockentityhandle, r->blockentityhandle, 8);
+    std::memcpy(b->endblkentityhandle, r->endblkentityhandle, 8);
+    b->entitylist = r->entitylist;
+    std::memcpy(b->base, r->base, sizeof b->base);
+    b->previewblob = r->previewblob;
+    b->insertblob = r->insertblob;
+    b->xdblob = r->xdblob;
+    b->numreactors = r->numreactors;
+    b->reactorblob = r->reactorblob;
+    b->previewbytes = r->previewbytes;
+    b->numinserts = r->numinserts;
+    b->xrefindex = r->xrefindex;
+    b->insertunits = r->insertunits;
+    b->flag = r->flag;
+    b->xrefblkisoverlaid = r->xrefblkisoverlaid;
+    b->xrefunloaded = r->xrefunloaded;
+    b->explodable = r->explodable;
+    b->blockscaling = r->blockscaling;
+    b->purgedflag = r->purgedflag;
+    const char *t = adblkhname(r);
+    for (char *out : {b->name, b->xrefpath, b->description}) {
+        size_t len = std::strlen(t);
+        std::memcpy(out, t, len + 1);
+        t += len + 1;
+    }
+}
+
+AdBlkh *adstoreblockheader(AdDrawing *dwg, const AdBlockheader *b, int mode, LLNode *before)
+{
+    PackedBlkh p;
+    size_t size = packblkh(b, &p);
+    return static_cast<AdBlkh *>(addobjecttolistandindex(dwg, dwg->blkhs, &p, size, b->handle, mode, before));
+}
+
+AdBlkh *adrestoreblockheader(AdDrawing *dwg, LLNode *n, const AdBlockheader *rec)
+{
+    PackedBlkh p;
+    size_t size = packblkh(rec, &p);
+    AdBlkh *old = AD_BLKH(n);
+    if (p.rec.textroom <= old->textroom) {
+        p.rec.textroom = old->textroom;
+        std::memcpy(old, &p, size);
+        return old;
+    }
+    return static_cast<AdBlkh *>(adreplacenode(dwg, n, &p, size, old->handle));
+}
+
+void *adtablestore(AdDrawing *dwg, int list, const void *rec, int mode, LLNode *before)
+{
+    if (list == AD_LIST_BLKH)
+        return adstoreblockheader(dwg, static_cast<const AdBlockheader *>(rec), mode, before);
+    const TableDesc &d = *kAllTables[list];
+    return addobjecttolistandindex(dwg, dwg->*d.list, rec, d.size, handleof(d, rec), mode, before);
 }
 
 LLList *adtablelist(AdDrawing *dwg, int list) { return dwg->*kAllTables[list]->list; }
@@ -431,9 +589,6 @@ void adtablenodeadded(AdDrawing *dwg, LLList *list, LLNode *node)
 /* Frees a table list with the extended data and reactors of its records. */
 void adfreetablelist(AdDrawing *dwg, int table)
 {
-    static Tail (*const kTails[])(const void *) = {
-        tailof<AdLinetype>, tailof<AdLayer>,  tailof<AdShapefile>, tailof<AdView>,       tailof<AdVport>,
-        tailof<AdUcs>,      tailof<AdRegapp>, tailof<AdDimstyle>,  tailof<AdBlockheader>};
     const TableDesc &d = *kAllTables[table];
     LLList *l = dwg->*d.list;
     if (!l) return;
@@ -441,8 +596,8 @@ void adfreetablelist(AdDrawing *dwg, int table)
         Tail t = kTails[table](LL_RECORD(n));
         adDeleteBlob(t.xdblob);
         adDeleteBlob(t.reactorblob);
-        if (&d == &kBlockheader) {
-            AdBlockheader *b = static_cast<AdBlockheader *>(LL_RECORD(n));
+        if (table == AD_LIST_BLKH) {
+            AdBlkh *b = AD_BLKH(n);
             if (b->entitylist != dwg->mspace && b->entitylist != dwg->pspace)
                 adfreeentitylist(dwg, b->entitylist);
             adDeleteBlob(b->previewblob);

@@ -190,7 +190,7 @@ typedef struct AdDwgLoad {
     /* entities of the block being read: the next in its chain, its last,
      * and the stage (0 its BLOCK, 1 its entities, 2 its ENDBLK, 3 done);
      * space: 0 model space, 1 paper space, 2 both done (entities step) */
-    AdBlockheader *curblkh;
+    AdBlkh *curblkh;
     LLList *curlist;
     AdObjhandle nextent, lastent, blockent, endblkent;
     unsigned char stage, space;

@@ -259,7 +259,7 @@ int chainstep(AdDrawing *dwg, LLList *list)
 }
 
 /* Starts the chain of a block header: 1, 0 it has none. */
-int startchain(AdDrawing *dwg, const unsigned char *blkh, AdBlockheader *b)
+int startchain(AdDrawing *dwg, const unsigned char *blkh, AdBlkh *b)
 {
     AdDwgLoad *s = dwg->dwg;
     AdBlockheader tmp;
@@ -281,7 +281,7 @@ int startchain(AdDrawing *dwg, const unsigned char *blkh, AdBlockheader *b)
 }
 
 /* The BLOCK or ENDBLK entity of the block being read. */
-int blockentity(AdDrawing *dwg, const unsigned char *handle, LLList *list, AdBlockheader *b)
+int blockentity(AdDrawing *dwg, const unsigned char *handle, LLList *list, AdBlkh *b)
 {
     if (adObjhandleIsNull(handle) || bt_search(dwg, handle, dwg->btroot)) return 1;
     Work *w = work();
@@ -291,9 +291,9 @@ int blockentity(AdDrawing *dwg, const unsigned char *handle, LLList *list, AdBlo
     if (w->h.enttype == AD_ENT_BLOCK) {
         AdEntBlock &k = w->r.block;
         std::memcpy(k.base, b->base, sizeof k.base);
-        std::memcpy(k.name2, b->name, sizeof k.name2);
-        std::memcpy(k.xrefpath, b->xrefpath, sizeof k.xrefpath);
-        std::memcpy(k.description, b->description, sizeof k.description);
+        std::strcpy(k.name2, adblkhname(b));
+        std::strcpy(k.xrefpath, adblkhxrefpath(b));
+        std::strcpy(k.description, adblkhdescription(b));
         k.flag = b->flag;
     }
     if (!keep(dwg, &w->h, &w->r)) return 1;
@@ -320,7 +320,7 @@ int16_t dwgstartblockdefload(AdDrawing *dwg, void *a, void *)
 {
     if (!dwgloadstart(dwg)) return -1;
     AdDwgLoad *s = dwg->dwg;
-    AdBlockheader *b = static_cast<AdBlockheader *>(a);
+    AdBlkh *b = static_cast<AdBlkh *>(a);
     if (!b || !startchain(dwg, b->handle, b)) return 0;
     s->curblkh = b;
     s->stage = 0;
@@ -341,7 +341,7 @@ int16_t dwgloadentity(AdDrawing *dwg, void *a, void *)
         }
         return 0;
     }
-    AdBlockheader *b = s->curblkh;
+    AdBlkh *b = s->curblkh;
     if (!b) return 0;
     switch (s->stage) {
     case 0: {

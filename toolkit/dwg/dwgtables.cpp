@@ -104,10 +104,9 @@ template <class T> void common(DwgObject *o, T *rec)
     o->xdblob = o->reactorblob = nullptr;
 }
 
-int16_t store(AdDrawing *dwg, int list, void *rec, unsigned char *handle, int mode = AD_PUT_TAIL)
+int16_t store(AdDrawing *dwg, int list, void *rec, int mode = AD_PUT_TAIL)
 {
-    LLList *l = adtablelist(dwg, list);
-    if (!addobjecttolistandindex(dwg, l, rec, adtablerecsize(list), handle, mode, nullptr)) {
+    if (!adtablestore(dwg, list, rec, mode, nullptr)) {
         if (adin->error == 172) { /* a handle met twice: the second record is dropped */
             dwgwarn("Duplicate handle in file");
             adseterror(0);
@@ -203,7 +202,7 @@ int16_t addltype(AdDrawing *dwg, const char *name, const unsigned char *handle)
         std::memcpy(l.handle, handle, 8);
     else if (!adGenerateObjhandle(dwg, l.handle))
         return -1;
-    return store(dwg, AD_LIST_LTYPE, &l, l.handle);
+    return store(dwg, AD_LIST_LTYPE, &l);
 }
 
 /* ---------------------------------------------------------------- LAYER */
@@ -477,7 +476,7 @@ int16_t nextrecord(AdDrawing *dwg, int list, uint16_t type, void (*layout)(AdDra
             continue;
         }
         dwgobjectfree(&o);
-        return store(dwg, list, &rec, rec.handle);
+        return store(dwg, list, &rec);
     }
     return 0;
 }
@@ -529,7 +528,7 @@ int16_t dwgloadlinetype(AdDrawing *dwg, void *, void *)
             adDeleteBlob(l.reactorblob);
             continue;
         }
-        return store(dwg, AD_LIST_LTYPE, &l, l.handle);
+        return store(dwg, AD_LIST_LTYPE, &l);
     }
     if (!adFindLinetypeByName(dwg, "BYBLOCK", nullptr)) {
         if (addltype(dwg, "ByBlock", dwg->byblockltype) < 0) return -1;
@@ -544,8 +543,7 @@ int16_t dwgloadlinetype(AdDrawing *dwg, void *, void *)
         std::strcpy(cont.name, "Continuous");
         std::strcpy(cont.text, "Solid line");
         cont.alignment = 'A';
-        if (!adGenerateObjhandle(dwg, cont.handle) || store(dwg, AD_LIST_LTYPE, &cont, cont.handle) < 0)
-            return -1;
+        if (!adGenerateObjhandle(dwg, cont.handle) || store(dwg, AD_LIST_LTYPE, &cont) < 0) return -1;
         std::memcpy(dwg->continuousltype, cont.handle, 8);
     }
     return 0;
@@ -567,8 +565,7 @@ int16_t dwgloadlayer(AdDrawing *dwg, void *, void *)
         zero.plotflag = 1;
         zero.lineweight = -3;
         std::memcpy(zero.linetypehandle, dwg->continuousltype, 8);
-        if (!adGenerateObjhandle(dwg, zero.handle) ||
-            store(dwg, AD_LIST_LAYER, &zero, zero.handle, AD_PUT_HEAD) < 0)
+        if (!adGenerateObjhandle(dwg, zero.handle) || store(dwg, AD_LIST_LAYER, &zero, AD_PUT_HEAD) < 0)
             return -1;
     }
     return 0;
@@ -588,7 +585,7 @@ int16_t dwgloadshapefile(AdDrawing *dwg, void *, void *)
         std::strcpy(st.name, "Standard");
         std::strcpy(st.fontname, "txt");
         styledefaults(dwg, &st);
-        if (!adGenerateObjhandle(dwg, st.handle) || store(dwg, AD_LIST_STYLE, &st, st.handle) < 0) return -1;
+        if (!adGenerateObjhandle(dwg, st.handle) || store(dwg, AD_LIST_STYLE, &st) < 0) return -1;
     }
     return 0;
 }
@@ -626,7 +623,7 @@ int16_t dwgloadvport(AdDrawing *dwg, void *, void *)
         AdVport v{};
         vportdefaults(dwg, &v);
         std::strcpy(v.name, "*ACTIVE");
-        if (!adGenerateObjhandle(dwg, v.handle) || store(dwg, AD_LIST_VPORT, &v, v.handle) < 0) return -1;
+        if (!adGenerateObjhandle(dwg, v.handle) || store(dwg, AD_LIST_VPORT, &v) < 0) return -1;
     }
     return 0;
 }
@@ -643,8 +640,7 @@ int16_t dwgloadregapp(AdDrawing *dwg, void *, void *)
     if (!adFindRegappByName(dwg, "ACAD", nullptr)) {
         AdRegapp acad{};
         std::strcpy(acad.name, "ACAD");
-        if (!adGenerateObjhandle(dwg, acad.handle) || store(dwg, AD_LIST_APPID, &acad, acad.handle) < 0)
-            return -1;
+        if (!adGenerateObjhandle(dwg, acad.handle) || store(dwg, AD_LIST_APPID, &acad) < 0) return -1;
     }
     return 0;
 }
@@ -661,14 +657,13 @@ int16_t dwgstartdimstyleload(AdDrawing *dwg, void *, void *)
                   {h->dimblk2handle, h->dimblk2},
                   {h->dimldrblkhandle, h->dimldrblk}};
     if (dwg->version >= AD_ACAD2000) {
-        AdBlockheader b;
         for (auto &a : arrows)
             if (!adObjhandleIsNull(a.handle)) {
                 LLNode *n = static_cast<LLNode *>(bt_search(dwg, a.handle, dwg->btroot));
                 if (n && n->list == dwg->blkhs) {
-                    std::memcpy(&b, LL_RECORD(n), sizeof b);
-                    size_t len = strnlen(b.name, 31);
-                    std::memcpy(a.name, b.name, len);
+                    const char *name = adblkhname(AD_BLKH(n));
+                    size_t len = strnlen(name, 31);
+                    std::memcpy(a.name, name, len);
                     a.name[len] = '\0';
                 }
             }
@@ -687,8 +682,7 @@ int16_t dwgloaddimstyle(AdDrawing *dwg, void *, void *)
         AdDimstyle st;
         adSetDefaultDimstyleFromHeader(dwg, &st);
         std::strcpy(st.name, "Standard");
-        if (!adGenerateObjhandle(dwg, st.handle) || store(dwg, AD_LIST_DIMSTYLE, &st, st.handle) < 0)
-            return -1;
+        if (!adGenerateObjhandle(dwg, st.handle) || store(dwg, AD_LIST_DIMSTYLE, &st) < 0) return -1;
     }
     return 0;
 }
@@ -814,7 +808,7 @@ int16_t dwgloadblockheader(AdDrawing *dwg, void *, void *)
             continue;
         }
         if (!(b.entitylist = LLCreate())) return -1;
-        if (store(dwg, AD_LIST_BLKH, &b, b.handle) < 0) {
+        if (store(dwg, AD_LIST_BLKH, &b) < 0) {
             LLDeleteList(b.entitylist);
             return -1;
         }
@@ -835,7 +829,7 @@ int16_t dwgloadblockheader(AdDrawing *dwg, void *, void *)
         }
         std::strcpy(b.name, kind == 1 ? "*Model_Space" : "*Paper_Space");
         b.entitylist = kind == 1 ? dwg->mspace : dwg->pspace;
-        if (store(dwg, AD_LIST_BLKH, &b, b.handle) < 0) return -1;
+        if (store(dwg, AD_LIST_BLKH, &b) < 0) return -1;
     }
     return 0;
 }

@@ -150,7 +150,7 @@ int adcreatearrowblock(AdDrawing *dwg, const char *name, unsigned char *handle)
     ok = ok && store(dwg, b.entitylist, AD_ENT_ENDBLK, r, layer);
     LLNode *before = nullptr;
     for (LLNode *n = dwg->blkhs->head; n && !before; n = n->next) {
-        const AdBlockheader *x = static_cast<const AdBlockheader *>(LL_RECORD(n));
+        const AdBlkh *x = AD_BLKH(n);
         if (x->entitylist == dwg->mspace || x->entitylist == dwg->pspace) before = n;
     }
     if (ok) {
@@ -159,8 +159,7 @@ int adcreatearrowblock(AdDrawing *dwg, const char *name, unsigned char *handle)
         std::memcpy(b.blockentityhandle, eh.handle, 8);
         adUnpackEntity(b.entitylist->tail, &eh, nullptr);
         std::memcpy(b.endblkentityhandle, eh.handle, 8);
-        ok = addobjecttolistandindex(dwg, dwg->blkhs, &b, sizeof b, b.handle,
-                                     before ? AD_PUT_BEFORE : AD_PUT_TAIL, before) != nullptr;
+        ok = adstoreblockheader(dwg, &b, before ? AD_PUT_BEFORE : AD_PUT_TAIL, before) != nullptr;
     }
     if (!ok) {
         for (LLNode *n = b.entitylist->head; n; n = n->next) {

@@ -61,7 +61,7 @@ typedef struct AdDxfLoad {
     int32_t nblkindex;
     AdDxfBlkPos *blkpos;
     int32_t nblkpos, capblkpos;
-    AdBlockheader *curblkh;      /* block whose entities are being read */
+    AdBlkh *curblkh;             /* block whose entities are being read */
     char lastblock[AD_NAME_LEN]; /* memo of the INSERT/DIMENSION block name */
     AdObjhandle lastblockhandle;
     unsigned char lastblockvalid, lastdimvalid;

@@ -170,7 +170,7 @@ bool storeheader(AdDrawing *dwg, AdBlockheader *b, int64_t pos)
 {
     if (!dxfclaimhandle(dwg, b->handle, dwg->version < AD_ACAD13 || dwg->addhandles_tables)) return false;
     if (!b->entitylist && !(b->entitylist = LLCreate())) return false;
-    if (!addobjecttolistandindex(dwg, dwg->blkhs, b, sizeof *b, b->handle, AD_PUT_TAIL, nullptr)) {
+    if (!adstoreblockheader(dwg, b, AD_PUT_TAIL, nullptr)) {
         LLDeleteList(b->entitylist);
         return false;
     }
@@ -183,8 +183,7 @@ bool storespace(AdDrawing *dwg, AdBlockheader *b, int kind)
     std::strcpy(b->name, kind == 1 ? "*Model_Space" : "*Paper_Space");
     b->entitylist = kind == 1 ? dwg->mspace : dwg->pspace;
     if (!dxfclaimhandle(dwg, b->handle, dwg->version < AD_ACAD13 || dwg->addhandles_tables)) return false;
-    if (!addobjecttolistandindex(dwg, dwg->blkhs, b, sizeof *b, b->handle, AD_PUT_TAIL, nullptr))
-        return false;
+    if (!adstoreblockheader(dwg, b, AD_PUT_TAIL, nullptr)) return false;
     return true;
 }
 
@@ -333,7 +332,7 @@ int16_t dxfloadblockheader(AdDrawing *dwg, void *, void *)
 int16_t dxfstartblockdefload(AdDrawing *dwg, void *a, void *)
 {
     if (!dxfloadstart(dwg)) return -1;
-    AdBlockheader *b = static_cast<AdBlockheader *>(a);
+    AdBlkh *b = static_cast<AdBlkh *>(a);
     AdDxfLoad *s = dwg->dxf;
     if (!b || !s->blkpos) return 0;
     const AdDxfBlkPos *lo = s->blkpos;

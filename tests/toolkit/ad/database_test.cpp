@@ -6,6 +6,7 @@
 #include <ctime>
 #include <random>
 #include <set>
+#include <string>
 
 #include "toolkit/fixture.h"
 
@@ -477,7 +478,31 @@ TEST_F(Database, TableFamilies)
     HS(0x77, h);
     EXPECT_EQ(adEntityList(dwg, h), nullptr);
     EXPECT_EQ(adError(), 73);
+    /* longer texts than the header was stored with, then shorter ones: the
+       header keeps its handle, list, place and entities either way */
     HS(0x20, h);
+    const long headers = adNumBlockheaders(dwg);
+    for (const char *name : {"DOOR-WITH-A-MUCH-LONGER-NAME", "D"}) {
+        AdBlockheader r;
+        ASSERT_TRUE(adSeekBlockheader(dwg, h, &r));
+        std::strcpy(r.name, name);
+        std::memset(r.xrefpath, 'p', AD_NAME_LEN - 1);
+        std::strcpy(r.description, name);
+        r.flag = 4;
+        ASSERT_TRUE(adReplaceBlockheader(dwg, &r));
+        AdBlockheader back;
+        ASSERT_TRUE(adSeekBlockheader(dwg, h, &back));
+        EXPECT_STREQ(back.name, name);
+        EXPECT_EQ(std::string(back.xrefpath), std::string(AD_NAME_LEN - 1, 'p'));
+        EXPECT_STREQ(back.description, name);
+        EXPECT_EQ(back.flag, 4);
+        EXPECT_EQ(adEntityList(dwg, h), el);
+        EXPECT_STREQ(adBlockheaderName(dwg, h), name);
+        unsigned char found[8];
+        ASSERT_TRUE(adFindBlockheaderByName(dwg, name, found));
+        EXPECT_EQ(std::memcmp(found, h, 8), 0);
+        EXPECT_EQ(adNumBlockheaders(dwg), headers);
+    }
     ASSERT_TRUE(adDeleteBlockheader(dwg, h)); /* its entities go with it */
     HS(0x21, h);
     EXPECT_EQ(bt_search(dwg, h, dwg->btroot), nullptr);
