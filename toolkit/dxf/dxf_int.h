@@ -15,10 +15,10 @@ extern "C" {
 /* ---------------------------------------------------------------- DXF reader */
 
 int getdxfpair(AdDrawing *dwg);
-/* As getdxfpair, but only the values of the codes 0, 2, 5 and 105 are read
- * (the others are passed over and curstr is left empty): the scan pass's
- * reader outside the HEADER section. */
-int getdxfpairlite(AdDrawing *dwg);
+/* As getdxfpair, but only the values of the codes 0 and 2 are read, and
+ * those of 5 and 105 when handles is not 0 (the others are passed over and
+ * curstr is left empty): the scan pass's reader outside the HEADER section. */
+int getdxfpairlite(AdDrawing *dwg, int handles);
 int readbufline(AdDrawing *dwg);
 void updatescanometer(AdDrawing *dwg);
 void adstartscanometer(AdDrawing *dwg);
@@ -48,11 +48,12 @@ typedef struct AdDxfBlkPos {
     int64_t pos;        /* its (0, BLOCK) pair */
 } AdDxfBlkPos;
 typedef struct AdDxfLoad {
-    int64_t lastpos;          /* stream position before the pair read last */
-    unsigned char pushed;     /* the current pair is delivered again */
-    unsigned char blockended; /* the current block's ENDBLK has been stored */
-    unsigned char inentities; /* reading the ENTITIES section */
-    int table;                /* AD_TBL_* being read by the table readers */
+    int64_t lastpos;           /* stream position before the pair read last */
+    unsigned char pushed;      /* the current pair is delivered again */
+    unsigned char blockended;  /* the current block's ENDBLK has been stored */
+    unsigned char inentities;  /* reading the ENTITIES section */
+    unsigned char scanhandles; /* the scan reads handles (5, 105) too */
+    int table;                 /* AD_TBL_* being read by the table readers */
     int32_t recordsread;
     int32_t nextblock; /* next BLOCK position of the scan */
     AdDxfBlkRec *blkrecs;

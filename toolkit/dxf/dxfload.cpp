@@ -53,7 +53,7 @@ int dxfnextlite(AdDrawing *dwg)
         return 1;
     }
     s->lastpos = ztior_tell(dwg->stream);
-    return atcut(s) || getdxfpairlite(dwg);
+    return atcut(s) || getdxfpairlite(dwg, s->scanhandles);
 }
 
 void dxfback(AdDrawing *dwg) { dwg->dxf->pushed = 1; }

@@ -100,8 +100,12 @@ inline unsigned char *firstcontrol(unsigned char *q, unsigned char *e)
     return q;
 }
 
-/* The scan pass reads only the values of these codes (lite reading). */
-inline bool wanted(uint16_t code) { return code == 0 || code == 2 || code == 5 || code == 105; }
+/* The scan pass reads only the values of these codes (lite reading: 1
+ * without the handles, 2 with them). */
+inline bool wanted(uint16_t code, int lite)
+{
+    return code == 0 || code == 2 || (lite == 2 && (code == 5 || code == 105));
+}
 
 /* Passes over one line without copying it; false when the stream is at its
  * end before the line. */
@@ -172,7 +176,7 @@ bool quickcode(AdDrawing *dwg, int32_t *code)
     return true;
 }
 
-bool getasciipair(AdDrawing *dwg, bool lite)
+bool getasciipair(AdDrawing *dwg, int lite)
 {
     char *s = adin->curstr;
     for (;;) {
@@ -193,7 +197,7 @@ bool getasciipair(AdDrawing *dwg, bool lite)
         }
         adin->curcode = static_cast<uint16_t>(static_cast<uint32_t>(number));
         uint16_t code = adin->curcode;
-        if (lite && !wanted(code)) {
+        if (lite && !wanted(code, lite)) {
             if (!skipbufline(dwg)) return false;
             if (code == 999 && !ztior_atend(dwg->stream)) continue;
             s[0] = '\0';
@@ -251,7 +255,7 @@ bool readbinstring(ZtStream *st)
     }
 }
 
-bool getbinarypair(AdDrawing *dwg, bool lite)
+bool getbinarypair(AdDrawing *dwg, int lite)
 {
     ZtStream *st = dwg->stream;
     for (;;) {
@@ -303,7 +307,7 @@ bool getbinarypair(AdDrawing *dwg, bool lite)
             break;
         }
         default:
-            if (lite && !wanted(code)) {
+            if (lite && !wanted(code, lite)) {
                 if (!skipbinstring(st)) return false;
                 adin->curstr[0] = '\0';
                 break;
@@ -398,13 +402,14 @@ int readbufline(AdDrawing *dwg)
 int getdxfpair(AdDrawing *dwg)
 {
     if (!dwg || !dwg->stream || !adin) return 0;
-    return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, false) : getasciipair(dwg, false);
+    return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, 0) : getasciipair(dwg, 0);
 }
 
-int getdxfpairlite(AdDrawing *dwg)
+int getdxfpairlite(AdDrawing *dwg, int handles)
 {
     if (!dwg || !dwg->stream || !adin) return 0;
-    return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, true) : getasciipair(dwg, true);
+    const int lite = handles ? 2 : 1;
+    return dwg->filetype == AD_FILE_BINARY_DXF ? getbinarypair(dwg, lite) : getasciipair(dwg, lite);
 }
 
 int adbinaryskipsentinel(AdDrawing *dwg)

@@ -30,7 +30,8 @@ const char *const kTableNames[AD_TBL_COUNT] = {"LTYPE", "LAYER",    "STYLE", "VI
                                                "APPID", "DIMSTYLE", "UCS",   "BLOCK_RECORD"};
 
 /* The next pair, counted for the scan progress; only the values of the
- * codes 0, 2, 5 and 105 are read (the HEADER section reads all). */
+ * codes 0 and 2 are read, and in the TABLES section those of 5 and 105
+ * (the HEADER section reads all). */
 bool scanpair(AdDrawing *dwg)
 {
     if (!dxfnextlite(dwg)) {
@@ -289,7 +290,9 @@ int16_t dxfloadheader(AdDrawing *dwg, void *, void *)
         } else if (std::strcmp(name, "TABLES") == 0 && !tables) {
             tables = true;
             adseterror(33);
+            dwg->dxf->scanhandles = 1;
             ok = processtables(dwg);
+            dwg->dxf->scanhandles = 0;
         } else if (std::strcmp(name, "BLOCKS") == 0 && s.blockstart == 0) {
             adseterror(34);
             ok = processblocks(dwg);
