@@ -34,6 +34,7 @@
  * vertices' own handles, flags, tangents and extended data, the SEQEND. */
 #include "toolkit/dxf/dxf_int.h"
 
+#include <array>
 #include <cstddef>
 #include <cmath>
 #include <cstring>
@@ -44,26 +45,40 @@ struct TypeName {
     const char *name;
     int16_t type;
 };
-const TypeName kFixed[] = {
+/* Sorted by name. */
+constexpr TypeName kFixed[] = {
     {"3DFACE", 22},   {"3DLINE", 21}, {"3DSOLID", 25},   {"ARC", 8},        {"ATTDEF", 15}, {"ATTRIB", 16},
     {"BLOCK", 12},    {"BODY", 35},   {"CIRCLE", 3},     {"DIMENSION", 23}, {"ELLIPSE", 5}, {"ENDBLK", 13},
     {"INSERT", 14},   {"LEADER", 29}, {"LINE", 1},       {"MLINE", 31},     {"MTEXT", 28},  {"POINT", 2},
     {"POLYLINE", 19}, {"RAY", 26},    {"REGION", 10},    {"SEQEND", 17},    {"SHAPE", 4},   {"SOLID", 11},
     {"SPLINE", 6},    {"TEXT", 7},    {"TOLERANCE", 30}, {"TRACE", 9},      {"VERTEX", 20}, {"VIEWPORT", 24},
     {"XLINE", 27}};
+constexpr size_t kNumFixed = sizeof kFixed / sizeof kFixed[0];
+
+/* The names of kFixed beginning with each character: [first, last). Every
+ * entity's type is looked up, so one comparison or two instead of a search
+ * of the whole table. */
+struct FirstChar {
+    unsigned char first, last;
+};
+constexpr std::array<FirstChar, 128> buildfirst()
+{
+    std::array<FirstChar, 128> f{};
+    for (size_t i = kNumFixed; i-- > 0;) {
+        FirstChar &b = f[static_cast<unsigned char>(kFixed[i].name[0])];
+        if (b.first == b.last) b.last = static_cast<unsigned char>(i + 1);
+        b.first = static_cast<unsigned char>(i);
+    }
+    return f;
+}
+constexpr std::array<FirstChar, 128> kFirst = buildfirst();
 
 int16_t fixedtype(const char *name)
 {
-    size_t lo = 0, hi = sizeof kFixed / sizeof kFixed[0];
-    while (lo < hi) {
-        size_t mid = (lo + hi) / 2;
-        int c = std::strcmp(name, kFixed[mid].name);
-        if (c == 0) return kFixed[mid].type;
-        if (c < 0)
-            hi = mid;
-        else
-            lo = mid + 1;
-    }
+    const unsigned char c = static_cast<unsigned char>(name[0]);
+    if (c >= kFirst.size()) return 0;
+    for (unsigned i = kFirst[c].first; i < kFirst[c].last; ++i)
+        if (std::strcmp(name + 1, kFixed[i].name + 1) == 0) return kFixed[i].type;
     return 0;
 }
 
@@ -691,8 +706,9 @@ int16_t dxfloadentity(AdDrawing *dwg, void *a, void *)
         if (adin->curcode != 0) continue;
         const int64_t recpos = s->lastpos;
         const char *name = adin->curstr;
-        bool end = !std::strcmp(name, "ENDSEC") || !std::strcmp(name, "EOF");
-        if (list && !end && !std::strcmp(name, "BLOCK") && s->blockstarted) end = true; /* no ENDBLK */
+        const int16_t fixed = fixedtype(name);
+        bool end = !fixed && (!std::strcmp(name, "ENDSEC") || !std::strcmp(name, "EOF"));
+        if (list && fixed == AD_ENT_BLOCK && s->blockstarted) end = true; /* no ENDBLK */
         if (end) {
             dxfback(dwg);
             if (!dxfclosepline(dwg)) return -1;
@@ -706,7 +722,7 @@ int16_t dxfloadentity(AdDrawing *dwg, void *a, void *)
 
         AdEntCtx c;
         c.foreign = 0;
-        c.type = fixedtype(name);
+        c.type = fixed;
         if (c.type) {
             c.kind = c.type;
         } else if (!std::strcmp(name, "ACAD_PROXY_ENTITY") || !std::strcmp(name, "ACAD_ZOMBIE_ENTITY")) {
