@@ -25,12 +25,20 @@ constexpr int kMin = BT_KEYS / 2;
 
 bool isleaf(const BtNode *n) { return n->child[0] == nullptr; }
 
-/* A handle as a number: its bytes most significant first. */
+/* A handle as a number: its bytes most significant first (one load and a
+ * byte swap where the host is little-endian: every step of every search
+ * and insert reads keys). */
 inline uint64_t num(const unsigned char *h)
 {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint64_t v;
+    std::memcpy(&v, h, 8);
+    return __builtin_bswap64(v);
+#else
     uint64_t v = 0;
     for (int i = 0; i < 8; ++i) v = v << 8 | h[i];
     return v;
+#endif
 }
 
 int cmp(const unsigned char *a, const unsigned char *b)
