@@ -152,9 +152,10 @@ bool skipbinstring(ZtStream *st)
 
 /* A group code line as nearly every file writes it (a few blanks, at most
  * nine digits, the line end) read straight from the stream's buffer, when
- * the line and the byte after it are there: the number into *code, curstr
- * and curlen as readbufline leaves them. False, with nothing consumed, for
- * any other line, which the general path then reads. */
+ * the line and the byte after it are there: the number into *code (curstr
+ * is left alone: the value line read next replaces it, or the pass over it
+ * empties it). False, with nothing consumed, for any other line, which the
+ * general path then reads. */
 bool quickcode(AdDrawing *dwg, int32_t *code)
 {
     ZtStream *st = dwg->stream;
@@ -165,10 +166,6 @@ bool quickcode(AdDrawing *dwg, int32_t *code)
     int32_t v = 0;
     while (p < e && p - d < 9 && *p >= '0' && *p <= '9') v = v * 10 + (*p++ - '0');
     if (p == d || e - p < 2 || (*p != '\n' && *p != '\r')) return false;
-    const size_t n = static_cast<size_t>(p - b);
-    std::memcpy(adin->curstr, b, n);
-    adin->curstr[n] = '\0';
-    adin->curlen = n;
     const unsigned char c = p[0], next = p[1];
     st->cur =
         const_cast<unsigned char *>(p) + ((c == '\r' && next == '\n') || (c == '\n' && next == '\r') ? 2 : 1);
