@@ -238,10 +238,13 @@ int32_t mda_HasParentOfTF(db_ptr ptr, mda_tf tf)
         MdaDirEntry *e = mda__Lookup(db_ptr(r.value), nullptr);
         return e && e->tf == tf ? 1 : 0;
     }
+    /* From the newest parent back: the mapping creates the entities before
+     * the block definitions, so a layer's block parents come last in a list
+     * that may hold a parent per entity of the drawing. */
     OlmList *l = list_of(r);
     olm_ResetCycle(l);
     int32_t found = 0;
-    for (db_ptr *p; !found && (p = static_cast<db_ptr *>(olm_CycleList(0, l)));) {
+    for (db_ptr *p; !found && (p = static_cast<db_ptr *>(olm_CycleListBack(0, l)));) {
         MdaDirEntry *e = mda__Lookup(*p, nullptr);
         found = e && e->tf == tf ? 1 : 0;
     }

@@ -244,6 +244,23 @@ void *olm_CycleList(int options, OlmList *list)
     return payload(n);
 }
 
+void *olm_CycleListBack(int options, OlmList *list)
+{
+    (void)options;
+    if (!list) {
+        fail(OLM_NULLPOINTER);
+        return nullptr;
+    }
+    OlmNode *n = list->iter ? list->iter->prev : list->last;
+    if (!n || (list->iter == nullptr && list->count == 0)) {
+        list->iter = nullptr;
+        return nullptr;
+    }
+    list->iter = n;
+    list->current = n;
+    return payload(n);
+}
+
 void olm_ResetCycle(OlmList *list)
 {
     if (list) list->iter = nullptr;

@@ -81,8 +81,11 @@ VYR_EXPORT int olm_RemoveObject(int options, OlmList *list, int position);
  * once and starts again. The returned object becomes current, so
  * olm_RemoveObject(0, list, 0) removes it. */
 VYR_EXPORT void *olm_CycleList(int options, OlmList *list);
+/* The same from the last object to the first (one iteration runs one way
+ * until it ends or is restarted). */
+VYR_EXPORT void *olm_CycleListBack(int options, OlmList *list);
 
-/* Restarts the iteration of olm_CycleList. */
+/* Restarts the iteration of olm_CycleList and olm_CycleListBack. */
 VYR_EXPORT void olm_ResetCycle(OlmList *list);
 
 /* Number of objects (0 for a null list). */

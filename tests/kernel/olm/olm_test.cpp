@@ -107,6 +107,15 @@ TEST_F(OlmTest, CyclingRestartsAfterTheEnd)
     EXPECT_EQ(*static_cast<int *>(olm_CycleList(0, l)), 2);
     EXPECT_EQ(olm_CycleList(0, l), nullptr);
     EXPECT_EQ(*static_cast<int *>(olm_CycleList(0, l)), 1); /* starts again */
+    olm_ResetCycle(l);
+    EXPECT_EQ(*static_cast<int *>(olm_CycleListBack(0, l)), 2); /* backwards, from the last */
+    EXPECT_EQ(*static_cast<int *>(olm_CycleListBack(0, l)), 1);
+    EXPECT_EQ(olm_CycleListBack(0, l), nullptr);
+    EXPECT_EQ(*static_cast<int *>(olm_CycleListBack(0, l)), 2);
+    olm_ResetCycle(l);
+    olm_RemoveAll(0, l);
+    EXPECT_EQ(olm_CycleListBack(0, l), nullptr);
+    EXPECT_EQ(olm_CycleListBack(0, nullptr), nullptr);
     olm_DeleteList(0, l);
 }
 
