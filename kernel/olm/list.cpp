@@ -101,6 +101,26 @@ void link_after(OlmList *list, OlmNode *after, OlmNode *n)
     list->count++;
 }
 
+/* The next object of a cycle over the list, from its first towards its last
+ * (back: from its last towards its first), or null at the end, where the
+ * cycle starts over. */
+void *cycle(OlmList *list, bool back)
+{
+    if (!list) {
+        fail(OLM_NULLPOINTER);
+        return nullptr;
+    }
+    OlmNode *n =
+        list->iter ? (back ? list->iter->prev : list->iter->next) : (back ? list->last : list->first);
+    if (!n || (list->iter == nullptr && list->count == 0)) {
+        list->iter = nullptr;
+        return nullptr;
+    }
+    list->iter = n;
+    list->current = n;
+    return payload(n);
+}
+
 } // namespace
 
 extern "C" {
@@ -230,35 +250,13 @@ int olm_RemoveObject(int options, OlmList *list, int position)
 void *olm_CycleList(int options, OlmList *list)
 {
     (void)options;
-    if (!list) {
-        fail(OLM_NULLPOINTER);
-        return nullptr;
-    }
-    OlmNode *n = list->iter ? list->iter->next : list->first;
-    if (!n || (list->iter == nullptr && list->count == 0)) {
-        list->iter = nullptr;
-        return nullptr;
-    }
-    list->iter = n;
-    list->current = n;
-    return payload(n);
+    return cycle(list, false);
 }
 
 void *olm_CycleListBack(int options, OlmList *list)
 {
     (void)options;
-    if (!list) {
-        fail(OLM_NULLPOINTER);
-        return nullptr;
-    }
-    OlmNode *n = list->iter ? list->iter->prev : list->last;
-    if (!n || (list->iter == nullptr && list->count == 0)) {
-        list->iter = nullptr;
-        return nullptr;
-    }
-    list->iter = n;
-    list->current = n;
-    return payload(n);
+    return cycle(list, true);
 }
 
 void olm_ResetCycle(OlmList *list)
