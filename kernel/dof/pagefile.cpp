@@ -12,8 +12,9 @@
  * page right after the last pages read from disk, when that read continued
  * the one before it as well, reads the pages after it too, into clean
  * buffers, in one call (a walk of the model reads its page file front to
- * back; a record that merely spans two pages somewhere else starts no run). The statistics dump at close goes
- * through the message manager's output routine. */
+ * back; a record that merely spans two pages somewhere else starts no
+ * run). The statistics dump at close goes through the message manager's
+ * output routine. */
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -165,9 +166,9 @@ bool page_buffered(const DofFile *f, int64_t page)
 }
 
 /* Reads `page` into the victim's buffer and, when the read continues the
- * last one which continued its own predecessor, the pages after it that are on file and not buffered into
- * clean buffers, all in one call. Read-ahead takes at most a quarter of the pool, and none of a pool under 8
- * buffers. */
+ * last one which continued its own predecessor, the pages after it that are
+ * on file and not buffered into clean buffers, all in one call. Read-ahead
+ * takes at most a quarter of the pool, and none of a pool under 8 buffers. */
 int32_t read_run(DofFile *f, int32_t victim, int64_t page)
 {
     enum { kMaxRun = 16 };
