@@ -100,6 +100,35 @@ const char *snameof(const TableDesc &d, const void *rec)
 
 /* ---------------------------------------------------------------- stored block headers */
 
+/* The fields a public block header and a stored one share (all but the
+ * texts), from either to the other. */
+template <class From, class To> void copyfixed(const From &f, To &t)
+{
+    std::memcpy(t.ownerhandle, f.ownerhandle, 8);
+    std::memcpy(t.layouthandle, f.layouthandle, 8);
+    std::memcpy(t.handle, f.handle, 8);
+    std::memcpy(t.xdicthandle, f.xdicthandle, 8);
+    std::memcpy(t.blockentityhandle, f.blockentityhandle, 8);
+    std::memcpy(t.endblkentityhandle, f.endblkentityhandle, 8);
+    t.entitylist = f.entitylist;
+    std::memcpy(t.base, f.base, sizeof t.base);
+    t.previewblob = f.previewblob;
+    t.insertblob = f.insertblob;
+    t.xdblob = f.xdblob;
+    t.numreactors = f.numreactors;
+    t.reactorblob = f.reactorblob;
+    t.previewbytes = f.previewbytes;
+    t.numinserts = f.numinserts;
+    t.xrefindex = f.xrefindex;
+    t.insertunits = f.insertunits;
+    t.flag = f.flag;
+    t.xrefblkisoverlaid = f.xrefblkisoverlaid;
+    t.xrefunloaded = f.xrefunloaded;
+    t.explodable = f.explodable;
+    t.blockscaling = f.blockscaling;
+    t.purgedflag = f.purgedflag;
+}
+
 /* A stored block header being made: the record and room for its texts. */
 struct PackedBlkh {
     AdBlkh rec;
@@ -111,29 +140,7 @@ size_t packblkh(const AdBlockheader *b, PackedBlkh *p)
 {
     AdBlkh &r = p->rec;
     std::memset(&r, 0, sizeof r);
-    std::memcpy(r.ownerhandle, b->ownerhandle, 8);
-    std::memcpy(r.layouthandle, b->layouthandle, 8);
-    std::memcpy(r.handle, b->handle, 8);
-    std::memcpy(r.xdicthandle, b->xdicthandle, 8);
-    std::memcpy(r.blockentityhandle, b->blockentityhandle, 8);
-    std::memcpy(r.endblkentityhandle, b->endblkentityhandle, 8);
-    r.entitylist = b->entitylist;
-    std::memcpy(r.base, b->base, sizeof r.base);
-    r.previewblob = b->previewblob;
-    r.insertblob = b->insertblob;
-    r.xdblob = b->xdblob;
-    r.numreactors = b->numreactors;
-    r.reactorblob = b->reactorblob;
-    r.previewbytes = b->previewbytes;
-    r.numinserts = b->numinserts;
-    r.xrefindex = b->xrefindex;
-    r.insertunits = b->insertunits;
-    r.flag = b->flag;
-    r.xrefblkisoverlaid = b->xrefblkisoverlaid;
-    r.xrefunloaded = b->xrefunloaded;
-    r.explodable = b->explodable;
-    r.blockscaling = b->blockscaling;
-    r.purgedflag = b->purgedflag;
+    copyfixed(*b, r);
     size_t n = 0;
     for (const char *t : {b->name, b->xrefpath, b->description}) {
         size_t len = strnlen(t, AD_NAME_LEN - 1);
@@ -487,29 +494,7 @@ const char *adblkhdescription(const AdBlkh *b)
 void adblkhexpand(const AdBlkh *r, AdBlockheader *b)
 {
     std::memset(b, 0, sizeof *b);
-    std::memcpy(b->ownerhandle, r->ownerhandle, 8);
-    std::memcpy(b->layouthandle, r->layouthandle, 8);
-    std::memcpy(b->handle, r->handle, 8);
-    std::memcpy(b->xdicthandle, r->xdicthandle, 8);
-    std::memcpy(b->blockentityhandle, r->blockentityhandle, 8);
-    std::memcpy(b->endblkentityhandle, r->endblkentityhandle, 8);
-    b->entitylist = r->entitylist;
-    std::memcpy(b->base, r->base, sizeof b->base);
-    b->previewblob = r->previewblob;
-    b->insertblob = r->insertblob;
-    b->xdblob = r->xdblob;
-    b->numreactors = r->numreactors;
-    b->reactorblob = r->reactorblob;
-    b->previewbytes = r->previewbytes;
-    b->numinserts = r->numinserts;
-    b->xrefindex = r->xrefindex;
-    b->insertunits = r->insertunits;
-    b->flag = r->flag;
-    b->xrefblkisoverlaid = r->xrefblkisoverlaid;
-    b->xrefunloaded = r->xrefunloaded;
-    b->explodable = r->explodable;
-    b->blockscaling = r->blockscaling;
-    b->purgedflag = r->purgedflag;
+    copyfixed(*r, *b);
     const char *t = adblkhname(r);
     for (char *out : {b->name, b->xrefpath, b->description}) {
         size_t len = std::strlen(t);
