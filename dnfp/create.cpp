@@ -68,12 +68,9 @@ namespace {
 
 /* The slots of a large table are bulk memory (a drawing of 300,000 handles
  * fills 8 MB of them). */
-void *slots_alloc(size_t bytes) { return ugn_BigAlloc(bytes, nullptr); }
-void slots_free(void *slots, size_t bytes) { ugn_BigFree(slots, bytes); }
-
 bool allocate_slots(DnfpHandleMap *map, size_t capacity)
 {
-    Slot *slots = static_cast<Slot *>(slots_alloc(capacity * sizeof(Slot)));
+    Slot *slots = static_cast<Slot *>(ugn_BigAlloc(capacity * sizeof(Slot), nullptr));
     if (!slots) return false;
     map->slots = slots;
     map->capacity = capacity;
@@ -96,7 +93,7 @@ bool resize(DnfpHandleMap *map, size_t capacity)
         while (map->slots[s].key) s = (s + 1) & mask;
         map->slots[s] = slots[i];
     }
-    slots_free(slots, old * sizeof(Slot));
+    ugn_BigFree(slots, old * sizeof(Slot));
     return true;
 }
 
@@ -139,7 +136,7 @@ DnfpHandleMap *dnfp__NewHandleMap(void)
 void dnfp__FreeHandleMap(DnfpHandleMap *map)
 {
     if (!map) return;
-    slots_free(map->slots, map->capacity * sizeof(Slot));
+    ugn_BigFree(map->slots, map->capacity * sizeof(Slot));
     free(map);
 }
 
